@@ -1,0 +1,52 @@
+// H.264 decoding of the phone's video packets into packed RGB24 pictures at the phone's size.
+// Runs on the stream worker's thread; only RequestStop may come from another thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "media/ffmpeg_ptr.h"
+#include "media/i_frame_buffer.h"
+#include "media/video_decoder.h"
+
+namespace vl {
+
+class H264Decoder : public IVideoDecoder {
+ public:
+  // Input is parsed in pieces of this many bytes.
+  static constexpr int kPieceSize = 4096;
+
+  H264Decoder();
+  ~H264Decoder() override;
+  H264Decoder(const H264Decoder&) = delete;
+  H264Decoder& operator=(const H264Decoder&) = delete;
+
+  void SetSink(IFrameBuffer* sink) { sink_ = sink; }
+  int DecodeChunk(const uint8_t* data, int32_t length) override;
+  void RequestStop() override { stop_.store(true, std::memory_order_relaxed); }
+
+ private:
+  bool Init();
+  void Decode();
+  // Makes the conversion context and the RGB picture for the decoded picture's size and
+  // format, again whenever either changes within the run.
+  bool PrepareConversion(const AVFrame* decoded);
+  bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+
+  std::atomic<bool> stop_{false};
+  IFrameBuffer* sink_ = nullptr;
+  // Each piece is copied here; the zeroed tail is the padding the parser may read past the data.
+  uint8_t input_[kPieceSize + AV_INPUT_BUFFER_PADDING_SIZE];
+
+  const AVCodec* codec_ = nullptr;
+  AvCodecContextPtr context_;
+  AvParserPtr parser_;
+  AvPacketPtr packet_;
+  AvFramePtr decoded_;
+  SwsContextPtr conversion_;
+  AvFramePtr rgb_;
+  AvBufferPtr rgb_pixels_;
+  int conv_width_ = 0, conv_height_ = 0, conv_format_ = -1;
+};
+
+}  // namespace vl

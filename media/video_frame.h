@@ -1,0 +1,36 @@
+// One output picture: 24-bit B,G,R, rows bottom-up, always 1280 x 720 or 720 x 1280.
+// On Windows its pixels are a DIB section, so the preview can select it into a DC; elsewhere
+// they are plain memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+struct HBITMAP__;
+
+namespace vl {
+
+class VideoFrame {
+ public:
+  // A new picture (contents undefined), or null when it cannot be made.
+  static std::unique_ptr<VideoFrame> Create(int width, int height);
+  ~VideoFrame();
+  VideoFrame(const VideoFrame&) = delete;
+  VideoFrame& operator=(const VideoFrame&) = delete;
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  uint8_t* bits() const { return bits_; }
+  ptrdiff_t stride() const { return (static_cast<ptrdiff_t>(width_) * 3 + 3) / 4 * 4; }
+  int32_t size() const { return static_cast<int32_t>(stride() * height_); }
+  HBITMAP__* bitmap() const { return bitmap_; }  // Windows only; null elsewhere
+
+ private:
+  VideoFrame() = default;
+  int width_ = 0, height_ = 0;
+  uint8_t* bits_ = nullptr;
+  HBITMAP__* bitmap_ = nullptr;
+};
+
+}  // namespace vl

@@ -1,0 +1,45 @@
+// The frame buffer: turns every decoded picture into an output picture of the chosen
+// orientation (1280 x 720, or 720 x 1280 in portrait mode) and keeps the newest ten.
+// PushFrame runs on the stream worker's thread; the setters and PopFront on the UI thread.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "media/frame_composer.h"
+#include "media/i_frame_buffer.h"
+#include "media/video_frame.h"
+
+namespace vl {
+
+class VideoFrameBuffer : public IFrameBuffer {
+ public:
+  static constexpr int kCapacity = 10;
+  static constexpr int kLandscapeWidth = 1280, kLandscapeHeight = 720;
+
+  ~VideoFrameBuffer() override { Clear(); }
+
+  void PushFrame(const AVFrame* picture) override;
+  int IsFull() override;
+
+  // The phone's header flags, at the start of each connected run.
+  void SetReverse(int reverse_v, int reverse_h);
+  // The user's toggles: mirror inverts reverse_h, flip inverts reverse_v.
+  void SetMirror(int mirror, int flip);
+  // 1: output pictures 720 x 1280, 0: 1280 x 720. Pictures already queued keep their size.
+  void SetPortrait(int portrait);
+  // Releases every queued picture.
+  void Clear();
+  // The oldest picture, or null.
+  std::unique_ptr<VideoFrame> PopFront();
+
+ private:
+  std::atomic<int> reverse_v_{0}, reverse_h_{0}, mirror_{0}, flip_{0}, portrait_{0};
+  std::mutex lock_;  // guards queue_ only
+  std::deque<std::unique_ptr<VideoFrame>> queue_;
+  FrameComposer composer_;  // used by PushFrame alone
+};
+
+}  // namespace vl

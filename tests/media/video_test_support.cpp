@@ -1,0 +1,119 @@
+#include "tests/media/video_test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace vl::test {
+
+std::string ClipPath(const std::string& name) { return std::string(VL_CLIPS_DIR) + "/" + name + ".h264"; }
+
+std::vector<uint8_t> ReadClip(const std::string& name) {
+  std::ifstream in(ClipPath(name), std::ios::binary);
+  if (!in) throw std::runtime_error("missing clip " + ClipPath(name) + ": run scripts/make-clips");
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+AVFrame* RgbPicture::View() {
+  frame = AVFrame{};
+  frame.width = width;
+  frame.height = height;
+  frame.format = AV_PIX_FMT_RGB24;
+  frame.data[0] = pixels.data();
+  frame.linesize[0] = width * 3;
+  return &frame;
+}
+
+void RecordingSink::PushFrame(const AVFrame* picture) {
+  uint64_t hash = 1469598103934665603ull;
+  for (int y = 0; y < picture->height; ++y) {
+    const uint8_t* row = picture->data[0] + static_cast<ptrdiff_t>(y) * picture->linesize[0];
+    for (int i = 0; i < picture->width * 3; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
+  }
+  entries.push_back({picture->width, picture->height, picture->format, picture->linesize[0], hash});
+  if (pictures.size() < keep_pixels_) {
+    RgbPicture copy;
+    copy.width = picture->width;
+    copy.height = picture->height;
+    copy.pixels.resize(static_cast<size_t>(copy.width) * copy.height * 3);
+    for (int y = 0; y < copy.height; ++y)
+      std::copy_n(picture->data[0] + static_cast<ptrdiff_t>(y) * picture->linesize[0],
+                  copy.width * 3, copy.pixels.begin() + static_cast<ptrdiff_t>(y) * copy.width * 3);
+    pictures.push_back(std::move(copy));
+  }
+  if (on_picture) on_picture(entries.size());
+}
+
+void DecodeInChunks(H264Decoder& decoder, const std::vector<uint8_t>& bytes, size_t chunk) {
+  for (size_t off = 0; off < bytes.size(); off += chunk)
+    decoder.DecodeChunk(bytes.data() + off,
+                        static_cast<int32_t>(std::min(chunk, bytes.size() - off)));
+}
+
+std::vector<RgbPicture> DecodePictures(const std::string& clip, size_t count) {
+  RecordingSink sink(count);
+  H264Decoder decoder;
+  decoder.SetSink(&sink);
+  const std::vector<uint8_t> bytes = ReadClip(clip);
+  for (size_t off = 0; off < bytes.size() && sink.pictures.size() < count; off += 4096)
+    decoder.DecodeChunk(bytes.data() + off, static_cast<int32_t>(std::min<size_t>(4096, bytes.size() - off)));
+  return std::move(sink.pictures);
+}
+
+Rgb AverageRgb(const RgbPicture& picture, int x, int y, int size) {
+  long r = 0, g = 0, b = 0, n = 0;
+  for (int yy = y - size / 2; yy < y + size / 2; ++yy)
+    for (int xx = x - size / 2; xx < x + size / 2; ++xx) {
+      const uint8_t* p = picture.At(xx, yy);
+      r += p[0], g += p[1], b += p[2], ++n;
+    }
+  return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
+}
+
+Rgb AverageFrame(const VideoFrame& frame, int x, int y, int size) {
+  long r = 0, g = 0, b = 0, n = 0;
+  for (int yy = y - size / 2; yy < y + size / 2; ++yy)
+    for (int xx = x - size / 2; xx < x + size / 2; ++xx) {
+      const uint8_t* p = frame.bits() + (frame.height() - 1 - yy) * frame.stride() + xx * 3;
+      b += p[0], g += p[1], r += p[2], ++n;
+    }
+  return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
+}
+
+char CornerColour(const Rgb& c) {
+  struct Named {
+    char name;
+    Rgb rgb;
+  };
+  static const Named kColours[] = {
+      {'R', {255, 0, 0}}, {'G', {0, 255, 0}}, {'B', {0, 0, 255}}, {'Y', {255, 255, 0}}};
+  for (const Named& n : kColours)
+    if (std::abs(c.r - n.rgb.r) < 40 && std::abs(c.g - n.rgb.g) < 40 && std::abs(c.b - n.rgb.b) < 40)
+      return n.name;
+  return '?';
+}
+
+namespace {
+template <typename Sample>
+std::string CornersOf(int w, int h, Sample sample) {
+  // Sample well inside each corner block (a fifth of each dimension in the clips).
+  const int dx = std::max(8, w / 20), dy = std::max(8, h / 20);
+  std::string s;
+  s += CornerColour(sample(dx, dy));
+  s += CornerColour(sample(w - 1 - dx, dy));
+  s += CornerColour(sample(w - 1 - dx, h - 1 - dy));
+  s += CornerColour(sample(dx, h - 1 - dy));
+  return s;
+}
+}  // namespace
+
+std::string Corners(const RgbPicture& p) {
+  return CornersOf(p.width, p.height, [&](int x, int y) { return AverageRgb(p, x, y); });
+}
+std::string Corners(const VideoFrame& f) {
+  return CornersOf(f.width(), f.height(), [&](int x, int y) { return AverageFrame(f, x, y); });
+}
+
+}  // namespace vl::test
