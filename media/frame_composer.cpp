@@ -25,9 +25,8 @@ bool FrameComposer::Compose(const RgbView& src, const Orientation& orientation,
   // Both pictures are bottom-up: the drawn picture's rows [-y, -y + out height) counted from
   // the top are, counted in memory order, the rows from drawn height + y - out height on.
   const int top_in_memory = plan.drawn_height + plan.y - out.height;
-  return scaler_.Scale(oriented.pixels, width, height, stride, plan.drawn_width,
-                       plan.drawn_height, -plan.x, top_in_memory, out.pixels, out.width,
-                       out.height, out.stride);
+  return scaler_.Scale(oriented.pixels, width, height, stride, plan.drawn_width, plan.drawn_height,
+                       -plan.x, top_in_memory, out.pixels, out.width, out.height, out.stride);
 }
 
 }  // namespace vl

@@ -32,11 +32,9 @@ CoverPlan PlanCover(int width, int height, int out_width, int out_height) {
 
 ContainPlan PlanContain(int image_width, int image_height, int client_width, int client_height) {
   ContainPlan plan;
-  if (image_width <= 0 || image_height <= 0 || client_width <= 0 || client_height <= 0)
-    return plan;
+  if (image_width <= 0 || image_height <= 0 || client_width <= 0 || client_height <= 0) return plan;
   const float image_aspect = static_cast<float>(image_width) / static_cast<float>(image_height);
-  const float client_aspect =
-      static_cast<float>(client_width) / static_cast<float>(client_height);
+  const float client_aspect = static_cast<float>(client_width) / static_cast<float>(client_height);
   if (client_aspect > image_aspect) {
     const float drawn = static_cast<float>(client_height) * image_aspect;
     plan.drawn_width = static_cast<int>(drawn);

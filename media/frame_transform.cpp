@@ -15,7 +15,9 @@ inline uint32_t Load32(const uint8_t* p) {
   std::memcpy(&v, p, 4);
   return v;
 }
-inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void Store32(uint8_t* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
 
 // Copies `count` pixels forward, swapping R and B. Four pixels (three little-endian words) at a
 // time: R0G0B0R1 G1B1R2G2 B2R3G3B3 -> B0G0R0B1 G1R1B2G2 R2B3G3R3.
@@ -23,11 +25,11 @@ void CopySwapForward(const uint8_t* src, uint8_t* dst, int count) {
   int i = 0;
   for (; i + 4 <= count; i += 4, src += 12, dst += 12) {
     const uint32_t a = Load32(src), b = Load32(src + 4), c = Load32(src + 8);
-    Store32(dst, ((a >> 16) & 0xFFu) | (a & 0xFF00u) | ((a & 0xFFu) << 16) |
-                     (((b >> 8) & 0xFFu) << 24));
+    Store32(dst,
+            ((a >> 16) & 0xFFu) | (a & 0xFF00u) | ((a & 0xFFu) << 16) | (((b >> 8) & 0xFFu) << 24));
     Store32(dst + 4, (b & 0xFFu) | ((a >> 24) << 8) | ((c & 0xFFu) << 16) | (b & 0xFF000000u));
-    Store32(dst + 8, ((b >> 16) & 0xFFu) | ((c >> 24) << 8) | (c & 0xFF0000u) |
-                         ((c & 0xFF00u) << 16));
+    Store32(dst + 8,
+            ((b >> 16) & 0xFFu) | ((c >> 24) << 8) | (c & 0xFF0000u) | ((c & 0xFF00u) << 16));
   }
   for (; i < count; ++i, src += 3, dst += 3) {
     dst[0] = src[2];
@@ -69,7 +71,7 @@ bool FillOriented(const RgbView& src, const Orientation& o, int left, int top,
 
   // Output pixel (r, c) in top-down coordinates comes from oriented pixel (top + r, left + c),
   // which comes from the source pixel at base + r * step_r + c * step_c.
-  const int r0 = o.flip ? th - 1 - top : top;     // oriented row before flipping
+  const int r0 = o.flip ? th - 1 - top : top;      // oriented row before flipping
   const int c0 = o.mirror ? tw - 1 - left : left;  // oriented column before mirroring
   const ptrdiff_t dr = o.flip ? -1 : 1, dc = o.mirror ? -1 : 1;
   const uint8_t* base;

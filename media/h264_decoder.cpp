@@ -9,7 +9,9 @@ extern "C" {
 
 namespace vl {
 
-H264Decoder::H264Decoder() { std::memset(input_, 0, sizeof(input_)); }
+H264Decoder::H264Decoder() {
+  std::memset(input_, 0, sizeof(input_));
+}
 
 H264Decoder::~H264Decoder() {
   // Parser before the codec context it was used with; the rest in any order.
@@ -36,16 +38,15 @@ bool H264Decoder::Init() {
 int H264Decoder::DecodeChunk(const uint8_t* data, int32_t length) {
   if (!Init()) return 0;
   int result = 1;
-  for (int32_t offset = 0; length > 0 && data != nullptr && offset < length;
-       offset += kPieceSize) {
+  for (int32_t offset = 0; length > 0 && data != nullptr && offset < length; offset += kPieceSize) {
     const int piece = static_cast<int>(std::min<int32_t>(kPieceSize, length - offset));
     std::memcpy(input_, data + offset, static_cast<size_t>(piece));
     const uint8_t* rest = input_;
     int remaining = piece;
     while (remaining > 0 && !Stopped()) {
-      const int used = av_parser_parse2(parser_.get(), context_.get(), &packet_->data,
-                                        &packet_->size, rest, remaining, AV_NOPTS_VALUE,
-                                        AV_NOPTS_VALUE, 0);
+      const int used =
+          av_parser_parse2(parser_.get(), context_.get(), &packet_->data, &packet_->size, rest,
+                           remaining, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
       if (used < 0) {
         result = 0;
         break;
@@ -90,12 +91,11 @@ bool H264Decoder::PrepareConversion(const AVFrame* decoded) {
   rgb->width = w;
   rgb->height = h;
   rgb->format = AV_PIX_FMT_RGB24;
-  if (av_image_fill_arrays(rgb->data, rgb->linesize, pixels.get(), AV_PIX_FMT_RGB24, w, h, 1) <
-      0)
+  if (av_image_fill_arrays(rgb->data, rgb->linesize, pixels.get(), AV_PIX_FMT_RGB24, w, h, 1) < 0)
     return false;
-  SwsContextPtr conversion(sws_getContext(w, h, static_cast<AVPixelFormat>(decoded->format), w,
-                                          h, AV_PIX_FMT_RGB24, SWS_FAST_BILINEAR, nullptr,
-                                          nullptr, nullptr));
+  SwsContextPtr conversion(sws_getContext(w, h, static_cast<AVPixelFormat>(decoded->format), w, h,
+                                          AV_PIX_FMT_RGB24, SWS_FAST_BILINEAR, nullptr, nullptr,
+                                          nullptr));
   if (!conversion) return false;
   conversion_ = std::move(conversion);
   rgb_ = std::move(rgb);

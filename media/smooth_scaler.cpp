@@ -184,19 +184,39 @@ bool SmoothScaler::Scale(const uint8_t* src, int width, int height, ptrdiff_t sr
     for (int t = 0; t < vtaps; ++t)
       rows[t] = src + (vertical_.start[y] + t) * src_stride + static_cast<ptrdiff_t>(first) * 3;
     switch (vtaps) {
-      case 1: FilterRows<1>(rows, w, row_.data(), bytes); break;
-      case 2: FilterRows<2>(rows, w, row_.data(), bytes); break;
-      case 3: FilterRows<3>(rows, w, row_.data(), bytes); break;
-      case 4: FilterRows<4>(rows, w, row_.data(), bytes); break;
-      default: FilterRowsAnyTaps(rows, w, vtaps, row_.data(), bytes); break;
+      case 1:
+        FilterRows<1>(rows, w, row_.data(), bytes);
+        break;
+      case 2:
+        FilterRows<2>(rows, w, row_.data(), bytes);
+        break;
+      case 3:
+        FilterRows<3>(rows, w, row_.data(), bytes);
+        break;
+      case 4:
+        FilterRows<4>(rows, w, row_.data(), bytes);
+        break;
+      default:
+        FilterRowsAnyTaps(rows, w, vtaps, row_.data(), bytes);
+        break;
     }
     uint8_t* out = dst + y * dst_stride;
     switch (horizontal_.taps) {
-      case 1: FilterColumns<1>(row, horizontal_, out); break;
-      case 2: FilterColumns<2>(row, horizontal_, out); break;
-      case 3: FilterColumns<3>(row, horizontal_, out); break;
-      case 4: FilterColumns<4>(row, horizontal_, out); break;
-      default: FilterColumnsAnyTaps(row, horizontal_, out); break;
+      case 1:
+        FilterColumns<1>(row, horizontal_, out);
+        break;
+      case 2:
+        FilterColumns<2>(row, horizontal_, out);
+        break;
+      case 3:
+        FilterColumns<3>(row, horizontal_, out);
+        break;
+      case 4:
+        FilterColumns<4>(row, horizontal_, out);
+        break;
+      default:
+        FilterColumnsAnyTaps(row, horizontal_, out);
+        break;
     }
   }
   return true;

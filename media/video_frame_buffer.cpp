@@ -49,7 +49,9 @@ void VideoFrameBuffer::SetMirror(int mirror, int flip) {
   flip_ = flip;
 }
 
-void VideoFrameBuffer::SetPortrait(int portrait) { portrait_ = portrait != 0 ? 1 : 0; }
+void VideoFrameBuffer::SetPortrait(int portrait) {
+  portrait_ = portrait != 0 ? 1 : 0;
+}
 
 void VideoFrameBuffer::Clear() {
   std::deque<std::unique_ptr<VideoFrame>> released;

@@ -14,6 +14,8 @@ std::unique_ptr<VideoFrame> VideoFrame::Create(int width, int height) {
   return frame;
 }
 
-VideoFrame::~VideoFrame() { std::free(bits_); }
+VideoFrame::~VideoFrame() {
+  std::free(bits_);
+}
 
 }  // namespace vl

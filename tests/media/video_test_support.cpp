@@ -8,7 +8,9 @@
 
 namespace vl::test {
 
-std::string ClipPath(const std::string& name) { return std::string(VL_CLIPS_DIR) + "/" + name + ".h264"; }
+std::string ClipPath(const std::string& name) {
+  return std::string(VL_CLIPS_DIR) + "/" + name + ".h264";
+}
 
 std::vector<uint8_t> ReadClip(const std::string& name) {
   std::ifstream in(ClipPath(name), std::ios::binary);
@@ -58,7 +60,8 @@ std::vector<RgbPicture> DecodePictures(const std::string& clip, size_t count) {
   decoder.SetSink(&sink);
   const std::vector<uint8_t> bytes = ReadClip(clip);
   for (size_t off = 0; off < bytes.size() && sink.pictures.size() < count; off += 4096)
-    decoder.DecodeChunk(bytes.data() + off, static_cast<int32_t>(std::min<size_t>(4096, bytes.size() - off)));
+    decoder.DecodeChunk(bytes.data() + off,
+                        static_cast<int32_t>(std::min<size_t>(4096, bytes.size() - off)));
   return std::move(sink.pictures);
 }
 
@@ -90,7 +93,8 @@ char CornerColour(const Rgb& c) {
   static const Named kColours[] = {
       {'R', {255, 0, 0}}, {'G', {0, 255, 0}}, {'B', {0, 0, 255}}, {'Y', {255, 255, 0}}};
   for (const Named& n : kColours)
-    if (std::abs(c.r - n.rgb.r) < 40 && std::abs(c.g - n.rgb.g) < 40 && std::abs(c.b - n.rgb.b) < 40)
+    if (std::abs(c.r - n.rgb.r) < 40 && std::abs(c.g - n.rgb.g) < 40 &&
+        std::abs(c.b - n.rgb.b) < 40)
       return n.name;
   return '?';
 }

@@ -24,7 +24,9 @@ std::vector<uint8_t> ReadClip(const std::string& name);
 struct RgbPicture {
   int width = 0, height = 0;
   std::vector<uint8_t> pixels;  // rows top-down, width * 3 bytes each
-  const uint8_t* At(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * 3]; }
+  const uint8_t* At(int x, int y) const {
+    return &pixels[(static_cast<size_t>(y) * width + x) * 3];
+  }
   // An AVFrame that views the pixels (for PushFrame).
   AVFrame* View();
   AVFrame frame{};
@@ -42,7 +44,7 @@ class RecordingSink : public IFrameBuffer {
     uint64_t hash;
   };
   std::vector<Entry> entries;
-  std::vector<RgbPicture> pictures;  // the first keep_pixels pictures
+  std::vector<RgbPicture> pictures;        // the first keep_pixels pictures
   std::function<void(size_t)> on_picture;  // called with the count after each picture
 
  private:

@@ -1,0 +1,244 @@
+// VideoFrameBuffer on pictures decoded from real clips: orientation, cover placement, the
+// phone's and the user's mirror and flip, portrait output, and the bounded queue.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "media/video_frame_buffer.h"
+#include "tests/media/video_test_support.h"
+
+namespace vl::test {
+namespace {
+
+// Output picture's pixel (x, y), top-down coordinates, as R, G, B.
+Rgb Pixel(const VideoFrame& f, int x, int y) {
+  const uint8_t* p = f.bits() + (f.height() - 1 - y) * f.stride() + x * 3;
+  return {p[2], p[1], p[0]};
+}
+
+std::unique_ptr<VideoFrame> Push(VideoFrameBuffer& buffer, RgbPicture& picture) {
+  buffer.PushFrame(picture.View());
+  return buffer.PopFront();
+}
+
+class VideoFrameBufferTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    landscape_ = new RgbPicture(DecodePictures("landscape_1280x720", 1)[0]);
+    portrait_ = new RgbPicture(DecodePictures("portrait_720x1280", 1)[0]);
+    four_three_ = new RgbPicture(DecodePictures("landscape_1280x960", 1)[0]);
+    small_ = new RgbPicture(DecodePictures("landscape_640x360", 1)[0]);
+    full_hd_ = new RgbPicture(DecodePictures("landscape_1920x1080", 1)[0]);
+  }
+  static void TearDownTestSuite() {
+    for (RgbPicture* p : {landscape_, portrait_, four_three_, small_, full_hd_}) delete p;
+  }
+  static RgbPicture *landscape_, *portrait_, *four_three_, *small_, *full_hd_;
+  VideoFrameBuffer buffer_;
+};
+RgbPicture *VideoFrameBufferTest::landscape_, *VideoFrameBufferTest::portrait_,
+    *VideoFrameBufferTest::four_three_, *VideoFrameBufferTest::small_,
+    *VideoFrameBufferTest::full_hd_;
+
+TEST_F(VideoFrameBufferTest, LandscapePictureBecomesTheBottomUpBgrOutputUnchanged) {
+  auto out = Push(buffer_, *landscape_);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->width(), 1280);
+  EXPECT_EQ(out->height(), 720);
+  EXPECT_EQ(out->size(), 2764800);
+  for (int y = 0; y < 720; y += 7)
+    for (int x = 0; x < 1280; x += 5) {
+      const uint8_t* s = landscape_->At(x, y);
+      const Rgb p = Pixel(*out, x, y);
+      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << x << "," << y;
+    }
+}
+
+TEST_F(VideoFrameBufferTest, PortraitPictureWithPortraitOffIsRotatedClockwiseUnscaled) {
+  auto out = Push(buffer_, *portrait_);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->width(), 1280);
+  EXPECT_EQ(out->height(), 720);
+  // Clockwise: the phone's bottom-left corner comes to the top-left, its top-left to the top-right.
+  EXPECT_EQ(Corners(*portrait_), "RGYB");
+  EXPECT_EQ(Corners(*out), "BRGY");
+  // No scaling, no cropping: every output pixel is exactly one source pixel.
+  for (int r = 0; r < 720; r += 3)
+    for (int c = 0; c < 1280; c += 3) {
+      const uint8_t* s = portrait_->At(r, 1279 - c);  // T(r, c) = S(h - 1 - c, r)
+      const Rgb p = Pixel(*out, c, r);
+      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << r << "," << c;
+    }
+}
+
+TEST_F(VideoFrameBufferTest, FourByThreeIsCropped120RowsTopAndBottomUnscaled) {
+  auto out = Push(buffer_, *four_three_);
+  ASSERT_TRUE(out);
+  ASSERT_EQ(out->height(), 720);
+  for (int y = 0; y < 720; ++y)
+    for (int x = 0; x < 1280; x += 11) {
+      const uint8_t* s = four_three_->At(x, y + 120);
+      const Rgb p = Pixel(*out, x, y);
+      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << x << "," << y;
+    }
+  EXPECT_EQ(Corners(*out), "RGYB");
+}
+
+TEST_F(VideoFrameBufferTest, SmallPictureIsStretchedSmoothly) {
+  auto out = Push(buffer_, *small_);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->width(), 1280);
+  EXPECT_EQ(Corners(*out), "RGYB");
+  // Output pixel (2x, 2y) has its centre at source (x - 0.25, y - 0.25): its value lies within
+  // the four source pixels around that point.
+  int outside = 0;
+  for (int y = 4; y < 356; y += 9)
+    for (int x = 4; x < 636; x += 9) {
+      const Rgb p = Pixel(*out, 2 * x, 2 * y);
+      const int values[3] = {p.r, p.g, p.b};
+      for (int k = 0; k < 3; ++k) {
+        int lo = 255, hi = 0;
+        for (const uint8_t* s : {small_->At(x, y), small_->At(x - 1, y), small_->At(x, y - 1),
+                                 small_->At(x - 1, y - 1)})
+          lo = std::min<int>(lo, s[k]), hi = std::max<int>(hi, s[k]);
+        if (values[k] < lo - 1 || values[k] > hi + 1) ++outside;
+      }
+    }
+  EXPECT_EQ(outside, 0);
+  // Not nearest-neighbour, which would make every pair (2x, 2x + 1) of an enlarged row equal.
+  int differing_pairs = 0;
+  const uint8_t* row = out->bits() + 360 * out->stride();
+  for (int x = 0; x < 1278; x += 2)
+    if (std::memcmp(row + x * 3, row + x * 3 + 3, 3) != 0) ++differing_pairs;
+  EXPECT_GT(differing_pairs, 20);
+}
+
+TEST_F(VideoFrameBufferTest, FullHdIsAreaAveragedDown) {
+  auto out = Push(buffer_, *full_hd_);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(Corners(*out), "RGYB");
+  // Output pixel (2i, 2j) covers source [3i, 3i + 1.5) x [3j, 3j + 1.5).
+  for (int j = 10; j < 350; j += 37)
+    for (int i = 10; i < 630; i += 41) {
+      const Rgb p = Pixel(*out, 2 * i, 2 * j);
+      const uint8_t* a = full_hd_->At(3 * i, 3 * j);
+      const uint8_t* b = full_hd_->At(3 * i + 1, 3 * j);
+      const uint8_t* c = full_hd_->At(3 * i, 3 * j + 1);
+      const uint8_t* d = full_hd_->At(3 * i + 1, 3 * j + 1);
+      auto area = [&](int k) { return (4 * a[k] + 2 * b[k] + 2 * c[k] + d[k]) / 9.0; };
+      EXPECT_NEAR(p.r, area(0), 2.0);
+      EXPECT_NEAR(p.g, area(1), 2.0);
+      EXPECT_NEAR(p.b, area(2), 2.0);
+    }
+}
+
+TEST_F(VideoFrameBufferTest, PhoneAndUserMirrorAndFlipCombine) {
+  buffer_.SetReverse(0, 1);
+  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "GRBY");  // mirrored by the phone's flag
+  buffer_.SetMirror(1, 0);
+  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "RGYB");  // the user's mirror cancels it
+  buffer_.SetReverse(1, 0);
+  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "YBRG");  // flipped and mirrored
+  buffer_.SetMirror(0, 1);
+  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "RGYB");  // both flips cancel
+  buffer_.SetMirror(1, 1);
+  buffer_.SetReverse(1, 1);
+  auto same = Push(buffer_, *landscape_);
+  VideoFrameBuffer plain;
+  auto reference = Push(plain, *landscape_);
+  EXPECT_EQ(0, std::memcmp(same->bits(), reference->bits(), static_cast<size_t>(same->size())));
+}
+
+TEST_F(VideoFrameBufferTest, PortraitModeMakesUpright720By1280Pictures) {
+  buffer_.SetPortrait(1);
+  auto upright = Push(buffer_, *portrait_);
+  ASSERT_TRUE(upright);
+  EXPECT_EQ(upright->width(), 720);
+  EXPECT_EQ(upright->height(), 1280);
+  EXPECT_EQ(upright->size(), 2764800);
+  EXPECT_EQ(Corners(*upright), "RGYB");
+  auto turned = Push(buffer_, *landscape_);  // a landscape phone picture is turned clockwise
+  EXPECT_EQ(turned->width(), 720);
+  EXPECT_EQ(Corners(*turned), "BRGY");
+  auto wide = Push(buffer_, *full_hd_);  // turned, then scaled down
+  EXPECT_EQ(wide->height(), 1280);
+  EXPECT_EQ(Corners(*wide), "BRGY");
+}
+
+TEST_F(VideoFrameBufferTest, EleventhPictureDisplacesTheFirst) {
+  std::vector<RgbPicture> pictures = DecodePictures("landscape_640x360", 11);
+  ASSERT_EQ(pictures.size(), 11u);
+  std::vector<std::vector<uint8_t>> expected;
+  for (RgbPicture& p : pictures) {
+    VideoFrameBuffer single;
+    auto f = Push(single, p);
+    expected.emplace_back(f->bits(), f->bits() + f->size());
+  }
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(buffer_.IsFull(), 0);
+    buffer_.PushFrame(pictures[i].View());
+  }
+  EXPECT_EQ(buffer_.IsFull(), 1);
+  buffer_.PushFrame(pictures[10].View());
+  EXPECT_EQ(buffer_.IsFull(), 1);
+  for (int i = 1; i <= 10; ++i) {
+    auto f = buffer_.PopFront();
+    ASSERT_TRUE(f) << i;
+    EXPECT_TRUE(std::equal(expected[i].begin(), expected[i].end(), f->bits())) << "picture " << i;
+  }
+  EXPECT_FALSE(buffer_.PopFront());
+}
+
+TEST_F(VideoFrameBufferTest, ClearEmptiesAndQueuedPicturesKeepTheirSize) {
+  buffer_.PushFrame(landscape_->View());
+  buffer_.SetPortrait(1);
+  buffer_.PushFrame(landscape_->View());
+  auto first = buffer_.PopFront();
+  EXPECT_EQ(first->width(), 1280);
+  EXPECT_EQ(buffer_.PopFront()->width(), 720);
+  for (int i = 0; i < 4; ++i) buffer_.PushFrame(small_->View());
+  buffer_.Clear();
+  EXPECT_FALSE(buffer_.PopFront());
+  EXPECT_EQ(buffer_.IsFull(), 0);
+}
+
+TEST_F(VideoFrameBufferTest, IgnoresMissingAndNonRgbPictures) {
+  buffer_.PushFrame(nullptr);
+  AVFrame* yuv = small_->View();
+  yuv->format = AV_PIX_FMT_YUV420P;
+  buffer_.PushFrame(yuv);
+  AVFrame* empty = small_->View();
+  empty->data[0] = nullptr;
+  buffer_.PushFrame(empty);
+  AVFrame* zero = small_->View();
+  zero->width = 0;
+  buffer_.PushFrame(zero);
+  EXPECT_FALSE(buffer_.PopFront());
+}
+
+TEST_F(VideoFrameBufferTest, DecoderFeedsTheBufferAndTheUiSideDrainsItConcurrently) {
+  H264Decoder decoder;
+  decoder.SetSink(&buffer_);
+  std::atomic<bool> done{false};
+  int taken = 0;
+  std::thread ui([&] {
+    while (!done) {
+      if (auto f = buffer_.PopFront()) {
+        EXPECT_EQ(f->width(), 1280);
+        ++taken;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  DecodeInChunks(decoder, ReadClip("portrait_720x1280"), 4096);
+  done = true;
+  ui.join();
+  while (buffer_.PopFront()) ++taken;
+  EXPECT_GE(taken, 10);
+  EXPECT_LE(taken, 149);
+}
+
+}  // namespace
+}  // namespace vl::test
