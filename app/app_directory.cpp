@@ -14,7 +14,11 @@ std::string DirectoryOfModulePath(std::string_view module_path) {
   return std::string(module_path.substr(0, slash)) + '\\';
 }
 
-const std::string& ApplicationDirectory() { return Storage(); }
-void SetApplicationDirectory(std::string dir) { Storage() = std::move(dir); }
+const std::string& ApplicationDirectory() {
+  return Storage();
+}
+void SetApplicationDirectory(std::string dir) {
+  Storage() = std::move(dir);
+}
 
 }  // namespace vl

@@ -9,23 +9,30 @@ constexpr int kWidth = 730;
 constexpr int kHeight = 648;
 }  // namespace
 
-CMainDlg* CurrentMainWindow() { return g_current_main_window; }
+CMainDlg* CurrentMainWindow() {
+  return g_current_main_window;
+}
 
-CMainDlg::CMainDlg() { g_current_main_window = this; }
+CMainDlg::CMainDlg() {
+  g_current_main_window = this;
+}
 
 CMainDlg::~CMainDlg() {
   if (g_current_main_window == this) g_current_main_window = nullptr;
 }
 
-BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return ::IsDialogMessageA(m_hWnd, msg); }
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+  return ::IsDialogMessageA(m_hWnd, msg);
+}
 
-BOOL CMainDlg::OnIdle() { return FALSE; }
+BOOL CMainDlg::OnIdle() {
+  return FALSE;
+}
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   // Borderless, fixed size, centred on the work area of its monitor.
   ModifyStyle(WS_CAPTION, 0);
-  SetWindowPos(nullptr, 0, 0, kWidth, kHeight,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  SetWindowPos(nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
   // The system owns the region once it is set.
   SetWindowRgn(m_hWnd, CreateRoundRectRgn(0, 0, kWidth, kHeight, 4, 4), TRUE);
   MONITORINFO mi{};
@@ -33,8 +40,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   if (GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &mi)) {
     const RECT& wa = mi.rcWork;
     SetWindowPos(nullptr, wa.left + (wa.right - wa.left - kWidth) / 2,
-                 wa.top + (wa.bottom - wa.top - kHeight) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
+                 wa.top + (wa.bottom - wa.top - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
   ModifyStyle(0, WS_CLIPCHILDREN);
 
@@ -43,10 +49,12 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, cx, cy,
                                          LR_DEFAULTCOLOR | LR_SHARED));
   };
-  SendMessage(WM_SETICON, ICON_BIG,
-              reinterpret_cast<LPARAM>(icon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))));
-  SendMessage(WM_SETICON, ICON_SMALL,
-              reinterpret_cast<LPARAM>(icon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
+  SendMessage(
+      WM_SETICON, ICON_BIG,
+      reinterpret_cast<LPARAM>(icon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))));
+  SendMessage(
+      WM_SETICON, ICON_SMALL,
+      reinterpret_cast<LPARAM>(icon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
 
   if (win::CMessageLoop* loop = win::Module().GetMessageLoop()) {
     loop->AddMessageFilter(this);

@@ -25,10 +25,10 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   BOOL OnIdle() override;
 
   BEGIN_MSG_MAP(CMainDlg)
-    MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-    COMMAND_ID_HANDLER(IDOK, OnConnectCommand)
-    COMMAND_ID_HANDLER(IDCANCEL, OnCloseCommand)
+  MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+  MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+  COMMAND_ID_HANDLER(IDOK, OnConnectCommand)
+  COMMAND_ID_HANDLER(IDCANCEL, OnCloseCommand)
   END_MSG_MAP()
 
  private:

@@ -10,9 +10,13 @@
 
 namespace vl {
 
-void ProcessLibraries::InitializeCom() { CoInitialize(nullptr); }
+void ProcessLibraries::InitializeCom() {
+  CoInitialize(nullptr);
+}
 
-void ProcessLibraries::PrimeDefaultWindowProc() { DefWindowProcA(nullptr, 0, 0, 0); }
+void ProcessLibraries::PrimeDefaultWindowProc() {
+  DefWindowProcA(nullptr, 0, 0, 0);
+}
 
 void ProcessLibraries::InitializeCommonControls() {
   INITCOMMONCONTROLSEX icc{};
@@ -35,9 +39,13 @@ void ProcessLibraries::StartWinsock() {
   WSAStartup(MAKEWORD(2, 2), &data);  // a failure shows up later as a failed connection
 }
 
-void ProcessLibraries::UninitializeCom() { CoUninitialize(); }
+void ProcessLibraries::UninitializeCom() {
+  CoUninitialize();
+}
 
-void ProcessLibraries::CleanupWinsock() { WSACleanup(); }
+void ProcessLibraries::CleanupWinsock() {
+  WSACleanup();
+}
 
 void ProcessLibraries::ShutdownGdiplus() {
   if (gdiplus_token_) Gdiplus::GdiplusShutdown(gdiplus_token_);

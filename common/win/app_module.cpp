@@ -2,7 +2,9 @@
 
 namespace vl::win {
 
-CAppModule::CAppModule() { InitializeCriticalSection(&lock_); }
+CAppModule::CAppModule() {
+  InitializeCriticalSection(&lock_);
+}
 
 CAppModule::~CAppModule() {
   Term();

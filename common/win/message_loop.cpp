@@ -16,11 +16,15 @@ void Remove(std::vector<T*>& list, T* item, bool walking) {
 }
 }  // namespace
 
-void CMessageLoop::AddMessageFilter(CMessageFilter* filter) { filters_.push_back(filter); }
+void CMessageLoop::AddMessageFilter(CMessageFilter* filter) {
+  filters_.push_back(filter);
+}
 void CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
   Remove(filters_, filter, walking_ > 0);
 }
-void CMessageLoop::AddIdleHandler(CIdleHandler* handler) { idle_handlers_.push_back(handler); }
+void CMessageLoop::AddIdleHandler(CIdleHandler* handler) {
+  idle_handlers_.push_back(handler);
+}
 void CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
   Remove(idle_handlers_, handler, walking_ > 0);
 }

@@ -26,37 +26,36 @@ class CMessageMap {
 
 }  // namespace vl::win
 
-#define BEGIN_MSG_MAP(theClass)                                                           \
- public:                                                                                   \
-  BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,            \
-                            LRESULT& lResult) override {                                   \
-    BOOL bHandled = TRUE;                                                                  \
-    (void)hWnd;                                                                            \
+#define BEGIN_MSG_MAP(theClass)                                                                   \
+ public:                                                                                          \
+  BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) \
+      override {                                                                                  \
+    BOOL bHandled = TRUE;                                                                         \
+    (void)hWnd;                                                                                   \
     (void)bHandled;
 
-#define MESSAGE_HANDLER(msg, func)                    \
-  if (uMsg == (msg)) {                                \
-    bHandled = TRUE;                                  \
-    lResult = func(uMsg, wParam, lParam, bHandled);   \
-    if (bHandled) return TRUE;                        \
+#define MESSAGE_HANDLER(msg, func)                  \
+  if (uMsg == (msg)) {                              \
+    bHandled = TRUE;                                \
+    lResult = func(uMsg, wParam, lParam, bHandled); \
+    if (bHandled) return TRUE;                      \
   }
 
-#define MESSAGE_RANGE_HANDLER(first, last, func)         \
-  if (uMsg >= (first) && uMsg <= (last)) {               \
-    bHandled = TRUE;                                     \
-    lResult = func(uMsg, wParam, lParam, bHandled);      \
-    if (bHandled) return TRUE;                           \
+#define MESSAGE_RANGE_HANDLER(first, last, func)    \
+  if (uMsg >= (first) && uMsg <= (last)) {          \
+    bHandled = TRUE;                                \
+    lResult = func(uMsg, wParam, lParam, bHandled); \
+    if (bHandled) return TRUE;                      \
   }
 
-#define COMMAND_ID_HANDLER(id, func)                                                   \
-  if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                  \
-    bHandled = TRUE;                                                                   \
-    lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam),     \
-                   bHandled);                                                          \
-    if (bHandled) return TRUE;                                                         \
+#define COMMAND_ID_HANDLER(id, func)                                                          \
+  if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                         \
+    bHandled = TRUE;                                                                          \
+    lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled); \
+    if (bHandled) return TRUE;                                                                \
   }
 
-#define CHAIN_MSG_MAP(theBase)                                                  \
+#define CHAIN_MSG_MAP(theBase) \
   if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
 
 #define END_MSG_MAP() \

@@ -12,9 +12,9 @@ CWindowImplBase::~CWindowImplBase() {
   }
 }
 
-HWND CWindowImplBase::CreateWithClass(const char* class_name, UINT class_style,
-                                      HBRUSH background, HWND parent, const RECT& rc,
-                                      const char* title, DWORD style, DWORD ex_style, UINT id) {
+HWND CWindowImplBase::CreateWithClass(const char* class_name, UINT class_style, HBRUSH background,
+                                      HWND parent, const RECT& rc, const char* title, DWORD style,
+                                      DWORD ex_style, UINT id) {
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -29,10 +29,10 @@ HWND CWindowImplBase::CreateWithClass(const char* class_name, UINT class_style,
     wc.lpszClassName = class_name;
     if (!::RegisterClassExA(&wc)) return nullptr;
   }
-  const HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id))
-                                        : nullptr;
-  return ::CreateWindowExA(ex_style, class_name, title, style, rc.left, rc.top,
-                           rc.right - rc.left, rc.bottom - rc.top, parent, menu, instance, this);
+  const HMENU menu =
+      (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
+  return ::CreateWindowExA(ex_style, class_name, title, style, rc.left, rc.top, rc.right - rc.left,
+                           rc.bottom - rc.top, parent, menu, instance, this);
 }
 
 LRESULT CWindowImplBase::DefWindowProc(UINT msg, WPARAM w, LPARAM l) {

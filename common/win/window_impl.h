@@ -28,9 +28,8 @@ class CWindowImplBase : public CWindow, public CMessageMap {
  protected:
   CWindowImplBase() = default;
   // Creates a window of the given registered class with this object as its handler.
-  HWND CreateWithClass(const char* class_name, UINT class_style, HBRUSH background,
-                       HWND parent, const RECT& rc, const char* title, DWORD style,
-                       DWORD ex_style, UINT id);
+  HWND CreateWithClass(const char* class_name, UINT class_style, HBRUSH background, HWND parent,
+                       const RECT& rc, const char* title, DWORD style, DWORD ex_style, UINT id);
   LRESULT DefWindowProc(UINT msg, WPARAM w, LPARAM l);
 
  private:
@@ -71,8 +70,7 @@ class CDialogImplBase : public CWindow, public CMessageMap {
  protected:
   CDialogImplBase() = default;
   HWND CreateFromTemplate(HINSTANCE instance, int template_id, HWND parent, LPARAM init_param);
-  INT_PTR DoModalFromTemplate(HINSTANCE instance, int template_id, HWND parent,
-                              LPARAM init_param);
+  INT_PTR DoModalFromTemplate(HINSTANCE instance, int template_id, HWND parent, LPARAM init_param);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM w, LPARAM l);

@@ -76,9 +76,9 @@ TEST(AppEntry, StartsLibrariesInOrderAndShutsDownComWinsockGdiplus) {
   char command_line[] = "args";
   EXPECT_EQ(AppEntry(libraries, GetModuleHandleA(nullptr), command_line, SW_SHOW, &RecordingRun),
             2);
-  EXPECT_EQ(steps, (std::vector<std::string>{"com", "defwndproc", "commctrl", "gdiplus",
-                                             "codecs", "winsock", "run:args:5", "loop registered",
-                                             "~com", "~winsock", "~gdiplus"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"com", "defwndproc", "commctrl", "gdiplus", "codecs",
+                                             "winsock", "run:args:5", "loop registered", "~com",
+                                             "~winsock", "~gdiplus"}));
   // Module end forgot the loops.
   EXPECT_EQ(win::Module().GetMessageLoop(), nullptr);
   g_steps = nullptr;
@@ -88,8 +88,7 @@ TEST(AppEntry, MainWindowThatCannotBeCreatedEndsWithExitCodeZero) {
   // This test program carries no main dialog template, so creating the window fails.
   ProcessLibraries libraries;
   char command_line[] = "";
-  EXPECT_EQ(AppEntry(libraries, GetModuleHandleA(nullptr), command_line, SW_SHOW,
-                     &RunMainWindow),
+  EXPECT_EQ(AppEntry(libraries, GetModuleHandleA(nullptr), command_line, SW_SHOW, &RunMainWindow),
             0);
   // The run still computed the application directory and destroyed its window object.
   char path[MAX_PATH];

@@ -22,14 +22,14 @@ class RecordingWindow : public CWindowImpl<RecordingWindow> {
   explicit RecordingWindow(Timeline* t) : t_(t) {}
 
   BEGIN_MSG_MAP(RecordingWindow)
-    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
-    MESSAGE_HANDLER(WM_CHAR, OnChar)
-    MESSAGE_HANDLER(WM_TIMER, OnTimer)
-    MESSAGE_HANDLER(WM_APP, OnApp)
-    MESSAGE_HANDLER(WM_MOUSEMOVE, OnContinual)
-    MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnContinual)
-    MESSAGE_HANDLER(WM_PAINT, OnContinual)
-    MESSAGE_HANDLER(0x0118, OnContinual)
+  MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+  MESSAGE_HANDLER(WM_CHAR, OnChar)
+  MESSAGE_HANDLER(WM_TIMER, OnTimer)
+  MESSAGE_HANDLER(WM_APP, OnApp)
+  MESSAGE_HANDLER(WM_MOUSEMOVE, OnContinual)
+  MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnContinual)
+  MESSAGE_HANDLER(WM_PAINT, OnContinual)
+  MESSAGE_HANDLER(0x0118, OnContinual)
   END_MSG_MAP()
 
  private:

@@ -17,7 +17,9 @@ const std::u16string kUtf16 = u"\u6D4B\u8BD5(\u6A2A\u5C4F)";
 const std::string kGbk = "\xB2\xE2\xCA\xD4(\xBA\xE1\xC6\xC1)";
 
 #ifdef _WIN32
-TEST(AnsiCodePage, IsChineseSimplifiedUnderTheTestBench) { EXPECT_EQ(GetACP(), 936u); }
+TEST(AnsiCodePage, IsChineseSimplifiedUnderTheTestBench) {
+  EXPECT_EQ(GetACP(), 936u);
+}
 #endif
 
 TEST(Utf8Utf16, RoundTripsChineseAndAstralCharacters) {
@@ -29,11 +31,11 @@ TEST(Utf8Utf16, RoundTripsChineseAndAstralCharacters) {
 }
 
 TEST(Utf8Utf16, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(Utf8ToUtf16("a\x80z"), std::u16string(u"a\uFFFDz"));           // stray continuation
-  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz"), std::u16string(u"a\uFFFDz"));       // overlong '/'
-  EXPECT_EQ(Utf8ToUtf16("a\xED\xA0\x80z"), std::u16string(u"a\uFFFDz"));   // encoded surrogate
-  EXPECT_EQ(Utf8ToUtf16("a\xE6\xB5"), std::u16string(u"a\uFFFD"));         // truncated at the end
-  EXPECT_EQ(Utf8ToUtf16("\xE6\xB5z"), std::u16string(u"\uFFFDz"));         // truncated mid-text
+  EXPECT_EQ(Utf8ToUtf16("a\x80z"), std::u16string(u"a\uFFFDz"));          // stray continuation
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz"), std::u16string(u"a\uFFFDz"));      // overlong '/'
+  EXPECT_EQ(Utf8ToUtf16("a\xED\xA0\x80z"), std::u16string(u"a\uFFFDz"));  // encoded surrogate
+  EXPECT_EQ(Utf8ToUtf16("a\xE6\xB5"), std::u16string(u"a\uFFFD"));        // truncated at the end
+  EXPECT_EQ(Utf8ToUtf16("\xE6\xB5z"), std::u16string(u"\uFFFDz"));        // truncated mid-text
   EXPECT_EQ(Utf16ToUtf8(std::u16string(u"x\xD800y")), "x\xEF\xBF\xBDy");  // lone surrogate
 }
 
@@ -48,7 +50,10 @@ TEST(AnsiText, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   // Korean Hangul and an emoji have no GBK form; the Chinese around them survives. As on
   // Windows, the default character stands for each UTF-16 unit: two for the emoji.
   const std::string utf8 = "\xE6\xB5\x8B\xEA\xB0\x80\xF0\x9F\x98\x80!";  // 测 가 😀 !
-  EXPECT_EQ(Utf8ToAnsi(utf8), "\xB2\xE2?" "?" "?!");
+  EXPECT_EQ(Utf8ToAnsi(utf8),
+            "\xB2\xE2?"
+            "?"
+            "?!");
 }
 
 TEST(AnsiText, EmptyAndAsciiPassThrough) {
