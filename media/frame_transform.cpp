@@ -1,14 +1,20 @@
 #include "media/frame_transform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <tmmintrin.h>
+#define VL_HAVE_SSSE3_KERNELS 1
+#endif
 
 namespace vl {
 namespace {
 
 // Rotated pictures are filled in square tiles so that the source rows a tile reads stay in
 // the cache while its output rows are written.
-constexpr int kTile = 32;
+constexpr int kTile = 64;
 
 inline uint32_t Load32(const uint8_t* p) {
   uint32_t v;
@@ -57,6 +63,148 @@ void CopySwapBackward(const uint8_t* src, uint8_t* dst, int count) {
   }
 }
 
+#ifdef VL_HAVE_SSSE3_KERNELS
+// SSSE3 kernels, chosen at run time. Four pixels are twelve bytes of one 16-byte register; the
+// four spare bytes are read from pixels of the same run and written over pixels that are filled
+// right after, so no access leaves the run.
+
+__attribute__((target("ssse3"))) void CopySwapForwardSsse3(const uint8_t* src, uint8_t* dst,
+                                                           int count) {
+  const __m128i swap = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+  int i = 0;
+  // Six pixels left: the 16-byte load and store stay within this run.
+  for (; i + 6 <= count; i += 4, src += 12, dst += 12) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, swap));
+  }
+  CopySwapForward(src, dst, count - i);
+}
+
+__attribute__((target("ssse3"))) void CopySwapBackwardSsse3(const uint8_t* src, uint8_t* dst,
+                                                            int count) {
+  // Bytes 4..15 of a load from 13 bytes below `src` are the four pixels, lowest first; reversing
+  // them mirrors the run and swaps R and B.
+  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 0, 1, 2, 3);
+  int i = 0;
+  for (; i + 6 <= count; i += 4, src -= 12, dst += 12) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src - 13));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, reverse));
+  }
+  CopySwapBackward(src, dst, count - i);
+}
+
+// Rotated fill of a 4 x 4 block of output pixels. Output pixel (j, k) (row j, column k of the
+// block) is the source pixel at col[k] + j * step_r, with step_r = +3 or -3 bytes: for each k
+// the four pixels of the column form one 12-byte run, loaded at once, spread into 32-bit lanes
+// (R and B swapped), then the 4 x 4 lanes are transposed so that each register is one output
+// row, and packed back to 12 bytes.
+__attribute__((target("ssse3"))) inline void RotateBlockSsse3(const uint8_t* const col[4],
+                                                              bool descending,
+                                                              uint8_t* const out[4],
+                                                              bool last_in_row) {
+  // Spread: lane j <- pixel j of the run (ascending) or pixel 3 - j (descending).
+  const __m128i spread_up = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+  const __m128i spread_down = _mm_setr_epi8(11, 10, 9, -1, 8, 7, 6, -1, 5, 4, 3, -1, 2, 1, 0, -1);
+  const __m128i spread = descending ? spread_down : spread_up;
+  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  __m128i a[4];
+  for (int k = 0; k < 4; ++k) {
+    const uint8_t* run = descending ? col[k] - 9 : col[k];
+    a[k] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(run)), spread);
+  }
+  // a[k] lane j = output (j, k); transpose to rows.
+  const __m128i t0 = _mm_unpacklo_epi32(a[0], a[1]), t1 = _mm_unpacklo_epi32(a[2], a[3]);
+  const __m128i t2 = _mm_unpackhi_epi32(a[0], a[1]), t3 = _mm_unpackhi_epi32(a[2], a[3]);
+  const __m128i rows[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1),
+                           _mm_unpacklo_epi64(t2, t3), _mm_unpackhi_epi64(t2, t3)};
+  for (int j = 0; j < 4; ++j) {
+    const __m128i packed = _mm_shuffle_epi8(rows[j], pack);
+    if (!last_in_row) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[j]), packed);
+    } else {  // twelve bytes exactly: the row ends here
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out[j]), packed);
+      const int tail = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
+      std::memcpy(out[j] + 8, &tail, 4);
+    }
+  }
+}
+
+std::atomic<bool> g_plain_only{false};
+
+bool HaveSsse3() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+  }();
+  return have && !g_plain_only.load(std::memory_order_relaxed);
+}
+#endif
+
+// A rotated fill: output pixel (r, c) (top-down) is the source pixel at
+// base + r * step_r + c * step_c, where step_r is +-3 bytes and step_c +-one source row.
+struct RotateJob {
+  const uint8_t* base;
+  ptrdiff_t step_r, step_c;
+  const uint8_t *src_begin, *src_end;  // the source bytes, for the bounds of vector loads
+  BgrBottomUpView out;
+};
+
+template <bool kSimd>
+__attribute__((always_inline)) inline void RotatedBody(const RotateJob& job) {
+  const BgrBottomUpView& out = job.out;
+  auto out_row = [&](int r) { return out.pixels + (out.height - 1 - r) * out.stride; };
+  auto pixels = [&](int r, int c, int c_end) {
+    const uint8_t* s = job.base + r * job.step_r + c * job.step_c;
+    uint8_t* d = out_row(r) + static_cast<ptrdiff_t>(c) * 3;
+    for (; c < c_end; ++c, s += job.step_c, d += 3) {
+      d[0] = s[2];
+      d[1] = s[1];
+      d[2] = s[0];
+    }
+  };
+  for (int r_tile = 0; r_tile < out.height; r_tile += kTile) {
+    const int r_end = std::min(out.height, r_tile + kTile);
+    for (int c_tile = 0; c_tile < out.width; c_tile += kTile) {
+      const int c_end = std::min(out.width, c_tile + kTile);
+      int r = r_tile;
+#ifdef VL_HAVE_SSSE3_KERNELS
+      if constexpr (kSimd) {
+        // Whole 4 x 4 blocks with the vector kernel; leftovers pixel by pixel.
+        const bool descending = job.step_r < 0;
+        for (; r + 4 <= r_end; r += 4) {
+          uint8_t* const rows[4] = {out_row(r), out_row(r + 1), out_row(r + 2), out_row(r + 3)};
+          int c = c_tile;
+          for (; c + 4 <= c_end; c += 4) {
+            const uint8_t* col[4];
+            bool inside = true;
+            for (int k = 0; k < 4; ++k) {
+              col[k] = job.base + r * job.step_r + (c + k) * job.step_c;
+              const uint8_t* lo = descending ? col[k] - 9 : col[k];
+              inside = inside && lo >= job.src_begin && lo + 16 <= job.src_end;
+            }
+            if (!inside) break;
+            uint8_t* const dst[4] = {rows[0] + c * 3, rows[1] + c * 3, rows[2] + c * 3,
+                                     rows[3] + c * 3};
+            RotateBlockSsse3(col, descending, dst, c + 4 == out.width);
+          }
+          for (int rr = r; rr < r + 4; ++rr) pixels(rr, c, c_end);
+        }
+      }
+#endif
+      for (; r < r_end; ++r) pixels(r, c_tile, c_end);
+    }
+  }
+}
+
+void FillRotatedPlain(const RotateJob& job) {
+  RotatedBody<false>(job);
+}
+#ifdef VL_HAVE_SSSE3_KERNELS
+__attribute__((target("ssse3"))) void FillRotatedSsse3(const RotateJob& job) {
+  RotatedBody<true>(job);
+}
+#endif
+
 }  // namespace
 
 bool FillOriented(const RgbView& src, const Orientation& o, int left, int top,
@@ -89,31 +237,34 @@ bool FillOriented(const RgbView& src, const Orientation& o, int left, int top,
   auto out_row = [&](int r) { return out.pixels + (out.height - 1 - r) * out.stride; };
 
   if (!o.rotate) {
-    for (int r = 0; r < out.height; ++r) {
-      const uint8_t* s = base + r * step_r;
-      if (o.mirror)
-        CopySwapBackward(s, out_row(r), out.width);
-      else
-        CopySwapForward(s, out_row(r), out.width);
-    }
+    auto copy = o.mirror ? CopySwapBackward : CopySwapForward;
+#ifdef VL_HAVE_SSSE3_KERNELS
+    if (HaveSsse3()) copy = o.mirror ? CopySwapBackwardSsse3 : CopySwapForwardSsse3;
+#endif
+    for (int r = 0; r < out.height; ++r) copy(base + r * step_r, out_row(r), out.width);
     return true;
   }
-  for (int r_tile = 0; r_tile < out.height; r_tile += kTile) {
-    const int r_end = std::min(out.height, r_tile + kTile);
-    for (int c_tile = 0; c_tile < out.width; c_tile += kTile) {
-      const int c_end = std::min(out.width, c_tile + kTile);
-      for (int r = r_tile; r < r_end; ++r) {
-        const uint8_t* s = base + r * step_r + c_tile * step_c;
-        uint8_t* d = out_row(r) + static_cast<ptrdiff_t>(c_tile) * 3;
-        for (int c = c_tile; c < c_end; ++c, s += step_c, d += 3) {
-          d[0] = s[2];
-          d[1] = s[1];
-          d[2] = s[0];
-        }
-      }
-    }
+  const RotateJob job{
+      base,
+      step_r,
+      step_c,
+      src.pixels,
+      src.pixels + (src.height - 1) * src.stride + static_cast<ptrdiff_t>(src.width) * 3,
+      out};
+#ifdef VL_HAVE_SSSE3_KERNELS
+  if (HaveSsse3()) {
+    FillRotatedSsse3(job);
+    return true;
   }
+#endif
+  FillRotatedPlain(job);
   return true;
+}
+
+void UsePlainPixelKernels(bool plain) {
+#ifdef VL_HAVE_SSSE3_KERNELS
+  g_plain_only = plain;
+#endif
 }
 
 }  // namespace vl

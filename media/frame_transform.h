@@ -42,4 +42,8 @@ inline void OrientedSize(int width, int height, bool rotate, int* out_width, int
 bool FillOriented(const RgbView& src, const Orientation& orientation, int left, int top,
                   const BgrBottomUpView& out);
 
+// Tests only: true restricts the fill to the portable kernels (the vector kernels are chosen
+// when the processor has SSSE3).
+void UsePlainPixelKernels(bool plain);
+
 }  // namespace vl

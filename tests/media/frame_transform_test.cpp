@@ -46,13 +46,26 @@ void ExpectMatches(const Source& s, const Orientation& o, int left, int top, int
   for (size_t i = static_cast<size_t>(stride) * out_h; i < out.size(); ++i) ASSERT_EQ(out[i], 0xEE);
 }
 
-class FillOrientedTest : public ::testing::TestWithParam<int> {};
+// Orientation bits, and whether only the portable kernels may run.
+class FillOrientedTest : public ::testing::TestWithParam<std::tuple<int, bool>> {
+ protected:
+  void SetUp() override { UsePlainPixelKernels(std::get<1>(GetParam())); }
+  void TearDown() override { UsePlainPixelKernels(false); }
+  Orientation Bits() const {
+    const int bits = std::get<0>(GetParam());
+    return {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+  }
+};
 
 TEST_P(FillOrientedTest, WholePictureMatchesTheDefinition) {
-  const int bits = GetParam();
-  const Orientation o{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
-  for (auto [w, h, pad] :
-       {std::tuple{1, 1, 0}, {3, 2, 1}, {7, 5, 0}, {33, 65, 2}, {67, 31, 5}, {64, 64, 0}}) {
+  const Orientation o = Bits();
+  for (auto [w, h, pad] : {std::tuple{1, 1, 0},
+                           {3, 2, 1},
+                           {7, 5, 0},
+                           {33, 65, 2},
+                           {67, 31, 5},
+                           {64, 64, 0},
+                           {130, 97, 0}}) {
     const Source s(w, h, pad);
     const int tw = o.rotate ? h : w, th = o.rotate ? w : h;
     ExpectMatches(s, o, 0, 0, tw, th);
@@ -60,17 +73,17 @@ TEST_P(FillOrientedTest, WholePictureMatchesTheDefinition) {
 }
 
 TEST_P(FillOrientedTest, WindowMatchesTheDefinition) {
-  const int bits = GetParam();
-  const Orientation o{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+  const Orientation o = Bits();
   const Source s(45, 70, 3);
   const int tw = o.rotate ? 70 : 45, th = o.rotate ? 45 : 70;
   ExpectMatches(s, o, 5, 9, tw - 11, th - 20);
   ExpectMatches(s, o, tw - 6, th - 3, 6, 3);  // bottom-right corner
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOrientations, FillOrientedTest, ::testing::Range(0, 8));
+INSTANTIATE_TEST_SUITE_P(AllOrientations, FillOrientedTest,
+                         ::testing::Combine(::testing::Range(0, 8), ::testing::Bool()));
 
-TEST(FillOrientedTest, RejectsWindowsOutsideThePictureAndBadViews) {
+TEST(FillOrientedLimitsTest, RejectsWindowsOutsideThePictureAndBadViews) {
   const Source s(8, 4, 0);
   std::vector<uint8_t> out(8 * 3 * 8, 0);
   const BgrBottomUpView whole{out.data(), 8, 4, 24};

@@ -1,0 +1,144 @@
+// Per-picture costs of the video path: decoding with the RGB24 conversion, the frame buffer's
+// PushFrame (fill + cover scaling), and both together. On Windows also GDI's HALFTONE
+// StretchBlt of the same sizes, the scaling this path does not use.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "benchmarks/bench_support.h"
+#include "media/h264_decoder.h"
+#include "media/video_frame_buffer.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// Reports milliseconds per picture beside the time per iteration.
+void PerFrame(benchmark::State& state, double frames_per_iteration) {
+  state.counters["ms_per_frame"] = benchmark::Counter(
+      frames_per_iteration / 1000.0,
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+class CountingSink : public vl::IFrameBuffer {
+ public:
+  void PushFrame(const AVFrame* f) override {
+    benchmark::DoNotOptimize(f->data[0][0]);
+    ++count;
+  }
+  int IsFull() override { return 0; }
+  int count = 0;
+};
+
+// The frame buffer as the stream worker and the preview use it: every picture is queued and
+// taken out again.
+class DrainedBuffer : public vl::IFrameBuffer {
+ public:
+  void PushFrame(const AVFrame* f) override {
+    buffer.PushFrame(f);
+    auto frame = buffer.PopFront();
+    benchmark::DoNotOptimize(frame.get());
+    ++count;
+  }
+  int IsFull() override { return 0; }
+  vl::VideoFrameBuffer buffer;
+  int count = 0;
+};
+
+template <typename Sink>
+void DecodeClip(benchmark::State& state, const std::string& clip) {
+  const std::vector<uint8_t> bytes = vl::bench::ReadClip(clip);
+  int frames = 0;
+  for (auto _ : state) {
+    Sink sink;
+    vl::H264Decoder decoder;
+    decoder.SetSink(&sink);
+    for (size_t off = 0; off < bytes.size(); off += 65536)
+      decoder.DecodeChunk(bytes.data() + off,
+                          static_cast<int32_t>(std::min<size_t>(65536, bytes.size() - off)));
+    frames = sink.count;
+  }
+  PerFrame(state, frames);
+}
+
+void BM_DecodeConvert(benchmark::State& state, const std::string& clip) {
+  DecodeClip<CountingSink>(state, clip);
+}
+void BM_WholePath(benchmark::State& state, const std::string& clip) {
+  DecodeClip<DrainedBuffer>(state, clip);
+}
+
+void BM_PushFrame(benchmark::State& state, const std::string& clip) {
+  vl::bench::DecodedPicture picture = vl::bench::FirstPicture(clip);
+  vl::VideoFrameBuffer buffer;
+  const AVFrame* view = picture.View();
+  for (auto _ : state) {
+    buffer.PushFrame(view);
+    auto frame = buffer.PopFront();
+    benchmark::DoNotOptimize(frame.get());
+  }
+  PerFrame(state, 1);
+}
+
+BENCHMARK_CAPTURE(BM_DecodeConvert, 1920x1080, std::string("landscape_1920x1080"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecodeConvert, 720x1280, std::string("portrait_720x1280"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PushFrame, 640x360, std::string("landscape_640x360"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PushFrame, 1920x1080, std::string("landscape_1920x1080"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PushFrame, 720x1280, std::string("portrait_720x1280"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WholePath, 1920x1080, std::string("landscape_1920x1080"))
+    ->Unit(benchmark::kMillisecond);
+
+#ifdef _WIN32
+// GDI's smooth scaling of a width x height 24-bit DIB section onto a 1280 x 720 one.
+void BM_GdiHalftone(benchmark::State& state, int width, int height) {
+  auto dib = [](int w, int h, HBITMAP* bitmap) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    *bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bits != nullptr)
+      for (int i = 0; i < ((w * 3 + 3) / 4 * 4) * h; ++i)
+        static_cast<uint8_t*>(bits)[i] = static_cast<uint8_t>(i * 7);
+  };
+  HBITMAP src_bitmap = nullptr, dst_bitmap = nullptr;
+  dib(width, height, &src_bitmap);
+  dib(1280, 720, &dst_bitmap);
+  HDC screen = GetDC(nullptr);
+  HDC src_dc = CreateCompatibleDC(screen), dst_dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old_src = SelectObject(src_dc, src_bitmap), old_dst = SelectObject(dst_dc, dst_bitmap);
+  SetStretchBltMode(dst_dc, HALFTONE);
+  SetBrushOrgEx(dst_dc, 0, 0, nullptr);
+  for (auto _ : state) {
+    StretchBlt(dst_dc, 0, 0, 1280, 720, src_dc, 0, 0, width, height, SRCCOPY);
+    GdiFlush();
+  }
+  SelectObject(src_dc, old_src);
+  SelectObject(dst_dc, old_dst);
+  DeleteDC(src_dc);
+  DeleteDC(dst_dc);
+  DeleteObject(src_bitmap);
+  DeleteObject(dst_bitmap);
+  PerFrame(state, 1);
+}
+BENCHMARK_CAPTURE(BM_GdiHalftone, 640x360, 640, 360)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_GdiHalftone, 1920x1080, 1920, 1080)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();
