@@ -19,7 +19,10 @@ struct ScaleAxis {
   int taps = 0;
   std::vector<int> start;
   std::vector<uint16_t> weights;  // count * taps
-  int first = 0, last = 0;        // source positions any output reads: [first, last]
+  // The weights of output pairs (i, i + 1) spread for 16-bit lanes: for each pair and tap,
+  // four copies of pixel i's weight then four of pixel i + 1's.
+  std::vector<uint16_t> pair_lanes;
+  int first = 0, last = 0;  // source positions any output reads: [first, last]
 
   // Output positions [offset, offset + count) of a drawn size `drawn` over `source` positions.
   void Build(int source, int drawn, int offset, int count);
