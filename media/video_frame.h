@@ -25,12 +25,16 @@ class VideoFrame {
   ptrdiff_t stride() const { return (static_cast<ptrdiff_t>(width_) * 3 + 3) / 4 * 4; }
   int32_t size() const { return static_cast<int32_t>(stride() * height_); }
   HBITMAP__* bitmap() const { return bitmap_; }  // Windows only; null elsewhere
+  // Distinct for every picture made in this process (a new picture may reuse an old address).
+  uint64_t serial() const { return serial_; }
 
  private:
   VideoFrame() = default;
   int width_ = 0, height_ = 0;
   uint8_t* bits_ = nullptr;
   HBITMAP__* bitmap_ = nullptr;
+  uint64_t serial_ = NextSerial();
+  static uint64_t NextSerial();
 };
 
 }  // namespace vl

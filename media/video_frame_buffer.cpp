@@ -7,6 +7,11 @@ extern "C" {
 
 namespace vl {
 
+uint64_t VideoFrame::NextSerial() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 void VideoFrameBuffer::PushFrame(const AVFrame* picture) {
   if (picture == nullptr || picture->format != AV_PIX_FMT_RGB24 || picture->data[0] == nullptr)
     return;

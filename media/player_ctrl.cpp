@@ -1,0 +1,212 @@
+#include "media/player_ctrl.h"
+
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/app_directory.h"
+#include "media/frame_geometry.h"
+
+namespace vl {
+namespace {
+
+// Loads a picture file with GDI+ (started by the program) as a bitmap; null when it is missing
+// or unreadable.
+HBITMAP LoadPicture(const std::string& ansi_path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi_path.c_str(), -1, nullptr, 0);
+  if (n <= 0) return nullptr;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi_path.c_str(), -1, &wide[0], n);
+  Gdiplus::Bitmap* picture = Gdiplus::Bitmap::FromFile(wide.c_str());
+  if (picture == nullptr) return nullptr;
+  HBITMAP bitmap = nullptr;
+  if (picture->GetLastStatus() != Gdiplus::Ok ||
+      picture->GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &bitmap) != Gdiplus::Ok)
+    bitmap = nullptr;
+  delete picture;
+  return bitmap;
+}
+
+HBITMAP CreateBottomUpDib(int width, int height, uint8_t** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* memory = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  *bits = static_cast<uint8_t*>(memory);
+  if (bitmap != nullptr && memory == nullptr) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  return bitmap;
+}
+
+}  // namespace
+
+const char PlayerCtrl::kHelpPageUrl[] =
+    "http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios";
+
+PlayerCtrl::PlayerCtrl() {
+  open_link_ = [](const char* url) {
+    ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOW);
+  };
+}
+
+PlayerCtrl::~PlayerCtrl() {
+  if (IsWindow()) ::DestroyWindow(m_hWnd);
+  ReleaseGdi();
+}
+
+void PlayerCtrl::StartPolling() {
+  if (m_hWnd != nullptr) ::SetTimer(m_hWnd, kPollTimer, kPollPeriodMs, nullptr);
+}
+
+void PlayerCtrl::StopPolling() {
+  if (m_hWnd != nullptr) ::KillTimer(m_hWnd, kPollTimer);
+}
+
+void PlayerCtrl::ReloadPlaceholder(bool repaint) {
+  placeholder_.reset(LoadPicture(ApplicationDirectory() + "res\\default.png"));
+  if (repaint && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+LRESULT PlayerCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  help_area_ = {client.left + 200, client.top + 400, client.right - 200, client.bottom - 20};
+  ReloadPlaceholder(false);
+  win::WindowDC dc(m_hWnd);
+  back_dc_.reset(CreateCompatibleDC(dc.get()));
+  scratch_dc_.reset(CreateCompatibleDC(dc.get()));
+  if (back_dc_) SetTextColor(back_dc_.get(), RGB(255, 255, 255));
+  return 0;
+}
+
+LRESULT PlayerCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  StopPolling();
+  ReleaseGdi();
+  handled = FALSE;
+  return 0;
+}
+
+void PlayerCtrl::ReleaseGdi() {
+  // The section is kept until the preview goes away: open cameras keep the last picture.
+  mapping_.Close();
+  if (back_dc_ && back_dc_original_ != nullptr) SelectObject(back_dc_.get(), back_dc_original_);
+  back_dc_original_ = nullptr;
+  back_bitmap_.reset();
+  back_width_ = back_height_ = 0;
+  back_dc_.reset();
+  scratch_dc_.reset();
+  scaled_.reset();
+  scaled_bits_ = nullptr;
+  scaled_serial_ = 0;
+  placeholder_.reset();
+  current_ = nullptr;
+}
+
+LRESULT PlayerCtrl::OnTimer(UINT, WPARAM timer, LPARAM, BOOL& handled) {
+  if (timer != kPollTimer) {
+    handled = FALSE;
+    return 0;
+  }
+  Poll();
+  return 0;
+}
+
+void PlayerCtrl::Poll() {
+  if (source_) current_ = source_();
+  if (current_ != nullptr)  // every tick, also without a new picture
+    mapping_.Publish(current_->width(), current_->height(), current_->bits(), current_->size());
+  if (painted_) {
+    painted_ = false;
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  }
+}
+
+void PlayerCtrl::EnsureBackBuffer(HDC paint_dc, int width, int height) {
+  if (back_bitmap_ && back_width_ == width && back_height_ == height) return;
+  if (back_dc_original_ != nullptr) SelectObject(back_dc_.get(), back_dc_original_);
+  back_dc_original_ = nullptr;
+  back_bitmap_.reset(CreateCompatibleBitmap(paint_dc, width, height));
+  back_width_ = back_bitmap_ ? width : 0;
+  back_height_ = back_bitmap_ ? height : 0;
+  if (back_bitmap_) back_dc_original_ = SelectObject(back_dc_.get(), back_bitmap_.get());
+}
+
+void PlayerCtrl::DrawPicture(int cw, int ch) {
+  const ContainPlan plan = PlanContain(current_->width(), current_->height(), cw, ch);
+  if (plan.drawn_width <= 0 || plan.drawn_height <= 0) return;
+  HBITMAP source = current_->bitmap();
+  if (plan.drawn_width != current_->width() || plan.drawn_height != current_->height()) {
+    if (!scaled_ || scaled_serial_ != current_->serial() || scaled_width_ != plan.drawn_width ||
+        scaled_height_ != plan.drawn_height) {
+      if (!scaled_ || scaled_width_ != plan.drawn_width || scaled_height_ != plan.drawn_height) {
+        scaled_.reset(CreateBottomUpDib(plan.drawn_width, plan.drawn_height, &scaled_bits_));
+        scaled_width_ = scaled_ ? plan.drawn_width : 0;
+        scaled_height_ = scaled_ ? plan.drawn_height : 0;
+      }
+      scaled_serial_ = 0;
+      // Both pictures are bottom-up, so the whole picture scales in memory order.
+      if (scaled_ && scaler_.Scale(current_->bits(), current_->width(), current_->height(),
+                                   current_->stride(), plan.drawn_width, plan.drawn_height, 0, 0,
+                                   scaled_bits_, plan.drawn_width, plan.drawn_height,
+                                   (static_cast<ptrdiff_t>(plan.drawn_width) * 3 + 3) / 4 * 4))
+        scaled_serial_ = current_->serial();
+    }
+    if (scaled_serial_ != current_->serial()) return;
+    source = scaled_.get();
+  }
+  win::ScopedSelect select(scratch_dc_.get(), source);
+  BitBlt(back_dc_.get(), plan.x, plan.y, plan.drawn_width, plan.drawn_height, scratch_dc_.get(), 0,
+         0, SRCCOPY);
+}
+
+LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(m_hWnd, &ps);
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  const int cw = client.right - client.left, ch = client.bottom - client.top;
+  if (back_dc_ && scratch_dc_ && cw > 0 && ch > 0) EnsureBackBuffer(dc, cw, ch);
+  if (back_bitmap_) {
+    HDC back = back_dc_.get();
+    const COLORREF old_background = SetBkColor(back, RGB(0, 0, 0));
+    ExtTextOutA(back, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+    SetBkColor(back, old_background);
+    if (source_) {
+      if (current_ != nullptr) {
+        DrawPicture(cw, ch);
+      } else if (placeholder_) {
+        win::ScopedSelect select(scratch_dc_.get(), placeholder_.get());
+        BitBlt(back, 0, 0, cw, ch, scratch_dc_.get(), 0, 0, SRCCOPY);
+      }
+    }
+    if (draw_handler_ != nullptr) draw_handler_->Draw(back, scratch_dc_.get());
+    BitBlt(dc, 0, 0, cw, ch, back, 0, 0, SRCCOPY);
+  }
+  painted_ = true;
+  EndPaint(m_hWnd, &ps);
+  return 0;
+}
+
+LRESULT PlayerCtrl::OnSetCursor(UINT, WPARAM, LPARAM, BOOL&) {
+  POINT pt;
+  GetCursorPos(&pt);
+  ::ScreenToClient(m_hWnd, &pt);
+  SetCursor(LoadCursor(nullptr, PtInRect(&help_area_, pt) ? IDC_HAND : IDC_ARROW));
+  return TRUE;
+}
+
+LRESULT PlayerCtrl::OnLeftButtonDown(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  const POINT pt = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  if (PtInRect(&help_area_, pt) && current_ == nullptr && open_link_) open_link_(kHelpPageUrl);
+  return 0;
+}
+
+}  // namespace vl

@@ -1,0 +1,256 @@
+// The preview window under Wine: publication to the shared section at every tick, letterboxed
+// painting scaled once per picture, the placeholder, the help area and the draw handler.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_directory.h"
+#include "media/frame_mapping_win.h"
+#include "media/player_ctrl.h"
+#include "tests/media/player_test_support.h"
+
+namespace vl::test {
+namespace {
+
+class GdiplusSession : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    // The placeholder is found as "res\default.png" beside the program: the repository's copy.
+    SetApplicationDirectory(VL_APP_SOURCE_DIR "\\");
+  }
+  void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
+
+ private:
+  ULONG_PTR token_ = 0;
+};
+const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusSession);
+
+class PlayerCtrlTest : public ::testing::Test {
+ protected:
+  // One visible parent for the whole suite: without a window manager Wine waits two seconds
+  // when it unmaps a top-level window.
+  static void SetUpTestSuite() {
+    parent_ = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "preview test", WS_POPUP | WS_VISIBLE, 0,
+                              0, 727, 522, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  }
+  static void TearDownTestSuite() { DestroyWindow(parent_); }
+  void SetUp() override {
+    ASSERT_NE(parent_, nullptr);
+    player_.SetLinkOpener([this](const char* url) { opened_.push_back(url); });
+  }
+  void TearDown() override {
+    player_.StopPolling();
+    if (player_.IsWindow()) ::DestroyWindow(player_);
+  }
+  void Create() {
+    RECT rc = {0, 0, 727, 522};
+    ASSERT_NE(player_.Create(parent_, rc), nullptr);
+  }
+  void Tick() { SendMessageA(player_, WM_TIMER, PlayerCtrl::kPollTimer, 0); }
+  void Repaint() {
+    InvalidateRect(player_, nullptr, FALSE);
+    UpdateWindow(player_);
+  }
+
+  static HWND parent_;
+  PlayerCtrl player_;
+  std::vector<std::string> opened_;
+};
+
+HWND PlayerCtrlTest::parent_ = nullptr;
+
+TEST_F(PlayerCtrlTest, EveryTickPublishesTheCurrentPictureToTheSection) {
+  auto picture = QuadrantPicture(1280, 720);
+  VideoFrame* current = picture.get();
+  int polls = 0;
+  player_.SetFrameSource([&] {
+    ++polls;
+    return current;
+  });
+  Create();
+  FrameMappingReader reader;
+  Tick();
+  EXPECT_EQ(polls, 1);
+  MappedPicture seen = reader.Read();
+  ASSERT_NE(seen.pixels, nullptr);
+  EXPECT_EQ(seen.width, 1280);
+  EXPECT_EQ(seen.height, 720);
+  EXPECT_EQ(seen.size, 2764800);
+  EXPECT_EQ(0, memcmp(seen.pixels, picture->bits(), 2764800));
+
+  // No new picture: the same one is written again, so a changed section is repaired.
+  picture->bits()[0] ^= 0xFF;
+  Tick();
+  EXPECT_EQ(0, memcmp(reader.Read().pixels, picture->bits(), 2764800));
+
+  auto portrait = QuadrantPicture(720, 1280);
+  current = portrait.get();
+  Tick();
+  seen = reader.Read();
+  EXPECT_EQ(seen.width, 720);
+  EXPECT_EQ(seen.height, 1280);
+  EXPECT_EQ(seen.size, 2764800);
+}
+
+TEST_F(PlayerCtrlTest, PaintsThePictureLetterboxedWithBlackBars) {
+  auto picture = QuadrantPicture(1280, 720);
+  player_.SetFrameSource([&] { return picture.get(); });
+  Create();
+  Tick();
+  UpdateWindow(player_);
+  const WindowShot shot(player_);
+  ASSERT_EQ(shot.width(), 727);
+  // 1280 x 720 in 727 x 522: 727 x 408 at y = 57.
+  EXPECT_TRUE(Near(shot.At(363, 20), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(363, 505), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(180, 160), {255, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(540, 160), {0, 255, 0}));
+  EXPECT_TRUE(Near(shot.At(540, 360), {255, 255, 0}));
+  EXPECT_TRUE(Near(shot.At(180, 360), {0, 0, 255}));
+  // The picture's edges: first and last picture rows are just inside the bars.
+  EXPECT_TRUE(Near(shot.At(100, 57), {255, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(100, 464), {0, 0, 255}));
+  EXPECT_TRUE(Near(shot.At(100, 465), {0, 0, 0}));
+  // Smooth scaling: where the quadrants meet, colours are blended, not cut.
+  bool blended = false;
+  for (int x = 355; x < 372; ++x) {
+    const Colour c = shot.At(x, 160);
+    if (c.r > 40 && c.r < 215 && c.g > 40 && c.g < 215) blended = true;
+  }
+  EXPECT_TRUE(blended);
+}
+
+TEST_F(PlayerCtrlTest, PortraitPictureGetsBarsLeftAndRight) {
+  auto picture = QuadrantPicture(720, 1280);
+  player_.SetFrameSource([&] { return picture.get(); });
+  Create();
+  Tick();
+  UpdateWindow(player_);
+  const WindowShot shot(player_);
+  // 293 x 522 at x = 217.
+  EXPECT_TRUE(Near(shot.At(100, 260), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(620, 260), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(290, 100), {255, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(440, 400), {255, 255, 0}));
+}
+
+TEST_F(PlayerCtrlTest, APictureIsScaledOnceNotAtEveryRepaint) {
+  auto first = QuadrantPicture(1280, 720);
+  VideoFrame* current = first.get();
+  player_.SetFrameSource([&] { return current; });
+  Create();
+  Tick();
+  UpdateWindow(player_);
+  // Change the picture's pixels behind the preview's back: repaints keep showing the copy that
+  // was scaled when the picture arrived.
+  memset(first->bits(), 0xFF, static_cast<size_t>(first->size()));
+  Repaint();
+  EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 0, 0}));
+  // A new picture is scaled anew.
+  auto second = VideoFrame::Create(1280, 720);
+  memset(second->bits(), 0xFF, static_cast<size_t>(second->size()));
+  current = second.get();
+  Tick();
+  UpdateWindow(player_);
+  EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 255, 255}));
+}
+
+TEST_F(PlayerCtrlTest, WithoutPicturesShowsThePlaceholderUnscaled) {
+  player_.SetFrameSource([] { return nullptr; });
+  Create();
+  Tick();
+  UpdateWindow(player_);
+  const WindowShot shot(player_);
+  // The card's colours as app/res/default.png draws them.
+  EXPECT_TRUE(Near(shot.At(5, 5), {0x1e, 0x20, 0x24}, 3));
+  EXPECT_TRUE(Near(shot.At(200, 200), {0x2a, 0x2d, 0x33}, 3));
+}
+
+TEST_F(PlayerCtrlTest, WithoutASourceOnlyBlackAndTheDrawHandlerShow) {
+  struct WhiteBox : IDrawHandler {
+    void Draw(HDC back, HDC scratch) override {
+      ++calls;
+      got_scratch = scratch != nullptr;
+      RECT box = {10, 10, 60, 40};
+      FillRect(back, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    int calls = 0;
+    bool got_scratch = false;
+  } handler;
+  player_.SetDrawHandler(&handler);
+  Create();
+  UpdateWindow(player_);
+  const WindowShot shot(player_);
+  EXPECT_GE(handler.calls, 1);
+  EXPECT_TRUE(handler.got_scratch);
+  EXPECT_TRUE(Near(shot.At(30, 20), {255, 255, 255}));
+  EXPECT_TRUE(Near(shot.At(5, 5), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(300, 300), {0, 0, 0}));
+}
+
+TEST_F(PlayerCtrlTest, HelpAreaOpensTheHelpPageOnlyWithoutAPicture) {
+  VideoFrame* current = nullptr;
+  auto picture = QuadrantPicture(1280, 720);
+  player_.SetFrameSource([&] { return current; });
+  Create();
+  const RECT& help = player_.help_area();
+  EXPECT_EQ(help.left, 200);
+  EXPECT_EQ(help.top, 400);
+  EXPECT_EQ(help.right, 527);
+  EXPECT_EQ(help.bottom, 502);
+
+  SendMessageA(player_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));  // outside
+  EXPECT_TRUE(opened_.empty());
+  SendMessageA(player_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 450));
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0], "http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios");
+
+  current = picture.get();
+  Tick();
+  SendMessageA(player_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 450));
+  EXPECT_EQ(opened_.size(), 1u);  // a picture is shown: the click does nothing
+}
+
+TEST_F(PlayerCtrlTest, CursorIsTheHandOverTheHelpArea) {
+  auto picture = QuadrantPicture(1280, 720);
+  player_.SetFrameSource([&] { return picture.get(); });
+  Create();
+  Tick();  // the hand shows also while a picture is shown
+  POINT inside = {300, 450}, outside = {100, 100};
+  ClientToScreen(player_, &inside);
+  ClientToScreen(player_, &outside);
+  SetCursorPos(inside.x, inside.y);
+  EXPECT_EQ(SendMessageA(player_, WM_SETCURSOR, reinterpret_cast<WPARAM>(player_.GetHwnd()),
+                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+            TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
+  SetCursorPos(outside.x, outside.y);
+  SendMessageA(player_, WM_SETCURSOR, reinterpret_cast<WPARAM>(player_.GetHwnd()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+}
+
+TEST_F(PlayerCtrlTest, PollingTimerTakesPicturesUntilStopped) {
+  int polls = 0;
+  player_.SetFrameSource([&] {
+    ++polls;
+    return nullptr;
+  });
+  Create();
+  player_.StartPolling();
+  EXPECT_TRUE(PumpUntil([&] { return polls >= 3; }));
+  player_.StopPolling();
+  PumpUntil([] { return false; }, 100);
+  const int stopped_at = polls;
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(polls, stopped_at);
+}
+
+}  // namespace
+}  // namespace vl::test
