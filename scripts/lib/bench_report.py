@@ -1,0 +1,79 @@
+"""Prints the video pipeline's benchmark report from the JSON files scripts/bench wrote."""
+import json
+import os
+import sys
+
+out = sys.argv[1]
+
+
+def load(name):
+    path = os.path.join(out, name + ".json")
+    if not os.path.exists(path):
+        return {}
+    with open(path) as f:
+        data = json.load(f)
+    result = {}
+    for b in data.get("benchmarks", []):
+        if b.get("aggregate_name", "median") != "median":
+            continue
+        name = b["run_name"] if "run_name" in b else b["name"]
+        ms = b["cpu_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+        per_frame = b.get("ms_per_frame")
+        result[name] = per_frame if per_frame is not None else ms
+    return result
+
+
+yard = {}
+if os.path.exists(os.path.join(out, "yardsticks.txt")):
+    for line in open(os.path.join(out, "yardsticks.txt")):
+        name, cpu, frames = line.split()
+        yard[name] = float(cpu) * 1000.0 / int(frames)
+
+nt, np_, wt, wp = (load(n) for n in ("native_transform", "native_path", "wine_transform", "wine_path"))
+
+
+def fmt(v):
+    return "   n/a" if v is None else f"{v:8.3f}"
+
+
+def ratio(a, b):
+    return "  n/a" if a is None or b is None or b == 0 else f"{a / b:5.2f}x"
+
+
+print("Video pipeline benchmarks (CPU ms per picture; median of 3)")
+print()
+print("Transform pass, output 1280 x 720 (goal: upright <= 1.5x memcpy, rotated <= 3x)")
+for label, key in (("memcpy of the output bytes", "BM_Memcpy"),
+                   ("upright 1280x720", "BM_FillUpright"),
+                   ("upright, mirrored", "BM_FillUprightMirrored"),
+                   ("rotated 720x1280 -> 1280x720", "BM_FillRotated"),
+                   ("upright, portable kernels", "BM_FillUprightPortable"),
+                   ("rotated, portable kernels", "BM_FillRotatedPortable")):
+    n, w = nt.get(key), wt.get(key)
+    print(f"  {label:34s} native {fmt(n)}  ({ratio(n, nt.get('BM_Memcpy'))} memcpy)"
+          f"   wine {fmt(w)}  ({ratio(w, wt.get('BM_Memcpy'))})")
+print()
+print("Scaling alone, to 1280 x 720")
+for label, key in (("1920x1080 area", "BM_ScaleDown1080p"), ("640x360 bilinear", "BM_ScaleUp360p")):
+    print(f"  {label:34s} native {fmt(nt.get(key))}   wine {fmt(wt.get(key))}")
+print()
+print("Decode + RGB24 conversion, per picture")
+for label, key, y in (("1920x1080 clip", "BM_DecodeConvert/1920x1080", "rgb24_1080p"),
+                      ("720x1280 clip", "BM_DecodeConvert/720x1280", "rgb24_720x1280")):
+    n = np_.get(key)
+    print(f"  {label:34s} native {fmt(n)}   wine {fmt(wp.get(key))}   "
+          f"ffmpeg -threads 1 to rgb24 {fmt(yard.get(y))}  ({ratio(n, yard.get(y))})")
+print()
+print("Full PushFrame (fill + cover scaling), per picture")
+for label, key, gdi in (("640x360 -> 1280x720", "BM_PushFrame/640x360", "BM_GdiHalftone/640x360/min_time:1.000"),
+                        ("1920x1080 -> 1280x720", "BM_PushFrame/1920x1080", "BM_GdiHalftone/1920x1080/min_time:1.000"),
+                        ("720x1280 -> 1280x720 (rotated)", "BM_PushFrame/720x1280", None)):
+    g = wp.get(gdi) if gdi else None
+    extra = f"   GDI HALFTONE StretchBlt under Wine {fmt(g)}" if gdi else ""
+    print(f"  {label:34s} native {fmt(np_.get(key))}   wine {fmt(wp.get(key))}{extra}")
+print()
+print("Whole path per 1080p picture (decode, conversion, PushFrame) (goal: <= 1.0x ffmpeg)")
+n = np_.get("BM_WholePath/1920x1080")
+y = yard.get("whole_1080p")
+print(f"  {'ours':34s} native {fmt(n)}   wine {fmt(wp.get('BM_WholePath/1920x1080'))}")
+print(f"  {'ffmpeg -threads 1 scale=1280:720 bgr24':34s}        {fmt(y)}   ratio {ratio(n, y)}")
