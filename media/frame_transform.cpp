@@ -70,25 +70,45 @@ void CopySwapBackward(const uint8_t* src, uint8_t* dst, int count) {
 
 __attribute__((target("ssse3"))) void CopySwapForwardSsse3(const uint8_t* src, uint8_t* dst,
                                                            int count) {
-  const __m128i swap = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+  // Sixteen pixels are three registers in and three out; each output register gathers its bytes
+  // from at most three input registers.
+  const __m128i a0 = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, -1);
+  const __m128i b0 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1);
+  const __m128i a1 = _mm_setr_epi8(-1, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i b1 = _mm_setr_epi8(0, -1, 4, 3, 2, 7, 6, 5, 10, 9, 8, 13, 12, 11, -1, 15);
+  const __m128i c1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, -1);
+  const __m128i b2 = _mm_setr_epi8(14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i c2 = _mm_setr_epi8(-1, 3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13);
   int i = 0;
-  // Six pixels left: the 16-byte load and store stay within this run.
-  for (; i + 6 <= count; i += 4, src += 12, dst += 12) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, swap));
+  for (; i + 16 <= count; i += 16, src += 48, dst += 48) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                     _mm_or_si128(_mm_shuffle_epi8(a, a0), _mm_shuffle_epi8(b, b0)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
+                     _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, a1), _mm_shuffle_epi8(b, b1)),
+                                  _mm_shuffle_epi8(c, c1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
+                     _mm_or_si128(_mm_shuffle_epi8(b, b2), _mm_shuffle_epi8(c, c2)));
   }
   CopySwapForward(src, dst, count - i);
 }
 
 __attribute__((target("ssse3"))) void CopySwapBackwardSsse3(const uint8_t* src, uint8_t* dst,
                                                             int count) {
-  // Bytes 4..15 of a load from 13 bytes below `src` are the four pixels, lowest first; reversing
-  // them mirrors the run and swaps R and B.
-  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 0, 1, 2, 3);
+  // Sixteen pixels are 48 bytes ending at src + 2; reversing all 48 bytes mirrors the run and
+  // swaps R and B: the output registers are the input registers reversed, in reverse order.
+  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
   int i = 0;
-  for (; i + 6 <= count; i += 4, src -= 12, dst += 12) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src - 13));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(v, reverse));
+  for (; i + 16 <= count; i += 16, src -= 48, dst += 48) {
+    const uint8_t* run = src - 45;
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + 32));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(c, reverse));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16), _mm_shuffle_epi8(b, reverse));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32), _mm_shuffle_epi8(a, reverse));
   }
   CopySwapBackward(src, dst, count - i);
 }
@@ -171,6 +191,20 @@ __attribute__((always_inline)) inline void RotatedBody(const RotateJob& job) {
       if constexpr (kSimd) {
         // Whole 4 x 4 blocks with the vector kernel; leftovers pixel by pixel.
         const bool descending = job.step_r < 0;
+        // Addresses are linear in r and c, so the tile's loads stay inside the source when its
+        // four corner blocks' loads do; only tiles at the source's ends check every block.
+        auto block_inside = [&](int br, int bc) {
+          const uint8_t* p = job.base + br * job.step_r + bc * job.step_c;
+          const uint8_t* lo = descending ? p - 9 : p;
+          return lo >= job.src_begin && lo + 16 <= job.src_end;
+        };
+        const int last_r = r_tile + (r_end - r_tile) / 4 * 4 - 4;
+        const int last_c = c_tile + (c_end - c_tile) / 4 * 4 - 1;
+        const bool tile_inside =
+            last_r >= r_tile && block_inside(r_tile, c_tile) && block_inside(r_tile, last_c) &&
+            block_inside(last_r, c_tile) && block_inside(last_r, last_c) &&
+            block_inside(last_r + 3, c_tile) && block_inside(last_r + 3, last_c) &&
+            block_inside(r_tile + 3, c_tile) && block_inside(r_tile + 3, last_c);
         for (; r + 4 <= r_end; r += 4) {
           uint8_t* const rows[4] = {out_row(r), out_row(r + 1), out_row(r + 2), out_row(r + 3)};
           int c = c_tile;
@@ -179,8 +213,7 @@ __attribute__((always_inline)) inline void RotatedBody(const RotateJob& job) {
             bool inside = true;
             for (int k = 0; k < 4; ++k) {
               col[k] = job.base + r * job.step_r + (c + k) * job.step_c;
-              const uint8_t* lo = descending ? col[k] - 9 : col[k];
-              inside = inside && lo >= job.src_begin && lo + 16 <= job.src_end;
+              if (!tile_inside) inside = inside && block_inside(r, c + k);
             }
             if (!inside) break;
             uint8_t* const dst[4] = {rows[0] + c * 3, rows[1] + c * 3, rows[2] + c * 3,
