@@ -28,7 +28,11 @@ bool H264Decoder::Init() {
   if (!parser_) return false;
   if (!context_) {
     AvCodecContextPtr context(avcodec_alloc_context3(codec_));
-    if (!context || avcodec_open2(context.get(), codec_, nullptr) < 0) return false;
+    if (!context) return false;
+    // A stream announcing a picture larger than any phone's is refused by the decoder instead
+    // of making it allocate without bound.
+    context->max_pixels = kMaxPixels;
+    if (avcodec_open2(context.get(), codec_, nullptr) < 0) return false;
     context_ = std::move(context);
   }
   if (!decoded_) decoded_.reset(av_frame_alloc());

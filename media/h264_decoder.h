@@ -15,6 +15,8 @@ class H264Decoder : public IVideoDecoder {
  public:
   // Input is parsed in pieces of this many bytes.
   static constexpr int kPieceSize = 4096;
+  // Largest picture accepted: 4096 x 4096 (phones send up to 3840 x 2160).
+  static constexpr int64_t kMaxPixels = 4096 * 4096;
 
   H264Decoder();
   ~H264Decoder() override;

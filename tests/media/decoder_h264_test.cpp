@@ -156,6 +156,18 @@ TEST(H264DecoderTest, WithoutSinkPicturesAreDecodedButNotDelivered) {
   EXPECT_LT(sink.entries.size(), 45u);
 }
 
+TEST(H264DecoderTest, PicturesLargerThanAnyPhoneIsRefusedAndDecodingGoesOn) {
+  std::vector<uint8_t> stream = ReadClip("oversize_8192x2112");
+  const std::vector<uint8_t> normal = ReadClip("landscape_640x360");
+  stream.insert(stream.end(), normal.begin(), normal.end());
+  RecordingSink sink;
+  H264Decoder decoder;
+  decoder.SetSink(&sink);
+  DecodeInChunks(decoder, stream, 4096);
+  ASSERT_FALSE(sink.entries.empty());
+  for (const auto& e : sink.entries) EXPECT_EQ(e.width, 640);
+}
+
 TEST(H264DecoderTest, EmptyAndNegativeLengthsAreHarmless) {
   H264Decoder decoder;
   EXPECT_EQ(decoder.DecodeChunk(nullptr, 0), 1);
