@@ -218,6 +218,39 @@ TEST_F(VideoFrameBufferTest, IgnoresMissingAndNonRgbPictures) {
   EXPECT_FALSE(buffer_.PopFront());
 }
 
+TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
+  // Odd, tiny, huge-aspect and nearly-output sizes, in both output orientations.
+  for (int portrait = 0; portrait < 2; ++portrait) {
+    buffer_.SetPortrait(portrait);
+    buffer_.SetMirror(portrait, 1 - portrait);
+    for (auto [w, h] : {std::pair{1, 1},
+                        {2, 3},
+                        {333, 777},
+                        {1281, 719},
+                        {4000, 100},
+                        {100, 4000},
+                        {1279, 720},
+                        {720, 1281}}) {
+      RgbPicture p;
+      p.width = w;
+      p.height = h;
+      p.pixels.assign(static_cast<size_t>(w) * h * 3, 0);
+      for (size_t i = 0; i < p.pixels.size(); i += 3) p.pixels[i] = 200;  // red everywhere
+      auto out = Push(buffer_, p);
+      ASSERT_TRUE(out) << w << "x" << h;
+      EXPECT_EQ(out->width(), portrait ? 720 : 1280);
+      EXPECT_EQ(out->height(), portrait ? 1280 : 720);
+      // Covered completely: no pixel is left unwritten.
+      for (int y = 0; y < out->height(); y += 37)
+        for (int x = 0; x < out->width(); x += 41) {
+          const Rgb c = Pixel(*out, x, y);
+          ASSERT_TRUE(c.r == 200 && c.g == 0 && c.b == 0)
+              << w << "x" << h << " at " << x << "," << y;
+        }
+    }
+  }
+}
+
 TEST_F(VideoFrameBufferTest, DecoderFeedsTheBufferAndTheUiSideDrainsItConcurrently) {
   H264Decoder decoder;
   decoder.SetSink(&buffer_);
