@@ -251,6 +251,49 @@ TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
   }
 }
 
+// A red picture whose cropped-away margins are green: nothing green may show.
+RgbPicture MarginPicture(int w, int h, int margin_x, int margin_y) {
+  RgbPicture p;
+  p.width = w;
+  p.height = h;
+  p.pixels.resize(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* px = &p.pixels[(static_cast<size_t>(y) * w + x) * 3];
+      const bool margin = x < margin_x || x >= w - margin_x || y < margin_y || y >= h - margin_y;
+      px[0] = margin ? 0 : 255;
+      px[1] = margin ? 255 : 0;
+      px[2] = 0;
+    }
+  return p;
+}
+
+TEST_F(VideoFrameBufferTest, ScaledPicturesAreCroppedEquallyOnBothSides) {
+  // 640 x 480 is drawn 1280 x 960 at y = -120: 60 source rows cropped at the top and the bottom.
+  // 2340 x 1080 is drawn 1560 x 720 at x = -140: 210 source columns cropped at each side.
+  struct Case {
+    int w, h, mx, my;
+  } cases[] = {{640, 480, 0, 59}, {2340, 1080, 208, 0}};
+  for (const Case& c : cases) {
+    for (int flip = 0; flip < 2; ++flip) {
+      buffer_.SetMirror(flip, flip);
+      RgbPicture p = MarginPicture(c.w, c.h, c.mx, c.my);
+      auto out = Push(buffer_, p);
+      ASSERT_TRUE(out);
+      int green = 0;
+      for (int y = 0; y < 720; ++y)
+        for (int x = 0; x < 1280; ++x)
+          if (Pixel(*out, x, y).g > 40) ++green;
+      EXPECT_EQ(green, 0) << c.w << "x" << c.h;
+      // One more source row or column of margin would show: the crop is exactly at the edge.
+      RgbPicture wider = MarginPicture(c.w, c.h, c.mx ? c.mx + 4 : 0, c.my ? c.my + 3 : 0);
+      auto edge = Push(buffer_, wider);
+      const Rgb corner = Pixel(*edge, 0, 0);
+      EXPECT_GT(corner.g, 100) << c.w << "x" << c.h;
+    }
+  }
+}
+
 TEST_F(VideoFrameBufferTest, DecoderFeedsTheBufferAndTheUiSideDrainsItConcurrently) {
   H264Decoder decoder;
   decoder.SetSink(&buffer_);
