@@ -1,8 +1,33 @@
 #include "media/frame_composer.h"
 
+#include <algorithm>
+
 #include "media/frame_geometry.h"
 
 namespace vl {
+namespace {
+
+struct Window {
+  int left, top, width, height;
+};
+
+// The part of a picture P (width x height) that orientation `o` turns into the window
+// [left, left + w) x [top, top + h) of the oriented picture.
+Window Preimage(const Orientation& o, int width, int height, int left, int top, int w, int h) {
+  const int tw = o.rotate ? height : width, th = o.rotate ? width : height;
+  auto to_source = [&](int r, int c, int* pr, int* pc) {
+    if (o.flip) r = th - 1 - r;
+    if (o.mirror) c = tw - 1 - c;
+    *pr = o.rotate ? height - 1 - c : r;  // T(r, c) = P(height - 1 - c, r)
+    *pc = o.rotate ? r : c;
+  };
+  int r0, c0, r1, c1;
+  to_source(top, left, &r0, &c0);
+  to_source(top + h - 1, left + w - 1, &r1, &c1);
+  return {std::min(c0, c1), std::min(r0, r1), std::abs(c1 - c0) + 1, std::abs(r1 - r0) + 1};
+}
+
+}  // namespace
 
 bool FrameComposer::Compose(const RgbView& src, const Orientation& orientation,
                             const BgrBottomUpView& out) {
@@ -18,15 +43,21 @@ bool FrameComposer::Compose(const RgbView& src, const Orientation& orientation,
     case CoverMode::kScale:
       break;
   }
-  const ptrdiff_t stride = (static_cast<ptrdiff_t>(width) * 3 + 3) / 4 * 4;
-  oriented_.resize(static_cast<size_t>(stride) * height);
-  const BgrBottomUpView oriented{oriented_.data(), width, height, stride};
-  if (!FillOriented(src, orientation, 0, 0, oriented)) return false;
-  // Both pictures are bottom-up: the drawn picture's rows [-y, -y + out height) counted from
-  // the top are, counted in memory order, the rows from drawn height + y - out height on.
-  const int top_in_memory = plan.drawn_height + plan.y - out.height;
-  return scaler_.Scale(oriented.pixels, width, height, stride, plan.drawn_width, plan.drawn_height,
-                       -plan.x, top_in_memory, out.pixels, out.width, out.height, out.stride);
+  // Scaling commutes with turning, mirroring and flipping, so the picture is scaled first, in
+  // the phone's orientation and only as far as the output shows it, and then filled into the
+  // output in the usual one pass. The big oriented picture is never made.
+  int drawn_width, drawn_height;  // the drawn picture in the phone's orientation
+  OrientedSize(plan.drawn_width, plan.drawn_height, orientation.rotate, &drawn_width,
+               &drawn_height);
+  const Window part =
+      Preimage(orientation, drawn_width, drawn_height, -plan.x, -plan.y, out.width, out.height);
+  const ptrdiff_t stride = static_cast<ptrdiff_t>(part.width) * 3;
+  scaled_.resize(static_cast<size_t>(stride) * part.height);
+  if (!scaler_.Scale(src.pixels, src.width, src.height, src.stride, drawn_width, drawn_height,
+                     part.left, part.top, scaled_.data(), part.width, part.height, stride))
+    return false;
+  const RgbView scaled{scaled_.data(), part.width, part.height, stride};
+  return FillOriented(scaled, orientation, 0, 0, out);
 }
 
 }  // namespace vl

@@ -1,6 +1,8 @@
-// Makes one output picture from one decoded picture: orientation, mirror and flip in one pass,
-// then the cover placement (as it is, cropped, or smoothly scaled). Platform-neutral; keeps its
-// scratch picture and scaler tables between pictures, so a steady stream allocates nothing.
+// Makes one output picture from one decoded picture: orientation, mirror, flip, R,G,B -> B,G,R
+// and bottom-up rows in one pass, with the cover placement (as it is, cropped, or smoothly
+// scaled; scaling happens before the pass, on the part of the picture the output shows).
+// Platform-neutral; keeps its scratch picture and scaler tables between pictures, so a steady
+// stream allocates nothing.
 #pragma once
 
 #include <vector>
@@ -16,7 +18,7 @@ class FrameComposer {
   bool Compose(const RgbView& src, const Orientation& orientation, const BgrBottomUpView& out);
 
  private:
-  std::vector<uint8_t> oriented_;  // the oriented picture, when it must be scaled
+  std::vector<uint8_t> scaled_;  // the shown part of the scaled picture, phone's orientation
   SmoothScaler scaler_;
 };
 
