@@ -1,5 +1,7 @@
 #include "tools/phonesim/packet_checker.h"
 
+#include <algorithm>
+
 #include <tinyxml2.h>
 
 #include "media/stream_wire.h"
@@ -14,6 +16,7 @@ void PacketChecker::Feed(const uint8_t* data, size_t size, std::vector<CheckedPa
     CheckedPacket p;
     p.type = GetLe32(&buffer_[pos]);
     p.length = static_cast<int32_t>(GetLe32(&buffer_[pos + 4]));
+    std::copy_n(&buffer_[pos], 8, p.header);
     if (p.type != kPacketPanel && p.type != kPacketHeartbeat) {
       p.valid = false;
       p.problem = "unexpected packet type";

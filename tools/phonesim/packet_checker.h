@@ -12,6 +12,7 @@ namespace vl::phonesim {
 struct CheckedPacket {
   uint32_t type = 0;
   int32_t length = 0;
+  uint8_t header[8] = {};  // the type and length fields as they arrived
   std::string payload;
   bool valid = true;
   std::string problem;  // why it is not valid
