@@ -1,5 +1,6 @@
 // ANSI code page conversions for the native build: GBK (code page 936), the code page of the
-// target systems, through iconv. Unconvertible characters become '?', as Windows does.
+// target systems, through iconv. Unconvertible characters become '?' per UTF-16 unit, as Windows
+// does.
 #include "common/text_convert.h"
 
 #include <iconv.h>
@@ -56,7 +57,7 @@ std::string Utf16ToAnsi(std::u16string_view in) {
     if (in[i] < 0x80) {
       out.push_back(static_cast<char>(in[i]));
     } else if (!cv.ok() || !cv.Convert(bytes, 2 * units, out)) {
-      out.push_back('?');
+      out.append(units, '?');  // like Windows: one default character per UTF-16 unit
     }
     i += units - 1;
   }

@@ -94,7 +94,11 @@ std::string Utf16ToUtf8(std::u16string_view in) {
   return out;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8) { return Utf16ToAnsi(Utf8ToUtf16(utf8)); }
-std::string AnsiToUtf8(std::string_view ansi) { return Utf16ToUtf8(AnsiToUtf16(ansi)); }
+std::string Utf8ToAnsi(std::string_view utf8) {
+  return Utf16ToAnsi(Utf8ToUtf16(utf8));
+}
+std::string AnsiToUtf8(std::string_view ansi) {
+  return Utf16ToUtf8(AnsiToUtf16(ansi));
+}
 
 }  // namespace vl

@@ -16,7 +16,7 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // ANSI code page conversions. On Windows this is the system's code page (CP_ACP); elsewhere it
 // is GBK, the code page of the target systems, so the same rules can be tested natively.
-// Characters the code page lacks become its default character '?'.
+// Characters the code page lacks become its default character '?' (one per UTF-16 unit).
 std::string Utf16ToAnsi(std::u16string_view utf16);
 std::u16string AnsiToUtf16(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);

@@ -18,7 +18,9 @@ inline constexpr size_t kFrameMappingSize = 0x1400000;  // 20 MiB
 inline constexpr size_t kFrameMappingHeaderSize = 12;
 
 // Row stride of a 24-bit picture in the section.
-inline constexpr int64_t FrameMappingStride(int64_t width) { return (width * 3 + 3) / 4 * 4; }
+inline constexpr int64_t FrameMappingStride(int64_t width) {
+  return (width * 3 + 3) / 4 * 4;
+}
 
 struct MappedPicture {
   int32_t width = 0;

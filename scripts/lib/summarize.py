@@ -1,0 +1,62 @@
+"""Counts test results over the build trees and prints "N passed, N failed".
+
+A CTest test that ran a GoogleTest program counts as its test cases (from the program's XML);
+one that crashed or timed out after its cases passed counts one failure more. Any other CTest
+test (a script) counts as one.
+"""
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def gtest_counts(path):
+    root = ET.parse(path).getroot()
+    passed = failed = skipped = 0
+    for case in root.iter("testcase"):
+        if case.find("failure") is not None:
+            failed += 1
+        elif case.get("result") == "skipped" or case.find("skipped") is not None:
+            skipped += 1
+        else:
+            passed += 1
+    return passed, failed, skipped
+
+
+def main(trees):
+    passed = failed = skipped = 0
+    for tree in trees:
+        results = os.path.join(tree, "test-results")
+        junit = os.path.join(results, "ctest.xml")
+        if not os.path.exists(junit):
+            print(f"{tree}: no test results", file=sys.stderr)
+            failed += 1
+            continue
+        for case in ET.parse(junit).getroot().iter("testcase"):
+            name = case.get("name")
+            ok = case.get("status") not in ("fail",) and case.find("failure") is None
+            if case.get("status") == "notrun" or case.find("skipped") is not None:
+                ok = False
+            gtest_xml = os.path.join(results, name + ".xml")
+            if os.path.exists(gtest_xml):
+                try:
+                    p, f, s = gtest_counts(gtest_xml)
+                except ET.ParseError:
+                    p, f, s = 0, 1, 0
+                passed, failed, skipped = passed + p, failed + f, skipped + s
+                if not ok and f == 0:
+                    print(f"{os.path.basename(tree)}: {name} ended abnormally", file=sys.stderr)
+                    failed += 1
+            elif ok:
+                passed += 1
+            else:
+                print(f"{os.path.basename(tree)}: {name} failed", file=sys.stderr)
+                failed += 1
+    line = f"{passed} passed, {failed} failed"
+    if skipped:
+        line += f", {skipped} skipped"
+    print(line)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

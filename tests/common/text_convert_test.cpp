@@ -1,0 +1,66 @@
+// Conversions between UTF-8, UTF-16 and the ANSI code page (GBK, 936). The same expectations
+// hold natively (iconv) and under Wine (the system's code page tables).
+#include "common/text_convert.h"
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace vl {
+namespace {
+
+// "测试(横屏)" in the three encodings.
+const std::string kUtf8 = "\xE6\xB5\x8B\xE8\xAF\x95(\xE6\xA8\xAA\xE5\xB1\x8F)";
+const std::u16string kUtf16 = u"\u6D4B\u8BD5(\u6A2A\u5C4F)";
+const std::string kGbk = "\xB2\xE2\xCA\xD4(\xBA\xE1\xC6\xC1)";
+
+#ifdef _WIN32
+TEST(AnsiCodePage, IsChineseSimplifiedUnderTheTestBench) {
+  EXPECT_EQ(GetACP(), 936u);
+}
+#endif
+
+TEST(Utf8Utf16, RoundTripsChineseAndAstralCharacters) {
+  EXPECT_EQ(Utf8ToUtf16(kUtf8), kUtf16);
+  EXPECT_EQ(Utf16ToUtf8(kUtf16), kUtf8);
+  const std::string emoji = "a\xF0\x9F\x98\x80z";  // U+1F600 needs a surrogate pair
+  EXPECT_EQ(Utf8ToUtf16(emoji), std::u16string(u"a\xD83D\xDE00z"));
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(emoji)), emoji);
+}
+
+TEST(Utf8Utf16, MalformedInputBecomesReplacementCharacters) {
+  EXPECT_EQ(Utf8ToUtf16("a\x80z"), std::u16string(u"a\uFFFDz"));          // stray continuation
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz"), std::u16string(u"a\uFFFDz"));      // overlong '/'
+  EXPECT_EQ(Utf8ToUtf16("a\xED\xA0\x80z"), std::u16string(u"a\uFFFDz"));  // encoded surrogate
+  EXPECT_EQ(Utf8ToUtf16("a\xE6\xB5"), std::u16string(u"a\uFFFD"));        // truncated at the end
+  EXPECT_EQ(Utf8ToUtf16("\xE6\xB5z"), std::u16string(u"\uFFFDz"));        // truncated mid-text
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(u"x\xD800y")), "x\xEF\xBF\xBDy");  // lone surrogate
+}
+
+TEST(AnsiText, ConvertsChineseBothWays) {
+  EXPECT_EQ(Utf8ToAnsi(kUtf8), kGbk);
+  EXPECT_EQ(AnsiToUtf8(kGbk), kUtf8);
+  EXPECT_EQ(Utf16ToAnsi(kUtf16), kGbk);
+  EXPECT_EQ(AnsiToUtf16(kGbk), kUtf16);
+}
+
+TEST(AnsiText, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+  // Korean Hangul and an emoji have no GBK form; the Chinese around them survives. As on
+  // Windows, the default character stands for each UTF-16 unit: two for the emoji.
+  const std::string utf8 = "\xE6\xB5\x8B\xEA\xB0\x80\xF0\x9F\x98\x80!";  // 测 가 😀 !
+  EXPECT_EQ(Utf8ToAnsi(utf8),
+            "\xB2\xE2?"
+            "?"
+            "?!");
+}
+
+TEST(AnsiText, EmptyAndAsciiPassThrough) {
+  EXPECT_EQ(Utf8ToAnsi(""), "");
+  EXPECT_EQ(AnsiToUtf8(""), "");
+  EXPECT_EQ(Utf8ToAnsi("reverse_v=1 <x/>"), "reverse_v=1 <x/>");
+}
+
+}  // namespace
+}  // namespace vl
