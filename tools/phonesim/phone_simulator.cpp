@@ -69,6 +69,7 @@ class PhoneSimulator::Session {
     for (const Step& step : sim_.options_.steps) {
       if (!open || sim_.shutdown_ || pc_gone_) break;
       open = Perform(step);
+      sim_.Update([](SessionReport& r) { ++r.steps_done; });
     }
     if (open && sim_.options_.end == EndMode::kHold) Hold();
     StopReceiver();

@@ -35,6 +35,7 @@ struct SessionReport {
   bool pc_closed = false;  // the PC ended the connection
   bool finished = false;   // the session is over
   int64_t bytes_sent = 0;
+  int steps_done = 0;  // steps performed so far
 
   int heartbeats() const;
   int events() const;

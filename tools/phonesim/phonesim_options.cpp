@@ -268,7 +268,7 @@ bool LoadScript(const std::string& path, Options& options, std::string& error) {
   int number = 0;
   while (std::getline(in, line)) {
     ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
     const size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line[start] == '#') continue;
     const size_t space = line.find_first_of(" \t", start);
