@@ -131,11 +131,15 @@ int32_t DeviceConnection::ReceiveIos(char* buffer, int32_t length) {
 int32_t DeviceConnection::ReceiveAndroid(char* buffer, int32_t length) {
   const net::NativeSocket s = socket_.load();
   if (s == net::kInvalidSocket) return 0;
+  // Bytes already buffered are taken at once; only an empty socket waits (each wait is a
+  // server round trip under Wine). The outcomes are those of waiting first.
   int32_t done = 0;
   while (done < length) {
-    if (net::WaitReadable(s, kWaitMs) != net::WaitResult::kReady) return -1;
     const int n = net::ReceiveSome(s, buffer + done, length - done);
-    if (n == net::kIoWouldBlock) continue;
+    if (n == net::kIoWouldBlock) {
+      if (net::WaitReadable(s, kWaitMs) != net::WaitResult::kReady) return -1;
+      continue;
+    }
     if (n < 0) return -1;
     if (n == 0) return done;
     done += n;
@@ -175,9 +179,11 @@ int32_t DeviceConnection::SendAndroid(const char* buffer, int32_t length) {
   if (s == net::kInvalidSocket) return 0;
   int32_t done = 0;
   while (done < length) {
-    if (net::WaitWritable(s, kWaitMs) != net::WaitResult::kReady) return -1;
     const int n = net::SendSome(s, buffer + done, length - done);
-    if (n == net::kIoWouldBlock) continue;
+    if (n == net::kIoWouldBlock) {
+      if (net::WaitWritable(s, kWaitMs) != net::WaitResult::kReady) return -1;
+      continue;
+    }
     if (n < 0) return -1;
     done += n;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "common/text_convert.h"
@@ -105,7 +106,9 @@ std::unique_ptr<MediaPacket> BMTReader::ReadPacket() {
   auto packet = std::make_unique<MediaPacket>();
   packet->type = static_cast<uint16_t>(type & 0xFFFFu);
   if (length <= 0) return packet;
-  std::unique_ptr<uint8_t[]> payload(new uint8_t[static_cast<size_t>(length)]);
+  // Bounded above, but a 32-bit process may still lack the memory: that ends the stream too.
+  std::unique_ptr<uint8_t[]> payload(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+  if (!payload) return nullptr;
   if (!ReceiveExact(payload.get(), length)) return packet;
   packet->payload = std::move(payload);
   packet->length = length;
@@ -124,7 +127,8 @@ void BMTReader::Dispatch(const MediaPacket& packet) {
     if (!sinks_.resources || !SplitResourcePayload(packet.payload.get(), packet.length, view)) {
       return;  // no store, or too short to hold a name field: discarded
     }
-    std::unique_ptr<uint8_t[]> data(new uint8_t[static_cast<size_t>(view.size)]);
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[static_cast<size_t>(view.size)]);
+    if (!data) return;
     if (view.size > 0) std::memcpy(data.get(), view.data, static_cast<size_t>(view.size));
     sinks_.resources->AddResource(view.name, std::move(data), view.size);
   }
