@@ -188,7 +188,10 @@ TEST_F(DeviceConnectionTest, IphoneThatIsNotAttachedFailsCleanly) {
   }
   setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
 #endif
-  // On Windows without libimobiledevice beside the program the library is simply absent.
+#ifdef _WIN32
+  // No libimobiledevice beside this program: the library is simply absent.
+  EXPECT_EQ(GetIosApi(), nullptr);
+#endif
   TestConnection c;
   EXPECT_EQ(c.Connect(1, "00008030-000000000000002E", 8984), 0);
   EXPECT_EQ(c.kind(), 1);
