@@ -14,38 +14,17 @@
 #include <vector>
 
 #include "device/socket_layer.h"
-#include "tools/phonesim/packet_checker.h"
+#include "tools/phonesim/phone_session.h"
+#include "tools/phonesim/session_report.h"
 #include "tools/phonesim/phonesim_options.h"
 
 namespace vl::phonesim {
 
-struct ReceivedPacket {
-  CheckedPacket packet;
-  double seconds = 0;  // since the handshake's acknowledgement arrived
-};
-
-// What happened on one connection.
-struct SessionReport {
-  std::string greeting;  // the bytes the PC sent as greeting
-  bool greeting_ok = false;
-  bool ack_received = false;
-  uint32_t ack_value = 0xFFFFFFFF;
-  std::vector<ReceivedPacket> packets;
-  int protocol_errors = 0;
-  bool pc_closed = false;  // the PC ended the connection
-  bool finished = false;   // the session is over
-  int64_t bytes_sent = 0;
-  int steps_done = 0;  // steps performed so far
-
-  int heartbeats() const;
-  int events() const;
-};
-
-class PhoneSimulator {
+class PhoneSimulator : private SessionHost {
  public:
   // log: where the time-stamped log goes (may be null).
   PhoneSimulator(Options options, std::ostream* log);
-  ~PhoneSimulator();
+  ~PhoneSimulator() override;
   PhoneSimulator(const PhoneSimulator&) = delete;
   PhoneSimulator& operator=(const PhoneSimulator&) = delete;
 
@@ -66,9 +45,10 @@ class PhoneSimulator {
                std::chrono::milliseconds timeout) const;
 
  private:
-  class Session;
-  void Log(double seconds, const std::string& line);
-  void Update(const std::function<void(SessionReport&)>& change);
+  const Options& options() const override { return options_; }
+  bool Stopping() const override { return shutdown_.load(); }
+  void Log(double seconds, const std::string& line) override;
+  void Update(const std::function<void(SessionReport&)>& change) override;
 
   Options options_;
   std::ostream* log_;
