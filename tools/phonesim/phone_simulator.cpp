@@ -7,6 +7,7 @@ namespace vl::phonesim {
 namespace {
 
 constexpr int kSliceMs = 100;  // accept waits are cut in slices to notice Shutdown
+constexpr double kNoTime = -1;  // lines about the simulator itself carry no time stamp
 
 }  // namespace
 
@@ -33,14 +34,14 @@ bool PhoneSimulator::Listen(std::string& error) {
   if (!options_.port_file.empty()) {
     std::ofstream(options_.port_file) << port_ << "\n";
   }
-  Log(0, "listening on " + options_.host + ":" + std::to_string(port_));
+  Log(kNoTime, "listening on " + options_.host + ":" + std::to_string(port_));
   return true;
 }
 
 void PhoneSimulator::Log(double seconds, const std::string& line) {
   if (!log_) return;
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "[%+10.3f s] ", seconds);
+  char stamp[32] = "[              ] ";
+  if (seconds >= 0) std::snprintf(stamp, sizeof stamp, "[%+10.3f s] ", seconds);
   std::lock_guard<std::mutex> lock(log_lock_);
   *log_ << stamp << line << '\n';
   log_->flush();
@@ -66,7 +67,7 @@ int PhoneSimulator::Serve() {
       const auto waited = std::chrono::steady_clock::now() - start;
       if (s == net::kInvalidSocket && options_.accept_timeout_ms > 0 &&
           waited > std::chrono::milliseconds(options_.accept_timeout_ms)) {
-        Log(0, "no connection within the accept time-out");
+        Log(kNoTime, "no connection within the accept time-out");
         return 1;
       }
     }
@@ -78,7 +79,7 @@ int PhoneSimulator::Serve() {
     }
     report_changed_.notify_all();
     current_ = s;
-    Log(0, "connection " + std::to_string(served + 1) + " accepted");
+    Log(kNoTime, "connection " + std::to_string(served + 1) + " accepted");
     {
       PhoneSession session(*this, s);
       session.Run();
@@ -90,7 +91,7 @@ int PhoneSimulator::Serve() {
       r.finished = true;
       report = r;
     });
-    Log(0, "connection " + std::to_string(served + 1) +
+    Log(kNoTime, "connection " + std::to_string(served + 1) +
                " over: " + std::to_string(report.heartbeats()) + " heartbeats, " +
                std::to_string(report.events()) + " events, " +
                std::to_string(report.protocol_errors) + " protocol errors");
