@@ -45,7 +45,7 @@ class BMTReader : public DeviceConnection {
   // 1 when every byte of the packet (header and payload) was written as one unit.
   int SendPacket(const MediaPacket& packet);
 
-  ReverseFlags GetReverseFlags() const { return flags_; }
+  HeaderFlags ReverseFlags() const { return flags_; }
   // Period of the heartbeat (tests shorten it to hammer the writers); set before Connect.
   void SetHeartbeatInterval(std::chrono::milliseconds interval) { heartbeat_interval_ = interval; }
 
@@ -57,7 +57,7 @@ class BMTReader : public DeviceConnection {
   bool ReceiveExact(void* buffer, int32_t length);
 
   PacketSinks sinks_;
-  ReverseFlags flags_;
+  HeaderFlags flags_;
   std::mutex packet_send_lock_;  // keeps each outgoing packet whole between writers
   std::thread heartbeat_;
   std::atomic<bool> heartbeat_stop_{false};

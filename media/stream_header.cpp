@@ -18,8 +18,8 @@ int32_t LeadingInteger(const char* text) {
 
 }  // namespace
 
-ReverseFlags ParseStreamHeader(const std::string& xml_text) {
-  ReverseFlags flags;
+HeaderFlags ParseStreamHeader(const std::string& xml_text) {
+  HeaderFlags flags;
   if (xml_text.empty()) return flags;
   tinyxml2::XMLDocument doc;
   if (doc.Parse(xml_text.data(), xml_text.size()) != tinyxml2::XML_SUCCESS) return flags;

@@ -6,13 +6,13 @@
 
 namespace vl {
 
-struct ReverseFlags {
+struct HeaderFlags {
   int32_t reverse_v = 0;  // non-zero: flip upside down
   int32_t reverse_h = 0;  // non-zero: mirror left to right
 };
 
 // Reads reverse_v and reverse_h of the document's first element with atoi's rules (leading
 // digits). Empty text, unparsable XML or missing attributes leave the values 0.
-ReverseFlags ParseStreamHeader(const std::string& xml_text);
+HeaderFlags ParseStreamHeader(const std::string& xml_text);
 
 }  // namespace vl

@@ -40,7 +40,7 @@ std::string StreamWorker::GetErrorText() const {
   return error_text_;
 }
 
-ReverseFlags StreamWorker::GetReverseFlags() const {
+HeaderFlags StreamWorker::ReverseFlags() const {
   std::lock_guard<std::mutex> lock(text_lock_);
   return flags_;
 }
@@ -108,7 +108,7 @@ void StreamWorker::Run() {
   }
   {
     std::lock_guard<std::mutex> lock(text_lock_);
-    flags_ = reader->GetReverseFlags();
+    flags_ = reader->ReverseFlags();
     // Video pipeline hook: hand the flags to the frame buffer (SetReverse) here.
   }
   if (listener_) listener_->OnConnected();

@@ -61,7 +61,7 @@ class StreamWorker {
   // The reason of the last failure, in the ANSI code page (936 on the target systems).
   std::string GetErrorText() const;
   // The header flags of the last connected run (0 until one connects).
-  ReverseFlags GetReverseFlags() const;
+  HeaderFlags ReverseFlags() const;
 
  private:
   void Run();
@@ -79,7 +79,7 @@ class StreamWorker {
   mutable std::mutex text_lock_;
   std::string error_text_;
   std::string connection_tips_;
-  ReverseFlags flags_;
+  HeaderFlags flags_;
 
   // The run owns decoder_ and decodes without a lock; Stop reaches it only through
   // active_decoder_, which the run publishes and withdraws under decoder_lock_.

@@ -101,7 +101,7 @@ TEST_F(IosTransportTest, StreamWorkerRunsAnIphoneEndToEnd) {
   ASSERT_TRUE(listener.WaitFor("ended", std::chrono::seconds(20)));
   worker.Stop();
   EXPECT_EQ(listener.Events(), (std::vector<std::string>{"connected", "panel:<config/>", "ended"}));
-  EXPECT_EQ(worker.GetReverseFlags().reverse_v, 1);
+  EXPECT_EQ(worker.ReverseFlags().reverse_v, 1);
   std::lock_guard<std::mutex> lock(decoded->lock);
   EXPECT_EQ(std::string(decoded->bytes.begin(), decoded->bytes.end()), "frame");
 }

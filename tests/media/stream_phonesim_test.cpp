@@ -240,7 +240,7 @@ TEST(PhonesimProgram, ServesAReaderAndLogsWhatItReceived) {
   test::RecordingListener listener;
   auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
   ASSERT_EQ(reader->Connect(2, "PHONE1", port), 1);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 3);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 3);
   auto p = reader->ReadPacket();
   ASSERT_TRUE(p);
   EXPECT_EQ(listener.Events(), std::vector<std::string>{"panel:<hello/>"});

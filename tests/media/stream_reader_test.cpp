@@ -46,8 +46,8 @@ TEST_F(StreamReaderTest, GoodHandshakeReadsFlagsAndAcknowledgesWithZero) {
   auto phone = StartPhone({"--reverse-v", "1", "--reverse-h", "0"});
   auto reader = Connect(*phone);
   EXPECT_TRUE(reader->IsConnected());
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 1);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_h, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 1);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
   ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
   const SessionReport r = phone->Reports().back();
   EXPECT_EQ(r.greeting, "BMP10");
@@ -67,8 +67,8 @@ TEST_F(StreamReaderTest, WrongGreetingFailsWithoutAcknowledgement) {
 TEST_F(StreamReaderTest, HeaderLengthZeroStillAcknowledges) {
   auto phone = StartPhone({"--header", ""});
   auto reader = Connect(*phone);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_h, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
   ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
   EXPECT_EQ(phone->Reports().back().ack_value, 0u);
 }
@@ -76,8 +76,8 @@ TEST_F(StreamReaderTest, HeaderLengthZeroStillAcknowledges) {
 TEST_F(StreamReaderTest, UnparsableHeaderLeavesFlagsZero) {
   auto phone = StartPhone({"--header", "<header reverse_v=\"1\" reverse_h=\"1\""});
   auto reader = Connect(*phone);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_h, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
 }
 
 TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElement) {
@@ -86,15 +86,15 @@ TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElement) {
                   "<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"12abc\" reverse_h=\" -3\">"
                   "<inner reverse_v=\"9\"/></any>"});
   auto reader = Connect(*phone);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 12);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_h, -3);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 12);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, -3);
 }
 
 TEST_F(StreamReaderTest, NonNumericFlagsReadAsZero) {
   auto phone = StartPhone({"--header", "<h reverse_v=\"yes\" reverse_h=\"\"/>"});
   auto reader = Connect(*phone);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->GetReverseFlags().reverse_h, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
 }
 
 TEST_F(StreamReaderTest, HeaderLongerThanTheBoundFailsTheHandshake) {

@@ -44,7 +44,7 @@ TEST(StreamWire, ResourceNeedsAWholeNameField) {
 }
 
 TEST(StreamHeader, ReadsBothFlagsFromTheRootWhateverItsName) {
-  const ReverseFlags f = ParseStreamHeader("<cfg reverse_v=\"1\" reverse_h=\"2\"/>");
+  const HeaderFlags f = ParseStreamHeader("<cfg reverse_v=\"1\" reverse_h=\"2\"/>");
   EXPECT_EQ(f.reverse_v, 1);
   EXPECT_EQ(f.reverse_h, 2);
 }
@@ -62,7 +62,7 @@ TEST(StreamHeader, AtoiRulesLeadingDigitsSignAndBlanks) {
 TEST(StreamHeader, MissingBrokenOrEmptyDocumentsGiveZero) {
   for (const char* doc : {"", "<h/>", "<h reverse_v=\"1\"", "not xml", "<!-- only -->",
                           "<a><b reverse_v=\"1\"/></a>"}) {
-    const ReverseFlags f = ParseStreamHeader(doc);
+    const HeaderFlags f = ParseStreamHeader(doc);
     EXPECT_EQ(f.reverse_v, 0) << doc;
     EXPECT_EQ(f.reverse_h, 0) << doc;
   }

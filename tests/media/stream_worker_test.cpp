@@ -76,8 +76,8 @@ TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
   }
   ASSERT_EQ(store_.Entries().size(), 1u);
   EXPECT_EQ(store_.Entries()[0].data.size(), 40u);
-  EXPECT_EQ(worker_.GetReverseFlags().reverse_h, 1);
-  EXPECT_EQ(worker_.GetReverseFlags().reverse_v, 0);
+  EXPECT_EQ(worker_.ReverseFlags().reverse_h, 1);
+  EXPECT_EQ(worker_.ReverseFlags().reverse_v, 0);
   EXPECT_EQ(adb_.ReadLog(), AsLogged("adb\\adb.exe -s PHONE1 forward tcp:8984 tcp:8984"));
   // The run's reader is gone: nothing can write to the old connection any more.
   EXPECT_EQ(BMTReader::Current(), nullptr);
