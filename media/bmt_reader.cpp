@@ -1,6 +1,5 @@
 #include "media/bmt_reader.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -79,10 +78,11 @@ int BMTReader::OnConnected() {
 
 void BMTReader::RunHeartbeat() {
   // The connected flag is set by Connect only after this handshake returns, so the loop waits
-  // for it to appear before treating "not connected" as the end.
-  const long ticks_per_beat = std::max<long>(1, heartbeat_interval_ / kHeartbeatTick);
+  // for it to appear before treating "not connected" as the end. Beats follow the clock, not a
+  // count of 10 ms sleeps, which Windows' timer stretches to about 15.6 ms each.
+  using Clock = std::chrono::steady_clock;
   bool seen_connected = false;
-  long ticks = 0;
+  Clock::time_point next = Clock::now() + heartbeat_interval_;
   MediaPacket heartbeat;
   heartbeat.type = kPacketHeartbeat;
   while (!heartbeat_stop_) {
@@ -92,7 +92,12 @@ void BMTReader::RunHeartbeat() {
     } else if (seen_connected) {
       break;
     }
-    if (++ticks % ticks_per_beat == 0) SendPacket(heartbeat);  // a failed write is ignored
+    const Clock::time_point now = Clock::now();
+    if (now >= next) {
+      SendPacket(heartbeat);  // a failed write is ignored
+      next += heartbeat_interval_;
+      if (next < now) next = now + heartbeat_interval_;  // after a long stall, no burst
+    }
   }
 }
 
