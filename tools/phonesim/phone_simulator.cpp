@@ -6,7 +6,7 @@
 namespace vl::phonesim {
 namespace {
 
-constexpr int kSliceMs = 100;  // accept waits are cut in slices to notice Shutdown
+constexpr int kSliceMs = 100;   // accept waits are cut in slices to notice Shutdown
 constexpr double kNoTime = -1;  // lines about the simulator itself carry no time stamp
 
 }  // namespace
@@ -92,9 +92,9 @@ int PhoneSimulator::Serve() {
       report = r;
     });
     Log(kNoTime, "connection " + std::to_string(served + 1) +
-               " over: " + std::to_string(report.heartbeats()) + " heartbeats, " +
-               std::to_string(report.events()) + " events, " +
-               std::to_string(report.protocol_errors) + " protocol errors");
+                     " over: " + std::to_string(report.heartbeats()) + " heartbeats, " +
+                     std::to_string(report.events()) + " events, " +
+                     std::to_string(report.protocol_errors) + " protocol errors");
     if (report.protocol_errors > 0) status = 2;
   }
   return status;
