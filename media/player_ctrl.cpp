@@ -62,6 +62,13 @@ PlayerCtrl::~PlayerCtrl() {
   ReleaseGdi();
 }
 
+void PlayerCtrl::SetWorker(StreamWorker* worker) {
+  if (worker == nullptr)
+    source_ = nullptr;
+  else
+    source_ = [worker] { return worker->TakeFrame(); };
+}
+
 void PlayerCtrl::StartPolling() {
   if (m_hWnd != nullptr) ::SetTimer(m_hWnd, kPollTimer, kPollPeriodMs, nullptr);
 }

@@ -15,6 +15,7 @@
 #include "media/frame_mapping_win.h"
 #include "media/i_draw_handler.h"
 #include "media/smooth_scaler.h"
+#include "media/stream_worker.h"
 #include "media/video_frame.h"
 
 namespace vl {
@@ -36,6 +37,8 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
 
   static const char* GetWndClassName() { return "VelloriaPlayerCtrl"; }
 
+  // The stream worker whose pictures are shown (its TakeFrame is polled).
+  void SetWorker(StreamWorker* worker);
   void SetFrameSource(FrameSource source) { source_ = std::move(source); }
   void SetDrawHandler(IDrawHandler* handler) { draw_handler_ = handler; }
   void SetLinkOpener(LinkOpener opener) { open_link_ = std::move(opener); }

@@ -2,6 +2,7 @@
 
 #include "common/text_convert.h"
 #include "media/bmt_reader.h"
+#include "media/h264_decoder.h"
 #include "media/stream_wire.h"
 
 namespace vl {
@@ -15,7 +16,19 @@ constexpr char kConnectFailedText[] =
 
 }  // namespace
 
-StreamWorker::StreamWorker() = default;
+StreamWorker::StreamWorker() {
+  decoder_factory_ = [this] {
+    auto decoder = std::make_unique<H264Decoder>();
+    decoder->SetSink(&frame_buffer_);
+    return std::unique_ptr<IVideoDecoder>(std::move(decoder));
+  };
+}
+
+VideoFrame* StreamWorker::TakeFrame() {
+  if (std::unique_ptr<VideoFrame> frame = frame_buffer_.PopFront())
+    current_frame_ = std::move(frame);
+  return current_frame_.get();
+}
 
 StreamWorker::~StreamWorker() {
   Stop();
@@ -80,9 +93,9 @@ void StreamWorker::DestroyDecoder() {
 }
 
 void StreamWorker::Run() {
-  // Video pipeline hook: empty the frame buffer's queue here.
+  frame_buffer_.Clear();
+  // The default factory's decoders deliver into the frame buffer.
   decoder_ = decoder_factory_ ? decoder_factory_() : nullptr;
-  // Video pipeline hook: make the frame buffer the decoder's sink here.
   {
     std::lock_guard<std::mutex> lock(decoder_lock_);
     active_decoder_ = decoder_.get();
@@ -109,7 +122,7 @@ void StreamWorker::Run() {
   {
     std::lock_guard<std::mutex> lock(text_lock_);
     flags_ = reader->ReverseFlags();
-    // Video pipeline hook: hand the flags to the frame buffer (SetReverse) here.
+    frame_buffer_.SetReverse(flags_.reverse_v, flags_.reverse_h);
   }
   if (listener_) listener_->OnConnected();
 

@@ -14,6 +14,7 @@
 #include "media/stream_header.h"
 #include "media/stream_worker_listener.h"
 #include "media/video_decoder.h"
+#include "media/video_frame_buffer.h"
 
 #ifdef _WIN32
 struct HWND__;  // <windows.h>'s HWND under STRICT, which every Windows tree defines
@@ -40,7 +41,8 @@ class StreamWorker {
   void SetPort(uint16_t port) {
     port_ = port;
   }
-  // No factory: video payloads are read and dropped.
+  // Replaces the decoder factory; by default every run decodes H.264 into the frame buffer.
+  // An empty factory: video payloads are read and dropped.
   void SetDecoderFactory(VideoDecoderFactory factory);
   // Unset: resources are discarded.
   void SetResourceStore(IResourceStore* store) {
@@ -63,6 +65,23 @@ class StreamWorker {
   // The header flags of the last connected run (0 until one connects).
   HeaderFlags ReverseFlags() const;
 
+  // The user's toggles (mirror left-right, flip upside down) and the output orientation,
+  // forwarded to the frame buffer.
+  void SetMirror(int mirror, int flip) {
+    frame_buffer_.SetMirror(mirror, flip);
+  }
+  void SetPortrait(int portrait) {
+    frame_buffer_.SetPortrait(portrait);
+  }
+  // For the preview, on the UI thread: the oldest queued picture, when there is one, replaces
+  // (and releases) the current picture. Returns the current picture, which may be the one
+  // returned before, or null before the first. It stays the worker's until replaced.
+  VideoFrame* TakeFrame();
+  // Where the runs' decoders deliver their pictures.
+  VideoFrameBuffer& frame_buffer() {
+    return frame_buffer_;
+  }
+
  private:
   void Run();
   void FinishRun();
@@ -75,6 +94,10 @@ class StreamWorker {
   IResourceStore* resources_ = nullptr;
   VideoDecoderFactory decoder_factory_;
   uint16_t port_ = 8984;
+
+  // Declared before the decoder, which delivers into it, so that it outlives every decoder.
+  VideoFrameBuffer frame_buffer_;
+  std::unique_ptr<VideoFrame> current_frame_;  // the UI thread's alone
 
   mutable std::mutex text_lock_;
   std::string error_text_;
