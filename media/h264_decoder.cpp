@@ -42,8 +42,8 @@ bool H264Decoder::Init() {
 int H264Decoder::DecodeChunk(const uint8_t* data, int32_t length) {
   if (!Init()) return 0;
   int result = 1;
-  for (int32_t offset = 0; length > 0 && data != nullptr && offset < length; offset += kPieceSize) {
-    const int piece = static_cast<int>(std::min<int32_t>(kPieceSize, length - offset));
+  for (int64_t offset = 0; length > 0 && data != nullptr && offset < length; offset += kPieceSize) {
+    const int piece = static_cast<int>(std::min<int64_t>(kPieceSize, length - offset));
     std::memcpy(input_, data + offset, static_cast<size_t>(piece));
     const uint8_t* rest = input_;
     int remaining = piece;
@@ -57,7 +57,10 @@ int H264Decoder::DecodeChunk(const uint8_t* data, int32_t length) {
       }
       rest += used;
       remaining -= used;
-      if (packet_->size > 0) Decode();
+      if (packet_->size > 0)
+        Decode();
+      else if (used == 0)
+        break;  // a parser that neither consumes nor completes would loop for ever
     }
     if (Stopped()) result = 0;
   }
