@@ -38,6 +38,30 @@ HRESULT FindPin(IBaseFilter* filter, PIN_DIRECTION direction, ComPtr<IPin>* foun
   return VFW_E_NOT_FOUND;
 }
 
+// One system clock for every graph of the process, never released: Wine 8's system clock can
+// hang for ever in its final Release (its advise thread misses the wake-up), so no graph of
+// ours ever destroys one.
+HRESULT SharedReferenceClock(IReferenceClock** clock) {
+  static IReferenceClock* shared = nullptr;
+  static CRITICAL_SECTION* lock = [] {
+    auto* cs = new CRITICAL_SECTION;
+    InitializeCriticalSection(cs);
+    return cs;
+  }();
+  EnterCriticalSection(lock);
+  HRESULT hr = S_OK;
+  if (shared == nullptr) {
+    hr = CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
+                          reinterpret_cast<void**>(&shared));
+  }
+  if (SUCCEEDED(hr)) {
+    shared->AddRef();
+    *clock = shared;
+  }
+  LeaveCriticalSection(lock);
+  return hr;
+}
+
 }  // namespace
 
 // Records samples on the streaming thread; owned by the graph wrapper, not reference-counted.
@@ -228,13 +252,12 @@ HRESULT CaptureGraph::Build(IBaseFilter* camera, const CaptureOptions& options) 
   hr = grabber_->GetConnectedMediaType(&negotiated_);
   if (FAILED(hr)) return hr;
 
-  if (options.use_clock) {
-    hr = graph_->SetDefaultSyncSource();
-  } else {
-    ComPtr<IMediaFilter> media_filter;
-    hr = graph_.As(media_filter);
-    if (SUCCEEDED(hr)) hr = media_filter->SetSyncSource(nullptr);
-  }
+  ComPtr<IMediaFilter> media_filter;
+  hr = graph_.As(media_filter);
+  if (FAILED(hr)) return hr;
+  ComPtr<IReferenceClock> clock;
+  if (options.use_clock && FAILED(hr = SharedReferenceClock(clock.put()))) return hr;
+  hr = media_filter->SetSyncSource(clock.get());
   if (FAILED(hr)) return hr;
   return graph_.As(control_);
 }

@@ -41,7 +41,7 @@ struct SampleRecord {
 struct CaptureOptions {
   // Subtype the grabber asks for; GUID_NULL lets the camera choose.
   GUID subtype = GUID_NULL;
-  // True: the graph's reference clock; false: SetSyncSource(NULL), samples rendered at once.
+  // True: a system reference clock; false: SetSyncSource(NULL), samples rendered at once.
   bool use_clock = true;
   // Samples whose bytes are kept, by index since the last ClearRecords.
   std::set<size_t> keep;
