@@ -1,0 +1,65 @@
+// The one byte stream between the PC and the phone application: TCP to a port that adb
+// forwards to an Android phone, or a libimobiledevice service connection to an iPhone.
+// Blocking, time-limited Send and Receive of exact byte counts; the handshake is the derived
+// class's OnConnected.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "device/ios_api.h"
+#include "device/socket_layer.h"
+
+namespace vl {
+
+class DeviceConnection {
+ public:
+  // Every wait for the phone (connect, each receive or send chunk) is bounded by this.
+  static constexpr int kWaitMs = 10000;
+  static constexpr int32_t kForwardPort = 8984;
+  static constexpr char kLockdownLabel[] = "lumaroo";
+
+  DeviceConnection();
+  virtual ~DeviceConnection();
+  DeviceConnection(const DeviceConnection&) = delete;
+  DeviceConnection& operator=(const DeviceConnection&) = delete;
+
+  // 1 when the transport is open and OnConnected succeeded, else 0. Only the low 16 bits of
+  // port are used. Handles opened before a failing step stay held until Close.
+  virtual int Connect(int32_t kind, std::string identifier, int32_t port);
+  virtual void Close();
+  // The protocol's handshake; 1 on success.
+  virtual int OnConnected() = 0;
+
+  // Both return length when every byte moved; any other value is a failure (see the .cpp for
+  // what was consumed). Length below 1, or no open transport: 0.
+  int32_t Send(const void* buffer, int32_t length);
+  int32_t Receive(void* buffer, int32_t length);
+
+  bool IsConnected() const { return connected_.load() != 0; }
+  int32_t kind() const { return kind_; }
+
+ private:
+  int ConnectIos(const std::string& udid, uint16_t port);
+  int ConnectAndroid(const std::string& serial, uint16_t port);
+  void ReleaseAll();  // under the state lock
+  int32_t ReceiveIos(char* buffer, int32_t length);
+  int32_t ReceiveAndroid(char* buffer, int32_t length);
+  int32_t SendIos(const char* buffer, int32_t length);
+  int32_t SendAndroid(const char* buffer, int32_t length);
+
+  std::atomic<int32_t> kind_{-1};
+  const IosApi* ios_ = nullptr;  // the library table used for the handles below
+  IosDevice device_ = nullptr;
+  IosConnection connection_ = nullptr;
+  IosLockdown lockdown_ = nullptr;
+  std::atomic<net::NativeSocket> socket_{net::kInvalidSocket};
+  std::atomic<int32_t> connected_{0};
+  std::mutex state_lock_;
+  std::mutex send_lock_;
+  std::mutex receive_lock_;
+};
+
+}  // namespace vl

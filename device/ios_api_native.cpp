@@ -1,0 +1,55 @@
+// The libimobiledevice table from the linked library (native build).
+#include "device/ios_api.h"
+
+#include <libimobiledevice/libimobiledevice.h>
+#include <libimobiledevice/lockdown.h>
+
+namespace vl {
+namespace {
+
+int DeviceNew(IosDevice* device, const char* udid) {
+  idevice_t d = nullptr;
+  const int r = idevice_new(&d, udid);
+  *device = d;
+  return r;
+}
+int DeviceFree(IosDevice device) {
+  return idevice_free(static_cast<idevice_t>(device));
+}
+int Connect(IosDevice device, uint16_t port, IosConnection* connection) {
+  idevice_connection_t c = nullptr;
+  const int r = idevice_connect(static_cast<idevice_t>(device), port, &c);
+  *connection = c;
+  return r;
+}
+int Disconnect(IosConnection c) {
+  return idevice_disconnect(static_cast<idevice_connection_t>(c));
+}
+int Send(IosConnection c, const char* data, uint32_t length, uint32_t* sent) {
+  return idevice_connection_send(static_cast<idevice_connection_t>(c), data, length, sent);
+}
+int ReceiveTimeout(IosConnection c, char* data, uint32_t length, uint32_t* received,
+                   unsigned int timeout_ms) {
+  return idevice_connection_receive_timeout(static_cast<idevice_connection_t>(c), data, length,
+                                            received, timeout_ms);
+}
+int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
+  lockdownd_client_t l = nullptr;
+  const int r = lockdownd_client_new_with_handshake(static_cast<idevice_t>(device), &l, label);
+  *client = l;
+  return r;
+}
+int LockdownFree(IosLockdown client) {
+  return lockdownd_client_free(static_cast<lockdownd_client_t>(client));
+}
+
+const IosApi kApi = {DeviceNew, DeviceFree,     Connect,     Disconnect,
+                     Send,      ReceiveTimeout, LockdownNew, LockdownFree};
+
+}  // namespace
+
+const IosApi* GetIosApi() {
+  return &kApi;
+}
+
+}  // namespace vl

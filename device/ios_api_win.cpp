@@ -1,0 +1,73 @@
+// The libimobiledevice table loaded at run time from the program directory. The functions are
+// declared here from the library's documented interface (all cdecl, errors as int, 0 = success).
+#include "device/ios_api.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <type_traits>
+
+namespace vl {
+namespace {
+
+// The library's DLL names: current builds, then older ones.
+const char* const kLibraryNames[] = {"libimobiledevice-1.0.dll", "libimobiledevice.dll"};
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return {};
+  std::string dir(path, n);
+  const size_t slash = dir.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+}
+
+// Owns the loaded library for the life of the process.
+class LoadedLibrary {
+ public:
+  LoadedLibrary() {
+    const std::string dir = ProgramDirectory();
+    for (const char* name : kLibraryNames) {
+      module_ = LoadLibraryA((dir + name).c_str());
+      if (module_) break;
+    }
+    if (!module_) return;
+    bool all = true;
+    auto bind = [&](auto& slot, const char* symbol) {
+      FARPROC p = GetProcAddress(module_, symbol);
+      if (!p) all = false;
+      slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(reinterpret_cast<void*>(p));
+    };
+    bind(api_.device_new, "idevice_new");
+    bind(api_.device_free, "idevice_free");
+    bind(api_.connect, "idevice_connect");
+    bind(api_.disconnect, "idevice_disconnect");
+    bind(api_.send, "idevice_connection_send");
+    bind(api_.receive_timeout, "idevice_connection_receive_timeout");
+    bind(api_.lockdown_new_with_handshake, "lockdownd_client_new_with_handshake");
+    bind(api_.lockdown_free, "lockdownd_client_free");
+    complete_ = all;
+  }
+  ~LoadedLibrary() {
+    if (module_) FreeLibrary(module_);
+  }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  const IosApi* api() const { return complete_ ? &api_ : nullptr; }
+
+ private:
+  HMODULE module_ = nullptr;
+  IosApi api_{};
+  bool complete_ = false;
+};
+
+}  // namespace
+
+const IosApi* GetIosApi() {
+  static LoadedLibrary library;  // loaded once, on first use, thread-safely
+  return library.api();
+}
+
+}  // namespace vl

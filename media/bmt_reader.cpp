@@ -1,0 +1,153 @@
+#include "media/bmt_reader.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "common/text_convert.h"
+#include "media/stream_wire.h"
+
+namespace vl {
+namespace {
+
+std::mutex g_current_lock;
+std::weak_ptr<BMTReader> g_current;
+
+constexpr std::chrono::milliseconds kHeartbeatTick{10};
+
+}  // namespace
+
+std::shared_ptr<BMTReader> BMTReader::Create(PacketSinks sinks) {
+  std::shared_ptr<BMTReader> reader(new BMTReader(sinks));
+  std::lock_guard<std::mutex> lock(g_current_lock);
+  g_current = reader;
+  return reader;
+}
+
+std::shared_ptr<BMTReader> BMTReader::Current() {
+  std::lock_guard<std::mutex> lock(g_current_lock);
+  return g_current.lock();
+}
+
+BMTReader::BMTReader(PacketSinks sinks) : sinks_(sinks) {}
+
+BMTReader::~BMTReader() {
+  // A weak reference to a dying reader already reads as empty; nothing to clear.
+  Close();
+  StopHeartbeat();
+}
+
+void BMTReader::Close() {
+  heartbeat_stop_ = true;
+  DeviceConnection::Close();
+}
+
+void BMTReader::StopHeartbeat() {
+  heartbeat_stop_ = true;
+  if (heartbeat_.joinable()) heartbeat_.join();
+}
+
+bool BMTReader::ReceiveExact(void* buffer, int32_t length) {
+  return Receive(buffer, length) == length;
+}
+
+int BMTReader::OnConnected() {
+  if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
+  char echoed[kStreamGreetingLength];
+  if (!ReceiveExact(echoed, kStreamGreetingLength) ||
+      std::memcmp(echoed, kStreamGreeting, kStreamGreetingLength) != 0) {
+    return 0;
+  }
+  uint8_t length_field[4];
+  if (!ReceiveExact(length_field, 4)) return 0;
+  const int32_t header_length = static_cast<int32_t>(GetLe32(length_field));
+  if (header_length > kMaxHeaderLength) return 0;
+  if (header_length > 0) {
+    std::string text(static_cast<size_t>(header_length), '\0');
+    if (!ReceiveExact(text.data(), header_length)) return 0;
+    flags_ = ParseStreamHeader(text);
+  }
+  uint8_t ack[4];
+  PutLe32(ack, 0);
+  if (Send(ack, 4) != 4) return 0;
+  StopHeartbeat();
+  heartbeat_stop_ = false;
+  heartbeat_ = std::thread(&BMTReader::RunHeartbeat, this);
+  return 1;
+}
+
+void BMTReader::RunHeartbeat() {
+  // The connected flag is set by Connect only after this handshake returns, so the loop waits
+  // for it to appear before treating "not connected" as the end. Beats follow the clock, not a
+  // count of 10 ms sleeps, which Windows' timer stretches to about 15.6 ms each.
+  using Clock = std::chrono::steady_clock;
+  bool seen_connected = false;
+  Clock::time_point next = Clock::now() + heartbeat_interval_;
+  MediaPacket heartbeat;
+  heartbeat.type = kPacketHeartbeat;
+  while (!heartbeat_stop_) {
+    std::this_thread::sleep_for(kHeartbeatTick);
+    if (IsConnected()) {
+      seen_connected = true;
+    } else if (seen_connected) {
+      break;
+    }
+    const Clock::time_point now = Clock::now();
+    if (now >= next) {
+      SendPacket(heartbeat);  // a failed write is ignored
+      next += heartbeat_interval_;
+      if (next < now) next = now + heartbeat_interval_;  // after a long stall, no burst
+    }
+  }
+}
+
+std::unique_ptr<MediaPacket> BMTReader::ReadPacket() {
+  uint8_t field[4];
+  if (!ReceiveExact(field, 4)) return nullptr;
+  const uint32_t type = GetLe32(field);
+  if (!ReceiveExact(field, 4)) return nullptr;
+  const int32_t length = static_cast<int32_t>(GetLe32(field));
+  if (length > kMaxPayloadLength) return nullptr;
+  auto packet = std::make_unique<MediaPacket>();
+  packet->type = static_cast<uint16_t>(type & 0xFFFFu);
+  if (length <= 0) return packet;
+  // Bounded above, but a 32-bit process may still lack the memory: that ends the stream too.
+  std::unique_ptr<uint8_t[]> payload(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+  if (!payload) return nullptr;
+  if (!ReceiveExact(payload.get(), length)) return packet;
+  packet->payload = std::move(payload);
+  packet->length = length;
+  Dispatch(*packet);
+  return packet;
+}
+
+void BMTReader::Dispatch(const MediaPacket& packet) {
+  if (packet.type == kPacketPanel) {
+    if (!sinks_.listener) return;
+    const std::string ansi = Utf8ToAnsi(std::string_view(
+        reinterpret_cast<const char*>(packet.payload.get()), static_cast<size_t>(packet.length)));
+    sinks_.listener->OnPanelCommand(ansi.c_str());
+  } else if (packet.type == kPacketResource) {
+    ResourceView view;
+    if (!sinks_.resources || !SplitResourcePayload(packet.payload.get(), packet.length, view)) {
+      return;  // no store, or too short to hold a name field: discarded
+    }
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[static_cast<size_t>(view.size)]);
+    if (!data) return;
+    if (view.size > 0) std::memcpy(data.get(), view.data, static_cast<size_t>(view.size));
+    sinks_.resources->AddResource(view.name, std::move(data), view.size);
+  }
+}
+
+int BMTReader::SendPacket(const MediaPacket& packet) {
+  // A packet announcing a payload it lacks would put the stream out of step.
+  if (packet.length > 0 && !packet.payload) return 0;
+  uint8_t header[8];
+  EncodePacketHeader(packet.type, packet.length, header);
+  std::lock_guard<std::mutex> lock(packet_send_lock_);
+  if (Send(header, 8) != 8) return 0;
+  if (packet.length > 0 && Send(packet.payload.get(), packet.length) != packet.length) return 0;
+  return 1;
+}
+
+}  // namespace vl

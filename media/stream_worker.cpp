@@ -1,0 +1,135 @@
+#include "media/stream_worker.h"
+
+#include "common/text_convert.h"
+#include "media/bmt_reader.h"
+#include "media/stream_wire.h"
+
+namespace vl {
+namespace {
+
+// The failure texts, kept in UTF-8 here and converted to the ANSI code page where used.
+constexpr char kNoDeviceText[] = "同步失败！";
+constexpr char kConnectFailedText[] =
+    "同步失败！请打开Quillet手机APP并进入直播模式。\nTips：QuilletAPP，首页右滑进入个人中心，"
+    "选择「Orsel服务 - Zentrel」";
+
+}  // namespace
+
+StreamWorker::StreamWorker() = default;
+
+StreamWorker::~StreamWorker() {
+  Stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void StreamWorker::SetListener(IStreamWorkerListener* listener) {
+  listener_ = listener;
+}
+
+void StreamWorker::SetDecoderFactory(VideoDecoderFactory factory) {
+  decoder_factory_ = std::move(factory);
+}
+
+void StreamWorker::SetConnectionTips(std::string ansi_text) {
+  std::lock_guard<std::mutex> lock(text_lock_);
+  connection_tips_ = std::move(ansi_text);
+}
+
+std::string StreamWorker::GetErrorText() const {
+  std::lock_guard<std::mutex> lock(text_lock_);
+  return error_text_;
+}
+
+HeaderFlags StreamWorker::ReverseFlags() const {
+  std::lock_guard<std::mutex> lock(text_lock_);
+  return flags_;
+}
+
+void StreamWorker::SetErrorText(std::string ansi) {
+  std::lock_guard<std::mutex> lock(text_lock_);
+  error_text_ = std::move(ansi);
+}
+
+void StreamWorker::Start(const DeviceEntry* device) {
+  if (running_) return;
+  if (thread_.joinable()) thread_.join();  // the previous run has finished
+  has_device_ = device != nullptr;
+  device_ = device ? *device : DeviceEntry{};
+  stop_ = false;
+  running_ = true;
+  thread_ = std::thread(&StreamWorker::Run, this);
+}
+
+void StreamWorker::Stop() {
+  stop_ = true;
+  {
+    std::lock_guard<std::mutex> lock(decoder_lock_);
+    if (active_decoder_) active_decoder_->RequestStop();
+  }
+  if (!thread_.joinable()) return;
+  if (thread_.get_id() == std::this_thread::get_id()) return;  // a listener stopping its own run
+  WaitForRunThread();
+}
+
+void StreamWorker::DestroyDecoder() {
+  {
+    std::lock_guard<std::mutex> lock(decoder_lock_);
+    active_decoder_ = nullptr;
+  }
+  decoder_.reset();
+}
+
+void StreamWorker::Run() {
+  // Video pipeline hook: empty the frame buffer's queue here.
+  decoder_ = decoder_factory_ ? decoder_factory_() : nullptr;
+  // Video pipeline hook: make the frame buffer the decoder's sink here.
+  {
+    std::lock_guard<std::mutex> lock(decoder_lock_);
+    active_decoder_ = decoder_.get();
+  }
+  if (!has_device_) {
+    DestroyDecoder();
+    SetErrorText(Utf8ToAnsi(kNoDeviceText));
+    if (listener_) listener_->OnConnectFailed();
+    FinishRun();
+    return;
+  }
+  std::shared_ptr<BMTReader> reader = BMTReader::Create(PacketSinks{listener_, resources_});
+  if (!reader->Connect(device_.kind, device_.identifier, port_)) {
+    DestroyDecoder();
+    {
+      std::lock_guard<std::mutex> lock(text_lock_);
+      error_text_ = connection_tips_.empty() ? Utf8ToAnsi(kConnectFailedText) : connection_tips_;
+    }
+    if (listener_) listener_->OnConnectFailed();
+    reader.reset();
+    FinishRun();
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(text_lock_);
+    flags_ = reader->ReverseFlags();
+    // Video pipeline hook: hand the flags to the frame buffer (SetReverse) here.
+  }
+  if (listener_) listener_->OnConnected();
+
+  while (!stop_) {
+    std::unique_ptr<MediaPacket> packet = reader->ReadPacket();
+    if (!packet) break;
+    if (packet->type == kPacketVideo && packet->length > 0 && decoder_) {
+      decoder_->DecodeChunk(packet->payload.get(), packet->length);
+    }
+  }
+
+  reader->Close();
+  DestroyDecoder();
+  if (listener_) listener_->OnRunEnded();
+  reader.reset();  // waits for the heartbeat thread unless a sender still holds the reader
+  FinishRun();
+}
+
+void StreamWorker::FinishRun() {
+  running_ = false;
+}
+
+}  // namespace vl

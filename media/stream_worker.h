@@ -1,0 +1,97 @@
+// Owns one phone connection at a time on a thread of its own: connects, reads packets, hands
+// video to the decoder and panel commands to the listener, and reports the connection's state.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "device/device_entry.h"
+#include "media/resource_store.h"
+#include "media/stream_header.h"
+#include "media/stream_worker_listener.h"
+#include "media/video_decoder.h"
+
+#ifdef _WIN32
+struct HWND__;  // <windows.h>'s HWND under STRICT, which every Windows tree defines
+#endif
+
+namespace vl {
+
+class BMTReader;
+
+class StreamWorker {
+ public:
+  StreamWorker();
+  // Stops a run still going (its thread must not outlive the worker).
+  ~StreamWorker();
+  StreamWorker(const StreamWorker&) = delete;
+  StreamWorker& operator=(const StreamWorker&) = delete;
+
+  // Set before the first Start; the listener must outlive the worker's runs.
+  void SetListener(IStreamWorkerListener* listener);
+#ifdef _WIN32
+  // Notifications become messages 0x401..0x403 posted, 0x404 sent, to this window.
+  void SetNotifyWindow(HWND__* window);
+#endif
+  void SetPort(uint16_t port) {
+    port_ = port;
+  }
+  // No factory: video payloads are read and dropped.
+  void SetDecoderFactory(VideoDecoderFactory factory);
+  // Unset: resources are discarded.
+  void SetResourceStore(IResourceStore* store) {
+    resources_ = store;
+  }
+  // The remote "tips_conn" text (ANSI); when not empty it replaces the default failure text.
+  void SetConnectionTips(std::string ansi_text);
+
+  // Copies the device (null: no device chosen) and starts a run. Ignored while a run is active.
+  void Start(const DeviceEntry* device);
+  // Sets the stop flag, asks the decoder to stop and waits for the run's thread: at most one
+  // transport wait (10 s) when the phone is silent. On Windows, messages sent to this thread's
+  // windows are handled meanwhile, so a pending 0x404 cannot deadlock the wait.
+  void Stop();
+  bool IsRunning() const {
+    return running_.load();
+  }
+  // The reason of the last failure, in the ANSI code page (936 on the target systems).
+  std::string GetErrorText() const;
+  // The header flags of the last connected run (0 until one connects).
+  HeaderFlags ReverseFlags() const;
+
+ private:
+  void Run();
+  void FinishRun();
+  void WaitForRunThread();  // platform-specific: joins, pumping sent messages on Windows
+  void SetErrorText(std::string ansi);
+  void DestroyDecoder();
+
+  IStreamWorkerListener* listener_ = nullptr;
+  std::unique_ptr<IStreamWorkerListener> owned_listener_;  // the window notifier on Windows
+  IResourceStore* resources_ = nullptr;
+  VideoDecoderFactory decoder_factory_;
+  uint16_t port_ = 8984;
+
+  mutable std::mutex text_lock_;
+  std::string error_text_;
+  std::string connection_tips_;
+  HeaderFlags flags_;
+
+  // The run owns decoder_ and decodes without a lock; Stop reaches it only through
+  // active_decoder_, which the run publishes and withdraws under decoder_lock_.
+  std::unique_ptr<IVideoDecoder> decoder_;
+  std::mutex decoder_lock_;
+  IVideoDecoder* active_decoder_ = nullptr;
+
+  bool has_device_ = false;
+  DeviceEntry device_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> running_{false};
+  std::thread thread_;
+};
+
+}  // namespace vl

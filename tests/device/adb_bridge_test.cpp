@@ -1,0 +1,137 @@
+// The adb bridge running the fake adb as adb\adb.exe through the real ProcessRunner.
+#include "device/adb_bridge.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "device/process_runner.h"
+#include "tests/device/fake_adb_workdir.h"
+
+namespace vl {
+namespace {
+
+using test::AsLogged;
+using test::FakeAdbWorkdir;
+
+const char kTwoPhones[] =
+    "banner * daemon not running; starting now at tcp:5037\n"
+    "device LOCKED01 unauthorized\n"
+    "device PIXEL001 device\n"
+    "device GALAXY02 device\n"
+    "prop PIXEL001 ro.build.product walleye\n"
+    "prop PIXEL001 ro.product.model Pixel 7 Pro\n"
+    "prop GALAXY02 ro.product.name beyond1lte\n";
+
+TEST(AdbBridge, ListsOnlyAuthorisedPhonesAndAppends) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  ProcessRunner runner;
+  std::vector<std::string> serials{"kept"};
+  ASSERT_TRUE(AdbListDevices(runner, serials));
+  EXPECT_EQ(serials, (std::vector<std::string>{"kept", "PIXEL001", "GALAXY02"}));
+  // The runner is reused for the next call.
+  ASSERT_TRUE(AdbListDevices(runner, serials));
+  EXPECT_EQ(serials.size(), 5u);
+  EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe devices") + AsLogged("adb\\adb.exe devices"));
+}
+
+TEST(AdbBridge, ListWithLfOutputAndNoPhones) {
+  FakeAdbWorkdir dir("eol lf\n");
+  ProcessRunner runner;
+  std::vector<std::string> serials;
+  EXPECT_TRUE(AdbListDevices(runner, serials));
+  EXPECT_TRUE(serials.empty());
+}
+
+TEST(AdbBridge, MissingAdbFailsTheListAndKeepsTheSerialAsName) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  dir.RemoveAdb();
+  ProcessRunner runner;
+  std::vector<std::string> serials;
+  EXPECT_FALSE(AdbListDevices(runner, serials));
+  EXPECT_TRUE(serials.empty());
+  DeviceEntry entry;
+  AdbGetDeviceInfo(runner, "PIXEL001", entry);
+  EXPECT_EQ(entry.display_name, "PIXEL001");
+  EXPECT_EQ(entry.identifier, "PIXEL001");
+  EXPECT_EQ(entry.kind, 2);
+  EXPECT_FALSE(AdbForward(runner, "PIXEL001", 8984, 8984));
+}
+
+TEST(AdbBridge, DeviceInfoAsksGetpropThenExitAndUsesTheModel) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  ProcessRunner runner;
+  DeviceEntry entry;
+  AdbGetDeviceInfo(runner, "PIXEL001", entry);
+  EXPECT_EQ(entry.display_name, "Pixel 7 Pro");
+  EXPECT_EQ(entry.identifier, "PIXEL001");
+  EXPECT_EQ(entry.kind, 2);
+  EXPECT_EQ(dir.ReadLog(),
+            AsLogged("adb\\adb.exe -s PIXEL001 shell") + "stdin: getprop\nstdin: exit\n");
+}
+
+TEST(AdbBridge, DeviceInfoFallsBackToProductNameOrSerial) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  ProcessRunner runner;
+  DeviceEntry entry;
+  AdbGetDeviceInfo(runner, "GALAXY02", entry);
+  EXPECT_EQ(entry.display_name, "beyond1lte");
+  // An unauthorised phone answers with an error: named by its serial.
+  AdbGetDeviceInfo(runner, "LOCKED01", entry);
+  EXPECT_EQ(entry.display_name, "LOCKED01");
+  EXPECT_EQ(entry.identifier, "LOCKED01");
+}
+
+TEST(AdbBridge, EmptyModelNamesTheDeviceWithAnEmptyString) {
+  FakeAdbWorkdir dir("device E1 device\nprop E1 ro.product.model\nprop E1 ro.product.name other\n");
+  ProcessRunner runner;
+  DeviceEntry entry;
+  AdbGetDeviceInfo(runner, "E1", entry);
+  EXPECT_EQ(entry.display_name, "");
+}
+
+TEST(AdbBridge, ForwardCommandLineIsExactWithLow16BitPorts) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  ProcessRunner runner;
+  EXPECT_TRUE(AdbForward(runner, "PIXEL001", 65536 + 8984, 8984));
+  EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe -s PIXEL001 forward tcp:8984 tcp:8984"));
+}
+
+TEST(AdbBridge, ForwardRejectedByAdbStillCountsAsRun) {
+  FakeAdbWorkdir dir("fail forward error: cannot bind listener\n");
+  ProcessRunner runner;
+  EXPECT_TRUE(AdbForward(runner, "NOPE", 8984, 8984));
+}
+
+TEST(ProcessRunner, HungChildIsCutOffAtTheReadTimeout) {
+  FakeAdbWorkdir dir("hang devices\n");
+  ProcessRunner runner;
+  runner.SetReadTimeout(std::chrono::milliseconds(1500));
+  std::vector<std::string> serials;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(AdbListDevices(runner, serials));
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(runner.last_read_timed_out());
+  EXPECT_TRUE(serials.empty());
+  // Bounded, not forever (generous margin for a loaded machine).
+  EXPECT_LT(seconds, 30.0);
+  std::printf("hung adb cut off after %.2f s\n", seconds);
+}
+
+TEST(ProcessRunner, ChildEndingNormallyIsNotATimeout) {
+  FakeAdbWorkdir dir(kTwoPhones);
+  ProcessRunner runner;
+  ASSERT_TRUE(runner.Launch("adb\\adb.exe devices"));
+  const std::string out = runner.ReadAll();
+  EXPECT_FALSE(runner.last_read_timed_out());
+  EXPECT_NE(out.find("List of devices attached\r\n"), std::string::npos);
+  EXPECT_NE(out.find("PIXEL001\tdevice\r\n"), std::string::npos);
+  runner.Release();
+  runner.Release();  // harmless twice
+  EXPECT_EQ(runner.WriteInput("x"), 0);
+  EXPECT_EQ(runner.ReadAll(), "");
+}
+
+}  // namespace
+}  // namespace vl

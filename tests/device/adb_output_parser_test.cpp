@@ -1,0 +1,104 @@
+// adb output parsing on output as adb prints it (CRLF on Windows, header line, blank end).
+#include "device/adb_output_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace vl {
+namespace {
+
+std::vector<std::string> Serials(const std::string& output) {
+  std::vector<std::string> s;
+  ParseAdbDeviceSerials(output, s);
+  return s;
+}
+
+TEST(AdbDeviceList, HeaderOneDeviceAndBlankLineGiveThatSerialWithoutCarriageReturn) {
+  EXPECT_EQ(Serials("List of devices attached\r\nR58M123ABC\tdevice\r\n\r\n"),
+            std::vector<std::string>{"R58M123ABC"});
+  EXPECT_EQ(Serials("List of devices attached\nemulator-5554\tdevice\n\n"),
+            std::vector<std::string>{"emulator-5554"});
+}
+
+TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrder) {
+  const std::string out =
+      "* daemon not running; starting now at tcp:5037\r\n"
+      "* daemon started successfully\r\n"
+      "List of devices attached\r\n"
+      "UNAUTH01\tunauthorized\r\n"
+      "GOOD0001\tdevice\r\n"
+      "OFF00001\toffline\r\n"
+      "GOOD0002\tdevice\r\n\r\n";
+  EXPECT_EQ(Serials(out), (std::vector<std::string>{"GOOD0001", "GOOD0002"}));
+}
+
+TEST(AdbDeviceList, NoDeviceGivesNothing) {
+  EXPECT_TRUE(Serials("List of devices attached\r\n\r\n").empty());
+  EXPECT_TRUE(Serials("").empty());
+  EXPECT_TRUE(Serials("List of devices attached\r\nX1\tunauthorized\r\n\r\n").empty());
+}
+
+TEST(AdbDeviceList, AppendsToWhatTheListHeld) {
+  std::vector<std::string> s{"earlier"};
+  ParseAdbDeviceSerials("List of devices attached\nA\tdevice\n", s);
+  EXPECT_EQ(s, (std::vector<std::string>{"earlier", "A"}));
+}
+
+TEST(AdbDeviceList, TabDeviceAtLineStartGivesNoEmptySerial) {
+  EXPECT_TRUE(Serials("List of devices attached\r\n\tdevice\r\n").empty());
+}
+
+TEST(GetpropName, ModelWinsOverLaterKeys) {
+  std::string name;
+  ASSERT_TRUE(
+      ParseGetpropProductName("[ro.build.product]: [walleye]\r\n[ro.product.model]: [Pixel 2]\r\n"
+                              "[ro.product.name]: [walleye_x]\r\n",
+                              name));
+  EXPECT_EQ(name, "Pixel 2");
+}
+
+TEST(GetpropName, FallsBackToProductNameThenBuildProduct) {
+  std::string name;
+  ASSERT_TRUE(
+      ParseGetpropProductName("[ro.product.name]: [cheetah]\r\n[ro.build.product]: [x]\r\n", name));
+  EXPECT_EQ(name, "cheetah");
+  ASSERT_TRUE(ParseGetpropProductName("[ro.build.product]: [bluejay]\r\n", name));
+  EXPECT_EQ(name, "bluejay");
+}
+
+TEST(GetpropName, EmptyModelValueIsTakenAndLaterKeysIgnored) {
+  std::string name = "unchanged";
+  ASSERT_TRUE(
+      ParseGetpropProductName("[ro.product.model]: []\r\n[ro.product.name]: [n]\r\n", name));
+  EXPECT_EQ(name, "");
+}
+
+TEST(GetpropName, MissingKeysOrBracketsGiveNothing) {
+  std::string name = "unchanged";
+  EXPECT_FALSE(ParseGetpropProductName("[ro.serialno]: [123]\r\n", name));
+  EXPECT_FALSE(ParseGetpropProductName("[ro.product.model]", name));
+  EXPECT_FALSE(ParseGetpropProductName("[ro.product.model]: [unterminated", name));
+  EXPECT_EQ(name, "unchanged");
+}
+
+TEST(GetpropName, KeyWithoutValueFallsToTheNextKey) {
+  std::string name;
+  // The model key is the last thing in the output: no value bracket after it.
+  ASSERT_TRUE(ParseGetpropProductName("[ro.product.name]: [sunfish]\r\n[ro.product.model]", name));
+  EXPECT_EQ(name, "sunfish");
+}
+
+TEST(AdbCommands, AreWrittenExactly) {
+  EXPECT_EQ(AdbDevicesCommand(), "adb\\adb.exe devices");
+  EXPECT_EQ(AdbShellCommand("R58M"), "adb\\adb.exe -s R58M shell");
+  EXPECT_EQ(AdbForwardCommand("R58M", 8984, 8984),
+            "adb\\adb.exe -s R58M forward tcp:8984 tcp:8984");
+}
+
+TEST(AdbCommands, ForwardPortsUseTheirLow16Bits) {
+  EXPECT_EQ(AdbForwardCommand("S", 65536 + 8984, 8984),
+            "adb\\adb.exe -s S forward tcp:8984 tcp:8984");
+  EXPECT_EQ(AdbForwardCommand("S", -1, 65536), "adb\\adb.exe -s S forward tcp:65535 tcp:0");
+}
+
+}  // namespace
+}  // namespace vl

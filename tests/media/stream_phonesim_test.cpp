@@ -1,0 +1,259 @@
+// The phone simulator itself: its options and help, its packet checks, picture detection on a
+// real clip, and the phonesim program serving a real reader.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "device/process_runner.h"
+#include "device/socket_layer.h"
+#include "media/bmt_reader.h"
+#include "media/stream_wire.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+#include "tools/phonesim/annexb_frames.h"
+#include "tools/phonesim/packet_checker.h"
+#include "tools/phonesim/phonesim_options.h"
+
+namespace vl {
+namespace {
+
+using namespace phonesim;
+
+std::set<std::string> OptionsInHelp() {
+  const std::string help = HelpText();
+  std::set<std::string> names;
+  const std::regex option("--([a-z][a-z0-9-]*)");
+  for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
+       it != std::sregex_iterator(); ++it) {
+    names.insert((*it)[1]);
+  }
+  return names;
+}
+
+TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
+  // Every option the parser knows (kept in step with phonesim_options.cpp).
+  const char* const known[] = {"help",
+                               "host",
+                               "port",
+                               "port-file",
+                               "connections",
+                               "accept-timeout-ms",
+                               "greeting",
+                               "no-greeting",
+                               "header",
+                               "header-file",
+                               "reverse-v",
+                               "reverse-h",
+                               "header-length",
+                               "fps",
+                               "chunk",
+                               "loop",
+                               "seed",
+                               "video",
+                               "panel",
+                               "panel-text",
+                               "resource",
+                               "resource-dir",
+                               "resource-bytes",
+                               "packet",
+                               "packet-text",
+                               "raw",
+                               "sleep",
+                               "close",
+                               "close-mid-packet",
+                               "oversized-length",
+                               "garbage-types",
+                               "silence",
+                               "end",
+                               "hold-ms",
+                               "log",
+                               "verbose",
+                               "script"};
+  const std::set<std::string> documented = OptionsInHelp();
+  for (const char* name : known) EXPECT_TRUE(documented.count(name)) << "--" << name;
+  // And nothing documented is unknown to the parser.
+  const std::string header_file =
+      (std::filesystem::temp_directory_path() / "vl_phonesim_h.xml").string();
+  std::ofstream(header_file) << "<h/>";
+  const std::map<std::string, std::string> values = {{"chunk", "1:10"},
+                                                     {"resource", "a=b"},
+                                                     {"resource-bytes", "a=1"},
+                                                     {"packet", "2:00"},
+                                                     {"packet-text", "2:x"},
+                                                     {"end", "close"},
+                                                     {"header-file", header_file},
+                                                     {"raw", "00"},
+                                                     {"close-mid-packet", "10"},
+                                                     {"fps", "25"}};
+  for (const std::string& name : documented) {
+    if (name == "script") continue;  // needs a file; covered below
+    Options o;
+    std::string error;
+    std::vector<std::string> args{"--" + name};
+    const bool flag = name == "help" || name == "no-greeting" || name == "close" ||
+                      name == "silence" || name == "verbose" || name == "oversized-length";
+    if (!flag) args.push_back(values.count(name) ? values.at(name) : "5");
+    EXPECT_TRUE(ParseArguments(args, o, error)) << "--" << name << ": " << error;
+  }
+}
+
+TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThem) {
+  const std::string script =
+      (std::filesystem::temp_directory_path() / "vl_phonesim_script.txt").string();
+  std::ofstream(script)
+      << "# demo\r\npanel-text <config name=\"a b\"/>\r\n\r\nsleep 250\nresource-bytes x=3\n";
+  Options o;
+  std::string error;
+  ASSERT_TRUE(
+      ParseArguments({"--fps", "60", "--panel", "p.xml", "--script", script, "--close"}, o, error))
+      << error;
+  ASSERT_EQ(o.steps.size(), 5u);
+  EXPECT_EQ(o.steps[0].kind, StepKind::kPanelFile);
+  EXPECT_EQ(o.steps[1].kind, StepKind::kPanelText);
+  EXPECT_EQ(o.steps[1].text, "<config name=\"a b\"/>");
+  EXPECT_EQ(o.steps[2].number, 250);
+  EXPECT_EQ(o.steps[3].name, "x");
+  EXPECT_EQ(o.steps[4].kind, StepKind::kClose);
+  EXPECT_EQ(o.fps, 60.0);
+}
+
+TEST(PhonesimOptions, BadValuesAreRefused) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--port", "70000"},
+                                        {"--chunk", "5:2"},
+                                        {"--chunk", "0:3"},
+                                        {"--packet", "x:00"},
+                                        {"--raw", "0g"},
+                                        {"--resource", "nofile"},
+                                        {"--end", "maybe"},
+                                        {"--bogus"},
+                                        {"stray"},
+                                        {"--sleep"},
+                                        {"--script", "/nonexistent/script"}}) {
+    Options o;
+    std::string error;
+    EXPECT_FALSE(ParseArguments(args, o, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(PhonesimOptions, HeaderDocumentCarriesTheFlags) {
+  Options o;
+  o.reverse_v = 1;
+  o.reverse_h = 0;
+  EXPECT_EQ(HeaderDocument(o), "<header reverse_v=\"1\" reverse_h=\"0\"/>");
+  o.custom_header = true;
+  o.header_text = "";
+  EXPECT_EQ(HeaderDocument(o), "");
+}
+
+std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
+  std::vector<uint8_t> b(8 + payload.size());
+  PutLe32(b.data(), type);
+  PutLe32(b.data() + 4, static_cast<uint32_t>(payload.size()));
+  std::copy(payload.begin(), payload.end(), b.begin() + 8);
+  return b;
+}
+
+TEST(PhonesimChecker, ParsesPacketsSplitAnywhere) {
+  std::vector<uint8_t> stream = Packet(5, "");
+  const auto event = Packet(4, "<notify id=\"1\"/>");
+  stream.insert(stream.end(), event.begin(), event.end());
+  const auto beat = Packet(5, "");
+  stream.insert(stream.end(), beat.begin(), beat.end());
+  PacketChecker checker;
+  std::vector<CheckedPacket> out;
+  for (uint8_t b : stream) checker.Feed(&b, 1, out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_TRUE(out[0].valid && out[1].valid && out[2].valid);
+  EXPECT_EQ(out[1].payload, "<notify id=\"1\"/>");
+  EXPECT_EQ(checker.pending_bytes(), 0u);
+}
+
+TEST(PhonesimChecker, FlagsInterleavedOrForeignBytes) {
+  // A heartbeat's header inside an event's payload: the event is no longer XML.
+  std::vector<uint8_t> event = Packet(4, "<notify id=\"1\"/>");
+  const auto beat = Packet(5, "");
+  event.insert(event.begin() + 12, beat.begin(), beat.end());
+  event.resize(event.size() - 8);
+  PacketChecker checker;
+  std::vector<CheckedPacket> out;
+  checker.Feed(event.data(), event.size(), out);
+  ASSERT_FALSE(out.empty());
+  EXPECT_FALSE(out[0].valid);
+
+  PacketChecker second;
+  out.clear();
+  const auto video = Packet(1, "xx");
+  second.Feed(video.data(), video.size(), out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_FALSE(out[0].valid);
+  EXPECT_TRUE(second.out_of_step());
+  const auto heartbeat_with_payload = Packet(5, "z");
+  PacketChecker third;
+  out.clear();
+  third.Feed(heartbeat_with_payload.data(), heartbeat_with_payload.size(), out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_FALSE(out[0].valid);
+}
+
+TEST(PhonesimFrames, FindsEveryPictureOfARealClip) {
+  const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
+  ASSERT_FALSE(clip.empty());
+  const std::vector<size_t> starts = FindFrameStarts(clip);
+  ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
+  EXPECT_EQ(starts[0], 0u);       // parameter sets belong to the first picture
+  for (size_t i = 1; i < starts.size(); ++i) {
+    EXPECT_GT(starts[i], starts[i - 1]);
+    EXPECT_EQ(clip[starts[i]], 0);
+  }
+  EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
+}
+
+TEST(PhonesimProgram, HelpRunsAsAProgram) {
+  ProcessRunner runner;
+  ASSERT_TRUE(runner.Launch(test::BuiltProgram("phonesim", "phonesim") + " --help"));
+  const std::string out = runner.ReadAll();
+  EXPECT_EQ(out.rfind("phonesim - ", 0), 0u) << out;
+  EXPECT_NE(out.find("--video FILE"), std::string::npos);
+}
+
+TEST(PhonesimProgram, ServesAReaderAndLogsWhatItReceived) {
+  net::SocketLibrary sockets;
+  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+  const std::string port_file = (adb.dir() / "port.txt").string();
+  const std::string log_file = (adb.dir() / "phonesim.log").string();
+  ProcessRunner runner;
+  ASSERT_TRUE(runner.Launch(test::BuiltProgram("phonesim", "phonesim") + " --port 0 --port-file " +
+                            port_file + " --log " + log_file +
+                            " --reverse-v 3 --panel-text <hello/> --hold-ms 3000"));
+  int port = 0;
+  for (int i = 0; i < 500 && port == 0; ++i) {
+    std::ifstream(port_file) >> port;
+    if (port == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_GT(port, 0);
+  test::RecordingListener listener;
+  auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
+  ASSERT_EQ(reader->Connect(2, "PHONE1", port), 1);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 3);
+  auto p = reader->ReadPacket();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(listener.Events(), std::vector<std::string>{"panel:<hello/>"});
+  // The program holds the connection 3 s: one heartbeat arrives, then it closes.
+  EXPECT_EQ(reader->ReadPacket(), nullptr);
+  reader.reset();
+  runner.ReadAll();
+  std::ifstream in(log_file);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("greeting from the PC: \"BMP10\""), std::string::npos) << log;
+  EXPECT_NE(log.find("recv heartbeat (type 5, 0 bytes)"), std::string::npos) << log;
+  EXPECT_NE(log.find("0 protocol errors"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace vl

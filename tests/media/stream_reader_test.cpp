@@ -1,0 +1,288 @@
+// BMTReader against the phone simulator over loopback: handshake, every packet type, bounds,
+// heartbeat, and two writers sharing the connection.
+#include "media/bmt_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "device/socket_layer.h"
+#include "media/stream_wire.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+
+namespace vl {
+namespace {
+
+using phonesim::SessionReport;
+using test::RecordingListener;
+using test::RecordingResourceStore;
+using test::StartPhone;
+
+constexpr std::chrono::seconds kWait{15};
+
+class StreamReaderTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<BMTReader> Connect(phonesim::PhoneSimulator& phone, int expected = 1) {
+    auto reader = BMTReader::Create(PacketSinks{&listener_, &store_});
+    EXPECT_EQ(reader->Connect(2, "PHONE1", phone.port()), expected);
+    return reader;
+  }
+  // Reads packets until the stream ends; returns their types.
+  std::vector<int> Drain(BMTReader& reader) {
+    std::vector<int> types;
+    while (auto p = reader.ReadPacket()) types.push_back(p->type);
+    return types;
+  }
+
+  net::SocketLibrary sockets_;
+  test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  RecordingListener listener_;
+  RecordingResourceStore store_;
+};
+
+TEST_F(StreamReaderTest, GoodHandshakeReadsFlagsAndAcknowledgesWithZero) {
+  auto phone = StartPhone({"--reverse-v", "1", "--reverse-h", "0"});
+  auto reader = Connect(*phone);
+  EXPECT_TRUE(reader->IsConnected());
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 1);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
+  const SessionReport r = phone->Reports().back();
+  EXPECT_EQ(r.greeting, "BMP10");
+  EXPECT_EQ(r.ack_value, 0u);
+  reader->Close();
+  EXPECT_FALSE(reader->IsConnected());
+}
+
+TEST_F(StreamReaderTest, WrongGreetingFailsWithoutAcknowledgement) {
+  auto phone = StartPhone({"--greeting", "BMP11"});
+  auto reader = Connect(*phone, 0);
+  EXPECT_FALSE(reader->IsConnected());
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.finished; }, kWait));
+  EXPECT_FALSE(phone->Reports().back().ack_received);
+}
+
+TEST_F(StreamReaderTest, HeaderLengthZeroStillAcknowledges) {
+  auto phone = StartPhone({"--header", ""});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
+  EXPECT_EQ(phone->Reports().back().ack_value, 0u);
+}
+
+TEST_F(StreamReaderTest, UnparsableHeaderLeavesFlagsZero) {
+  auto phone = StartPhone({"--header", "<header reverse_v=\"1\" reverse_h=\"1\""});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
+}
+
+TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElement) {
+  auto phone =
+      StartPhone({"--header",
+                  "<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"12abc\" reverse_h=\" -3\">"
+                  "<inner reverse_v=\"9\"/></any>"});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 12);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, -3);
+}
+
+TEST_F(StreamReaderTest, NonNumericFlagsReadAsZero) {
+  auto phone = StartPhone({"--header", "<h reverse_v=\"yes\" reverse_h=\"\"/>"});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
+}
+
+TEST_F(StreamReaderTest, HeaderLongerThanTheBoundFailsTheHandshake) {
+  auto phone = StartPhone({"--header-length", std::to_string(kMaxHeaderLength + 1)});
+  auto reader = Connect(*phone, 0);
+  EXPECT_FALSE(reader->IsConnected());
+}
+
+TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDispatched) {
+  auto phone = StartPhone(
+      {"--packet-text",     "1:video bytes", "--packet",    "2:0102",   "--resource-bytes",
+       "icon.png=3",        "--panel-text",  "<config/>",   "--packet", "5:",
+       "--packet",          "65538:ff",      "--packet",    "0:",       "--raw",
+       "07000000 FBFFFFFF", "--packet-text", "4:<modify/>", "--end",    "close"});
+  auto reader = Connect(*phone);
+  std::vector<std::unique_ptr<MediaPacket>> packets;
+  while (auto p = reader->ReadPacket()) packets.push_back(std::move(p));
+  ASSERT_EQ(packets.size(), 9u);
+  const int expected_types[] = {1, 2, 3, 4, 5, 2, 0, 7, 4};
+  for (size_t i = 0; i < packets.size(); ++i) EXPECT_EQ(packets[i]->type, expected_types[i]) << i;
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(packets[0]->payload.get()), packets[0]->length),
+            "video bytes");
+  EXPECT_EQ(packets[4]->length, 0);
+  EXPECT_EQ(packets[4]->payload, nullptr);
+  // A negative length carries no payload; the stream stays in step.
+  EXPECT_EQ(packets[7]->length, 0);
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"panel:<config/>", "panel:<modify/>"}));
+  const auto resources = store_.Entries();
+  ASSERT_EQ(resources.size(), 1u);
+  EXPECT_EQ(resources[0].name, "icon.png");
+  EXPECT_EQ(resources[0].data, (std::vector<uint8_t>{3, 10, 17}));
+}
+
+TEST_F(StreamReaderTest, ResourceOfExactly255BytesStoresAnEmptyResource) {
+  std::string name255(255, 'n');
+  auto phone =
+      StartPhone({"--resource-bytes", "empty.png=0", "--packet-text", "3:" + std::string(254, 'x'),
+                  "--resource-bytes", name255 + "=2", "--end", "close"});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(Drain(*reader), (std::vector<int>{3, 3, 3}));
+  const auto resources = store_.Entries();
+  // The 254-byte packet cannot hold a name field: discarded.
+  ASSERT_EQ(resources.size(), 2u);
+  EXPECT_EQ(resources[0].name, "empty.png");
+  EXPECT_TRUE(resources[0].data.empty());
+  EXPECT_TRUE(resources[0].had_buffer);
+  // A name filling the whole field has no terminating NUL and is cut at 255 characters.
+  EXPECT_EQ(resources[1].name, name255);
+  EXPECT_EQ(resources[1].data.size(), 2u);
+}
+
+TEST_F(StreamReaderTest, PanelCommandArrivesInTheAnsiCodePageWithUnknownCharactersReplaced) {
+  // "美颜" exists in code page 936, the Thai letter does not.
+  auto phone = StartPhone({"--panel-text", "<modify name=\"美颜\" tip=\"ก\"/>", "--end", "close"});
+  auto reader = Connect(*phone);
+  Drain(*reader);
+  EXPECT_EQ(listener_.Events(),
+            (std::vector<std::string>{"panel:<modify name=\"\xC3\xC0\xD1\xD5\" tip=\"?\"/>"}));
+}
+
+TEST_F(StreamReaderTest, FirstHeartbeatLeavesAboutTwoSecondsAfterTheHandshake) {
+  auto phone = StartPhone({});
+  auto reader = Connect(*phone);
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.heartbeats() >= 2; }, kWait));
+  const SessionReport r = phone->Reports().back();
+  ASSERT_GE(r.packets.size(), 2u);
+  const uint8_t expected[8] = {5, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::vector<uint8_t>(r.packets[0].packet.header, r.packets[0].packet.header + 8),
+            std::vector<uint8_t>(expected, expected + 8));
+  EXPECT_GT(r.packets[0].seconds, 1.5);
+  EXPECT_LT(r.packets[0].seconds, 3.5);
+  const double interval = r.packets[1].seconds - r.packets[0].seconds;
+  EXPECT_GT(interval, 1.5);
+  EXPECT_LT(interval, 3.5);
+  std::printf("first heartbeat after %.3f s, next %.3f s later\n", r.packets[0].seconds, interval);
+  reader->Close();
+  // Closing ends the heartbeat: nothing more arrives.
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.finished; }, kWait));
+  EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
+}
+
+TEST_F(StreamReaderTest, PhoneClosingMidPacketGivesAPacketWithoutPayloadThenTheEnd) {
+  auto phone = StartPhone({"--panel-text", "<a/>", "--close-mid-packet", "1000"});
+  auto reader = Connect(*phone);
+  auto first = reader->ReadPacket();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->type, 4);
+  auto cut = reader->ReadPacket();
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->type, 1);
+  EXPECT_EQ(cut->length, 0);
+  EXPECT_EQ(cut->payload, nullptr);
+  EXPECT_EQ(reader->ReadPacket(), nullptr);
+}
+
+TEST_F(StreamReaderTest, LengthBeyondTheBoundEndsTheStreamWithoutAllocating) {
+  auto phone = StartPhone({"--oversized-length=" + std::to_string(kMaxPayloadLength + 1)});
+  auto reader = Connect(*phone);
+  EXPECT_EQ(reader->ReadPacket(), nullptr);
+}
+
+TEST_F(StreamReaderTest, LargestAllowedPayloadIsRead) {
+  auto phone = StartPhone({"--packet-text", "2:" + std::string(4 << 20, 'z'), "--end", "close"});
+  auto reader = Connect(*phone);
+  auto p = reader->ReadPacket();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->length, 4 << 20);
+  EXPECT_EQ(p->payload[(4 << 20) - 1], 'z');
+}
+
+TEST_F(StreamReaderTest, GarbageTypesAreConsumedAndTheStreamStaysInStep) {
+  auto phone = StartPhone({"--garbage-types", "300", "--panel-text", "<after/>", "--end", "close"});
+  auto reader = Connect(*phone);
+  const std::vector<int> types = Drain(*reader);
+  ASSERT_EQ(types.size(), 301u);
+  for (size_t i = 0; i < 300; ++i) {
+    EXPECT_TRUE(types[i] != 1 && types[i] != 3 && types[i] != 4) << types[i];
+  }
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"panel:<after/>"}));
+  EXPECT_TRUE(store_.Entries().empty());
+}
+
+TEST_F(StreamReaderTest, HeartbeatAndEventWritersNeverInterleave) {
+  auto phone = StartPhone({});
+  auto reader = BMTReader::Create(PacketSinks{&listener_, &store_});
+  reader->SetHeartbeatInterval(std::chrono::milliseconds(10));  // a heartbeat every tick
+  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+  // Each writer goes on for at least 2 s so that about 200 heartbeats fall between events.
+  constexpr int kThreads = 4, kMinEvents = 100;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  std::atomic<int> sent{0}, attempted{0};
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([&, t] {
+      for (int i = 0; i < kMinEvents || std::chrono::steady_clock::now() < until; ++i) {
+        // Sizes up to 96 KiB so payloads go out in several pieces.
+        const std::string body = "<notify t=\"" + std::to_string(t) + "\" i=\"" +
+                                 std::to_string(i) + "\" pad=\"" +
+                                 std::string((i * 7919 + t * 104729) % 98304, 'p') + "\"/>";
+        MediaPacket p;
+        p.type = kPacketPanel;
+        p.length = static_cast<int32_t>(body.size());
+        p.payload.reset(new uint8_t[body.size()]);
+        std::copy(body.begin(), body.end(), p.payload.get());
+        ++attempted;
+        if (auto current = BMTReader::Current()) sent += current->SendPacket(p);
+      }
+    });
+  }
+  for (auto& w : writers) w.join();
+  EXPECT_EQ(sent.load(), attempted.load());
+  const int events = sent.load();
+  ASSERT_TRUE(phone->WaitFor(
+      [&](const SessionReport& r) { return r.events() == events || r.protocol_errors > 0; },
+      std::chrono::seconds(60)));
+  reader->Close();
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.finished; }, kWait));
+  const SessionReport r = phone->Reports().back();
+  EXPECT_EQ(r.protocol_errors, 0);
+  EXPECT_EQ(r.events(), events);
+  EXPECT_GT(r.heartbeats(), 20);
+  std::printf("%d events and %d heartbeats parsed cleanly\n", r.events(), r.heartbeats());
+}
+
+TEST_F(StreamReaderTest, NewestReaderIsCurrentWhileItLives) {
+  auto first = BMTReader::Create();
+  EXPECT_EQ(BMTReader::Current(), first);
+  {
+    auto second = BMTReader::Create();
+    EXPECT_EQ(BMTReader::Current(), second);
+  }
+  EXPECT_EQ(BMTReader::Current(), nullptr);
+}
+
+TEST_F(StreamReaderTest, SendPacketRefusesAPayloadItDoesNotHave) {
+  auto phone = StartPhone({});
+  auto reader = Connect(*phone);
+  MediaPacket lying;
+  lying.type = kPacketPanel;
+  lying.length = 10;
+  EXPECT_EQ(reader->SendPacket(lying), 0);
+  reader->Close();
+  MediaPacket beat;
+  beat.type = kPacketHeartbeat;
+  EXPECT_EQ(reader->SendPacket(beat), 0);  // closed
+  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.finished; }, kWait));
+  EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
+}
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,85 @@
+// A phone that goes quiet: the run ends after the transport's 10-second wait, and Stop returns
+// within that bound. (Separate program: these cases take real seconds.)
+#include "media/stream_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "device/socket_layer.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+
+namespace vl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using test::RecordingListener;
+using test::StartPhone;
+
+class StreamWorkerSilenceTest : public ::testing::Test {
+ protected:
+  StreamWorkerSilenceTest() {
+    worker_.SetListener(&listener_);
+    entry_.identifier = "PHONE1";
+    entry_.kind = 2;
+  }
+  double Since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+  }
+
+  net::SocketLibrary sockets_;
+  test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  RecordingListener listener_;
+  DeviceEntry entry_;
+  StreamWorker worker_;
+};
+
+TEST_F(StreamWorkerSilenceTest, SilentPhoneEndsTheRunAfterAboutTenSeconds) {
+  auto phone = StartPhone({"--silence"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&entry_);
+  ASSERT_TRUE(listener_.WaitFor("connected", std::chrono::seconds(10)));
+  const auto connected = Clock::now();
+  ASSERT_TRUE(listener_.WaitFor("ended", std::chrono::seconds(30)));
+  const double s = Since(connected);
+  EXPECT_GT(s, 9.0);
+  EXPECT_LT(s, 15.0);
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
+  // Heartbeats went out meanwhile; the phone saw only well-formed packets.
+  ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.finished; },
+                             std::chrono::seconds(10)));
+  EXPECT_GE(phone->Reports().back().heartbeats(), 3);
+  EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
+  std::printf("silent phone: run ended %.2f s after the handshake\n", s);
+}
+
+TEST_F(StreamWorkerSilenceTest, StopWhilePhoneIsSilentReturnsWithinOneReceiveWait) {
+  auto phone = StartPhone({"--silence"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&entry_);
+  ASSERT_TRUE(listener_.WaitFor("connected", std::chrono::seconds(10)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const auto start = Clock::now();
+  worker_.Stop();
+  const double s = Since(start);
+  EXPECT_FALSE(worker_.IsRunning());
+  EXPECT_LT(s, 12.0);
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
+  std::printf("Stop with a silent phone returned after %.2f s\n", s);
+}
+
+TEST_F(StreamWorkerSilenceTest, PhoneThatNeverAnswersTheGreetingFailsTheConnection) {
+  auto phone = StartPhone({"--no-greeting"});
+  worker_.SetPort(phone->port());
+  const auto start = Clock::now();
+  worker_.Start(&entry_);
+  ASSERT_TRUE(listener_.WaitFor("failed", std::chrono::seconds(30)));
+  const double s = Since(start);
+  EXPECT_GT(s, 9.0);
+  EXPECT_LT(s, 15.0);
+  EXPECT_EQ(listener_.Events(), std::vector<std::string>{"failed"});
+}
+
+}  // namespace
+}  // namespace vl

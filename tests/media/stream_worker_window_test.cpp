@@ -1,0 +1,168 @@
+// The stream worker talking to a real window under Windows: messages 0x401..0x404 through the
+// message queue, the failure text in code page 936, and a Stop that must not deadlock while
+// the worker waits inside SendMessage.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/text_convert.h"
+#include "device/socket_layer.h"
+#include "media/stream_worker.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+
+namespace vl {
+namespace {
+
+using test::StartPhone;
+
+// A hidden top-level window recording the worker's messages in arrival order.
+class RecordingWindow {
+ public:
+  RecordingWindow() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &RecordingWindow::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VlStreamTestWindow";
+    RegisterClassA(&wc);  // a second registration fails harmlessly
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "stream test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                            nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~RecordingWindow() { DestroyWindow(hwnd_); }
+  HWND hwnd() const { return hwnd_; }
+  const std::vector<std::string>& events() const { return events_; }
+
+  // Handles messages until pred holds or the time-out passes.
+  bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!pred()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    return true;
+  }
+  bool PumpUntilEvent(const std::string& e, std::chrono::milliseconds timeout) {
+    return PumpUntil([&] { return Has(e); }, timeout);
+  }
+  bool Has(const std::string& e) const {
+    for (const auto& x : events_) {
+      if (x == e) return true;
+    }
+    return false;
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && msg >= WM_USER + 1 && msg <= WM_USER + 4) {
+      char name[16];
+      wsprintfA(name, "0x%X", msg);
+      std::string e = name;
+      EXPECT_EQ(wp, 0u);
+      if (msg == WM_USER + 4) {
+        e += ":" + std::string(reinterpret_cast<const char*>(lp));
+      } else {
+        EXPECT_EQ(lp, 0);
+      }
+      self->events_.push_back(e);
+      return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+
+  HWND hwnd_ = nullptr;
+  std::vector<std::string> events_;
+};
+
+class StreamWorkerWindowTest : public ::testing::Test {
+ protected:
+  StreamWorkerWindowTest() {
+    worker_.SetNotifyWindow(window_.hwnd());
+    entry_.identifier = "PHONE1";
+    entry_.kind = 2;
+  }
+  net::SocketLibrary sockets_;
+  test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  RecordingWindow window_;
+  DeviceEntry entry_;
+  StreamWorker worker_;
+};
+
+TEST_F(StreamWorkerWindowTest, RunsWithTheChineseAnsiCodePage) {
+  ASSERT_NE(window_.hwnd(), nullptr);
+  EXPECT_EQ(GetACP(), 936u);
+}
+
+TEST_F(StreamWorkerWindowTest, ConnectedCommandAndEndArriveInOrderThroughTheForward) {
+  auto phone = StartPhone({"--panel-text", "<config name=\"美颜\"/>", "--video", test::ClipPath(),
+                           "--fps", "0", "--end", "close"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&entry_);
+  ASSERT_TRUE(window_.PumpUntilEvent("0x402", std::chrono::seconds(20)));
+  EXPECT_EQ(window_.events(), (std::vector<std::string>{
+                                  "0x401", "0x404:<config name=\"\xC3\xC0\xD1\xD5\"/>", "0x402"}));
+  // The forward command line exactly as CreateProcess handed it to adb.
+  EXPECT_EQ(adb_.ReadLog(), "cmd: adb\\adb.exe -s PHONE1 forward tcp:8984 tcp:8984\n");
+  worker_.Stop();
+}
+
+TEST_F(StreamWorkerWindowTest, FailureArrivesAs0x403WithTheFixedTextInCodePage936) {
+  uint16_t port = 0;
+  net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));
+  worker_.SetPort(port);
+  worker_.Start(&entry_);
+  ASSERT_TRUE(window_.PumpUntilEvent("0x403", std::chrono::seconds(20)));
+  window_.PumpUntil([&] { return !worker_.IsRunning(); }, std::chrono::seconds(5));
+  EXPECT_EQ(window_.events(), std::vector<std::string>{"0x403"});
+  const std::string text = worker_.GetErrorText();
+  const char kGbk[] =
+      "\xcd\xac\xb2\xbd\xca\xa7\xb0\xdc\xa3\xa1\xc7\xeb\xb4\xf2\xbf\xaa"
+      "Quillet"
+      "\xca\xd6\xbb\xfa"
+      "APP"
+      "\xb2\xa2\xbd\xf8\xc8\xeb\xd6\xb1\xb2\xa5\xc4\xa3\xca\xbd\xa1\xa3"
+      "\nTips\xa3\xba"
+      "QuilletAPP"
+      "\xa3\xac\xca\xd7\xd2\xb3\xd3\xd2\xbb\xac\xbd\xf8\xc8\xeb\xb8\xf6"
+      "\xc8\xcb\xd6\xd0\xd0\xc4\xa3\xac\xd1\xa1\xd4\xf1\xa1\xb8"
+      "Orsel"
+      "\xb7\xfe\xce\xf1"
+      " - Zentrel\xa1\xb9";
+  EXPECT_EQ(text, kGbk);
+  // And Windows' own tables read it back as the intended characters (as MessageBoxA will).
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  EXPECT_EQ(wide.substr(0, 5), L"\u540c\u6b65\u5931\u8d25\uff01");  // 同步失败！
+  EXPECT_EQ(wide.back(), L'\u300d');                                // 」
+}
+
+TEST_F(StreamWorkerWindowTest, StopHandlesAPanelCommandTheWorkerIsSendingMeanwhile) {
+  auto phone = StartPhone({"--panel-text", "<pending/>", "--sleep", "200", "--end", "close"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&entry_);
+  ASSERT_TRUE(window_.PumpUntilEvent("0x401", std::chrono::seconds(20)));
+  // Not handling messages now: the worker blocks in SendMessage 0x404 until Stop lets it in.
+  ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.steps_done >= 1; },
+                             std::chrono::seconds(10)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(window_.Has("0x404:<pending/>"));
+  worker_.Stop();
+  EXPECT_FALSE(worker_.IsRunning());
+  EXPECT_TRUE(window_.Has("0x404:<pending/>"));
+  ASSERT_TRUE(window_.PumpUntilEvent("0x402", std::chrono::seconds(5)));
+  EXPECT_EQ(window_.events(), (std::vector<std::string>{"0x401", "0x404:<pending/>", "0x402"}));
+}
+
+}  // namespace
+}  // namespace vl
