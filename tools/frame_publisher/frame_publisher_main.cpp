@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "media/frame_mapping_layout.h"
@@ -69,6 +70,11 @@ int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argv == nullptr) return 1;
+  if (argc == 2 && (std::wcscmp(argv[1], L"--help") == 0 || std::wcscmp(argv[1], L"-h") == 0)) {
+    LocalFree(argv);
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   std::string picture_path, solid, empty_size;
   double hold = -1;
   bool usage_error = false;

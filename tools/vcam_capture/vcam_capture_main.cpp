@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
+    "  vcam_capture --help\n"
     "  vcam_capture --list\n"
     "      Prints the friendly name of every video input device, one per line.\n"
     "  vcam_capture --device NAME [options]\n"
@@ -208,6 +210,12 @@ int Capture(const Options& o) {
 int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv != nullptr && argc == 2 &&
+      (std::wcscmp(argv[1], L"--help") == 0 || std::wcscmp(argv[1], L"-h") == 0)) {
+    LocalFree(argv);
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options options;
   const bool parsed = argv != nullptr && ParseOptions(argc, argv, &options);
   if (argv != nullptr) LocalFree(argv);
