@@ -45,11 +45,11 @@ bool ParseSize(const std::string& text, int32_t* width, int32_t* height) {
   return true;
 }
 
-bool MakeSolid(const std::string& spec, vl::tools::BmpPicture* picture) {
-  const size_t colon = spec.find(':');
-  if (colon == std::string::npos || spec.size() - colon - 1 != 6) return false;
-  if (!ParseSize(spec.substr(0, colon), &picture->width, &picture->height)) return false;
-  const unsigned long rgb = std::strtoul(spec.c_str() + colon + 1, nullptr, 16);
+bool MakeSolid(const std::string& solid_arg, vl::tools::BmpPicture* picture) {
+  const size_t colon = solid_arg.find(':');
+  if (colon == std::string::npos || solid_arg.size() - colon - 1 != 6) return false;
+  if (!ParseSize(solid_arg.substr(0, colon), &picture->width, &picture->height)) return false;
+  const unsigned long rgb = std::strtoul(solid_arg.c_str() + colon + 1, nullptr, 16);
   picture->bits_per_pixel = 24;
   const int64_t stride = picture->Stride();
   picture->pixels.assign(static_cast<size_t>(stride * picture->height), 0);

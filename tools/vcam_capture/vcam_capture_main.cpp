@@ -78,10 +78,11 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
     } else if (arg == L"--timeout" && has_value) {
       o->timeout = std::wcstod(argv[++i], nullptr);
     } else if (arg == L"--save" && has_value) {
-      const std::string spec = Utf8(argv[++i]);
-      const size_t colon = spec.find(':');
+      const std::string save_arg = Utf8(argv[++i]);
+      const size_t colon = save_arg.find(':');
       if (colon == std::string::npos || colon == 0) return false;
-      o->saves.emplace_back(std::strtoul(spec.c_str(), nullptr, 10), spec.substr(colon + 1));
+      o->saves.emplace_back(std::strtoul(save_arg.c_str(), nullptr, 10),
+                            save_arg.substr(colon + 1));
     } else {
       return false;
     }
