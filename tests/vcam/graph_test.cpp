@@ -33,9 +33,9 @@ class ChildProcess {
     GetTempFileNameA(dir, "vco", 0, name);
     output_path_ = name;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    vl::win::UniqueHandle output(CreateFileA(name, GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    vl::win::UniqueHandle output(
+        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -70,8 +70,8 @@ class ChildProcess {
   std::string Output() const {
     std::string text;
     vl::win::UniqueHandle file(CreateFileA(output_path_.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     char buffer[4096];
     DWORD got = 0;
     while (file && ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
@@ -117,6 +117,22 @@ bool ClassKeyExists(const char* clsid_text) {
     return false;
   RegCloseKey(key);
   return true;
+}
+
+// A string value of a key under HKEY_CLASSES_ROOT ("" for the default value); empty when absent.
+std::string ClassValue(const std::string& key_path, const char* value_name) {
+  char data[1024] = {};
+  DWORD size = sizeof(data) - 1;
+  if (RegGetValueA(HKEY_CLASSES_ROOT, key_path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, data,
+                   &size) != ERROR_SUCCESS)
+    return std::string();
+  return data;
+}
+
+std::string Ansi(const wchar_t* text) {
+  char buffer[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+  return buffer;
 }
 
 int CountDevices(const wchar_t* name) {
@@ -215,6 +231,19 @@ class CameraGraphTest : public ::testing::Test {
     CopyFileA(card.c_str(), (with_res_ + "res\\default_v.jpg").c_str(), FALSE);
   }
 
+  static void TearDownTestSuite() {
+    // Best effort: a module still loaded in this process may refuse to go.
+    for (const std::string& dir : {bare_, with_res_}) {
+      DeleteFileA((dir + "vlux_horizontal.dll").c_str());
+      DeleteFileA((dir + "vlux_vertical.dll").c_str());
+    }
+    DeleteFileA((with_res_ + "res\\default_h.jpg").c_str());
+    DeleteFileA((with_res_ + "res\\default_v.jpg").c_str());
+    DeleteFileA((root_ + "\\tool_sample.bmp").c_str());
+    for (const std::string& dir : {with_res_ + "res", with_res_, bare_, root_})
+      RemoveDirectoryA(dir.c_str());
+  }
+
   void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
   void TearDown() override { CoUninitialize(); }
 
@@ -260,8 +289,15 @@ TEST_F(CameraGraphTest, DeviceEnumeratorListsBothCamerasOnceAfterRegistration) {
   ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
   EXPECT_EQ(CountDevices(kLandscapeName), 1);
   EXPECT_EQ(CountDevices(kPortraitName), 1);
-  EXPECT_TRUE(ClassKeyExists("{8E14549A-DB61-4309-AFA1-3578E927E934}"));
-  EXPECT_TRUE(ClassKeyExists("{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}"));
+  const std::string landscape_key = "CLSID\\{8E14549A-DB61-4309-AFA1-3578E927E934}";
+  const std::string portrait_key = "CLSID\\{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}";
+  // The class name in the ANSI code page, the module's full path, both threading models.
+  EXPECT_EQ(ClassValue(landscape_key, nullptr), Ansi(kLandscapeName));
+  EXPECT_EQ(ClassValue(portrait_key, nullptr), Ansi(kPortraitName));
+  EXPECT_EQ(ClassValue(landscape_key + "\\InprocServer32", nullptr), bare_ + "vlux_horizontal.dll");
+  EXPECT_EQ(ClassValue(portrait_key + "\\InprocServer32", nullptr), bare_ + "vlux_vertical.dll");
+  EXPECT_EQ(ClassValue(landscape_key + "\\InprocServer32", "ThreadingModel"), "Both");
+  EXPECT_EQ(ClassValue(portrait_key + "\\InprocServer32", "ThreadingModel"), "Both");
 }
 
 TEST_F(CameraGraphTest, WithoutPictureOrFallbackTheSamplesAreBlue) {
