@@ -390,6 +390,38 @@ TEST_F(CameraGraphTest, PortraitCameraOffersPortraitForALandscapeSection) {
       ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 719 - x), 3), 0) << x << "," << y;
 }
 
+TEST_F(CameraGraphTest, PictureAppearsAfterTheCameraStartedAndOutlivesThePublisher) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kLandscapeName, &camera));
+  CaptureOptions options;
+  options.use_clock = false;
+  options.subtype = MEDIASUBTYPE_RGB24;
+  options.keep = {1, 6, 12};
+  CaptureGraph graph;
+  ASSERT_HRESULT_SUCCEEDED(graph.Build(camera.get(), options));
+  ASSERT_HRESULT_SUCCEEDED(graph.Run());
+  ASSERT_TRUE(graph.WaitForSamples(3, 10000));
+  Pattern picture(1280, 720);
+  {
+    // The main program starts publishing while the camera runs, then exits.
+    PublishedSection section(1280, 720, picture.bytes);
+    ASSERT_TRUE(section.written());
+    ASSERT_TRUE(graph.WaitForSamples(8, 10000));
+  }
+  ASSERT_TRUE(graph.WaitForSamples(13, 10000));
+  graph.Stop();
+  std::vector<uint8_t> before, during, after;
+  ASSERT_TRUE(graph.KeptSample(1, &before));
+  ASSERT_TRUE(graph.KeptSample(6, &during));
+  ASSERT_TRUE(graph.KeptSample(12, &after));
+  EXPECT_EQ(before[0], 0xFF);  // blue: nothing published yet
+  EXPECT_EQ(before[2], 0x00);
+  EXPECT_TRUE(during == picture.bytes);
+  // The camera's own view keeps the section and its last picture alive.
+  EXPECT_TRUE(after == picture.bytes);
+}
+
 TEST_F(CameraGraphTest, StopThenRunAgainKeepsSamplesFlowingWithAClock) {
   ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
   ComPtr<IBaseFilter> camera;
