@@ -181,10 +181,9 @@ STDMETHODIMP CBaseFilter::QueryVendorInfo(LPWSTR*) {
 HRESULT CBaseFilter::NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2) {
   IMediaEventSink* sink = event_sink_;
   if (sink == nullptr) return E_NOTIMPL;
-  if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT) {
-    // The graph expects the filter's own IBaseFilter with completion and abort events.
-    if (param2 == 0) param2 = reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this));
-  }
+  // The graph expects the completing filter's IBaseFilter with EC_COMPLETE.
+  if (code == EC_COMPLETE && param2 == 0)
+    param2 = reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this));
   return sink->Notify(code, param1, param2);
 }
 
