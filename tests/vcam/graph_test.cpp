@@ -445,6 +445,41 @@ TEST_F(CameraGraphTest, StopThenRunAgainKeepsSamplesFlowingWithAClock) {
   }
 }
 
+TEST_F(CameraGraphTest, CaptureGraphBuilderFindsTheCapturePinAndItsConfiguration) {
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kPortraitName, &camera));
+  ComPtr<IGraphBuilder> graph;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IGraphBuilder, graph.put_void()));
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr,
+                                            CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                                            builder.put_void()));
+  ASSERT_HRESULT_SUCCEEDED(builder->SetFiltergraph(graph.get()));
+  ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(camera.get(), kPortraitName));
+  // Found by its pin category, as capture applications look for it.
+  ComPtr<IPin> capture_pin;
+  ASSERT_HRESULT_SUCCEEDED(builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
+                                            &MEDIATYPE_Video, FALSE, 0, capture_pin.put()));
+  EXPECT_EQ(capture_pin.get(), OutputPin(camera.get()).get());
+  ComPtr<IAMStreamConfig> config;
+  ASSERT_HRESULT_SUCCEEDED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
+                                                  camera.get(), IID_IAMStreamConfig,
+                                                  config.put_void()));
+  AM_MEDIA_TYPE* format = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(config->GetFormat(&format));
+  const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(format->pbFormat);
+  EXPECT_EQ(info->bmiHeader.biWidth, 720);
+  EXPECT_EQ(info->bmiHeader.biHeight, 1280);
+  CoTaskMemFree(format->pbFormat);
+  CoTaskMemFree(format);
+  ComPtr<IPin> preview_pin;
+  EXPECT_FALSE(SUCCEEDED(builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_PREVIEW,
+                                          &MEDIATYPE_Video, FALSE, 0, preview_pin.put())));
+  graph->RemoveFilter(camera.get());
+}
+
 TEST_F(CameraGraphTest, ToolsPublishAndCaptureEndToEnd) {
   ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
   std::string listed;
