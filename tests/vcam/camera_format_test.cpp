@@ -1,0 +1,127 @@
+// Offered size, media type table, capability figures and bitmap header maths of the camera.
+#include <gtest/gtest.h>
+
+#include "vcam/camera_format.h"
+#include "vcam/framework/bitmap_math.h"
+
+namespace vl::vcam {
+namespace {
+
+TEST(OfferedFrameSize, LandscapeCameraTurnsEverySizeToLandscape) {
+  EXPECT_EQ(OfferedFrameSize(CameraOrientation::kLandscape, 1280, 720).width, 1280);
+  const FrameSize turned = OfferedFrameSize(CameraOrientation::kLandscape, 720, 1280);
+  EXPECT_EQ(turned.width, 1280);
+  EXPECT_EQ(turned.height, 720);
+  const FrameSize other = OfferedFrameSize(CameraOrientation::kLandscape, 480, 640);
+  EXPECT_EQ(other.width, 640);
+  EXPECT_EQ(other.height, 480);
+}
+
+TEST(OfferedFrameSize, PortraitCameraTurnsEverySizeToPortrait) {
+  const FrameSize turned = OfferedFrameSize(CameraOrientation::kPortrait, 1280, 720);
+  EXPECT_EQ(turned.width, 720);
+  EXPECT_EQ(turned.height, 1280);
+  const FrameSize kept = OfferedFrameSize(CameraOrientation::kPortrait, 720, 1280);
+  EXPECT_EQ(kept.width, 720);
+  EXPECT_EQ(kept.height, 1280);
+}
+
+TEST(OfferedFrameSize, MissingOrDamagedHeaderGivesTheDefault) {
+  for (auto o : {CameraOrientation::kLandscape, CameraOrientation::kPortrait}) {
+    const FrameSize def = DefaultFrameSize(o);
+    for (auto wh : {std::pair<int, int>{0, 0},
+                    {0, 720},
+                    {1280, 0},
+                    {-1280, 720},
+                    {1280, -720},
+                    {100000, 720},
+                    {kMaxOfferedSide + 1, 8}}) {
+      const FrameSize got = OfferedFrameSize(o, wh.first, wh.second);
+      EXPECT_EQ(got.width, def.width) << wh.first << "x" << wh.second;
+      EXPECT_EQ(got.height, def.height) << wh.first << "x" << wh.second;
+    }
+  }
+  EXPECT_EQ(DefaultFrameSize(CameraOrientation::kLandscape).width, 1280);
+  EXPECT_EQ(DefaultFrameSize(CameraOrientation::kPortrait).width, 720);
+}
+
+TEST(OfferedFormats, FivePositionsInTheAdvertisedOrder) {
+  struct Expected {
+    int bits;
+    uint32_t compression;
+    uint32_t masks[3];
+    uint32_t colours;
+    BitmapSubtype subtype;
+  };
+  const Expected expected[] = {
+      {32, kBiRgb, {0, 0, 0}, 0, BitmapSubtype::kRgb32},
+      {24, kBiRgb, {0, 0, 0}, 0, BitmapSubtype::kRgb24},
+      {16, kBiBitfields, {0xF800, 0x07E0, 0x001F}, 0, BitmapSubtype::kRgb565},
+      {16, kBiBitfields, {0x7C00, 0x03E0, 0x001F}, 0, BitmapSubtype::kRgb555},
+      {8, kBiRgb, {0, 0, 0}, 256, BitmapSubtype::kRgb8},
+  };
+  for (int i = 0; i < kOfferedFormatCount; ++i) {
+    OfferedFormat f;
+    ASSERT_TRUE(GetOfferedFormat(i, &f));
+    EXPECT_EQ(f.bit_count, expected[i].bits) << i;
+    EXPECT_EQ(f.compression, expected[i].compression) << i;
+    for (int m = 0; m < 3; ++m) EXPECT_EQ(f.masks[m], expected[i].masks[m]) << i;
+    EXPECT_EQ(f.colours_used, expected[i].colours) << i;
+    EXPECT_EQ(f.subtype, expected[i].subtype) << i;
+    // The subtype follows from the header alone.
+    EXPECT_EQ(ClassifyBitmap(f.compression, f.bit_count, f.masks), f.subtype) << i;
+  }
+  OfferedFormat f;
+  EXPECT_FALSE(GetOfferedFormat(-1, &f));
+  EXPECT_FALSE(GetOfferedFormat(5, &f));
+  EXPECT_EQ(kDefaultFormatPosition, 1);
+}
+
+TEST(OfferedFormats, SampleLayoutFollowsBitCount) {
+  EXPECT_EQ(LayoutForBitCount(24), SampleLayout::kRgb24);
+  EXPECT_EQ(LayoutForBitCount(32), SampleLayout::kRgb32);
+  EXPECT_EQ(LayoutForBitCount(16), SampleLayout::kOther);
+  EXPECT_EQ(LayoutForBitCount(8), SampleLayout::kOther);
+}
+
+TEST(StreamCaps, FiguresForBothSizes) {
+  const StreamCapsFigures l = GetStreamCapsFigures({1280, 720});
+  EXPECT_EQ(l.min_frame_interval, 200000);
+  EXPECT_EQ(l.max_frame_interval, 50000000);
+  EXPECT_EQ(l.min_bits_per_second, 1280 * 720 * 24 / 5);
+  EXPECT_EQ(l.max_bits_per_second, 1280 * 720 * 1200);
+  const StreamCapsFigures p = GetStreamCapsFigures({720, 1280});
+  EXPECT_EQ(p.max_bits_per_second, l.max_bits_per_second);
+  // Sizes whose figures exceed 32 bits saturate instead of wrapping negative.
+  const StreamCapsFigures big = GetStreamCapsFigures({4096, 4096});
+  EXPECT_EQ(big.max_bits_per_second, 2147483647);
+  EXPECT_GT(big.min_bits_per_second, 0);
+}
+
+TEST(BitmapImageSize, PaddedRowsTimesHeightKeepingSign) {
+  EXPECT_EQ(BitmapImageSize(1280, 24, 720), 2764800);
+  EXPECT_EQ(BitmapImageSize(1280, 32, 720), 3686400);
+  EXPECT_EQ(BitmapImageSize(1280, 16, 720), 1843200);
+  EXPECT_EQ(BitmapImageSize(1280, 8, 720), 921600);
+  EXPECT_EQ(BitmapImageSize(3, 24, 2), 24);  // 9 bytes padded to 12
+  EXPECT_EQ(BitmapImageSize(3, 24, -2), -24);
+  EXPECT_EQ(BitmapImageSize(1, 1, 1), 4);
+}
+
+TEST(ClassifyBitmap, SubtypeByCompressionBitCountAndMasks) {
+  EXPECT_EQ(ClassifyBitmap(kBiRgb, 1, nullptr), BitmapSubtype::kRgb1);
+  EXPECT_EQ(ClassifyBitmap(kBiRgb, 4, nullptr), BitmapSubtype::kRgb4);
+  EXPECT_EQ(ClassifyBitmap(kBiRgb, 16, nullptr), BitmapSubtype::kRgb555);
+  const uint32_t rgb565[3] = {0xF800, 0x07E0, 0x001F};
+  const uint32_t rgb555[3] = {0x7C00, 0x03E0, 0x001F};
+  const uint32_t odd[3] = {0xF000, 0x0F00, 0x00F0};
+  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, rgb565), BitmapSubtype::kRgb565);
+  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, rgb555), BitmapSubtype::kRgb555);
+  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, odd), BitmapSubtype::kNone);
+  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, nullptr), BitmapSubtype::kNone);
+  EXPECT_EQ(ClassifyBitmap(kBiRgb, 12, nullptr), BitmapSubtype::kNone);
+  EXPECT_EQ(ClassifyBitmap(0x32595559 /* YUY2 */, 16, nullptr), BitmapSubtype::kFourCC);
+}
+
+}  // namespace
+}  // namespace vl::vcam

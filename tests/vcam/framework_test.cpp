@@ -1,0 +1,300 @@
+// The source filter framework on its own: a small test source whose pin set, type list and
+// FillBuffer results the tests control, in real graphs where streaming is involved.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/win/com_ptr.h"
+#include "tools/vcam_capture/capture_graph.h"
+#include "vcam/framework/am_thread.h"
+#include "vcam/framework/media_type.h"
+#include "vcam/framework/source.h"
+#include "vcam/framework/source_stream.h"
+
+namespace {
+
+using vl::win::ComPtr;
+
+const CLSID kTestClsid = {
+    0x5F1D7A10, 0x2B3C, 0x4D5E, {0x8F, 0x90, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6}};
+
+class TestSource;
+
+// 64 x 32 RGB24; `type_count` copies of that type are offered; FillBuffer answers `result`
+// after `good_samples` samples.
+class TestStream : public CSourceStream {
+ public:
+  TestStream(HRESULT* hr, TestSource* filter, const wchar_t* name);
+  ~TestStream() override { Inactive(); }
+
+  STDMETHODIMP Notify(IBaseFilter*, Quality) override { return E_NOTIMPL; }
+
+  HRESULT GetMediaType(int position, CMediaType* mt) override {
+    if (position < 0) return E_INVALIDARG;
+    if (position >= type_count) return VFW_S_NO_MORE_ITEMS;
+    auto* info = reinterpret_cast<VIDEOINFOHEADER*>(mt->AllocFormatBuffer(sizeof(VIDEOINFOHEADER)));
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = 64;
+    info->bmiHeader.biHeight = 32;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = 24;
+    info->bmiHeader.biSizeImage = GetBitmapSize(&info->bmiHeader);
+    info->AvgTimePerFrame = 333333;
+    mt->majortype = MEDIATYPE_Video;
+    mt->subtype = MEDIASUBTYPE_RGB24;
+    mt->formattype = FORMAT_VideoInfo;
+    mt->bFixedSizeSamples = TRUE;
+    mt->lSampleSize = info->bmiHeader.biSizeImage;
+    return S_OK;
+  }
+  HRESULT CheckMediaType(const CMediaType* mt) override {
+    return accept_types && mt->VideoInfo() != nullptr && mt->subtype == MEDIASUBTYPE_RGB24
+               ? S_OK
+               : E_INVALIDARG;
+  }
+  HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override {
+    request->cBuffers = 1;
+    request->cbBuffer = 64 * 32 * 3;
+    ALLOCATOR_PROPERTIES actual;
+    return allocator->SetProperties(request, &actual);
+  }
+  HRESULT FillBuffer(IMediaSample* sample) override {
+    Sleep(5);
+    if (filled++ < good_samples) return S_OK;
+    return result;
+  }
+  void BumpTypes() { IncrementTypeVersion(); }
+
+  int type_count = 2;
+  bool accept_types = true;
+  volatile LONG filled = 0;
+  LONG good_samples = 1000000;
+  HRESULT result = S_OK;
+};
+
+class TestSource : public CSource {
+ public:
+  explicit TestSource(int pins) : CSource(L"Test source", nullptr, kTestClsid) {
+    for (int i = 0; i < pins; ++i) AddStream();
+  }
+  DECLARE_IUNKNOWN
+  TestStream* AddStream() {
+    static const wchar_t* const kNames[] = {L"Out 0", L"Out 1", L"Out 2", L"Out 3"};
+    HRESULT hr = S_OK;
+    return new TestStream(&hr, this, kNames[streams_.size() % 4]);
+  }
+  TestStream* Stream(int i) { return static_cast<TestStream*>(streams_[static_cast<size_t>(i)]); }
+};
+
+TestStream::TestStream(HRESULT* hr, TestSource* filter, const wchar_t* name)
+    : CSourceStream(L"Test stream", hr, filter, name) {}
+
+ComPtr<IBaseFilter> AsFilter(TestSource* source) {
+  ComPtr<IBaseFilter> filter;
+  source->NonDelegatingQueryInterface(IID_IBaseFilter, filter.put_void());
+  return filter;
+}
+
+class FrameworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+  void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(FrameworkTest, PinEnumeratorNoticesNewPinsWithoutRepeatingOld) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  ComPtr<IEnumPins> e;
+  ASSERT_EQ(filter->EnumPins(e.put()), S_OK);
+  ComPtr<IPin> first;
+  ASSERT_EQ(e->Next(1, first.put(), nullptr), S_OK);
+  source->AddStream();
+  EXPECT_EQ(e->Skip(1), VFW_E_ENUM_OUT_OF_SYNC);
+  ComPtr<IEnumPins> clone;
+  EXPECT_EQ(e->Clone(clone.put()), VFW_E_ENUM_OUT_OF_SYNC);
+  // Next refreshes itself and hands out only the pin not seen yet.
+  IPin* pins[3] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(3, pins, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 1u);
+  EXPECT_NE(pins[0], first.get());
+  EXPECT_EQ(pins[0], static_cast<IPin*>(source->Stream(1)));
+  pins[0]->Release();
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Next(3, pins, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 2u);
+  for (ULONG i = 0; i < fetched; ++i) pins[i]->Release();
+  EXPECT_EQ(e->Skip(1), S_FALSE);
+}
+
+TEST_F(FrameworkTest, MediaTypeEnumeratorGoesOutOfSyncWhenTheTypesChange) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  TestStream* stream = source->Stream(0);
+  ComPtr<IEnumMediaTypes> e;
+  ASSERT_EQ(stream->EnumMediaTypes(e.put()), S_OK);
+  stream->BumpTypes();
+  AM_MEDIA_TYPE* mt = nullptr;
+  EXPECT_EQ(e->Next(1, &mt, nullptr), VFW_E_ENUM_OUT_OF_SYNC);
+  EXPECT_EQ(e->Skip(1), VFW_E_ENUM_OUT_OF_SYNC);
+  ComPtr<IEnumMediaTypes> clone;
+  EXPECT_EQ(e->Clone(clone.put()), VFW_E_ENUM_OUT_OF_SYNC);
+  EXPECT_EQ(e->Reset(), S_OK);
+  ASSERT_EQ(e->Next(1, &mt, nullptr), S_OK);
+  EXPECT_EQ(mt->subtype, MEDIASUBTYPE_RGB24);
+  DeleteMediaType(mt);
+  EXPECT_EQ(e->Skip(1), S_OK);
+  EXPECT_EQ(e->Skip(1), S_FALSE);
+}
+
+TEST_F(FrameworkTest, ConnectionWithoutAnAcceptableTypeFails) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  source->Stream(0)->accept_types = false;
+  vl::tools::CaptureGraph graph;
+  EXPECT_EQ(graph.Build(filter.get(), vl::tools::CaptureOptions{}), VFW_E_NO_ACCEPTABLE_TYPES);
+  EXPECT_FALSE(source->Stream(0)->IsConnected());
+}
+
+TEST_F(FrameworkTest, FillBufferErrorAbortsTheStreamWithAnEvent) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  source->Stream(0)->good_samples = 3;
+  source->Stream(0)->result = E_ACCESSDENIED;
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter.get(), options), S_OK);
+  ComPtr<IMediaEventEx> events;
+  ASSERT_EQ(graph.Graph()->QueryInterface(IID_IMediaEventEx, events.put_void()), S_OK);
+  ASSERT_EQ(graph.Run(), S_OK);
+  long code = 0;
+  LONG_PTR p1 = 0, p2 = 0;
+  bool aborted = false;
+  const ULONGLONG deadline = GetTickCount64() + 5000;
+  while (!aborted && GetTickCount64() < deadline) {
+    if (events->GetEvent(&code, &p1, &p2, 100) != S_OK) continue;
+    aborted = code == EC_ERRORABORT;
+    if (aborted) {
+      EXPECT_EQ(static_cast<HRESULT>(p1), E_ACCESSDENIED);
+    }
+    events->FreeEventParams(code, p1, p2);
+  }
+  EXPECT_TRUE(aborted);
+  EXPECT_EQ(graph.Records().size(), 3u);
+  EXPECT_EQ(graph.Stop(), S_OK);
+}
+
+TEST_F(FrameworkTest, FillBufferFalseEndsTheStreamAndTheGraphCompletes) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  source->Stream(0)->good_samples = 4;
+  source->Stream(0)->result = S_FALSE;
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter.get(), options), S_OK);
+  ComPtr<IMediaEvent> events;
+  ASSERT_EQ(graph.Graph()->QueryInterface(IID_IMediaEvent, events.put_void()), S_OK);
+  ASSERT_EQ(graph.Run(), S_OK);
+  long code = 0;
+  EXPECT_EQ(events->WaitForCompletion(5000, &code), S_OK);
+  EXPECT_EQ(code, EC_COMPLETE);
+  EXPECT_EQ(graph.Records().size(), 4u);
+  EXPECT_EQ(graph.Stop(), S_OK);
+}
+
+TEST_F(FrameworkTest, TwoStreamsStartAndStopTogether) {
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  // Only the connected pin streams; the second, unconnected one is left alone.
+  source->AddStream();
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter.get(), options), S_OK);
+  ASSERT_EQ(graph.Run(), S_OK);
+  EXPECT_TRUE(graph.WaitForSamples(5, 5000));
+  EXPECT_EQ(graph.Stop(), S_OK);
+  EXPECT_EQ(source->Stream(1)->filled, 0);
+}
+
+// A worker that echoes commands until told 99, and ends without a reply on 98.
+class EchoThread : public CAMThread {
+ protected:
+  DWORD ThreadProc() override {
+    for (;;) {
+      const DWORD command = GetRequest();
+      if (command == 98) return 0;
+      Reply(command + 1000);
+      if (command == 99) return 0;
+    }
+  }
+};
+
+TEST(CAMThreadTest, CommandsAreAnsweredAndADeadWorkerDoesNotHang) {
+  EchoThread thread;
+  EXPECT_EQ(thread.CallWorker(1), static_cast<DWORD>(E_FAIL));
+  ASSERT_TRUE(thread.Create());
+  EXPECT_FALSE(thread.Create());
+  EXPECT_EQ(thread.CallWorker(5), 1005u);
+  EXPECT_EQ(thread.CallWorker(6), 1006u);
+  // The worker leaves without replying: the caller gets E_FAIL instead of waiting for ever.
+  EXPECT_EQ(thread.CallWorker(98), static_cast<DWORD>(E_FAIL));
+  thread.Close();
+  EXPECT_FALSE(thread.ThreadExists());
+  ASSERT_TRUE(thread.Create());
+  EXPECT_EQ(thread.CallWorker(99), 1099u);
+  thread.Close();
+}
+
+TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
+  BITMAPINFOHEADER h = {};
+  h.biSize = sizeof(h);
+  h.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
+  h.biBitCount = 16;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_YUY2);
+  h.biCompression = BI_BITFIELDS;
+  const DWORD rgb565[3] = {0xF800, 0x07E0, 0x001F};
+  EXPECT_EQ(GetBitmapSubtype(&h, rgb565), MEDIASUBTYPE_RGB565);
+  h.biCompression = BI_RGB;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB555);
+  h.biBitCount = 8;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB8);
+  h.biBitCount = 7;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), GUID_NULL);
+  h.biWidth = 5;
+  h.biHeight = -3;
+  h.biBitCount = 24;
+  EXPECT_EQ(GetBitmapSize(&h), -48);
+}
+
+TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
+  CMediaType original(&MEDIATYPE_Video);
+  BYTE* block = original.AllocFormatBuffer(16);
+  ASSERT_NE(block, nullptr);
+  std::memset(block, 0x42, 16);
+  AM_MEDIA_TYPE* copy = CreateMediaType(&original);
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->pbFormat, original.pbFormat);
+  EXPECT_EQ(copy->cbFormat, 16u);
+  EXPECT_EQ(std::memcmp(copy->pbFormat, block, 16), 0);
+  CMediaType assigned;
+  assigned = *copy;
+  DeleteMediaType(copy);
+  EXPECT_EQ(assigned.cbFormat, 16u);
+  EXPECT_EQ(assigned.pbFormat[15], 0x42);
+  CMediaType partial;
+  partial.majortype = MEDIATYPE_Video;
+  EXPECT_TRUE(partial.IsPartiallySpecified());
+  EXPECT_TRUE(assigned.MatchesPartial(&partial));
+  partial.majortype = MEDIATYPE_Audio;
+  EXPECT_FALSE(assigned.MatchesPartial(&partial));
+  EXPECT_EQ(assigned.VideoInfo(), nullptr);  // not a VideoInfo block
+}
+
+}  // namespace

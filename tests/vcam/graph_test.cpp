@@ -1,0 +1,533 @@
+// The camera modules as capture applications meet them: registered with the system's regsvr32,
+// found by name through the device enumerator, and run in graphs
+// camera -> SampleGrabber -> NullRenderer. Also the capture and publisher tools end to end.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/win/handles.h"
+#include "media/frame_mapping_layout.h"
+#include "tests/vcam/camera_module.h"
+#include "tools/vcam_capture/bmp_file.h"
+#include "tools/vcam_capture/capture_graph.h"
+
+namespace vl::test {
+namespace {
+
+using vl::tools::CaptureGraph;
+using vl::tools::CaptureOptions;
+
+// A started program whose output goes to a file: Wine services that a child starts inherit its
+// handles, so a pipe would never report its end.
+class ChildProcess {
+ public:
+  // `command` is UTF-8.
+  explicit ChildProcess(const std::string& command) {
+    char dir[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "vco", 0, name);
+    output_path_ = name;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    vl::win::UniqueHandle output(
+        CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+    PROCESS_INFORMATION process = {};
+    std::wstring line(command.size() + 1, L'\0');
+    line.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, command.data(),
+                                                        static_cast<int>(command.size()), &line[0],
+                                                        static_cast<int>(line.size()))));
+    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &process)) {
+      process_.reset(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+  }
+  ~ChildProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.get(), 99);
+      WaitForSingleObject(process_.get(), 5000);
+    }
+    DeleteFileA(output_path_.c_str());
+  }
+  bool started() const { return process_.valid(); }
+  // The exit code, or -1 when it did not start or end in time.
+  int Wait(DWORD timeout_ms = 60000) {
+    if (!process_ || WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return static_cast<int>(code);
+  }
+  std::string Output() const {
+    std::string text;
+    vl::win::UniqueHandle file(CreateFileA(output_path_.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
+      text.append(buffer, got);
+    return text;
+  }
+  // Waits until the output holds `text`; false when it does not appear in time.
+  bool WaitForOutput(const std::string& text, DWORD timeout_ms) {
+    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    while (Output().find(text) == std::string::npos) {
+      if (GetTickCount64() > deadline) return false;
+      Sleep(50);
+    }
+    return true;
+  }
+
+ private:
+  vl::win::UniqueHandle process_;
+  std::string output_path_;
+};
+
+int RunProcess(const std::string& command, std::string* output = nullptr) {
+  ChildProcess child(command);
+  const int code = child.Wait();
+  if (output != nullptr) *output = child.Output();
+  return code;
+}
+
+std::string Regsvr32() {
+  char dir[MAX_PATH] = {};
+#ifdef _WIN64
+  GetSystemDirectoryA(dir, MAX_PATH);  // 64-bit: system32
+#else
+  if (GetSystemWow64DirectoryA(dir, MAX_PATH) == 0) GetSystemDirectoryA(dir, MAX_PATH);
+#endif
+  return std::string(dir) + "\\regsvr32.exe";
+}
+
+bool ClassKeyExists(const char* clsid_text) {
+  HKEY key = nullptr;
+  const std::string path = std::string("CLSID\\") + clsid_text;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A string value of a key under HKEY_CLASSES_ROOT ("" for the default value); empty when absent.
+std::string ClassValue(const std::string& key_path, const char* value_name) {
+  char data[1024] = {};
+  DWORD size = sizeof(data) - 1;
+  if (RegGetValueA(HKEY_CLASSES_ROOT, key_path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, data,
+                   &size) != ERROR_SUCCESS)
+    return std::string();
+  return data;
+}
+
+std::string Ansi(const wchar_t* text) {
+  char buffer[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+  return buffer;
+}
+
+int CountDevices(const wchar_t* name) {
+  std::vector<vl::tools::VideoDevice> devices;
+  if (FAILED(vl::tools::ListVideoDevices(&devices))) return -1;
+  int count = 0;
+  for (const auto& d : devices) count += d.name == name;
+  return count;
+}
+
+// A section published the way the main program does, closed with the object.
+class PublishedSection {
+ public:
+  PublishedSection(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
+    handle_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
+                                     static_cast<DWORD>(vl::kFrameMappingSize),
+                                     vl::kFrameMappingName));
+    if (!handle_) return;
+    view_ = static_cast<uint8_t*>(MapViewOfFile(handle_.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (view_ != nullptr)
+      written_ = vl::WriteFrameMapping(view_, vl::kFrameMappingSize, width, height, pixels.data(),
+                                       static_cast<int32_t>(pixels.size()));
+  }
+  ~PublishedSection() {
+    if (view_ != nullptr) UnmapViewOfFile(view_);
+  }
+  bool written() const { return written_; }
+
+ private:
+  vl::win::UniqueHandle handle_;
+  uint8_t* view_ = nullptr;
+  bool written_ = false;
+};
+
+// A bottom-up 24-bit picture whose pixels encode their visual position.
+struct Pattern {
+  int32_t width, height;
+  std::vector<uint8_t> bytes;
+  Pattern(int32_t w, int32_t h) : width(w), height(h), bytes(static_cast<size_t>(w) * h * 3) {
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        uint8_t* p = At(x, y);
+        p[0] = static_cast<uint8_t>(x);
+        p[1] = static_cast<uint8_t>(y);
+        p[2] = static_cast<uint8_t>((x >> 8) * 16 + (y >> 8));
+      }
+  }
+  uint8_t* At(int32_t x, int32_t y) {
+    return bytes.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+  }
+};
+
+// One delivered sample with its negotiated size and layout.
+struct Frame {
+  int32_t width = 0, height = 0, bpp = 0;
+  std::vector<uint8_t> bytes;
+  const uint8_t* At(int32_t x, int32_t y) const {
+    return bytes.data() + (static_cast<size_t>(height - 1 - y) * width + x) * bpp;
+  }
+};
+
+struct Colour {
+  int b, g, r;
+};
+
+::testing::AssertionResult Near(const uint8_t* px, Colour c, int x, int y) {
+  const int tolerance = 40;
+  if (std::abs(px[0] - c.b) <= tolerance && std::abs(px[1] - c.g) <= tolerance &&
+      std::abs(px[2] - c.r) <= tolerance)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is B" << int(px[0]) << " G"
+                                       << int(px[1]) << " R" << int(px[2]);
+}
+
+const Colour kRed = {0, 0, 255}, kGreen = {0, 255, 0}, kWhite = {255, 255, 255},
+             kYellow = {0, 255, 255};
+
+class CameraGraphTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    root_ = std::string(temp) + "vcam_graph_" + std::to_string(GetCurrentProcessId());
+    bare_ = root_ + "\\bare\\";
+    with_res_ = root_ + "\\with_res\\";
+    for (const std::string& dir : {root_ + "\\", bare_, with_res_, with_res_ + "res\\"})
+      CreateDirectoryA(dir.c_str(), nullptr);
+    for (const std::string& dir : {bare_, with_res_}) {
+      CopyFileA(WindowsPath(VL_VCAM_HORIZONTAL_DLL).c_str(), (dir + "vlux_horizontal.dll").c_str(),
+                FALSE);
+      CopyFileA(WindowsPath(VL_VCAM_VERTICAL_DLL).c_str(), (dir + "vlux_vertical.dll").c_str(),
+                FALSE);
+    }
+    const std::string card = WindowsPath(VL_VCAM_TEST_DATA "/quadrants.jpg");
+    CopyFileA(card.c_str(), (with_res_ + "res\\default_h.jpg").c_str(), FALSE);
+    CopyFileA(card.c_str(), (with_res_ + "res\\default_v.jpg").c_str(), FALSE);
+  }
+
+  static void TearDownTestSuite() {
+    // Best effort: a module still loaded in this process may refuse to go.
+    for (const std::string& dir : {bare_, with_res_}) {
+      DeleteFileA((dir + "vlux_horizontal.dll").c_str());
+      DeleteFileA((dir + "vlux_vertical.dll").c_str());
+    }
+    DeleteFileA((with_res_ + "res\\default_h.jpg").c_str());
+    DeleteFileA((with_res_ + "res\\default_v.jpg").c_str());
+    DeleteFileA((root_ + "\\tool_sample.bmp").c_str());
+    for (const std::string& dir : {with_res_ + "res", with_res_, bare_, root_})
+      RemoveDirectoryA(dir.c_str());
+  }
+
+  void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+  void TearDown() override { CoUninitialize(); }
+
+  static int Register(const std::string& dll, bool unregister = false) {
+    return RunProcess("\"" + Regsvr32() + "\" /s " + (unregister ? "/u " : "") + "\"" + dll + "\"");
+  }
+
+  // Runs the named camera until `index` + 1 samples arrived and returns sample `index`.
+  static Frame Capture(const wchar_t* name, const GUID& subtype, size_t index = 2,
+                       bool use_clock = false) {
+    Frame frame;
+    ComPtr<IBaseFilter> camera;
+    EXPECT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(name, &camera));
+    if (!camera) return frame;
+    CaptureOptions options;
+    options.subtype = subtype;
+    options.use_clock = use_clock;
+    options.keep.insert(index);
+    CaptureGraph graph;
+    EXPECT_HRESULT_SUCCEEDED(graph.Build(camera.get(), options));
+    const VIDEOINFOHEADER* info = graph.NegotiatedVideoInfo();
+    if (info == nullptr) return frame;
+    EXPECT_HRESULT_SUCCEEDED(graph.Run());
+    EXPECT_TRUE(graph.WaitForSamples(index + 1, 10000));
+    graph.Stop();
+    frame.width = info->bmiHeader.biWidth;
+    frame.height = info->bmiHeader.biHeight;
+    frame.bpp = info->bmiHeader.biBitCount / 8;
+    EXPECT_TRUE(graph.KeptSample(index, &frame.bytes));
+    EXPECT_EQ(frame.bytes.size(), static_cast<size_t>(frame.width) * frame.height * frame.bpp);
+    return frame;
+  }
+
+  static std::string root_, bare_, with_res_;
+};
+
+std::string CameraGraphTest::root_, CameraGraphTest::bare_, CameraGraphTest::with_res_;
+
+TEST_F(CameraGraphTest, DeviceEnumeratorListsBothCamerasOnceAfterRegistration) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  // Registering again overwrites the same entries.
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  EXPECT_EQ(CountDevices(kLandscapeName), 1);
+  EXPECT_EQ(CountDevices(kPortraitName), 1);
+  const std::string landscape_key = "CLSID\\{8E14549A-DB61-4309-AFA1-3578E927E934}";
+  const std::string portrait_key = "CLSID\\{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}";
+  // The class name in the ANSI code page, the module's full path, both threading models.
+  EXPECT_EQ(ClassValue(landscape_key, nullptr), Ansi(kLandscapeName));
+  EXPECT_EQ(ClassValue(portrait_key, nullptr), Ansi(kPortraitName));
+  EXPECT_EQ(ClassValue(landscape_key + "\\InprocServer32", nullptr), bare_ + "vlux_horizontal.dll");
+  EXPECT_EQ(ClassValue(portrait_key + "\\InprocServer32", nullptr), bare_ + "vlux_vertical.dll");
+  EXPECT_EQ(ClassValue(landscape_key + "\\InprocServer32", "ThreadingModel"), "Both");
+  EXPECT_EQ(ClassValue(portrait_key + "\\InprocServer32", "ThreadingModel"), "Both");
+}
+
+TEST_F(CameraGraphTest, WithoutPictureOrFallbackTheSamplesAreBlue) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  const Frame rgb24 = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(rgb24.width, 1280);
+  ASSERT_EQ(rgb24.height, 720);
+  for (size_t i = 0; i < rgb24.bytes.size(); i += 3)
+    ASSERT_TRUE(rgb24.bytes[i] == 0xFF && rgb24.bytes[i + 1] == 0 && rgb24.bytes[i + 2] == 0)
+        << "byte " << i;
+  const Frame rgb32 = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(rgb32.width, 720);
+  ASSERT_EQ(rgb32.height, 1280);
+  for (size_t i = 0; i < rgb32.bytes.size(); i += 4)
+    ASSERT_TRUE(rgb32.bytes[i] == 0xFF && rgb32.bytes[i + 1] == 0 && rgb32.bytes[i + 2] == 0 &&
+                rgb32.bytes[i + 3] == 0xFF)
+        << "byte " << i;
+}
+
+TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
+  ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(f.width, 1280);
+  // The 640 x 360 card sits at (320, 180); its quadrant centres:
+  EXPECT_TRUE(Near(f.At(480, 270), kRed, 480, 270));
+  EXPECT_TRUE(Near(f.At(800, 270), kGreen, 800, 270));
+  EXPECT_TRUE(Near(f.At(480, 450), kWhite, 480, 450));
+  EXPECT_TRUE(Near(f.At(800, 450), kYellow, 800, 450));
+  // Just inside the card's corners, and not outside them.
+  EXPECT_TRUE(Near(f.At(324, 184), kRed, 324, 184));
+  EXPECT_TRUE(Near(f.At(955, 535), kYellow, 955, 535));
+  EXPECT_FALSE(Near(f.At(316, 176), kRed, 316, 176));
+  EXPECT_FALSE(Near(f.At(964, 544), kYellow, 964, 544));
+}
+
+TEST_F(CameraGraphTest, PortraitCameraTurnsTheLandscapeFallbackClockwise) {
+  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
+  const Frame f = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(f.width, 720);
+  ASSERT_EQ(f.height, 1280);
+  // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
+  // bottom-left white to the top left.
+  EXPECT_TRUE(Near(f.At(450, 480), kRed, 450, 480));
+  EXPECT_TRUE(Near(f.At(270, 480), kWhite, 270, 480));
+  EXPECT_TRUE(Near(f.At(450, 800), kGreen, 450, 800));
+  EXPECT_TRUE(Near(f.At(270, 800), kYellow, 270, 800));
+  EXPECT_EQ(f.At(450, 480)[3], 0xFF);
+}
+
+TEST_F(CameraGraphTest, PublishedPictureArrivesExactlyIn24And32Bits) {
+  ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  Pattern picture(1280, 720);
+  PublishedSection section(1280, 720, picture.bytes);
+  ASSERT_TRUE(section.written());
+  const Frame rgb24 = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+  EXPECT_TRUE(rgb24.bytes == picture.bytes);
+  const Frame rgb32 = Capture(kLandscapeName, MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(rgb32.bytes.size(), picture.bytes.size() / 3 * 4);
+  for (size_t p = 0; p < picture.bytes.size() / 3; ++p) {
+    ASSERT_EQ(std::memcmp(&rgb32.bytes[p * 4], &picture.bytes[p * 3], 3), 0) << "pixel " << p;
+    ASSERT_EQ(rgb32.bytes[p * 4 + 3], 0xFF) << "pixel " << p;
+  }
+}
+
+TEST_F(CameraGraphTest, PortraitPictureArrivesTurnedClockwiseInTheLandscapeCamera) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  Pattern picture(720, 1280);
+  PublishedSection section(720, 1280, picture.bytes);
+  ASSERT_TRUE(section.written());
+  // A camera opened while portrait pictures are published still offers landscape.
+  const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(f.width, 1280);
+  ASSERT_EQ(f.height, 720);
+  for (int y = 0; y < 720; ++y)
+    for (int x = 0; x < 1280; ++x)
+      ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 1279 - x), 3), 0) << x << "," << y;
+}
+
+TEST_F(CameraGraphTest, PortraitCameraOffersPortraitForALandscapeSection) {
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  Pattern picture(1280, 720);
+  PublishedSection section(1280, 720, picture.bytes);
+  ASSERT_TRUE(section.written());
+  const Frame f = Capture(kPortraitName, MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(f.width, 720);
+  ASSERT_EQ(f.height, 1280);
+  for (int y = 0; y < 1280; y += 3)
+    for (int x = 0; x < 720; x += 3)
+      ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 719 - x), 3), 0) << x << "," << y;
+}
+
+TEST_F(CameraGraphTest, PictureAppearsAfterTheCameraStartedAndOutlivesThePublisher) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kLandscapeName, &camera));
+  CaptureOptions options;
+  options.use_clock = false;
+  options.subtype = MEDIASUBTYPE_RGB24;
+  options.keep = {1, 6, 12};
+  CaptureGraph graph;
+  ASSERT_HRESULT_SUCCEEDED(graph.Build(camera.get(), options));
+  ASSERT_HRESULT_SUCCEEDED(graph.Run());
+  ASSERT_TRUE(graph.WaitForSamples(3, 10000));
+  Pattern picture(1280, 720);
+  {
+    // The main program starts publishing while the camera runs, then exits.
+    PublishedSection section(1280, 720, picture.bytes);
+    ASSERT_TRUE(section.written());
+    ASSERT_TRUE(graph.WaitForSamples(8, 10000));
+  }
+  ASSERT_TRUE(graph.WaitForSamples(13, 10000));
+  graph.Stop();
+  std::vector<uint8_t> before, during, after;
+  ASSERT_TRUE(graph.KeptSample(1, &before));
+  ASSERT_TRUE(graph.KeptSample(6, &during));
+  ASSERT_TRUE(graph.KeptSample(12, &after));
+  EXPECT_EQ(before[0], 0xFF);  // blue: nothing published yet
+  EXPECT_EQ(before[2], 0x00);
+  EXPECT_TRUE(during == picture.bytes);
+  // The camera's own view keeps the section and its last picture alive.
+  EXPECT_TRUE(after == picture.bytes);
+}
+
+TEST_F(CameraGraphTest, StopThenRunAgainKeepsSamplesFlowingWithAClock) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kLandscapeName, &camera));
+  CaptureOptions options;
+  options.use_clock = true;
+  CaptureGraph graph;
+  ASSERT_HRESULT_SUCCEEDED(graph.Build(camera.get(), options));
+  ASSERT_TRUE(graph.HasClock());
+  for (int run = 0; run < 3; ++run) {
+    SCOPED_TRACE(run);
+    graph.ClearRecords();
+    ASSERT_HRESULT_SUCCEEDED(graph.Run());
+    // A stalled renderer would hold the first sample for ever.
+    ASSERT_TRUE(graph.WaitForSamples(10, 10000));
+    ASSERT_HRESULT_SUCCEEDED(graph.Stop());
+    const auto records = graph.Records();
+    EXPECT_EQ(records.front().start, 0);
+    for (size_t i = 1; i < records.size(); ++i)
+      EXPECT_EQ(records[i].start - records[i - 1].start, 333333);
+  }
+}
+
+TEST_F(CameraGraphTest, CaptureGraphBuilderFindsTheCapturePinAndItsConfiguration) {
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kPortraitName, &camera));
+  ComPtr<IGraphBuilder> graph;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IGraphBuilder, graph.put_void()));
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr,
+                                            CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                                            builder.put_void()));
+  ASSERT_HRESULT_SUCCEEDED(builder->SetFiltergraph(graph.get()));
+  ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(camera.get(), kPortraitName));
+  // Found by its pin category, as capture applications look for it.
+  ComPtr<IPin> capture_pin;
+  ASSERT_HRESULT_SUCCEEDED(builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
+                                            &MEDIATYPE_Video, FALSE, 0, capture_pin.put()));
+  EXPECT_EQ(capture_pin.get(), OutputPin(camera.get()).get());
+  ComPtr<IAMStreamConfig> config;
+  ASSERT_HRESULT_SUCCEEDED(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
+                                                  camera.get(), IID_IAMStreamConfig,
+                                                  config.put_void()));
+  AM_MEDIA_TYPE* format = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(config->GetFormat(&format));
+  const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(format->pbFormat);
+  EXPECT_EQ(info->bmiHeader.biWidth, 720);
+  EXPECT_EQ(info->bmiHeader.biHeight, 1280);
+  CoTaskMemFree(format->pbFormat);
+  CoTaskMemFree(format);
+  ComPtr<IPin> preview_pin;
+  EXPECT_FALSE(SUCCEEDED(builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_PREVIEW,
+                                          &MEDIATYPE_Video, FALSE, 0, preview_pin.put())));
+  graph->RemoveFilter(camera.get());
+}
+
+TEST_F(CameraGraphTest, ToolsPublishAndCaptureEndToEnd) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  std::string listed;
+  ASSERT_EQ(RunProcess(WindowsPath(VL_VCAM_CAPTURE_EXE) + " --list", &listed), 0);
+  EXPECT_NE(listed.find("Velloria(\xE6\xA8\xAA\xE5\xB1\x8F)"), std::string::npos) << listed;
+
+  // The publisher holds the section while the capture tool runs in a third process.
+  ChildProcess publisher(WindowsPath(VL_FRAME_PUBLISHER_EXE) +
+                         " --solid 1280x720:123456 --hold 60");
+  ASSERT_TRUE(publisher.started());
+  ASSERT_TRUE(publisher.WaitForOutput("published=1280x720 size=2764800", 20000))
+      << publisher.Output();
+
+  const std::string bmp = root_ + "\\tool_sample.bmp";
+  std::string report;
+  const int code = RunProcess(WindowsPath(VL_VCAM_CAPTURE_EXE) +
+                                  " --device \"Velloria(\xE6\xA8\xAA\xE5\xB1\x8F)\" --samples 5"
+                                  " --no-clock --save 3:" +
+                                  bmp,
+                              &report);
+  ASSERT_EQ(code, 0) << report;
+  EXPECT_NE(report.find("type=RGB24 1280x720 bits=24"), std::string::npos) << report;
+  EXPECT_NE(report.find("clock=none"), std::string::npos) << report;
+  EXPECT_NE(report.find("stamps=0,333333,666666,999999,1333332"), std::string::npos) << report;
+  vl::tools::BmpPicture saved;
+  ASSERT_TRUE(vl::tools::ReadBmpFile(bmp, &saved));
+  ASSERT_EQ(saved.width, 1280);
+  ASSERT_EQ(saved.height, 720);
+  for (size_t i = 0; i < saved.pixels.size(); i += 3)
+    ASSERT_TRUE(saved.pixels[i] == 0x56 && saved.pixels[i + 1] == 0x34 &&
+                saved.pixels[i + 2] == 0x12)
+        << "byte " << i;
+}
+
+TEST_F(CameraGraphTest, UnregisteringRemovesTheDeviceAndItsClassKey) {
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
+  ASSERT_EQ(CountDevices(kLandscapeName), 1);
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll", true), 0);
+  EXPECT_EQ(CountDevices(kLandscapeName), 0);
+  EXPECT_FALSE(ClassKeyExists("{8E14549A-DB61-4309-AFA1-3578E927E934}"));
+  // The other camera is untouched.
+  EXPECT_EQ(CountDevices(kPortraitName), 1);
+  EXPECT_TRUE(ClassKeyExists("{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}"));
+  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll", true), 0);
+  EXPECT_EQ(CountDevices(kPortraitName), 0);
+  EXPECT_FALSE(ClassKeyExists("{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}"));
+}
+
+}  // namespace
+}  // namespace vl::test

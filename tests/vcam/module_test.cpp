@@ -1,0 +1,634 @@
+// The camera modules in-process, created through DllGetClassObject without registration:
+// exports, class factory, filter and pin interfaces, media types, stream configuration,
+// property set, enumerators and the streaming state machine.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dshow.h>
+#include <ks.h>
+#include <ksmedia.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/vcam/camera_module.h"
+#include "tools/vcam_capture/capture_graph.h"
+
+namespace vl::test {
+namespace {
+
+// Frees a media type handed out by the camera.
+struct OwnedType {
+  AM_MEDIA_TYPE* mt = nullptr;
+  ~OwnedType() {
+    if (mt == nullptr) return;
+    if (mt->pbFormat) CoTaskMemFree(mt->pbFormat);
+    if (mt->pUnk) mt->pUnk->Release();
+    CoTaskMemFree(mt);
+  }
+  const VIDEOINFO* Info() const { return reinterpret_cast<const VIDEOINFO*>(mt->pbFormat); }
+};
+
+class CameraModuleTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    landscape_ = new CameraModule(WindowsPath(VL_VCAM_HORIZONTAL_DLL));
+    portrait_ = new CameraModule(WindowsPath(VL_VCAM_VERTICAL_DLL));
+  }
+  static void TearDownTestSuite() {
+    delete landscape_;
+    delete portrait_;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    ASSERT_TRUE(landscape_->loaded());
+    ASSERT_TRUE(portrait_->loaded());
+    ASSERT_HRESULT_SUCCEEDED(landscape_->CreateFilter(kLandscapeClsid, &filter_));
+    pin_ = OutputPin(filter_.get());
+    ASSERT_TRUE(pin_);
+    ASSERT_HRESULT_SUCCEEDED(pin_.As(config_));
+  }
+  void TearDown() override {
+    config_.reset();
+    pin_.reset();
+    filter_.reset();
+    CoUninitialize();
+  }
+
+  std::vector<OwnedType> AllTypes() {
+    std::vector<OwnedType> types(5);
+    ComPtr<IEnumMediaTypes> e;
+    EXPECT_HRESULT_SUCCEEDED(pin_->EnumMediaTypes(e.put()));
+    for (auto& t : types) EXPECT_EQ(e->Next(1, &t.mt, nullptr), S_OK);
+    return types;
+  }
+
+  static CameraModule* landscape_;
+  static CameraModule* portrait_;
+  ComPtr<IBaseFilter> filter_;
+  ComPtr<IPin> pin_;
+  ComPtr<IAMStreamConfig> config_;
+};
+
+CameraModule* CameraModuleTest::landscape_ = nullptr;
+CameraModule* CameraModuleTest::portrait_ = nullptr;
+
+// Names in the module's export directory.
+std::vector<std::string> ExportNames(HMODULE module) {
+  auto* base = reinterpret_cast<const BYTE*>(module);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  std::vector<std::string> result;
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+    result.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+  std::sort(result.begin(), result.end());
+  return result;
+}
+
+TEST_F(CameraModuleTest, BothModulesExportExactlyTheFiveEntryPoints) {
+  const std::vector<std::string> expected = {"DllCanUnloadNow", "DllGetClassObject", "DllMain",
+                                             "DllRegisterServer", "DllUnregisterServer"};
+  EXPECT_EQ(ExportNames(landscape_->handle()), expected);
+  EXPECT_EQ(ExportNames(portrait_->handle()), expected);
+}
+
+TEST_F(CameraModuleTest, GetClassObjectRefusesOtherClassesAndInterfaces) {
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(landscape_->GetClassObject(kPortraitClsid, IID_IClassFactory, &out),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(landscape_->GetClassObject(CLSID_NULL, IID_IUnknown, &out), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IPersist, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(portrait_->GetClassObject(kLandscapeClsid, IID_IClassFactory, &out),
+            CLASS_E_CLASSNOTAVAILABLE);
+  ComPtr<IUnknown> factory;
+  EXPECT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IUnknown, factory.put_void()), S_OK);
+  ComPtr<IClassFactory> as_factory;
+  EXPECT_EQ(factory.As(as_factory), S_OK);
+  ComPtr<IPersist> not_there;
+  EXPECT_EQ(factory.As(not_there), E_NOINTERFACE);
+}
+
+TEST_F(CameraModuleTest, ClassFactoryCreateInstanceArguments) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+            S_OK);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, nullptr), E_POINTER);
+  ComPtr<IUnknown> outer_stand_in;
+  ASSERT_EQ(factory.As(outer_stand_in), S_OK);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(factory->CreateInstance(outer_stand_in.get(), IID_IBaseFilter, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  ComPtr<IAMStreamConfig> config;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IAMStreamConfig, config.put_void()), S_OK);
+  ComPtr<IDispatch> none;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, none.put_void()), E_NOINTERFACE);
+}
+
+// A controlling object that aggregates the camera filter.
+class Outer : public IUnknown {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown) {
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    return inner_->QueryInterface(riid, ppv);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  ULONG refs_ = 1;
+  IUnknown* inner_ = nullptr;
+};
+
+TEST_F(CameraModuleTest, AggregatedFilterDelegatesToItsOuterObject) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+            S_OK);
+  Outer outer;
+  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner_)),
+            S_OK);
+  IBaseFilter* filter = nullptr;
+  ASSERT_EQ(outer.inner_->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&filter)), S_OK);
+  // The filter's public IUnknown is the outer object's, and its references go there.
+  EXPECT_EQ(outer.refs_, 2u);
+  IUnknown* identity = nullptr;
+  ASSERT_EQ(filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+  EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
+  identity->Release();
+  filter->Release();
+  EXPECT_EQ(outer.refs_, 1u);
+  EXPECT_EQ(outer.inner_->Release(), 0u);
+}
+
+TEST_F(CameraModuleTest, CanUnloadNowCountsFactoriesLocksAndObjects) {
+  // The fixture's filter is alive.
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+  config_.reset();
+  pin_.reset();
+  filter_.reset();
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
+  {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+              S_OK);
+    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+    factory->LockServer(TRUE);
+    factory.reset();
+    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+              S_OK);
+    factory->LockServer(FALSE);
+  }
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
+  ComPtr<IEnumPins> pins;
+  {
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(landscape_->CreateFilter(kLandscapeClsid, &filter), S_OK);
+    ASSERT_EQ(filter->EnumPins(pins.put()), S_OK);
+  }
+  // The enumerator holds the filter.
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+  pins.reset();
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
+}
+
+TEST_F(CameraModuleTest, FilterIdentityAndInterfaces) {
+  CLSID clsid;
+  EXPECT_EQ(filter_->GetClassID(&clsid), S_OK);
+  EXPECT_EQ(clsid, kLandscapeClsid);
+  ComPtr<IMediaFilter> media_filter;
+  ComPtr<IPersist> persist;
+  ComPtr<IAMovieSetup> setup;
+  EXPECT_EQ(filter_.As(media_filter), S_OK);
+  EXPECT_EQ(filter_.As(persist), S_OK);
+  EXPECT_EQ(filter_.As(setup), S_OK);
+  // Stream configuration and the pin category are reachable from the filter.
+  ComPtr<IAMStreamConfig> config;
+  ComPtr<IKsPropertySet> properties;
+  ASSERT_EQ(filter_.As(config), S_OK);
+  ASSERT_EQ(filter_.As(properties), S_OK);
+  EXPECT_EQ(config.get(), config_.get());
+  FILTER_STATE state;
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Stopped);
+  LPWSTR vendor = nullptr;
+  EXPECT_EQ(filter_->QueryVendorInfo(&vendor), E_NOTIMPL);
+  FILTER_INFO info;
+  EXPECT_EQ(filter_->JoinFilterGraph(nullptr, L"Camera one"), S_OK);
+  EXPECT_EQ(filter_->QueryFilterInfo(&info), S_OK);
+  EXPECT_STREQ(info.achName, L"Camera one");
+  EXPECT_EQ(info.pGraph, nullptr);
+}
+
+TEST_F(CameraModuleTest, PinIdentityAndUnconnectedAnswers) {
+  LPWSTR id = nullptr;
+  ASSERT_EQ(pin_->QueryId(&id), S_OK);
+  EXPECT_STREQ(id, L"Serel Cam(H)");
+  CoTaskMemFree(id);
+  PIN_INFO info;
+  ASSERT_EQ(pin_->QueryPinInfo(&info), S_OK);
+  EXPECT_EQ(info.dir, PINDIR_OUTPUT);
+  EXPECT_STREQ(info.achName, L"Serel Cam(H)");
+  EXPECT_EQ(info.pFilter, filter_.get());
+  info.pFilter->Release();
+  ComPtr<IPin> found;
+  EXPECT_EQ(filter_->FindPin(L"Serel Cam(H)", found.put()), S_OK);
+  EXPECT_EQ(found.get(), pin_.get());
+  EXPECT_EQ(filter_->FindPin(L"Output", found.put()), VFW_E_NOT_FOUND);
+
+  ComPtr<IPin> peer;
+  EXPECT_EQ(pin_->ConnectedTo(peer.put()), VFW_E_NOT_CONNECTED);
+  AM_MEDIA_TYPE mt;
+  EXPECT_EQ(pin_->ConnectionMediaType(&mt), VFW_E_NOT_CONNECTED);
+  EXPECT_EQ(pin_->Disconnect(), S_FALSE);
+  // An output pin takes no stream control from upstream.
+  EXPECT_EQ(pin_->EndOfStream(), E_UNEXPECTED);
+  EXPECT_EQ(pin_->BeginFlush(), E_UNEXPECTED);
+  EXPECT_EQ(pin_->EndFlush(), E_UNEXPECTED);
+  ULONG count = 0;
+  EXPECT_EQ(pin_->QueryInternalConnections(nullptr, &count), E_NOTIMPL);
+  ComPtr<IQualityControl> quality;
+  ASSERT_EQ(pin_.As(quality), S_OK);
+  Quality q = {};
+  EXPECT_EQ(quality->Notify(filter_.get(), q), E_NOTIMPL);
+  EXPECT_EQ(pin_->Connect(nullptr, nullptr), E_POINTER);
+}
+
+TEST_F(CameraModuleTest, FiveMediaTypesWithExactHeaders) {
+  struct Expected {
+    const GUID* subtype;
+    WORD bits;
+    DWORD compression;
+    DWORD masks[3];
+    DWORD colours;
+  } const expected[] = {
+      {&MEDIASUBTYPE_RGB32, 32, BI_RGB, {0, 0, 0}, 0},
+      {&MEDIASUBTYPE_RGB24, 24, BI_RGB, {0, 0, 0}, 0},
+      {&MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}, 0},
+      {&MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, 0},
+      {&MEDIASUBTYPE_RGB8, 8, BI_RGB, {0, 0, 0}, 256},
+  };
+  std::vector<OwnedType> types = AllTypes();
+  for (size_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    const AM_MEDIA_TYPE& mt = *types[i].mt;
+    EXPECT_EQ(mt.majortype, MEDIATYPE_Video);
+    EXPECT_EQ(mt.subtype, *expected[i].subtype);
+    EXPECT_EQ(mt.formattype, FORMAT_VideoInfo);
+    EXPECT_EQ(mt.cbFormat, 1128u);
+    EXPECT_EQ(mt.bTemporalCompression, FALSE);
+    EXPECT_EQ(mt.bFixedSizeSamples, TRUE);
+    const VIDEOINFO* vi = types[i].Info();
+    const BITMAPINFOHEADER& h = vi->bmiHeader;
+    const DWORD image = (1280 * expected[i].bits + 31) / 32 * 4 * 720;
+    EXPECT_EQ(mt.lSampleSize, image);
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biWidth, 1280);
+    EXPECT_EQ(h.biHeight, 720);
+    EXPECT_EQ(h.biPlanes, 1);
+    EXPECT_EQ(h.biBitCount, expected[i].bits);
+    EXPECT_EQ(h.biCompression, expected[i].compression);
+    EXPECT_EQ(h.biSizeImage, image);
+    EXPECT_EQ(h.biClrUsed, expected[i].colours);
+    EXPECT_EQ(h.biClrImportant, 0u);
+    EXPECT_EQ(vi->AvgTimePerFrame, 333333);
+    EXPECT_TRUE(IsRectEmpty(&vi->rcSource));
+    EXPECT_TRUE(IsRectEmpty(&vi->rcTarget));
+    if (expected[i].compression == BI_BITFIELDS) {
+      for (int m = 0; m < 3; ++m) EXPECT_EQ(vi->dwBitMasks[m], expected[i].masks[m]);
+    }
+    // The rest of the block is zero.
+    const BYTE* tail = mt.pbFormat + sizeof(VIDEOINFOHEADER) + 12;
+    const BYTE* end = mt.pbFormat + mt.cbFormat;
+    EXPECT_TRUE(std::all_of(tail, end, [](BYTE b) { return b == 0; }));
+    EXPECT_EQ(pin_->QueryAccept(&mt), S_OK);
+  }
+}
+
+TEST_F(CameraModuleTest, MediaTypeEnumeratorCountsSkipsResetsAndClones) {
+  ComPtr<IEnumMediaTypes> e;
+  ASSERT_EQ(pin_->EnumMediaTypes(e.put()), S_OK);
+  AM_MEDIA_TYPE* got[6] = {};
+  EXPECT_EQ(e->Next(2, got, nullptr), E_INVALIDARG);
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(6, got, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 5u);
+  for (ULONG i = 0; i < fetched; ++i) OwnedType owned{got[i]};
+  EXPECT_EQ(e->Next(1, got, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Skip(4), S_OK);
+  ComPtr<IEnumMediaTypes> clone;
+  ASSERT_EQ(e->Clone(clone.put()), S_OK);
+  OwnedType last;
+  ASSERT_EQ(e->Next(1, &last.mt, nullptr), S_OK);
+  EXPECT_EQ(last.mt->subtype, MEDIASUBTYPE_RGB8);
+  OwnedType from_clone;
+  ASSERT_EQ(clone->Next(1, &from_clone.mt, nullptr), S_OK);
+  EXPECT_EQ(from_clone.mt->subtype, MEDIASUBTYPE_RGB8);
+  EXPECT_EQ(e->Skip(1), S_FALSE);
+  e->Reset();
+  EXPECT_EQ(e->Skip(6), S_FALSE);
+}
+
+TEST_F(CameraModuleTest, PinEnumeratorHandsOutTheOnePinOncePerReset) {
+  ComPtr<IEnumPins> e;
+  ASSERT_EQ(filter_->EnumPins(e.put()), S_OK);
+  ComPtr<IPin> pin;
+  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_OK);
+  EXPECT_EQ(pin.get(), pin_.get());
+  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_FALSE);
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_OK);
+  EXPECT_EQ(pin.get(), pin_.get());
+  e->Reset();
+  EXPECT_EQ(e->Skip(1), S_OK);
+  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_FALSE);
+  e->Reset();
+  EXPECT_EQ(e->Skip(2), S_FALSE);
+  IPin* pins[2] = {};
+  EXPECT_EQ(e->Next(2, pins, nullptr), E_INVALIDARG);
+}
+
+// A variant of the offered 24-bit type with one change applied.
+template <typename Change>
+HRESULT SetChangedFormat(IAMStreamConfig* config, const OwnedType& base, Change change) {
+  AM_MEDIA_TYPE mt = *base.mt;
+  std::vector<BYTE> format(base.mt->pbFormat, base.mt->pbFormat + base.mt->cbFormat);
+  mt.pbFormat = format.data();
+  change(&mt, reinterpret_cast<VIDEOINFOHEADER*>(format.data()));
+  return config->SetFormat(&mt);
+}
+
+TEST_F(CameraModuleTest, TypesOtherThanTheOfferedSizeAndLayoutAreRefused) {
+  std::vector<OwnedType> types = AllTypes();
+  const OwnedType& rgb24 = types[1];
+  auto refused = [&](auto change) {
+    AM_MEDIA_TYPE mt = *rgb24.mt;
+    std::vector<BYTE> format(rgb24.mt->pbFormat, rgb24.mt->pbFormat + rgb24.mt->cbFormat);
+    mt.pbFormat = format.data();
+    change(&mt, reinterpret_cast<VIDEOINFOHEADER*>(format.data()));
+    EXPECT_EQ(pin_->QueryAccept(&mt), S_FALSE);
+    return config_->SetFormat(&mt);
+  };
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE*, VIDEOINFOHEADER* v) { v->bmiHeader.biWidth = 640; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE*, VIDEOINFOHEADER* v) { v->bmiHeader.biHeight = 480; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE*, VIDEOINFOHEADER* v) { v->bmiHeader.biHeight = -720; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) { m->subtype = MEDIASUBTYPE_YUY2; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) { m->subtype = MEDIASUBTYPE_RGB4; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) { m->majortype = MEDIATYPE_Audio; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) { m->bFixedSizeSamples = FALSE; }),
+            E_INVALIDARG);
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) {
+              m->pbFormat = nullptr;
+              m->cbFormat = 0;
+            }),
+            E_INVALIDARG);
+  // A block too short for a header is not read.
+  EXPECT_EQ(refused([](AM_MEDIA_TYPE* m, VIDEOINFOHEADER*) { m->cbFormat = 40; }), E_INVALIDARG);
+  EXPECT_EQ(config_->SetFormat(nullptr), E_POINTER);
+  // Nothing refused replaced the current type.
+  OwnedType current;
+  ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.mt->subtype, MEDIASUBTYPE_RGB24);
+  EXPECT_EQ(current.Info()->bmiHeader.biWidth, 1280);
+  // Positive heights of the offered size are accepted in every offered subtype.
+  for (const OwnedType& t : types) EXPECT_EQ(config_->SetFormat(t.mt), S_OK);
+  ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.mt->subtype, MEDIASUBTYPE_RGB8);
+}
+
+TEST_F(CameraModuleTest, FormatStartsAs24BitAndFollowsSetFormat) {
+  OwnedType current;
+  ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.mt->subtype, MEDIASUBTYPE_RGB24);
+  EXPECT_EQ(current.Info()->bmiHeader.biBitCount, 24);
+  EXPECT_EQ(config_->GetFormat(nullptr), E_POINTER);
+  std::vector<OwnedType> types = AllTypes();
+  ASSERT_EQ(config_->SetFormat(types[0].mt), S_OK);
+  OwnedType after;
+  ASSERT_EQ(config_->GetFormat(&after.mt), S_OK);
+  EXPECT_EQ(after.mt->subtype, MEDIASUBTYPE_RGB32);
+  EXPECT_EQ(after.mt->cbFormat, types[0].mt->cbFormat);
+  EXPECT_EQ(std::memcmp(after.mt->pbFormat, types[0].mt->pbFormat, after.mt->cbFormat), 0);
+}
+
+TEST_F(CameraModuleTest, StreamCapsDescribeOneFixed24BitFormat) {
+  int count = 0, size = 0;
+  ASSERT_EQ(config_->GetNumberOfCapabilities(&count, &size), S_OK);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(size, 128);
+  EXPECT_EQ(sizeof(VIDEO_STREAM_CONFIG_CAPS), 128u);
+  // Whatever the current type, the capabilities describe 24-bit RGB.
+  std::vector<OwnedType> types = AllTypes();
+  ASSERT_EQ(config_->SetFormat(types[0].mt), S_OK);
+
+  VIDEO_STREAM_CONFIG_CAPS caps0, caps5;
+  std::memset(&caps0, 0xCC, sizeof(caps0));
+  std::memset(&caps5, 0x33, sizeof(caps5));
+  OwnedType t0, t5;
+  ASSERT_EQ(config_->GetStreamCaps(0, &t0.mt, reinterpret_cast<BYTE*>(&caps0)), S_OK);
+  ASSERT_EQ(config_->GetStreamCaps(5, &t5.mt, reinterpret_cast<BYTE*>(&caps5)), S_OK);
+  EXPECT_EQ(std::memcmp(&caps0, &caps5, sizeof(caps0)), 0);
+  ASSERT_EQ(t0.mt->cbFormat, t5.mt->cbFormat);
+  EXPECT_EQ(std::memcmp(t0.mt->pbFormat, t5.mt->pbFormat, t0.mt->cbFormat), 0);
+
+  EXPECT_EQ(caps0.guid, FORMAT_VideoInfo);
+  EXPECT_EQ(caps0.VideoStandard, 0u);
+  for (const SIZE& s : {caps0.InputSize, caps0.MinCroppingSize, caps0.MaxCroppingSize,
+                        caps0.MinOutputSize, caps0.MaxOutputSize}) {
+    EXPECT_EQ(s.cx, 1280);
+    EXPECT_EQ(s.cy, 720);
+  }
+  EXPECT_EQ(caps0.CropGranularityX, 1280);
+  EXPECT_EQ(caps0.CropGranularityY, 720);
+  EXPECT_EQ(caps0.CropAlignX, 0);
+  EXPECT_EQ(caps0.CropAlignY, 0);
+  EXPECT_EQ(caps0.OutputGranularityX, 0);
+  EXPECT_EQ(caps0.OutputGranularityY, 0);
+  EXPECT_EQ(caps0.StretchTapsX, 0);
+  EXPECT_EQ(caps0.StretchTapsY, 0);
+  EXPECT_EQ(caps0.ShrinkTapsX, 0);
+  EXPECT_EQ(caps0.ShrinkTapsY, 0);
+  EXPECT_EQ(caps0.MinFrameInterval, 200000);
+  EXPECT_EQ(caps0.MaxFrameInterval, 50000000);
+  EXPECT_EQ(caps0.MinBitsPerSecond, 1280 * 720 * 24 / 5);
+  EXPECT_EQ(caps0.MaxBitsPerSecond, 1280 * 720 * 1200);
+
+  const AM_MEDIA_TYPE& mt = *t0.mt;
+  EXPECT_EQ(mt.majortype, MEDIATYPE_Video);
+  EXPECT_EQ(mt.subtype, MEDIASUBTYPE_RGB24);
+  EXPECT_EQ(mt.formattype, FORMAT_VideoInfo);
+  EXPECT_EQ(mt.cbFormat, 1128u);
+  EXPECT_EQ(mt.bTemporalCompression, FALSE);
+  EXPECT_EQ(mt.lSampleSize, 2764800u);
+  const BITMAPINFOHEADER& h = t0.Info()->bmiHeader;
+  EXPECT_EQ(h.biSize, 40u);
+  EXPECT_EQ(h.biWidth, 1280);
+  EXPECT_EQ(h.biHeight, 720);
+  EXPECT_EQ(h.biPlanes, 1);
+  EXPECT_EQ(h.biBitCount, 24);
+  EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
+  EXPECT_EQ(h.biSizeImage, 2764800u);
+  EXPECT_EQ(h.biClrImportant, 0u);
+  EXPECT_TRUE(IsRectEmpty(&t0.Info()->rcSource));
+  EXPECT_TRUE(IsRectEmpty(&t0.Info()->rcTarget));
+  // What the capabilities advertise is accepted back.
+  EXPECT_EQ(config_->SetFormat(t0.mt), S_OK);
+  EXPECT_EQ(config_->GetStreamCaps(0, nullptr, reinterpret_cast<BYTE*>(&caps0)), E_POINTER);
+}
+
+TEST_F(CameraModuleTest, PinCategoryPropertyAnswersAndErrors) {
+  ComPtr<IKsPropertySet> ks;
+  ASSERT_EQ(pin_.As(ks), S_OK);
+  GUID category = GUID_NULL;
+  DWORD returned = 0;
+  EXPECT_EQ(ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category,
+                    sizeof(category), &returned),
+            S_OK);
+  EXPECT_EQ(category, PIN_CATEGORY_CAPTURE);
+  EXPECT_EQ(returned, 16u);
+  EXPECT_EQ(
+      ks->Get(PIN_CATEGORY_CAPTURE, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, 16, &returned),
+      E_PROP_SET_UNSUPPORTED);
+  EXPECT_EQ(ks->Get(AMPROPSETID_Pin, 1, nullptr, 0, &category, 16, &returned),
+            E_PROP_ID_UNSUPPORTED);
+  EXPECT_EQ(ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, nullptr, 0, nullptr),
+            E_POINTER);
+  returned = 0;
+  EXPECT_EQ(ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, nullptr, 0, &returned),
+            S_OK);
+  EXPECT_EQ(returned, 16u);
+  EXPECT_EQ(ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, 15, &returned),
+            E_UNEXPECTED);
+  DWORD support = 0;
+  EXPECT_EQ(ks->QuerySupported(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, &support), S_OK);
+  EXPECT_EQ(support, static_cast<DWORD>(KSPROPERTY_SUPPORT_GET));
+  EXPECT_EQ(ks->QuerySupported(GUID_NULL, AMPROPERTY_PIN_CATEGORY, &support),
+            E_PROP_SET_UNSUPPORTED);
+  EXPECT_EQ(ks->QuerySupported(AMPROPSETID_Pin, 7, &support), E_PROP_ID_UNSUPPORTED);
+  EXPECT_EQ(ks->Set(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, 16),
+            E_NOTIMPL);
+}
+
+TEST_F(CameraModuleTest, PausingAnUnconnectedFilterStartsNoThread) {
+  const int before = ThreadCount();
+  ASSERT_GT(before, 0);
+  EXPECT_EQ(filter_->Pause(), S_OK);
+  FILTER_STATE state;
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Paused);
+  Sleep(100);
+  EXPECT_EQ(ThreadCount(), before);
+  EXPECT_EQ(filter_->Run(0), S_OK);
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Running);
+  EXPECT_EQ(ThreadCount(), before);
+  EXPECT_EQ(filter_->Stop(), S_OK);
+}
+
+TEST_F(CameraModuleTest, ConnectingWhileActiveIsRefused) {
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), vl::tools::CaptureOptions{}), S_OK);
+  ComPtr<IPin> peer;
+  ASSERT_EQ(pin_->ConnectedTo(peer.put()), S_OK);
+  EXPECT_EQ(pin_->Connect(peer.get(), nullptr), VFW_E_ALREADY_CONNECTED);
+  ASSERT_EQ(graph.Run(), S_OK);
+  EXPECT_EQ(pin_->Disconnect(), VFW_E_NOT_STOPPED);
+  ASSERT_EQ(graph.Stop(), S_OK);
+  AM_MEDIA_TYPE mt;
+  ASSERT_EQ(pin_->ConnectionMediaType(&mt), S_OK);
+  // With no wish downstream the camera's first offer wins.
+  EXPECT_EQ(mt.subtype, MEDIASUBTYPE_RGB32);
+  CoTaskMemFree(mt.pbFormat);
+}
+
+TEST_F(CameraModuleTest, StoppingEndsDeliveryAndTheWorkerThread) {
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
+  const int before = ThreadCount();
+  ASSERT_EQ(graph.Run(), S_OK);
+  ASSERT_TRUE(graph.WaitForSamples(3, 5000));
+  LARGE_INTEGER frequency, before_stop, after_stop;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&before_stop);
+  ASSERT_EQ(graph.Stop(), S_OK);
+  QueryPerformanceCounter(&after_stop);
+  // Reported, not asserted: about one FillBuffer (30 ms) at most.
+  RecordProperty("stop_us", static_cast<int>((after_stop.QuadPart - before_stop.QuadPart) *
+                                             1000000 / frequency.QuadPart));
+  const size_t delivered = graph.Records().size();
+  Sleep(200);
+  EXPECT_EQ(graph.Records().size(), delivered);
+  FILTER_STATE state;
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Stopped);
+  // The worker has been closed: no thread of ours is left over.
+  EXPECT_LE(ThreadCount(), before);
+}
+
+TEST_F(CameraModuleTest, EveryStartOfStreamingStampsFromZero) {
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
+  for (int run = 0; run < 3; ++run) {
+    SCOPED_TRACE(run);
+    graph.ClearRecords();
+    ASSERT_EQ(graph.Run(), S_OK);
+    ASSERT_TRUE(graph.WaitForSamples(4, 5000));
+    ASSERT_EQ(graph.Stop(), S_OK);
+    const std::vector<vl::tools::SampleRecord> records = graph.Records();
+    ASSERT_GE(records.size(), 4u);
+    for (size_t i = 0; i < records.size(); ++i) {
+      ASSERT_TRUE(records[i].has_time);
+      EXPECT_EQ(records[i].start, static_cast<int64_t>(i) * 333333);
+      EXPECT_EQ(records[i].stop, records[i].start + 333333);
+    }
+  }
+}
+
+TEST_F(CameraModuleTest, PortraitBuildIdentityAndSize) {
+  ComPtr<IBaseFilter> filter;
+  ASSERT_EQ(portrait_->CreateFilter(kPortraitClsid, &filter), S_OK);
+  CLSID clsid;
+  ASSERT_EQ(filter->GetClassID(&clsid), S_OK);
+  EXPECT_EQ(clsid, kPortraitClsid);
+  ComPtr<IPin> pin = OutputPin(filter.get());
+  ASSERT_TRUE(pin);
+  LPWSTR id = nullptr;
+  ASSERT_EQ(pin->QueryId(&id), S_OK);
+  EXPECT_STREQ(id, L"Serel Cam(V)");
+  CoTaskMemFree(id);
+  ComPtr<IAMStreamConfig> config;
+  ASSERT_EQ(pin.As(config), S_OK);
+  OwnedType current;
+  ASSERT_EQ(config->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.Info()->bmiHeader.biWidth, 720);
+  EXPECT_EQ(current.Info()->bmiHeader.biHeight, 1280);
+  VIDEO_STREAM_CONFIG_CAPS caps;
+  OwnedType caps_type;
+  ASSERT_EQ(config->GetStreamCaps(0, &caps_type.mt, reinterpret_cast<BYTE*>(&caps)), S_OK);
+  EXPECT_EQ(caps.MaxOutputSize.cx, 720);
+  EXPECT_EQ(caps.MaxOutputSize.cy, 1280);
+  EXPECT_EQ(caps.CropGranularityX, 720);
+}
+
+}  // namespace
+}  // namespace vl::test

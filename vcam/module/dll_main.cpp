@@ -1,0 +1,63 @@
+// Entry points of the camera module: DllMain, the class object, the unload test.
+#include <windows.h>
+
+#include <string>
+
+#include "vcam/framework/class_factory.h"
+#include "vcam/framework/unknown.h"
+#include "vcam/module/module_templates.h"
+#include "vcam/module_directory.h"
+
+namespace {
+
+void StoreModuleDirectory(HINSTANCE instance) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;  // nothing, or a truncated path
+  std::string directory(path, length);
+  const size_t slash = directory.find_last_of('\\');
+  SetModuleDirectory(slash == std::string::npos ? std::string() : directory.substr(0, slash + 1));
+}
+
+void RunInitialisers(BOOL loading) {
+  for (int i = 0; i < g_template_count; ++i) {
+    if (g_templates[i].initialize != nullptr)
+      g_templates[i].initialize(loading, g_templates[i].clsid);
+  }
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+  StoreModuleDirectory(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);
+    g_platform_id = GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32_WINDOWS;
+    g_module_instance = instance;
+    RunInitialisers(TRUE);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    RunInitialisers(FALSE);
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
+  for (int i = 0; i < g_template_count; ++i) {
+    if (*g_templates[i].clsid != clsid) continue;
+    auto* factory = new (std::nothrow) CClassFactory(&g_templates[i]);
+    if (factory == nullptr) return E_OUTOFMEMORY;
+    factory->AddRef();
+    *out = static_cast<IClassFactory*>(factory);
+    return S_OK;
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return CClassFactory::ServerLocks() > 0 || CBaseObject::ObjectsActive() > 0 ? S_FALSE : S_OK;
+}

@@ -1,0 +1,65 @@
+// The camera's output pin: offers the five RGB types at its fixed size, answers stream
+// configuration and pin category queries, and fills each sample from the shared section, the
+// fallback picture or plain blue.
+#pragma once
+
+#include <windows.h>
+#include <strmif.h>
+
+#include <memory>
+#include <vector>
+
+#include "vcam/camera_identity.h"
+#include "vcam/fallback_picture.h"
+#include "vcam/frame_mapping_reader.h"
+#include "vcam/framework/source_stream.h"
+
+class CVCam;
+
+class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsPropertySet {
+ public:
+  CVCamStream(HRESULT* result, CVCam* filter, const CameraIdentity& identity);
+  ~CVCamStream() override;
+
+  DECLARE_IUNKNOWN
+  HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+
+  // IQualityControl
+  STDMETHODIMP Notify(IBaseFilter* sender, Quality quality) override;
+
+  // IAMStreamConfig
+  STDMETHODIMP SetFormat(AM_MEDIA_TYPE* mt) override;
+  STDMETHODIMP GetFormat(AM_MEDIA_TYPE** mt) override;
+  STDMETHODIMP GetNumberOfCapabilities(int* count, int* size) override;
+  STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** mt, BYTE* caps) override;
+
+  // IKsPropertySet
+  STDMETHODIMP Set(REFGUID set, DWORD id, void* instance, DWORD instance_size, void* data,
+                   DWORD data_size) override;
+  STDMETHODIMP Get(REFGUID set, DWORD id, void* instance, DWORD instance_size, void* data,
+                   DWORD data_size, DWORD* returned) override;
+  STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
+
+  // Negotiation
+  HRESULT GetMediaType(int position, CMediaType* mt) override;
+  HRESULT CheckMediaType(const CMediaType* mt) override;
+  HRESULT SetMediaType(const CMediaType* mt) override;
+  HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
+
+ protected:
+  HRESULT FillBuffer(IMediaSample* sample) override;
+  // Each start of streaming begins its time stamps at 0.
+  HRESULT OnThreadCreate() override;
+
+ private:
+  const CameraIdentity& identity_;
+  CCritSec fill_lock_;
+  FrameMappingReader mapping_;
+  std::unique_ptr<FallbackPicture> fallback_;
+  std::vector<uint8_t> rotation_buffer_;
+  LONG frame_number_ = 0;
+  // Bit count of the current type, read by the streaming thread without the state lock.
+  volatile LONG bit_count_ = 24;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+};
