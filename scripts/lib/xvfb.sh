@@ -24,7 +24,7 @@ vl_start_display() {
 # Wine's background services inherit the output pipes of whatever starts them first; start them
 # detached so CTest and callers never wait on them.
 vl_start_wineserver() {
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # already running: fine
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 

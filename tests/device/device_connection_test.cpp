@@ -2,6 +2,15 @@
 // without any attached iPhone.
 #include "device/device_connection.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,6 +38,48 @@ class TestConnection : public DeviceConnection {
 
  private:
   int result_;
+};
+
+// A loopback port that is bound but not listening: connecting to it is refused, and unlike a
+// port that was merely free, it cannot become the source port of that very connect (Linux may
+// pick a free destination port in the ephemeral range as source and connect the socket to
+// itself).
+class RefusingPort {
+#ifdef _WIN32
+  using SockLen = int;
+#else
+  using SockLen = socklen_t;
+#endif
+
+ public:
+  RefusingPort() {
+    s_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    SockLen len = sizeof a;
+    if (bind(s_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+      port_ = ntohs(a.sin_port);
+  }
+  ~RefusingPort() {
+#ifdef _WIN32
+    closesocket(s_);
+#else
+    close(s_);
+#endif
+  }
+  uint16_t port() const {
+    return port_;
+  }
+
+ private:
+#ifdef _WIN32
+  SOCKET s_;
+#else
+  int s_;
+#endif
+  uint16_t port_ = 0;
 };
 
 // A loopback listener whose accepted socket the test drives directly.
@@ -144,14 +195,11 @@ TEST_F(DeviceConnectionTest, ForwardThatCannotRunFailsWithoutSocketOrHandshake) 
 }
 
 TEST_F(DeviceConnectionTest, NobodyListeningFailsWithinTheBound) {
-  uint16_t port = 0;
-  {
-    Peer gone;  // a port that was just free: nothing listens once it closes
-    port = gone.port();
-  }
+  RefusingPort refusing;
+  ASSERT_NE(refusing.port(), 0);
   TestConnection c;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(c.Connect(2, "PHONE1", port), 0);
+  EXPECT_EQ(c.Connect(2, "PHONE1", refusing.port()), 0);
   const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(s, 15.0);
   EXPECT_EQ(c.handshakes, 0);

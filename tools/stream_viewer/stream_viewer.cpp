@@ -1,0 +1,210 @@
+// stream_viewer: connects to one phone exactly as the main program does (adb forward, stream
+// worker, decoder, frame buffer), shows its picture in the preview window and publishes it to
+// the cameras through the shared frame section. A development and demo tool: the main window's
+// controls are not involved.
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win/window_impl.h"
+#include "device/adb_bridge.h"
+#include "device/process_runner.h"
+#include "media/player_ctrl.h"
+#include "media/stream_worker.h"
+
+namespace {
+
+constexpr UINT kConnected = WM_USER + 1;
+constexpr UINT kRunEnded = WM_USER + 2;
+constexpr UINT kConnectFailed = WM_USER + 3;
+constexpr UINT kPanelCommand = WM_USER + 4;
+
+struct Options {
+  std::string serial;  // empty: the first phone adb lists
+  bool portrait = false;
+  bool mirror = false;
+  bool flip = false;
+  int seconds = 0;  // 0: until the window is closed or the phone goes away
+};
+
+void PrintHelp() {
+  std::printf(
+      "stream_viewer [options]\n"
+      "  Connects to a phone through adb\\adb.exe (forward tcp:8984) like the main program,\n"
+      "  shows its stream in the preview and publishes every picture to the cameras.\n"
+      "  --serial S    the adb serial to connect to (default: the first phone listed)\n"
+      "  --portrait    720 x 1280 output instead of 1280 x 720\n"
+      "  --mirror      mirror left to right; --flip: upside down\n"
+      "  --seconds N   disconnect and exit N seconds after connecting (default: run until\n"
+      "                the window is closed or the stream ends)\n"
+      "Prints one line per state change; exit code 0 after a connected run, 3 when the\n"
+      "connection failed, 2 on bad options.\n");
+}
+
+bool ParseOptions(int argc, char** argv, Options* o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--serial" && i + 1 < argc) {
+      o->serial = argv[++i];
+    } else if (a == "--portrait") {
+      o->portrait = true;
+    } else if (a == "--mirror") {
+      o->mirror = true;
+    } else if (a == "--flip") {
+      o->flip = true;
+    } else if (a == "--seconds" && i + 1 < argc) {
+      o->seconds = std::atoi(argv[++i]);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
+ public:
+  ViewerWindow(vl::StreamWorker* worker, const Options& options)
+      : worker_(worker), options_(options) {}
+
+  static const char* GetWndClassName() { return "VelloriaStreamViewer"; }
+  int exit_code() const { return exit_code_; }
+
+  BEGIN_MSG_MAP(ViewerWindow)
+  MESSAGE_HANDLER(WM_CREATE, OnCreate)
+  MESSAGE_HANDLER(WM_TIMER, OnTimer)
+  MESSAGE_HANDLER(WM_CLOSE, OnClose)
+  MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+  MESSAGE_HANDLER(kConnected, OnConnected)
+  MESSAGE_HANDLER(kRunEnded, OnRunEnded)
+  MESSAGE_HANDLER(kConnectFailed, OnConnectFailed)
+  MESSAGE_HANDLER(kPanelCommand, OnPanelCommand)
+  END_MSG_MAP()
+
+ private:
+  LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    RECT rc;
+    GetClientRect(&rc);
+    preview_.SetWorker(worker_);
+    preview_.Create(m_hWnd, rc);
+    return 0;
+  }
+  LRESULT OnConnected(UINT, WPARAM, LPARAM, BOOL&) {
+    Report("connected");
+    preview_.StartPolling();
+    if (options_.seconds > 0) SetTimer(1, static_cast<UINT>(options_.seconds) * 1000);
+    return 0;
+  }
+  LRESULT OnRunEnded(UINT, WPARAM, LPARAM, BOOL&) {
+    Report("run ended");
+    preview_.StopPolling();
+    exit_code_ = 0;
+    DestroyWindow();
+    return 0;
+  }
+  LRESULT OnConnectFailed(UINT, WPARAM, LPARAM, BOOL&) {
+    Report("connection failed");
+    exit_code_ = 3;
+    DestroyWindow();
+    return 0;
+  }
+  LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
+    Report("panel command");
+    return 0;
+  }
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
+    KillTimer(1);
+    worker_->Stop();  // the worker posts "run ended", which closes the window
+    return 0;
+  }
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    if (worker_->IsRunning())
+      worker_->Stop();
+    else
+      DestroyWindow();
+    return 0;
+  }
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    PostQuitMessage(exit_code_);
+    return 0;
+  }
+  static void Report(const char* what) {
+    std::printf("stream_viewer: %s\n", what);
+    std::fflush(stdout);
+  }
+
+  vl::StreamWorker* worker_;
+  Options options_;
+  vl::PlayerCtrl preview_;
+  int exit_code_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) {
+    PrintHelp();
+    return 2;
+  }
+
+  CoInitialize(nullptr);
+  Gdiplus::GdiplusStartupInput gdiplus_input;
+  ULONG_PTR gdiplus_token = 0;
+  Gdiplus::GdiplusStartup(&gdiplus_token, &gdiplus_input, nullptr);
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+
+  vl::DeviceEntry device;
+  device.kind = 2;
+  device.identifier = options.serial;
+  if (device.identifier.empty()) {
+    vl::ProcessRunner runner;
+    std::vector<std::string> serials;
+    vl::AdbListDevices(runner, serials);
+    if (serials.empty()) {
+      std::printf("stream_viewer: adb lists no phone\n");
+      return 3;
+    }
+    device.identifier = serials.front();
+  }
+  device.display_name = device.identifier;
+  std::printf("stream_viewer: connecting to %s\n", device.identifier.c_str());
+
+  int code = 0;
+  {
+    vl::StreamWorker worker;
+    worker.SetPort(8984);
+    worker.SetPortrait(options.portrait ? 1 : 0);
+    worker.SetMirror(options.mirror ? 1 : 0, options.flip ? 1 : 0);
+    ViewerWindow window(&worker, options);
+    RECT rc{0, 0, 727, 522};
+    AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
+    rc = RECT{40, 40, 40 + rc.right - rc.left, 40 + rc.bottom - rc.top};
+    if (!window.Create(nullptr, rc, "Velloria stream viewer", WS_OVERLAPPEDWINDOW | WS_VISIBLE)) {
+      std::printf("stream_viewer: cannot create the window\n");
+      return 1;
+    }
+    worker.SetNotifyWindow(window.m_hWnd);
+    worker.Start(&device);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    code = window.exit_code();
+    worker.Stop();
+  }
+
+  WSACleanup();
+  Gdiplus::GdiplusShutdown(gdiplus_token);
+  CoUninitialize();
+  return code;
+}
