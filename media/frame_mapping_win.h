@@ -1,6 +1,6 @@
 // The Windows side of the shared frame section "LumarooFileMapping": the main program's writer
-// and the cameras' reader. The cameras link against no other deliverable, so they compile
-// frame_mapping_win.cpp and frame_mapping_layout.cpp as their own sources.
+// and the cameras' reader. The cameras link against no other deliverable: they take these
+// sources in as a static library of their own.
 #pragma once
 
 #include <cstddef>

@@ -11,7 +11,7 @@
 
 #include "vcam/camera_identity.h"
 #include "vcam/fallback_picture.h"
-#include "vcam/frame_mapping_reader.h"
+#include "media/frame_mapping_win.h"
 #include "vcam/framework/source_stream.h"
 
 class CVCam;
@@ -54,7 +54,7 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
  private:
   const CameraIdentity& identity_;
   CCritSec fill_lock_;
-  FrameMappingReader mapping_;
+  vl::FrameMappingReader mapping_;
   std::unique_ptr<FallbackPicture> fallback_;
   std::vector<uint8_t> rotation_buffer_;
   LONG frame_number_ = 0;
