@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/win/dib.h"
 #endif
 
 namespace {
@@ -99,18 +101,10 @@ BENCHMARK_CAPTURE(BM_WholePath, 1920x1080, std::string("landscape_1920x1080"))
 // GDI's smooth scaling of a width x height 24-bit DIB section onto a 1280 x 720 one.
 void BM_GdiHalftone(benchmark::State& state, int width, int height) {
   auto dib = [](int w, int h, HBITMAP* bitmap) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    *bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint8_t* bits = nullptr;
+    *bitmap = vl::win::CreateBottomUpDib24(w, h, &bits);
     if (bits != nullptr)
-      for (int i = 0; i < ((w * 3 + 3) / 4 * 4) * h; ++i)
-        static_cast<uint8_t*>(bits)[i] = static_cast<uint8_t>(i * 7);
+      for (int i = 0; i < ((w * 3 + 3) / 4 * 4) * h; ++i) bits[i] = static_cast<uint8_t>(i * 7);
   };
   HBITMAP src_bitmap = nullptr, dst_bitmap = nullptr;
   dib(width, height, &src_bitmap);

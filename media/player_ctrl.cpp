@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_directory.h"
+#include "common/win/dib.h"
 #include "media/frame_geometry.h"
 
 namespace vl {
@@ -25,24 +26,6 @@ HBITMAP LoadPicture(const std::string& ansi_path) {
       picture->GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &bitmap) != Gdiplus::Ok)
     bitmap = nullptr;
   delete picture;
-  return bitmap;
-}
-
-HBITMAP CreateBottomUpDib(int width, int height, uint8_t** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* memory = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-  *bits = static_cast<uint8_t*>(memory);
-  if (bitmap != nullptr && memory == nullptr) {
-    DeleteObject(bitmap);
-    return nullptr;
-  }
   return bitmap;
 }
 
@@ -154,7 +137,7 @@ void PlayerCtrl::DrawPicture(int cw, int ch) {
     if (!scaled_ || scaled_serial_ != current_->serial() || scaled_width_ != plan.drawn_width ||
         scaled_height_ != plan.drawn_height) {
       if (!scaled_ || scaled_width_ != plan.drawn_width || scaled_height_ != plan.drawn_height) {
-        scaled_.reset(CreateBottomUpDib(plan.drawn_width, plan.drawn_height, &scaled_bits_));
+        scaled_.reset(win::CreateBottomUpDib24(plan.drawn_width, plan.drawn_height, &scaled_bits_));
         scaled_width_ = scaled_ ? plan.drawn_width : 0;
         scaled_height_ = scaled_ ? plan.drawn_height : 0;
       }

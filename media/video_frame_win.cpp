@@ -3,6 +3,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/win/dib.h"
 #include "media/video_frame.h"
 
 namespace vl {
@@ -62,21 +63,10 @@ std::unique_ptr<VideoFrame> VideoFrame::Create(int width, int height) {
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;
   DibCache::Entry entry{};
   if (!Cache().Take(width, height, &entry)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // positive: bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint8_t* bits = nullptr;
+    HBITMAP bitmap = win::CreateBottomUpDib24(width, height, &bits);
     if (bitmap == nullptr) return nullptr;
-    if (bits == nullptr) {
-      DeleteObject(bitmap);
-      return nullptr;
-    }
-    entry = {bitmap, static_cast<uint8_t*>(bits), width, height};
+    entry = {bitmap, bits, width, height};
   }
   std::unique_ptr<VideoFrame> frame(new VideoFrame());
   frame->width_ = width;

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "common/win/dib.h"
+
 namespace {
 
 // Owners of the handles and interfaces used while loading.
@@ -100,20 +102,9 @@ std::unique_ptr<FallbackPicture> FallbackPicture::Load(const std::string& path) 
   const SIZE size = HimetricToPixels(dc.dc, himetric_width, himetric_height);
   if (size.cx < 1 || size.cy < 1 || size.cx > kMaxSide || size.cy > kMaxSide) return nullptr;
 
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof(info));
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = size.cy;  // bottom-up
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr || bits == nullptr) {
-    if (bitmap != nullptr) DeleteObject(bitmap);
-    return nullptr;
-  }
+  uint8_t* bits = nullptr;
+  HBITMAP bitmap = vl::win::CreateBottomUpDib24(size.cx, size.cy, &bits, dc.dc);
+  if (bitmap == nullptr) return nullptr;
   HGDIOBJ previous = SelectObject(dc.dc, bitmap);
   // Source origin at the bottom with a negative height draws the picture upright.
   const HRESULT rendered = picture.object->Render(dc.dc, 0, 0, size.cx, size.cy, 0, himetric_height,
