@@ -114,39 +114,73 @@ __attribute__((target("ssse3"))) void CopySwapBackwardSsse3(const uint8_t* src, 
   CopySwapBackward(src, dst, count - i);
 }
 
-// Rotated fill of a 4 x 4 block of output pixels. Output pixel (j, k) (row j, column k of the
-// block) is the source pixel at col[k] + j * step_r, with step_r = +3 or -3 bytes: for each k
-// the four pixels of the column form one 12-byte run, loaded at once, spread into 32-bit lanes
-// (R and B swapped), then the 4 x 4 lanes are transposed so that each register is one output
-// row, and packed back to 12 bytes.
-__attribute__((target("ssse3"))) inline void RotateBlockSsse3(const uint8_t* const col[4],
-                                                              bool descending,
-                                                              uint8_t* const out[4],
-                                                              bool last_in_row) {
-  // Spread: lane j <- pixel j of the run (ascending) or pixel 3 - j (descending).
-  const __m128i spread_up = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
-  const __m128i spread_down = _mm_setr_epi8(11, 10, 9, -1, 8, 7, 6, -1, 5, 4, 3, -1, 2, 1, 0, -1);
-  const __m128i spread = descending ? spread_down : spread_up;
-  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  __m128i a[4];
-  for (int k = 0; k < 4; ++k) {
-    const uint8_t* run = descending ? col[k] - 9 : col[k];
-    a[k] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(run)), spread);
+// Rotated fill of a strip of four output rows, `blocks` blocks of 4 x 4 pixels from left to
+// right. Output pixel (j, k) of a block (row j, column k) is pixel j of the k-th source run: the
+// runs are the twelve bytes of four source pixels, one run per source row, `run` the lowest
+// address of the block's first run and `step_c` the distance to the next run. Each run is loaded
+// at once and spread into 32-bit lanes with R and B swapped; `spread` also reverses the pixel
+// order when the strip walks its source rows backwards (flip), so mirror and flip cost nothing
+// more than the direction of the walk. The 4 x 4 lanes are then transposed so that each register
+// is one output row, packed back to 12 bytes and stored.
+// kExactLoads reads only the twelve bytes of each run (for strips that end at the source's last
+// byte); otherwise sixteen. Every block but the last stores sixteen bytes, the last four of which
+// the next block overwrites; the last stores exactly twelve, so nothing is written past the strip.
+template <bool kExactLoads>
+__attribute__((target("ssse3"))) inline __m128i LoadRun(const uint8_t* run) {
+  if (kExactLoads) {
+    uint32_t tail;
+    std::memcpy(&tail, run + 8, 4);
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(run)),
+                              _mm_cvtsi32_si128(static_cast<int>(tail)));
   }
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(run));
+}
+
+template <bool kExactLoads>
+__attribute__((target("ssse3"))) inline void RotateBlockSsse3(const uint8_t* run, ptrdiff_t step_c,
+                                                              __m128i spread, __m128i rows[4]) {
+  const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const __m128i a0 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run), spread);
+  const __m128i a1 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + step_c), spread);
+  const __m128i a2 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + 2 * step_c), spread);
+  const __m128i a3 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + 3 * step_c), spread);
   // a[k] lane j = output (j, k); transpose to rows.
-  const __m128i t0 = _mm_unpacklo_epi32(a[0], a[1]), t1 = _mm_unpacklo_epi32(a[2], a[3]);
-  const __m128i t2 = _mm_unpackhi_epi32(a[0], a[1]), t3 = _mm_unpackhi_epi32(a[2], a[3]);
-  const __m128i rows[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1),
-                           _mm_unpacklo_epi64(t2, t3), _mm_unpackhi_epi64(t2, t3)};
+  const __m128i t0 = _mm_unpacklo_epi32(a0, a1), t1 = _mm_unpacklo_epi32(a2, a3);
+  const __m128i t2 = _mm_unpackhi_epi32(a0, a1), t3 = _mm_unpackhi_epi32(a2, a3);
+  rows[0] = _mm_shuffle_epi8(_mm_unpacklo_epi64(t0, t1), pack);
+  rows[1] = _mm_shuffle_epi8(_mm_unpackhi_epi64(t0, t1), pack);
+  rows[2] = _mm_shuffle_epi8(_mm_unpacklo_epi64(t2, t3), pack);
+  rows[3] = _mm_shuffle_epi8(_mm_unpackhi_epi64(t2, t3), pack);
+}
+
+template <bool kExactLoads>
+__attribute__((target("ssse3"))) void RotateStripSsse3(const uint8_t* run, ptrdiff_t step_c,
+                                                       bool descending, uint8_t* out,
+                                                       ptrdiff_t out_stride, int blocks) {
+  // Lane j <- pixel j of the run (ascending) or pixel 3 - j (descending).
+  const __m128i spread = descending
+                             ? _mm_setr_epi8(11, 10, 9, -1, 8, 7, 6, -1, 5, 4, 3, -1, 2, 1, 0, -1)
+                             : _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+  // Output rows are bottom-up: row j of the strip lies j strides below `out`.
+  uint8_t* d0 = out;
+  uint8_t* d1 = out - out_stride;
+  uint8_t* d2 = out - 2 * out_stride;
+  uint8_t* d3 = out - 3 * out_stride;
+  const ptrdiff_t step_block = 4 * step_c;
+  __m128i rows[4];
+  for (int b = 1; b < blocks; ++b, run += step_block, d0 += 12, d1 += 12, d2 += 12, d3 += 12) {
+    RotateBlockSsse3<kExactLoads>(run, step_c, spread, rows);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d0), rows[0]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d1), rows[1]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d2), rows[2]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d3), rows[3]);
+  }
+  RotateBlockSsse3<kExactLoads>(run, step_c, spread, rows);
+  uint8_t* const last[4] = {d0, d1, d2, d3};
   for (int j = 0; j < 4; ++j) {
-    const __m128i packed = _mm_shuffle_epi8(rows[j], pack);
-    if (!last_in_row) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[j]), packed);
-    } else {  // twelve bytes exactly: the row ends here
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out[j]), packed);
-      const int tail = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
-      std::memcpy(out[j] + 8, &tail, 4);
-    }
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(last[j]), rows[j]);
+    const int tail = _mm_cvtsi128_si32(_mm_srli_si128(rows[j], 8));
+    std::memcpy(last[j] + 8, &tail, 4);
   }
 }
 
@@ -166,7 +200,7 @@ bool HaveSsse3() {
 struct RotateJob {
   const uint8_t* base;
   ptrdiff_t step_r, step_c;
-  const uint8_t *src_begin, *src_end;  // the source bytes, for the bounds of vector loads
+  const uint8_t* src_end;  // one past the source's last byte, for the bounds of vector loads
   BgrBottomUpView out;
 };
 
@@ -190,38 +224,23 @@ __attribute__((always_inline)) inline void RotatedBody(const RotateJob& job) {
       int r = r_tile;
 #ifdef VL_HAVE_SSSE3_KERNELS
       if constexpr (kSimd) {
-        // Whole 4 x 4 blocks with the vector kernel; leftovers pixel by pixel.
+        // Strips of four rows in whole 4 x 4 blocks with the vector kernel; leftovers pixel by
+        // pixel.
         const bool descending = job.step_r < 0;
-        // Addresses are linear in r and c, so the tile's loads stay inside the source when its
-        // four corner blocks' loads do; only tiles at the source's ends check every block.
-        auto block_inside = [&](int br, int bc) {
-          const uint8_t* p = job.base + br * job.step_r + bc * job.step_c;
-          const uint8_t* lo = descending ? p - 9 : p;
-          return lo >= job.src_begin && lo + 16 <= job.src_end;
-        };
-        const int last_r = r_tile + (r_end - r_tile) / 4 * 4 - 4;
-        const int last_c = c_tile + (c_end - c_tile) / 4 * 4 - 1;
-        const bool tile_inside =
-            last_r >= r_tile && block_inside(r_tile, c_tile) && block_inside(r_tile, last_c) &&
-            block_inside(last_r, c_tile) && block_inside(last_r, last_c) &&
-            block_inside(last_r + 3, c_tile) && block_inside(last_r + 3, last_c) &&
-            block_inside(r_tile + 3, c_tile) && block_inside(r_tile + 3, last_c);
-        for (; r + 4 <= r_end; r += 4) {
-          uint8_t* const rows[4] = {out_row(r), out_row(r + 1), out_row(r + 2), out_row(r + 3)};
-          int c = c_tile;
-          for (; c + 4 <= c_end; c += 4) {
-            const uint8_t* col[4];
-            bool inside = true;
-            for (int k = 0; k < 4; ++k) {
-              col[k] = job.base + r * job.step_r + (c + k) * job.step_c;
-              if (!tile_inside) inside = inside && block_inside(r, c + k);
-            }
-            if (!inside) break;
-            uint8_t* const dst[4] = {rows[0] + c * 3, rows[1] + c * 3, rows[2] + c * 3,
-                                     rows[3] + c * 3};
-            RotateBlockSsse3(col, descending, dst, c + 4 == out.width);
-          }
-          for (int rr = r; rr < r + 4; ++rr) pixels(rr, c, c_end);
+        const int blocks = (c_end - c_tile) / 4, c_vec_end = c_tile + blocks * 4;
+        for (; blocks > 0 && r + 4 <= r_end; r += 4) {
+          const uint8_t* p = job.base + r * job.step_r + c_tile * job.step_c;
+          const uint8_t* first = descending ? p - 9 : p;
+          const uint8_t* last = first + (c_vec_end - 1 - c_tile) * job.step_c;
+          // Addresses are linear in c: the strip's sixteen-byte loads stay inside the source
+          // when those of its two ends do.
+          if (job.src_end - std::max(first, last) >= 16)
+            RotateStripSsse3<false>(first, job.step_c, descending, out_row(r) + c_tile * 3,
+                                    out.stride, blocks);
+          else
+            RotateStripSsse3<true>(first, job.step_c, descending, out_row(r) + c_tile * 3,
+                                   out.stride, blocks);
+          for (int rr = r; rr < r + 4; ++rr) pixels(rr, c_vec_end, c_end);
         }
       }
 #endif
@@ -279,12 +298,8 @@ bool FillOriented(const RgbView& src, const Orientation& o, int left, int top,
     return true;
   }
   const RotateJob job{
-      base,
-      step_r,
-      step_c,
-      src.pixels,
-      src.pixels + (src.height - 1) * src.stride + static_cast<ptrdiff_t>(src.width) * 3,
-      out};
+      base, step_r, step_c,
+      src.pixels + (src.height - 1) * src.stride + static_cast<ptrdiff_t>(src.width) * 3, out};
 #ifdef VL_HAVE_SSSE3_KERNELS
   if (HaveSsse3()) {
     FillRotatedSsse3(job);
