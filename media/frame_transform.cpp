@@ -136,23 +136,27 @@ __attribute__((target("ssse3"))) inline __m128i LoadRun(const uint8_t* run) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(run));
 }
 
+// The block whose runs start at run0, run0 + step_c, run2 and run2 + step_c.
 template <bool kExactLoads>
-__attribute__((target("ssse3"))) inline void RotateBlockSsse3(const uint8_t* run, ptrdiff_t step_c,
+__attribute__((target("ssse3"))) inline void RotateBlockSsse3(const uint8_t* run0,
+                                                              const uint8_t* run2, ptrdiff_t step_c,
                                                               __m128i spread, __m128i rows[4]) {
   const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-  const __m128i a0 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run), spread);
-  const __m128i a1 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + step_c), spread);
-  const __m128i a2 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + 2 * step_c), spread);
-  const __m128i a3 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run + 3 * step_c), spread);
+  const __m128i a0 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run0), spread);
+  const __m128i a1 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run0 + step_c), spread);
   // a[k] lane j = output (j, k); transpose to rows.
-  const __m128i t0 = _mm_unpacklo_epi32(a0, a1), t1 = _mm_unpacklo_epi32(a2, a3);
-  const __m128i t2 = _mm_unpackhi_epi32(a0, a1), t3 = _mm_unpackhi_epi32(a2, a3);
+  const __m128i t0 = _mm_unpacklo_epi32(a0, a1), t2 = _mm_unpackhi_epi32(a0, a1);
+  const __m128i a2 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run2), spread);
+  const __m128i a3 = _mm_shuffle_epi8(LoadRun<kExactLoads>(run2 + step_c), spread);
+  const __m128i t1 = _mm_unpacklo_epi32(a2, a3), t3 = _mm_unpackhi_epi32(a2, a3);
   rows[0] = _mm_shuffle_epi8(_mm_unpacklo_epi64(t0, t1), pack);
   rows[1] = _mm_shuffle_epi8(_mm_unpackhi_epi64(t0, t1), pack);
   rows[2] = _mm_shuffle_epi8(_mm_unpacklo_epi64(t2, t3), pack);
   rows[3] = _mm_shuffle_epi8(_mm_unpackhi_epi64(t2, t3), pack);
 }
 
+// Two pointers for the four runs and two for the four output rows keep the loop within the
+// registers of a 32-bit processor.
 template <bool kExactLoads>
 __attribute__((target("ssse3"))) void RotateStripSsse3(const uint8_t* run, ptrdiff_t step_c,
                                                        bool descending, uint8_t* out,
@@ -162,21 +166,22 @@ __attribute__((target("ssse3"))) void RotateStripSsse3(const uint8_t* run, ptrdi
                              ? _mm_setr_epi8(11, 10, 9, -1, 8, 7, 6, -1, 5, 4, 3, -1, 2, 1, 0, -1)
                              : _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
   // Output rows are bottom-up: row j of the strip lies j strides below `out`.
+  const ptrdiff_t down = -out_stride;
   uint8_t* d0 = out;
-  uint8_t* d1 = out - out_stride;
-  uint8_t* d2 = out - 2 * out_stride;
-  uint8_t* d3 = out - 3 * out_stride;
+  uint8_t* d2 = out + 2 * down;
+  const uint8_t* run2 = run + 2 * step_c;
   const ptrdiff_t step_block = 4 * step_c;
+  uint8_t* const d0_last = out + static_cast<ptrdiff_t>(blocks - 1) * 12;
   __m128i rows[4];
-  for (int b = 1; b < blocks; ++b, run += step_block, d0 += 12, d1 += 12, d2 += 12, d3 += 12) {
-    RotateBlockSsse3<kExactLoads>(run, step_c, spread, rows);
+  for (; d0 != d0_last; run += step_block, run2 += step_block, d0 += 12, d2 += 12) {
+    RotateBlockSsse3<kExactLoads>(run, run2, step_c, spread, rows);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d0), rows[0]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d1), rows[1]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d0 + down), rows[1]);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d2), rows[2]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d3), rows[3]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d2 + down), rows[3]);
   }
-  RotateBlockSsse3<kExactLoads>(run, step_c, spread, rows);
-  uint8_t* const last[4] = {d0, d1, d2, d3};
+  RotateBlockSsse3<kExactLoads>(run, run2, step_c, spread, rows);
+  uint8_t* const last[4] = {d0, d0 + down, d2, d2 + down};
   for (int j = 0; j < 4; ++j) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(last[j]), rows[j]);
     const int tail = _mm_cvtsi128_si32(_mm_srli_si128(rows[j], 8));
