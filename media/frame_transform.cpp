@@ -119,12 +119,12 @@ __attribute__((target("ssse3"))) void CopySwapBackwardSsse3(const uint8_t* src, 
 // runs are the twelve bytes of four source pixels, one run per source row, `run` the lowest
 // address of the block's first run and `step_c` the distance to the next run. Each run is loaded
 // at once and spread into 32-bit lanes with R and B swapped; `spread` also reverses the pixel
-// order when the strip walks its source rows backwards (flip), so mirror and flip cost nothing
-// more than the direction of the walk. The 4 x 4 lanes are then transposed so that each register
-// is one output row, packed back to 12 bytes and stored.
-// kExactLoads reads only the twelve bytes of each run (for strips that end at the source's last
-// byte); otherwise sixteen. Every block but the last stores sixteen bytes, the last four of which
-// the next block overwrites; the last stores exactly twelve, so nothing is written past the strip.
+// order when output rows go backwards along the source rows (flip), and mirroring only changes
+// the sign of `step_c`, so neither costs an extra instruction. The 4 x 4 lanes are then transposed
+// so that each register is one output row, packed back to 12 bytes and stored. kExactLoads reads
+// only the twelve bytes of each run (for strips that end at the source's last byte); otherwise
+// sixteen. Every block but the last stores sixteen bytes, the last four of which the next block
+// overwrites; the last stores exactly twelve, so nothing is written past the strip.
 template <bool kExactLoads>
 __attribute__((target("ssse3"))) inline __m128i LoadRun(const uint8_t* run) {
   if (kExactLoads) {
