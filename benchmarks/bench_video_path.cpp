@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "benchmarks/bench_support.h"
+#include "tests/media/video_test_support.h"
 #include "media/h264_decoder.h"
 #include "media/video_frame_buffer.h"
 
@@ -51,7 +51,7 @@ class DrainedBuffer : public vl::IFrameBuffer {
 
 template <typename Sink>
 void DecodeClip(benchmark::State& state, const std::string& clip) {
-  const std::vector<uint8_t> bytes = vl::bench::ReadClip(clip);
+  const std::vector<uint8_t> bytes = vl::test::ReadClip(clip);
   int frames = 0;
   for (auto _ : state) {
     Sink sink;
@@ -73,7 +73,7 @@ void BM_WholePath(benchmark::State& state, const std::string& clip) {
 }
 
 void BM_PushFrame(benchmark::State& state, const std::string& clip) {
-  vl::bench::DecodedPicture picture = vl::bench::FirstPicture(clip);
+  vl::test::RgbPicture picture = vl::test::DecodePictures(clip, 1).at(0);
   vl::VideoFrameBuffer buffer;
   const AVFrame* view = picture.View();
   for (auto _ : state) {
