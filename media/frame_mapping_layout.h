@@ -11,16 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/dib_stride.h"
+
 namespace vl {
 
 inline constexpr char kFrameMappingName[] = "LumarooFileMapping";
 inline constexpr size_t kFrameMappingSize = 0x1400000;  // 20 MiB
 inline constexpr size_t kFrameMappingHeaderSize = 12;
-
-// Row stride of a 24-bit picture in the section.
-inline constexpr int64_t FrameMappingStride(int64_t width) {
-  return (width * 3 + 3) / 4 * 4;
-}
 
 struct MappedPicture {
   int32_t width = 0;

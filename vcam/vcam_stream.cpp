@@ -4,7 +4,7 @@
 #include <cstring>
 #include <uuids.h>
 
-#include "vcam/module_directory.h"
+#include "common/module_directory.h"
 #include "vcam/vcam.h"
 
 namespace {
@@ -36,7 +36,7 @@ int StreamRandom() {
 
 CVCamStream::CVCamStream(HRESULT* result, CVCam* filter, const CameraIdentity& identity)
     : CSourceStream(L"Velloria stream", result, filter, identity.pin_name), identity_(identity) {
-  fallback_ = FallbackPicture::Load(ModuleDirectory() + identity.fallback_file);
+  fallback_ = FallbackPicture::Load(vl::ModuleDirectory() + identity.fallback_file);
   const vl::MappedPicture published = mapping_.Read();
   const vl::vcam::FrameSize size =
       vl::vcam::OfferedFrameSize(identity.orientation, published.width, published.height);
@@ -276,7 +276,7 @@ HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
   bool drawn = false;
   if (published.pixels != nullptr) {
     const vl::vcam::SourcePicture picture{published.pixels, published.width, published.height,
-                                          vl::FrameMappingStride(published.width)};
+                                          vl::Rgb24RowStride(published.width)};
     drawn = vl::vcam::FillWithPicture(target, picture, identity_.orientation, &rotation_buffer_,
                                       &StreamRandom);
   } else if (fallback_ != nullptr) {

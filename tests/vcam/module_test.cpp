@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/capture_graph.h"
 
@@ -288,7 +289,7 @@ TEST_F(CameraModuleTest, FiveMediaTypesWithExactHeaders) {
     EXPECT_EQ(mt.bFixedSizeSamples, TRUE);
     const VIDEOINFO* vi = types[i].Info();
     const BITMAPINFOHEADER& h = vi->bmiHeader;
-    const DWORD image = (1280 * expected[i].bits + 31) / 32 * 4 * 720;
+    const DWORD image = static_cast<DWORD>(vl::DibRowStride(1280, expected[i].bits) * 720);
     EXPECT_EQ(mt.lSampleSize, image);
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biWidth, 1280);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "vcam/sample_fill.h"
 
 namespace vl::vcam {
@@ -18,7 +19,7 @@ struct TestPicture {
   int64_t stride;
   std::vector<uint8_t> bytes;
 
-  TestPicture(int32_t w, int32_t h) : width(w), height(h), stride((w * 3 + 3) / 4 * 4) {
+  TestPicture(int32_t w, int32_t h) : width(w), height(h), stride(Rgb24RowStride(w)) {
     bytes.assign(static_cast<size_t>(stride * h), 0xEE);
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) {
