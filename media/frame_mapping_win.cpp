@@ -18,10 +18,9 @@ size_t MappedSize(const void* view) {
 }  // namespace
 
 bool FrameMappingWriter::Open() {
-  win::UniqueHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr,
-                                               PAGE_READWRITE | SEC_COMMIT, 0,
-                                               static_cast<DWORD>(kFrameMappingSize),
-                                               kFrameMappingName));
+  win::UniqueHandle mapping(
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
+                         static_cast<DWORD>(kFrameMappingSize), kFrameMappingName));
   if (!mapping) return false;
   win::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
   if (!view) return false;

@@ -89,8 +89,8 @@ std::unique_ptr<FallbackPicture> FallbackPicture::Load(const std::string& path) 
   {
     const vl::win::ScopedSelect select(dc.get(), bitmap.get());
     // Source origin at the bottom with a negative height draws the picture upright.
-    rendered = picture->Render(dc.get(), 0, 0, size.cx, size.cy, 0, himetric_height,
-                               himetric_width, -himetric_height, nullptr);
+    rendered = picture->Render(dc.get(), 0, 0, size.cx, size.cy, 0, himetric_height, himetric_width,
+                               -himetric_height, nullptr);
   }
   GdiFlush();
   if (FAILED(rendered)) return nullptr;

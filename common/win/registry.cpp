@@ -66,7 +66,7 @@ bool IsPredefined(HKEY key) {
 
 template <typename Api>
 LONG OpenKeyInto(RegistryKey* owner, HKEY parent, const typename Api::Char* path, REGSAM access,
-          bool create) {
+                 bool create) {
   HKEY key = nullptr;
   const LONG error = create ? Api::CreateKey(parent, path, access, &key)
                             : Api::OpenKey(parent, path, access, &key);

@@ -75,7 +75,8 @@ HRESULT RegisterModule(bool do_register) {
   if (do_register) hr = WriteClassKeys(entry, module_path);
   if (SUCCEEDED(hr)) hr = UpdateFilterMapper(entry, do_register);
   if (!do_register && SUCCEEDED(hr))
-    hr = HRESULT_FROM_WIN32(vl::win::DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKeyPath(*entry.clsid).c_str()));
+    hr = HRESULT_FROM_WIN32(
+        vl::win::DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKeyPath(*entry.clsid).c_str()));
 
   CoFreeUnusedLibraries();
   if (SUCCEEDED(com)) CoUninitialize();
