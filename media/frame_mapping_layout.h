@@ -18,6 +18,9 @@ namespace vl {
 inline constexpr char kFrameMappingName[] = "LumarooFileMapping";
 inline constexpr size_t kFrameMappingSize = 0x1400000;  // 20 MiB
 inline constexpr size_t kFrameMappingHeaderSize = 12;
+// Largest width or height a reader accepts: any process in the session can write the section,
+// and larger values only serve to overflow the size arithmetic.
+inline constexpr int32_t kMaxFrameMappingSide = 16384;
 
 struct MappedPicture {
   int32_t width = 0;
@@ -31,6 +34,7 @@ struct MappedPicture {
 // describes a picture that lies entirely inside the view: positive width and height, a size of at
 // least stride * height bytes, and header + size within `view_size`. Anything else is
 // reported as no picture, so a damaged header can never make a reader leave the section.
+// Width or height above kMaxFrameMappingSide is no picture either.
 MappedPicture ReadFrameMappingHeader(const uint8_t* view, size_t view_size);
 
 // Writes header and pixels (header first, then the pixels, as readers expect). Returns false,

@@ -118,4 +118,18 @@ bool FillWithPicture(const SampleTarget& target, const SourcePicture& source,
   return true;
 }
 
+void FillSample(const SampleTarget& target, const MappedPicture& published,
+                const SourcePicture* fallback, CameraOrientation orientation,
+                std::vector<uint8_t>* scratch, RandomByteSource random) {
+  bool drawn = false;
+  if (published.pixels != nullptr) {
+    const SourcePicture picture{published.pixels, published.width, published.height,
+                                Rgb24RowStride(published.width)};
+    drawn = FillWithPicture(target, picture, orientation, scratch, random);
+  } else if (fallback != nullptr) {
+    drawn = FillWithPicture(target, *fallback, orientation, scratch, random);
+  }
+  if (!drawn) FillWithoutPicture(target, random);
+}
+
 }  // namespace vl::vcam

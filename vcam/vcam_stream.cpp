@@ -273,17 +273,10 @@ HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
   target.height = height_;
   target.layout = vl::vcam::LayoutForBitCount(bits);
 
-  bool drawn = false;
-  if (published.pixels != nullptr) {
-    const vl::vcam::SourcePicture picture{published.pixels, published.width, published.height,
-                                          vl::Rgb24RowStride(published.width)};
-    drawn = vl::vcam::FillWithPicture(target, picture, identity_.orientation, &rotation_buffer_,
-                                      &StreamRandom);
-  } else if (fallback_ != nullptr) {
-    drawn = vl::vcam::FillWithPicture(target, fallback_->View(), identity_.orientation,
-                                      &rotation_buffer_, &StreamRandom);
-  }
-  if (!drawn) vl::vcam::FillWithoutPicture(target, &StreamRandom);
+  const vl::vcam::SourcePicture fallback =
+      fallback_ ? fallback_->View() : vl::vcam::SourcePicture{};
+  vl::vcam::FillSample(target, published, fallback_ ? &fallback : nullptr, identity_.orientation,
+                       &rotation_buffer_, &StreamRandom);
 
   const int64_t image_bytes = vl::vcam::BitmapImageSize(width_, bits, height_);
   sample->SetActualDataLength(static_cast<long>(image_bytes < size ? image_bytes : size));
