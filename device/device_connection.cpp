@@ -79,6 +79,18 @@ void DeviceConnection::Close() {
 }
 
 void DeviceConnection::ReleaseAll() {
+  // First wake a reader or writer blocked on the transport (shutting a socket down leaves its
+  // descriptor valid), then free the handles under the receive and send locks: no call may be
+  // inside the library with a connection being freed, nor use a closed descriptor's number.
+  const net::NativeSocket s = socket_.load();
+  if (s != net::kInvalidSocket) net::ShutdownBoth(s);
+  if (ios_ && connection_ && ios_->get_fd) {
+    int fd = -1;
+    if (ios_->get_fd(connection_, &fd) == 0 && fd >= 0)
+      net::ShutdownBoth(static_cast<net::NativeSocket>(fd));
+  }
+  std::lock_guard<std::mutex> receiving(receive_lock_);
+  std::lock_guard<std::mutex> sending(send_lock_);
   if (ios_) {
     if (lockdown_) ios_->lockdown_free(lockdown_);
     if (connection_) ios_->disconnect(connection_);
@@ -87,13 +99,7 @@ void DeviceConnection::ReleaseAll() {
   lockdown_ = nullptr;
   connection_ = nullptr;
   device_ = nullptr;
-  // Shut down before the receive lock is taken so a reader blocked in a wait wakes up; the
-  // descriptor is closed under the receive and send locks so no call uses a reused number.
-  const net::NativeSocket s = socket_.load();
   if (s != net::kInvalidSocket) {
-    net::ShutdownBoth(s);
-    std::lock_guard<std::mutex> receiving(receive_lock_);
-    std::lock_guard<std::mutex> sending(send_lock_);
     net::ShutdownAndClose(s);
     socket_ = net::kInvalidSocket;
   }

@@ -24,6 +24,9 @@ struct IosApi {
                          unsigned int timeout_ms);
   int (*lockdown_new_with_handshake)(IosDevice device, IosLockdown* client, const char* label);
   int (*lockdown_free)(IosLockdown client);
+  // The connection's socket, so that Close can wake a call blocked on it. May be null (older
+  // libraries lack it): Close then waits for the blocked call to return by itself.
+  int (*get_fd)(IosConnection connection, int* fd);
 };
 
 // The process-wide table, or nullptr when the library is not available.

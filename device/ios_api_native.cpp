@@ -42,9 +42,12 @@ int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
 int LockdownFree(IosLockdown client) {
   return lockdownd_client_free(static_cast<lockdownd_client_t>(client));
 }
+int GetFd(IosConnection c, int* fd) {
+  return idevice_connection_get_fd(static_cast<idevice_connection_t>(c), fd);
+}
 
-const IosApi kApi = {DeviceNew, DeviceFree,     Connect,     Disconnect,
-                     Send,      ReceiveTimeout, LockdownNew, LockdownFree};
+const IosApi kApi = {DeviceNew,      DeviceFree,  Connect,      Disconnect, Send,
+                     ReceiveTimeout, LockdownNew, LockdownFree, GetFd};
 
 }  // namespace
 

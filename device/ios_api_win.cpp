@@ -41,6 +41,9 @@ class LoadedLibrary {
     bind(api_.lockdown_new_with_handshake, "lockdownd_client_new_with_handshake");
     bind(api_.lockdown_free, "lockdownd_client_free");
     complete_ = all;
+    // Optional: without it a blocked call is not woken early by Close.
+    api_.get_fd = reinterpret_cast<decltype(api_.get_fd)>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "idevice_connection_get_fd")));
   }
   ~LoadedLibrary() {
     if (module_) FreeLibrary(module_);

@@ -87,6 +87,64 @@ TEST_F(IosTransportTest, ServiceConnectionFailureKeepsTheDeviceUntilClose) {
   EXPECT_EQ(live(), 0);
 }
 
+// Waits until `count` calls are inside the stand-in library.
+bool WaitForCallsInside(int count) {
+  auto inside = Probe<int (*)()>("fake_imobiledevice_calls_inside");
+  for (int i = 0; i < 500; ++i) {
+    if (inside() >= count) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+TEST_F(IosTransportTest, CloseWaitsForASendInsideTheLibraryBeforeFreeingTheConnection) {
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  LoopbackIosConnection c;
+  ASSERT_EQ(c.Connect(1, kUdid, port), 1);
+  const net::NativeSocket phone = net::AcceptConnection(listener, 5000);
+  ASSERT_NE(phone, net::kInvalidSocket);
+  auto freed_in_use = Probe<int (*)()>("fake_imobiledevice_freed_in_use");
+  const int freed_before = freed_in_use();
+  Probe<void (*)(int)>("fake_imobiledevice_set_send_delay")(300);
+  // The heartbeat or the panel sender is inside a send while the worker closes.
+  std::thread sender([&] { c.Send("beat", 4); });
+  ASSERT_TRUE(WaitForCallsInside(1));
+  c.Close();
+  sender.join();
+  Probe<void (*)(int)>("fake_imobiledevice_set_send_delay")(0);
+  EXPECT_EQ(freed_in_use(), freed_before);
+  EXPECT_EQ(Probe<int (*)()>("fake_imobiledevice_live_handles")(), 0);
+  EXPECT_EQ(c.Send("x", 1), 0);
+  net::ShutdownAndClose(phone);
+  net::ShutdownAndClose(listener);
+}
+
+TEST_F(IosTransportTest, CloseWaitsForAReceiveInsideTheLibraryBeforeFreeingTheConnection) {
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  LoopbackIosConnection c;
+  ASSERT_EQ(c.Connect(1, kUdid, port), 1);
+  const net::NativeSocket phone = net::AcceptConnection(listener, 5000);
+  ASSERT_NE(phone, net::kInvalidSocket);
+  auto freed_in_use = Probe<int (*)()>("fake_imobiledevice_freed_in_use");
+  const int freed_before = freed_in_use();
+  int32_t received = -5;
+  std::thread reader([&] {
+    char buffer[16];
+    received = c.Receive(buffer, sizeof buffer);
+  });
+  ASSERT_TRUE(WaitForCallsInside(1));
+  c.Close();
+  reader.join();
+  // The receive ends (woken where shutting the socket down wakes the library's wait, else at
+  // its time-out) before the connection is freed.
+  EXPECT_EQ(received, 0);
+  EXPECT_EQ(freed_in_use(), freed_before);
+  net::ShutdownAndClose(phone);
+  net::ShutdownAndClose(listener);
+}
+
 TEST_F(IosTransportTest, StreamWorkerRunsAnIphoneEndToEnd) {
   auto phone = test::StartPhone({"--reverse-v", "1", "--panel-text", "<config/>", "--packet-text",
                                  "1:frame", "--end", "close"});

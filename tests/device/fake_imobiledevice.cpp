@@ -3,6 +3,7 @@
 // requested port. Lets the tests run the iOS path of DeviceConnection end to end under Wine.
 #include <winsock2.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -27,7 +28,17 @@ struct Lockdown {
 };
 
 std::string g_last_label;
-int g_live_handles = 0;
+std::atomic<int> g_live_handles{0};
+// Calls on a connection that are inside the library right now, and connections freed while a
+// call was inside: the latter is a use after free in the real library.
+std::atomic<int> g_calls_inside{0};
+std::atomic<int> g_freed_in_use{0};
+std::atomic<int> g_send_delay_ms{0};
+
+struct InsideCall {
+  InsideCall() { ++g_calls_inside; }
+  ~InsideCall() { --g_calls_inside; }
+};
 
 }  // namespace
 
@@ -68,6 +79,7 @@ FAKE_EXPORT int idevice_connect(void* device, uint16_t port, void** connection) 
 FAKE_EXPORT int idevice_disconnect(void* connection) {
   if (!connection) return kUnknownError;
   auto* c = static_cast<Connection*>(connection);
+  if (g_calls_inside > 0) ++g_freed_in_use;
   closesocket(c->s);
   delete c;
   --g_live_handles;
@@ -76,8 +88,12 @@ FAKE_EXPORT int idevice_disconnect(void* connection) {
 
 FAKE_EXPORT int idevice_connection_send(void* connection, const char* data, uint32_t length,
                                         uint32_t* sent) {
+  InsideCall inside;
   *sent = 0;
-  const int n = send(static_cast<Connection*>(connection)->s, data, static_cast<int>(length), 0);
+  const SOCKET s = static_cast<Connection*>(connection)->s;
+  // A phone slow to take the data: the call stays inside the library for a while.
+  if (g_send_delay_ms > 0) Sleep(static_cast<DWORD>(g_send_delay_ms.load()));
+  const int n = send(s, data, static_cast<int>(length), 0);
   if (n < 0) return kUnknownError;
   *sent = static_cast<uint32_t>(n);
   return kOk;
@@ -85,6 +101,7 @@ FAKE_EXPORT int idevice_connection_send(void* connection, const char* data, uint
 
 FAKE_EXPORT int idevice_connection_receive_timeout(void* connection, char* data, uint32_t length,
                                                    uint32_t* received, unsigned int timeout) {
+  InsideCall inside;
   *received = 0;
   SOCKET s = static_cast<Connection*>(connection)->s;
   fd_set rs;
@@ -117,10 +134,25 @@ FAKE_EXPORT int lockdownd_client_free(void* client) {
   return kOk;
 }
 
+FAKE_EXPORT int idevice_connection_get_fd(void* connection, int* fd) {
+  if (!connection || !fd) return kUnknownError;
+  *fd = static_cast<int>(static_cast<Connection*>(connection)->s);
+  return kOk;
+}
+
 // For the tests: what the transport did with the library.
 FAKE_EXPORT const char* fake_imobiledevice_last_label() {
   return g_last_label.c_str();
 }
 FAKE_EXPORT int fake_imobiledevice_live_handles() {
   return g_live_handles;
+}
+FAKE_EXPORT int fake_imobiledevice_calls_inside() {
+  return g_calls_inside;
+}
+FAKE_EXPORT int fake_imobiledevice_freed_in_use() {
+  return g_freed_in_use;
+}
+FAKE_EXPORT void fake_imobiledevice_set_send_delay(int ms) {
+  g_send_delay_ms = ms;
 }
