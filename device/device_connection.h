@@ -9,12 +9,13 @@
 #include <mutex>
 #include <string>
 
+#include "device/i_byte_source.h"
 #include "device/ios_api.h"
 #include "device/socket_layer.h"
 
 namespace vl {
 
-class DeviceConnection {
+class DeviceConnection : public IByteSource {
  public:
   // Every wait for the phone (connect, each receive or send chunk) is bounded by this.
   static constexpr int kWaitMs = 10000;
@@ -36,7 +37,7 @@ class DeviceConnection {
   // Both return length when every byte moved; any other value is a failure (see the .cpp for
   // what was consumed). Length below 1, or no open transport: 0.
   int32_t Send(const void* buffer, int32_t length);
-  int32_t Receive(void* buffer, int32_t length);
+  int32_t Receive(void* buffer, int32_t length) override;
 
   bool IsConnected() const { return connected_.load() != 0; }
   int32_t kind() const { return kind_; }

@@ -1,10 +1,5 @@
 #include "media/bmt_reader.h"
 
-#include <cstring>
-#include <new>
-#include <string>
-
-#include "common/text_convert.h"
 #include "media/stream_wire.h"
 
 namespace vl {
@@ -47,26 +42,11 @@ void BMTReader::StopHeartbeat() {
   if (heartbeat_.joinable()) heartbeat_.join();
 }
 
-bool BMTReader::ReceiveExact(void* buffer, int32_t length) {
-  return Receive(buffer, length) == length;
-}
-
 int BMTReader::OnConnected() {
   if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
-  char echoed[kStreamGreetingLength];
-  if (!ReceiveExact(echoed, kStreamGreetingLength) ||
-      std::memcmp(echoed, kStreamGreeting, kStreamGreetingLength) != 0) {
-    return 0;
-  }
-  uint8_t length_field[4];
-  if (!ReceiveExact(length_field, 4)) return 0;
-  const int32_t header_length = static_cast<int32_t>(GetLe32(length_field));
-  if (header_length > kMaxHeaderLength) return 0;
-  if (header_length > 0) {
-    std::string text(static_cast<size_t>(header_length), '\0');
-    if (!ReceiveExact(text.data(), header_length)) return 0;
-    flags_ = ParseStreamHeader(text);
-  }
+  HeaderFlags flags;
+  if (!ReadHandshakeReply(*this, &flags)) return 0;
+  flags_ = flags;
   uint8_t ack[4];
   PutLe32(ack, 0);
   if (Send(ack, 4) != 4) return 0;
@@ -102,41 +82,7 @@ void BMTReader::RunHeartbeat() {
 }
 
 std::unique_ptr<MediaPacket> BMTReader::ReadPacket() {
-  uint8_t field[4];
-  if (!ReceiveExact(field, 4)) return nullptr;
-  const uint32_t type = GetLe32(field);
-  if (!ReceiveExact(field, 4)) return nullptr;
-  const int32_t length = static_cast<int32_t>(GetLe32(field));
-  if (length > kMaxPayloadLength) return nullptr;
-  auto packet = std::make_unique<MediaPacket>();
-  packet->type = static_cast<uint16_t>(type & 0xFFFFu);
-  if (length <= 0) return packet;
-  // Bounded above, but a 32-bit process may still lack the memory: that ends the stream too.
-  std::unique_ptr<uint8_t[]> payload(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
-  if (!payload) return nullptr;
-  if (!ReceiveExact(payload.get(), length)) return packet;
-  packet->payload = std::move(payload);
-  packet->length = length;
-  Dispatch(*packet);
-  return packet;
-}
-
-void BMTReader::Dispatch(const MediaPacket& packet) {
-  if (packet.type == kPacketPanel) {
-    if (!sinks_.listener) return;
-    const std::string ansi = Utf8ToAnsi(std::string_view(
-        reinterpret_cast<const char*>(packet.payload.get()), static_cast<size_t>(packet.length)));
-    sinks_.listener->OnPanelCommand(ansi.c_str());
-  } else if (packet.type == kPacketResource) {
-    ResourceView view;
-    if (!sinks_.resources || !SplitResourcePayload(packet.payload.get(), packet.length, view)) {
-      return;  // no store, or too short to hold a name field: discarded
-    }
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[static_cast<size_t>(view.size)]);
-    if (!data) return;
-    if (view.size > 0) std::memcpy(data.get(), view.data, static_cast<size_t>(view.size));
-    sinks_.resources->AddResource(view.name, std::move(data), view.size);
-  }
+  return ReadStreamPacket(*this, sinks_);
 }
 
 int BMTReader::SendPacket(const MediaPacket& packet) {

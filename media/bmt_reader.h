@@ -10,17 +10,10 @@
 
 #include "device/device_connection.h"
 #include "media/media_packet.h"
-#include "media/i_resource_store.h"
+#include "media/packet_reader.h"
 #include "media/stream_header.h"
-#include "media/i_stream_worker_listener.h"
 
 namespace vl {
-
-// Where ReadPacket delivers panel commands and resources; either may be null (dropped).
-struct PacketSinks {
-  IStreamWorkerListener* listener = nullptr;
-  IResourceStore* resources = nullptr;
-};
 
 class BMTReader : public DeviceConnection {
  public:
@@ -38,9 +31,8 @@ class BMTReader : public DeviceConnection {
   // The handshake: greeting, header document, acknowledgement, then the heartbeat starts.
   int OnConnected() override;
 
-  // The next packet, or null at end of stream, on a read error or time-out, or when the
-  // announced length exceeds kMaxPayloadLength. A payload that arrives short gives a packet
-  // without payload (length 0). Panel commands and resources are dispatched before returning.
+  // The next packet (see ReadStreamPacket): null at the end of the stream, on an error or
+  // time-out, or for a length beyond its type's bound.
   std::unique_ptr<MediaPacket> ReadPacket();
   // 1 when every byte of the packet (header and payload) was written as one unit.
   int SendPacket(const MediaPacket& packet);
@@ -53,8 +45,6 @@ class BMTReader : public DeviceConnection {
   explicit BMTReader(PacketSinks sinks);
   void RunHeartbeat();
   void StopHeartbeat();
-  void Dispatch(const MediaPacket& packet);
-  bool ReceiveExact(void* buffer, int32_t length);
 
   PacketSinks sinks_;
   HeaderFlags flags_;

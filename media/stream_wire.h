@@ -19,11 +19,35 @@ enum StreamPacketType : uint16_t {
 
 // A header document longer than this fails the handshake.
 constexpr int32_t kMaxHeaderLength = 64 * 1024;
-// A packet announcing more payload than this ends the run (one encoded chunk, XML text or
-// picture per packet is far below it).
-constexpr int32_t kMaxPayloadLength = 32 * 1024 * 1024;
 // A resource payload starts with a NUL-padded name field of this size.
 constexpr int32_t kResourceNameField = 255;
+
+// Largest payload accepted per packet type; a packet announcing more ends the run. Each bound
+// is far above what the phone sends, and low enough that a 32-bit program can hold it with its
+// conversions.
+// Video: one chunk of the encoded stream.
+constexpr int32_t kMaxVideoPayload = 32 * 1024 * 1024;
+// Panel command: XML text, which also becomes UTF-16 and ANSI copies on its way to the window.
+constexpr int32_t kMaxPanelPayload = 1024 * 1024;
+// Resource: the name field and a picture of at most 8 MiB.
+constexpr int32_t kMaxResourceData = 8 * 1024 * 1024;
+constexpr int32_t kMaxResourcePayload = kResourceNameField + kMaxResourceData;
+// Other types are read through and dropped without being held in memory.
+constexpr int32_t kMaxSkippedPayload = kMaxVideoPayload;
+
+// The bound of a packet type (its low 16 bits, as MediaPacket keeps it).
+constexpr int32_t MaxPayloadLength(uint16_t type) {
+  switch (type) {
+    case kPacketVideo:
+      return kMaxVideoPayload;
+    case kPacketPanel:
+      return kMaxPanelPayload;
+    case kPacketResource:
+      return kMaxResourcePayload;
+    default:
+      return kMaxSkippedPayload;
+  }
+}
 
 inline void PutLe32(uint8_t* out, uint32_t v) {
   out[0] = static_cast<uint8_t>(v);

@@ -58,11 +58,6 @@ HeaderFlags StreamWorker::ReverseFlags() const {
   return flags_;
 }
 
-void StreamWorker::SetErrorText(std::string ansi) {
-  std::lock_guard<std::mutex> lock(text_lock_);
-  error_text_ = std::move(ansi);
-}
-
 void StreamWorker::Start(const DeviceEntry* device) {
   if (running_) return;
   if (thread_.joinable()) thread_.join();  // the previous run has finished
@@ -93,6 +88,27 @@ void StreamWorker::DestroyDecoder() {
 }
 
 void StreamWorker::Run() {
+  // Nothing may escape the run's thread (that would end the program): a failure to get memory
+  // anywhere on the way, a 32-bit process's usual way to fail on a large packet, ends the run
+  // as if the phone had gone.
+  phase_ = RunPhase::kConnecting;
+  std::shared_ptr<BMTReader> reader;
+  try {
+    RunConnection(&reader);
+  } catch (const std::exception&) {
+  }
+  if (reader) reader->Close();
+  DestroyDecoder();
+  if (phase_ == RunPhase::kConnected) {
+    if (listener_) listener_->OnRunEnded();
+  } else if (phase_ == RunPhase::kConnecting) {
+    ReportConnectFailed(kConnectFailedText);
+  }
+  reader.reset();  // waits for the heartbeat thread unless a sender still holds the reader
+  FinishRun();
+}
+
+void StreamWorker::RunConnection(std::shared_ptr<BMTReader>* reader_out) {
   frame_buffer_.Clear();
   // The default factory's decoders deliver into the frame buffer.
   decoder_ = decoder_factory_ ? decoder_factory_() : nullptr;
@@ -101,44 +117,45 @@ void StreamWorker::Run() {
     active_decoder_ = decoder_.get();
   }
   if (!has_device_) {
-    DestroyDecoder();
-    SetErrorText(Utf8ToAnsi(kNoDeviceText));
-    if (listener_) listener_->OnConnectFailed();
-    FinishRun();
+    ReportConnectFailed(kNoDeviceText);
     return;
   }
-  std::shared_ptr<BMTReader> reader = BMTReader::Create(PacketSinks{listener_, resources_});
-  if (!reader->Connect(device_.kind, device_.identifier, port_)) {
-    DestroyDecoder();
-    {
-      std::lock_guard<std::mutex> lock(text_lock_);
-      error_text_ = connection_tips_.empty() ? Utf8ToAnsi(kConnectFailedText) : connection_tips_;
-    }
-    if (listener_) listener_->OnConnectFailed();
-    reader.reset();
-    FinishRun();
+  *reader_out = BMTReader::Create(PacketSinks{listener_, resources_});
+  BMTReader& reader = **reader_out;
+  if (!reader.Connect(device_.kind, device_.identifier, port_)) {
+    ReportConnectFailed(kConnectFailedText);
     return;
   }
   {
     std::lock_guard<std::mutex> lock(text_lock_);
-    flags_ = reader->ReverseFlags();
+    flags_ = reader.ReverseFlags();
     frame_buffer_.SetReverse(flags_.reverse_v, flags_.reverse_h);
   }
+  phase_ = RunPhase::kConnected;
   if (listener_) listener_->OnConnected();
 
   while (!stop_) {
-    std::unique_ptr<MediaPacket> packet = reader->ReadPacket();
+    std::unique_ptr<MediaPacket> packet = reader.ReadPacket();
     if (!packet) break;
     if (packet->type == kPacketVideo && packet->length > 0 && decoder_) {
       decoder_->DecodeChunk(packet->payload.get(), packet->length);
     }
   }
+}
 
-  reader->Close();
+void StreamWorker::ReportConnectFailed(const char* default_text) noexcept {
   DestroyDecoder();
-  if (listener_) listener_->OnRunEnded();
-  reader.reset();  // waits for the heartbeat thread unless a sender still holds the reader
-  FinishRun();
+  phase_ = RunPhase::kReported;
+  try {
+    std::lock_guard<std::mutex> lock(text_lock_);
+    // The remote connection tip replaces the text of a failed connection when there is one.
+    error_text_ = default_text == kConnectFailedText && !connection_tips_.empty()
+                      ? connection_tips_
+                      : Utf8ToAnsi(default_text);
+  } catch (const std::exception&) {
+    error_text_.clear();
+  }
+  if (listener_) listener_->OnConnectFailed();
 }
 
 void StreamWorker::FinishRun() {

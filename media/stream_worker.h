@@ -83,10 +83,16 @@ class StreamWorker {
   }
 
  private:
+  enum class RunPhase { kConnecting, kConnected, kReported };
+
   void Run();
+  // Connects and reads until the stream ends; may throw (memory), Run cleans up.
+  void RunConnection(std::shared_ptr<BMTReader>* reader);
+  // Sets the error text (the remote tip for a failed connection, when there is one) and
+  // reports the failure.
+  void ReportConnectFailed(const char* default_text) noexcept;
   void FinishRun();
   void WaitForRunThread();  // platform-specific: joins, pumping sent messages on Windows
-  void SetErrorText(std::string ansi);
   void DestroyDecoder();
 
   IStreamWorkerListener* listener_ = nullptr;
@@ -110,6 +116,7 @@ class StreamWorker {
   std::mutex decoder_lock_;
   IVideoDecoder* active_decoder_ = nullptr;
 
+  RunPhase phase_ = RunPhase::kConnecting;  // the run's thread alone
   bool has_device_ = false;
   DeviceEntry device_;
   std::atomic<bool> stop_{false};

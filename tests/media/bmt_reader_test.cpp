@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "device/socket_layer.h"
@@ -117,6 +118,7 @@ TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDisp
   for (size_t i = 0; i < packets.size(); ++i) EXPECT_EQ(packets[i]->type, expected_types[i]) << i;
   EXPECT_EQ(std::string(reinterpret_cast<char*>(packets[0]->payload.get()), packets[0]->length),
             "video bytes");
+  EXPECT_EQ(packets[1]->length, 0);  // type 2: read through, not kept
   EXPECT_EQ(packets[4]->length, 0);
   EXPECT_EQ(packets[4]->payload, nullptr);
   // A negative length carries no payload; the stream stays in step.
@@ -190,19 +192,77 @@ TEST_F(StreamReaderTest, PhoneClosingMidPacketGivesAPacketWithoutPayloadThenTheE
   EXPECT_EQ(reader->ReadPacket(), nullptr);
 }
 
-TEST_F(StreamReaderTest, LengthBeyondTheBoundEndsTheStreamWithoutAllocating) {
-  auto phone = StartPhone({"--oversized-length=" + std::to_string(kMaxPayloadLength + 1)});
-  auto reader = Connect(*phone);
-  EXPECT_EQ(reader->ReadPacket(), nullptr);
+// Eight bytes of a packet header as phonesim's --raw takes them.
+std::string RawHeader(uint32_t type, uint32_t length) {
+  uint8_t bytes[8];
+  PutLe32(bytes, type);
+  PutLe32(bytes + 4, length);
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string hex;
+  for (uint8_t b : bytes) {
+    hex += kHex[b >> 4];
+    hex += kHex[b & 15];
+  }
+  return hex;
 }
 
-TEST_F(StreamReaderTest, LargestAllowedPayloadIsRead) {
-  auto phone = StartPhone({"--packet-text", "2:" + std::string(4 << 20, 'z'), "--end", "close"});
+TEST_F(StreamReaderTest, EachTypeIsReadUpToItsBoundExactly) {
+  const std::string panel = "<a>" + std::string(kMaxPanelPayload - 7, 'x') + "</a>";
+  ASSERT_EQ(panel.size(), static_cast<size_t>(kMaxPanelPayload));
+  auto phone = StartPhone({"--panel-text", panel, "--resource-bytes",
+                           "big.png=" + std::to_string(kMaxResourceData), "--packet-text",
+                           "1:" + std::string(kMaxVideoPayload, 'v'), "--end", "close"});
   auto reader = Connect(*phone);
   auto p = reader->ReadPacket();
   ASSERT_TRUE(p);
-  EXPECT_EQ(p->length, 4 << 20);
-  EXPECT_EQ(p->payload[(4 << 20) - 1], 'z');
+  EXPECT_EQ(p->length, kMaxPanelPayload);
+  p = reader->ReadPacket();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->length, kMaxResourcePayload);
+  p = reader->ReadPacket();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->length, kMaxVideoPayload);
+  EXPECT_EQ(p->payload[kMaxVideoPayload - 1], 'v');
+  const auto events = listener_.Events();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].size(), panel.size() + 6);  // "panel:" and the text
+  const auto resources = store_.Entries();
+  ASSERT_EQ(resources.size(), 1u);
+  EXPECT_EQ(resources[0].data.size(), static_cast<size_t>(kMaxResourceData));
+}
+
+TEST_F(StreamReaderTest, OneByteBeyondATypesBoundEndsTheStreamWithoutReadingIt) {
+  const std::pair<uint32_t, int32_t> cases[] = {
+      {kPacketPanel, kMaxPanelPayload + 1},
+      {kPacketResource, kMaxResourcePayload + 1},
+      {kPacketVideo, kMaxVideoPayload + 1},
+      {0x10004, kMaxPanelPayload + 1},  // the low 16 bits decide the type
+      {2, kMaxSkippedPayload + 1},
+  };
+  for (const auto& [type, length] : cases) {
+    auto phone = StartPhone(
+        {"--raw", RawHeader(type, static_cast<uint32_t>(length)) + "414243", "--end", "close"});
+    auto reader = Connect(*phone);
+    EXPECT_EQ(reader->ReadPacket(), nullptr) << "type " << type;
+    reader->Close();
+  }
+  EXPECT_TRUE(listener_.Events().empty());
+  EXPECT_TRUE(store_.Entries().empty());
+}
+
+TEST_F(StreamReaderTest, UnusedTypesAreReadThroughWithoutKeepingTheirPayload) {
+  auto phone = StartPhone({"--packet-text", "2:" + std::string(4 << 20, 'z'), "--panel-text",
+                           "<after/>", "--end", "close"});
+  auto reader = Connect(*phone);
+  auto p = reader->ReadPacket();
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->type, 2);
+  EXPECT_EQ(p->length, 0);
+  EXPECT_EQ(p->payload, nullptr);
+  p = reader->ReadPacket();  // still in step
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->type, kPacketPanel);
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"panel:<after/>"}));
 }
 
 TEST_F(StreamReaderTest, GarbageTypesAreConsumedAndTheStreamStaysInStep) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <thread>
 
 #include "device/socket_layer.h"
@@ -51,6 +52,28 @@ class StreamWorkerTest : public ::testing::Test {
   DeviceEntry phone_entry_;
   StreamWorker worker_;
 };
+
+// A store that runs out of memory, as a 32-bit program may on a large resource.
+class ExhaustedStore : public IResourceStore {
+ public:
+  void AddResource(const std::string&, std::unique_ptr<uint8_t[]>, int32_t) override {
+    throw std::bad_alloc();
+  }
+};
+
+TEST_F(StreamWorkerTest, RunningOutOfMemoryEndsTheRunInsteadOfTheProgram) {
+  ExhaustedStore exhausted;
+  worker_.SetResourceStore(&exhausted);
+  auto phone =
+      StartPhone({"--resource-bytes", "a.png=40", "--panel-text", "<never/>", "--end", "hold"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&phone_entry_);
+  ASSERT_TRUE(listener_.WaitFor("ended", kWait));
+  WaitUntilIdle();
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
+  std::lock_guard<std::mutex> lock(decoder_->lock);
+  EXPECT_EQ(decoder_->destroyed, decoder_->created);
+}
 
 TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());

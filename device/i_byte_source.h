@@ -1,0 +1,16 @@
+// Where a protocol reads its bytes from: the device connection, or memory in the fuzz tests.
+#pragma once
+
+#include <cstdint>
+
+namespace vl {
+
+class IByteSource {
+ public:
+  virtual ~IByteSource() = default;
+  // Fills `buffer` with exactly `length` bytes and returns `length`; any other value means the
+  // stream ended or failed (a short count, 0 or -1) and what arrived is lost.
+  virtual int32_t Receive(void* buffer, int32_t length) = 0;
+};
+
+}  // namespace vl
