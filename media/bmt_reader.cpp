@@ -43,13 +43,21 @@ void BMTReader::StopHeartbeat() {
 }
 
 int BMTReader::OnConnected() {
-  if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
+  handshake_complete_ = false;
+  {
+    std::lock_guard<std::mutex> lock(packet_send_lock_);
+    if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
+  }
   HeaderFlags flags;
   if (!ReadHandshakeReply(*this, &flags)) return 0;
   flags_ = flags;
-  uint8_t ack[4];
-  PutLe32(ack, 0);
-  if (Send(ack, 4) != 4) return 0;
+  {
+    uint8_t ack[4];
+    PutLe32(ack, 0);
+    std::lock_guard<std::mutex> lock(packet_send_lock_);
+    if (Send(ack, 4) != 4) return 0;
+    handshake_complete_ = true;
+  }
   StopHeartbeat();
   heartbeat_stop_ = false;
   heartbeat_ = std::thread(&BMTReader::RunHeartbeat, this);
@@ -91,6 +99,7 @@ int BMTReader::SendPacket(const MediaPacket& packet) {
   uint8_t header[8];
   EncodePacketHeader(packet.type, packet.length, header);
   std::lock_guard<std::mutex> lock(packet_send_lock_);
+  if (!handshake_complete_) return 0;
   if (Send(header, 8) != 8) return 0;
   if (packet.length > 0 && Send(packet.payload.get(), packet.length) != packet.length) return 0;
   return 1;

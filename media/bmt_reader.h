@@ -29,12 +29,14 @@ class BMTReader : public DeviceConnection {
 
   void Close() override;
   // The handshake: greeting, header document, acknowledgement, then the heartbeat starts.
+  // Our two writes hold the send lock like any packet.
   int OnConnected() override;
 
   // The next packet (see ReadStreamPacket): null at the end of the stream, on an error or
   // time-out, or for a length beyond its type's bound.
   std::unique_ptr<MediaPacket> ReadPacket();
-  // 1 when every byte of the packet (header and payload) was written as one unit.
+  // 1 when every byte of the packet (header and payload) was written as one unit. 0 before
+  // the handshake has been acknowledged: nothing may come between greeting and acknowledgement.
   int SendPacket(const MediaPacket& packet);
 
   HeaderFlags ReverseFlags() const { return flags_; }
@@ -49,6 +51,8 @@ class BMTReader : public DeviceConnection {
   PacketSinks sinks_;
   HeaderFlags flags_;
   std::mutex packet_send_lock_;  // keeps each outgoing packet whole between writers
+  // Set under packet_send_lock_ once the acknowledgement is written.
+  std::atomic<bool> handshake_complete_{false};
   std::thread heartbeat_;
   std::atomic<bool> heartbeat_stop_{false};
   std::chrono::milliseconds heartbeat_interval_ = kHeartbeatInterval;

@@ -319,6 +319,54 @@ TEST_F(StreamReaderTest, HeartbeatAndEventWritersNeverInterleave) {
   std::printf("%d events and %d heartbeats parsed cleanly\n", r.events(), r.heartbeats());
 }
 
+TEST_F(StreamReaderTest, EventsWaitForTheHandshakeToBeAcknowledged) {
+  // A phone that answers the greeting slowly, and checks that the acknowledgement is the very
+  // next thing after the greeting, while a panel sender keeps trying to send an event.
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  ASSERT_NE(listener, net::kInvalidSocket);
+  std::string after_greeting;
+  std::thread phone([&] {
+    const net::NativeSocket s = net::AcceptConnection(listener, 10000);
+    if (s == net::kInvalidSocket) return;
+    auto read_exact = [&](char* out, int n) {
+      for (int got = 0; got < n;) {
+        if (net::WaitReadable(s, 10000) != net::WaitResult::kReady) return false;
+        const int r = net::ReceiveSome(s, out + got, n - got);
+        if (r == net::kIoWouldBlock) continue;
+        if (r <= 0) return false;
+        got += r;
+      }
+      return true;
+    };
+    char greeting[5];
+    if (read_exact(greeting, 5)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      const char reply[] = {'B', 'M', 'P', '1', '0', 0, 0, 0, 0};
+      net::SendSome(s, reply, sizeof reply);
+      char next[4];
+      if (read_exact(next, 4)) after_greeting.assign(next, 4);
+    }
+    net::ShutdownAndClose(s);
+  });
+  auto reader = BMTReader::Create(PacketSinks{&listener_, &store_});
+  std::atomic<bool> connecting{true};
+  std::thread sender([&] {
+    MediaPacket event;
+    event.type = kPacketPanel;
+    event.length = 9;
+    event.payload.reset(new uint8_t[9]);
+    std::memcpy(event.payload.get(), "<notify/>", 9);
+    while (connecting) reader->SendPacket(event);
+  });
+  EXPECT_EQ(reader->Connect(2, "PHONE1", port), 1);
+  connecting = false;
+  sender.join();
+  phone.join();
+  net::ShutdownAndClose(listener);
+  EXPECT_EQ(after_greeting, std::string(4, '\0'));
+}
+
 TEST_F(StreamReaderTest, NewestReaderIsCurrentWhileItLives) {
   auto first = BMTReader::Create();
   EXPECT_EQ(BMTReader::Current(), first);
