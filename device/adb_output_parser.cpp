@@ -20,9 +20,18 @@ void ParseAdbDeviceSerials(const std::string& output, std::vector<std::string>& 
     std::string segment = output.substr(position, p - position);
     const size_t line_feed = segment.rfind('\n');
     if (line_feed != std::string::npos) segment.erase(0, line_feed + 1);
-    if (!segment.empty()) serials.push_back(segment);
+    if (IsPlainSerial(segment)) serials.push_back(segment);
     position = p + kDeviceStateLength;
   }
+}
+
+bool IsPlainSerial(const std::string& serial) {
+  if (serial.empty()) return false;
+  for (const char c : serial) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F || c == '"' || c == '\'') return false;
+  }
+  return true;
 }
 
 bool ParseGetpropProductName(const std::string& output, std::string& name) {

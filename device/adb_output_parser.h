@@ -8,8 +8,13 @@
 
 namespace vl {
 
-// Appends the serial of every line "<serial>\t device": only devices in the "device" state.
+// Appends the serial of every line "<serial>\t device": only devices in the "device" state, and
+// only serials that are plain (IsPlainSerial): others are skipped, not listed.
 void ParseAdbDeviceSerials(const std::string& output, std::vector<std::string>& serials);
+
+// A serial that goes onto adb's command line as exactly one argument: not empty, and without
+// blanks, control characters or quotes (which would split it or add arguments of their own).
+bool IsPlainSerial(const std::string& serial);
 
 // The value of the first of [ro.product.model], [ro.product.name], [ro.build.product] that
 // has a bracketed value after it (possibly empty). False when none has.

@@ -47,6 +47,24 @@ TEST(AdbDeviceList, TabDeviceAtLineStartGivesNoEmptySerial) {
   EXPECT_TRUE(Serials("List of devices attached\r\n\tdevice\r\n").empty());
 }
 
+TEST(AdbDeviceList, SerialsThatWouldSplitTheCommandLineAreSkipped) {
+  const std::string out =
+      "List of devices attached\r\n"
+      "bad serial\tdevice\r\n"
+      "q\"uote\tdevice\r\n"
+      "it's\tdevice\r\n"
+      "x -s y shell\tdevice\r\n"
+      "cr\rin\tdevice\r\n"
+      "192.168.1.20:5555\tdevice\r\n"
+      "emulator-5554\tdevice\r\n\r\n";
+  EXPECT_EQ(Serials(out), (std::vector<std::string>{"192.168.1.20:5555", "emulator-5554"}));
+  EXPECT_TRUE(IsPlainSerial("R58M123ABC"));
+  EXPECT_TRUE(IsPlainSerial("\xCA\xD3\xC6\xB5"));  // GBK bytes stay one argument
+  EXPECT_FALSE(IsPlainSerial(""));
+  EXPECT_FALSE(IsPlainSerial("a\tb"));
+  EXPECT_FALSE(IsPlainSerial("a\x7F"));
+}
+
 TEST(GetpropName, ModelWinsOverLaterKeys) {
   std::string name;
   ASSERT_TRUE(
