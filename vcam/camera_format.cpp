@@ -65,6 +65,23 @@ bool GetOfferedFormat(int position, OfferedFormat* format) {
   return true;
 }
 
+bool HeaderMatchesSubtype(BitmapSubtype subtype, int32_t bit_count, uint32_t compression) {
+  switch (subtype) {
+    case BitmapSubtype::kRgb8:
+      return bit_count == 8 && compression == kBiRgb;
+    case BitmapSubtype::kRgb555:
+      return bit_count == 16 && (compression == kBiRgb || compression == kBiBitfields);
+    case BitmapSubtype::kRgb565:
+      return bit_count == 16 && compression == kBiBitfields;
+    case BitmapSubtype::kRgb24:
+      return bit_count == 24 && compression == kBiRgb;
+    case BitmapSubtype::kRgb32:
+      return bit_count == 32 && compression == kBiRgb;
+    default:
+      return false;
+  }
+}
+
 SampleLayout LayoutForBitCount(int32_t bit_count) {
   if (bit_count == 24) return SampleLayout::kRgb24;
   if (bit_count == 32) return SampleLayout::kRgb32;

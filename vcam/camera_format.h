@@ -48,6 +48,10 @@ bool GetOfferedFormat(int position, OfferedFormat* format);
 // The position of 24-bit RGB, the type a new camera starts with.
 inline constexpr int kDefaultFormatPosition = 1;
 
+// Whether a proposed type's bitmap header says what its subtype says: the subtype's bit count,
+// and BI_RGB (RGB555 also with BI_BITFIELDS, RGB565 only with it).
+bool HeaderMatchesSubtype(BitmapSubtype subtype, int32_t bit_count, uint32_t compression);
+
 // How a sample of a given bit count is filled.
 enum class SampleLayout { kRgb24, kRgb32, kOther };
 SampleLayout LayoutForBitCount(int32_t bit_count);

@@ -5,14 +5,20 @@
 #include <uuids.h>
 
 #include "common/module_directory.h"
+#include "common/win/com_ptr.h"
 #include "vcam/vcam.h"
 
 namespace {
 
-bool IsOfferedSubtype(const GUID& subtype) {
-  return subtype == MEDIASUBTYPE_RGB8 || subtype == MEDIASUBTYPE_RGB565 ||
-         subtype == MEDIASUBTYPE_RGB555 || subtype == MEDIASUBTYPE_RGB24 ||
-         subtype == MEDIASUBTYPE_RGB32;
+// The offered subtypes; kNone for any other.
+vl::vcam::BitmapSubtype OfferedSubtype(const GUID& subtype) {
+  using vl::vcam::BitmapSubtype;
+  if (subtype == MEDIASUBTYPE_RGB8) return BitmapSubtype::kRgb8;
+  if (subtype == MEDIASUBTYPE_RGB565) return BitmapSubtype::kRgb565;
+  if (subtype == MEDIASUBTYPE_RGB555) return BitmapSubtype::kRgb555;
+  if (subtype == MEDIASUBTYPE_RGB24) return BitmapSubtype::kRgb24;
+  if (subtype == MEDIASUBTYPE_RGB32) return BitmapSubtype::kRgb32;
+  return BitmapSubtype::kNone;
 }
 
 // Fills a bitmap header for the camera's size at `bit_count`.
@@ -67,6 +73,17 @@ STDMETHODIMP CVCamStream::Notify(IBaseFilter*, Quality) {
 HRESULT CVCamStream::GetMediaType(int position, CMediaType* mt) {
   if (mt == nullptr) return E_POINTER;
   if (position < 0) return E_INVALIDARG;
+  {
+    // The format an application set comes first, before the five offered types.
+    CAutoLock lock(lock_);
+    if (format_set_) {
+      if (position == 0) {
+        *mt = set_format_;
+        return S_OK;
+      }
+      --position;
+    }
+  }
   vl::vcam::OfferedFormat format;
   if (!vl::vcam::GetOfferedFormat(position, &format)) return VFW_S_NO_MORE_ITEMS;
 
@@ -93,11 +110,17 @@ HRESULT CVCamStream::GetMediaType(int position, CMediaType* mt) {
 
 HRESULT CVCamStream::CheckMediaType(const CMediaType* mt) {
   if (mt == nullptr) return E_POINTER;
-  if (mt->majortype != MEDIATYPE_Video || !mt->bFixedSizeSamples || !IsOfferedSubtype(mt->subtype))
+  const vl::vcam::BitmapSubtype subtype = OfferedSubtype(mt->subtype);
+  if (mt->majortype != MEDIATYPE_Video || !mt->bFixedSizeSamples ||
+      subtype == vl::vcam::BitmapSubtype::kNone)
     return E_INVALIDARG;
   // Only a block big enough to hold the header is read.
   const VIDEOINFOHEADER* info = mt->VideoInfo();
   if (info == nullptr) return E_INVALIDARG;
+  // Samples are filled by the header's bit count: it must be the subtype's.
+  if (!vl::vcam::HeaderMatchesSubtype(subtype, info->bmiHeader.biBitCount,
+                                      info->bmiHeader.biCompression))
+    return E_INVALIDARG;
   const LONG height = info->bmiHeader.biHeight;
   if (info->bmiHeader.biWidth != width_ || (height < 0 ? -height : height) != height_)
     return E_INVALIDARG;
@@ -140,23 +163,41 @@ STDMETHODIMP CVCamStream::SetFormat(AM_MEDIA_TYPE* mt) {
   const CMediaType proposed(*mt);
   // Samples are always drawn at the camera's size: no other type may be stored.
   if (CheckMediaType(&proposed) != S_OK) return E_INVALIDARG;
-  IPin* peer = nullptr;
+  vl::win::ComPtr<IPin> peer;
   {
     CAutoLock lock(lock_);
-    mt_ = proposed;
-    const VIDEOINFOHEADER* info = mt_.VideoInfo();
-    bit_count_ = info->bmiHeader.biBitCount;
+    // The sample layout never changes under a streaming peer.
+    if (!source_->IsStopped()) return VFW_E_NOT_STOPPED;
     if (connected_ != nullptr) {
-      peer = connected_;
-      peer->AddRef();
+      connected_->AddRef();
+      peer = vl::win::ComPtr<IPin>::Attach(connected_);
     }
   }
-  if (peer != nullptr) {
-    IFilterGraph* graph = source_->Graph();
-    if (graph != nullptr) graph->Reconnect(static_cast<IPin*>(this));
-    peer->Release();
+  // A connected peer is asked first (outside our lock: it may call back).
+  if (peer && peer->QueryAccept(&proposed) != S_OK) return VFW_E_INVALIDMEDIATYPE;
+  {
+    CAutoLock lock(lock_);
+    if (!source_->IsStopped()) return VFW_E_NOT_STOPPED;
+    if (connected_ != peer.get()) return VFW_E_WRONG_STATE;  // the connection changed meanwhile
+    set_format_ = proposed;
+    format_set_ = true;
+    IncrementTypeVersion();
+    if (!peer) {
+      // The next connection starts with it; until then it is the current format.
+      mt_ = proposed;
+      bit_count_ = proposed.VideoInfo()->bmiHeader.biBitCount;
+      return S_OK;
+    }
   }
-  return S_OK;
+  // Connected: the graph connects the pins again, and the set format is tried first.
+  IFilterGraph* graph = source_->Graph();
+  if (graph == nullptr) return VFW_E_NOT_IN_GRAPH;
+  return graph->Reconnect(static_cast<IPin*>(this));
+}
+
+bool CVCamStream::PrefersOwnTypes() {
+  CAutoLock lock(lock_);
+  return format_set_;
 }
 
 STDMETHODIMP CVCamStream::GetFormat(AM_MEDIA_TYPE** mt) {

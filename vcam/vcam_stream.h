@@ -48,6 +48,8 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
 
  protected:
   HRESULT FillBuffer(IMediaSample* sample) override;
+  // After SetFormat a connection tries the format set first.
+  bool PrefersOwnTypes() override;
   // Each start of streaming begins its time stamps at 0.
   HRESULT OnThreadCreate() override;
 
@@ -58,6 +60,9 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
   std::unique_ptr<FallbackPicture> fallback_;
   std::vector<uint8_t> rotation_buffer_;
   LONG frame_number_ = 0;
+  // The format an application chose with SetFormat (under the filter's state lock).
+  bool format_set_ = false;
+  CMediaType set_format_;
   // Bit count of the current type, read by the streaming thread without the state lock.
   volatile LONG bit_count_ = 24;
   int32_t width_ = 0;

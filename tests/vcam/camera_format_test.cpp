@@ -123,5 +123,26 @@ TEST(ClassifyBitmap, SubtypeByCompressionBitCountAndMasks) {
   EXPECT_EQ(ClassifyBitmap(0x32595559 /* YUY2 */, 16, nullptr), BitmapSubtype::kFourCC);
 }
 
+TEST(CameraFormat, HeaderMustSayWhatTheSubtypeSays) {
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 24, kBiRgb));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 32, kBiRgb));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 24, kBiBitfields));
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb32, 32, kBiRgb));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb32, 24, kBiRgb));
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb555, 16, kBiRgb));
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb555, 16, kBiBitfields));
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb565, 16, kBiBitfields));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb565, 16, kBiRgb));
+  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb8, 8, kBiRgb));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb8, 16, kBiRgb));
+  EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kNone, 24, kBiRgb));
+  // Every offered type agrees with itself.
+  for (int position = 0; position < kOfferedFormatCount; ++position) {
+    OfferedFormat f;
+    ASSERT_TRUE(GetOfferedFormat(position, &f));
+    EXPECT_TRUE(HeaderMatchesSubtype(f.subtype, f.bit_count, f.compression)) << position;
+  }
+}
+
 }  // namespace
 }  // namespace vl::vcam

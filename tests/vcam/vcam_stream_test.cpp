@@ -304,6 +304,143 @@ TEST_F(CameraStreamTest, FormatStartsAs24BitAndFollowsSetFormat) {
   EXPECT_EQ(std::memcmp(after.mt->pbFormat, types[0].mt->pbFormat, after.mt->cbFormat), 0);
 }
 
+// The subtype of the type the camera's pin is connected with, or GUID_NULL.
+GUID ConnectedSubtype(IPin* pin) {
+  AM_MEDIA_TYPE mt;
+  if (pin->ConnectionMediaType(&mt) != S_OK) return GUID_NULL;
+  const GUID subtype = mt.subtype;
+  CoTaskMemFree(mt.pbFormat);
+  if (mt.pUnk != nullptr) mt.pUnk->Release();
+  return subtype;
+}
+
+GUID CurrentSubtype(IAMStreamConfig* config) {
+  OwnedType current;
+  if (config->GetFormat(&current.mt) != S_OK) return GUID_NULL;
+  return current.mt->subtype;
+}
+
+TEST_F(CameraStreamTest, SetFormatIsRefusedWhileTheFilterStreams) {
+  std::vector<OwnedType> types = AllTypes();
+  vl::tools::CaptureOptions options;
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
+  ASSERT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(graph.Run(), S_OK);
+  EXPECT_EQ(config_->SetFormat(types[1].mt), VFW_E_NOT_STOPPED);
+  EXPECT_TRUE(graph.WaitForSamples(3, 10000));
+  ASSERT_EQ(graph.Stop(), S_OK);
+  // Neither the connection nor the format changed under the renderer.
+  EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB32);
+  EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB32);
+  for (const auto& record : graph.Records()) EXPECT_EQ(record.length, 1280 * 720 * 4);
+}
+
+TEST_F(CameraStreamTest, SetFormatOnAConnectedPinAsksThePeerFirst) {
+  std::vector<OwnedType> types = AllTypes();
+  vl::tools::CaptureOptions options;
+  options.subtype = MEDIASUBTYPE_RGB24;  // the grabber takes nothing else
+  options.use_clock = false;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
+  ASSERT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB24);
+  EXPECT_EQ(config_->SetFormat(types[0].mt), VFW_E_INVALIDMEDIATYPE);
+  EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB24);
+  EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB24);
+  // A format the peer accepts reconnects the pins with it, and samples keep flowing.
+  EXPECT_EQ(config_->SetFormat(types[1].mt), S_OK);
+  EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(graph.Run(), S_OK);
+  EXPECT_TRUE(graph.WaitForSamples(3, 10000));
+  ASSERT_EQ(graph.Stop(), S_OK);
+  for (const auto& record : graph.Records()) EXPECT_EQ(record.length, 1280 * 720 * 3);
+}
+
+TEST_F(CameraStreamTest, FormatSetBeforeConnectingIsOfferedFirstAndConnected) {
+  std::vector<OwnedType> types = AllTypes();
+  ASSERT_EQ(config_->SetFormat(types[2].mt), S_OK);  // RGB565
+  ComPtr<IEnumMediaTypes> e;
+  ASSERT_EQ(pin_->EnumMediaTypes(e.put()), S_OK);
+  std::vector<GUID> offered;
+  for (AM_MEDIA_TYPE* mt = nullptr; e->Next(1, &mt, nullptr) == S_OK; mt = nullptr) {
+    OwnedType owned;
+    owned.mt = mt;
+    offered.push_back(mt->subtype);
+  }
+  ASSERT_EQ(offered.size(), 6u);
+  EXPECT_EQ(offered[0], MEDIASUBTYPE_RGB565);
+  EXPECT_EQ(offered[1], MEDIASUBTYPE_RGB32);
+  // A capture program that sets a format and then connects gets that format.
+  vl::tools::CaptureOptions any;
+  any.subtype = GUID_NULL;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), any), S_OK);
+  EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB565);
+}
+
+TEST_F(CameraStreamTest, SubtypeMustAgreeWithTheHeadersBitCountAndCompression) {
+  std::vector<OwnedType> types = AllTypes();
+  auto with = [&](const OwnedType& base, WORD bits, DWORD compression, auto check) {
+    AM_MEDIA_TYPE mt = *base.mt;
+    std::vector<BYTE> format(base.mt->pbFormat, base.mt->pbFormat + base.mt->cbFormat);
+    mt.pbFormat = format.data();
+    auto* info = reinterpret_cast<VIDEOINFOHEADER*>(format.data());
+    info->bmiHeader.biBitCount = bits;
+    info->bmiHeader.biCompression = compression;
+    check(&mt);
+  };
+  auto refused = [&](AM_MEDIA_TYPE* mt) {
+    EXPECT_EQ(pin_->QueryAccept(mt), S_FALSE);
+    EXPECT_EQ(config_->SetFormat(mt), E_INVALIDARG);
+  };
+  auto accepted = [&](AM_MEDIA_TYPE* mt) { EXPECT_EQ(pin_->QueryAccept(mt), S_OK); };
+  with(types[1], 32, BI_RGB, refused);        // RGB24 announcing 32 bits per pixel
+  with(types[0], 24, BI_RGB, refused);        // RGB32 announcing 24
+  with(types[1], 24, BI_BITFIELDS, refused);  // RGB24 with bit fields
+  with(types[2], 16, BI_RGB, refused);        // RGB565 needs its bit fields
+  with(types[3], 16, BI_RGB, accepted);       // RGB555 comes either way
+  with(types[4], 16, BI_RGB, refused);        // RGB8 announcing 16
+  EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB24);
+}
+
+TEST_F(CameraStreamTest, AFailedConnectionLeavesThePinsTypeAsItWas) {
+  std::vector<OwnedType> types = AllTypes();
+  ComPtr<IGraphBuilder> graph;
+  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                             graph.put_void()),
+            S_OK);
+  ComPtr<IBaseFilter> grabber_filter;
+  ASSERT_EQ(CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                             grabber_filter.put_void()),
+            S_OK);
+  ComPtr<ISampleGrabber> grabber;
+  ASSERT_EQ(grabber_filter.As(grabber), S_OK);
+  AM_MEDIA_TYPE wanted = {};
+  wanted.majortype = MEDIATYPE_Video;
+  wanted.subtype = MEDIASUBTYPE_RGB24;
+  ASSERT_EQ(grabber->SetMediaType(&wanted), S_OK);
+  ASSERT_EQ(graph->AddFilter(filter_.get(), L"Camera"), S_OK);
+  ASSERT_EQ(graph->AddFilter(grabber_filter.get(), L"Grabber"), S_OK);
+  ComPtr<IEnumPins> pins;
+  ASSERT_EQ(grabber_filter->EnumPins(pins.put()), S_OK);
+  ComPtr<IPin> grabber_in;
+  for (ComPtr<IPin> pin; pins->Next(1, pin.put(), nullptr) == S_OK;) {
+    PIN_DIRECTION direction;
+    if (pin->QueryDirection(&direction) == S_OK && direction == PINDIR_INPUT) grabber_in = pin;
+  }
+  ASSERT_TRUE(grabber_in);
+  // The camera takes RGB32, the grabber refuses it: the connection fails.
+  EXPECT_TRUE(FAILED(pin_->Connect(grabber_in.get(), types[0].mt)));
+  ComPtr<IPin> peer;
+  EXPECT_EQ(pin_->ConnectedTo(peer.put()), VFW_E_NOT_CONNECTED);
+  EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB24);
+  OwnedType current;
+  ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.Info()->bmiHeader.biBitCount, 24);
+  ASSERT_EQ(graph->RemoveFilter(filter_.get()), S_OK);
+}
+
 TEST_F(CameraStreamTest, StreamCapsDescribeOneFixed24BitFormat) {
   int count = 0, size = 0;
   ASSERT_EQ(config_->GetNumberOfCapabilities(&count, &size), S_OK);

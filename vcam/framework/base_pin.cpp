@@ -57,12 +57,13 @@ STDMETHODIMP CBasePin::Connect(IPin* receive_pin, const AM_MEDIA_TYPE* mt) {
 HRESULT CBasePin::AgreeMediaType(IPin* receive_pin, const CMediaType* mt) {
   if (mt != nullptr && !mt->IsPartiallySpecified()) return AttemptConnection(receive_pin, mt);
 
-  // The receiving pin's preferences first, then ours.
+  // The receiving pin's preferences first, then ours (ours first when the pin prefers them).
   HRESULT failure = VFW_E_NO_ACCEPTABLE_TYPES;
+  const bool own_first = PrefersOwnTypes();
   for (int round = 0; round < 2; ++round) {
     IEnumMediaTypes* types = nullptr;
-    const HRESULT enum_hr =
-        round == 0 ? receive_pin->EnumMediaTypes(&types) : EnumMediaTypes(&types);
+    const bool theirs = (round == 0) != own_first;
+    const HRESULT enum_hr = theirs ? receive_pin->EnumMediaTypes(&types) : EnumMediaTypes(&types);
     if (FAILED(enum_hr) || types == nullptr) continue;
     const HRESULT hr = TryMediaTypes(receive_pin, mt, types);
     types->Release();
@@ -96,6 +97,7 @@ HRESULT CBasePin::AttemptConnection(IPin* receive_pin, const CMediaType* mt) {
     BreakConnect();
     return hr;
   }
+  const CMediaType previous(mt_);
   hr = CheckMediaType(mt);
   if (hr == S_OK) {
     connected_ = receive_pin;
@@ -112,16 +114,17 @@ HRESULT CBasePin::AttemptConnection(IPin* receive_pin, const CMediaType* mt) {
   } else if (SUCCEEDED(hr)) {
     hr = VFW_E_TYPE_NOT_ACCEPTED;
   }
-  DropConnection();
+  DropConnection(&previous);
   return hr;
 }
 
-void CBasePin::DropConnection() {
+void CBasePin::DropConnection(const CMediaType* previous) {
   BreakConnect();
   if (connected_ != nullptr) {
     connected_->Release();
     connected_ = nullptr;
   }
+  if (previous != nullptr && previous->IsValid()) SetMediaType(previous);
 }
 
 HRESULT CBasePin::CheckConnect(IPin* pin) {
@@ -147,11 +150,12 @@ STDMETHODIMP CBasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* m
     BreakConnect();
     return SUCCEEDED(hr) ? VFW_E_TYPE_NOT_ACCEPTED : hr;
   }
+  const CMediaType previous(mt_);
   connected_ = connector;
   connected_->AddRef();
   hr = SetMediaType(&proposed);
   if (SUCCEEDED(hr)) hr = CompleteConnect(connector);
-  if (FAILED(hr)) DropConnection();
+  if (FAILED(hr)) DropConnection(&previous);
   return hr;
 }
 

@@ -64,6 +64,9 @@ class CBasePin : public CUnknown, public IPin, public IQualityControl {
   virtual HRESULT CheckConnect(IPin* pin);
   virtual HRESULT CompleteConnect(IPin* receive_pin) { return S_OK; }
   virtual HRESULT BreakConnect() { return S_OK; }
+  // True: a connection tries this pin's own types before the receiving pin's (a pin whose
+  // format was chosen by the application).
+  virtual bool PrefersOwnTypes() { return false; }
 
   CBaseFilter* const filter_;
   CCritSec* const lock_;
@@ -78,7 +81,8 @@ class CBasePin : public CUnknown, public IPin, public IQualityControl {
   HRESULT AgreeMediaType(IPin* receive_pin, const CMediaType* mt);
   HRESULT TryMediaTypes(IPin* receive_pin, const CMediaType* partial, IEnumMediaTypes* types);
   HRESULT AttemptConnection(IPin* receive_pin, const CMediaType* mt);
-  void DropConnection();
+  // Breaks a connection that did not complete and puts back the type the pin had before.
+  void DropConnection(const CMediaType* previous = nullptr);
 
   const wchar_t* const name_;
   const PIN_DIRECTION direction_;
