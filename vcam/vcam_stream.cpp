@@ -1,5 +1,6 @@
 #include "vcam/vcam_stream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <uuids.h>
@@ -293,14 +294,74 @@ STDMETHODIMP CVCamStream::QuerySupported(REFGUID set, DWORD id, DWORD* support) 
 
 // --- Streaming -----------------------------------------------------------------------------
 
+namespace {
+
+// Longest single sleep while a sample is not yet due, in 100 ns units.
+constexpr int64_t kPaceStep = 100000;
+
+// A steady clock in 100 ns units.
+int64_t SteadyNow() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<int64_t>(static_cast<double>(now.QuadPart) * 1e7 /
+                              static_cast<double>(frequency.QuadPart));
+}
+
+}  // namespace
+
+HRESULT CVCamStream::Run(REFERENCE_TIME start) {
+  // Under the filter's state lock: its clock cannot change now.
+  CAutoLock lock(&pace_lock_);
+  IReferenceClock* clock = source_->Clock();
+  if (clock != nullptr) clock->AddRef();
+  pace_clock_ = vl::win::ComPtr<IReferenceClock>::Attach(clock);
+  pace_start_ = start;
+  pace_resync_ = clock != nullptr;
+  return S_OK;
+}
+
+HRESULT CVCamStream::Inactive() {
+  const HRESULT hr = CSourceStream::Inactive();
+  CAutoLock lock(&pace_lock_);
+  pace_clock_.reset();
+  pace_resync_ = false;
+  return hr;
+}
+
 HRESULT CVCamStream::OnThreadCreate() {
   CAutoLock lock(&fill_lock_);
-  frame_number_ = 0;
+  pacer_.Restart();
+  steady_origin_ = SteadyNow();
   return S_OK;
+}
+
+int64_t CVCamStream::StreamTime(bool* resync) {
+  CAutoLock lock(&pace_lock_);
+  *resync = pace_resync_;
+  pace_resync_ = false;
+  REFERENCE_TIME now = 0;
+  if (pace_clock_ && SUCCEEDED(pace_clock_->GetTime(&now))) return now - pace_start_;
+  return SteadyNow() - steady_origin_;
 }
 
 HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
   CAutoLock lock(&fill_lock_);
+  // Wait until this sample is due instead of sleeping a fixed time after the last one: a
+  // sleep ends on the system timer's tick, and fixed sleeps would let the stamps fall ever
+  // further behind the clock. The wait goes in short steps so that Stop is heard at once.
+  int64_t now = 0;
+  for (;;) {
+    bool resync = false;
+    now = StreamTime(&resync);
+    if (resync) pacer_.Resync(now);
+    const int64_t wait = pacer_.TimeUntilDue(now);
+    if (wait <= 0 || CheckRequest(nullptr)) break;
+    Sleep(static_cast<DWORD>((std::min<int64_t>(wait, kPaceStep) + 9999) / 10000));
+  }
+  REFERENCE_TIME start = pacer_.Take(now);
+  REFERENCE_TIME stop = start + pacer_.frame_duration();
+
   const vl::MappedPicture published = mapping_.Read();
   BYTE* data = nullptr;
   if (FAILED(sample->GetPointer(&data)) || data == nullptr) return E_POINTER;
@@ -321,13 +382,7 @@ HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
 
   const int64_t image_bytes = vl::vcam::BitmapImageSize(width_, bits, height_);
   sample->SetActualDataLength(static_cast<long>(image_bytes < size ? image_bytes : size));
-  REFERENCE_TIME start = static_cast<REFERENCE_TIME>(frame_number_) * vl::vcam::kFrameDuration;
-  REFERENCE_TIME stop = start + vl::vcam::kFrameDuration;
   sample->SetTime(&start, &stop);
   sample->SetSyncPoint(TRUE);
-  ++frame_number_;
-
-  // The pace of delivery: a little under 30 samples a second.
-  Sleep(30);
   return S_OK;
 }

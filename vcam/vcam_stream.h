@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "vcam/camera_identity.h"
+#include "common/win/com_ptr.h"
 #include "vcam/fallback_picture.h"
+#include "vcam/frame_pacer.h"
 #include "media/frame_mapping_win.h"
 #include "vcam/framework/source_stream.h"
 
@@ -46,6 +48,10 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
   HRESULT SetMediaType(const CMediaType* mt) override;
   HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
 
+  // State changes: Run hands over the graph's clock and start time for the pace.
+  HRESULT Run(REFERENCE_TIME start) override;
+  HRESULT Inactive() override;
+
  protected:
   HRESULT FillBuffer(IMediaSample* sample) override;
   // After SetFormat a connection tries the format set first.
@@ -53,13 +59,24 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
   // Each start of streaming begins its time stamps at 0.
   HRESULT OnThreadCreate() override;
 
+  // The stream time now, in 100 ns units: the graph's clock minus the start time of Run while
+  // running on a clock, else a steady clock from the start of streaming. `resync` is set once
+  // when the graph's clock has just taken over.
+  int64_t StreamTime(bool* resync);
+
  private:
   const CameraIdentity& identity_;
   CCritSec fill_lock_;
   vl::FrameMappingReader mapping_;
   std::unique_ptr<FallbackPicture> fallback_;
   std::vector<uint8_t> rotation_buffer_;
-  LONG frame_number_ = 0;
+  // Samples are due at n x 1/30 s of stream time; their stamps follow that clock.
+  vl::vcam::FramePacer pacer_{vl::vcam::kFrameDuration};
+  int64_t steady_origin_ = 0;
+  CCritSec pace_lock_;  // the clock handed over by Run, read by the streaming thread
+  vl::win::ComPtr<IReferenceClock> pace_clock_;
+  REFERENCE_TIME pace_start_ = 0;
+  bool pace_resync_ = false;
   // The format an application chose with SetFormat (under the filter's state lock).
   bool format_set_ = false;
   CMediaType set_format_;

@@ -11,6 +11,7 @@
 
 #include "tools/vcam_capture/bmp_file.h"
 #include "tools/vcam_capture/capture_graph.h"
+#include "tools/vcam_capture/pace_report.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ const char kUsage[] =
     "  vcam_capture --device NAME [options]\n"
     "      Opens the device NAME through the system device enumerator, builds\n"
     "      camera -> SampleGrabber -> NullRenderer, runs it and reports, as key=value lines:\n"
-    "      the negotiated type, the clock, the sample count, the time stamps and the pace.\n"
+    "      the negotiated type, the clock, the sample count, the time stamps, the pace and\n"
+    "      the drift of the stamps from the clock.\n"
     "Options:\n"
     "  --samples N        run until N samples arrived (default 30)\n"
     "  --seconds S        run for S seconds instead (pace measurement)\n"
@@ -121,9 +123,15 @@ void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& reco
     std::printf("%sstamp_step_333333=%s\n", prefix, regular ? "yes" : "no");
   }
   if (records.size() >= 2) {
-    const double elapsed = (records.back().arrival_us - records.front().arrival_us) / 1e6;
-    std::printf("%selapsed_s=%.3f\n", prefix, elapsed);
-    std::printf("%space_fps=%.2f\n", prefix, elapsed > 0 ? (records.size() - 1) / elapsed : 0.0);
+    std::vector<vl::tools::PaceSample> samples;
+    for (const auto& r : records) samples.push_back({r.start, r.arrival_us});
+    const vl::tools::PaceFigures pace = vl::tools::MeasurePace(samples);
+    std::printf("%selapsed_s=%.3f\n", prefix, pace.elapsed_s);
+    std::printf("%space_fps=%.2f\n", prefix, pace.pace_fps);
+    // Stamps against the arrival clock, from the first sample: positive when ahead.
+    std::printf("%sdrift_end_ms=%.1f\n%sdrift_min_ms=%.1f\n%sdrift_max_ms=%.1f\n", prefix,
+                pace.drift_end_ms, prefix, pace.drift_min_ms, prefix, pace.drift_max_ms);
+    std::printf("%sdrift_per_minute_ms=%.1f\n", prefix, pace.drift_per_minute_ms);
   }
 }
 

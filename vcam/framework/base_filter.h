@@ -50,6 +50,8 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   LONG GetPinVersion() const { return pin_version_; }
   void IncrementPinVersion() { InterlockedIncrement(&pin_version_); }
   IFilterGraph* Graph() const { return graph_; }
+  // The reference clock (no reference added); stable while the state lock is held.
+  IReferenceClock* Clock() const { return clock_; }
   // Sends an event to the graph's event sink, if the filter is in a graph that has one.
   HRESULT NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2);
 
