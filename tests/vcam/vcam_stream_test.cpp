@@ -105,6 +105,24 @@ TEST_F(CameraStreamTest, FilterIdentityAndInterfaces) {
   EXPECT_EQ(info.pGraph, nullptr);
 }
 
+bool ClassesRootKeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+TEST_F(CameraStreamTest, MovieSetupRegistersWhatTheModulesTemplateDescribes) {
+  ComPtr<IAMovieSetup> setup;
+  ASSERT_EQ(filter_.As(setup), S_OK);
+  const std::string filter_key = "Filter\\{8E14549A-DB61-4309-AFA1-3578E927E934}";
+  ASSERT_EQ(setup->Register(), S_OK);
+  EXPECT_TRUE(ClassesRootKeyExists(filter_key));
+  ASSERT_EQ(setup->Unregister(), S_OK);
+  EXPECT_FALSE(ClassesRootKeyExists(filter_key));
+}
+
 TEST_F(CameraStreamTest, PinIdentityAndUnconnectedAnswers) {
   LPWSTR id = nullptr;
   ASSERT_EQ(pin_->QueryId(&id), S_OK);

@@ -6,6 +6,7 @@
 
 #include <evcode.h>
 
+#include "common/win/com_ptr.h"
 #include "vcam/framework/base_pin.h"
 #include "vcam/framework/enum_pins.h"
 
@@ -190,9 +191,9 @@ HRESULT CBaseFilter::NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2) {
 STDMETHODIMP CBaseFilter::Register() {
   const FilterSetup* setup = GetSetupData();
   if (setup == nullptr) return S_FALSE;
-  IFilterMapper* mapper = nullptr;
+  vl::win::ComPtr<IFilterMapper> mapper;
   HRESULT hr = CoCreateInstance(CLSID_FilterMapper, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper, reinterpret_cast<void**>(&mapper));
+                                IID_IFilterMapper, mapper.put_void());
   if (FAILED(hr)) return hr;
   hr = mapper->RegisterFilter(*setup->clsid, setup->name, setup->merit);
   for (UINT p = 0; SUCCEEDED(hr) && p < setup->pin_count; ++p) {
@@ -205,7 +206,6 @@ STDMETHODIMP CBaseFilter::Register() {
                                    *pin.lpMediaType[t].clsMinorType);
     }
   }
-  mapper->Release();
   if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) hr = S_OK;
   return hr;
 }
@@ -213,12 +213,11 @@ STDMETHODIMP CBaseFilter::Register() {
 STDMETHODIMP CBaseFilter::Unregister() {
   const FilterSetup* setup = GetSetupData();
   if (setup == nullptr) return S_FALSE;
-  IFilterMapper* mapper = nullptr;
+  vl::win::ComPtr<IFilterMapper> mapper;
   HRESULT hr = CoCreateInstance(CLSID_FilterMapper, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper, reinterpret_cast<void**>(&mapper));
+                                IID_IFilterMapper, mapper.put_void());
   if (FAILED(hr)) return hr;
   hr = mapper->UnregisterFilter(*setup->clsid);
-  mapper->Release();
   // Nothing to remove is as good as removed.
   if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) hr = S_OK;
   return hr;

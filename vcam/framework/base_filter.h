@@ -42,7 +42,10 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   virtual int GetPinCount() = 0;
   // The pin at `index` without a reference, or null.
   virtual CBasePin* GetPin(int index) = 0;
-  virtual const FilterSetup* GetSetupData() { return nullptr; }
+  // The setup data of the class factory's template that made the filter (null: none), which
+  // Register and Unregister follow.
+  virtual const FilterSetup* GetSetupData() { return setup_; }
+  void SetSetupData(const FilterSetup* setup) { setup_ = setup; }
 
   CCritSec* StateLock() const { return lock_; }
   bool IsActive();
@@ -67,5 +70,6 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   IFilterGraph* graph_ = nullptr;
   IMediaEventSink* event_sink_ = nullptr;
   wchar_t* name_ = nullptr;
+  const FilterSetup* setup_ = nullptr;
   volatile LONG pin_version_ = 1;
 };

@@ -1,5 +1,7 @@
 #include "vcam/framework/class_factory.h"
 
+#include "vcam/framework/base_filter.h"
+
 namespace {
 volatile LONG g_server_locks = 0;
 }
@@ -44,6 +46,8 @@ STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** 
     delete object;
     return hr;
   }
+  // A filter registers itself (IAMovieSetup) as its template says.
+  if (auto* filter = dynamic_cast<CBaseFilter*>(object)) filter->SetSetupData(entry_->setup);
   object->NonDelegatingAddRef();
   hr = object->NonDelegatingQueryInterface(riid, ppv);
   object->NonDelegatingRelease();

@@ -158,8 +158,12 @@ bool CMediaType::MatchesPartial(const AM_MEDIA_TYPE* partial) const {
   if (partial->subtype != GUID_NULL && partial->subtype != subtype) return false;
   if (partial->formattype != GUID_NULL) {
     if (partial->formattype != formattype) return false;
-    if (partial->cbFormat != cbFormat) return false;
-    if (cbFormat != 0 && std::memcmp(partial->pbFormat, pbFormat, cbFormat) != 0) return false;
+    // A format block is compared only when the partial type has one: a size without a block
+    // says nothing about the bytes.
+    if (partial->cbFormat != 0 && partial->pbFormat != nullptr) {
+      if (partial->cbFormat != cbFormat || pbFormat == nullptr) return false;
+      if (std::memcmp(partial->pbFormat, pbFormat, cbFormat) != 0) return false;
+    }
   }
   return true;
 }

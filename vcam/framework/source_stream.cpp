@@ -45,9 +45,9 @@ HRESULT CSourceStream::Inactive() {
   CAutoLock lock(lock_);
   HRESULT hr = S_OK;
   if (IsConnected()) {
-    // Decommitting first releases a worker blocked waiting for a free buffer.
+    // Decommitting first releases a worker blocked waiting for a free buffer. Its failure is
+    // reported, but the worker is stopped all the same: it must not stream on after Stop.
     hr = CBaseOutputPin::Inactive();
-    if (FAILED(hr)) return hr;
   }
   if (ThreadExists()) {
     CallWorker(CMD_STOP);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -50,6 +51,34 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
   partial.majortype = MEDIATYPE_Audio;
   EXPECT_FALSE(assigned.MatchesPartial(&partial));
   EXPECT_EQ(assigned.VideoInfo(), nullptr);  // not a VideoInfo block
+}
+
+TEST(MediaTypeTest, PartialTypeWithAFormatSizeButNoBlockIsNotReadThrough) {
+  CMediaType full(&MEDIATYPE_Video);
+  full.subtype = MEDIASUBTYPE_RGB24;
+  full.formattype = FORMAT_VideoInfo;
+  BYTE* block = full.AllocFormatBuffer(sizeof(VIDEOINFOHEADER));
+  ASSERT_NE(block, nullptr);
+  block[0] = 7;
+  AM_MEDIA_TYPE partial = {};
+  partial.majortype = MEDIATYPE_Video;
+  partial.formattype = FORMAT_VideoInfo;
+  partial.cbFormat = sizeof(VIDEOINFOHEADER);  // a size, but no block
+  partial.pbFormat = nullptr;
+  EXPECT_TRUE(full.MatchesPartial(&partial));
+  // With a block, the bytes decide.
+  std::vector<BYTE> bytes(full.pbFormat, full.pbFormat + full.cbFormat);
+  partial.pbFormat = bytes.data();
+  EXPECT_TRUE(full.MatchesPartial(&partial));
+  bytes[0] = 8;
+  EXPECT_FALSE(full.MatchesPartial(&partial));
+  partial.cbFormat = 40;  // another size
+  EXPECT_FALSE(full.MatchesPartial(&partial));
+  // Our own type without a block never matches a partial type that has one.
+  CMediaType bare(&MEDIATYPE_Video);
+  bare.formattype = FORMAT_VideoInfo;
+  partial.cbFormat = sizeof(VIDEOINFOHEADER);
+  EXPECT_FALSE(bare.MatchesPartial(&partial));
 }
 
 }  // namespace

@@ -99,6 +99,121 @@ ComPtr<IBaseFilter> AsFilter(TestSource* source) {
   return filter;
 }
 
+// An allocator that works as the platform's does but reports a failed decommit.
+class FailingDecommitAllocator : public IMemAllocator {
+ public:
+  explicit FailingDecommitAllocator(IMemAllocator* inner) : inner_(inner) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IMemAllocator) {
+      *ppv = static_cast<IMemAllocator*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SetProperties(ALLOCATOR_PROPERTIES* request, ALLOCATOR_PROPERTIES* actual) override {
+    return inner_->SetProperties(request, actual);
+  }
+  STDMETHODIMP GetProperties(ALLOCATOR_PROPERTIES* props) override {
+    return inner_->GetProperties(props);
+  }
+  STDMETHODIMP Commit() override { return inner_->Commit(); }
+  STDMETHODIMP Decommit() override {
+    inner_->Decommit();
+    return E_FAIL;
+  }
+  STDMETHODIMP GetBuffer(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop,
+                         DWORD flags) override {
+    return inner_->GetBuffer(sample, start, stop, flags);
+  }
+  STDMETHODIMP ReleaseBuffer(IMediaSample* sample) override {
+    return inner_->ReleaseBuffer(sample);
+  }
+
+ private:
+  IMemAllocator* inner_;
+};
+
+// A minimal input pin that takes every sample, offering the allocator it is given.
+class SinkPin : public IPin, public IMemInputPin {
+ public:
+  explicit SinkPin(IMemAllocator* allocator) : allocator_(allocator) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IPin) {
+      *ppv = static_cast<IPin*>(this);
+    } else if (riid == IID_IMemInputPin) {
+      *ppv = static_cast<IMemInputPin*>(this);
+    } else {
+      *ppv = nullptr;
+      return E_NOINTERFACE;
+    }
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  // IPin
+  STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE*) override {
+    connected_ = connector;
+    return S_OK;
+  }
+  STDMETHODIMP Disconnect() override {
+    connected_ = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP ConnectedTo(IPin** pin) override {
+    *pin = connected_;
+    if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+    connected_->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override {
+    info->pFilter = nullptr;
+    info->dir = PINDIR_INPUT;
+    info->achName[0] = L'\0';
+    return S_OK;
+  }
+  STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override {
+    *direction = PINDIR_INPUT;
+    return S_OK;
+  }
+  STDMETHODIMP QueryId(LPWSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
+  STDMETHODIMP EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP EndOfStream() override { return S_OK; }
+  STDMETHODIMP BeginFlush() override { return S_OK; }
+  STDMETHODIMP EndFlush() override { return S_OK; }
+  STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+  // IMemInputPin
+  STDMETHODIMP GetAllocator(IMemAllocator** allocator) override {
+    *allocator = allocator_;
+    allocator_->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP NotifyAllocator(IMemAllocator*, BOOL) override { return S_OK; }
+  STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
+  STDMETHODIMP Receive(IMediaSample*) override {
+    InterlockedIncrement(&received);
+    return S_OK;
+  }
+  STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override {
+    for (long i = 0; i < count; ++i) Receive(samples[i]);
+    *processed = count;
+    return S_OK;
+  }
+  STDMETHODIMP ReceiveCanBlock() override { return S_FALSE; }
+
+  volatile LONG received = 0;
+
+ private:
+  IMemAllocator* allocator_;
+  IPin* connected_ = nullptr;
+};
+
 class FrameworkTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
@@ -206,6 +321,29 @@ TEST_F(FrameworkTest, FillBufferFalseEndsTheStreamAndTheGraphCompletes) {
   EXPECT_EQ(code, EC_COMPLETE);
   EXPECT_EQ(graph.Records().size(), 4u);
   EXPECT_EQ(graph.Stop(), S_OK);
+}
+
+TEST_F(FrameworkTest, StoppingEndsTheWorkerEvenWhenTheDecommitFails) {
+  ComPtr<IMemAllocator> memory;
+  ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IMemAllocator, memory.put_void()),
+            S_OK);
+  FailingDecommitAllocator allocator(memory.get());
+  SinkPin sink(&allocator);
+  auto* source = new TestSource(1);
+  ComPtr<IBaseFilter> filter = AsFilter(source);
+  TestStream* stream = source->Stream(0);
+  ASSERT_EQ(stream->Connect(&sink, nullptr), S_OK);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  for (int i = 0; i < 500 && sink.received < 3; ++i) Sleep(10);
+  ASSERT_GE(sink.received, 3);
+  // The failure is reported, and the worker is gone all the same.
+  EXPECT_EQ(filter->Stop(), E_FAIL);
+  EXPECT_FALSE(stream->ThreadExists());
+  const LONG filled = stream->filled;
+  Sleep(100);
+  EXPECT_EQ(stream->filled, filled);
+  EXPECT_EQ(stream->Disconnect(), S_OK);
 }
 
 TEST_F(FrameworkTest, TwoStreamsStartAndStopTogether) {
