@@ -48,23 +48,30 @@ int H264Decoder::DecodeChunk(const uint8_t* data, int32_t length) {
     const uint8_t* rest = input_;
     int remaining = piece;
     while (remaining > 0 && !Stopped()) {
-      const int used =
-          av_parser_parse2(parser_.get(), context_.get(), &packet_->data, &packet_->size, rest,
-                           remaining, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-      if (used < 0) {
+      const int used = ParseStep(rest, remaining);
+      if (used < 0 || used > remaining) {
         result = 0;
         break;
       }
       rest += used;
       remaining -= used;
-      if (packet_->size > 0)
+      if (packet_->size > 0) {
         Decode();
-      else if (used == 0)
-        break;  // a parser that neither consumes nor completes would loop for ever
+      } else if (used == 0) {
+        // A parser that neither consumes nor completes would loop for ever: the rest of the
+        // piece is not decoded, and the caller hears so.
+        result = 0;
+        break;
+      }
     }
     if (Stopped()) result = 0;
   }
   return result;
+}
+
+int H264Decoder::ParseStep(const uint8_t* data, int size) {
+  return av_parser_parse2(parser_.get(), context_.get(), &packet_->data, &packet_->size, data, size,
+                          AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
 }
 
 void H264Decoder::Decode() {

@@ -24,8 +24,17 @@ class H264Decoder : public IVideoDecoder {
   H264Decoder& operator=(const H264Decoder&) = delete;
 
   void SetSink(IFrameBuffer* sink) { sink_ = sink; }
+  // 1 when the whole chunk went through the parser; 0 when it did not (a parser error, a parser
+  // step that made no progress, or a stop request).
   int DecodeChunk(const uint8_t* data, int32_t length) override;
   void RequestStop() override { stop_.store(true, std::memory_order_relaxed); }
+
+ protected:
+  // One step of the parser over `size` bytes: the bytes it consumed (negative on an error),
+  // with a completed packet left in packet_ (size 0 when none is complete yet).
+  virtual int ParseStep(const uint8_t* data, int size);
+
+  AvPacketPtr packet_;
 
  private:
   bool Init();
@@ -43,7 +52,6 @@ class H264Decoder : public IVideoDecoder {
   const AVCodec* codec_ = nullptr;
   AvCodecContextPtr context_;
   AvParserPtr parser_;
-  AvPacketPtr packet_;
   AvFramePtr decoded_;
   SwsContextPtr conversion_;
   AvFramePtr rgb_;

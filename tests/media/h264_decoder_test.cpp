@@ -175,5 +175,26 @@ TEST(H264DecoderTest, EmptyAndNegativeLengthsAreHarmless) {
   EXPECT_EQ(decoder.DecodeChunk(&byte, -5), 1);
 }
 
+// A parser that neither consumes nor completes a packet.
+class StalledParserDecoder : public H264Decoder {
+ public:
+  int steps = 0;
+
+ protected:
+  int ParseStep(const uint8_t*, int) override {
+    ++steps;
+    packet_->size = 0;
+    return 0;
+  }
+};
+
+TEST(H264DecoderTest, AParserStepThatMakesNoProgressIsReportedNotLoopedOn) {
+  StalledParserDecoder decoder;
+  std::vector<uint8_t> chunk(3 * H264Decoder::kPieceSize, 0);
+  EXPECT_EQ(decoder.DecodeChunk(chunk.data(), static_cast<int32_t>(chunk.size())), 0);
+  EXPECT_GE(decoder.steps, 1);
+  EXPECT_LE(decoder.steps, 3);  // once per piece at most, never round and round
+}
+
 }  // namespace
 }  // namespace vl::test
