@@ -20,6 +20,14 @@ if(VL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(VL_FUZZ)
+  # Every library of the tree is instrumented for libFuzzer's coverage and checked by the
+  # sanitizers; only the fuzz targets link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()

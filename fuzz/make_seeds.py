@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed inputs into OUTDIR/<target>/ (one file per seed).
+
+Usage: make_seeds.py OUTDIR
+
+The seeds are made here rather than kept as binary files: well-formed examples of each input,
+its edge cases, and the inputs of past findings (so they stay tests). The H.264 seeds are cut
+from a tiny clip made with ffmpeg when it is installed.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+
+def le32(*values):
+    return b"".join(struct.pack("<i", v) for v in values)
+
+
+def packet(type_, payload=b"", length=None):
+    return le32(type_, len(payload) if length is None else length) + payload
+
+
+def reply(header=b""):
+    return b"BMP10" + le32(len(header)) + header
+
+
+def stream_header_seeds():
+    return {
+        "flags": b'<header reverse_v="1" reverse_h="0"/>',
+        "atoi": b'<h reverse_v="  -12abc" reverse_h="99999999999999999999"/>',
+        "nested": b"<?xml version='1.0'?><root reverse_h='1'><child reverse_v='1'/></root>",
+        "entities": b'<h reverse_v="&#49;" reverse_h="&amp;&lt;"/><!-- c -->',
+        "broken": b'<h reverse_v="1"',
+        "empty": b"",
+    }
+
+
+def packet_reader_seeds():
+    resource = b"icon.png".ljust(255, b"\0") + b"\x89PNG data"
+    return {
+        "handshake": reply(b'<h reverse_v="1"/>') + packet(1, b"\0\0\0\1\x67video"),
+        "handshake_empty_header": reply() + packet(5),
+        "every_type": packet(1, b"\0\0\1\x65abc") + packet(3, resource)
+        + packet(4, "<config><tab name='滤镜'/></config>".encode()) + packet(2, b"\1\2")
+        + packet(0x10004, b"<modify/>") + packet(7, b"", -5),
+        "short_resource": packet(3, b"x" * 254),
+        "exact_name_field": packet(3, b"n" * 255),
+        "cut_payload": packet(4, b"<a/>", 100),
+        "bad_utf8": packet(4, b"<a t='\xff\xfe\xc3'/>"),
+        "huge_length": packet(1, b"", 0x7FFFFFFF),
+        "bad_greeting": b"BMP11" + le32(0),
+    }
+
+
+def mapping(width, height, size, pixels=b""):
+    return le32(width, height, size) + pixels
+
+
+def frame_mapping_seeds():
+    def choices(portrait=0, layout=0, short=0):
+        return bytes([portrait | (layout << 1) | (short << 3)])
+
+    small = bytes(range(256)) * 3  # 16 x 16 at 3 bytes a pixel
+    return {
+        "landscape_24": choices() + mapping(16, 16, 768, small),
+        "portrait_32": choices(1, 1) + mapping(16, 16, 768, small),
+        "tall_picture": choices(0, 0) + mapping(8, 32, 768, small),
+        "other_layout_short_sample": choices(0, 2, 1) + mapping(16, 16, 768, small),
+        "padded_rows": choices() + mapping(5, 4, 64, small[:64]),
+        "no_picture": choices() + mapping(1280, 720, 0),
+        # Past finding of the review: stride x height wrapped negative in 64 bits.
+        "huge_sides": choices() + mapping(0x7FFFFFFF, 0x7FFFFFFF, 16, b"\x11" * 16),
+        "size_beyond_view": choices() + mapping(16, 16, 0x7FFFFFFF, small),
+        "negative": choices() + mapping(-16, 16, 768, small),
+    }
+
+
+def adb_output_seeds():
+    return {
+        "devices": b"List of devices attached\r\nR58M123ABC\tdevice\r\nemulator-5554\tunauthorized\r\n\r\n",
+        "server_start": b"* daemon not running; starting now at tcp:5037\r\n* daemon started successfully\r\n"
+        b"List of devices attached\r\n192.168.1.20:5555\tdevice\r\n",
+        "hostile_serials": b"List of devices attached\nbad serial\tdevice\nq\"uote\tdevice\n"
+        b"-s x shell\tdevice\n\tdevice\nok-1\tdevice\n",
+        "getprop": b"[ro.build.product]: [raven]\n[ro.product.model]: [Pixel 6 Pro]\n"
+        b"[ro.product.name]: [raven]\n",
+        "getprop_empty_model": b"[ro.product.model]: []\n[ro.product.name]: [x]\n",
+        "getprop_unclosed": b"[ro.product.model]: [Pixel",
+    }
+
+
+def h264_seeds():
+    ffmpeg = shutil.which("ffmpeg")
+    if not ffmpeg:
+        print("make_seeds: no ffmpeg, no H.264 seeds", file=sys.stderr)
+        return {}
+    seeds = {}
+    for name, size, extra in (("clip_64x48", "64x48", []), ("clip_odd_size", "34x18", []),
+                              ("clip_intra", "48x32", ["-g", "1"])):
+        clip = subprocess.run(
+            [ffmpeg, "-loglevel", "error", "-f", "lavfi", "-i", f"testsrc2=size={size}:rate=30",
+             "-t", "0.2", "-c:v", "libx264", "-bf", "0", "-pix_fmt", "yuv420p", *extra, "-f",
+             "h264", "-"], check=True, capture_output=True).stdout
+        for packet_choice in (0, 7, 255):
+            seeds[f"{name}_{packet_choice}"] = bytes([packet_choice]) + clip
+    return seeds
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    out = sys.argv[1]
+    targets = {
+        "stream_header": stream_header_seeds(),
+        "packet_reader": packet_reader_seeds(),
+        "frame_mapping": frame_mapping_seeds(),
+        "adb_output": adb_output_seeds(),
+        "h264_decoder": h264_seeds(),
+    }
+    for target, seeds in targets.items():
+        directory = os.path.join(out, target)
+        os.makedirs(directory, exist_ok=True)
+        for name, data in seeds.items():
+            with open(os.path.join(directory, name), "wb") as f:
+                f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
