@@ -315,7 +315,9 @@ TEST_F(StreamReaderTest, HeartbeatAndEventWritersNeverInterleave) {
   const SessionReport r = phone->Reports().back();
   EXPECT_EQ(r.protocol_errors, 0);
   EXPECT_EQ(r.events(), events);
-  EXPECT_GT(r.heartbeats(), 20);
+  // About 200 on an idle machine; a busy one starves the heartbeat of the send lock, but a few
+  // must have come between the events.
+  EXPECT_GT(r.heartbeats(), 5);
   std::printf("%d events and %d heartbeats parsed cleanly\n", r.events(), r.heartbeats());
 }
 
