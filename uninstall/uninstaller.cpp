@@ -42,6 +42,14 @@ bool StopRunningProduct(HWND, IUserPrompts& prompts, const UninstallSetup& setup
   return true;
 }
 
+// The running uninstaller cannot delete its own file: that file, and then the folder once it is
+// empty, are removed when Windows next starts.
+void RemoveAtRestart(const std::wstring& uninstaller, const std::wstring& installation) {
+  if (!PathIsWithin(uninstaller, installation) || !Exists(uninstaller)) return;
+  MoveFileExW(uninstaller.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  MoveFileExW(installation.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 }  // namespace
 
 UninstallSetup ProgramSetup() {
@@ -97,6 +105,7 @@ UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const Uninstall
     // Cameras registered from files that are about to go would stay listed, dead.
     UnregisterCameraModules(installation);
     report.installation_removed = DeleteDirectoryTree(installation);
+    if (!report.installation_removed) RemoveAtRestart(setup.uninstaller.path, installation);
   }
   report.outcome = UninstallOutcome::kCompleted;
   prompts.Show(dialog, FinalMessage(report.installation).c_str(), L"", MB_OK);
