@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "common/win/registry.h"
 #include "uninstall/camera_modules.h"
 #include "uninstall/directory_tree.h"
 #include "uninstall/product_identity.h"
@@ -21,12 +22,10 @@ std::wstring SpecialFolder(int csidl) {
 }
 
 void RemoveUninstallEntry() {
-  HKEY uninstall = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKeyPath, 0, KEY_ALL_ACCESS, &uninstall) !=
-      ERROR_SUCCESS)
-    return;
-  RegDeleteKeyW(uninstall, kUninstallEntryName);
-  RegCloseKey(uninstall);
+  win::RegistryKey uninstall;
+  if (uninstall.Open(HKEY_CURRENT_USER, kUninstallKeyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+  // Values only, normally; anything below the entry goes with it.
+  win::DeleteKeyTree(uninstall.get(), kUninstallEntryName);
 }
 
 // Asks until the product no longer runs; false when the user gives up.

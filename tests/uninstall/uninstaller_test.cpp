@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "common/win/registry.h"
 #include "tests/uninstall/uninstall_test_support.h"
 #include "tools/vcam_capture/capture_graph.h"
 #include "uninstall/product_identity.h"
@@ -31,24 +32,17 @@ std::wstring ShellFolder(int csidl) {
 }
 
 bool EntryExists() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kEntryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  win::RegistryKey key;
+  return key.Open(HKEY_CURRENT_USER, kEntryKey) == ERROR_SUCCESS;
 }
 
 // What an installer leaves outside the installation folder: the uninstall entry, the desktop
 // shortcut and the Start-menu folder.
 void MakeInstallerTraces(const std::wstring& folder) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kEntryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr),
+  win::RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kEntryKey), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString(L"UninstallString", L"\"" + folder + L"\\Uninstall.exe\""),
             ERROR_SUCCESS);
-  const std::wstring uninstall = L"\"" + folder + L"\\Uninstall.exe\"";
-  RegSetValueExW(key, L"UninstallString", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(uninstall.c_str()),
-                 static_cast<DWORD>((uninstall.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
   test::WriteText(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk", "shortcut");
   test::MakeFolders(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria");
   test::WriteText(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria\\Velloria.lnk", "shortcut");
@@ -60,7 +54,7 @@ bool InstallerTracesExist() {
 }
 
 void RemoveInstallerTraces() {
-  RegDeleteKeyW(HKEY_CURRENT_USER, kEntryKey);
+  win::DeleteKeyTree(HKEY_CURRENT_USER, kEntryKey);
   DeleteFileW((ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk").c_str());
   test::RemoveTree(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria");
 }
