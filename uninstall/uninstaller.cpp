@@ -29,7 +29,7 @@ void RemoveUninstallEntry() {
 }
 
 // Asks until the product no longer runs; false when the user gives up.
-bool StopRunningProduct(HWND, IUserPrompts& prompts, const UninstallSetup& setup,
+bool StopRunningProduct(IUserPrompts& prompts, const UninstallSetup& setup,
                         const std::wstring& installation) {
   std::wstring adb_path;
   while (FindRunningProduct(installation, &adb_path)) {
@@ -89,7 +89,7 @@ UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const Uninstall
   const bool delete_installation = report.installation.verdict == InstallDirVerdict::kInstallation;
   const std::wstring installation =
       delete_installation ? report.installation.directory : std::wstring();
-  if (!StopRunningProduct(dialog, prompts, setup, installation)) return report;
+  if (!StopRunningProduct(prompts, setup, installation)) return report;
   Sleep(setup.settle_ms);
 
   RemoveUninstallEntry();
