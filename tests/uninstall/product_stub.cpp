@@ -49,7 +49,12 @@ int KillServer() {
     WriteFile(file, "kill-server\r\n", 13, &written, nullptr);
     CloseHandle(file);
   }
-  HANDLE stop = OpenEventW(EVENT_MODIFY_STATE, FALSE, StopEventName().c_str());
+  // A server started a moment ago may not have made its event yet: give it a few seconds.
+  HANDLE stop = nullptr;
+  for (int i = 0; i < 100 && stop == nullptr; ++i) {
+    stop = OpenEventW(EVENT_MODIFY_STATE, FALSE, StopEventName().c_str());
+    if (stop == nullptr) Sleep(50);
+  }
   if (stop == nullptr) return 1;
   SetEvent(stop);
   CloseHandle(stop);
