@@ -1,10 +1,12 @@
 // The shared frame section as any process in the session may have written it, read the way a
 // camera reads it: its size offered at construction, then one sample filled from it.
 //
-// Input: one byte of choices (orientation, sample layout, a sample shorter than its type), then
-// the section's bytes (header and pixels); the view ends where the input ends.
+// Input: one byte of choices (orientation, sample layout, a sample shorter than its type, the
+// camera's own size), that size (two 32-bit numbers) when chosen, then the section's bytes
+// (header and pixels); the view ends where the input ends.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -42,8 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vl::vcam;
   if (size < 1) return 0;
   const uint8_t choices = data[0];
-  const uint8_t* view = data + 1;
-  const size_t view_size = size - 1;
+  // A camera made while another picture was published: its own size follows the choices.
+  const bool own_size = (choices & 16) != 0;
+  const size_t skip = own_size ? 9 : 1;
+  if (size < skip) return 0;
+  int32_t camera_width = 0, camera_height = 0;
+  if (own_size) {
+    std::memcpy(&camera_width, data + 1, 4);
+    std::memcpy(&camera_height, data + 5, 4);
+  }
+  const uint8_t* view = data + skip;
+  const size_t view_size = size - skip;
   const CameraOrientation orientation =
       (choices & 1) ? CameraOrientation::kPortrait : CameraOrientation::kLandscape;
   static const int32_t kBitCounts[] = {24, 32, 16, 8};
@@ -52,9 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Construction: the size offered comes from the section's header.
   const vl::MappedPicture first = vl::ReadFrameMappingHeader(view, view_size);
-  const FrameSize offered = OfferedFrameSize(orientation, first.width, first.height);
+  const FrameSize offered = OfferedFrameSize(orientation, own_size ? camera_width : first.width,
+                                             own_size ? camera_height : first.height);
 
-  // One sample: a buffer of exactly the type's size (or less), so any write past it is caught.
+  // One sample. Without a picture the sample is plain blue and nothing is read from the
+  // section; skipping that fill (and the camera-sized buffer it needs) keeps the fuzzer fast.
+  const vl::MappedPicture published = vl::ReadFrameMappingHeader(view, view_size);
+  if (published.pixels == nullptr) return 0;
+  // Everything the header promises lies inside the view.
+  const int64_t needed = vl::Rgb24RowStride(published.width) * published.height;
+  if (published.pixels + needed > view + view_size) __builtin_trap();
+
+  // A buffer of exactly the type's size (or less), so any write past it is caught.
   int64_t sample_bytes = BitmapImageSize(offered.width, bits, offered.height);
   if (short_sample) sample_bytes /= 3;
   SampleTarget target;
@@ -64,13 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   target.height = offered.height;
   target.layout = LayoutForBitCount(bits);
 
-  const vl::MappedPicture published = vl::ReadFrameMappingHeader(view, view_size);
-  // Without a picture the sample is plain blue and nothing is read from the section; skipping
-  // that fill keeps the fuzzer fast.
-  if (published.pixels == nullptr) return 0;
-  // Everything the header promises lies inside the view.
-  const int64_t needed = vl::Rgb24RowStride(published.width) * published.height;
-  if (published.pixels + needed > view + view_size) __builtin_trap();
   std::vector<uint8_t> scratch;
   FillSample(target, published, nullptr, orientation, &scratch, &FixedNoise);
   return 0;

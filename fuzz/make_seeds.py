@@ -62,6 +62,9 @@ def frame_mapping_seeds():
     def choices(portrait=0, layout=0, short=0):
         return bytes([portrait | (layout << 1) | (short << 3)])
 
+    def camera(width, height, portrait=0, layout=0):
+        return bytes([portrait | (layout << 1) | 16]) + le32(width, height)
+
     small = bytes(range(256)) * 3  # 16 x 16 at 3 bytes a pixel
     return {
         "landscape_24": choices() + mapping(16, 16, 768, small),
@@ -74,6 +77,10 @@ def frame_mapping_seeds():
         "huge_sides": choices() + mapping(0x7FFFFFFF, 0x7FFFFFFF, 16, b"\x11" * 16),
         "size_beyond_view": choices() + mapping(16, 16, 0x7FFFFFFF, small),
         "negative": choices() + mapping(-16, 16, 768, small),
+        # A camera of its own size: pictures centred, cropped and turned into it.
+        "camera_larger": camera(64, 36) + mapping(16, 16, 768, small),
+        "camera_smaller_portrait": camera(8, 12, 1, 1) + mapping(16, 16, 768, small),
+        "camera_turned": camera(40, 20) + mapping(8, 32, 768, small),
     }
 
 
