@@ -20,8 +20,13 @@ std::string Sha256Hex(const BYTE* data, DWORD size) {
   if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
     return "";
   UCHAR digest[32] = {};
-  const bool ok = BCryptHash(algorithm, nullptr, 0, const_cast<BYTE*>(data), size, digest,
-                             sizeof digest) == 0;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  bool ok = BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0;
+  if (ok) {
+    ok = BCryptHashData(hash, const_cast<BYTE*>(data), size, 0) == 0 &&
+         BCryptFinishHash(hash, digest, sizeof digest, 0) == 0;
+    BCryptDestroyHash(hash);
+  }
   BCryptCloseAlgorithmProvider(algorithm, 0);
   if (!ok) return "";
   static const char kHex[] = "0123456789abcdef";
