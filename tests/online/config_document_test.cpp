@@ -2,6 +2,9 @@
 // parts; the record loaded from the settings file at start.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "online/config_document.h"
 #include "online/remote_config.h"
 #include "tests/online/fake_prompts.h"
@@ -134,6 +137,23 @@ TEST_F(ConfigDocumentTest, StartLoadsTheCachedValues) {
   EXPECT_EQ(c.app_url, "http://stored/app");
   EXPECT_EQ(c.open_debug_mode_url, "");  // the links always take the stored value
   EXPECT_EQ(c.adb_drive_url, "http://stored/adb");
+}
+
+TEST(RemoteConfigRecord, ReadersSeeWholeValuesWhileTheFetchThreadWrites) {
+  const std::string a(1000, 'a'), b(3000, 'b');
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 20000; ++i)
+      UpdateRemoteConfig([&](RemoteConfig& c) { c.tips_conn = (i % 2) ? a : b; });
+    done = true;
+  });
+  int torn = 0;
+  while (!done) {
+    const std::string seen = GetRemoteConfig().tips_conn;
+    if (!seen.empty() && seen != a && seen != b) ++torn;
+  }
+  writer.join();
+  EXPECT_EQ(torn, 0);
 }
 
 TEST(ConfigRequest, CarriesVersionAndTime) {

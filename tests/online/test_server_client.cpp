@@ -49,7 +49,13 @@ std::string TestServer::Url(const std::string& path) const {
 }
 
 void TestServer::PutFile(const std::string& name, const std::string& bytes) const {
-  WriteWholeFile(root_ + name, bytes);
+  std::string path = root_ + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  for (size_t slash = path.find('\\', root_.size()); slash != std::string::npos;
+       slash = path.find('\\', slash + 1))
+    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  WriteWholeFile(path, bytes);
 }
 
 std::vector<LoggedRequest> TestServer::Requests() const {
