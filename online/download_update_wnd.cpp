@@ -59,7 +59,8 @@ LRESULT CDownloadUpdate::OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CDownloadUpdate::OnDownloadEnded(UINT, WPARAM started, LPARAM, BOOL&) {
   KillTimer(kProgressTimer);
   DestroyWindow();
-  if (started == 1 && prompts_) prompts_->ShowBalloon(Utf8ToAnsi("更新下载完毕"), Utf8ToAnsi("软件更新"));
+  if (started == 1 && prompts_)
+    prompts_->ShowBalloon(Utf8ToAnsi("更新下载完毕"), Utf8ToAnsi("软件更新"));
   return 0;
 }
 

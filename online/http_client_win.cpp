@@ -139,9 +139,9 @@ uint64_t HttpTransfer(const std::string& url, const HttpOptions& options, const 
   }
   // A dropped connection ends the body early: the read loop cannot tell, the length can.
   if (length_known && received != total) {
-    *error = Message("文件下载不完整：收到%llu字节，应为%llu字节\n",
-                     static_cast<unsigned long long>(received),
-                     static_cast<unsigned long long>(total));
+    *error =
+        Message("文件下载不完整：收到%llu字节，应为%llu字节\n",
+                static_cast<unsigned long long>(received), static_cast<unsigned long long>(total));
     return 0;
   }
   return received;

@@ -10,8 +10,9 @@
 namespace vl {
 
 struct HttpOptions {
-  unsigned long open_flags = 0;     // InternetOpenA flags
-  unsigned long request_flags = 0;  // HttpOpenRequestA flags (INTERNET_FLAG_SECURE is added for https)
+  unsigned long open_flags = 0;  // InternetOpenA flags
+  unsigned long request_flags =
+      0;  // HttpOpenRequestA flags (INTERNET_FLAG_SECURE is added for https)
   // Time-outs in ms; 0 or less leaves the system default.
   int connect_timeout_ms = 0;
   int receive_timeout_ms = 0;

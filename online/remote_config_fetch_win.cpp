@@ -76,8 +76,8 @@ int FetchRemoteConfig(const OnlineContext& context, bool notify) {
   std::string error;
   if (HttpGet(url, &body, &error, kConnectTimeoutMs, kReceiveTimeoutMs, kSendTimeoutMs) == 0)
     return 0;
-  const auto doc =
-      ParseConfigDocument(std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
+  const auto doc = ParseConfigDocument(
+      std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
   if (!doc) return 1;
   ApplyConfigDocument(*doc, *context.settings);
   if (doc->has_update) {

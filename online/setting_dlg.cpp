@@ -80,7 +80,8 @@ LRESULT Setting::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   const RECT& client = paint.client();
   DrawCentred(dc, name_picture_.get(), client.right, logo_.bottom + 20, paint.scratch());
   DrawCentred(dc, slogan_picture_.get(), client.right, logo_.bottom + 58, paint.scratch());
-  if (logo_picture_) DrawAlphaBitmap(dc, logo_picture_.get(), logo_.left, logo_.top, 255, paint.scratch());
+  if (logo_picture_)
+    DrawAlphaBitmap(dc, logo_picture_.get(), logo_.left, logo_.top, 255, paint.scratch());
   if (close_.IsWindow()) close_.PaintInto(dc);
 
   win::ScopedSelect font(dc, GetCachedFont(kFontSize));

@@ -23,8 +23,8 @@ bool ShellPrompts::OpenWebPage(const std::string& url) {
 }
 
 bool ShellPrompts::StartProgram(const std::string& path, const std::string& parameters) {
-  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
-      nullptr, "open", path.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", path.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 

@@ -17,8 +17,7 @@ namespace {
 // SHA-256 in lower-case hex; empty on failure.
 std::string Sha256Hex(const BYTE* data, DWORD size) {
   BCRYPT_ALG_HANDLE algorithm = nullptr;
-  if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
-    return "";
+  if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0) return "";
   UCHAR digest[32] = {};
   BCRYPT_HASH_HANDLE hash = nullptr;
   bool ok = BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0;
@@ -42,8 +41,8 @@ std::string PublicKeyHash(PCCERT_CONTEXT cert) {
   BYTE* der = nullptr;
   DWORD size = 0;
   if (!CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO,
-                           &cert->pCertInfo->SubjectPublicKeyInfo, CRYPT_ENCODE_ALLOC_FLAG,
-                           nullptr, &der, &size))
+                           &cert->pCertInfo->SubjectPublicKeyInfo, CRYPT_ENCODE_ALLOC_FLAG, nullptr,
+                           &der, &size))
     return "";
   const std::string hash = Sha256Hex(der, size);
   LocalFree(der);
@@ -104,7 +103,7 @@ SignatureCheck CheckInstallerSignature(const std::string& path,
     // signer's key must be ours.
     const std::string hash = SignerKeyHash(data.hWVTStateData);
     result = !hash.empty() && hash == pinned_key_sha256 ? SignatureCheck::kTrusted
-                                                         : SignatureCheck::kOtherSigner;
+                                                        : SignatureCheck::kOtherSigner;
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);

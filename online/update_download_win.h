@@ -13,7 +13,7 @@ namespace vl {
 // Shared by the update window (progress balloons) and its worker.
 struct UpdateDownloadState {
   std::string url;
-  std::string pinned_key_sha256;  // the publisher whose installers may start
+  std::string pinned_key_sha256;   // the publisher whose installers may start
   std::atomic<uint64_t> total{0};  // Content-Length; 0 while unknown
   std::atomic<int> percent{0};     // 0 to 100
 };
@@ -21,10 +21,10 @@ struct UpdateDownloadState {
 // Why an attempt failed (for tests; the user only sees the retry question).
 enum class UpdateAttempt {
   kStarted,
-  kBadName,        // the address names no installer file
-  kNoFolder,       // no temporary folder could be made
-  kDownloadFailed, // network, status, length or file failure
-  kUntrusted,      // unsigned, altered or signed by someone else: deleted
+  kBadName,         // the address names no installer file
+  kNoFolder,        // no temporary folder could be made
+  kDownloadFailed,  // network, status, length or file failure
+  kUntrusted,       // unsigned, altered or signed by someone else: deleted
   kRenameFailed,
   kStartFailed,
 };

@@ -93,7 +93,8 @@ TEST_F(DialogsTest, HelpShowsOnlyTheLinksThatAreConfigured) {
   EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)), "下载ADB驱动");
   EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_HELP_TUTORIAL)), "详细教程");
   EXPECT_EQ(WindowText(GetDlgItem(dialog, IDOK)), "我知道了");
-  EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_HELP_TEXT)).rfind("未检测到设备？\n\n安卓用户：\n", 0), 0u);
+  EXPECT_EQ(
+      WindowText(GetDlgItem(dialog, IDC_HELP_TEXT)).rfind("未检测到设备？\n\n安卓用户：\n", 0), 0u);
   DestroyWindow(dialog);
 
   UpdateRemoteConfig([](RemoteConfig& c) {
@@ -116,11 +117,12 @@ TEST_F(DialogsTest, HelpLinksOpenTheirPagesAndTheButtonsEndTheDialog) {
   HelpDlg help(prompts_);
   {
     Script script({[](HWND d) { Command(d, IDC_HELP_ADB_DRIVER); },
-                   [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); }, [](HWND d) { Command(d, IDOK); }});
+                   [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
+                   [](HWND d) { Command(d, IDOK); }});
     EXPECT_EQ(help.DoModal(nullptr), IDOK);
   }
   EXPECT_EQ(Opened(), (std::vector<std::string>{"http://www.velloria.com.cn/adb.zip",
-                                                 "http://www.velloria.com.cn/debug.html"}));
+                                                "http://www.velloria.com.cn/debug.html"}));
   prompts_.Clear();
   {
     Script script({[](HWND d) { Command(d, IDC_HELP_TUTORIAL); }});
@@ -142,13 +144,15 @@ TEST_F(DialogsTest, ConfiguredAddressesThatAreNoWebPagesAreNotOpened) {
   });
   HelpDlg help(prompts_);
   Script script({[](HWND d) { Command(d, IDC_HELP_ADB_DRIVER); },
-                 [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); }, [](HWND d) { Command(d, IDOK); }});
+                 [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
+                 [](HWND d) { Command(d, IDOK); }});
   EXPECT_EQ(help.DoModal(nullptr), IDOK);
   EXPECT_TRUE(Opened().empty());
 }
 
 TEST_F(DialogsTest, ASearchAddressAsksForThePhoneAndSearchesForIt) {
-  UpdateRemoteConfig([](RemoteConfig& c) { c.open_debug_mode_url = "https://www.baidu.com/s?wd="; });
+  UpdateRemoteConfig(
+      [](RemoteConfig& c) { c.open_debug_mode_url = "https://www.baidu.com/s?wd="; });
   HelpDlg help(prompts_);
   std::string question_caption, prompt_text;
   Script script({[](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },

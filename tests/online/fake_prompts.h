@@ -14,8 +14,8 @@
 namespace vl::test {
 
 struct PromptRecord {
-  std::string kind;  // "ask", "inform", "balloon", "open", "start"
-  std::string text;  // box text, balloon text, address or program path
+  std::string kind;     // "ask", "inform", "balloon", "open", "start"
+  std::string text;     // box text, balloon text, address or program path
   std::string caption;  // box caption, balloon title or program parameters
 };
 

@@ -19,27 +19,27 @@ TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwin) {
 
 TEST(InstallerNames, RefusesNamesThatLeaveTheFolderOrAreNoInstaller) {
   const char* const bad[] = {
-      "http://h/..exe",                       //
-      "http://h/a/..\\..\\evil.exe",          // backslashes
-      "http://h/c:evil.exe",                  // drive colon
-      "http://h/dir/?file=/x/setup.exe",      // the name part is empty; ".exe" only in the query
+      "http://h/..exe",                         //
+      "http://h/a/..\\..\\evil.exe",            // backslashes
+      "http://h/c:evil.exe",                    // drive colon
+      "http://h/dir/?file=/x/setup.exe",        // the name part is empty; ".exe" only in the query
       "http://h/app/vlux_horizontal.dll?.exe",  // would delete a module of the program
-      "http://setup.exe/",                     // the "." only in the host
-      "http://h/",                             //
-      "http://h/setup.exe/",                   // a folder
-      "http://h/setup.zip",                    // no installer
-      "http://h/.exe",                         // no name
-      "http://h/setup .exe",                   // trailing blank, stripped by Windows
-      "http://h/setup..exe",                   //
-      "http://h/con.exe",                      // a device
-      "http://h/LPT1.exe",                     //
-      "http://h/a|b.exe",                      //
-      "http://h/a*b.exe",                      //
-      "http://h/a\"b.exe",                     //
-      "http://h/a<b>.exe",                     //
-      "setup.exe",                             // not a web address
-      "file://c:/setup.exe",                   //
-      "\\\\server\\share\\setup.exe",          //
+      "http://setup.exe/",                      // the "." only in the host
+      "http://h/",                              //
+      "http://h/setup.exe/",                    // a folder
+      "http://h/setup.zip",                     // no installer
+      "http://h/.exe",                          // no name
+      "http://h/setup .exe",                    // trailing blank, stripped by Windows
+      "http://h/setup..exe",                    //
+      "http://h/con.exe",                       // a device
+      "http://h/LPT1.exe",                      //
+      "http://h/a|b.exe",                       //
+      "http://h/a*b.exe",                       //
+      "http://h/a\"b.exe",                      //
+      "http://h/a<b>.exe",                      //
+      "setup.exe",                              // not a web address
+      "file://c:/setup.exe",                    //
+      "\\\\server\\share\\setup.exe",           //
   };
   for (const char* url : bad) EXPECT_FALSE(InstallerNamesFromUrl(url)) << url;
 }

@@ -133,7 +133,8 @@ TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   server_.PutFile("conn.png", test::PngPicture());
   server_.PutFile("v.jpg", test::JpegPicture());
   server_.PutFile("h.jpg", test::JpegPicture());
-  ServeConfig("<c>" + Pictures(server_.Url("/conn.png"), server_.Url("/v.jpg"), server_.Url("/h.jpg")) +
+  ServeConfig("<c>" +
+              Pictures(server_.Url("/conn.png"), server_.Url("/v.jpg"), server_.Url("/h.jpg")) +
               "<update><appupdate_version></appupdate_version>"
               "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>");
   EXPECT_EQ(FetchRemoteConfig(context_, true), 1);
@@ -191,8 +192,7 @@ TEST_F(RemoteConfigFetchTest, AFailedPictureKeepsTheOldOneAndIsTriedAgain) {
 TEST_F(RemoteConfigFetchTest, AnEmptyAddressIsStoredWithoutDownload) {
   settings_.values["HelpVCamImage"] = "http://old.example/v.jpg";
   PutResFile("default_v.jpg", "old v");
-  ServeConfig(
-      "<c><image_help_vcam></image_help_vcam><update><appupdate_version/></update></c>");
+  ServeConfig("<c><image_help_vcam></image_help_vcam><update><appupdate_version/></update></c>");
   EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
   EXPECT_EQ(server_.Requests().size(), 1u);
   EXPECT_EQ(settings_.values["HelpVCamImage"], "");

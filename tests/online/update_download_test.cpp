@@ -74,8 +74,7 @@ TEST_F(UpdateDownloadTest, ASignedInstallerIsVerifiedRenamedAndStartedWithTheUpd
   EXPECT_EQ(starts[0].text, path);
   EXPECT_EQ(starts[0].caption, "?update=true");
   // In a fresh folder of its own under the user's temporary folder, never the current one.
-  EXPECT_EQ(path.compare(0, TempFolder().size() + 15, TempFolder() + "VelloriaUpdate-"), 0)
-      << path;
+  EXPECT_EQ(path.compare(0, TempFolder().size() + 15, TempFolder() + "VelloriaUpdate-"), 0) << path;
   EXPECT_EQ(path.substr(path.size() - 11), "\\signed.exe");
   EXPECT_TRUE(test::ReadWholeFile(path) == InstallerBytes("signed.exe"));
   EXPECT_FALSE(test::FileExists(path.substr(0, path.size() - 4) + ".tmp"));
@@ -109,9 +108,8 @@ TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
 TEST_F(UpdateDownloadTest, NamesThatEscapeTheFolderAreRefusedBeforeAnyRequest) {
   // A file of the program in the current directory, which the old naming would have deleted.
   test::WriteWholeFile("vlux_horizontal.dll", "module");
-  for (const std::string path :
-       {"/app/vlux_horizontal.dll?.exe", "/pc/..\\..\\evil.exe", "/pc/c:evil.exe", "/pc/?x=/a.exe",
-        "/pc/setup.exe/"}) {
+  for (const std::string path : {"/app/vlux_horizontal.dll?.exe", "/pc/..\\..\\evil.exe",
+                                 "/pc/c:evil.exe", "/pc/?x=/a.exe", "/pc/setup.exe/"}) {
     SCOPED_TRACE(path);
     EXPECT_EQ(Attempt(server_.Url(path)), UpdateAttempt::kBadName);
   }

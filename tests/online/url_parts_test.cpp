@@ -51,22 +51,22 @@ TEST(SplitUrl, TheFragmentIsNotSent) {
 
 TEST(SplitUrl, RefusesAddressesWithoutHostPathOrWithABadPort) {
   const char* const bad[] = {
-      "http://example.cn",         // no path
-      "example.cn",                // bare host
-      "http:///path",              // no host
-      "",                          //
-      "http://h:/x",               // empty port
-      "http://h:0/x",              // port 0
-      "http://h:65536/x",          // too large
-      "http://h:8o/x",             // not a number
-      "http://h:123456/x",         //
-      "http://:80/x",              // port without host
-      "ftp://h/x",                 // another scheme
-      "file://c:/windows/x.exe",   //
-      "http://user@h/x",           // credentials
-      "http://h?x=/y",             // query before the path
-      "http://h\\evil/x",          //
-      "http://h x/y",              // blank in the host
+      "http://example.cn",          // no path
+      "example.cn",                 // bare host
+      "http:///path",               // no host
+      "",                           //
+      "http://h:/x",                // empty port
+      "http://h:0/x",               // port 0
+      "http://h:65536/x",           // too large
+      "http://h:8o/x",              // not a number
+      "http://h:123456/x",          //
+      "http://:80/x",               // port without host
+      "ftp://h/x",                  // another scheme
+      "file://c:/windows/x.exe",    //
+      "http://user@h/x",            // credentials
+      "http://h?x=/y",              // query before the path
+      "http://h\\evil/x",           //
+      "http://h x/y",               // blank in the host
       "http://h/x\r\nHost: other",  // would split the request
   };
   for (const char* url : bad) {

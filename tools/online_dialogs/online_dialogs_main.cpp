@@ -115,11 +115,16 @@ int main(int argc, char** argv) {
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     const std::string value = argv[i + 1];
-    if (option == "--log") g_log = value;
-    else if (option == "--adb-driver") config.adb_drive_url = value;
-    else if (option == "--debug-mode") config.open_debug_mode_url = value;
-    else if (option == "--app-name") config.app_name = value;
-    else if (option == "--app-url") config.app_url = value;
+    if (option == "--log")
+      g_log = value;
+    else if (option == "--adb-driver")
+      config.adb_drive_url = value;
+    else if (option == "--debug-mode")
+      config.open_debug_mode_url = value;
+    else if (option == "--app-name")
+      config.app_name = value;
+    else if (option == "--app-url")
+      config.app_url = value;
   }
   vl::UpdateRemoteConfig([&](vl::RemoteConfig& c) { c = config; });
   Gdiplus::GdiplusStartupInput input;
