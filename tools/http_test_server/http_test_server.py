@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """A local HTTP server on loopback that stands in for the configuration host and the download
-servers in tests. It serves the files of one folder, logs every request (request line and
-headers as received, one block each ending with an empty line; "TLS <hex>" for a TLS handshake), and misbehaves on demand
-through the first path segments:
+servers in tests. It serves the files of one folder and logs every request as received: the
+request line and the headers, one block each ending with an empty line ("TLS <hex>" for a TLS
+handshake). A request through a proxy, naming the whole address, is served by its path.
+It misbehaves on demand through the first path segments:
 
   /status/<code>/<name>     answers <code> with a small HTML page
   /truncate/<n>/<name>      announces the whole length, sends <n> bytes, drops the connection
@@ -12,11 +13,11 @@ through the first path segments:
   /slow/<ms>/<name>         the file in eight pieces, <ms> apart
 
 Modes:
-  http_test_server.py serve --root DIR --log FILE [--port-file FILE]
-  http_test_server.py run [--root DIR] -- COMMAND...
-      starts the server on a free port, runs COMMAND with VL_TEST_HTTP_PORT, VL_TEST_HTTP_ROOT
-      and VL_TEST_HTTP_LOG set, stops the server and exits with COMMAND's code. Without --root
-      a fresh temporary folder is served and removed afterwards.
+  http_test_server.py serve --root DIR --log FILE [--port N] [--port-file FILE]
+  http_test_server.py run [--root DIR] [--port N] -- COMMAND...
+      starts the server (on a free port unless --port), runs COMMAND with VL_TEST_HTTP_PORT,
+      VL_TEST_HTTP_ROOT and VL_TEST_HTTP_LOG set, stops the server and exits with COMMAND's
+      code. Without --root a fresh temporary folder is served and removed afterwards.
 """
 import argparse
 import http.server
@@ -58,7 +59,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         self.record("\n".join([self.requestline] + ["%s: %s" % kv for kv in self.headers.items()]))
-        parts = self.path.split("?", 1)[0].lstrip("/").split("/")
+        path = self.path
+        if "://" in path.split("?", 1)[0]:
+            # A request through a proxy names the whole address: serve its path.
+            path = "/" + path.split("://", 1)[1].partition("/")[2]
+        parts = path.split("?", 1)[0].lstrip("/").split("/")
         mode = parts[0]
         try:
             if mode == "status":
@@ -116,8 +121,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(data)
 
 
-def start(root, log_path):
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+def start(root, log_path, port=0):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
     server.daemon_threads = True
     server.root = root
     server.log_path = log_path
@@ -133,6 +138,7 @@ def main():
     parser.add_argument("--root")
     parser.add_argument("--log")
     parser.add_argument("--port-file")
+    parser.add_argument("--port", type=int, default=0, help="default: a free port")
     argv = sys.argv[1:]
     command = []
     if "--" in argv:
@@ -147,7 +153,7 @@ def main():
         root = scratch
     os.makedirs(root, exist_ok=True)
     log_path = args.log or os.path.join(root, "requests.log")
-    server = start(root, log_path)
+    server = start(root, log_path, args.port)
     port = server.server_address[1]
     if args.port_file:
         with open(args.port_file, "w") as f:
