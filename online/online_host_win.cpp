@@ -21,7 +21,8 @@ void OnlineHost::LoadCachedSettings() {
   LoadCachedRemoteConfig(settings_);
 }
 
-void OnlineHost::Start(HWND main_window, const std::string& program_directory) {
+void OnlineHost::Start(HWND main_window, const std::string& program_directory,
+                       const std::string& config_endpoint) {
   link_ = std::make_unique<MainWindowLink>(main_window);
   download_.SetPrompts(prompts_);
   OnlineContext context;
@@ -30,7 +31,7 @@ void OnlineHost::Start(HWND main_window, const std::string& program_directory) {
   context.downloads = link_.get();
   MainWindowLink* link = link_.get();
   context.help_picture_changed = [link] { link->HelpPictureChanged(); };
-  context.config_endpoint = ConfigEndpoint();
+  context.config_endpoint = config_endpoint;
   context.program_directory = program_directory;
   context.program_version = GetProgramVersion();
   SetOnlineContext(std::move(context));

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "online/download_update_wnd.h"
+#include "online/online_context.h"
 #include "online/settings_store.h"
 #include "online/shell_prompts_win.h"
 
@@ -31,9 +32,10 @@ class OnlineHost {
 
   // First turn of the main window's start: the cached values into the configuration record.
   void LoadCachedSettings();
-  // Last turn: the context of the fetch thread (this window, the program's folder and version)
-  // and the first fetch.
-  void Start(HWND main_window, const std::string& program_directory);
+  // Last turn: the context of the fetch thread (this window, the program's folder and version,
+  // the configuration endpoint the program was built with) and the first fetch.
+  void Start(HWND main_window, const std::string& program_directory,
+             const std::string& config_endpoint = ConfigEndpoint());
 
   // 0x467: `url` is the installer address (the sender keeps the buffer). Dropped while a
   // download runs. True when a download started.
