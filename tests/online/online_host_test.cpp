@@ -45,6 +45,7 @@ class OnlineHostTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_.available()) << "run through tools/http_test_server";
     test::StartGdiplusForTests();
+    server_.ClearLog();
     UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
     host_.SetPrompts(&prompts_);
     const RECT rc = {0, 0, 100, 100};
