@@ -38,14 +38,14 @@ finish() {
   done
   kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "$1: still open"; }
   wait "$pid"
-  echo $?
+  rc=$?
 }
 
 start help --adb-driver http://www.velloria.com.cn/adb.zip --debug-mode http://www.velloria.com.cn/usb.html
 click help 1006
 click help 1007
 click help 1008
-rc=$(finish help)
+finish help
 [ "$rc" = 2 ] || fail "help ended with $rc, not 2"
 grep -qx 'open http://www.velloria.com.cn/adb.zip' "$work/help.log" || fail "driver link"
 grep -qx 'open http://www.velloria.com.cn/usb.html' "$work/help.log" || fail "debug-mode link"
@@ -57,7 +57,7 @@ start setting
 click setting 4
 click setting 3
 click setting 2
-rc=$(finish setting)
+finish setting
 [ "$rc" = 0 ] || fail "settings ended with $rc, not 0"
 grep -qx 'open http://www.velloria.com.cn/serel_camera/' "$work/setting.log" || fail "app link"
 grep -qx 'check' "$work/setting.log" || fail "update check"

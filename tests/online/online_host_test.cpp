@@ -83,7 +83,7 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
   server_.PutFile("conn.png", test::PngPicture());
   server_.PutFile("serelpartner/config.php",
                   "<c><tips_conn>tip</tips_conn><image_help_conn>" + server_.Url("/conn.png") +
-                      "</image_help_conn><update><appupdate_version>1.0.10.0</appupdate_version>"
+                      "</image_help_conn><update><appupdate_version>2.0.0.0</appupdate_version>"
                       "<appupdate_url>" +
                       server_.Url("/slow/300/pc/setup_1.0.10.exe") +
                       "</appupdate_url><appupdate_msg>new</appupdate_msg></update></c>");
@@ -98,7 +98,7 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
   const auto starts = prompts_.Records("start");
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].caption, "?update=true");
-  EXPECT_EQ(starts[0].text.substr(starts[0].text.size() - 15), "\\setup_1.0.10.exe");
+  EXPECT_EQ(starts[0].text.substr(starts[0].text.size() - 17), "\\setup_1.0.10.exe");
   std::vector<std::string> balloons;
   for (const auto& r : prompts_.Records("balloon")) balloons.push_back(AnsiToUtf8(r.text));
   ASSERT_GE(balloons.size(), 3u);
