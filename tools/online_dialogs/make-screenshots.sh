@@ -18,10 +18,11 @@ wait_ready() {
   return 1
 }
 
-# A dialog: shot of the screen, cut to the dialog's rectangle, then closed with Escape.
+# A dialog: shot of the screen, cut to the dialog's rectangle, then closed by a click on the
+# control $3.
 dialog_shot() {
-  local name=$1 file=$2
-  shift 2
+  local name=$1 file=$2 close=$3
+  shift 3
   local log=$work/$name.log
   wine "$tool" "$name" --log "Z:$log" "$@" </dev/null >/dev/null 2>&1 &
   local pid=$!
@@ -29,13 +30,14 @@ dialog_shot() {
   sleep 1
   read -r _ x y w h < <(grep '^window ' "$log")
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$file"
-  xdotool key Escape
+  read -r _ _ x y w h _ < <(grep "^rect $close " "$log")
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
   wait "$pid" || true
 }
 
-dialog_shot help online-help-dialog.png \
+dialog_shot help online-help-dialog.png 1 \
   --adb-driver http://www.velloria.com.cn/adb.zip --debug-mode https://www.baidu.com/s?wd=
-dialog_shot setting online-settings-dialog.png
+dialog_shot setting online-settings-dialog.png 2
 
 # The balloon needs a notification area: a Wine desktop window with a taskbar.
 log=$work/balloon.log
@@ -43,7 +45,7 @@ wine explorer /desktop=velloria-shots,640x360 "$tool" balloon --log "Z:$log" \
   </dev/null >/dev/null 2>&1 &
 pid=$!
 wait_ready "$log"
-sleep 1.5
+sleep 5
 import -window root -crop 360x150+280+210 +repage "$out/online-progress-balloon.png"
 wait "$pid" || true
 echo "screenshots in $out"

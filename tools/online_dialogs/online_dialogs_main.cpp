@@ -4,7 +4,7 @@
 //
 //   online_dialogs.exe help|setting|balloon --log FILE [--adb-driver URL] [--debug-mode URL]
 //                      [--app-name NAME] [--app-url URL]
-// Exit code: the dialog's result (balloon: 0 after 8 s).
+// Exit code: the dialog's result (balloon: 0 after 12 s).
 #include <windows.h>
 #include <gdiplus.h>
 #include <shellapi.h>
@@ -91,7 +91,7 @@ int ShowProgressBalloon() {
   data.uTimeout = 10000;
   Shell_NotifyIconA(NIM_MODIFY, &data);
   Log("ready");
-  const DWORD end = GetTickCount() + 8000;
+  const DWORD end = GetTickCount() + 12000;
   MSG msg;
   while (GetTickCount() < end) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
