@@ -2,14 +2,16 @@
 
 #include <shellapi.h>
 
+#include "common/win/message_box.h"
+
 namespace vl {
 
 bool ShellPrompts::AskYesNo(const std::string& text, const std::string& caption) {
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO) == IDYES;
+  return win::ShowMessageBox(nullptr, text, caption, MB_YESNO) == IDYES;
 }
 
 void ShellPrompts::Inform(const std::string& text, const std::string& caption) {
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+  win::ShowMessageBox(nullptr, text, caption, MB_OK);
 }
 
 void ShellPrompts::ShowBalloon(const std::string& text, const std::string& title) {

@@ -1,5 +1,5 @@
-// The real prompts: message boxes without owner, the shell's "open" verb, and balloons through
-// whoever owns the tray icon (the main window).
+// The real prompts: message boxes without owner (through the program's message box seam), the
+// shell's "open" verb, and balloons through whoever owns the tray icon (the main window).
 #pragma once
 
 #include <windows.h>
