@@ -70,7 +70,8 @@ class OnlineHostTest : public ::testing::Test {
 };
 
 TEST_F(OnlineHostTest, StartLoadsTheCachedSettingsBeforeAnyFetch) {
-  settings_.values = {{"ConnTips", "a</br>b"}, {"AppName", "Cached"}, {"AdbDriveUrl", "http://x/adb"}};
+  settings_.values = {
+      {"ConnTips", "a</br>b"}, {"AppName", "Cached"}, {"AdbDriveUrl", "http://x/adb"}};
   host_.LoadCachedSettings();
   EXPECT_EQ(GetRemoteConfig().tips_conn, "a\nb");
   EXPECT_EQ(GetRemoteConfig().app_name, "Cached");
