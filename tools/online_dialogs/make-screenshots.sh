@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the help and settings dialogs and of the update's progress balloon, taken under
 # Xvfb from tools/online_dialogs. Usage: make-screenshots.sh <online_dialogs.exe> <out dir>
-# (needs DISPLAY and the project's Wine environment, as scripts/test sets them up).
+# (needs DISPLAY and the project's Wine environment). The balloon is shot on a Wine desktop
+# window, whose size stays the display's size for the rest of that Wine session: the script
+# ends the session (wineserver -k) afterwards, so run it on its own, never beside tests.
 set -euo pipefail
 tool=$1 out=$2
 source "$(dirname "$0")/../../scripts/lib/env.sh"
@@ -48,4 +50,5 @@ wait_ready "$log"
 sleep 5
 import -window root -crop 360x150+280+210 +repage "$out/online-progress-balloon.png"
 wait "$pid" || true
+wineserver -k 2>/dev/null || true
 echo "screenshots in $out"
