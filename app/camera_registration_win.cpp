@@ -2,7 +2,7 @@
 
 #include <objbase.h>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/message_box.h"
 

@@ -1,6 +1,6 @@
 #include "app/main_online_host.h"
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "app/settings.h"
 #include "device/device_scanner.h"
 #include "media/player_ctrl.h"
