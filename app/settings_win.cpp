@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "app/setting_value.h"
 #include "app/settings.h"
 

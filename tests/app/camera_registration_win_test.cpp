@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/message_box.h"
 

@@ -17,7 +17,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/app_module.h"
 #include "common/win/message_box.h"
