@@ -28,8 +28,11 @@ void DrawOutline(HDC dc, const RECT& client, bool top_only) {
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   Gdiplus::Pen pen(
       Gdiplus::Color(255, GetRValue(kOutline), GetGValue(kOutline), GetBValue(kOutline)), 1.0f);
-  const Gdiplus::REAL l = client.left + 0.5f, t = client.top + 0.5f;
-  const Gdiplus::REAL r = client.right - 0.5f, b = client.bottom - 0.5f, d = 4.0f;
+  // Whole-pixel coordinates: GDI+ centres 1-pixel lines on them, so the outline stays crisp.
+  const Gdiplus::REAL l = static_cast<Gdiplus::REAL>(client.left);
+  const Gdiplus::REAL t = static_cast<Gdiplus::REAL>(client.top);
+  const Gdiplus::REAL r = static_cast<Gdiplus::REAL>(client.right - 1);
+  const Gdiplus::REAL b = static_cast<Gdiplus::REAL>(client.bottom - 1), d = 4.0f;
   Gdiplus::GraphicsPath path;
   path.AddArc(l, t, d, d, 180, 90);
   path.AddArc(r - d, t, d, d, 270, 90);

@@ -75,9 +75,15 @@ class Gallery : public win::CWindowImpl<Gallery> {
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
   MESSAGE_HANDLER(WM_KEYDOWN, OnKey)
   MESSAGE_HANDLER(WM_TIMER, OnTimer)
+  MESSAGE_HANDLER(WM_GETFONT, OnGetFont)
   END_MSG_MAP()
 
  private:
+  // The waiting overlay asks its parent for the font, as the main window's dialog font.
+  LRESULT OnGetFont(UINT, WPARAM, LPARAM, BOOL&) {
+    return reinterpret_cast<LRESULT>(GetCachedFont(13));
+  }
+
   struct Label {
     int x, y;
     std::string text;
@@ -234,11 +240,11 @@ class Gallery : public win::CWindowImpl<Gallery> {
     }
 
     // Sliders.
-    Caption(500, 200, "Slider — 0..100 at 50, -50..50 at 25 and -25, empty range 30..30");
+    Caption(500, 330, "Slider — 0..100 at 50, -50..50 at 25 and -25, empty range 30..30");
     const int ranges[][3] = {{0, 100, 50}, {-50, 50, 25}, {-50, 50, -25}, {30, 30, 30}};
     for (int i = 0; i < 4; ++i) {
       auto* s = Make<Slider>();
-      const int top = 222 + i * 28;
+      const int top = 352 + i * 28;
       s->Create(m_hWnd, {500, top, 720, top + 22});
       s->SetMinimum(ranges[i][0]);
       s->SetMaximum(ranges[i][1]);
@@ -246,7 +252,7 @@ class Gallery : public win::CWindowImpl<Gallery> {
     }
 
     // Scroll bars.
-    Caption(20, 400, "MiniScrollBar — top / middle / bottom; normal, hover, pressed; short bar");
+    Caption(20, 400, "MiniScrollBar");
     const MiniScrollBar::ThumbState thumbs[] = {
         MiniScrollBar::kThumbNormal, MiniScrollBar::kThumbHover, MiniScrollBar::kThumbPressed};
     for (int i = 0; i < 3; ++i) {
@@ -264,15 +270,15 @@ class Gallery : public win::CWindowImpl<Gallery> {
     short_bar->SetRange(1000);
 
     // Nine-part drawing of the thumb pictures at several sizes (painted in WM_PAINT).
-    Caption(200, 400, "Nine-part drawer — thumb picture at 10 x 24, 10 x 60, 24 x 120, 40 x 12");
+    Caption(200, 400, "Nine-part drawer at four sizes");
     nine_ = NinePartImage(LoadPngResourceBitmap(pics::kScrollThumbPressed), {3, 3, 4, 14});
 
     // Panel marks on pink and the mask.
-    Caption(500, 340, "Panel pictures: frame, mask on pink, marks, slider thumb");
+    Caption(500, 480, "Panel pictures: frame, mask on pink, marks, slider thumb");
 
     // The waiting overlay.
-    Caption(500, 450, "LoadingWnd");
-    loading_.Create(m_hWnd, {500, 472, 840, 600});
+    Caption(500, 590, "LoadingWnd");
+    loading_.Create(m_hWnd, {500, 612, 900, 712});
     ::SetTimer(m_hWnd, 1, 400, nullptr);
     return 0;
   }
@@ -289,7 +295,7 @@ class Gallery : public win::CWindowImpl<Gallery> {
   }
 
   void DrawPanelPictures(HDC dc, HDC scratch) {
-    const int y = 362;
+    const int y = 502;
     win::UniqueBitmap frame = LoadPngResourceBitmap(pics::kDecorFrame);
     DrawAlphaBitmap(dc, frame.get(), 500, y, 255, scratch);
     RECT pink = {580, y, 648, y + 68};
@@ -355,7 +361,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   vl::GdiplusSession gdiplus;
   vl::Gallery gallery;
   gallery.open_list = command_line && std::strstr(command_line, "--open-list") != nullptr;
-  const RECT rc = {40, 40, 40 + 960, 40 + 650};
+  const RECT rc = {20, 20, 20 + 960, 20 + 740};
   if (!gallery.Create(
           nullptr, rc, "Velloria widget gallery",
           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE | WS_CLIPCHILDREN))
