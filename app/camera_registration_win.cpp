@@ -5,6 +5,7 @@
 #include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/message_box.h"
+#include "common/win/registry.h"
 
 namespace vl {
 namespace {
@@ -28,34 +29,6 @@ constexpr char kVideoInputCategory[] = "{860BB310-5D01-11D0-BD3B-00A0C911CE86}";
 constexpr char kMissingSuffix[] = "缺失";
 constexpr char kFailedSuffix[] = " 注册失败";
 
-class RegistryKey {
- public:
-  RegistryKey(HKEY root, const std::string& path) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  bool ok() const { return key_ != nullptr; }
-  // A REG_SZ value ("" name: the default value); false when absent or of another type.
-  bool ReadString(const char* name, std::string& out) const {
-    char buffer[1024] = {};
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (!key_ ||
-        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-      return false;
-    out.assign(buffer, strnlen(buffer, size));
-    return true;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 std::string FileNameOf(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -77,12 +50,18 @@ int Fail(HWND owner, const std::string& path, const char* suffix) {
 
 bool IsCameraRegisteredAt(const std::string& clsid, const std::string& path) {
   std::string server, threading;
-  const RegistryKey inproc(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32");
-  if (!inproc.ReadString("", server) || lstrcmpiA(server.c_str(), path.c_str()) != 0) return false;
-  if (!inproc.ReadString("ThreadingModel", threading) || threading != "Both") return false;
-  const RegistryKey listed(HKEY_CLASSES_ROOT,
-                           std::string("CLSID\\") + kVideoInputCategory + "\\Instance\\" + clsid);
-  return listed.ok();
+  win::RegistryKey inproc;
+  if (inproc.Open(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid + "\\InprocServer32").c_str()) !=
+          ERROR_SUCCESS ||
+      inproc.GetString("", &server) != ERROR_SUCCESS ||
+      lstrcmpiA(server.c_str(), path.c_str()) != 0)
+    return false;
+  if (inproc.GetString("ThreadingModel", &threading) != ERROR_SUCCESS || threading != "Both")
+    return false;
+  win::RegistryKey listed;
+  return listed.Open(HKEY_CLASSES_ROOT,
+                     (std::string("CLSID\\") + kVideoInputCategory + "\\Instance\\" + clsid)
+                         .c_str()) == ERROR_SUCCESS;
 }
 
 int RegisterCameraModule(const std::string& path, HWND owner) {

@@ -138,6 +138,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   controls_.BeginLoading();
 
   RegisterCameraModules(m_hWnd);
+  panel_host_.OnStarted();
   online_host_.OnStarted();
   return TRUE;
 }

@@ -6,6 +6,10 @@ RECT MainPanelHost::PanelRect(int width, int height) {
   return RECT{728, 68, width - 2, height - 8};
 }
 
+void MainPanelHost::OnStarted() {
+  // The panel subsystem creates its panel manager here.
+}
+
 void MainPanelHost::SetPanelWindow(IPanelWindow* panel) {
   if (!panel || !main_) return;
   RECT client{};

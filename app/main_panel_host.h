@@ -2,6 +2,8 @@
 // preview while connected, and the panel commands the stream worker sends (0x404).
 //
 // Where the panel subsystem plugs in:
+//  - OnStarted: the last turn of the initialisation, after the camera registration (the panel
+//    manager is created here, before the remote configuration fetch starts);
 //  - SetCommandHandler: receives each 0x404 command text (ANSI) during the synchronous send;
 //    the panel manager applies it to its control tree.
 //  - SetPanelWindow: the panel manager hands over a newly built panel; its window is created
@@ -36,6 +38,7 @@ class MainPanelHost : public win::CMessageMap {
   using CommandHandler = std::function<void(const std::string& ansi_command)>;
 
   void SetMainWindow(HWND main) { main_ = main; }
+  void OnStarted();
   void SetCommandHandler(CommandHandler handler) { on_command_ = std::move(handler); }
 
   // A new panel: its window is created in the panel area (from the preview's right edge, 728,
