@@ -1,0 +1,193 @@
+// Events from the controls to the phone: their text, the queue, and the sender thread writing
+// them through a real reader to the phone simulator on loopback.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "device/socket_layer.h"
+#include "media/bmt_reader.h"
+#include "panel/dui_items.h"
+#include "panel/dui_pages.h"
+#include "panel/event_text.h"
+#include "panel/panel_manager.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+
+namespace vl {
+namespace {
+
+using phonesim::SessionReport;
+constexpr std::chrono::seconds kWait{15};
+
+constexpr char kPanel[] = R"(<command name="config"><ctrl class="op_area" id="1">
+  <ctrl class="page_switch" id="9">
+    <ctrl class="page_list" id="3"><ctrl class="circle_item" id="12"/></ctrl>
+    <ctrl class="page_list" id="2"><ctrl class="slider" id="7"/></ctrl>
+    <ctrl class="page_adjust" id="5"/>
+  </ctrl></ctrl></command>)";
+
+TEST(PanelEventTextTest, MatchesThePhonesFormat) {
+  EXPECT_EQ(BuildEventText("click", 12, 3, {}),
+            "<command name=\"notify\"><event name=\"click\" id=\"12\" parent_id=\"3\"></event>"
+            "</command>");
+  EXPECT_EQ(BuildEventText("custom", -4, 0, {{"event", "back"}, {"x", "-1"}}),
+            "<command name=\"notify\"><event name=\"custom\" id=\"-4\" parent_id=\"0\" "
+            "event=\"back\" x=\"-1\"></event></command>");
+}
+
+class PanelEventTest : public ::testing::Test {
+ protected:
+  PanelEventTest() { manager_->ApplyCommand(kPanel); }
+
+  std::shared_ptr<BMTReader> Connect(phonesim::PhoneSimulator& phone,
+                                     std::shared_ptr<BMTReader> reader = nullptr) {
+    if (!reader) reader = BMTReader::Create();
+    EXPECT_EQ(reader->Connect(2, "PHONE1", phone.port()), 1);
+    return reader;
+  }
+  DUIItem* Item(int32_t id) { return static_cast<DUIItem*>(manager_->FindControl(id, false)); }
+  void WaitSenderIdle() {
+    for (int i = 0; i < 500 && manager_->outbox().sending(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_FALSE(manager_->outbox().sending());
+  }
+  static std::vector<std::string> Events(const SessionReport& r) {
+    std::vector<std::string> events;
+    for (const auto& p : r.packets) {
+      if (p.packet.type == 4) events.push_back(p.packet.payload);
+    }
+    return events;
+  }
+  static bool HasEvents(phonesim::PhoneSimulator& phone, size_t n) {
+    return phone.WaitFor([n](const SessionReport& r) { return Events(r).size() >= n; }, kWait);
+  }
+
+  net::SocketLibrary sockets_;
+  test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  std::unique_ptr<PanelManager> manager_ = std::make_unique<PanelManager>(nullptr, nullptr);
+};
+
+TEST_F(PanelEventTest, EachControlReportsWithItsIdAndItsParentsId) {
+  auto phone = test::StartPhone({});
+  auto reader = Connect(*phone);
+  Item(12)->OnClick();
+  Item(12)->OnDoubleClick();
+  auto* slider = static_cast<DUISlider*>(Item(7));
+  slider->OnSliderPos(41);
+  slider->OnSliderEnd(40);
+  static_cast<DUIPageAdjust*>(manager_->FindControl(5, false))->OnCommand(4);
+  static_cast<DUIPageAdjust*>(manager_->FindControl(5, false))->OnCommand(3);
+  ASSERT_TRUE(HasEvents(*phone, 6));
+  const std::string head = "<command name=\"notify\"><event name=\"";
+  const std::string tail = "></event></command>";
+  EXPECT_EQ(
+      Events(phone->Reports().back()),
+      (std::vector<std::string>{head + "click\" id=\"12\" parent_id=\"3\"" + tail,
+                                head + "doubleclick\" id=\"12\" parent_id=\"3\"" + tail,
+                                head + "slider_pos\" id=\"7\" parent_id=\"2\" pos=\"41\"" + tail,
+                                head + "slider_end\" id=\"7\" parent_id=\"2\" pos=\"40\"" + tail,
+                                head + "custom\" id=\"5\" parent_id=\"9\" event=\"reset\"" + tail,
+                                head + "custom\" id=\"5\" parent_id=\"9\" event=\"back\"" + tail}));
+  EXPECT_EQ(slider->value(), 40);
+  // Each arrived as one packet: type 4, then its exact length, then the text.
+  const SessionReport report = phone->Reports().back();
+  const auto& p = report.packets.front().packet;
+  EXPECT_EQ(p.header[0], 4);
+  EXPECT_EQ(p.length, static_cast<int32_t>(p.payload.size()));
+  EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
+}
+
+TEST_F(PanelEventTest, EventsWaitForTheHandshakeOfTheCurrentReader) {
+  auto phone = test::StartPhone({"--sleep", "300"});
+  // A reader exists but has not connected yet: writing now would fail (and lose the event) or
+  // land inside the handshake.
+  auto reader = BMTReader::Create();
+  Item(12)->OnClick();
+  WaitSenderIdle();
+  EXPECT_EQ(manager_->outbox().pending(), 1u);
+  Connect(*phone, reader);
+  manager_->FlushEvents();
+  ASSERT_TRUE(HasEvents(*phone, 1));
+  EXPECT_EQ(manager_->outbox().pending(), 0u);
+  EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
+}
+
+TEST_F(PanelEventTest, EventsQueuedWhileDisconnectedGoOutInOrderAfterTheNextHandshake) {
+  Item(12)->OnClick();
+  static_cast<DUISlider*>(Item(7))->OnSliderEnd(3);
+  Item(12)->OnDoubleClick();
+  WaitSenderIdle();
+  EXPECT_EQ(manager_->outbox().pending(), 3u);
+  {
+    // A connection that comes and goes without a flush takes nothing.
+    auto first = test::StartPhone({"--end", "close"});
+    auto reader = Connect(*first);
+    reader->Close();
+  }
+  EXPECT_EQ(manager_->outbox().pending(), 3u);
+  auto phone = test::StartPhone({});
+  auto reader = Connect(*phone);
+  manager_->FlushEvents();
+  ASSERT_TRUE(HasEvents(*phone, 3));
+  const auto events = Events(phone->Reports().back());
+  EXPECT_NE(events[0].find("\"click\" id=\"12\""), std::string::npos);
+  EXPECT_NE(events[1].find("slider_end"), std::string::npos);
+  EXPECT_NE(events[2].find("doubleclick"), std::string::npos);
+}
+
+TEST_F(PanelEventTest, BurstsOfEventsStayWholeBesideTheHeartbeat) {
+  auto phone = test::StartPhone({});
+  auto reader = BMTReader::Create();
+  reader->SetHeartbeatInterval(std::chrono::milliseconds(1));
+  Connect(*phone, reader);
+  auto* slider = static_cast<DUISlider*>(Item(7));
+  constexpr int kEvents = 400;
+  for (int i = 0; i < kEvents; ++i) {
+    slider->OnSliderPos(i % 101);
+    if (i % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+  }
+  ASSERT_TRUE(HasEvents(*phone, kEvents));
+  const SessionReport r = phone->Reports().back();
+  EXPECT_EQ(r.protocol_errors, 0);
+  EXPECT_GT(r.heartbeats(), 0);
+  const auto events = Events(r);
+  for (int i = 0; i < kEvents; ++i) {
+    ASSERT_NE(events[static_cast<size_t>(i)].find("pos=\"" + std::to_string(i % 101) + "\""),
+              std::string::npos)
+        << i;
+  }
+}
+
+TEST_F(PanelEventTest, AThreadThatCannotStartDoesNotStopLaterEvents) {
+  auto phone = test::StartPhone({});
+  auto reader = Connect(*phone);
+  manager_->outbox().SetThreadStarter([](std::function<void()>) { return false; });
+  Item(12)->OnClick();
+  EXPECT_FALSE(manager_->outbox().sending());
+  EXPECT_EQ(manager_->outbox().pending(), 1u);
+  manager_->outbox().SetThreadStarter(&StartDetachedThread);
+  Item(12)->OnDoubleClick();
+  ASSERT_TRUE(HasEvents(*phone, 2));
+  EXPECT_NE(Events(phone->Reports().back())[0].find("\"click\""), std::string::npos);
+}
+
+TEST_F(PanelEventTest, TheSenderNeverOutlivesTheQueueItReads) {
+  auto phone = test::StartPhone({});
+  auto reader = Connect(*phone);
+  std::function<void()> sender;
+  manager_->outbox().SetThreadStarter([&](std::function<void()> body) {
+    sender = std::move(body);
+    return true;
+  });
+  Item(12)->OnClick();
+  ASSERT_TRUE(sender);
+  manager_.reset();  // the program's window (and its panel manager) goes away first
+  std::thread(sender).join();
+  ASSERT_TRUE(HasEvents(*phone, 1));
+}
+
+}  // namespace
+}  // namespace vl
