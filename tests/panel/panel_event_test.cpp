@@ -6,10 +6,12 @@
 #include <functional>
 #include <thread>
 
+#include "common/text_convert.h"
 #include "device/socket_layer.h"
 #include "media/bmt_reader.h"
 #include "panel/dui_items.h"
 #include "panel/dui_pages.h"
+#include "panel/dui_tabs.h"
 #include "panel/event_text.h"
 #include "panel/panel_manager.h"
 #include "tests/device/fake_adb_workdir.h"
@@ -187,6 +189,71 @@ TEST_F(PanelEventTest, TheSenderNeverOutlivesTheQueueItReads) {
   manager_.reset();  // the program's window (and its panel manager) goes away first
   std::thread(sender).join();
   ASSERT_TRUE(HasEvents(*phone, 1));
+}
+
+// The main window's part natively: commands the reader delivers are applied to the panel.
+class ApplyingListener : public IStreamWorkerListener {
+ public:
+  explicit ApplyingListener(PanelManager& manager) : manager_(manager) {}
+  void OnConnected() override {}
+  void OnRunEnded() override {}
+  void OnConnectFailed() override {}
+  void OnPanelCommand(const char* text) override {
+    manager_.ApplyCommand(text);
+    ++commands;
+  }
+  int commands = 0;
+
+ private:
+  PanelManager& manager_;
+};
+
+TEST(PanelDemoScriptTest, TheDemoPhoneBuildsItsPanelAndAnswersTaps) {
+  net::SocketLibrary sockets;
+  test::FakeAdbWorkdir adb{"device PHONE1 device\n"};
+  PanelManager manager(nullptr, nullptr);
+  ApplyingListener listener(manager);
+  auto phone = test::StartPhone({"--resource-dir", VL_PANEL_PICTURES, "--script", VL_PANEL_SCRIPT});
+  auto reader = BMTReader::Create(PacketSinks{&listener, &manager});
+  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+  auto read_until = [&](const std::function<bool()>& done) {
+    while (!done()) {
+      if (!reader->ReadPacket()) return false;
+    }
+    return true;
+  };
+  ASSERT_TRUE(read_until([&] { return manager.root() != nullptr; }));
+  // The pictures came first, one per item.
+  EXPECT_EQ(manager.resources().count(), 31u);
+  std::vector<uint8_t> png;
+  ASSERT_TRUE(manager.FindResource("filter_retro.png", &png));
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+  // Four tabs over four pages; the beauty page's sliders are inside its list.
+  EXPECT_EQ(manager.FindControl(2, false)->GetChildren().size(), 4u);
+  EXPECT_EQ(manager.FindControl(20, false)->GetChildren().size(), 15u);
+  EXPECT_EQ(
+      static_cast<DUIPageAdjust*>(manager.FindControl(21, false))->list().GetChildren().size(), 7u);
+  const std::string beauty = Utf8ToAnsi("美颜");
+  EXPECT_EQ(manager.FindControl(11, false)->name(), beauty);
+  EXPECT_TRUE(static_cast<DUIFilterItem*>(manager.FindControl(100, false))->plain());
+
+  // A tap on the beauty tab: the phone selects the tab and shows its page.
+  static_cast<DUITabButton*>(manager.FindControl(11, false))->OnClick();
+  const int before = listener.commands;
+  ASSERT_TRUE(read_until([&] { return listener.commands > before; }));
+  EXPECT_EQ(static_cast<DUITabHolder*>(manager.FindControl(2, false))->selected(), 11);
+  EXPECT_EQ(static_cast<DUIPageHolder*>(manager.FindControl(3, false))->selected(), 21);
+  // A tap on a filter selects it; reset puts a moved slider back.
+  static_cast<DUIItem*>(manager.FindControl(107, false))->OnClick();
+  ASSERT_TRUE(read_until([&] { return listener.commands > before + 1; }));
+  EXPECT_EQ(static_cast<DUIPageList*>(manager.FindControl(20, false))->list().selected(), 107);
+  auto* adjust = static_cast<DUIPageAdjust*>(manager.FindControl(21, false));
+  auto* smooth = static_cast<DUISlider*>(adjust->list().GetChildren()[0]);
+  smooth->OnSliderEnd(95);
+  adjust->OnCommand(DUIPageAdjust::kResetCommand);
+  ASSERT_TRUE(read_until([&] { return listener.commands > before + 2; }));
+  EXPECT_EQ(smooth->value(), 60);
+  EXPECT_EQ(static_cast<DUISlider*>(adjust->list().GetChildren()[6])->minimum(), -50);
 }
 
 }  // namespace
