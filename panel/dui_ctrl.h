@@ -83,7 +83,7 @@ class DUIItem : public DUICtrl {
  public:
   using DUICtrl::DUICtrl;
   bool selected() const { return selected_; }
-  // Stores the flag and repaints the window when there is one.
+  // Stores the flag and, when it changed, repaints the window (when there is one).
   virtual void SetSelected(bool selected);
 
   // Input on the item's window.

@@ -53,20 +53,38 @@ void DUIPictureItem::LoadPicture() {
   if (image.empty() || !manager || !platform()) return;
   std::vector<uint8_t> bytes;
   if (!manager->FindResource(image, &bytes)) return;
-  if (auto decoded = platform()->DecodePicture(bytes.data(), bytes.size(), kPictureBound)) {
+  // Loads in a row: the earlier bytes become the picture first, so that undecodable later
+  // bytes leave it, as if each load had decoded at once.
+  DecodePending();
+  pending_ = std::move(bytes);
+  has_pending_ = true;
+}
+
+void DUIPictureItem::DecodePending() {
+  if (!has_pending_) return;
+  has_pending_ = false;
+  if (auto decoded = platform()->DecodePicture(pending_.data(), pending_.size(), kPictureBound)) {
     picture_ = std::move(decoded);
   }
+  std::vector<uint8_t>().swap(pending_);
+}
+
+const PanelPicture* DUIPictureItem::picture() {
+  DecodePending();
+  return picture_.get();
 }
 
 void DUICircleItem::Load(std::unique_ptr<AttributeMap> map) {
   DUIItem::Load(std::move(map));
   is_cancel_ = attributes()->GetInt("is_cancel", is_cancel_);
   LoadPicture();
+  RepaintWindow();
 }
 
 void DUIDecorItem::Load(std::unique_ptr<AttributeMap> map) {
   DUIItem::Load(std::move(map));
   LoadPicture();
+  RepaintWindow();
 }
 
 void DUIFilterItem::Load(std::unique_ptr<AttributeMap> map) {
@@ -75,6 +93,7 @@ void DUIFilterItem::Load(std::unique_ptr<AttributeMap> map) {
   mask_color_ = attributes()->GetInt("mask_color", mask_color_);
   is_cancel_ = attributes()->GetInt("is_cancel", is_cancel_);
   if (IsPlainCaption(name())) plain_ = true;
+  RepaintWindow();
 }
 
 bool IsPlainCaption(const std::string& ansi_caption) {

@@ -2,8 +2,10 @@
 // items of a page list (circle, decoration and filter items).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "panel/dui_ctrl.h"
 
@@ -39,20 +41,29 @@ class DUISlider : public DUIItem {
   int32_t value_ = 50;
 };
 
-// The common part of the three picture items: the picture named by "image".
+// The common part of the three picture items: the picture named by "image". A load repaints
+// the item (with its window), so a new picture, caption or colour shows at once rather than at
+// the next selection change, which repaints only the items whose selection changes.
 class DUIPictureItem : public DUIItem {
  public:
   static constexpr int32_t kPictureBound = 68;
-  const PanelPicture* picture() const { return picture_.get(); }
+  // The picture, decoded and scaled to fit 68 x 68. The bytes are taken from the store when the
+  // item loads and decoded when the picture is first wanted (its window paints), so that a
+  // panel of hundreds of items does not decode the pictures of pages nobody has opened.
+  const PanelPicture* picture();
 
  protected:
   using DUIItem::DUIItem;
-  // The "image" resource decoded and scaled to fit 68 x 68; a name that is absent, not in the
-  // store, or bytes that do not decode leave the current picture.
+  // Takes the bytes of the "image" resource; a name that is absent or not in the store, or
+  // bytes that do not decode, leave the current picture.
   void LoadPicture();
 
  private:
+  void DecodePending();
+
   std::unique_ptr<PanelPicture> picture_;
+  std::vector<uint8_t> pending_;  // bytes taken at the last load, not yet decoded
+  bool has_pending_ = false;
 };
 
 class DUICircleItem : public DUIPictureItem {

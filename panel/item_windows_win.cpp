@@ -53,7 +53,7 @@ LRESULT ItemWindow::OnGetText(UINT msg, WPARAM w, LPARAM l, BOOL&) {
 
 void ItemWindow::DrawPictureInSquare(HDC dc, int w) {
   const auto* picture = static_cast<const GdiPanelPicture*>(item_.picture());
-  if (!picture) return;
+  if (!picture) return;  // none, or undecodable: the item draws without it
   DrawAlphaBitmap(dc, picture->bitmap(), (w - picture->width()) / 2, (w - picture->height()) / 2);
 }
 

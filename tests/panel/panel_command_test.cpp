@@ -323,6 +323,12 @@ TEST(PanelResourceTest, ItemsTakeTheirPictureWhenTheyLoad) {
   f.Apply(Modify(1, "<ctrl id=\"3\"/>"));
   ASSERT_NE(circle->picture(), nullptr);
   EXPECT_EQ(circle->picture()->width(), 20);
+  // The same when the loads come in a row before anything asks for the picture.
+  f.Resource("next.png", "PIC 30x30");
+  f.Apply(Modify(1, "<ctrl id=\"3\" image=\"next.png\"/>"));
+  f.Apply(Modify(1, "<ctrl id=\"3\" image=\"junk.png\"/>"));
+  ASSERT_NE(circle->picture(), nullptr);
+  EXPECT_EQ(circle->picture()->width(), 30);
 }
 
 TEST(PanelSliderTest, ModifyWithAMinimumAboveTheValueRaisesIt) {

@@ -196,6 +196,22 @@ TEST_F(PanelWindowsTest, TheGridPlacesItemsInCellsAndRepacksAfterARemoval) {
   EXPECT_EQ(View(107)->rect(), R(0, 160, 68, 228));
 }
 
+TEST_F(PanelWindowsTest, OnlyItemsWhoseSelectionOrAttributesChangeRepaint) {
+  f.Apply(R"(<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_switch" id="2"
+        selected="3"><ctrl class="page_list" id="3" selected="100">
+      <ctrl class="filter_item" id="100"/><ctrl class="filter_item" id="101"/>
+      <ctrl class="filter_item" id="102"/><ctrl class="filter_item" id="103"/>
+    </ctrl></ctrl></ctrl></command>)");
+  int before = f.platform.log.repaints;
+  f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
+  EXPECT_EQ(f.platform.log.repaints, before + 2);  // 100 unmarked, 102 marked
+  before = f.platform.log.repaints;
+  f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
+  EXPECT_EQ(f.platform.log.repaints, before);
+  f.Apply(R"(<command name="modify" parent_id="3"><ctrl id="101" name="new"/></command>)");
+  EXPECT_EQ(f.platform.log.repaints, before + 1);
+}
+
 TEST_F(PanelWindowsTest, DestroyingThePanelRemovesEveryWindow) {
   f.Apply(kTabsAndPages);
   EXPECT_GT(f.platform.log.live.size(), 8u);

@@ -226,9 +226,6 @@ TEST_F(PanelWindowTest, AWidePictureIsFittedAndCentredInTheSquare) {
   ASSERT_NE(item->picture(), nullptr);
   EXPECT_EQ(item->picture()->width(), 68);
   EXPECT_EQ(item->picture()->height(), 34);
-  // Item loads do not repaint by themselves: the next selection change shows it.
-  host_.SendCommand(R"(<command name="modify" parent_id="3"><ctrl id="20" selected="100"/>
-                       </command>)");
   HWND w = Window(101);
   EXPECT_TRUE(test::Near(Pixel(w, 34, 15), RGB(255, 255, 255), 0));
   EXPECT_TRUE(test::Near(Pixel(w, 34, 18), RGB(0, 0, 255), 2));
