@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
+#include "common/win/module_path.h"
 #include "app/main_dlg.h"
 #include "common/win/app_module.h"
 
@@ -31,9 +32,7 @@ int RunMainWindow(LPSTR /*command_line*/, int show) {
   win::CMessageLoop loop;
   win::Module().AddMessageLoop(&loop);
 
-  char path[1001] = {};
-  GetModuleFileNameA(nullptr, path, 1000);
-  SetApplicationDirectory(DirectoryOfModulePath(path));
+  SetApplicationDirectory(win::ModuleDirectoryOf(nullptr));
 
   auto dialog = std::make_unique<CMainDlg>();
   int result = 0;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/dib_stride.h"
 #include "tests/media/video_test_support.h"
 #include "media/h264_decoder.h"
 #include "media/video_frame_buffer.h"
@@ -104,7 +105,7 @@ void BM_GdiHalftone(benchmark::State& state, int width, int height) {
     uint8_t* bits = nullptr;
     *bitmap = vl::win::CreateBottomUpDib24(w, h, &bits);
     if (bits != nullptr)
-      for (int i = 0; i < ((w * 3 + 3) / 4 * 4) * h; ++i) bits[i] = static_cast<uint8_t>(i * 7);
+      for (int64_t i = 0; i < vl::Rgb24RowStride(w) * h; ++i) bits[i] = static_cast<uint8_t>(i * 7);
   };
   HBITMAP src_bitmap = nullptr, dst_bitmap = nullptr;
   dib(width, height, &src_bitmap);

@@ -8,26 +8,19 @@
 #include <string>
 #include <type_traits>
 
+#include "common/win/module_path.h"
+
 namespace vl {
 namespace {
 
 // The library's DLL names: current builds, then older ones.
 const char* const kLibraryNames[] = {"libimobiledevice-1.0.dll", "libimobiledevice.dll"};
 
-std::string ProgramDirectory() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  std::string dir(path, n);
-  const size_t slash = dir.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-}
-
 // Owns the loaded library for the life of the process.
 class LoadedLibrary {
  public:
   LoadedLibrary() {
-    const std::string dir = ProgramDirectory();
+    const std::string dir = win::ModuleDirectoryOf(nullptr);
     for (const char* name : kLibraryNames) {
       module_ = LoadLibraryA((dir + name).c_str());
       if (module_) break;

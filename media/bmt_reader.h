@@ -10,9 +10,9 @@
 
 #include "device/device_connection.h"
 #include "media/media_packet.h"
-#include "media/resource_store.h"
+#include "media/i_resource_store.h"
 #include "media/stream_header.h"
-#include "media/stream_worker_listener.h"
+#include "media/i_stream_worker_listener.h"
 
 namespace vl {
 

@@ -27,8 +27,11 @@ MappedPicture ReadFrameMappingHeader(const uint8_t* view, size_t view_size) {
   pic.width = LoadLE32(view);
   pic.height = LoadLE32(view + 4);
   const int32_t size = LoadLE32(view + 8);
-  if (size <= 0 || pic.width <= 0 || pic.height <= 0) return pic;
-  const int64_t needed = FrameMappingStride(pic.width) * pic.height;
+  if (size <= 0 || pic.width <= 0 || pic.height <= 0 || pic.width > kMaxFrameMappingSide ||
+      pic.height > kMaxFrameMappingSide)
+    return pic;
+  // At most 49152 x 16384 bytes: no overflow in 64 bits.
+  const int64_t needed = Rgb24RowStride(pic.width) * pic.height;
   const uint64_t available = view_size - kFrameMappingHeaderSize;
   if (needed > size || static_cast<uint64_t>(size) > available) return pic;
   pic.pixels = view + kFrameMappingHeaderSize;

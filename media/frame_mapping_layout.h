@@ -11,16 +11,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/dib_stride.h"
+
 namespace vl {
 
 inline constexpr char kFrameMappingName[] = "LumarooFileMapping";
 inline constexpr size_t kFrameMappingSize = 0x1400000;  // 20 MiB
 inline constexpr size_t kFrameMappingHeaderSize = 12;
-
-// Row stride of a 24-bit picture in the section.
-inline constexpr int64_t FrameMappingStride(int64_t width) {
-  return (width * 3 + 3) / 4 * 4;
-}
+// Largest width or height a reader accepts: any process in the session can write the section,
+// and larger values only serve to overflow the size arithmetic.
+inline constexpr int32_t kMaxFrameMappingSide = 16384;
 
 struct MappedPicture {
   int32_t width = 0;
@@ -34,6 +34,7 @@ struct MappedPicture {
 // describes a picture that lies entirely inside the view: positive width and height, a size of at
 // least stride * height bytes, and header + size within `view_size`. Anything else is
 // reported as no picture, so a damaged header can never make a reader leave the section.
+// Width or height above kMaxFrameMappingSide is no picture either.
 MappedPicture ReadFrameMappingHeader(const uint8_t* view, size_t view_size);
 
 // Writes header and pixels (header first, then the pixels, as readers expect). Returns false,

@@ -18,55 +18,47 @@ size_t MappedSize(const void* view) {
 }  // namespace
 
 bool FrameMappingWriter::Open() {
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
-                                      static_cast<DWORD>(kFrameMappingSize), kFrameMappingName);
-  if (mapping == nullptr) return false;
-  void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
-  if (view == nullptr) {
-    CloseHandle(mapping);
-    return false;
-  }
-  mapping_ = mapping;
-  view_ = static_cast<uint8_t*>(view);
-  view_size_ = MappedSize(view);
+  win::UniqueHandle mapping(
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
+                         static_cast<DWORD>(kFrameMappingSize), kFrameMappingName));
+  if (!mapping) return false;
+  win::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+  if (!view) return false;
+  view_size_ = MappedSize(view.get());
+  mapping_ = std::move(mapping);
+  view_ = std::move(view);
   return true;
 }
 
 bool FrameMappingWriter::Publish(int32_t width, int32_t height, const uint8_t* pixels,
                                  int32_t size) {
   if (!IsOpen() && !Open()) return false;
-  return WriteFrameMapping(view_, view_size_, width, height, pixels, size);
+  return WriteFrameMapping(static_cast<uint8_t*>(view_.get()), view_size_, width, height, pixels,
+                           size);
 }
 
 void FrameMappingWriter::Close() {
-  if (view_ != nullptr) UnmapViewOfFile(view_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
-  view_ = nullptr;
-  mapping_ = nullptr;
+  view_.reset();
+  mapping_.reset();
   view_size_ = 0;
 }
 
 MappedPicture FrameMappingReader::Read() {
   if (!IsOpen()) {
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kFrameMappingName);
-    if (mapping == nullptr) return {};
-    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    if (view == nullptr) {
-      CloseHandle(mapping);
-      return {};
-    }
-    mapping_ = mapping;
-    view_ = static_cast<const uint8_t*>(view);
-    view_size_ = MappedSize(view);
+    win::UniqueHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, kFrameMappingName));
+    if (!mapping) return {};
+    win::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return {};
+    view_size_ = MappedSize(view.get());
+    mapping_ = std::move(mapping);
+    view_ = std::move(view);
   }
-  return ReadFrameMappingHeader(view_, view_size_);
+  return ReadFrameMappingHeader(static_cast<const uint8_t*>(view_.get()), view_size_);
 }
 
 void FrameMappingReader::Close() {
-  if (view_ != nullptr) UnmapViewOfFile(view_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
-  view_ = nullptr;
-  mapping_ = nullptr;
+  view_.reset();
+  mapping_.reset();
   view_size_ = 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/win/handles.h"
 #include "media/frame_mapping_layout.h"
 
 namespace vl {
@@ -22,13 +23,13 @@ class FrameMappingWriter {
   // Writes header and pixels; opens the section first if needed. False when the section
   // cannot be created or mapped (the next call tries again) or the picture does not fit.
   bool Publish(int32_t width, int32_t height, const uint8_t* pixels, int32_t size);
-  bool IsOpen() const { return view_ != nullptr; }
+  bool IsOpen() const { return static_cast<bool>(view_); }
   void Close();
 
  private:
   bool Open();
-  void* mapping_ = nullptr;  // HANDLE
-  uint8_t* view_ = nullptr;
+  win::UniqueHandle mapping_;
+  win::UniqueMappedView view_;
   size_t view_size_ = 0;
 };
 
@@ -43,12 +44,12 @@ class FrameMappingReader {
   // The current picture (pixels null: none). Opens the section first if needed; when it does not
   // exist yet, this is "no picture" and the next call tries again.
   MappedPicture Read();
-  bool IsOpen() const { return view_ != nullptr; }
+  bool IsOpen() const { return static_cast<bool>(view_); }
   void Close();
 
  private:
-  void* mapping_ = nullptr;  // HANDLE
-  const uint8_t* view_ = nullptr;
+  win::UniqueHandle mapping_;
+  win::UniqueMappedView view_;
   size_t view_size_ = 0;
 };
 

@@ -7,7 +7,7 @@
 
 #include "media/ffmpeg_ptr.h"
 #include "media/i_frame_buffer.h"
-#include "media/video_decoder.h"
+#include "media/i_video_decoder.h"
 
 namespace vl {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/dib.h"
 #include "media/frame_geometry.h"
@@ -128,7 +128,7 @@ void PlayerCtrl::DrawPicture(int cw, int ch) {
       if (scaled_ && scaler_.Scale(current_->bits(), current_->width(), current_->height(),
                                    current_->stride(), plan.drawn_width, plan.drawn_height, 0, 0,
                                    scaled_bits_, plan.drawn_width, plan.drawn_height,
-                                   (static_cast<ptrdiff_t>(plan.drawn_width) * 3 + 3) / 4 * 4))
+                                   static_cast<ptrdiff_t>(Rgb24RowStride(plan.drawn_width))))
         scaled_serial_ = current_->serial();
     }
     if (scaled_serial_ != current_->serial()) return;

@@ -10,10 +10,10 @@
 #include <thread>
 
 #include "device/device_entry.h"
-#include "media/resource_store.h"
+#include "media/i_resource_store.h"
 #include "media/stream_header.h"
-#include "media/stream_worker_listener.h"
-#include "media/video_decoder.h"
+#include "media/i_stream_worker_listener.h"
+#include "media/i_video_decoder.h"
 #include "media/video_frame_buffer.h"
 
 #ifdef _WIN32

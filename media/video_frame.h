@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/dib_stride.h"
+
 struct HBITMAP__;
 
 namespace vl {
@@ -22,7 +24,7 @@ class VideoFrame {
   int width() const { return width_; }
   int height() const { return height_; }
   uint8_t* bits() const { return bits_; }
-  ptrdiff_t stride() const { return (static_cast<ptrdiff_t>(width_) * 3 + 3) / 4 * 4; }
+  ptrdiff_t stride() const { return static_cast<ptrdiff_t>(Rgb24RowStride(width_)); }
   int32_t size() const { return static_cast<int32_t>(stride() * height_); }
   HBITMAP__* bitmap() const { return bitmap_; }  // Windows only; null elsewhere
   // Distinct for every picture made in this process (a new picture may reuse an old address).

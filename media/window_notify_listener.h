@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "media/stream_worker_listener.h"
+#include "media/i_stream_worker_listener.h"
 
 namespace vl {
 

@@ -1,9 +1,29 @@
-// Uninstall.exe. The removal itself (closing the program, stopping the adb server, removing
-// the installation) is not built yet: until then the program tells the user so and ends.
+// Uninstall.exe: removes the installation it lives in. Everything happens while its dialog
+// initialises; the dialog is destroyed before it is ever shown and the program ends with 0.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  MessageBoxW(nullptr, L"Velloria \u5378\u8f7d\u7a0b\u5e8f\u5c1a\u672a\u5b8c\u6210\u3002",
-              L"Velloria", MB_OK | MB_ICONINFORMATION);
-  return 1;
+#include "uninstall/res/resource.h"
+#include "uninstall/uninstall_dlg.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  const HRESULT com = CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_UNINSTALL), nullptr,
+                                   vl::uninstall::UninstallDialogProc, 0);
+  if (dialog != nullptr && IsWindow(dialog)) {
+    ShowWindow(dialog, show);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (!IsDialogMessageW(dialog, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/handles.h"
 #include "vcam/sample_fill.h"
 
 class FallbackPicture {
@@ -25,9 +26,9 @@ class FallbackPicture {
   vl::vcam::SourcePicture View() const;
 
  private:
-  FallbackPicture(HBITMAP bitmap, const uint8_t* bits, int width, int height);
+  FallbackPicture(vl::win::UniqueBitmap bitmap, const uint8_t* bits, int width, int height);
 
-  HBITMAP bitmap_;
+  vl::win::UniqueBitmap bitmap_;
   const uint8_t* bits_;
   int width_;
   int height_;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "common/dib_stride.h"
+
 namespace vl::vcam {
 namespace {
 
@@ -19,7 +21,7 @@ void FillNoise(const SampleTarget& target, RandomByteSource random) {
 
 int64_t SampleStride(const SampleTarget& target) {
   if (target.layout == SampleLayout::kRgb32) return static_cast<int64_t>(target.width) * 4;
-  return (static_cast<int64_t>(target.width) * 3 + 3) / 4 * 4;
+  return Rgb24RowStride(target.width);
 }
 
 void FillWithoutPicture(const SampleTarget& target, RandomByteSource random) {
@@ -45,7 +47,7 @@ void FillWithoutPicture(const SampleTarget& target, RandomByteSource random) {
 SourcePicture RotateClockwise(const SourcePicture& source, std::vector<uint8_t>* storage) {
   const int32_t w = source.width;
   const int32_t h = source.height;
-  const int64_t out_stride = (static_cast<int64_t>(h) * 3 + 3) / 4 * 4;
+  const int64_t out_stride = Rgb24RowStride(h);
   try {
     storage->resize(static_cast<size_t>(out_stride * w));
   } catch (const std::bad_alloc&) {
@@ -114,6 +116,20 @@ bool FillWithPicture(const SampleTarget& target, const SourcePicture& source,
     }
   }
   return true;
+}
+
+void FillSample(const SampleTarget& target, const MappedPicture& published,
+                const SourcePicture* fallback, CameraOrientation orientation,
+                std::vector<uint8_t>* scratch, RandomByteSource random) {
+  bool drawn = false;
+  if (published.pixels != nullptr) {
+    const SourcePicture picture{published.pixels, published.width, published.height,
+                                Rgb24RowStride(published.width)};
+    drawn = FillWithPicture(target, picture, orientation, scratch, random);
+  } else if (fallback != nullptr) {
+    drawn = FillWithPicture(target, *fallback, orientation, scratch, random);
+  }
+  if (!drawn) FillWithoutPicture(target, random);
 }
 
 }  // namespace vl::vcam

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "media/frame_mapping_layout.h"
 #include "vcam/camera_format.h"
 
 namespace vl::vcam {
@@ -48,5 +49,11 @@ SourcePicture RotateClockwise(const SourcePicture& source, std::vector<uint8_t>*
 bool FillWithPicture(const SampleTarget& target, const SourcePicture& source,
                      CameraOrientation orientation, std::vector<uint8_t>* scratch,
                      RandomByteSource random);
+
+// One sample as the camera fills it: the published picture when the section holds one, else
+// the fallback picture (null: none), else plain blue.
+void FillSample(const SampleTarget& target, const MappedPicture& published,
+                const SourcePicture* fallback, CameraOrientation orientation,
+                std::vector<uint8_t>* scratch, RandomByteSource random);
 
 }  // namespace vl::vcam

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <uuids.h>
 
-#include "vcam/module_directory.h"
+#include "common/module_directory.h"
 #include "vcam/vcam.h"
 
 namespace {
@@ -36,7 +36,7 @@ int StreamRandom() {
 
 CVCamStream::CVCamStream(HRESULT* result, CVCam* filter, const CameraIdentity& identity)
     : CSourceStream(L"Velloria stream", result, filter, identity.pin_name), identity_(identity) {
-  fallback_ = FallbackPicture::Load(ModuleDirectory() + identity.fallback_file);
+  fallback_ = FallbackPicture::Load(vl::ModuleDirectory() + identity.fallback_file);
   const vl::MappedPicture published = mapping_.Read();
   const vl::vcam::FrameSize size =
       vl::vcam::OfferedFrameSize(identity.orientation, published.width, published.height);
@@ -273,17 +273,10 @@ HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
   target.height = height_;
   target.layout = vl::vcam::LayoutForBitCount(bits);
 
-  bool drawn = false;
-  if (published.pixels != nullptr) {
-    const vl::vcam::SourcePicture picture{published.pixels, published.width, published.height,
-                                          vl::FrameMappingStride(published.width)};
-    drawn = vl::vcam::FillWithPicture(target, picture, identity_.orientation, &rotation_buffer_,
-                                      &StreamRandom);
-  } else if (fallback_ != nullptr) {
-    drawn = vl::vcam::FillWithPicture(target, fallback_->View(), identity_.orientation,
-                                      &rotation_buffer_, &StreamRandom);
-  }
-  if (!drawn) vl::vcam::FillWithoutPicture(target, &StreamRandom);
+  const vl::vcam::SourcePicture fallback =
+      fallback_ ? fallback_->View() : vl::vcam::SourcePicture{};
+  vl::vcam::FillSample(target, published, fallback_ ? &fallback : nullptr, identity_.orientation,
+                       &rotation_buffer_, &StreamRandom);
 
   const int64_t image_bytes = vl::vcam::BitmapImageSize(width_, bits, height_);
   sample->SetActualDataLength(static_cast<long>(image_bytes < size ? image_bytes : size));

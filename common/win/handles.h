@@ -34,6 +34,31 @@ class UniqueHandle {
   HANDLE h_ = nullptr;
 };
 
+// Owns a view of a file mapping (MapViewOfFile) and unmaps it.
+class UniqueMappedView {
+ public:
+  UniqueMappedView() = default;
+  explicit UniqueMappedView(void* view) : view_(view) {}
+  ~UniqueMappedView() { reset(); }
+  UniqueMappedView(UniqueMappedView&& o) noexcept : view_(std::exchange(o.view_, nullptr)) {}
+  UniqueMappedView& operator=(UniqueMappedView&& o) noexcept {
+    if (this != &o) reset(std::exchange(o.view_, nullptr));
+    return *this;
+  }
+  UniqueMappedView(const UniqueMappedView&) = delete;
+  UniqueMappedView& operator=(const UniqueMappedView&) = delete;
+
+  void* get() const { return view_; }
+  explicit operator bool() const { return view_ != nullptr; }
+  void reset(void* view = nullptr) {
+    if (view_) UnmapViewOfFile(view_);
+    view_ = view;
+  }
+
+ private:
+  void* view_ = nullptr;
+};
+
 // Owns a GDI object (bitmap, brush, pen, font, region) and deletes it.
 template <typename T>
 class GdiObject {

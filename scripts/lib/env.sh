@@ -12,7 +12,8 @@ vl_checkout_key=$(printf '%s' "$VL_ROOT" | md5sum | cut -c1-10)
 export WINEPREFIX=${WINEPREFIX:-$VL_CACHE/wine-$vl_checkout_key}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"winealsa.drv,winepulse.drv,mscoree,mshtml=d"}
+# winemenubuilder would copy shortcuts made under Wine into the Unix desktop menus.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"winealsa.drv,winepulse.drv,mscoree,mshtml,winemenubuilder.exe=d"}
 # The target systems run with the Chinese ANSI code page (936).
 export LANG=zh_CN.UTF-8
 export LC_ALL=

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "app/main_dlg.h"
 #include "common/win/app_module.h"
 

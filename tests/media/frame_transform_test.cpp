@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "media/frame_transform.h"
 
 namespace vl {
@@ -31,7 +32,7 @@ const uint8_t* Reference(const Source& s, const Orientation& o, int r, int c) {
 }
 
 void ExpectMatches(const Source& s, const Orientation& o, int left, int top, int out_w, int out_h) {
-  const ptrdiff_t stride = (out_w * 3 + 3) / 4 * 4;
+  const ptrdiff_t stride = static_cast<ptrdiff_t>(Rgb24RowStride(out_w));
   std::vector<uint8_t> out(static_cast<size_t>(stride) * out_h + 16, 0xEE);
   ASSERT_TRUE(FillOriented(s.View(), o, left, top, {out.data(), out_w, out_h, stride}));
   for (int r = 0; r < out_h; ++r)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 #include "media/frame_mapping_win.h"
 #include "media/player_ctrl.h"
 #include "tests/media/player_test_support.h"

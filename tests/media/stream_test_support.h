@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "media/resource_store.h"
-#include "media/stream_worker_listener.h"
-#include "media/video_decoder.h"
+#include "media/i_resource_store.h"
+#include "media/i_stream_worker_listener.h"
+#include "media/i_video_decoder.h"
 #include "tools/phonesim/phone_simulator.h"
 
 namespace vl::test {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "vcam/sample_fill.h"
 
 namespace vl::vcam {
@@ -18,7 +19,7 @@ struct TestPicture {
   int64_t stride;
   std::vector<uint8_t> bytes;
 
-  TestPicture(int32_t w, int32_t h) : width(w), height(h), stride((w * 3 + 3) / 4 * 4) {
+  TestPicture(int32_t w, int32_t h) : width(w), height(h), stride(Rgb24RowStride(w)) {
     bytes.assign(static_cast<size_t>(stride * h), 0xEE);
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) {
@@ -256,6 +257,57 @@ TEST(FillWithPicture, MissingPixelsAreRefused) {
   EXPECT_FALSE(
       FillWithPicture(s.Target(), SourcePicture{}, CameraOrientation::kLandscape, &scratch, &Zero));
   for (uint8_t b : s.bytes) ASSERT_EQ(b, 0xAB);
+}
+
+// The camera's fill path from the section's bytes: a header announcing a picture of
+// 2147483647 x 2147483647 in 16 bytes must give the blue picture, not a read far outside the
+// section (run under AddressSanitizer, that read is a reported crash).
+TEST(FillSample, HugeWidthAndHeightInTheSectionGiveTheBluePicture) {
+  std::vector<uint8_t> section(kFrameMappingHeaderSize + 16, 0x11);
+  const int32_t header[3] = {0x7FFFFFFF, 0x7FFFFFFF, 16};
+  std::memcpy(section.data(), header, sizeof(header));
+  const MappedPicture published = ReadFrameMappingHeader(section.data(), section.size());
+  const FrameSize size =
+      OfferedFrameSize(CameraOrientation::kLandscape, published.width, published.height);
+  EXPECT_EQ(size.width, 1280);
+  EXPECT_EQ(size.height, 720);
+  std::vector<uint8_t> scratch;
+  for (SampleLayout layout : {SampleLayout::kRgb24, SampleLayout::kRgb32}) {
+    Sample sample(size.width, size.height, layout);
+    FillSample(sample.Target(), published, nullptr, CameraOrientation::kLandscape, &scratch, &Zero);
+    const int bpp = layout == SampleLayout::kRgb32 ? 4 : 3;
+    for (int32_t y : {0, 359, 719}) {
+      for (int32_t x : {0, 640, 1279}) {
+        const uint8_t* p = sample.Pixel(x, y);
+        EXPECT_EQ(p[0], 0xFF);
+        EXPECT_EQ(p[1], 0x00);
+        EXPECT_EQ(p[2], 0x00);
+        if (bpp == 4) {
+          EXPECT_EQ(p[3], 0xFF);
+        }
+      }
+    }
+  }
+}
+
+TEST(FillSample, PublishedPictureWinsOverTheFallback) {
+  TestPicture published_picture(1280, 720);
+  std::vector<uint8_t> section(kFrameMappingHeaderSize + published_picture.bytes.size());
+  ASSERT_TRUE(WriteFrameMapping(section.data(), section.size(), 1280, 720,
+                                published_picture.bytes.data(),
+                                static_cast<int32_t>(published_picture.bytes.size())));
+  TestPicture fallback_picture(64, 64);
+  const SourcePicture fallback = fallback_picture.View();
+  std::vector<uint8_t> scratch;
+  Sample sample(1280, 720, SampleLayout::kRgb24);
+  FillSample(sample.Target(), ReadFrameMappingHeader(section.data(), section.size()), &fallback,
+             CameraOrientation::kLandscape, &scratch, &Zero);
+  ExpectSamePixel(sample.Pixel(640, 360), published_picture.Pixel(640, 360), 640, 360);
+  // Without a published picture the fallback is drawn, centred.
+  Sample second(1280, 720, SampleLayout::kRgb24);
+  FillSample(second.Target(), MappedPicture{}, &fallback, CameraOrientation::kLandscape, &scratch,
+             &Zero);
+  ExpectSamePixel(second.Pixel(608, 328), fallback_picture.Pixel(0, 0), 608, 328);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/dib_stride.h"
+
 namespace vl::tools {
 
 // A bottom-up picture: rows of `stride` bytes, the first row is the bottom one.
@@ -15,7 +17,7 @@ struct BmpPicture {
   int32_t bits_per_pixel = 24;  // 24 or 32
   std::vector<uint8_t> pixels;
 
-  int64_t Stride() const { return (static_cast<int64_t>(width) * bits_per_pixel + 31) / 32 * 4; }
+  int64_t Stride() const { return DibRowStride(width, bits_per_pixel); }
 };
 
 // The whole file as bytes; false when the picture is inconsistent (size, bit count).

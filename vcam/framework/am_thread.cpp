@@ -23,15 +23,13 @@ CAMThread::CAMThread()
 
 CAMThread::~CAMThread() {
   Close();
-  if (request_event_ != nullptr) CloseHandle(request_event_);
-  if (complete_event_ != nullptr) CloseHandle(complete_event_);
 }
 
 bool CAMThread::Create() {
   CAutoLock lock(&access_lock_);
-  if (thread_ != nullptr || request_event_ == nullptr || complete_event_ == nullptr) return false;
-  ResetEvent(request_event_);
-  ResetEvent(complete_event_);
+  if (thread_ != nullptr || !request_event_ || !complete_event_) return false;
+  ResetEvent(request_event_.get());
+  ResetEvent(complete_event_.get());
   DWORD id = 0;
   thread_ = CreateThread(nullptr, 0, &CAMThread::ThreadEntry, this, 0, &id);
   return thread_ != nullptr;
@@ -49,11 +47,11 @@ DWORD CAMThread::CallWorker(DWORD command) {
   HANDLE thread = thread_;
   if (thread == nullptr) return static_cast<DWORD>(E_FAIL);
   command_ = command;
-  SetEvent(request_event_);
+  SetEvent(request_event_.get());
   // A worker that has already ended never replies: do not wait for it forever.
-  HANDLE waits[2] = {complete_event_, thread};
+  HANDLE waits[2] = {complete_event_.get(), thread};
   if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-    ResetEvent(request_event_);
+    ResetEvent(request_event_.get());
     return static_cast<DWORD>(E_FAIL);
   }
   return reply_;
@@ -67,18 +65,18 @@ void CAMThread::Close() {
 }
 
 DWORD CAMThread::GetRequest() {
-  WaitForSingleObject(request_event_, INFINITE);
+  WaitForSingleObject(request_event_.get(), INFINITE);
   return command_;
 }
 
 bool CAMThread::CheckRequest(DWORD* command) {
-  if (WaitForSingleObject(request_event_, 0) != WAIT_OBJECT_0) return false;
+  if (WaitForSingleObject(request_event_.get(), 0) != WAIT_OBJECT_0) return false;
   if (command != nullptr) *command = command_;
   return true;
 }
 
 void CAMThread::Reply(DWORD result) {
   reply_ = result;
-  ResetEvent(request_event_);
-  SetEvent(complete_event_);
+  ResetEvent(request_event_.get());
+  SetEvent(complete_event_.get());
 }

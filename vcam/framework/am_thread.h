@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/win/handles.h"
 #include "vcam/framework/critical_section.h"
 
 class CAMThread {
@@ -35,8 +36,8 @@ class CAMThread {
   static DWORD WINAPI ThreadEntry(void* self);
 
   HANDLE volatile thread_ = nullptr;
-  HANDLE request_event_;   // manual reset: a command is waiting
-  HANDLE complete_event_;  // auto reset: the worker replied
+  vl::win::UniqueHandle request_event_;   // manual reset: a command is waiting
+  vl::win::UniqueHandle complete_event_;  // auto reset: the worker replied
   volatile DWORD command_ = 0;
   volatile DWORD reply_ = 0;
 };

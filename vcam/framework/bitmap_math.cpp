@@ -1,9 +1,11 @@
 #include "vcam/framework/bitmap_math.h"
 
+#include "common/dib_stride.h"
+
 namespace vl::vcam {
 
 int64_t BitmapImageSize(int32_t width, int32_t bit_count, int32_t height) {
-  const int64_t row = (static_cast<int64_t>(width) * bit_count + 31) / 32 * 4;
+  const int64_t row = DibRowStride(width, bit_count);
   const int64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
   return height < 0 ? -(row * rows) : row * rows;
 }

@@ -3,21 +3,12 @@
 
 #include <string>
 
+#include "common/win/module_path.h"
 #include "vcam/framework/class_factory.h"
 #include "vcam/framework/unknown.h"
 #include "vcam/module/module_templates.h"
-#include "vcam/module_directory.h"
 
 namespace {
-
-void StoreModuleDirectory(HINSTANCE instance) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;  // nothing, or a truncated path
-  std::string directory(path, length);
-  const size_t slash = directory.find_last_of('\\');
-  SetModuleDirectory(slash == std::string::npos ? std::string() : directory.substr(0, slash + 1));
-}
 
 void RunInitialisers(BOOL loading) {
   for (int i = 0; i < g_template_count; ++i) {
@@ -29,7 +20,7 @@ void RunInitialisers(BOOL loading) {
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-  StoreModuleDirectory(instance);
+  vl::SetModuleDirectory(vl::win::ModuleDirectoryOf(instance));
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
     OSVERSIONINFOA version;

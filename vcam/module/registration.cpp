@@ -6,17 +6,11 @@
 
 #include <string>
 
+#include "common/win/com_ptr.h"
+#include "common/win/registry.h"
 #include "vcam/module/module_templates.h"
 
 namespace {
-
-// HKEY that closes itself.
-struct RegKey {
-  HKEY key = nullptr;
-  ~RegKey() {
-    if (key != nullptr) RegCloseKey(key);
-  }
-};
 
 std::string ToAnsi(const wchar_t* text) {
   const int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -34,47 +28,20 @@ std::string ClassKeyPath(const CLSID& clsid) {
 }
 
 HRESULT WriteClassKeys(const CFactoryTemplate& entry, const std::string& module_path) {
-  const std::string class_key = ClassKeyPath(*entry.clsid);
-  RegKey key;
-  LONG error = RegCreateKeyA(HKEY_CLASSES_ROOT, class_key.c_str(), &key.key);
-  if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
-  const std::string name = ToAnsi(entry.name);
-  error = RegSetValueA(key.key, nullptr, REG_SZ, name.c_str(), static_cast<DWORD>(name.size()));
-  if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
-  RegKey server;
-  error = RegCreateKeyA(key.key, "InprocServer32", &server.key);
-  if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
-  error = RegSetValueA(server.key, nullptr, REG_SZ, module_path.c_str(),
-                       static_cast<DWORD>(module_path.size()));
-  if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
-  static const char kBoth[] = "Both";
-  error = RegSetValueExA(server.key, "ThreadingModel", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(kBoth), sizeof(kBoth));
+  vl::win::RegistryKey key;
+  LONG error = key.Create(HKEY_CLASSES_ROOT, ClassKeyPath(*entry.clsid).c_str());
+  if (error == ERROR_SUCCESS) error = key.SetString(nullptr, ToAnsi(entry.name));
+  vl::win::RegistryKey server;
+  if (error == ERROR_SUCCESS) error = server.Create(key.get(), "InprocServer32");
+  if (error == ERROR_SUCCESS) error = server.SetString(nullptr, module_path);
+  if (error == ERROR_SUCCESS) error = server.SetString("ThreadingModel", "Both");
   return HRESULT_FROM_WIN32(error);
 }
 
-// Deletes a key with all its subkeys. A key that does not open counts as deleted.
-HRESULT DeleteKeyTree(HKEY parent, const std::string& path) {
-  RegKey key;
-  if (RegOpenKeyExA(parent, path.c_str(), 0, MAXIMUM_ALLOWED, &key.key) != ERROR_SUCCESS)
-    return S_OK;
-  char child[MAX_PATH];
-  // Always the first subkey, until none is left; a subkey that will not go ends the loop.
-  while (RegEnumKeyA(key.key, 0, child, MAX_PATH) == ERROR_SUCCESS) {
-    const std::string before(child);
-    DeleteKeyTree(key.key, before);
-    if (RegEnumKeyA(key.key, 0, child, MAX_PATH) == ERROR_SUCCESS && before == child) break;
-  }
-  RegCloseKey(key.key);
-  key.key = nullptr;
-  const LONG error = RegDeleteKeyA(parent, path.c_str());
-  return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(error);
-}
-
 HRESULT UpdateFilterMapper(const CFactoryTemplate& entry, bool do_register) {
-  IFilterMapper2* mapper = nullptr;
+  vl::win::ComPtr<IFilterMapper2> mapper;
   HRESULT hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper2, reinterpret_cast<void**>(&mapper));
+                                IID_IFilterMapper2, mapper.put_void());
   if (FAILED(hr)) return hr;
   if (do_register) {
     const FilterSetup& setup = *entry.setup;
@@ -83,14 +50,12 @@ HRESULT UpdateFilterMapper(const CFactoryTemplate& entry, bool do_register) {
     filter.dwMerit = setup.merit;
     filter.cPins = setup.pin_count;
     filter.rgPins = setup.pins;
-    IMoniker* moniker = nullptr;
-    hr = mapper->RegisterFilter(*entry.clsid, setup.name, &moniker, &CLSID_VideoInputDeviceCategory,
-                                nullptr, &filter);
-    if (moniker != nullptr) moniker->Release();
+    vl::win::ComPtr<IMoniker> moniker;
+    hr = mapper->RegisterFilter(*entry.clsid, setup.name, moniker.put(),
+                                &CLSID_VideoInputDeviceCategory, nullptr, &filter);
   } else {
     hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, nullptr, *entry.clsid);
   }
-  mapper->Release();
   return hr;
 }
 
@@ -110,7 +75,8 @@ HRESULT RegisterModule(bool do_register) {
   if (do_register) hr = WriteClassKeys(entry, module_path);
   if (SUCCEEDED(hr)) hr = UpdateFilterMapper(entry, do_register);
   if (!do_register && SUCCEEDED(hr))
-    hr = DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKeyPath(*entry.clsid));
+    hr = HRESULT_FROM_WIN32(
+        vl::win::DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKeyPath(*entry.clsid).c_str()));
 
   CoFreeUnusedLibraries();
   if (SUCCEEDED(com)) CoUninitialize();

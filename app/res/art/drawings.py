@@ -67,22 +67,20 @@ def disconnect_button(state):
                                f'fill="{fill}" stroke="{edge}"/>'), False
 
 
-def link_icon(colour, broken=False):
-    # Two chain links at 45 degrees; the connected look shows them apart.
-    gap = 1.6 if broken else 0
-    a = (f'<rect x="{1.5 - gap}" y="5.5" width="8" height="5" rx="2.5" '
-         f'transform="rotate(-45 {5.5 - gap} 8)" {stroke(colour, 1.6)}/>')
-    b = (f'<rect x="{6.5 + gap}" y="5.5" width="8" height="5" rx="2.5" '
-         f'transform="rotate(-45 {10.5 + gap} 8)" {stroke(colour, 1.6)}/>')
-    marks = (f'<path d="M3 2.5 L4.2 4.2 M13 13.5 L11.8 11.8" {stroke(colour, 1.2)}/>'
-             if broken else "")
-    return 16, 16, svg(16, 16, a + b + marks), colour == P["on_accent"]
+def connect_icon(colour, stop=False):
+    """A ring with a start triangle (connect) or a stop square (disconnect)."""
+    ring = f'<circle cx="8" cy="8" r="6.25" {stroke(colour, 1.5)}/>'
+    glyph = (f'<rect x="5.5" y="5.5" width="5" height="5" rx="0.8" fill="{colour}"/>' if stop else
+             f'<path d="M6.5 5 L11 8 L6.5 11 Z" fill="{colour}" stroke="{colour}" '
+             f'stroke-width="0.8" stroke-linejoin="round"/>')
+    return 16, 16, svg(16, 16, ring + glyph), colour == P["on_accent"]
 
 
 def spinner_icon():
     c = P["on_accent"]
-    return 16, 16, svg(16, 16, f'<circle cx="8" cy="8" r="2" fill="none"/>'
-                               f'<path d="M8 2 A6 6 0 1 1 2 8" {stroke(c, 2)}/>'), True
+    return 16, 16, svg(16, 16, f'<circle cx="8" cy="8" r="6.25" fill="none" stroke="{c}" '
+                               f'stroke-opacity="0.35" stroke-width="1.5"/>'
+                               f'<path d="M8 1.75 A6.25 6.25 0 0 1 14.25 8" {stroke(c, 1.5)}/>'), True
 
 
 # --- combo arrows: 12 x 8 --------------------------------------------------------------------
@@ -311,8 +309,8 @@ DRAWINGS = {
     "kSettingsPressed": lambda: title_button(gear_glyph, "pressed"),
     "kSettingsNormal": lambda: title_button(gear_glyph, "normal"),
     "kConnectingIcon": spinner_icon,
-    "kConnectedIcon": lambda: link_icon(P["text_dark"], broken=True),
-    "kConnectIcon": lambda: link_icon(P["on_accent"]),
+    "kConnectedIcon": lambda: connect_icon(P["text_dark"], stop=True),
+    "kConnectIcon": lambda: connect_icon(P["on_accent"]),
 }
 
 # The program's icon (resource 128): the logo at the sizes Windows asks for at 100 % to 200 %.

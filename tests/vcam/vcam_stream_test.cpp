@@ -1,6 +1,6 @@
-// The camera modules in-process, created through DllGetClassObject without registration:
-// exports, class factory, filter and pin interfaces, media types, stream configuration,
-// property set, enumerators and the streaming state machine.
+// The camera's filter and output pin in-process, created through the module's class factory
+// without registration: filter and pin interfaces, media types, stream configuration, property
+// set, enumerators and the streaming state machine.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/capture_graph.h"
 
@@ -32,7 +33,7 @@ struct OwnedType {
   const VIDEOINFO* Info() const { return reinterpret_cast<const VIDEOINFO*>(mt->pbFormat); }
 };
 
-class CameraModuleTest : public ::testing::Test {
+class CameraStreamTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     landscape_ = new CameraModule(WindowsPath(VL_VCAM_HORIZONTAL_DLL));
@@ -73,134 +74,10 @@ class CameraModuleTest : public ::testing::Test {
   ComPtr<IAMStreamConfig> config_;
 };
 
-CameraModule* CameraModuleTest::landscape_ = nullptr;
-CameraModule* CameraModuleTest::portrait_ = nullptr;
+CameraModule* CameraStreamTest::landscape_ = nullptr;
+CameraModule* CameraStreamTest::portrait_ = nullptr;
 
-// Names in the module's export directory.
-std::vector<std::string> ExportNames(HMODULE module) {
-  auto* base = reinterpret_cast<const BYTE*>(module);
-  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-  auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-  auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-  std::vector<std::string> result;
-  for (DWORD i = 0; i < exports->NumberOfNames; ++i)
-    result.emplace_back(reinterpret_cast<const char*>(base + names[i]));
-  std::sort(result.begin(), result.end());
-  return result;
-}
-
-TEST_F(CameraModuleTest, BothModulesExportExactlyTheFiveEntryPoints) {
-  const std::vector<std::string> expected = {"DllCanUnloadNow", "DllGetClassObject", "DllMain",
-                                             "DllRegisterServer", "DllUnregisterServer"};
-  EXPECT_EQ(ExportNames(landscape_->handle()), expected);
-  EXPECT_EQ(ExportNames(portrait_->handle()), expected);
-}
-
-TEST_F(CameraModuleTest, GetClassObjectRefusesOtherClassesAndInterfaces) {
-  void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(landscape_->GetClassObject(kPortraitClsid, IID_IClassFactory, &out),
-            CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(landscape_->GetClassObject(CLSID_NULL, IID_IUnknown, &out), CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IPersist, &out), E_NOINTERFACE);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(portrait_->GetClassObject(kLandscapeClsid, IID_IClassFactory, &out),
-            CLASS_E_CLASSNOTAVAILABLE);
-  ComPtr<IUnknown> factory;
-  EXPECT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IUnknown, factory.put_void()), S_OK);
-  ComPtr<IClassFactory> as_factory;
-  EXPECT_EQ(factory.As(as_factory), S_OK);
-  ComPtr<IPersist> not_there;
-  EXPECT_EQ(factory.As(not_there), E_NOINTERFACE);
-}
-
-TEST_F(CameraModuleTest, ClassFactoryCreateInstanceArguments) {
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-            S_OK);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, nullptr), E_POINTER);
-  ComPtr<IUnknown> outer_stand_in;
-  ASSERT_EQ(factory.As(outer_stand_in), S_OK);
-  void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(factory->CreateInstance(outer_stand_in.get(), IID_IBaseFilter, &out), E_NOINTERFACE);
-  EXPECT_EQ(out, nullptr);
-  ComPtr<IAMStreamConfig> config;
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IAMStreamConfig, config.put_void()), S_OK);
-  ComPtr<IDispatch> none;
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, none.put_void()), E_NOINTERFACE);
-}
-
-// A controlling object that aggregates the camera filter.
-class Outer : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    return inner_->QueryInterface(riid, ppv);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-  ULONG refs_ = 1;
-  IUnknown* inner_ = nullptr;
-};
-
-TEST_F(CameraModuleTest, AggregatedFilterDelegatesToItsOuterObject) {
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-            S_OK);
-  Outer outer;
-  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner_)),
-            S_OK);
-  IBaseFilter* filter = nullptr;
-  ASSERT_EQ(outer.inner_->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&filter)), S_OK);
-  // The filter's public IUnknown is the outer object's, and its references go there.
-  EXPECT_EQ(outer.refs_, 2u);
-  IUnknown* identity = nullptr;
-  ASSERT_EQ(filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-  EXPECT_EQ(identity, static_cast<IUnknown*>(&outer));
-  identity->Release();
-  filter->Release();
-  EXPECT_EQ(outer.refs_, 1u);
-  EXPECT_EQ(outer.inner_->Release(), 0u);
-}
-
-TEST_F(CameraModuleTest, CanUnloadNowCountsFactoriesLocksAndObjects) {
-  // The fixture's filter is alive.
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-  config_.reset();
-  pin_.reset();
-  filter_.reset();
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
-  {
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-              S_OK);
-    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-    factory->LockServer(TRUE);
-    factory.reset();
-    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-              S_OK);
-    factory->LockServer(FALSE);
-  }
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
-  ComPtr<IEnumPins> pins;
-  {
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(landscape_->CreateFilter(kLandscapeClsid, &filter), S_OK);
-    ASSERT_EQ(filter->EnumPins(pins.put()), S_OK);
-  }
-  // The enumerator holds the filter.
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-  pins.reset();
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
-}
-
-TEST_F(CameraModuleTest, FilterIdentityAndInterfaces) {
+TEST_F(CameraStreamTest, FilterIdentityAndInterfaces) {
   CLSID clsid;
   EXPECT_EQ(filter_->GetClassID(&clsid), S_OK);
   EXPECT_EQ(clsid, kLandscapeClsid);
@@ -228,7 +105,7 @@ TEST_F(CameraModuleTest, FilterIdentityAndInterfaces) {
   EXPECT_EQ(info.pGraph, nullptr);
 }
 
-TEST_F(CameraModuleTest, PinIdentityAndUnconnectedAnswers) {
+TEST_F(CameraStreamTest, PinIdentityAndUnconnectedAnswers) {
   LPWSTR id = nullptr;
   ASSERT_EQ(pin_->QueryId(&id), S_OK);
   EXPECT_STREQ(id, L"Serel Cam(H)");
@@ -262,7 +139,7 @@ TEST_F(CameraModuleTest, PinIdentityAndUnconnectedAnswers) {
   EXPECT_EQ(pin_->Connect(nullptr, nullptr), E_POINTER);
 }
 
-TEST_F(CameraModuleTest, FiveMediaTypesWithExactHeaders) {
+TEST_F(CameraStreamTest, FiveMediaTypesWithExactHeaders) {
   struct Expected {
     const GUID* subtype;
     WORD bits;
@@ -288,7 +165,7 @@ TEST_F(CameraModuleTest, FiveMediaTypesWithExactHeaders) {
     EXPECT_EQ(mt.bFixedSizeSamples, TRUE);
     const VIDEOINFO* vi = types[i].Info();
     const BITMAPINFOHEADER& h = vi->bmiHeader;
-    const DWORD image = (1280 * expected[i].bits + 31) / 32 * 4 * 720;
+    const DWORD image = static_cast<DWORD>(vl::DibRowStride(1280, expected[i].bits) * 720);
     EXPECT_EQ(mt.lSampleSize, image);
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biWidth, 1280);
@@ -313,7 +190,7 @@ TEST_F(CameraModuleTest, FiveMediaTypesWithExactHeaders) {
   }
 }
 
-TEST_F(CameraModuleTest, MediaTypeEnumeratorCountsSkipsResetsAndClones) {
+TEST_F(CameraStreamTest, MediaTypeEnumeratorCountsSkipsResetsAndClones) {
   ComPtr<IEnumMediaTypes> e;
   ASSERT_EQ(pin_->EnumMediaTypes(e.put()), S_OK);
   AM_MEDIA_TYPE* got[6] = {};
@@ -339,7 +216,7 @@ TEST_F(CameraModuleTest, MediaTypeEnumeratorCountsSkipsResetsAndClones) {
   EXPECT_EQ(e->Skip(6), S_FALSE);
 }
 
-TEST_F(CameraModuleTest, PinEnumeratorHandsOutTheOnePinOncePerReset) {
+TEST_F(CameraStreamTest, PinEnumeratorHandsOutTheOnePinOncePerReset) {
   ComPtr<IEnumPins> e;
   ASSERT_EQ(filter_->EnumPins(e.put()), S_OK);
   ComPtr<IPin> pin;
@@ -368,7 +245,7 @@ HRESULT SetChangedFormat(IAMStreamConfig* config, const OwnedType& base, Change 
   return config->SetFormat(&mt);
 }
 
-TEST_F(CameraModuleTest, TypesOtherThanTheOfferedSizeAndLayoutAreRefused) {
+TEST_F(CameraStreamTest, TypesOtherThanTheOfferedSizeAndLayoutAreRefused) {
   std::vector<OwnedType> types = AllTypes();
   const OwnedType& rgb24 = types[1];
   auto refused = [&](auto change) {
@@ -412,7 +289,7 @@ TEST_F(CameraModuleTest, TypesOtherThanTheOfferedSizeAndLayoutAreRefused) {
   EXPECT_EQ(current.mt->subtype, MEDIASUBTYPE_RGB8);
 }
 
-TEST_F(CameraModuleTest, FormatStartsAs24BitAndFollowsSetFormat) {
+TEST_F(CameraStreamTest, FormatStartsAs24BitAndFollowsSetFormat) {
   OwnedType current;
   ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
   EXPECT_EQ(current.mt->subtype, MEDIASUBTYPE_RGB24);
@@ -427,7 +304,7 @@ TEST_F(CameraModuleTest, FormatStartsAs24BitAndFollowsSetFormat) {
   EXPECT_EQ(std::memcmp(after.mt->pbFormat, types[0].mt->pbFormat, after.mt->cbFormat), 0);
 }
 
-TEST_F(CameraModuleTest, StreamCapsDescribeOneFixed24BitFormat) {
+TEST_F(CameraStreamTest, StreamCapsDescribeOneFixed24BitFormat) {
   int count = 0, size = 0;
   ASSERT_EQ(config_->GetNumberOfCapabilities(&count, &size), S_OK);
   EXPECT_EQ(count, 1);
@@ -492,7 +369,7 @@ TEST_F(CameraModuleTest, StreamCapsDescribeOneFixed24BitFormat) {
   EXPECT_EQ(config_->GetStreamCaps(0, nullptr, reinterpret_cast<BYTE*>(&caps0)), E_POINTER);
 }
 
-TEST_F(CameraModuleTest, PinCategoryPropertyAnswersAndErrors) {
+TEST_F(CameraStreamTest, PinCategoryPropertyAnswersAndErrors) {
   ComPtr<IKsPropertySet> ks;
   ASSERT_EQ(pin_.As(ks), S_OK);
   GUID category = GUID_NULL;
@@ -525,7 +402,7 @@ TEST_F(CameraModuleTest, PinCategoryPropertyAnswersAndErrors) {
             E_NOTIMPL);
 }
 
-TEST_F(CameraModuleTest, PausingAnUnconnectedFilterStartsNoThread) {
+TEST_F(CameraStreamTest, PausingAnUnconnectedFilterStartsNoThread) {
   const int before = ThreadCount();
   ASSERT_GT(before, 0);
   EXPECT_EQ(filter_->Pause(), S_OK);
@@ -541,7 +418,7 @@ TEST_F(CameraModuleTest, PausingAnUnconnectedFilterStartsNoThread) {
   EXPECT_EQ(filter_->Stop(), S_OK);
 }
 
-TEST_F(CameraModuleTest, ConnectingWhileActiveIsRefused) {
+TEST_F(CameraStreamTest, ConnectingWhileActiveIsRefused) {
   vl::tools::CaptureGraph graph;
   ASSERT_EQ(graph.Build(filter_.get(), vl::tools::CaptureOptions{}), S_OK);
   ComPtr<IPin> peer;
@@ -557,7 +434,7 @@ TEST_F(CameraModuleTest, ConnectingWhileActiveIsRefused) {
   CoTaskMemFree(mt.pbFormat);
 }
 
-TEST_F(CameraModuleTest, StoppingEndsDeliveryAndTheWorkerThread) {
+TEST_F(CameraStreamTest, StoppingEndsDeliveryAndTheWorkerThread) {
   vl::tools::CaptureOptions options;
   options.use_clock = false;
   vl::tools::CaptureGraph graph;
@@ -583,7 +460,7 @@ TEST_F(CameraModuleTest, StoppingEndsDeliveryAndTheWorkerThread) {
   EXPECT_LE(ThreadCount(), before);
 }
 
-TEST_F(CameraModuleTest, EveryStartOfStreamingStampsFromZero) {
+TEST_F(CameraStreamTest, EveryStartOfStreamingStampsFromZero) {
   vl::tools::CaptureOptions options;
   options.use_clock = false;
   vl::tools::CaptureGraph graph;
@@ -604,7 +481,7 @@ TEST_F(CameraModuleTest, EveryStartOfStreamingStampsFromZero) {
   }
 }
 
-TEST_F(CameraModuleTest, PortraitBuildIdentityAndSize) {
+TEST_F(CameraStreamTest, PortraitBuildIdentityAndSize) {
   ComPtr<IBaseFilter> filter;
   ASSERT_EQ(portrait_->CreateFilter(kPortraitClsid, &filter), S_OK);
   CLSID clsid;

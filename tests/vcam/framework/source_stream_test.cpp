@@ -1,5 +1,6 @@
-// The source filter framework on its own: a small test source whose pin set, type list and
-// FillBuffer results the tests control, in real graphs where streaming is involved.
+// The source filter framework's filter, pins and source stream on their own: a small test source
+// whose pin set, type list and FillBuffer results the tests control, in real graphs where
+// streaming is involved.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +11,6 @@
 
 #include "common/win/com_ptr.h"
 #include "tools/vcam_capture/capture_graph.h"
-#include "vcam/framework/am_thread.h"
 #include "vcam/framework/media_type.h"
 #include "vcam/framework/source.h"
 #include "vcam/framework/source_stream.h"
@@ -221,80 +221,6 @@ TEST_F(FrameworkTest, TwoStreamsStartAndStopTogether) {
   EXPECT_TRUE(graph.WaitForSamples(5, 5000));
   EXPECT_EQ(graph.Stop(), S_OK);
   EXPECT_EQ(source->Stream(1)->filled, 0);
-}
-
-// A worker that echoes commands until told 99, and ends without a reply on 98.
-class EchoThread : public CAMThread {
- protected:
-  DWORD ThreadProc() override {
-    for (;;) {
-      const DWORD command = GetRequest();
-      if (command == 98) return 0;
-      Reply(command + 1000);
-      if (command == 99) return 0;
-    }
-  }
-};
-
-TEST(CAMThreadTest, CommandsAreAnsweredAndADeadWorkerDoesNotHang) {
-  EchoThread thread;
-  EXPECT_EQ(thread.CallWorker(1), static_cast<DWORD>(E_FAIL));
-  ASSERT_TRUE(thread.Create());
-  EXPECT_FALSE(thread.Create());
-  EXPECT_EQ(thread.CallWorker(5), 1005u);
-  EXPECT_EQ(thread.CallWorker(6), 1006u);
-  // The worker leaves without replying: the caller gets E_FAIL instead of waiting for ever.
-  EXPECT_EQ(thread.CallWorker(98), static_cast<DWORD>(E_FAIL));
-  thread.Close();
-  EXPECT_FALSE(thread.ThreadExists());
-  ASSERT_TRUE(thread.Create());
-  EXPECT_EQ(thread.CallWorker(99), 1099u);
-  thread.Close();
-}
-
-TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
-  BITMAPINFOHEADER h = {};
-  h.biSize = sizeof(h);
-  h.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
-  h.biBitCount = 16;
-  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_YUY2);
-  h.biCompression = BI_BITFIELDS;
-  const DWORD rgb565[3] = {0xF800, 0x07E0, 0x001F};
-  EXPECT_EQ(GetBitmapSubtype(&h, rgb565), MEDIASUBTYPE_RGB565);
-  h.biCompression = BI_RGB;
-  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB555);
-  h.biBitCount = 8;
-  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB8);
-  h.biBitCount = 7;
-  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), GUID_NULL);
-  h.biWidth = 5;
-  h.biHeight = -3;
-  h.biBitCount = 24;
-  EXPECT_EQ(GetBitmapSize(&h), -48);
-}
-
-TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
-  CMediaType original(&MEDIATYPE_Video);
-  BYTE* block = original.AllocFormatBuffer(16);
-  ASSERT_NE(block, nullptr);
-  std::memset(block, 0x42, 16);
-  AM_MEDIA_TYPE* copy = CreateMediaType(&original);
-  ASSERT_NE(copy, nullptr);
-  ASSERT_NE(copy->pbFormat, original.pbFormat);
-  EXPECT_EQ(copy->cbFormat, 16u);
-  EXPECT_EQ(std::memcmp(copy->pbFormat, block, 16), 0);
-  CMediaType assigned;
-  assigned = *copy;
-  DeleteMediaType(copy);
-  EXPECT_EQ(assigned.cbFormat, 16u);
-  EXPECT_EQ(assigned.pbFormat[15], 0x42);
-  CMediaType partial;
-  partial.majortype = MEDIATYPE_Video;
-  EXPECT_TRUE(partial.IsPartiallySpecified());
-  EXPECT_TRUE(assigned.MatchesPartial(&partial));
-  partial.majortype = MEDIATYPE_Audio;
-  EXPECT_FALSE(assigned.MatchesPartial(&partial));
-  EXPECT_EQ(assigned.VideoInfo(), nullptr);  // not a VideoInfo block
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 
 #include <gtest/gtest.h>
 
 namespace vl {
 namespace {
 
-TEST(ApplicationDirectory, IsTheModulePathUpToItsLastBackslash) {
+TEST(ModuleDirectory, IsTheModulePathUpToItsLastBackslash) {
   EXPECT_EQ(DirectoryOfModulePath("C:\\Program Files\\Velloria\\Lumaroo.exe"),
             "C:\\Program Files\\Velloria\\");
   EXPECT_EQ(DirectoryOfModulePath("D:\\Lumaroo.exe"), "D:\\");
@@ -15,7 +15,7 @@ TEST(ApplicationDirectory, IsTheModulePathUpToItsLastBackslash) {
   EXPECT_EQ(DirectoryOfModulePath("C:\\\xCA\xD3\xC6\xB5\\Lumaroo.exe"), "C:\\\xCA\xD3\xC6\xB5\\");
 }
 
-TEST(ApplicationDirectory, PathWithoutDirectoryGivesEmptyDirectory) {
+TEST(ModuleDirectory, PathWithoutDirectoryGivesEmptyDirectory) {
   EXPECT_EQ(DirectoryOfModulePath("Lumaroo.exe"), "");
   EXPECT_EQ(DirectoryOfModulePath(""), "");
 }

@@ -66,9 +66,28 @@ TEST_F(MappingHeader, HeadersThatReachPastTheSectionAreNoPicture) {
   EXPECT_EQ(Read().pixels, nullptr);
 }
 
+TEST_F(MappingHeader, HugeWidthAndHeightTogetherAreNoPicture) {
+  // Stride x height of these wraps to a negative 64-bit number: a naive check lets a tiny size
+  // pass and the reader run gigabytes past the section.
+  Header(0x7FFFFFFF, 0x7FFFFFFF, 16);
+  MappedPicture pic = Read();
+  EXPECT_EQ(pic.pixels, nullptr);
+  EXPECT_EQ(pic.width, 0x7FFFFFFF);  // still reported, for the camera's size rules
+  Header(kMaxFrameMappingSide + 1, 1, 64 * 48 * 3);
+  EXPECT_EQ(Read().pixels, nullptr);
+  Header(1, kMaxFrameMappingSide + 1, 64 * 48 * 3);
+  EXPECT_EQ(Read().pixels, nullptr);
+}
+
+TEST_F(MappingHeader, LargestAcceptedSideFitsWhenTheSectionHoldsIt) {
+  section.assign(kFrameMappingHeaderSize + 4 * kMaxFrameMappingSide * 3, 0);
+  Header(kMaxFrameMappingSide, 4, kMaxFrameMappingSide * 3 * 4);
+  EXPECT_NE(Read().pixels, nullptr);
+  Header(4, kMaxFrameMappingSide, 12 * kMaxFrameMappingSide);
+  EXPECT_NE(Read().pixels, nullptr);
+}
+
 TEST_F(MappingHeader, RowsArePaddedToFourBytes) {
-  EXPECT_EQ(FrameMappingStride(1280), 3840);
-  EXPECT_EQ(FrameMappingStride(5), 16);
   Header(5, 4, 16 * 4);
   EXPECT_NE(Read().pixels, nullptr);
   Header(5, 4, 15 * 4);  // unpadded rows are too few bytes

@@ -318,6 +318,19 @@ TEST_F(CameraGraphTest, WithoutPictureOrFallbackTheSamplesAreBlue) {
         << "byte " << i;
 }
 
+TEST_F(CameraGraphTest, HugeWidthAndHeightInTheSectionStillGiveTheBluePicture) {
+  // Any process of the session can write the section: a header of 2147483647 x 2147483647
+  // with a 16-byte size must not make the camera read outside it (here, in this process).
+  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
+  PublishedSection section(0x7FFFFFFF, 0x7FFFFFFF, std::vector<uint8_t>(16, 0x11));
+  ASSERT_TRUE(section.written());
+  const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+  ASSERT_EQ(f.width, 1280);
+  ASSERT_EQ(f.height, 720);
+  for (size_t i = 0; i < f.bytes.size(); i += 3)
+    ASSERT_TRUE(f.bytes[i] == 0xFF && f.bytes[i + 1] == 0 && f.bytes[i + 2] == 0) << "byte " << i;
+}
+
 TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
   ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
   const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);

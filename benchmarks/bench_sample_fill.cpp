@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/dib_stride.h"
 #include "vcam/sample_fill.h"
 
 namespace {
@@ -19,7 +20,7 @@ int Zero() {
 
 void Fill(benchmark::State& state, int32_t src_w, int32_t src_h, SampleLayout layout,
           CameraOrientation orientation) {
-  const int64_t src_stride = (static_cast<int64_t>(src_w) * 3 + 3) / 4 * 4;
+  const int64_t src_stride = vl::Rgb24RowStride(src_w);
   std::vector<uint8_t> pixels(static_cast<size_t>(src_stride * src_h), 0x5A);
   const vl::vcam::FrameSize size = vl::vcam::DefaultFrameSize(orientation);
   const int bpp = layout == SampleLayout::kRgb32 ? 4 : 3;

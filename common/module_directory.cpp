@@ -1,4 +1,4 @@
-#include "app/app_directory.h"
+#include "common/module_directory.h"
 
 namespace vl {
 namespace {
@@ -14,10 +14,10 @@ std::string DirectoryOfModulePath(std::string_view module_path) {
   return std::string(module_path.substr(0, slash)) + '\\';
 }
 
-const std::string& ApplicationDirectory() {
+const std::string& ModuleDirectory() {
   return Storage();
 }
-void SetApplicationDirectory(std::string dir) {
+void SetModuleDirectory(std::string dir) {
   Storage() = std::move(dir);
 }
 

@@ -1,0 +1,137 @@
+// The registry helper on Wine's real registry, under a scratch key of HKEY_CURRENT_USER.
+#include "common/win/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vl::win {
+namespace {
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = std::string("Software\\VelloriaTests\\") + info->name() + "_" +
+            std::to_string(GetCurrentProcessId());
+    DeleteKeyTree(HKEY_CURRENT_USER, root_.c_str());
+  }
+  void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, root_.c_str()); }
+
+  bool Exists(const std::string& path) {
+    RegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS;
+  }
+
+  std::string root_;
+};
+
+TEST_F(RegistryTest, ValuesWrittenNarrowAndWideReadBackBothWays) {
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (root_ + "\\a\\b").c_str()), ERROR_SUCCESS);
+  EXPECT_EQ(key.SetString(nullptr, "default text"), ERROR_SUCCESS);
+  EXPECT_EQ(key.SetString("Path", "C:\\\xCA\xD3\xC6\xB5\\vlux.dll"), ERROR_SUCCESS);  // GBK
+  EXPECT_EQ(key.SetString(L"Wide", std::wstring(L"\u6a2a\u5c4f")), ERROR_SUCCESS);
+  EXPECT_EQ(key.SetDword("Count", 7), ERROR_SUCCESS);
+
+  RegistryKey again;
+  ASSERT_EQ(again.Open(HKEY_CURRENT_USER, (root_ + "\\a\\b").c_str()), ERROR_SUCCESS);
+  std::string text;
+  EXPECT_EQ(again.GetString("", &text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "default text");
+  std::wstring wide;
+  EXPECT_EQ(again.GetString(L"Path", &wide), ERROR_SUCCESS);
+  EXPECT_EQ(wide, L"C:\\\u89c6\u9891\\vlux.dll");  // the ANSI code page is 936
+  EXPECT_EQ(again.GetString("Wide", &text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "\xBA\xE1\xC6\xC1");
+  DWORD count = 0;
+  EXPECT_EQ(again.GetDword(L"Count", &count), ERROR_SUCCESS);
+  EXPECT_EQ(count, 7u);
+}
+
+TEST_F(RegistryTest, WrongTypesAndMissingValuesLeaveTheOutputAlone) {
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetDword("Number", 1), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString("Text", "abc"), ERROR_SUCCESS);
+  std::string text = "kept";
+  DWORD number = 99;
+  EXPECT_EQ(key.GetString("Number", &text), ERROR_UNSUPPORTED_TYPE);
+  EXPECT_EQ(key.GetDword("Text", &number), ERROR_UNSUPPORTED_TYPE);
+  EXPECT_EQ(key.GetString("Missing", &text), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(number, 99u);
+  EXPECT_EQ(key.DeleteValue("Text"), ERROR_SUCCESS);
+  EXPECT_EQ(key.DeleteValue("Text"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, OverlongStringIsRefusedNotAllocated) {
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString("Long", std::string(RegistryKey::kMaxStringBytes + 10, 'x')),
+            ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString("Fits", std::string(RegistryKey::kMaxStringBytes - 1, 'y')),
+            ERROR_SUCCESS);
+  std::string text = "kept";
+  EXPECT_EQ(key.GetString("Long", &text), ERROR_MORE_DATA);
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(key.GetString("Fits", &text), ERROR_SUCCESS);
+  EXPECT_EQ(text.size(), RegistryKey::kMaxStringBytes - 1);
+}
+
+TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndKeepsTheParent) {
+  for (const char* path : {"\\x\\y\\z", "\\x\\y\\z2", "\\x\\w", "\\x\\v\\u\\t"}) {
+    RegistryKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (root_ + path).c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(key.SetString("v", "1"), ERROR_SUCCESS);
+  }
+  RegistryKey sibling;
+  ASSERT_EQ(sibling.Create(HKEY_CURRENT_USER, (root_ + "\\kept").c_str()), ERROR_SUCCESS);
+  sibling.reset();
+
+  EXPECT_EQ(DeleteKeyTree(HKEY_CURRENT_USER, (root_ + "\\x").c_str()), ERROR_SUCCESS);
+  EXPECT_FALSE(Exists(root_ + "\\x"));
+  EXPECT_TRUE(Exists(root_ + "\\kept"));
+  EXPECT_TRUE(Exists(root_));
+}
+
+TEST_F(RegistryTest, DeleteKeyTreeWideRemovesKeysWithChineseNames) {
+  const std::wstring wide_root(root_.begin(), root_.end());
+  const std::wstring tree = wide_root + L"\\\u6a2a\u5c4f";
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (tree + L"\\\u7ad6\u5c4f").c_str()), ERROR_SUCCESS);
+  key.reset();
+  EXPECT_EQ(DeleteKeyTree(HKEY_CURRENT_USER, tree.c_str()), ERROR_SUCCESS);
+  RegistryKey gone;
+  EXPECT_EQ(gone.Open(HKEY_CURRENT_USER, tree.c_str()), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, MissingKeyCountsAsDeletedAndAnEmptyPathIsRefused) {
+  EXPECT_EQ(DeleteKeyTree(HKEY_CURRENT_USER, (root_ + "\\never\\there").c_str()), ERROR_SUCCESS);
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+  // The parent itself is never the thing deleted.
+  EXPECT_EQ(DeleteKeyTree(key.get(), ""), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(DeleteKeyTree(key.get(), static_cast<const wchar_t*>(nullptr)),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_TRUE(Exists(root_));
+}
+
+TEST_F(RegistryTest, OwnerMovesAndAFailedOpenKeepsTheKeyHeld) {
+  RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+  const HKEY held = key.get();
+  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, (root_ + "\\absent").c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key.get(), held);
+  RegistryKey moved(std::move(key));
+  EXPECT_FALSE(key);
+  EXPECT_EQ(moved.get(), held);
+  EXPECT_EQ(moved.SetString("after", "move"), ERROR_SUCCESS);
+  // A predefined root is never closed by its owner.
+  { RegistryKey root(HKEY_CURRENT_USER); }
+  RegistryKey reopened;
+  EXPECT_EQ(reopened.Open(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+}
+
+}  // namespace
+}  // namespace vl::win

@@ -1,0 +1,80 @@
+// Removing a folder tree: spared batch files, files in use, and links that must not be followed.
+#include <gtest/gtest.h>
+
+#include "tests/uninstall/uninstall_test_support.h"
+#include "uninstall/directory_tree.h"
+
+namespace vl::uninstall {
+namespace {
+
+using test::Exists;
+using test::MakeFolders;
+using test::ScratchFolder;
+using test::WriteText;
+
+TEST(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
+  ScratchFolder scratch;
+  const std::wstring root = scratch.path() + L"\\tree";
+  MakeFolders(root + L"\\a\\b\\c");
+  MakeFolders(root + L"\\empty");
+  WriteText(root + L"\\top.txt", "1");
+  WriteText(root + L"\\a\\b\\c\\deep.dll", "2");
+  WriteText(root + L"\\a\\\u4e2d\u6587.png", "3");
+  EXPECT_TRUE(DeleteDirectoryTree(root));
+  EXPECT_FALSE(Exists(root));
+  EXPECT_TRUE(Exists(scratch.path()));
+}
+
+TEST(DirectoryTree, SparesUninstallBatInAnyCaseAndKeepsItsFolders) {
+  ScratchFolder scratch;
+  const std::wstring root = scratch.path() + L"\\tree";
+  MakeFolders(root + L"\\sub");
+  WriteText(root + L"\\sub\\Uninstall.BAT", "spared");
+  WriteText(root + L"\\sub\\other.txt", "x");
+  WriteText(root + L"\\gone.txt", "x");
+  EXPECT_FALSE(DeleteDirectoryTree(root));
+  EXPECT_TRUE(Exists(root + L"\\sub\\Uninstall.BAT"));
+  EXPECT_FALSE(Exists(root + L"\\sub\\other.txt"));
+  EXPECT_FALSE(Exists(root + L"\\gone.txt"));
+}
+
+TEST(DirectoryTree, FileInUseStaysWithItsFolder) {
+  ScratchFolder scratch;
+  const std::wstring root = scratch.path() + L"\\tree";
+  MakeFolders(root);
+  WriteText(root + L"\\busy.log", "x");
+  WriteText(root + L"\\free.txt", "x");
+  win::UniqueHandle busy(CreateFileW((root + L"\\busy.log").c_str(), GENERIC_READ, 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(busy);
+  EXPECT_FALSE(DeleteDirectoryTree(root));
+  EXPECT_TRUE(Exists(root + L"\\busy.log"));
+  EXPECT_FALSE(Exists(root + L"\\free.txt"));
+}
+
+TEST(DirectoryTree, LinkInsideIsNeverFollowed) {
+  ScratchFolder scratch;
+  const std::wstring outside = scratch.path() + L"\\outside";
+  const std::wstring root = scratch.path() + L"\\tree";
+  MakeFolders(outside + L"\\nested");
+  MakeFolders(root + L"\\sub");
+  WriteText(outside + L"\\marker.txt", "keep");
+  WriteText(outside + L"\\nested\\marker2.txt", "keep");
+  WriteText(root + L"\\file.txt", "x");
+  ASSERT_TRUE(test::MakeFolderLink(root + L"\\sub\\link", outside));
+  ASSERT_TRUE(Exists(root + L"\\sub\\link\\marker.txt"));
+
+  DeleteDirectoryTree(root);
+  EXPECT_EQ(test::ReadText(outside + L"\\marker.txt"), "keep");
+  EXPECT_EQ(test::ReadText(outside + L"\\nested\\marker2.txt"), "keep");
+  EXPECT_FALSE(Exists(root + L"\\file.txt"));
+  // Windows removes the junction itself; Wine cannot remove a link to a folder that holds
+  // files, so there the link (and the folders above it) may stay, still pointing at the intact
+  // folder.
+  if (Exists(root + L"\\sub\\link")) {
+    EXPECT_TRUE(Exists(root + L"\\sub\\link\\marker.txt"));
+  }
+}
+
+}  // namespace
+}  // namespace vl::uninstall

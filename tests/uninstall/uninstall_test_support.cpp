@@ -1,0 +1,255 @@
+#include "tests/uninstall/uninstall_test_support.h"
+
+#include <winioctl.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace vl::test {
+namespace {
+
+// Layout of a mount point (junction) in FSCTL_SET_REPARSE_POINT.
+struct MountPointReparse {
+  DWORD tag;
+  WORD data_length;
+  WORD reserved;
+  WORD substitute_offset;
+  WORD substitute_length;
+  WORD print_offset;
+  WORD print_length;
+  WCHAR names[MAX_PATH * 2];
+};
+
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+  win::UniqueHandle handle(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+  bool made = false;
+  const std::wstring substitute = L"\\??\\" + target;
+  if (handle && substitute.size() < MAX_PATH) {
+    MountPointReparse data{};
+    data.tag = IO_REPARSE_TAG_MOUNT_POINT;
+    data.substitute_length = static_cast<WORD>(substitute.size() * sizeof(WCHAR));
+    data.print_offset = static_cast<WORD>(data.substitute_length + sizeof(WCHAR));
+    std::memcpy(data.names, substitute.c_str(), data.substitute_length);
+    // Names, their two terminators and the four offset and length fields.
+    data.data_length = static_cast<WORD>(data.print_offset + sizeof(WCHAR) + 8);
+    DWORD returned = 0;
+    made = DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, &data, data.data_length + 8,
+                           nullptr, 0, &returned, nullptr) != FALSE;
+  }
+  handle.reset();
+  if (!made) RemoveDirectoryW(link.c_str());
+  return made;
+}
+
+// Under Wine: the Unix path of a Windows path (empty elsewhere).
+std::string UnixPath(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(const WCHAR*);
+  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (to_unix == nullptr) return std::string();
+  char* unix_path = to_unix(path.c_str());
+  if (unix_path == nullptr) return std::string();
+  std::string result = unix_path;
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+std::wstring Widen(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         &wide[0], static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? length : 0);
+  return wide;
+}
+
+// Wine starts Unix programs but does not report their end: the caller waits for the effect.
+bool RunUnixTool(const wchar_t* tool, const std::wstring& arguments,
+                 const std::function<bool()>& done) {
+  std::wstring command = std::wstring(L"/bin/") + tool + L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  const std::wstring exe = std::wstring(L"Z:\\bin\\") + tool;
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void RemoveLink(const std::wstring& link) {
+  if (RemoveDirectoryW(link.c_str()) || DeleteFileW(link.c_str())) return;
+  const std::string unix_link = UnixPath(link);
+  if (unix_link.empty()) return;
+  RunUnixTool(L"rm", L"-f \"" + Widen(unix_link) + L"\"", [&] { return !Exists(link); });
+}
+
+}  // namespace
+
+std::wstring BuiltFile(const char* unix_path) {
+  std::wstring path = L"Z:" + Widen(unix_path);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteText(const std::wstring& path, const std::string& text) {
+  win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string ReadText(const std::wstring& path) {
+  win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::string();
+  std::string text(4096, '\0');
+  DWORD read = 0;
+  ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+  text.resize(read);
+  return text;
+}
+
+void CopyFileTo(const std::wstring& from, const std::wstring& to) {
+  CopyFileW(from.c_str(), to.c_str(), FALSE);
+}
+
+void MakeFolders(const std::wstring& folder) {
+  for (size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos;
+       slash = folder.find(L'\\', slash + 1))
+    CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = folder + L"\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveLink(full);
+      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  if (MakeJunction(link, target)) return true;
+  const std::string unix_link = UnixPath(link);
+  const std::string unix_target = UnixPath(target);
+  if (unix_link.empty() || unix_target.empty()) return false;
+  return RunUnixTool(L"ln", L"-s \"" + Widen(unix_target) + L"\" \"" + Widen(unix_link) + L"\"",
+                     [&] { return IsLink(link); });
+}
+
+ScratchFolder::ScratchFolder() {
+  static std::atomic<int> counter{0};
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"vl_uninstall_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+          std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(counter++);
+  MakeFolders(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  RemoveTree(path_);
+}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+}
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  process_.reset(info.hProcess);
+  return true;
+}
+
+bool ChildProcess::Running() const {
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeout_ms, DWORD* exit_code) {
+  if (!process_ || WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) return false;
+  if (exit_code != nullptr) GetExitCodeProcess(process_.get(), exit_code);
+  return true;
+}
+
+void ChildProcess::Kill() {
+  if (Running()) {
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
+  }
+}
+
+HWND WaitForWindow(const wchar_t* title, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = FindWindowW(nullptr, title)) return window;
+    if (GetTickCount() - start > timeout_ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+int ScriptedPrompts::Show(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+  asked_.push_back({text, caption, type});
+  if (before_answer) before_answer(asked_.size() - 1, asked_.back());
+  if (answers_.empty()) return IDCANCEL;
+  const int answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+ScratchInstallation::ScratchInstallation() {
+  folder_ = scratch_.path() + L"\\Programs\\Velloria";
+  MakeFolders(folder_ + L"\\res");
+  MakeFolders(folder_ + L"\\adb");
+  CopyFileTo(BuiltFile(VL_LUMAROO_EXE), File(L"Lumaroo.exe"));
+  CopyFileTo(BuiltFile(VL_UNINSTALL_EXE), File(L"Uninstall.exe"));
+  CopyFileTo(BuiltFile(VL_VCAM_HORIZONTAL_DLL), File(L"vlux_horizontal.dll"));
+  CopyFileTo(BuiltFile(VL_VCAM_VERTICAL_DLL), File(L"vlux_vertical.dll"));
+  CopyFileTo(BuiltFile(VL_APP_RES_DIR "/default.png"), File(L"res\\default.png"));
+  CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_h.jpg"), File(L"res\\default_h.jpg"));
+  CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_v.jpg"), File(L"res\\default_v.jpg"));
+  CopyFileTo(ProductStub(), File(L"adb\\adb.exe"));
+  WriteText(MarkerBeside(), "not part of the installation");
+}
+
+std::wstring ProductStub() {
+  return BuiltFile(VL_PRODUCT_STUB_EXE);
+}
+
+}  // namespace vl::test

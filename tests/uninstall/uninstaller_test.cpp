@@ -1,0 +1,263 @@
+// Whole uninstall runs on scratch installations, with the questions answered by the test: what
+// goes, what stays, and how a running or hung program is handled.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "common/win/registry.h"
+#include "tests/uninstall/uninstall_test_support.h"
+#include "tools/vcam_capture/capture_graph.h"
+#include "uninstall/product_identity.h"
+#include "uninstall/uninstaller.h"
+
+namespace vl::uninstall {
+namespace {
+
+using test::ChildProcess;
+using test::Exists;
+using test::ScratchInstallation;
+using test::ScriptedPrompts;
+
+const wchar_t kEntryKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumaroo";
+const wchar_t kLandscapeCamera[] = L"Velloria(\u6A2A\u5C4F)";
+const wchar_t kPortraitCamera[] = L"Velloria(\u7AD6\u5C4F)";
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
+  return path;
+}
+
+bool EntryExists() {
+  win::RegistryKey key;
+  return key.Open(HKEY_CURRENT_USER, kEntryKey) == ERROR_SUCCESS;
+}
+
+// What an installer leaves outside the installation folder: the uninstall entry, the desktop
+// shortcut and the Start-menu folder.
+void MakeInstallerTraces(const std::wstring& folder) {
+  win::RegistryKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kEntryKey), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString(L"UninstallString", L"\"" + folder + L"\\Uninstall.exe\""),
+            ERROR_SUCCESS);
+  test::WriteText(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk", "shortcut");
+  test::MakeFolders(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria");
+  test::WriteText(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria\\Velloria.lnk", "shortcut");
+}
+
+bool InstallerTracesExist() {
+  return EntryExists() && Exists(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk") &&
+         Exists(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria\\Velloria.lnk");
+}
+
+void RemoveInstallerTraces() {
+  win::DeleteKeyTree(HKEY_CURRENT_USER, kEntryKey);
+  DeleteFileW((ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk").c_str());
+  test::RemoveTree(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria");
+}
+
+// Every installation file still there.
+bool InstallationIntact(const ScratchInstallation& installation) {
+  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
+                              L"vlux_vertical.dll", L"res\\default.png", L"adb\\adb.exe"}) {
+    if (!Exists(installation.File(file))) return false;
+  }
+  return true;
+}
+
+UninstallSetup SetupFor(const std::wstring& uninstaller, bool truncated = false) {
+  UninstallSetup setup;
+  setup.uninstaller = ModulePath{truncated ? std::wstring() : uninstaller, truncated};
+  setup.special_folders = SpecialFolders();
+  setup.close_timeout_ms = 2000;
+  setup.settle_ms = 0;
+  return setup;
+}
+
+bool CameraListed(const wchar_t* name) {
+  std::vector<tools::VideoDevice> devices;
+  if (FAILED(tools::ListVideoDevices(&devices))) return false;
+  for (const auto& device : devices)
+    if (device.name == name) return true;
+  return false;
+}
+
+bool RegisterModule(const std::wstring& path) {
+  HMODULE module = LoadLibraryW(path.c_str());
+  if (module == nullptr) return false;
+  using Fn = HRESULT(STDAPICALLTYPE*)();
+  auto fn =
+      reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+  const bool ok = fn != nullptr && SUCCEEDED(fn());
+  FreeLibrary(module);
+  return ok;
+}
+
+class UninstallRun : public testing::Test {
+ protected:
+  void SetUp() override { CoInitialize(nullptr); }
+  void TearDown() override {
+    RemoveInstallerTraces();
+    CoUninitialize();
+  }
+};
+
+TEST_F(UninstallRun, CancelOrNoAtTheFirstQuestionChangesNothing) {
+  for (int answer : {IDCANCEL, IDNO}) {
+    ScratchInstallation installation;
+    MakeInstallerTraces(installation.folder());
+    ScriptedPrompts prompts({answer});
+    const UninstallReport report =
+        RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+    EXPECT_EQ(report.outcome, UninstallOutcome::kCancelled);
+    ASSERT_EQ(prompts.asked().size(), 1u);
+    EXPECT_EQ(prompts.asked()[0].text, kConfirmText);
+    EXPECT_EQ(prompts.asked()[0].caption, kConfirmCaption);
+    EXPECT_EQ(prompts.asked()[0].type, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_TRUE(InstallationIntact(installation));
+    EXPECT_TRUE(InstallerTracesExist());
+  }
+}
+
+TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  // A folder outside, reached through a link inside the installation.
+  const std::wstring outside = installation.scratch() + L"\\Elsewhere";
+  test::MakeFolders(outside);
+  test::WriteText(outside + L"\\marker.txt", "keep");
+  ASSERT_TRUE(test::MakeFolderLink(installation.File(L"linked"), outside));
+  ASSERT_TRUE(RegisterModule(installation.File(L"vlux_horizontal.dll")));
+  ASSERT_TRUE(RegisterModule(installation.File(L"vlux_vertical.dll")));
+  ASSERT_TRUE(CameraListed(kLandscapeCamera));
+  ASSERT_TRUE(CameraListed(kPortraitCamera));
+
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+
+  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_EQ(prompts.asked()[1].text, kDoneText);
+  EXPECT_EQ(prompts.asked()[1].caption, L"");
+  EXPECT_EQ(prompts.asked()[1].type, static_cast<UINT>(MB_OK));
+  EXPECT_FALSE(EntryExists());
+  EXPECT_FALSE(Exists(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk"));
+  EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria"));
+  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
+                              L"vlux_vertical.dll", L"res", L"adb"}) {
+    EXPECT_FALSE(Exists(installation.File(file))) << file;
+  }
+  EXPECT_FALSE(CameraListed(kLandscapeCamera));
+  EXPECT_FALSE(CameraListed(kPortraitCamera));
+  EXPECT_EQ(test::ReadText(installation.MarkerBeside()), "not part of the installation");
+  EXPECT_EQ(test::ReadText(outside + L"\\marker.txt"), "keep");
+}
+
+TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
+  const std::wstring desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  // The desktop must be a folder of the test machine's own, not a link to a real home folder.
+  const DWORD attributes = GetFileAttributesW(desktop.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  ASSERT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the desktop links out of the prefix";
+
+  const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+  const std::wstring copy = desktop + L"\\Uninstall.exe";
+  const std::wstring marker = desktop + L"\\keep-" + tag + L".txt";
+  const std::wstring program = desktop + L"\\Lumaroo.exe";
+  test::CopyFileTo(test::BuiltFile(VL_UNINSTALL_EXE), copy);
+  test::WriteText(marker, "keep");
+  for (bool with_program : {false, true}) {
+    SCOPED_TRACE(with_program ? "with Lumaroo.exe beside" : "alone");
+    if (with_program) test::WriteText(program, "program");
+    ScriptedPrompts prompts({IDOK, IDOK});
+    const UninstallReport report = RunUninstall(nullptr, prompts, SetupFor(copy));
+    EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+    EXPECT_FALSE(report.installation_removed);
+    EXPECT_TRUE(Exists(copy));
+    EXPECT_EQ(test::ReadText(marker), "keep");
+    ASSERT_EQ(prompts.asked().size(), 2u);
+    EXPECT_NE(prompts.asked()[1].text.find(desktop), std::wstring::npos);
+    EXPECT_NE(prompts.asked()[1].text, kDoneText) << "the final box says the folder was kept";
+  }
+  EXPECT_TRUE(Exists(program));
+  DeleteFileW(copy.c_str());
+  DeleteFileW(marker.c_str());
+  DeleteFileW(program.c_str());
+}
+
+TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
+  ScratchInstallation installation;
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"), true));
+  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  EXPECT_TRUE(InstallationIntact(installation));
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_NE(prompts.asked()[1].text.find(L"\u8def\u5f84\u8fc7\u957f"), std::wstring::npos);
+}
+
+TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  ChildProcess program, adb;
+  ASSERT_TRUE(program.Start(installation.File(L"Lumaroo.exe")));
+  ASSERT_TRUE(adb.Start(installation.File(L"adb\\adb.exe"), L"server"));
+  ASSERT_NE(test::WaitForWindow(kMainWindowTitle, 30000), nullptr);
+
+  DWORD program_exit = 0;
+  bool program_ended = false, adb_ended = false;
+  std::string kill_log;
+  ScriptedPrompts prompts({IDOK, IDRETRY, IDOK});
+  prompts.before_answer = [&](size_t index, const ScriptedPrompts::Prompt&) {
+    if (index != 1) return;
+    // The retry question: by now the program was asked to close and adb to stop.
+    program_ended = program.WaitForExit(15000, &program_exit);
+    adb_ended = adb.WaitForExit(15000);
+    kill_log = test::ReadText(installation.File(L"adb\\kill-server.log"));
+  };
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+
+  EXPECT_TRUE(program_ended);
+  EXPECT_EQ(program_exit, 2u);
+  EXPECT_TRUE(adb_ended);
+  EXPECT_EQ(kill_log, "kill-server\r\n");
+  ASSERT_EQ(prompts.asked().size(), 3u);
+  EXPECT_EQ(prompts.asked()[1].text, kRunningText);
+  EXPECT_EQ(prompts.asked()[1].caption, kRunningCaption);
+  EXPECT_EQ(prompts.asked()[1].type, static_cast<UINT>(MB_RETRYCANCEL));
+  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  EXPECT_TRUE(report.installation_removed);
+  EXPECT_FALSE(Exists(installation.folder()));
+  EXPECT_FALSE(InstallerTracesExist());
+}
+
+TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
+  ScratchInstallation installation;
+  test::CopyFileTo(test::ProductStub(), installation.File(L"Lumaroo.exe"));
+  ChildProcess hung;
+  ASSERT_TRUE(hung.Start(installation.File(L"Lumaroo.exe"), L"hung-window"));
+  ASSERT_NE(test::WaitForWindow(kMainWindowTitle, 30000), nullptr);
+
+  ScriptedPrompts prompts({IDOK, IDCANCEL});
+  std::promise<UninstallReport> done;
+  std::thread run([&] {
+    done.set_value(RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"))));
+  });
+  auto result = done.get_future();
+  const bool finished = result.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  hung.Kill();  // frees a run that is stuck in the window's message
+  run.join();
+  ASSERT_TRUE(finished) << "the uninstaller waited for the hung window";
+  EXPECT_EQ(result.get().outcome, UninstallOutcome::kCancelled);
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_EQ(prompts.asked()[1].text, kRunningText);
+  EXPECT_TRUE(InstallationIntact(installation));
+}
+
+}  // namespace
+}  // namespace vl::uninstall

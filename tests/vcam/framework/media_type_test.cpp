@@ -1,0 +1,55 @@
+// Media type ownership, partial matching and the bitmap header helpers.
+#include "vcam/framework/media_type.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
+  BITMAPINFOHEADER h = {};
+  h.biSize = sizeof(h);
+  h.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
+  h.biBitCount = 16;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_YUY2);
+  h.biCompression = BI_BITFIELDS;
+  const DWORD rgb565[3] = {0xF800, 0x07E0, 0x001F};
+  EXPECT_EQ(GetBitmapSubtype(&h, rgb565), MEDIASUBTYPE_RGB565);
+  h.biCompression = BI_RGB;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB555);
+  h.biBitCount = 8;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), MEDIASUBTYPE_RGB8);
+  h.biBitCount = 7;
+  EXPECT_EQ(GetBitmapSubtype(&h, nullptr), GUID_NULL);
+  h.biWidth = 5;
+  h.biHeight = -3;
+  h.biBitCount = 24;
+  EXPECT_EQ(GetBitmapSize(&h), -48);
+}
+
+TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
+  CMediaType original(&MEDIATYPE_Video);
+  BYTE* block = original.AllocFormatBuffer(16);
+  ASSERT_NE(block, nullptr);
+  std::memset(block, 0x42, 16);
+  AM_MEDIA_TYPE* copy = CreateMediaType(&original);
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->pbFormat, original.pbFormat);
+  EXPECT_EQ(copy->cbFormat, 16u);
+  EXPECT_EQ(std::memcmp(copy->pbFormat, block, 16), 0);
+  CMediaType assigned;
+  assigned = *copy;
+  DeleteMediaType(copy);
+  EXPECT_EQ(assigned.cbFormat, 16u);
+  EXPECT_EQ(assigned.pbFormat[15], 0x42);
+  CMediaType partial;
+  partial.majortype = MEDIATYPE_Video;
+  EXPECT_TRUE(partial.IsPartiallySpecified());
+  EXPECT_TRUE(assigned.MatchesPartial(&partial));
+  partial.majortype = MEDIATYPE_Audio;
+  EXPECT_FALSE(assigned.MatchesPartial(&partial));
+  EXPECT_EQ(assigned.VideoInfo(), nullptr);  // not a VideoInfo block
+}
+
+}  // namespace

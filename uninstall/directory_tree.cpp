@@ -1,0 +1,59 @@
+#include "uninstall/directory_tree.h"
+
+#include <windows.h>
+
+#include "uninstall/product_identity.h"
+
+namespace vl::uninstall {
+namespace {
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+bool IsSpared(const std::wstring& path) {
+  std::wstring lower = path;
+  if (!lower.empty()) CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
+  return lower.find(kSparedFileName) != std::wstring::npos;
+}
+
+}  // namespace
+
+bool DeleteDirectoryTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  {
+    FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
+    for (bool more = find.get() != INVALID_HANDLE_VALUE; more;
+         more = FindNextFileW(find.get(), &entry) != FALSE) {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = path + L"\\" + name;
+      const bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A junction or symbolic link: the link goes, its target stays as it is.
+        if (directory) {
+          RemoveDirectoryW(full.c_str());
+        } else {
+          DeleteFileW(full.c_str());
+        }
+      } else if (directory) {
+        DeleteDirectoryTree(full);
+      } else if (!IsSpared(full)) {
+        DeleteFileW(full.c_str());
+      }
+    }
+  }
+  return RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+}  // namespace vl::uninstall

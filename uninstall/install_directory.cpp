@@ -1,0 +1,159 @@
+#include "uninstall/install_directory.h"
+
+#include <shlobj.h>
+
+#include <knownfolders.h>
+
+#include "uninstall/product_identity.h"
+
+namespace vl::uninstall {
+namespace {
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share"; trailing backslashes dropped.
+std::wstring Normalised(std::wstring path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    path = L"\\\\" + path.substr(8);
+  } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
+    path = path.substr(4);
+  }
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
+
+bool EqualNoCase(const wchar_t* a, size_t a_length, const wchar_t* b, size_t b_length) {
+  return CompareStringOrdinal(a, static_cast<int>(a_length), b, static_cast<int>(b_length), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "C:", "\\server\share" and every mount point count as roots.
+bool IsRoot(const std::wstring& directory) {
+  if (directory.size() <= 2) return true;  // "", "C:", "\" and the like
+  if (directory.compare(0, 2, L"\\\\") == 0) {
+    const size_t server_end = directory.find(L'\\', 2);
+    if (server_end == std::wstring::npos) return true;
+    if (directory.find(L'\\', server_end + 1) == std::wstring::npos) return true;
+  }
+  wchar_t volume[MAX_PATH];
+  const std::wstring with_slash = directory + L"\\";
+  if (GetVolumePathNameW(with_slash.c_str(), volume, MAX_PATH)) {
+    if (SamePath(volume, directory)) return true;
+  }
+  return false;
+}
+
+void AddFolder(std::vector<std::wstring>* folders, const std::wstring& folder) {
+  if (!Normalised(folder).empty()) folders->push_back(Normalised(folder));
+}
+
+}  // namespace
+
+ModulePath GetModulePath(HMODULE module, size_t capacity) {
+  ModulePath result;
+  std::wstring buffer(capacity, L'\0');
+  const DWORD length = GetModuleFileNameW(module, &buffer[0], static_cast<DWORD>(capacity));
+  if (length == 0 || length >= capacity) {
+    // Nothing, or a path cut to the buffer: either way the folder is unknown.
+    result.truncated = true;
+    return result;
+  }
+  buffer.resize(length);
+  result.path = buffer;
+  return result;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  const std::wstring x = Normalised(a);
+  const std::wstring y = Normalised(b);
+  return EqualNoCase(x.c_str(), x.size(), y.c_str(), y.size());
+}
+
+bool PathIsWithin(const std::wstring& inner, const std::wstring& outer) {
+  const std::wstring in = Normalised(inner);
+  const std::wstring out = Normalised(outer);
+  if (out.empty()) return false;
+  if (in.size() < out.size()) return false;
+  if (!EqualNoCase(in.c_str(), out.size(), out.c_str(), out.size())) return false;
+  return in.size() == out.size() || in[out.size()] == L'\\';
+}
+
+std::vector<std::wstring> SpecialFolders() {
+  static const int kFolders[] = {
+      CSIDL_DESKTOPDIRECTORY,
+      CSIDL_COMMON_DESKTOPDIRECTORY,
+      CSIDL_PERSONAL,
+      CSIDL_COMMON_DOCUMENTS,
+      CSIDL_MYMUSIC,
+      CSIDL_MYPICTURES,
+      CSIDL_MYVIDEO,
+      CSIDL_FAVORITES,
+      CSIDL_PROFILE,
+      CSIDL_APPDATA,
+      CSIDL_LOCAL_APPDATA,
+      CSIDL_COMMON_APPDATA,
+      CSIDL_PROGRAMS,
+      CSIDL_COMMON_PROGRAMS,
+      CSIDL_STARTMENU,
+      CSIDL_COMMON_STARTMENU,
+      CSIDL_STARTUP,
+      CSIDL_TEMPLATES,
+      CSIDL_PROGRAM_FILES,
+      CSIDL_PROGRAM_FILESX86,
+      CSIDL_PROGRAM_FILES_COMMON,
+      CSIDL_PROGRAM_FILES_COMMONX86,
+      CSIDL_WINDOWS,
+      CSIDL_SYSTEM,
+      CSIDL_SYSTEMX86,
+      CSIDL_FONTS,
+      CSIDL_INTERNET_CACHE,
+  };
+  std::vector<std::wstring> folders;
+  wchar_t path[MAX_PATH];
+  for (int csidl : kFolders) {
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+      AddFolder(&folders, path);
+  }
+  PWSTR downloads = nullptr;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)))
+    AddFolder(&folders, downloads);
+  CoTaskMemFree(downloads);
+  const DWORD temp_length = GetTempPathW(MAX_PATH, path);
+  if (temp_length > 0 && temp_length < MAX_PATH) AddFolder(&folders, path);
+  if (GetWindowsDirectoryW(path, MAX_PATH)) AddFolder(&folders, path);
+  return folders;
+}
+
+InstallDirCheck CheckInstallDirectory(const ModulePath& uninstaller,
+                                      const std::vector<std::wstring>& special_folders) {
+  InstallDirCheck check;
+  if (uninstaller.truncated || uninstaller.path.empty()) {
+    check.verdict = InstallDirVerdict::kTruncatedPath;
+    return check;
+  }
+  const size_t slash = uninstaller.path.find_last_of(L'\\');
+  check.directory =
+      Normalised(slash == std::wstring::npos ? std::wstring() : uninstaller.path.substr(0, slash));
+  if (IsRoot(check.directory)) {
+    check.verdict = InstallDirVerdict::kDriveRoot;
+    return check;
+  }
+  for (const std::wstring& special : special_folders) {
+    // The folder itself, or one that holds a special folder (C:\Users, a profile, ...).
+    if (PathIsWithin(special, check.directory)) {
+      check.verdict = InstallDirVerdict::kSpecialFolder;
+      return check;
+    }
+  }
+  if (!IsFile(check.directory + L"\\" + kMainImageName)) {
+    check.verdict = InstallDirVerdict::kNoMainProgram;
+    return check;
+  }
+  check.verdict = InstallDirVerdict::kInstallation;
+  return check;
+}
+
+}  // namespace vl::uninstall

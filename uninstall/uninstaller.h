@@ -1,0 +1,49 @@
+// The uninstall run: confirmation, closing the running product, removing the uninstall entry,
+// the shortcuts, the camera registration and the installation folder, and the final message.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "uninstall/install_directory.h"
+#include "uninstall/user_prompts.h"
+
+namespace vl::uninstall {
+
+// Texts of the questions and messages.
+inline constexpr wchar_t kConfirmText[] = L"确定要卸载Velloria吗？";
+inline constexpr wchar_t kConfirmCaption[] = L"Velloria卸载程序";
+inline constexpr wchar_t kRunningText[] = L"安装程序检查到Velloria正在运行中，请先关闭后重试";
+inline constexpr wchar_t kRunningCaption[] = L"程序正在运行";
+inline constexpr wchar_t kDoneText[] = L"Velloria卸载完毕！";
+
+// What a run works on. The program passes its own module path and the system's special folders.
+struct UninstallSetup {
+  ModulePath uninstaller;
+  std::vector<std::wstring> special_folders;
+  // How long a WM_CLOSE to the main window may take before the program counts as hung.
+  DWORD close_timeout_ms = 3000;
+  // Pause after the product stopped, for files still being released.
+  DWORD settle_ms = 200;
+};
+
+enum class UninstallOutcome { kCancelled, kCompleted };
+
+struct UninstallReport {
+  UninstallOutcome outcome = UninstallOutcome::kCancelled;
+  InstallDirCheck installation;
+  bool installation_removed = false;
+};
+
+// The setup of the running program: its own path and the special folders of this machine.
+UninstallSetup ProgramSetup();
+
+// Runs the whole uninstall; every question goes through `prompts`, owned by `dialog`.
+UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const UninstallSetup& setup);
+
+// The final message: the done text, and why the installation folder was kept when it was.
+std::wstring FinalMessage(const InstallDirCheck& installation);
+
+}  // namespace vl::uninstall
