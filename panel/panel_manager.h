@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "media/resource_store.h"
+#include "media/i_resource_store.h"
 #include "panel/dui_ctrl.h"
 #include "panel/event_outbox.h"
 #include "panel/panel_host.h"
