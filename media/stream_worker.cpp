@@ -75,10 +75,14 @@ void StreamWorker::Start(const DeviceEntry* device) {
 
 void StreamWorker::Stop() {
   stop_ = true;
+  std::shared_ptr<BMTReader> reader;
   {
     std::lock_guard<std::mutex> lock(decoder_lock_);
     if (active_decoder_) active_decoder_->RequestStop();
+    reader = active_reader_;
   }
+  // A silent phone would otherwise hold the run in its receive wait for up to 10 s.
+  if (reader) reader->Interrupt();
   if (!thread_.joinable()) return;
   if (thread_.get_id() == std::this_thread::get_id()) return;  // a listener stopping its own run
   WaitForRunThread();
@@ -90,6 +94,11 @@ void StreamWorker::DestroyDecoder() {
     active_decoder_ = nullptr;
   }
   decoder_.reset();
+}
+
+void StreamWorker::PublishReader(std::shared_ptr<BMTReader> reader) {
+  std::lock_guard<std::mutex> lock(decoder_lock_);
+  active_reader_ = std::move(reader);
 }
 
 void StreamWorker::Run() {
@@ -108,7 +117,11 @@ void StreamWorker::Run() {
     return;
   }
   std::shared_ptr<BMTReader> reader = BMTReader::Create(PacketSinks{listener_, resources_});
+  PublishReader(reader);
+  // A Stop that came before the reader was published finds the stop flag here.
+  if (stop_) reader->Interrupt();
   if (!reader->Connect(device_.kind, device_.identifier, port_)) {
+    PublishReader(nullptr);
     DestroyDecoder();
     {
       std::lock_guard<std::mutex> lock(text_lock_);
@@ -134,6 +147,7 @@ void StreamWorker::Run() {
     }
   }
 
+  PublishReader(nullptr);
   reader->Close();
   DestroyDecoder();
   if (listener_) listener_->OnRunEnded();
