@@ -139,6 +139,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
   RegisterCameraModules(m_hWnd);
   panel_host_.OnStarted();
+  worker_->SetResourceStore(panel_host_.manager());
   online_host_.OnStarted();
   return TRUE;
 }
