@@ -1,22 +1,60 @@
 #include "app/main_dlg.h"
 
+#include <dbt.h>
+
+#include "app/camera_registration.h"
+#include "app/main_dlg_layout.h"
 #include "common/win/app_module.h"
+#include "common/win/dib.h"
+#include "widgets/image_loader.h"
+#include "widgets/picture_ids.h"
 
 namespace vl {
 namespace {
+
+namespace ml = main_layout;
+
 CMainDlg* g_current_main_window = nullptr;
-constexpr int kWidth = 730;
-constexpr int kHeight = 648;
+constexpr uint16_t kPhonePort = 8984;
+
 }  // namespace
+
+// The stream worker and the device scanner as the workflow sees them.
+class CMainDlg::StreamControl : public IStreamControl {
+ public:
+  explicit StreamControl(StreamWorker& worker) : worker_(worker) {}
+  void Start(const DeviceEntry& device) override { worker_.Start(&device); }
+  void Stop() override { worker_.Stop(); }
+  bool IsRunning() const override { return worker_.IsRunning(); }
+  std::string GetErrorText() const override { return worker_.GetErrorText(); }
+  void SetMirror(int mirror, int flip) override { worker_.SetMirror(mirror, flip); }
+  void SetPortrait(int portrait) override { worker_.SetPortrait(portrait); }
+
+ private:
+  StreamWorker& worker_;
+};
+
+class CMainDlg::DeviceSource : public IDeviceSource {
+ public:
+  explicit DeviceSource(DeviceScanner& scanner) : scanner_(scanner) {}
+  bool StartScan() override { return scanner_.StartScan(); }
+  std::vector<DeviceEntry> GetEntries() const override { return scanner_.GetEntries(); }
+
+ private:
+  DeviceScanner& scanner_;
+};
 
 CMainDlg* CurrentMainWindow() {
   return g_current_main_window;
 }
 
-CMainDlg::CMainDlg() {
+CMainDlg::CMainDlg() : scanner_(std::make_unique<DeviceScanner>()) {
   g_current_main_window = this;
 }
 
+// The scanner shares what a running scan uses with it, so a scan that is still waiting for
+// adb finishes on its own; the worker's destructor ends a run at once (a silent phone does not
+// hold the exit for its receive wait).
 CMainDlg::~CMainDlg() {
   if (g_current_main_window == this) g_current_main_window = nullptr;
 }
@@ -29,21 +67,27 @@ BOOL CMainDlg::OnIdle() {
   return FALSE;
 }
 
-LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+void CMainDlg::SetUpFrame() {
   // Borderless, fixed size, centred on the work area of its monitor.
   ModifyStyle(WS_CAPTION, 0);
-  SetWindowPos(nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  SetWindowPos(nullptr, 0, 0, ml::kIdleWidth, ml::kHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
   // The system owns the region once it is set.
-  SetWindowRgn(m_hWnd, CreateRoundRectRgn(0, 0, kWidth, kHeight, 4, 4), TRUE);
+  SetWindowRgn(
+      m_hWnd,
+      CreateRoundRectRgn(0, 0, ml::kIdleWidth, ml::kHeight, ml::kCornerEllipse, ml::kCornerEllipse),
+      TRUE);
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   if (GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &mi)) {
     const RECT& wa = mi.rcWork;
-    SetWindowPos(nullptr, wa.left + (wa.right - wa.left - kWidth) / 2,
-                 wa.top + (wa.bottom - wa.top - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(nullptr, wa.left + (wa.right - wa.left - ml::kIdleWidth) / 2,
+                 wa.top + (wa.bottom - wa.top - ml::kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
   ModifyStyle(0, WS_CLIPCHILDREN);
+}
 
+void CMainDlg::LoadIcons() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto icon = [&](int cx, int cy) {
     return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, cx, cy,
@@ -55,12 +99,48 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SendMessage(
       WM_SETICON, ICON_SMALL,
       reinterpret_cast<LPARAM>(icon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))));
+  small_icon_ = icon(16, 16);
+}
 
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  SetUpFrame();
+  LoadIcons();
+  background_ = LoadPngResourceBitmap(pictures::kMainBackground);
   if (win::CMessageLoop* loop = win::Module().GetMessageLoop()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
   }
   UIAddWindow(m_hWnd);
+
+  online_host_.OnReadCachedSettings();
+
+  // The scan's result arrives as 0x464 once this thread handles messages again.
+  scanner_->SetResultWindow(m_hWnd);
+  scanner_->StartScan();
+
+  controls_.Create(m_hWnd);
+  preview_host_.Create(m_hWnd);
+
+  worker_ = std::make_unique<StreamWorker>();
+  worker_->SetPort(kPhonePort);
+  worker_->SetNotifyWindow(m_hWnd);
+  preview_host_.SetWorker(worker_.get());
+  stream_control_ = std::make_unique<StreamControl>(*worker_);
+  device_source_ = std::make_unique<DeviceSource>(*scanner_);
+  IConnectionView& view = *this;
+  IWorkflowTurns& turns = *this;
+  workflow_ = std::make_unique<ConnectionWorkflow>(view, *stream_control_, *device_source_, &turns);
+
+  panel_host_.SetMainWindow(m_hWnd);
+  online_host_.Attach(MainOnlineHost::Parts{m_hWnd, small_icon_, &preview_host_.preview(),
+                                            scanner_.get(), worker_.get()});
+
+  controls_.BeginLoading();
+
+  RegisterCameraModules(m_hWnd);
+  panel_host_.OnStarted();
+  worker_->SetResourceStore(panel_host_.manager());
+  online_host_.OnStarted();
   return TRUE;
 }
 
@@ -69,18 +149,134 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
   }
+  KillTimer(kDeviceChangeTimer);
   handled = FALSE;
   return 0;
 }
 
+LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(m_hWnd, &ps);
+  RECT client;
+  GetClientRect(&client);
+  const int width = client.right, height = client.bottom;
+  HDC memory = CreateCompatibleDC(dc);
+  win::UniqueBitmap picture(CreateCompatibleBitmap(dc, width, height));
+  if (memory && picture) {
+    HGDIOBJ previous = SelectObject(memory, picture.get());
+    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (background_) DrawAlphaBitmap(memory, background_.get(), 1, 1);
+    win::UniqueRegion frame(
+        CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
+    win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));
+    FrameRgn(memory, frame.get(), frame_brush.get(), 1, 1);
+    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+  }
+  if (memory) DeleteDC(memory);
+  EndPaint(m_hWnd, &ps);
+  return 0;
+}
+
+LRESULT CMainDlg::OnSize(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  const int width = LOWORD(lparam), height = HIWORD(lparam);
+  if (width > ml::kMinimumLayoutWidth && controls_.created()) {
+    SetWindowRgn(m_hWnd,
+                 CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse),
+                 TRUE);
+    controls_.PlaceCaptionButtons(width);
+  }
+  GetClientRect(&drag_strip_);
+  drag_strip_.bottom = ml::kDragStripBottom;
+  Invalidate(TRUE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnLeftButtonDown(UINT, WPARAM, LPARAM lparam, BOOL& handled) {
+  const POINT at = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  if (!PtInRect(&drag_strip_, at)) {
+    handled = FALSE;
+    return 0;
+  }
+  SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, lparam);
+  return 0;
+}
+
+LRESULT CMainDlg::OnDeviceChange(UINT, WPARAM wparam, LPARAM, BOOL& handled) {
+  if (wparam != DBT_DEVNODES_CHANGED) {
+    handled = FALSE;
+    return 0;
+  }
+  // A burst of changes gives one refresh, a second after the last of them.
+  KillTimer(kDeviceChangeTimer);
+  SetTimer(kDeviceChangeTimer, kDeviceChangeDelayMs);
+  return TRUE;
+}
+
+LRESULT CMainDlg::OnTimer(UINT, WPARAM timer, LPARAM, BOOL& handled) {
+  if (timer != kDeviceChangeTimer) {
+    handled = FALSE;
+    return 0;
+  }
+  KillTimer(kDeviceChangeTimer);
+  if (workflow_) workflow_->Refresh();
+  return 0;
+}
+
+LRESULT CMainDlg::OnStreamConnected(UINT, WPARAM, LPARAM, BOOL&) {
+  if (workflow_) workflow_->OnConnected();
+  return 0;
+}
+
+LRESULT CMainDlg::OnStreamRunEnded(UINT, WPARAM, LPARAM, BOOL&) {
+  if (workflow_) workflow_->OnDisconnected();
+  return 0;
+}
+
+LRESULT CMainDlg::OnStreamConnectFailed(UINT, WPARAM, LPARAM, BOOL&) {
+  if (workflow_) workflow_->OnFailed();
+  return 0;
+}
+
+LRESULT CMainDlg::OnDeviceListArrived(UINT, WPARAM, LPARAM, BOOL&) {
+  // The parameters are not used: the workflow takes its own copy of the scanner's list.
+  if (workflow_) workflow_->OnDeviceListArrived();
+  return 0;
+}
+
 LRESULT CMainDlg::OnConnectCommand(WORD, WORD, HWND, BOOL&) {
-  // Connecting arrives with the device link and the stream worker.
+  if (workflow_) workflow_->OnConnectCommand();
   return 0;
 }
 
 LRESULT CMainDlg::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
   DestroyWindow();
   ::PostQuitMessage(2);
+  return 0;
+}
+
+LRESULT CMainDlg::OnRefreshCommand(WORD, WORD, HWND, BOOL&) {
+  if (workflow_) workflow_->OnRefreshCommand();
+  return 0;
+}
+
+LRESULT CMainDlg::OnOrientationCommand(WORD, WORD, HWND, BOOL&) {
+  if (workflow_) workflow_->ToggleOrientation();
+  return 0;
+}
+
+LRESULT CMainDlg::OnHorizontalFlipCommand(WORD, WORD, HWND, BOOL&) {
+  if (workflow_) workflow_->ToggleMirror();
+  return 0;
+}
+
+LRESULT CMainDlg::OnMinimiseCommand(WORD, WORD, HWND, BOOL&) {
+  ShowWindow(SW_MINIMIZE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnVerticalFlipCommand(WORD, WORD, HWND, BOOL&) {
+  if (workflow_) workflow_->ToggleFlip();
   return 0;
 }
 

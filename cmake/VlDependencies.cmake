@@ -2,6 +2,7 @@
 #   vl::ffmpeg     libavcodec + libavutil + libswscale
 #   vl::tinyxml2   TinyXML-2
 #   vl::imobiledevice   libimobiledevice (native tree only; Windows loads it at run time)
+#   vl::plist           libplist (native tree only: the tests' fake usbmuxd)
 #   GTest::gtest, GTest::gmock, benchmark::benchmark
 # Natively they come from Debian's -dev packages; for Windows from the cache that
 # scripts/setup fills (its manifest is passed as VL_DEPS_MANIFEST).
@@ -48,6 +49,9 @@ else()
   add_library(vl::tinyxml2 ALIAS PkgConfig::VL_TINYXML2)
   pkg_check_modules(VL_IMOBILEDEVICE REQUIRED IMPORTED_TARGET GLOBAL libimobiledevice-1.0)
   add_library(vl::imobiledevice ALIAS PkgConfig::VL_IMOBILEDEVICE)
+  # The property lists of the fake usbmuxd that stands in for iPhones in tests.
+  pkg_check_modules(VL_PLIST REQUIRED IMPORTED_TARGET GLOBAL libplist-2.0)
+  add_library(vl::plist ALIAS PkgConfig::VL_PLIST)
   find_package(GTest REQUIRED)
   find_package(Threads REQUIRED)
   if(NOT VL_SANITIZE)

@@ -88,4 +88,9 @@ std::u16string AnsiToUtf16(std::string_view in) {
   return out;
 }
 
+// GBK: bytes 0x81 to 0xFE lead a two-byte character.
+bool IsAnsiLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
+
 }  // namespace vl

@@ -26,4 +26,8 @@ std::u16string AnsiToUtf16(std::string_view in) {
   return out;
 }
 
+bool IsAnsiLeadByte(unsigned char byte) {
+  return IsDBCSLeadByteEx(CP_ACP, byte) != 0;
+}
+
 }  // namespace vl

@@ -101,4 +101,15 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return Utf16ToUtf8(AnsiToUtf16(ansi));
 }
 
+std::string CutAnsiText(std::string_view ansi, size_t max_bytes) {
+  size_t end = 0;
+  while (end < ansi.size()) {
+    const size_t width =
+        IsAnsiLeadByte(static_cast<unsigned char>(ansi[end])) && end + 1 < ansi.size() ? 2 : 1;
+    if (end + width > max_bytes) break;
+    end += width;
+  }
+  return std::string(ansi.substr(0, end));
+}
+
 }  // namespace vl

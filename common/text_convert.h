@@ -22,4 +22,10 @@ std::u16string AnsiToUtf16(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
 std::string AnsiToUtf8(std::string_view ansi);
 
+// Whether `byte` starts a double-byte character of the ANSI code page.
+bool IsAnsiLeadByte(unsigned char byte);
+// The longest prefix of `ansi` of at most `max_bytes` bytes that ends on a character boundary:
+// a double-byte character is never split (fixed-size fields, INI value limits).
+std::string CutAnsiText(std::string_view ansi, size_t max_bytes);
+
 }  // namespace vl

@@ -19,6 +19,7 @@ int DeviceConnection::Connect(int32_t kind, std::string identifier, int32_t port
   {
     std::unique_lock<std::mutex> lock(state_lock_);
     kind_ = kind;
+    if (interrupted_) return 0;  // the run was ended before the transport opened
     if (kind == kDeviceKindIos) {
       opened = ConnectIos(identifier, low_port);
     } else if (kind == kDeviceKindAndroid) {
@@ -49,7 +50,7 @@ int DeviceConnection::ConnectIos(const std::string& udid, uint16_t port) {
   if (!ios_) return 0;
   if (ios_->device_new(&device_, udid.c_str()) != 0) return 0;
   if (ios_->connect(device_, port, &connection_) != 0) return 0;
-  if (ios_->lockdown_new_with_handshake(device_, &lockdown_, kLockdownLabel) != 0) return 0;
+  if (ios_->lockdown_new_with_handshake(device_, &lockdown_, kIosClientLabel) != 0) return 0;
   return 1;
 }
 
@@ -78,16 +79,27 @@ void DeviceConnection::Close() {
   ReleaseAll();
 }
 
+void DeviceConnection::Interrupt() {
+  std::lock_guard<std::mutex> lock(state_lock_);
+  interrupted_ = true;
+  net::ShutdownBoth(socket_.load());
+  int fd = -1;
+  if (ios_ && connection_ && ios_->connection_get_fd &&
+      ios_->connection_get_fd(connection_, &fd) == 0 && fd >= 0) {
+    net::ShutdownBoth(static_cast<net::NativeSocket>(fd));
+  }
+}
+
 void DeviceConnection::ReleaseAll() {
   // First wake a reader or writer blocked on the transport (shutting a socket down leaves its
   // descriptor valid), then free the handles under the receive and send locks: no call may be
   // inside the library with a connection being freed, nor use a closed descriptor's number.
   const net::NativeSocket s = socket_.load();
   if (s != net::kInvalidSocket) net::ShutdownBoth(s);
-  if (ios_ && connection_ && ios_->get_fd) {
-    int fd = -1;
-    if (ios_->get_fd(connection_, &fd) == 0 && fd >= 0)
-      net::ShutdownBoth(static_cast<net::NativeSocket>(fd));
+  int fd = -1;
+  if (ios_ && connection_ && ios_->connection_get_fd &&
+      ios_->connection_get_fd(connection_, &fd) == 0 && fd >= 0) {
+    net::ShutdownBoth(static_cast<net::NativeSocket>(fd));
   }
   std::lock_guard<std::mutex> receiving(receive_lock_);
   std::lock_guard<std::mutex> sending(send_lock_);
@@ -122,7 +134,7 @@ int32_t DeviceConnection::Receive(void* buffer, int32_t length) {
 int32_t DeviceConnection::ReceiveIos(char* buffer, int32_t length) {
   if (!connection_ || !ios_) return 0;
   int32_t done = 0;
-  while (done < length) {
+  while (done < length && !interrupted_) {
     uint32_t got = 0;
     const int r = ios_->receive_timeout(connection_, buffer + done,
                                         static_cast<uint32_t>(length - done), &got, kWaitMs);
@@ -141,6 +153,7 @@ int32_t DeviceConnection::ReceiveAndroid(char* buffer, int32_t length) {
   // server round trip under Wine). The outcomes are those of waiting first.
   int32_t done = 0;
   while (done < length) {
+    if (interrupted_) return -1;
     const int n = net::ReceiveSome(s, buffer + done, length - done);
     if (n == net::kIoWouldBlock) {
       if (net::WaitReadable(s, kWaitMs) != net::WaitResult::kReady) return -1;
@@ -170,7 +183,7 @@ int32_t DeviceConnection::Send(const void* buffer, int32_t length) {
 int32_t DeviceConnection::SendIos(const char* buffer, int32_t length) {
   if (!connection_ || !ios_) return 0;
   int32_t done = 0;
-  while (done < length) {
+  while (done < length && !interrupted_) {
     uint32_t sent = 0;
     const int r =
         ios_->send(connection_, buffer + done, static_cast<uint32_t>(length - done), &sent);
@@ -185,6 +198,7 @@ int32_t DeviceConnection::SendAndroid(const char* buffer, int32_t length) {
   if (s == net::kInvalidSocket) return 0;
   int32_t done = 0;
   while (done < length) {
+    if (interrupted_) return -1;
     const int n = net::SendSome(s, buffer + done, length - done);
     if (n == net::kIoWouldBlock) {
       if (net::WaitWritable(s, kWaitMs) != net::WaitResult::kReady) return -1;

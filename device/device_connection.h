@@ -20,7 +20,6 @@ class DeviceConnection : public IByteSource {
   // Every wait for the phone (connect, each receive or send chunk) is bounded by this.
   static constexpr int kWaitMs = 10000;
   static constexpr int32_t kForwardPort = 8984;
-  static constexpr char kLockdownLabel[] = "lumaroo";
 
   DeviceConnection();
   virtual ~DeviceConnection();
@@ -31,6 +30,11 @@ class DeviceConnection : public IByteSource {
   // port are used. Handles opened before a failing step stay held until Close.
   virtual int Connect(int32_t kind, std::string identifier, int32_t port);
   virtual void Close();
+  // Wakes a thread blocked in Receive or Send (the owner is ending the run from another
+  // thread): the transport's socket is shut down, not released, so every later Receive and
+  // Send fails at once and Close still releases everything. Waits while Connect is opening
+  // the transport.
+  void Interrupt();
   // The protocol's handshake; 1 on success.
   virtual int OnConnected() = 0;
 
@@ -58,6 +62,7 @@ class DeviceConnection : public IByteSource {
   IosLockdown lockdown_ = nullptr;
   std::atomic<net::NativeSocket> socket_{net::kInvalidSocket};
   std::atomic<int32_t> connected_{0};
+  std::atomic<bool> interrupted_{false};
   std::mutex state_lock_;
   std::mutex send_lock_;
   std::mutex receive_lock_;

@@ -1,7 +1,7 @@
-// The few libimobiledevice calls the transport needs, as a table of functions. The native
-// build fills it from the linked library; the Windows build loads the library's DLL from the
-// program directory at first use, and without it the table is unavailable (iPhones then
-// simply fail to connect).
+// The libimobiledevice calls the device scan and the transport need, as a table of functions.
+// The native build fills it from the linked library; the Windows build loads the library's DLL
+// from the program directory at first use, and without it the table is unavailable (there are
+// then simply no iPhones).
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,14 @@ using IosDevice = void*;
 using IosConnection = void*;
 using IosLockdown = void*;
 
+// The lockdown client label of this program, for the scan and the transport alike.
+constexpr char kIosClientLabel[] = "lumaroo";
+
 // Every call returns the library's error code: 0 is success.
 struct IosApi {
+  // The UDIDs of attached devices; the array is released with device_list_free.
+  int (*get_device_list)(char*** udids, int* count);
+  int (*device_list_free)(char** udids);
   int (*device_new)(IosDevice* device, const char* udid);
   int (*device_free)(IosDevice device);
   int (*connect)(IosDevice device, uint16_t port, IosConnection* connection);
@@ -24,9 +30,15 @@ struct IosApi {
                          unsigned int timeout_ms);
   int (*lockdown_new_with_handshake)(IosDevice device, IosLockdown* client, const char* label);
   int (*lockdown_free)(IosLockdown client);
-  // The connection's socket, so that Close can wake a call blocked on it. May be null (older
-  // libraries lack it): Close then waits for the blocked call to return by itself.
-  int (*get_fd)(IosConnection connection, int* fd);
+  // The user's name of the device (UTF-8), released with free_string.
+  int (*lockdown_get_device_name)(IosLockdown client, char** name);
+  // Releases a string the library allocated, on the library's own heap (the program's free
+  // would release it on another heap on Windows). Null when the library build offers none:
+  // such strings are then left allocated rather than freed on the wrong heap.
+  void (*free_string)(char* text);
+  // The socket under a service connection; null when the library lacks it. Used only to wake a
+  // thread blocked in receive_timeout (shutdown), never to read or close.
+  int (*connection_get_fd)(IosConnection connection, int* fd);
 };
 
 // The process-wide table, or nullptr when the library is not available.

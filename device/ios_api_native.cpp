@@ -4,9 +4,17 @@
 #include <libimobiledevice/libimobiledevice.h>
 #include <libimobiledevice/lockdown.h>
 
+#include <cstdlib>
+
 namespace vl {
 namespace {
 
+int GetDeviceList(char*** udids, int* count) {
+  return idevice_get_device_list(udids, count);
+}
+int DeviceListFree(char** udids) {
+  return idevice_device_list_free(udids);
+}
 int DeviceNew(IosDevice* device, const char* udid) {
   idevice_t d = nullptr;
   const int r = idevice_new(&d, udid);
@@ -42,12 +50,31 @@ int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
 int LockdownFree(IosLockdown client) {
   return lockdownd_client_free(static_cast<lockdownd_client_t>(client));
 }
-int GetFd(IosConnection c, int* fd) {
+int LockdownGetDeviceName(IosLockdown client, char** name) {
+  return lockdownd_get_device_name(static_cast<lockdownd_client_t>(client), name);
+}
+// This library version documents that the caller frees the name; linked natively, the
+// library and the program share one C heap.
+void FreeString(char* text) {
+  std::free(text);
+}
+int ConnectionGetFd(IosConnection c, int* fd) {
   return idevice_connection_get_fd(static_cast<idevice_connection_t>(c), fd);
 }
 
-const IosApi kApi = {DeviceNew,      DeviceFree,  Connect,      Disconnect, Send,
-                     ReceiveTimeout, LockdownNew, LockdownFree, GetFd};
+const IosApi kApi = {GetDeviceList,
+                     DeviceListFree,
+                     DeviceNew,
+                     DeviceFree,
+                     Connect,
+                     Disconnect,
+                     Send,
+                     ReceiveTimeout,
+                     LockdownNew,
+                     LockdownFree,
+                     LockdownGetDeviceName,
+                     FreeString,
+                     ConnectionGetFd};
 
 }  // namespace
 

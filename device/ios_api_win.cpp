@@ -27,11 +27,16 @@ class LoadedLibrary {
     }
     if (!module_) return;
     bool all = true;
-    auto bind = [&](auto& slot, const char* symbol) {
+    auto find = [&](auto& slot, const char* symbol) {
       FARPROC p = GetProcAddress(module_, symbol);
-      if (!p) all = false;
       slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(reinterpret_cast<void*>(p));
+      return p != nullptr;
     };
+    auto bind = [&](auto& slot, const char* symbol) {
+      if (!find(slot, symbol)) all = false;
+    };
+    bind(api_.get_device_list, "idevice_get_device_list");
+    bind(api_.device_list_free, "idevice_device_list_free");
     bind(api_.device_new, "idevice_new");
     bind(api_.device_free, "idevice_free");
     bind(api_.connect, "idevice_connect");
@@ -40,10 +45,12 @@ class LoadedLibrary {
     bind(api_.receive_timeout, "idevice_connection_receive_timeout");
     bind(api_.lockdown_new_with_handshake, "lockdownd_client_new_with_handshake");
     bind(api_.lockdown_free, "lockdownd_client_free");
+    bind(api_.lockdown_get_device_name, "lockdownd_get_device_name");
+    // Optional: the string release of the library's own heap (builds for .NET hosts export
+    // it), and the socket of a connection.
+    find(api_.free_string, "pinvoke_free_string");
+    find(api_.connection_get_fd, "idevice_connection_get_fd");
     complete_ = all;
-    // Optional: without it a blocked call is not woken early by Close.
-    api_.get_fd = reinterpret_cast<decltype(api_.get_fd)>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "idevice_connection_get_fd")));
   }
   ~LoadedLibrary() {
     if (module_) FreeLibrary(module_);
@@ -62,8 +69,10 @@ class LoadedLibrary {
 }  // namespace
 
 const IosApi* GetIosApi() {
-  static LoadedLibrary library;  // loaded once, on first use, thread-safely
-  return library.api();
+  // Loaded once, on first use, thread-safely, and never unloaded: a scan or a connection may
+  // still be inside the library on its own thread while the process ends.
+  static LoadedLibrary* library = new LoadedLibrary;
+  return library->api();
 }
 
 }  // namespace vl

@@ -1,35 +1,16 @@
 #include "media/player_ctrl.h"
 
-#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <string>
 
 #include "common/module_directory.h"
+#include "common/text_convert.h"
 #include "common/win/dib.h"
 #include "media/frame_geometry.h"
+#include "widgets/image_loader.h"
 
 namespace vl {
-namespace {
-
-// Loads a picture file with GDI+ (started by the program) as a bitmap; null when it is missing
-// or unreadable.
-HBITMAP LoadPicture(const std::string& ansi_path) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi_path.c_str(), -1, nullptr, 0);
-  if (n <= 0) return nullptr;
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi_path.c_str(), -1, &wide[0], n);
-  Gdiplus::Bitmap* picture = Gdiplus::Bitmap::FromFile(wide.c_str());
-  if (picture == nullptr) return nullptr;
-  HBITMAP bitmap = nullptr;
-  if (picture->GetLastStatus() != Gdiplus::Ok ||
-      picture->GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &bitmap) != Gdiplus::Ok)
-    bitmap = nullptr;
-  delete picture;
-  return bitmap;
-}
-
-}  // namespace
 
 const char PlayerCtrl::kHelpPageUrl[] =
     "http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios";
@@ -61,7 +42,8 @@ void PlayerCtrl::StopPolling() {
 }
 
 void PlayerCtrl::ReloadPlaceholder(bool repaint) {
-  placeholder_.reset(LoadPicture(ApplicationDirectory() + "res\\default.png"));
+  const std::u16string path = AnsiToUtf16(ApplicationDirectory() + "res\\default.png");
+  placeholder_ = LoadHBitmapFromFile(reinterpret_cast<const wchar_t*>(path.c_str()));
   if (repaint && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 

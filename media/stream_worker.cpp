@@ -70,10 +70,14 @@ void StreamWorker::Start(const DeviceEntry* device) {
 
 void StreamWorker::Stop() {
   stop_ = true;
+  std::shared_ptr<BMTReader> reader;
   {
     std::lock_guard<std::mutex> lock(decoder_lock_);
     if (active_decoder_) active_decoder_->RequestStop();
+    reader = active_reader_;
   }
+  // A silent phone would otherwise hold the run in its receive wait for up to 10 s.
+  if (reader) reader->Interrupt();
   if (!thread_.joinable()) return;
   if (thread_.get_id() == std::this_thread::get_id()) return;  // a listener stopping its own run
   WaitForRunThread();
@@ -87,6 +91,11 @@ void StreamWorker::DestroyDecoder() {
   decoder_.reset();
 }
 
+void StreamWorker::PublishReader(std::shared_ptr<BMTReader> reader) {
+  std::lock_guard<std::mutex> lock(decoder_lock_);
+  active_reader_ = std::move(reader);
+}
+
 void StreamWorker::Run() {
   // Nothing may escape the run's thread (that would end the program): a failure to get memory
   // anywhere on the way, a 32-bit process's usual way to fail on a large packet, ends the run
@@ -97,6 +106,7 @@ void StreamWorker::Run() {
     RunConnection(&reader);
   } catch (const std::exception&) {
   }
+  PublishReader(nullptr);
   if (reader) reader->Close();
   DestroyDecoder();
   if (phase_ == RunPhase::kConnected) {
@@ -122,6 +132,9 @@ void StreamWorker::RunConnection(std::shared_ptr<BMTReader>* reader_out) {
   }
   *reader_out = BMTReader::Create(PacketSinks{listener_, resources_});
   BMTReader& reader = **reader_out;
+  PublishReader(*reader_out);
+  // A Stop that came before the reader was published finds the stop flag here.
+  if (stop_) reader.Interrupt();
   if (!reader.Connect(device_.kind, device_.identifier, port_)) {
     ReportConnectFailed(kConnectFailedText);
     return;

@@ -53,9 +53,10 @@ class StreamWorker {
 
   // Copies the device (null: no device chosen) and starts a run. Ignored while a run is active.
   void Start(const DeviceEntry* device);
-  // Sets the stop flag, asks the decoder to stop and waits for the run's thread: at most one
-  // transport wait (10 s) when the phone is silent. On Windows, messages sent to this thread's
-  // windows are handled meanwhile, so a pending 0x404 cannot deadlock the wait.
+  // Sets the stop flag, asks the decoder to stop, wakes the run's reader from any wait for the
+  // phone and waits for the run's thread, which then ends at once (while the transport is
+  // still being opened, after that step). On Windows, messages sent to this thread's windows
+  // are handled meanwhile, so a pending 0x404 cannot deadlock the wait.
   void Stop();
   bool IsRunning() const {
     return running_.load();
@@ -94,6 +95,7 @@ class StreamWorker {
   void FinishRun();
   void WaitForRunThread();  // platform-specific: joins, pumping sent messages on Windows
   void DestroyDecoder();
+  void PublishReader(std::shared_ptr<BMTReader> reader);
 
   IStreamWorkerListener* listener_ = nullptr;
   std::unique_ptr<IStreamWorkerListener> owned_listener_;  // the window notifier on Windows
@@ -111,10 +113,12 @@ class StreamWorker {
   HeaderFlags flags_;
 
   // The run owns decoder_ and decodes without a lock; Stop reaches it only through
-  // active_decoder_, which the run publishes and withdraws under decoder_lock_.
+  // active_decoder_, which the run publishes and withdraws under decoder_lock_. The run's
+  // reader is published the same way, for Stop to interrupt its waits.
   std::unique_ptr<IVideoDecoder> decoder_;
   std::mutex decoder_lock_;
   IVideoDecoder* active_decoder_ = nullptr;
+  std::shared_ptr<BMTReader> active_reader_;
 
   RunPhase phase_ = RunPhase::kConnecting;  // the run's thread alone
   bool has_device_ = false;

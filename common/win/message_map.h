@@ -5,6 +5,7 @@
 //     MESSAGE_HANDLER(WM_PAINT, OnPaint)          // LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&)
 //     COMMAND_ID_HANDLER(IDOK, OnOk)              // LRESULT OnOk(WORD code, WORD id, HWND, BOOL&)
 //     CHAIN_MSG_MAP(CBase)
+//     CHAIN_MSG_MAP_MEMBER(host_)                // a member object with a message map
 //   END_MSG_MAP()
 //
 // A handler that clears its BOOL& argument passes the message on to the next entries and
@@ -57,6 +58,9 @@ class CMessageMap {
 
 #define CHAIN_MSG_MAP(theBase) \
   if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+
+#define CHAIN_MSG_MAP_MEMBER(theMember) \
+  if ((theMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
 
 #define END_MSG_MAP() \
   return FALSE;       \

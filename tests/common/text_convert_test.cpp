@@ -62,5 +62,22 @@ TEST(AnsiText, EmptyAndAsciiPassThrough) {
   EXPECT_EQ(Utf8ToAnsi("reverse_v=1 <x/>"), "reverse_v=1 <x/>");
 }
 
+TEST(AnsiCut, NeverSplitsADoubleByteCharacter) {
+  // kGbk is 2 + 2 + 1 + 2 + 2 + 1 bytes: a cut after 3 or 8 bytes would halve a character.
+  EXPECT_EQ(CutAnsiText(kGbk, 3), kGbk.substr(0, 2));
+  EXPECT_EQ(CutAnsiText(kGbk, 4), kGbk.substr(0, 4));
+  EXPECT_EQ(CutAnsiText(kGbk, 8), kGbk.substr(0, 7));
+  EXPECT_EQ(CutAnsiText(kGbk, 100), kGbk);
+  EXPECT_EQ(CutAnsiText(kGbk, 0), "");
+  // Every cut is a whole number of characters: it converts back without a replacement.
+  for (size_t n = 0; n <= kGbk.size(); ++n)
+    EXPECT_EQ(AnsiToUtf8(CutAnsiText(kGbk, n)).find("\xEF\xBF\xBD"), std::string::npos) << n;
+}
+
+TEST(AnsiCut, AsciiIsCutAtTheLimitAndALoneLeadByteAtTheEndCountsAsOne) {
+  EXPECT_EQ(CutAnsiText("abcdef", 4), "abcd");
+  EXPECT_EQ(CutAnsiText("ab\xB2", 3), "ab\xB2");  // a truncated character is not made longer
+}
+
 }  // namespace
 }  // namespace vl

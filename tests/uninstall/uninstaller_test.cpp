@@ -215,8 +215,8 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
   prompts.before_answer = [&](size_t index, const ScriptedPrompts::Prompt&) {
     if (index != 1) return;
     // The retry question: by now the program was asked to close and adb to stop.
-    program_ended = program.WaitForExit(15000, &program_exit);
-    adb_ended = adb.WaitForExit(15000);
+    program_ended = program.WaitForExit(60000, &program_exit);
+    adb_ended = adb.WaitForExit(60000);
     kill_log = test::ReadText(installation.File(L"adb\\kill-server.log"));
   };
   const UninstallReport report =

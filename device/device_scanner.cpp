@@ -1,0 +1,111 @@
+#include "device/device_scanner.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "device/adb_bridge.h"
+#include "device/ios_device_list.h"
+#include "device/process_runner.h"
+
+namespace vl {
+namespace {
+std::atomic<int> g_running_threads{0};
+}  // namespace
+
+// Everything a scan thread touches: owned jointly by the scanner and its running scan, so the
+// scanner may go away while a scan is still waiting for adb.
+struct DeviceScanner::Shared {
+  bool default_ios = true;
+  const IosApi* ios = nullptr;
+  mutable std::mutex lock;  // guards entries and handler
+  std::vector<DeviceEntry> entries;
+  ResultHandler handler;
+  std::atomic<bool> running{false};
+  std::atomic<bool> abandoned{false};  // the scanner is gone: deliver nothing
+
+  void Append(DeviceEntry entry) {
+    std::lock_guard<std::mutex> guard(lock);
+    entries.push_back(std::move(entry));
+  }
+};
+
+DeviceScanner::DeviceScanner() : shared_(std::make_shared<Shared>()) {}
+
+DeviceScanner::DeviceScanner(const IosApi* ios) : shared_(std::make_shared<Shared>()) {
+  shared_->default_ios = false;
+  shared_->ios = ios;
+}
+
+DeviceScanner::~DeviceScanner() {
+  shared_->abandoned = true;
+  std::lock_guard<std::mutex> guard(shared_->lock);
+  shared_->handler = nullptr;
+}
+
+void DeviceScanner::SetResultHandler(ResultHandler handler) {
+  std::lock_guard<std::mutex> guard(shared_->lock);
+  shared_->handler = std::move(handler);
+}
+
+bool DeviceScanner::StartScan() {
+  bool idle = false;
+  if (!shared_->running.compare_exchange_strong(idle, true)) return false;
+  ++g_running_threads;
+  try {
+    std::thread(&DeviceScanner::Scan, shared_).detach();
+  } catch (const std::system_error&) {
+    --g_running_threads;
+    shared_->running = false;
+    return false;
+  }
+  return true;
+}
+
+bool DeviceScanner::IsScanning() const {
+  return shared_->running.load();
+}
+
+std::vector<DeviceEntry> DeviceScanner::GetEntries() const {
+  std::lock_guard<std::mutex> guard(shared_->lock);
+  return shared_->entries;
+}
+
+int DeviceScanner::RunningScanThreads() {
+  return g_running_threads.load();
+}
+
+void DeviceScanner::Scan(std::shared_ptr<Shared> shared) {
+  {
+    std::lock_guard<std::mutex> guard(shared->lock);
+    shared->entries.clear();
+  }
+  const IosApi* ios = shared->default_ios ? GetIosApi() : shared->ios;
+  ListIphones(ios, [&](DeviceEntry entry) { shared->Append(std::move(entry)); });
+
+  {
+    ProcessRunner runner;
+    std::vector<std::string> serials;
+    AdbListDevices(runner, serials);  // adb that cannot start simply lists nothing
+    for (const std::string& serial : serials) {
+      DeviceEntry entry;
+      AdbGetDeviceInfo(runner, serial, entry);
+      shared->Append(std::move(entry));
+    }
+  }
+
+  std::vector<DeviceEntry> result;
+  ResultHandler handler;
+  {
+    std::lock_guard<std::mutex> guard(shared->lock);
+    result = shared->entries;
+    handler = shared->handler;
+  }
+  // No lock is held while the handler runs: the main window reads GetEntries meanwhile.
+  if (handler && !shared->abandoned) handler(result);
+  shared->running = false;
+  --g_running_threads;
+}
+
+}  // namespace vl

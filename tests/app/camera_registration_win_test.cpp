@@ -1,0 +1,186 @@
+// Registration of the camera modules at start: the boxes for missing, junk and refusing
+// modules, the registry values the real module writes, and no second registration of a module
+// already registered at its very path.
+#include "app/camera_registration.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/module_directory.h"
+#include "common/text_convert.h"
+#include "common/win/message_box.h"
+
+namespace vl {
+namespace {
+
+constexpr char kLandscapeClsid[] = "{8E14549A-DB61-4309-AFA1-3578E927E934}";
+constexpr char kPortraitClsid[] = "{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}";
+
+std::string WindowsPath(const std::string& unix_path) {
+  std::string p = "Z:" + unix_path;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
+std::string BuiltCamera(const char* file) {
+  return WindowsPath(std::string(VL_BINARY_DIR) + "/vcam/" + file);
+}
+std::string BuiltTestModule(const char* file) {
+  return WindowsPath(std::string(VL_BINARY_DIR) + "/tests/app/modules/" + file);
+}
+
+std::string RegistryString(const std::string& key, const char* value) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    return "<none>";
+  char buffer[1024] = {};
+  DWORD size = sizeof buffer - 1, type = 0;
+  const LONG r = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS ? std::string(buffer) : "<none>";
+}
+
+void SetClassName(const char* clsid, const std::string& name) {
+  RegSetValueA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + clsid).c_str(), REG_SZ, name.c_str(),
+               static_cast<DWORD>(name.size()));
+}
+
+struct Box {
+  HWND owner;
+  std::string text, caption;
+  UINT type;
+};
+
+class CameraRegistrationTest : public ::testing::Test {
+ protected:
+  CameraRegistrationTest() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    dir_ = std::string(temp) + "vl_cameras_" + std::to_string(GetTickCount()) + "\\";
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    win::SetMessageBoxHandler(
+        [this](HWND owner, const std::string& text, const std::string& caption, UINT type) {
+          boxes_.push_back({owner, text, caption, type});
+          return IDOK;
+        });
+    owner_ = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
+  }
+  ~CameraRegistrationTest() override {
+    win::SetMessageBoxHandler(nullptr);
+    DestroyWindow(owner_);
+    // Leave no registration pointing into the scratch folder.
+    for (const std::string& file : copies_) {
+      if (HMODULE m = LoadLibraryA(file.c_str())) {
+        using Fn = HRESULT(STDAPICALLTYPE*)();
+        if (auto unregister = reinterpret_cast<Fn>(
+                reinterpret_cast<void*>(GetProcAddress(m, "DllUnregisterServer"))))
+          unregister();
+        FreeLibrary(m);
+      }
+      DeleteFileA(file.c_str());
+    }
+    DeleteFileA((dir_ + "vlux_vertical.dll").c_str());
+    RemoveDirectoryA((dir_ + "moved").c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+  std::string Copy(const std::string& from, const std::string& name) {
+    const std::string to = dir_ + name;
+    EXPECT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from;
+    copies_.push_back(to);
+    return to;
+  }
+
+  std::string dir_;
+  std::vector<std::string> copies_;
+  std::vector<Box> boxes_;
+  HWND owner_ = nullptr;
+};
+
+TEST_F(CameraRegistrationTest, MissingModuleShowsItsPathFollowedByMissing) {
+  const std::string path = dir_ + "vlux_vertical.dll";
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi("缺失"));
+  EXPECT_EQ(boxes_[0].caption, "");
+  EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(boxes_[0].owner, owner_);
+}
+
+TEST_F(CameraRegistrationTest, JunkModuleShowsRegistrationFailed) {
+  const std::string path = dir_ + "vlux_vertical.dll";
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(f, "not a module at all", 19, &written, nullptr);
+  CloseHandle(f);
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi(" 注册失败"));
+}
+
+TEST_F(CameraRegistrationTest, RefusedRegistrationShowsRegistrationFailedAndUnloads) {
+  const std::string path = Copy(BuiltTestModule("failing_register.dll"), "failing_register.dll");
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi(" 注册失败"));
+  EXPECT_EQ(GetModuleHandleA("failing_register.dll"), nullptr);
+}
+
+TEST_F(CameraRegistrationTest, ModuleWithoutTheExportCountsAsRegistered) {
+  const std::string path =
+      Copy(BuiltTestModule("no_register_export.dll"), "no_register_export.dll");
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(CameraRegistrationTest, RealModuleWritesItsClassAndCaptureCategoryEntries) {
+  const std::string path = Copy(BuiltCamera("vlux_horizontal.dll"), "vlux_horizontal.dll");
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
+  EXPECT_TRUE(boxes_.empty());
+  const std::string key = std::string("CLSID\\") + kLandscapeClsid;
+  EXPECT_EQ(RegistryString(key, ""), Utf8ToAnsi("Velloria(横屏)"));
+  EXPECT_EQ(lstrcmpiA(RegistryString(key + "\\InprocServer32", "").c_str(), path.c_str()), 0);
+  EXPECT_EQ(RegistryString(key + "\\InprocServer32", "ThreadingModel"), "Both");
+  EXPECT_TRUE(IsCameraRegisteredAt(kLandscapeClsid, path));
+  EXPECT_FALSE(IsCameraRegisteredAt(kLandscapeClsid, dir_ + "elsewhere.dll"));
+}
+
+TEST_F(CameraRegistrationTest, ModuleRegisteredAtThisPathIsNotRegisteredAgain) {
+  const std::string path = Copy(BuiltCamera("vlux_horizontal.dll"), "vlux_horizontal.dll");
+  ASSERT_EQ(RegisterCameraModule(path, owner_), 1);
+  // Registering writes the class name; a changed name shows whether it was written again.
+  SetClassName(kLandscapeClsid, "untouched");
+  EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
+  const std::string key = std::string("CLSID\\") + kLandscapeClsid;
+  EXPECT_EQ(RegistryString(key, ""), "untouched");
+  // The same module at another path is registered there.
+  CreateDirectoryA((dir_ + "moved").c_str(), nullptr);
+  const std::string moved = Copy(path, "moved\\vlux_horizontal.dll");
+  EXPECT_EQ(RegisterCameraModule(moved, owner_), 1);
+  EXPECT_EQ(RegistryString(key, ""), Utf8ToAnsi("Velloria(横屏)"));
+  EXPECT_EQ(lstrcmpiA(RegistryString(key + "\\InprocServer32", "").c_str(), moved.c_str()), 0);
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(CameraRegistrationTest, StartRegistersBothModulesAndReportsOnlyTheMissingOne) {
+  Copy(BuiltCamera("vlux_horizontal.dll"), "vlux_horizontal.dll");
+  const std::string previous = ApplicationDirectory();
+  SetApplicationDirectory(dir_);
+  RegisterCameraModules(owner_);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, dir_ + "vlux_vertical.dll" + Utf8ToAnsi("缺失"));
+  boxes_.clear();
+  const std::string vertical = Copy(BuiltCamera("vlux_vertical.dll"), "vlux_vertical.dll");
+  RegisterCameraModules(owner_);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(IsCameraRegisteredAt(kPortraitClsid, vertical));
+  SetApplicationDirectory(previous);
+}
+
+}  // namespace
+}  // namespace vl

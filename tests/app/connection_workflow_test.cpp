@@ -1,0 +1,266 @@
+// The connection workflow against a recording view, stream worker and device source: the
+// picker's contents, connect / disconnect / failure with their looks and boxes, and the
+// orientation, mirror and flip toggles.
+#include "app/connection_workflow.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text_convert.h"
+
+namespace vl {
+namespace {
+
+std::string Ansi(const char* utf8) {
+  return Utf8ToAnsi(utf8);
+}
+
+class RecordingView : public IConnectionView {
+ public:
+  void ShowDevices(const std::vector<std::string>& n, int s) override {
+    names = n;
+    selected = s;
+    Log("devices");
+  }
+  void SetPickerText(const std::string& text) override {
+    picker_text = text;
+    Log("picker text");
+  }
+  int SelectedDevice() const override { return selected; }
+  void SetNoDeviceHelpVisible(bool v) override {
+    help_visible = v;
+    Log(v ? "help shown" : "help hidden");
+  }
+  void EndLoading() override { Log("loading ended"); }
+  void SetConnectLook(ConnectLook look, bool enabled) override {
+    static const char* const kNames[] = {"idle", "connecting", "connected"};
+    Log(std::string("look ") + kNames[static_cast<int>(look)] + (enabled ? "" : " disabled"));
+  }
+  void SetConnectedLayout(bool connected) override { Log(connected ? "wide" : "narrow"); }
+  void SetPreviewPolling(bool on) override { Log(on ? "polling" : "not polling"); }
+  void SetOrientationLook(bool portrait) override {
+    Log(portrait ? "button says landscape" : "button says portrait");
+  }
+  void ShowMessage(const std::string& text, const std::string& caption) override {
+    boxes.push_back({text, caption});
+    Log("box");
+  }
+
+  void Log(const std::string& what) { log.push_back(what); }
+  std::vector<std::string> TakeLog() { return std::exchange(log, {}); }
+
+  std::vector<std::string> names;
+  int selected = -1;
+  std::string picker_text;
+  bool help_visible = false;
+  std::vector<std::pair<std::string, std::string>> boxes;
+  std::vector<std::string> log;
+};
+
+class FakeStream : public IStreamControl {
+ public:
+  explicit FakeStream(RecordingView& view) : view_(view) {}
+  void Start(const DeviceEntry& d) override {
+    started.push_back(d);
+    running = true;
+    view_.Log("start " + d.identifier);
+  }
+  void Stop() override {
+    running = false;
+    view_.Log("stop");
+  }
+  bool IsRunning() const override { return running; }
+  std::string GetErrorText() const override { return error; }
+  void SetMirror(int m, int f) override { mirror_calls.push_back({m, f}); }
+  void SetPortrait(int p) override { portrait_calls.push_back(p); }
+
+  std::vector<DeviceEntry> started;
+  bool running = false;
+  std::string error = "phone said no";
+  std::vector<std::pair<int, int>> mirror_calls;
+  std::vector<int> portrait_calls;
+
+ private:
+  RecordingView& view_;
+};
+
+class FakeDevices : public IDeviceSource {
+ public:
+  bool StartScan() override {
+    ++scans;
+    return true;
+  }
+  std::vector<DeviceEntry> GetEntries() const override { return entries; }
+  std::vector<DeviceEntry> entries;
+  int scans = 0;
+};
+
+class RecordingTurns : public IWorkflowTurns {
+ public:
+  explicit RecordingTurns(RecordingView& view) : view_(view) {}
+  void OnEmptyDeviceList(int& count) override {
+    counts_seen.push_back(count);
+    if (count >= 3) count = 0;  // as the help dialog's turn does
+    view_.Log("empty turn");
+  }
+  void OnConnectedLayout() override { view_.Log("panel shown"); }
+  void OnDisconnectedLayout() override { view_.Log("panel hidden"); }
+  std::vector<int> counts_seen;
+
+ private:
+  RecordingView& view_;
+};
+
+const DeviceEntry kIphone{"iPhone", "UDID-1", kDeviceKindIos};
+const DeviceEntry kPixel{"Pixel 7", "PIXEL001", kDeviceKindAndroid};
+const DeviceEntry kGalaxy{"GALAXY03", "GALAXY03", kDeviceKindAndroid};
+
+class ConnectionWorkflowTest : public ::testing::Test {
+ protected:
+  void Arrive(std::vector<DeviceEntry> entries) {
+    devices_.entries = std::move(entries);
+    flow_.OnDeviceListArrived();
+  }
+
+  RecordingView view_;
+  FakeStream stream_{view_};
+  FakeDevices devices_;
+  RecordingTurns turns_{view_};
+  ConnectionWorkflow flow_{view_, stream_, devices_, &turns_};
+};
+
+TEST_F(ConnectionWorkflowTest, DeviceListFillsThePickerInOrderAndEndsTheLoading) {
+  EXPECT_EQ(flow_.state(), WorkflowState::kStarting);
+  Arrive({kIphone, kPixel, kGalaxy});
+  EXPECT_EQ(view_.names, (std::vector<std::string>{"iPhone", "Pixel 7", "GALAXY03"}));
+  EXPECT_EQ(view_.selected, 0);
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"devices", "help hidden", "loading ended"}));
+  EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
+}
+
+TEST_F(ConnectionWorkflowTest, EmptyListSaysNoDeviceShowsHelpAndGivesTheHostItsTurn) {
+  flow_.OnRefreshCommand();
+  flow_.OnRefreshCommand();
+  EXPECT_EQ(devices_.scans, 2);
+  EXPECT_EQ(view_.picker_text, Ansi("正在读取设备列表..."));
+  Arrive({});
+  EXPECT_EQ(view_.selected, -1);
+  EXPECT_EQ(view_.picker_text, Ansi("未检测到设备"));
+  EXPECT_TRUE(view_.help_visible);
+  EXPECT_EQ(turns_.counts_seen, std::vector<int>{2});
+  flow_.OnRefreshCommand();
+  Arrive({});
+  EXPECT_EQ(turns_.counts_seen, (std::vector<int>{2, 3}));
+  EXPECT_EQ(flow_.refresh_count(), 0);  // reset by the turn
+  // A phone appears: the count starts again and the help link goes.
+  flow_.OnRefreshCommand();
+  Arrive({kPixel});
+  EXPECT_EQ(flow_.refresh_count(), 0);
+  EXPECT_FALSE(view_.help_visible);
+}
+
+TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
+  Arrive({});
+  view_.TakeLog();
+  flow_.OnConnectCommand();
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].first, Ansi("无可用设备，请刷新设备列表"));
+  EXPECT_EQ(view_.boxes[0].second, Ansi("无可用设备"));
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"box", "look idle"}));
+  EXPECT_TRUE(stream_.started.empty());
+}
+
+TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPosition) {
+  Arrive({kIphone, kPixel});
+  view_.selected = 1;
+  // A scan running meanwhile has emptied and then reordered the scanner's list: the picker
+  // still shows the first list, and its second line is the Pixel.
+  devices_.entries = {};
+  flow_.OnConnectCommand();
+  ASSERT_EQ(stream_.started.size(), 1u);
+  EXPECT_EQ(stream_.started[0].identifier, "PIXEL001");
+  EXPECT_TRUE(view_.boxes.empty());
+  stream_.running = false;
+  flow_.OnFailed();
+  devices_.entries = {kPixel, kIphone};
+  flow_.OnConnectCommand();
+  ASSERT_EQ(stream_.started.size(), 2u);
+  EXPECT_EQ(stream_.started[1].identifier, "PIXEL001");
+}
+
+TEST_F(ConnectionWorkflowTest, ConnectedAndDisconnectedLooksInOrder) {
+  Arrive({kPixel});
+  view_.TakeLog();
+  flow_.OnConnectCommand();
+  EXPECT_EQ(flow_.state(), WorkflowState::kConnecting);
+  EXPECT_EQ(view_.TakeLog(),
+            (std::vector<std::string>{"look connecting disabled", "start PIXEL001"}));
+  flow_.OnConnected();
+  EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
+  EXPECT_EQ(view_.TakeLog(),
+            (std::vector<std::string>{"wide", "panel shown", "look connected", "polling"}));
+  // The connect button while running: Disconnect.
+  flow_.OnConnectCommand();
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"stop", "look idle"}));
+  flow_.OnDisconnected();
+  EXPECT_EQ(view_.TakeLog(),
+            (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
+  EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
+  EXPECT_TRUE(view_.boxes.empty());
+}
+
+TEST_F(ConnectionWorkflowTest, FailureRestoresTheIdleLookBeforeItsBox) {
+  Arrive({kPixel});
+  flow_.OnConnectCommand();
+  view_.TakeLog();
+  stream_.running = false;
+  flow_.OnFailed();
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"narrow", "panel hidden", "look idle",
+                                                       "not polling", "box"}));
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].first, "phone said no");
+  EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
+}
+
+TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {
+  Arrive({kIphone, kPixel});
+  view_.selected = 1;
+  flow_.OnConnectCommand();
+  flow_.OnConnected();
+  Arrive({kGalaxy, kPixel, kIphone});
+  EXPECT_EQ(view_.selected, 1);
+  // With the same identifier twice, the last one is selected.
+  Arrive({kPixel, kGalaxy, kPixel});
+  EXPECT_EQ(view_.selected, 2);
+  // Without it, the first line.
+  Arrive({kGalaxy, kIphone});
+  EXPECT_EQ(view_.selected, 0);
+  EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
+}
+
+TEST_F(ConnectionWorkflowTest, OrientationToggleNamesTheOtherCameraAndTellsTheWorker) {
+  flow_.ToggleOrientation();
+  flow_.ToggleOrientation();
+  EXPECT_EQ(stream_.portrait_calls, (std::vector<int>{1, 0}));
+  ASSERT_EQ(view_.boxes.size(), 2u);
+  EXPECT_EQ(view_.boxes[0].first, Ansi("请在直播平台中，切换摄像头为“Velloria（竖屏）”"));
+  EXPECT_EQ(view_.boxes[1].first, Ansi("请在直播平台中，切换摄像头为“Velloria（横屏）” "));
+  EXPECT_EQ(view_.boxes[0].second, Ansi("提示"));
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"button says landscape", "box",
+                                                       "button says portrait", "box"}));
+  EXPECT_FALSE(flow_.portrait());
+}
+
+TEST_F(ConnectionWorkflowTest, MirrorAndFlipGiveBothFlagsAndOutliveConnections) {
+  flow_.ToggleMirror();
+  flow_.ToggleFlip();
+  Arrive({kPixel});
+  flow_.OnConnectCommand();
+  flow_.OnConnected();
+  flow_.OnDisconnected();
+  flow_.ToggleMirror();
+  EXPECT_EQ(stream_.mirror_calls, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}, {0, 1}}));
+  EXPECT_TRUE(flow_.flip());
+}
+
+}  // namespace
+}  // namespace vl

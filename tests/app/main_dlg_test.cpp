@@ -1,0 +1,578 @@
+// The main window in-process under Wine, driven with real pointer input (xdotool): the picker's
+// contents and order, connecting to a simulated phone (preview, width, cameras), the phone
+// quitting, a failed connection, the orientation toggle, device-change bursts, dragging,
+// minimising, balloons, and leaving while a silent phone is connected.
+//
+// The program directory is this test's own folder: the camera modules, res\, and the stand-in
+// libimobiledevice whose iPhones each test writes into fake_imobiledevice.conf. adb is the fake
+// adb in a scratch working directory.
+#include "app/main_dlg.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "common/module_directory.h"
+#include "common/text_convert.h"
+#include "common/win/app_module.h"
+#include "common/win/message_box.h"
+#include "device/socket_layer.h"
+#include "media/frame_mapping_win.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+#include "tests/widgets/widget_test_support.h"
+#include "tools/vcam_capture/capture_graph.h"
+
+namespace vl {
+namespace {
+
+using test::PumpFor;
+using test::PumpUntil;
+using test::ScreenCentre;
+using test::ScreenPoint;
+using test::WindowText;
+using test::XInput;
+
+std::string A(const char* utf8) {
+  return Utf8ToAnsi(utf8);
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return DirectoryOfModulePath(path);
+}
+
+struct Box {
+  std::string text, caption;
+  int window_width;  // of the main window when the box appeared
+};
+
+int WidthOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r.right - r.left;
+}
+
+bool Visible(HWND window) {
+  return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+int CountOf(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// A loopback port that refuses connections (bound, not listening).
+class RefusingPort {
+ public:
+  RefusingPort() {
+    s_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof a;
+    bind(s_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+  }
+  ~RefusingPort() { closesocket(s_); }
+  uint16_t port() const { return port_; }
+
+ private:
+  SOCKET s_;
+  uint16_t port_ = 0;
+};
+
+// Runs a capture graph on a camera on its own thread while the UI thread keeps pumping (the
+// preview publishes the pictures from the UI thread).
+struct CameraSamples {
+  bool ok = false;
+  LONG width = 0, height = 0;
+  std::vector<uint8_t> bytes;  // one sample, bottom-up BGR
+};
+
+CameraSamples CaptureCamera(const wchar_t* name) {
+  CameraSamples result;
+  std::atomic<bool> done{false};
+  std::thread capture([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+      win::ComPtr<IBaseFilter> camera;
+      tools::CaptureGraph graph;
+      tools::CaptureOptions options;
+      options.subtype = MEDIASUBTYPE_RGB24;
+      options.keep = {20};
+      if (SUCCEEDED(tools::OpenVideoDevice(name, &camera)) &&
+          SUCCEEDED(graph.Build(camera.get(), options)) && SUCCEEDED(graph.Run())) {
+        result.ok = graph.WaitForSamples(21, 20000) && graph.KeptSample(20, &result.bytes);
+        if (const VIDEOINFOHEADER* info = graph.NegotiatedVideoInfo()) {
+          result.width = info->bmiHeader.biWidth;
+          result.height = info->bmiHeader.biHeight;
+        }
+        graph.Stop();
+      }
+    }
+    CoUninitialize();
+    done = true;
+  });
+  PumpUntil([&] { return done.load(); }, 60000);
+  capture.join();
+  return result;
+}
+
+// The share of pixels that are neither black nor the camera's plain blue.
+double PictureShare(const std::vector<uint8_t>& bgr) {
+  if (bgr.empty()) return 0;
+  size_t lit = 0;
+  for (size_t i = 0; i + 2 < bgr.size(); i += 3) {
+    const bool black = bgr[i] < 16 && bgr[i + 1] < 16 && bgr[i + 2] < 16;
+    const bool blue = bgr[i] > 200 && bgr[i + 1] < 40 && bgr[i + 2] < 40;
+    if (!black && !blue) ++lit;
+  }
+  return static_cast<double>(lit) / static_cast<double>(bgr.size() / 3);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    win::Module().Init(GetModuleHandleA(nullptr));
+    test::EnsureGdiplus();
+    CoInitialize(nullptr);
+  }
+
+  MainWindowTest() {
+    SetApplicationDirectory(ProgramDir());
+    win::SetMessageBoxHandler(
+        [this](HWND owner, const std::string& text, const std::string& caption, UINT) {
+          boxes_.push_back({text, caption, owner ? WidthOf(owner) : 0});
+          return IDOK;
+        });
+    win::Module().AddMessageLoop(&loop_);
+  }
+
+  ~MainWindowTest() override {
+    dialog_.reset();
+    PumpFor(50);
+    win::Module().RemoveMessageLoop();
+    win::SetMessageBoxHandler(nullptr);
+    DeleteFileA((ProgramDir() + "fake_imobiledevice.conf").c_str());
+    for (int i = 0; i < 3000 && DeviceScanner::RunningScanThreads() > 0; ++i) Sleep(10);
+  }
+
+  // The attached phones: iPhones for the stand-in library (one "device UDID NAME" line each),
+  // Android phones as the fake adb's configuration.
+  void Attach(const std::string& iphones, const std::string& adb_config) {
+    std::ofstream(ProgramDir() + "fake_imobiledevice.conf", std::ios::binary) << iphones;
+    adb_ = std::make_unique<test::FakeAdbWorkdir>(adb_config);
+  }
+
+  // Creates and shows the main window, then waits for its first device list.
+  void Open() {
+    dialog_ = std::make_unique<CMainDlg>();
+    ASSERT_NE(dialog_->Create(nullptr), nullptr);
+    // High on the 800-pixel test screen, so that the picker's list fits below the window.
+    SetWindowPos(*dialog_, nullptr, 100, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    dialog_->ShowWindow(SW_SHOW);
+    SetForegroundWindow(*dialog_);
+    ASSERT_TRUE(PumpUntil([&] { return !Visible(controls().loading_overlay()); }, 30000));
+    PumpFor(100);
+  }
+
+  MainDlgControls& controls() { return dialog_->controls(); }
+  HWND main() { return *dialog_; }
+
+  // A real click on the centre of a child window.
+  void ClickOn(HWND window) { ASSERT_TRUE(XInput::Click(ScreenCentre(window))); }
+  // A real drag with the left button between client points of the main window, released at
+  // the end (Windows moves a window in a loop of its own until the button comes up).
+  bool DragAndRelease(POINT from, POINT to) {
+    const POINT a = ScreenPoint(main(), from.x, from.y), b = ScreenPoint(main(), to.x, to.y);
+    std::string args =
+        "mousemove " + std::to_string(a.x) + " " + std::to_string(a.y) + " mousedown 1 sleep 0.2";
+    for (int i = 1; i <= 6; ++i)
+      args += " mousemove " + std::to_string(a.x + (b.x - a.x) * i / 6) + " " +
+              std::to_string(a.y + (b.y - a.y) * i / 6) + " sleep 0.05";
+    return XInput::Run(args + " sleep 0.2 mouseup 1");
+  }
+
+  // Picks line `index` of the picker's list with real clicks.
+  void Pick(int index) {
+    ComboBox& picker = controls().picker();
+    ClickOn(picker);
+    ASSERT_TRUE(PumpUntil([&] { return picker.list_open(); }, 3000));
+    RECT rc;
+    GetWindowRect(picker.list(), &rc);
+    const POINT item = {rc.left + 60,
+                        rc.top + index * picker.ItemHeight() + picker.ItemHeight() / 2};
+    ASSERT_TRUE(XInput::Click(item));
+    ASSERT_TRUE(PumpUntil([&] { return picker.GetCurSel() == index; }, 3000));
+  }
+
+  bool WaitForWidth(int width, DWORD timeout_ms = 20000) {
+    return PumpUntil([&] { return WidthOf(main()) == width; }, timeout_ms);
+  }
+
+  std::vector<std::string> PickerItems() {
+    std::vector<std::string> items;
+    for (int i = 0; i < controls().picker().Count(); ++i)
+      items.push_back(controls().picker().GetItemText(i));
+    return items;
+  }
+
+  net::SocketLibrary sockets_;
+  win::CMessageLoop loop_;
+  std::unique_ptr<test::FakeAdbWorkdir> adb_;
+  std::unique_ptr<CMainDlg> dialog_;
+  std::vector<Box> boxes_;
+};
+
+const char kTwoAndroidPhones[] =
+    "device PIXEL001 device\n"
+    "device LOCKED02 unauthorized\n"
+    "device GALAXY03 device\n"
+    "prop PIXEL001 ro.product.model Pixel 7\n"
+    "prop GALAXY03 ro.product.model Galaxy S10\n";
+
+TEST_F(MainWindowTest, LoadingOverlayHidesTheControlsUntilTheFirstDeviceList) {
+  Attach("", "");
+  dialog_ = std::make_unique<CMainDlg>();
+  ASSERT_NE(dialog_->Create(nullptr), nullptr);
+  // Right after the initialisation, before the dialog is shown and before the scan's list can
+  // arrive (it needs this thread's message handling): the overlay is up and the controls are
+  // hidden (by their own style, as none of them could be visible yet).
+  EXPECT_TRUE(Visible(controls().loading_overlay()));
+  EXPECT_FALSE(Visible(controls().connect_button()));
+  EXPECT_FALSE(Visible(controls().picker()));
+  EXPECT_FALSE(Visible(dialog_->preview_host().preview()));
+  const std::vector<HWND>& hidden = controls().hidden_windows();
+  EXPECT_NE(std::find(hidden.begin(), hidden.end(), controls().connect_button().m_hWnd),
+            hidden.end());
+  // The overlay buttons and the help link start hidden and are not brought back.
+  EXPECT_EQ(std::find(hidden.begin(), hidden.end(), controls().help_button().m_hWnd), hidden.end());
+  dialog_->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return !Visible(controls().loading_overlay()); }, 30000));
+  EXPECT_TRUE(Visible(controls().connect_button()));
+  EXPECT_TRUE(Visible(controls().picker()));
+  EXPECT_TRUE(Visible(dialog_->preview_host().preview()));
+  EXPECT_FALSE(Visible(dialog_->preview_host().orientation_button()));
+  EXPECT_EQ(WidthOf(main()), 730);
+}
+
+TEST_F(MainWindowTest, NoPhoneSaysSoAndConnectShowsTheNoDeviceBox) {
+  Attach("", "");
+  Open();
+  EXPECT_TRUE(PickerItems().empty());
+  EXPECT_EQ(WindowText(controls().picker()), A("未检测到设备"));
+  EXPECT_TRUE(Visible(controls().help_button()));
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 3000));
+  EXPECT_EQ(boxes_[0].text, A("无可用设备，请刷新设备列表"));
+  EXPECT_EQ(boxes_[0].caption, A("无可用设备"));
+  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
+  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
+}
+
+TEST_F(MainWindowTest, OneIphoneFromTheLibraryIsListedByItsName) {
+  Attach("device UDID-ONE \xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone\n", "");
+  Open();
+  EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
+  EXPECT_EQ(WindowText(controls().picker()), A("测试的iPhone"));
+  EXPECT_FALSE(Visible(controls().help_button()));
+  Pick(0);
+  EXPECT_FALSE(controls().picker().list_open());
+}
+
+TEST_F(MainWindowTest, IphoneComesFirstThenAndroidPhonesInAdbOrder) {
+  Attach("device UDID-ONE iPhone 15\n", kTwoAndroidPhones);
+  Open();
+  EXPECT_EQ(PickerItems(), (std::vector<std::string>{"iPhone 15", "Pixel 7", "Galaxy S10"}));
+  EXPECT_EQ(controls().picker().GetCurSel(), 0);
+  Pick(2);
+  EXPECT_EQ(WindowText(controls().picker()), "Galaxy S10");
+  // Connect takes the phone on the picked line.
+  RefusingPort nobody;
+  dialog_->stream_worker()->SetPort(nobody.port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 20000));
+  EXPECT_EQ(dialog_->workflow()->current_device().identifier, "GALAXY03");
+  EXPECT_NE(adb_->ReadLog().find("-s GALAXY03 forward tcp:8984 tcp:8984"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ConnectShowsTheStreamFeedsTheCamerasAndTurnsWithTheOrientation) {
+  auto phone = test::StartPhone({"--video", test::ClipPath(), "--fps", "30", "--loop", "0"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080)) << (boxes_.empty() ? "" : boxes_[0].text);
+  EXPECT_EQ(WindowText(controls().connect_button()), A("断开连接"));
+  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
+  EXPECT_FALSE(IsWindowEnabled(controls().picker()));
+  EXPECT_FALSE(IsWindowEnabled(controls().refresh_button()));
+  MainPreviewHost& preview = dialog_->preview_host();
+  EXPECT_TRUE(Visible(preview.orientation_button()));
+  EXPECT_TRUE(Visible(preview.vertical_flip_button()));
+  EXPECT_EQ(WindowText(preview.orientation_button()), A("竖屏模式"));
+
+  // The preview shows the phone's picture, not black.
+  ASSERT_TRUE(PumpUntil([&] { return preview.preview().current_picture() != nullptr; }, 10000));
+  PumpFor(500);
+  int lit = 0;
+  for (int y = 100; y < 500; y += 40)
+    for (int x = 100; x < 700; x += 60) {
+      const COLORREF c = test::PixelAt(preview.preview(), x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 60) ++lit;
+    }
+  EXPECT_GT(lit, 50);  // of 110 points
+
+  // A capture program on the landscape camera receives the phone's pictures.
+  const CameraSamples landscape = CaptureCamera(L"Velloria(\u6A2A\u5C4F)");
+  ASSERT_TRUE(landscape.ok);
+  EXPECT_EQ(landscape.width, 1280);
+  EXPECT_EQ(landscape.height, 720);
+  EXPECT_GT(PictureShare(landscape.bytes), 0.5);
+
+  // The orientation toggle, clicked on the preview: the hint, the new button text, and portrait
+  // pictures for the portrait camera.
+  ClickOn(preview.orientation_button());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 3000));
+  EXPECT_EQ(boxes_[0].text, A("请在直播平台中，切换摄像头为“Velloria（竖屏）”"));
+  EXPECT_EQ(boxes_[0].caption, A("提示"));
+  EXPECT_EQ(WindowText(preview.orientation_button()), A("横屏模式"));
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        VideoFrame* f = preview.preview().current_picture();
+        return f && f->width() == 720 && f->height() == 1280;
+      },
+      10000));
+  const CameraSamples portrait = CaptureCamera(L"Velloria(\u7AD6\u5C4F)");
+  ASSERT_TRUE(portrait.ok);
+  EXPECT_EQ(portrait.width, 720);
+  EXPECT_EQ(portrait.height, 1280);
+  EXPECT_GT(PictureShare(portrait.bytes), 0.5);
+
+  ClickOn(preview.orientation_button());
+  ASSERT_TRUE(PumpUntil([&] { return boxes_.size() == 2; }, 3000));
+  EXPECT_EQ(boxes_[1].text, A("请在直播平台中，切换摄像头为“Velloria（横屏）” "));
+  EXPECT_EQ(WindowText(preview.orientation_button()), A("竖屏模式"));
+
+  // Disconnect: back to the idle look, without a box.
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(730));
+  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
+  EXPECT_TRUE(IsWindowEnabled(controls().picker()));
+  EXPECT_FALSE(Visible(preview.orientation_button()));
+  EXPECT_EQ(boxes_.size(), 2u);
+}
+
+struct TextSearch {
+  std::string text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchText(HWND child, LPARAM l) {
+  auto* s = reinterpret_cast<TextSearch*>(l);
+  if (WindowText(child) != s->text) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
+// The first child window of `parent` (descendants included) answering WM_GETTEXT with `text`.
+HWND ChildWithText(HWND parent, const std::string& text) {
+  TextSearch search{text};
+  EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(MainWindowTest, ThePhonesPanelShowsBesideThePreviewWhileConnectedAndAnswersClicks) {
+  // The demo phone: its pictures, its panel (sent at once, before the window has widened), its
+  // answers to taps, then video.
+  auto phone =
+      test::StartPhone({"--resource-dir", VL_PANEL_PICTURES, "--script", VL_PANEL_SCRIPT, "--video",
+                        test::ClipPath(), "--fps", "30", "--loop", "0", "--connections", "2"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  MainPanelHost& host = dialog_->panel_host();
+  ASSERT_TRUE(PumpUntil([&] { return host.panel_window() != nullptr; }, 10000));
+  HWND panel = host.panel_window();
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(panel) != FALSE; }, 5000));
+  RECT rc{};
+  GetWindowRect(panel, &rc);
+  MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&rc), 2);
+  EXPECT_EQ(rc.left, 728);
+  EXPECT_EQ(rc.top, 68);
+  EXPECT_EQ(rc.right, 1078);
+  EXPECT_EQ(rc.bottom, 640);
+
+  // A real click on the beauty tab reaches the phone, whose answer selects it.
+  HWND beauty = ChildWithText(panel, A("美颜"));
+  ASSERT_NE(beauty, nullptr);
+  ClickOn(beauty);
+  auto has_click = [](const phonesim::SessionReport& r) {
+    for (const auto& p : r.packets) {
+      if (p.packet.payload ==
+          "<command name=\"notify\"><event name=\"click\" id=\"11\" parent_id=\"2\">"
+          "</event></command>")
+        return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return has_click(phone->Reports().back()); }, 10000));
+  HWND slider_caption = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        slider_caption = ChildWithText(panel, A("磨皮"));
+        return slider_caption && IsWindowVisible(slider_caption);
+      },
+      10000));
+
+  // Disconnected: hidden; shown again at the next connection (where this phone sends its panel
+  // anew).
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(730));
+  EXPECT_FALSE(IsWindowVisible(panel));
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  ASSERT_TRUE(
+      PumpUntil([&] { return host.panel_window() && IsWindowVisible(host.panel_window()); }, 5000));
+  EXPECT_EQ(phone->Reports().size(), 2u);
+  EXPECT_EQ(phone->Reports()[0].protocol_errors, 0);
+}
+
+TEST_F(MainWindowTest, PhoneThatQuitsMidStreamBringsBackTheIdleLookWithoutABox) {
+  auto phone = test::StartPhone(
+      {"--video", test::ClipPath(), "--fps", "30", "--end", "close", "--connections", "1"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  // The clip lasts a second; the phone then closes the connection.
+  ASSERT_TRUE(WaitForWidth(730, 12000));
+  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
+  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, FailedConnectionShowsTheFailureBoxOverTheIdleLook) {
+  Attach("", kTwoAndroidPhones);
+  Open();
+  RefusingPort nobody;
+  dialog_->stream_worker()->SetPort(nobody.port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 20000));
+  EXPECT_EQ(boxes_[0].text,
+            A("同步失败！请打开Quillet手机APP并进入直播模式。\nTips：QuilletAPP，首页右滑进入个人"
+              "中心，选择「Orsel服务 - Zentrel」"));
+  EXPECT_EQ(boxes_[0].caption, A("同步失败"));
+  EXPECT_EQ(boxes_[0].window_width, 730);
+  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
+  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
+}
+
+TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRefreshASecondAfterTheLast) {
+  Attach("", kTwoAndroidPhones);
+  Open();
+  const std::string devices = test::AsLogged("adb\\adb.exe devices");
+  ASSERT_EQ(CountOf(adb_->ReadLog(), devices), 1);
+  for (int i = 0; i < 3; ++i) {
+    PostMessageA(main(), WM_DEVICECHANGE, 7 /* DBT_DEVNODES_CHANGED */, 0);
+    PumpFor(300);
+  }
+  EXPECT_EQ(CountOf(adb_->ReadLog(), devices), 1);  // not yet: a second after the last
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(adb_->ReadLog(), devices) == 2; }, 5000));
+  PumpFor(2000);
+  EXPECT_EQ(CountOf(adb_->ReadLog(), devices), 2);
+  EXPECT_EQ(PickerItems().size(), 2u);
+}
+
+TEST_F(MainWindowTest, RefreshButtonRescansAndKeepsTheChosenPhoneSelected) {
+  Attach("", kTwoAndroidPhones);
+  Open();
+  Pick(1);
+  // The phones swap places in adb's list. No phone was connected to yet, so the refreshed list
+  // selects its first line.
+  adb_->WriteConfig("device GALAXY03 device\ndevice PIXEL001 device\n");
+  ClickOn(controls().refresh_button());
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return PickerItems() == std::vector<std::string>{"GALAXY03", "PIXEL001"};
+      },
+      20000));
+  EXPECT_EQ(controls().picker().GetCurSel(), 0);
+  EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);
+}
+
+TEST_F(MainWindowTest, LeavingWhileASilentPhoneIsConnectedDoesNotWaitForIt) {
+  auto phone = test::StartPhone({"--silence"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  PumpFor(500);
+  const DWORD start = GetTickCount();
+  SendMessageA(main(), WM_COMMAND, kCommandClose, 0);  // the close button's command
+  dialog_.reset();
+  EXPECT_LT(GetTickCount() - start, 3000u);  // the phone's silence would hold a run 10 s
+  MSG quit;
+  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 2u);
+}
+
+TEST_F(MainWindowTest, DragStripMovesTheWindowAndMinimiseMinimises) {
+  Attach("", "");
+  Open();
+  RECT before;
+  GetWindowRect(main(), &before);
+  ASSERT_TRUE(DragAndRelease({300, 30}, {360, 70}));
+  PumpFor(300);
+  RECT after;
+  GetWindowRect(main(), &after);
+  EXPECT_EQ(after.left - before.left, 60);
+  EXPECT_EQ(after.top - before.top, 40);
+  // Below the strip nothing moves.
+  ASSERT_TRUE(DragAndRelease({300, 595}, {330, 560}));
+  PumpFor(300);
+  RECT still;
+  GetWindowRect(main(), &still);
+  EXPECT_EQ(still.left, after.left);
+  ClickOn(controls().minimise_button());
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(main()) != FALSE; }, 3000));
+}
+
+TEST_F(MainWindowTest, FirstBalloonAddsTheSmallIconWithTheProgramsTip) {
+  Attach("", "");
+  Open();
+  std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
+  dialog_->online_host().tray().SetNotifier([&](DWORD m, NOTIFYICONDATAA* d) {
+    calls.push_back({m, *d});
+    return TRUE;
+  });
+  dialog_->ShowBalloon("update ready", "Velloria", NIIF_INFO, 3000);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].first, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(calls[0].second.hWnd, main());
+  EXPECT_EQ(calls[0].second.hIcon, dialog_->small_icon());
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(dialog_->small_icon(), &info));
+  BITMAP mask{};
+  GetObject(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, 16);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  EXPECT_STREQ(calls[1].second.szInfo, "update ready");
+}
+
+}  // namespace
+}  // namespace vl

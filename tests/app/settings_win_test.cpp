@@ -1,0 +1,130 @@
+// "AppConfig.ini" in its two copies through the real profile functions (under Wine): both
+// written, the user copy read first, values on one line, the read-back cut, and no user folder.
+#include "app/settings.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "common/text_convert.h"
+
+namespace vl {
+namespace {
+
+std::string TempDir(const std::string& name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string dir = std::string(temp) + name + "_" + std::to_string(GetTickCount()) + "_" +
+                          std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string RawRead(const std::string& file, const std::string& key) {
+  char buffer[2048] = {};
+  GetPrivateProfileStringA("Config", key.c_str(), "", buffer, sizeof buffer, file.c_str());
+  return buffer;
+}
+
+void RawWrite(const std::string& file, const std::string& key, const std::string& value) {
+  WritePrivateProfileStringA("Config", key.c_str(), value.c_str(), file.c_str());
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  ~SettingsTest() override {
+    for (const std::string& dir : {user_, app_}) {
+      DeleteFileA((dir + "AppConfig.ini").c_str());
+      RemoveDirectoryA(dir.c_str());
+    }
+  }
+  std::string user_ = TempDir("vl_settings_user");
+  std::string app_ = TempDir("vl_settings_app");
+  std::string user_file_ = user_ + "AppConfig.ini";
+  std::string app_file_ = app_ + "AppConfig.ini";
+  SettingsFiles files_{user_, app_};
+};
+
+TEST_F(SettingsTest, WriteGoesIntoBothCopiesUnderConfig) {
+  files_.Write("AppName", "Velloria");
+  EXPECT_EQ(RawRead(user_file_, "AppName"), "Velloria");
+  EXPECT_EQ(RawRead(app_file_, "AppName"), "Velloria");
+  EXPECT_NE(FileText(user_file_).find("[Config]"), std::string::npos);
+  EXPECT_EQ(files_.Paths(), (std::vector<std::string>{user_file_, app_file_}));
+}
+
+TEST_F(SettingsTest, UserCopyWinsUnlessItsValueIsEmptyOrAbsent) {
+  RawWrite(user_file_, "AppUrl", "http://user.example/");
+  RawWrite(app_file_, "AppUrl", "http://app.example/");
+  EXPECT_EQ(files_.Read("AppUrl"), "http://user.example/");
+  RawWrite(user_file_, "AppUrl", "");
+  EXPECT_EQ(files_.Read("AppUrl"), "http://app.example/");
+  RawWrite(app_file_, "AdbDriveUrl", "only here");
+  EXPECT_EQ(files_.Read("AdbDriveUrl"), "only here");
+  EXPECT_EQ(files_.Read("Absent"), "");
+}
+
+TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLines) {
+  files_.Write("ConnTips", "first\r\nInjected=1\nlast");
+  EXPECT_EQ(files_.Read("Injected"), "");
+  EXPECT_EQ(files_.Read("ConnTips"), "first</br>Injected=1</br>last");
+  for (const std::string& file : {user_file_, app_file_}) {
+    const std::string text = FileText(file);
+    EXPECT_EQ(text.find("\nInjected"), std::string::npos) << text;
+    EXPECT_NE(text.find("ConnTips=first</br>Injected=1</br>last"), std::string::npos) << text;
+  }
+  files_.Write("Bad\nKey", "x");
+  EXPECT_EQ(FileText(user_file_).find("Bad"), std::string::npos);
+}
+
+TEST_F(SettingsTest, LongValuesComeBackCutWithoutHalfCharacters) {
+  files_.Write("AppName", std::string(300, 'v'));
+  EXPECT_EQ(files_.Read("AppName"), std::string(258, 'v'));
+  // 129 Chinese characters after one ASCII byte: the 258-byte limit falls inside the 129th.
+  std::string chinese = "a";
+  for (int i = 0; i < 129; ++i) chinese += Utf8ToAnsi("测");
+  files_.Write("ConnTips", chinese);
+  const std::string back = files_.Read("ConnTips");
+  EXPECT_EQ(back, chinese.substr(0, 257));
+  EXPECT_EQ(AnsiToUtf16(back).size(), 129u);  // 'a' and 128 whole characters
+}
+
+TEST(SettingsWithoutUserFolder, OnlyTheProgramDirectoryCopyIsUsed) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string stray = std::string(windows) + "\\AppConfig.ini";
+  DeleteFileA(stray.c_str());
+  const std::string app = TempDir("vl_settings_only_app");
+  SettingsFiles files("", app);
+  files.Write("AppName", "from the program directory");
+  EXPECT_EQ(GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a bare file name landed in the Windows folder";
+  EXPECT_EQ(RawRead(app + "AppConfig.ini", "AppName"), "from the program directory");
+  EXPECT_EQ(files.Read("AppName"), "from the program directory");
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{app + "AppConfig.ini"});
+  DeleteFileA(stray.c_str());
+  DeleteFileA((app + "AppConfig.ini").c_str());
+  RemoveDirectoryA(app.c_str());
+}
+
+TEST(UserDataDir, IsLocalAppDataVelloriaAndExists) {
+  const std::string dir = GetUserDataDir();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.substr(dir.size() - 10), "\\Velloria\\");
+  const DWORD attributes = GetFileAttributesA(dir.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+}  // namespace vl

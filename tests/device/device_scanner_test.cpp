@@ -1,0 +1,218 @@
+// The device scan: iPhones through a stand-in libimobiledevice table, Android phones through
+// the fake adb, on the scanner's own thread, delivered to the result handler.
+#include "device/device_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/device/fake_ios_table.h"
+
+namespace vl {
+namespace {
+
+using test::AsLogged;
+using test::FakeAdbWorkdir;
+using test::FakeIos;
+using test::FakeIosPhone;
+
+// "测试的iPhone" in UTF-8 as the phone reports it, and in GBK as the PC shows it.
+const char kChineseUtf8[] = "\xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone";
+const char kChineseGbk[] = "\xB2\xE2\xCA\xD4\xB5\xC4iPhone";
+
+const char kTwoAndroidPhones[] =
+    "device PIXEL001 device\n"
+    "device LOCKED02 unauthorized\n"
+    "device GALAXY03 device\n"
+    "prop PIXEL001 ro.product.model Pixel 7\n";
+
+// Collects the results the scanner delivers.
+class Results {
+ public:
+  DeviceScanner::ResultHandler Handler() {
+    return [this](const std::vector<DeviceEntry>& entries) {
+      std::lock_guard<std::mutex> lock(lock_);
+      lists_.push_back(entries);
+      changed_.notify_all();
+    };
+  }
+  bool WaitForCount(size_t n, int timeout_ms = 20000) {
+    std::unique_lock<std::mutex> lock(lock_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                             [&] { return lists_.size() >= n; });
+  }
+  std::vector<std::vector<DeviceEntry>> Lists() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return lists_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::vector<std::vector<DeviceEntry>> lists_;
+};
+
+bool WaitForScanThreadsToEnd(int timeout_ms = 20000) {
+  for (int waited = 0; waited < timeout_ms; waited += 10) {
+    if (DeviceScanner::RunningScanThreads() == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+void ExpectEntry(const DeviceEntry& e, const std::string& name, const std::string& id, int kind) {
+  EXPECT_EQ(e.display_name, name);
+  EXPECT_EQ(e.identifier, id);
+  EXPECT_EQ(e.kind, kind);
+}
+
+TEST(DeviceScanner, ListsIphonesFirstThenAndroidPhonesInAdbOrder) {
+  FakeAdbWorkdir adb(kTwoAndroidPhones);
+  FakeIos::Reset({{"UDID-CN", kChineseUtf8}, {"UDID-PAD", "iPad"}});
+  Results results;
+  DeviceScanner scanner(FakeIos::Table());
+  scanner.SetResultHandler(results.Handler());
+  ASSERT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(results.WaitForCount(1));
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+
+  const std::vector<DeviceEntry> list = results.Lists()[0];
+  ASSERT_EQ(list.size(), 4u);
+  ExpectEntry(list[0], kChineseGbk, "UDID-CN", kDeviceKindIos);
+  ExpectEntry(list[1], "iPad", "UDID-PAD", kDeviceKindIos);
+  ExpectEntry(list[2], "Pixel 7", "PIXEL001", kDeviceKindAndroid);
+  ExpectEntry(list[3], "GALAXY03", "GALAXY03", kDeviceKindAndroid);  // no properties: its serial
+  const std::vector<DeviceEntry> kept = scanner.GetEntries();
+  ASSERT_EQ(kept.size(), 4u);
+  EXPECT_EQ(kept[2].identifier, "PIXEL001");
+  EXPECT_FALSE(scanner.IsScanning());
+}
+
+TEST(DeviceScanner, NoPhoneDeliversAnEmptyList) {
+  FakeAdbWorkdir adb("");
+  FakeIos::Reset({});
+  Results results;
+  DeviceScanner scanner(FakeIos::Table());
+  scanner.SetResultHandler(results.Handler());
+  ASSERT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(results.WaitForCount(1));
+  EXPECT_TRUE(results.Lists()[0].empty());
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+}
+
+TEST(DeviceScanner, LeavesOutIphonesThatCannotBeOpenedOrRefuseTheHandshake) {
+  FakeAdbWorkdir adb("");
+  FakeIosPhone closed{"UDID-CLOSED", "Closed"};
+  closed.opens = false;
+  FakeIosPhone refusing{"UDID-REFUSE", "Refuses"};
+  refusing.accepts_handshake = false;
+  FakeIosPhone nameless{"UDID-NONAME", ""};
+  nameless.has_name = false;
+  FakeIos::Reset({closed, refusing, nameless, {"UDID-OK", "Fine"}});
+  Results results;
+  DeviceScanner scanner(FakeIos::Table());
+  scanner.SetResultHandler(results.Handler());
+  ASSERT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(results.WaitForCount(1));
+  const std::vector<DeviceEntry> list = results.Lists()[0];
+  ASSERT_EQ(list.size(), 2u);
+  ExpectEntry(list[0], "", "UDID-NONAME", kDeviceKindIos);  // listed, with an empty name
+  ExpectEntry(list[1], "Fine", "UDID-OK", kDeviceKindIos);
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+}
+
+TEST(DeviceScanner, ReleasesHandlesAndStringsThroughTheLibrary) {
+  FakeAdbWorkdir adb("");
+  FakeIosPhone refusing{"UDID-REFUSE", "Refuses"};
+  refusing.accepts_handshake = false;
+  FakeIos::Reset({{"UDID-1", "One"}, refusing, {"UDID-2", "Two"}});
+  Results results;
+  DeviceScanner scanner(FakeIos::Table());
+  scanner.SetResultHandler(results.Handler());
+  ASSERT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(results.WaitForCount(1));
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+  const FakeIos& ios = FakeIos::Get();
+  EXPECT_EQ(ios.live_handles(), 0);
+  EXPECT_EQ(ios.live_strings(), 0);
+  // The two names went back through the library's own release function.
+  EXPECT_EQ(ios.strings_freed_by_library(), 2);
+}
+
+TEST(DeviceScanner, StartWhileScanningIsIgnored) {
+  FakeAdbWorkdir adb(kTwoAndroidPhones);
+  FakeIos& ios = FakeIos::Reset({});
+  ios.CloseGate();
+  Results results;
+  DeviceScanner scanner(FakeIos::Table());
+  scanner.SetResultHandler(results.Handler());
+  ASSERT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(ios.WaitUntilHeld(10000));
+  EXPECT_TRUE(scanner.IsScanning());
+  EXPECT_FALSE(scanner.StartScan());
+  ios.OpenGate();
+  ASSERT_TRUE(results.WaitForCount(1));
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+  EXPECT_EQ(results.Lists().size(), 1u);
+  EXPECT_EQ(ios.list_calls(), 1);
+  const std::string log = adb.ReadLog();
+  EXPECT_EQ(log.find(AsLogged("adb\\adb.exe devices")),
+            log.rfind(AsLogged("adb\\adb.exe devices")));  // one devices run
+  // Idle again: the next scan starts.
+  EXPECT_TRUE(scanner.StartScan());
+  ASSERT_TRUE(results.WaitForCount(2));
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+}
+
+TEST(DeviceScanner, ScannerDestroyedDuringAScanIsNotUsedByIt) {
+  FakeAdbWorkdir adb(kTwoAndroidPhones);
+  FakeIos& ios = FakeIos::Reset({{"UDID-1", "One"}});
+  ios.CloseGate();
+  Results results;
+  {
+    DeviceScanner scanner(FakeIos::Table());
+    scanner.SetResultHandler(results.Handler());
+    ASSERT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(ios.WaitUntilHeld(10000));
+  }  // destroyed while its scan waits inside the library
+  ios.OpenGate();
+  ASSERT_TRUE(WaitForScanThreadsToEnd());
+  // The scan finished its work on what it shares with the dead scanner and delivered nothing.
+  EXPECT_TRUE(results.Lists().empty());
+  EXPECT_EQ(ios.live_handles(), 0);
+  EXPECT_NE(adb.ReadLog().find(AsLogged("adb\\adb.exe devices")), std::string::npos);
+}
+
+TEST(DeviceScanner, WithoutAdbOrLibraryTheOtherHalfStillLists) {
+  {
+    FakeAdbWorkdir adb(kTwoAndroidPhones);
+    adb.RemoveAdb();
+    FakeIos::Reset({{"UDID-1", "One"}});
+    Results results;
+    DeviceScanner scanner(FakeIos::Table());
+    scanner.SetResultHandler(results.Handler());
+    ASSERT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(results.WaitForCount(1));
+    ASSERT_EQ(results.Lists()[0].size(), 1u);
+    EXPECT_EQ(results.Lists()[0][0].identifier, "UDID-1");
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+  }
+  {
+    FakeAdbWorkdir adb(kTwoAndroidPhones);
+    Results results;
+    DeviceScanner scanner(nullptr);  // no libimobiledevice
+    scanner.SetResultHandler(results.Handler());
+    ASSERT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(results.WaitForCount(1));
+    ASSERT_EQ(results.Lists()[0].size(), 2u);
+    EXPECT_EQ(results.Lists()[0][0].identifier, "PIXEL001");
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+  }
+}
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,175 @@
+#include "tests/device/fake_ios_table.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace vl::test {
+namespace {
+
+struct Device {
+  FakeIosPhone phone;
+};
+struct Lockdown {
+  FakeIosPhone phone;
+};
+
+FakeIos g_fake;
+
+}  // namespace
+
+// The table's functions, with access to the fake's state.
+struct FakeIosCalls {
+  static char* NewString(const std::string& text) {
+    char* s = new char[text.size() + 1];
+    std::memcpy(s, text.c_str(), text.size() + 1);
+    std::lock_guard<std::mutex> lock(g_fake.lock_);
+    ++g_fake.live_strings_;
+    return s;
+  }
+  static void DeleteString(char* s) {
+    delete[] s;
+    std::lock_guard<std::mutex> lock(g_fake.lock_);
+    --g_fake.live_strings_;
+  }
+  static void Count(int delta) {
+    std::lock_guard<std::mutex> lock(g_fake.lock_);
+    g_fake.live_handles_ += delta;
+  }
+
+  static int GetDeviceList(char*** udids, int* count) {
+    std::vector<FakeIosPhone> phones;
+    {
+      std::unique_lock<std::mutex> lock(g_fake.lock_);
+      ++g_fake.list_calls_;
+      g_fake.held_ = g_fake.gate_closed_;
+      g_fake.changed_.notify_all();
+      g_fake.changed_.wait(lock, [] { return !g_fake.gate_closed_; });
+      phones = g_fake.phones_;
+    }
+    char** list = new char*[phones.size() + 1]();
+    for (size_t i = 0; i < phones.size(); ++i) list[i] = NewString(phones[i].udid);
+    *udids = list;
+    *count = static_cast<int>(phones.size());
+    return 0;
+  }
+  static int DeviceListFree(char** udids) {
+    for (char** p = udids; *p; ++p) DeleteString(*p);
+    delete[] udids;
+    return 0;
+  }
+  static int DeviceNew(IosDevice* device, const char* udid) {
+    *device = nullptr;
+    std::lock_guard<std::mutex> lock(g_fake.lock_);
+    for (const FakeIosPhone& p : g_fake.phones_) {
+      if (p.udid != udid || !p.opens) continue;
+      *device = new Device{p};
+      ++g_fake.live_handles_;
+      return 0;
+    }
+    return -3;  // no device
+  }
+  static int DeviceFree(IosDevice device) {
+    delete static_cast<Device*>(device);
+    Count(-1);
+    return 0;
+  }
+  static int Connect(IosDevice, uint16_t, IosConnection* connection) {
+    *connection = nullptr;
+    return -2;
+  }
+  static int Disconnect(IosConnection) { return -2; }
+  static int Send(IosConnection, const char*, uint32_t, uint32_t*) { return -2; }
+  static int Receive(IosConnection, char*, uint32_t, uint32_t*, unsigned int) { return -2; }
+  static int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
+    *client = nullptr;
+    const FakeIosPhone& phone = static_cast<Device*>(device)->phone;
+    if (!phone.accepts_handshake || std::strcmp(label, kIosClientLabel) != 0) return -5;
+    *client = new Lockdown{phone};
+    Count(1);
+    return 0;
+  }
+  static int LockdownFree(IosLockdown client) {
+    delete static_cast<Lockdown*>(client);
+    Count(-1);
+    return 0;
+  }
+  static int GetDeviceName(IosLockdown client, char** name) {
+    const FakeIosPhone& phone = static_cast<Lockdown*>(client)->phone;
+    *name = nullptr;
+    if (!phone.has_name) return -12;  // missing value
+    *name = NewString(phone.utf8_name);
+    return 0;
+  }
+  static void FreeString(char* text) {
+    DeleteString(text);
+    std::lock_guard<std::mutex> lock(g_fake.lock_);
+    ++g_fake.freed_;
+  }
+};
+
+FakeIos& FakeIos::Reset(std::vector<FakeIosPhone> phones) {
+  std::lock_guard<std::mutex> lock(g_fake.lock_);
+  g_fake.phones_ = std::move(phones);
+  g_fake.gate_closed_ = false;
+  g_fake.held_ = false;
+  g_fake.live_handles_ = g_fake.live_strings_ = g_fake.freed_ = g_fake.list_calls_ = 0;
+  g_fake.changed_.notify_all();
+  return g_fake;
+}
+
+FakeIos& FakeIos::Get() {
+  return g_fake;
+}
+
+const IosApi* FakeIos::Table() {
+  static const IosApi table = {FakeIosCalls::GetDeviceList,
+                               FakeIosCalls::DeviceListFree,
+                               FakeIosCalls::DeviceNew,
+                               FakeIosCalls::DeviceFree,
+                               FakeIosCalls::Connect,
+                               FakeIosCalls::Disconnect,
+                               FakeIosCalls::Send,
+                               FakeIosCalls::Receive,
+                               FakeIosCalls::LockdownNew,
+                               FakeIosCalls::LockdownFree,
+                               FakeIosCalls::GetDeviceName,
+                               FakeIosCalls::FreeString,
+                               nullptr};
+  return &table;
+}
+
+void FakeIos::CloseGate() {
+  std::lock_guard<std::mutex> lock(lock_);
+  gate_closed_ = true;
+  held_ = false;
+}
+
+void FakeIos::OpenGate() {
+  std::lock_guard<std::mutex> lock(lock_);
+  gate_closed_ = false;
+  changed_.notify_all();
+}
+
+bool FakeIos::WaitUntilHeld(int timeout_ms) {
+  std::unique_lock<std::mutex> lock(lock_);
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return held_; });
+}
+
+int FakeIos::live_handles() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  return live_handles_;
+}
+int FakeIos::live_strings() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  return live_strings_;
+}
+int FakeIos::strings_freed_by_library() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  return freed_;
+}
+int FakeIos::list_calls() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  return list_calls_;
+}
+
+}  // namespace vl::test

@@ -1,0 +1,206 @@
+// The owner-drawn buttons on real windows under Wine, driven with real pointer input.
+#include <gtest/gtest.h>
+
+#include "tests/widgets/widget_test_support.h"
+#include "widgets/icon_button.h"
+#include "widgets/image_button.h"
+#include "widgets/image_loader.h"
+#include "widgets/loading_button.h"
+#include "widgets/loading_wnd.h"
+#include "widgets/picture_ids.h"
+
+namespace vl {
+namespace {
+
+using test::PumpUntil;
+using test::XInput;
+namespace pics = pictures;
+
+class ButtonTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(XInput::Park()); }
+  test::TestHost host;
+};
+
+TEST_F(ButtonTest, HoverFadesIntoTheHoverPictureAndLeavingFadesBack) {
+  ImageButton button;
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  test::PumpFor(50);
+  const COLORREF normal = test::PixelAt(button, 6, 17);  // the wash's left edge
+  ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));
+  EXPECT_EQ(button.state(), ButtonBase::kHover);
+  ASSERT_TRUE(PumpUntil([&] { return !button.fading() && button.alpha() == 255; }, 2000));
+  test::PumpFor(50);
+  EXPECT_EQ(button.last_drawn(), button.picture(1));
+  const COLORREF hover = test::PixelAt(button, 6, 17);
+  EXPECT_EQ(normal, RGB(255, 255, 255));
+  EXPECT_NE(hover, RGB(255, 255, 255));  // the pink wash of the hover picture
+  EXPECT_GT(GetRValue(hover), GetBValue(hover));
+
+  ASSERT_TRUE(XInput::Park());
+  ASSERT_TRUE(PumpUntil([&] { return button.state() == ButtonBase::kNormal && !button.fading(); }));
+  test::PumpFor(50);
+  EXPECT_EQ(button.last_drawn(), button.picture(0));
+  EXPECT_EQ(test::PixelAt(button, 6, 17), RGB(255, 255, 255));
+  EXPECT_TRUE(host.commands.empty());
+}
+
+TEST_F(ButtonTest, ImageButtonClickPostsItsCommand) {
+  ImageButton button;
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  ASSERT_TRUE(XInput::Click(test::ScreenCentre(button)));
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }));
+  EXPECT_EQ(host.commands, std::vector<int>{7});
+  EXPECT_EQ(button.state(), ButtonBase::kHover);
+}
+
+TEST_F(ButtonTest, PressOnImageButtonAndReleaseOutsideDoesNothing) {
+  ImageButton button;
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  ASSERT_TRUE(XInput::Press(test::ScreenCentre(button)));
+  EXPECT_EQ(button.state(), ButtonBase::kPressed);
+  ASSERT_TRUE(XInput::Release(test::ScreenPoint(host, 300, 300)));
+  test::PumpFor(150);
+  EXPECT_TRUE(host.commands.empty());
+  // Coming back and releasing over it again sends nothing either: that press has ended.
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 300, 300)));
+  test::PumpFor(100);
+  EXPECT_TRUE(host.commands.empty());
+}
+
+TEST_F(ButtonTest, PressOutsideAndReleaseOverImageButtonDoesNothing) {
+  ImageButton button;
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
+  ASSERT_TRUE(XInput::Release(test::ScreenCentre(button)));
+  test::PumpFor(150);
+  EXPECT_TRUE(host.commands.empty());
+}
+
+TEST_F(ButtonTest, PressOutsideAndReleaseOverIconButtonFires) {
+  CIconButton link;
+  ASSERT_TRUE(link.Create(host, {100, 20, 180, 56}, 3, "refresh"));
+  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed,
+                 pics::kRefreshNormal);
+  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
+  ASSERT_TRUE(XInput::Release(test::ScreenCentre(link)));
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000));
+  EXPECT_EQ(host.commands, std::vector<int>{3});
+}
+
+TEST_F(ButtonTest, IconButtonDrawsStateColoursAndAnswersItsCaption) {
+  CIconButton link;
+  ASSERT_TRUE(link.Create(host, {100, 20, 200, 56}, 3));
+  link.SetText("A&B");
+  link.SetTextColors(RGB(114, 114, 114), RGB(231, 89, 136), RGB(213, 82, 125), RGB(1, 2, 3));
+  EXPECT_EQ(test::WindowText(link), "A&B");
+  EXPECT_EQ(link.CurrentTextColor(), RGB(114, 114, 114));
+  ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(link)));
+  EXPECT_EQ(link.CurrentTextColor(), RGB(231, 89, 136));
+  link.EnableWindow(FALSE);
+  EXPECT_EQ(link.CurrentTextColor(), RGB(1, 2, 3));
+}
+
+TEST_F(ButtonTest, IconButtonWithoutPicturesHasNoIconWidth) {
+  CIconButton link;
+  ASSERT_TRUE(link.Create(host, {100, 20, 200, 56}, 9, "help"));
+  EXPECT_EQ(link.IconWidth(), 0);
+  test::PumpFor(50);  // paints without a picture
+  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed, 0);
+  EXPECT_EQ(link.IconWidth(), 16);
+  link.SetImages(pics::kRefreshNormal, 0, 0, 0);  // no pressed picture: no icon width
+  EXPECT_EQ(link.IconWidth(), 0);
+}
+
+TEST_F(ButtonTest, NewPicturesDuringAFadeStopItAndDropTheOldPictures) {
+  ImageButton button;
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  test::PumpFor(50);
+  ASSERT_NE(button.last_drawn(), nullptr);
+  ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));
+  ASSERT_TRUE(button.fading());
+  ASSERT_NE(button.fade_from(), nullptr);
+  button.SetImages(pics::kMinimiseNormal, pics::kMinimiseHover, pics::kMinimisePressed,
+                   pics::kMinimiseNormal);
+  EXPECT_FALSE(button.fading());
+  EXPECT_EQ(button.fade_from(), nullptr);
+  EXPECT_EQ(button.last_drawn(), nullptr);
+  EXPECT_EQ(button.alpha(), 255);
+  test::PumpFor(100);  // paints the new pictures only
+  EXPECT_EQ(button.last_drawn(), button.picture(1));
+}
+
+TEST_F(ButtonTest, LoadingButtonSpinsTenDegreesPerTickOnlyWhenAsked) {
+  LoadingButton connect;
+  ASSERT_TRUE(connect.Create(host, {20, 100, 116, 136}, 1));
+  connect.SetImages(pics::kConnectNormal, pics::kConnectHover, pics::kConnectPressed,
+                    pics::kConnectNormal);
+  connect.SetText("connect");
+  connect.SetIcon(pics::kConnectIcon, false);
+  test::PumpFor(200);
+  EXPECT_EQ(connect.angle(), 0);
+  EXPECT_EQ(test::WindowText(connect), "connect");
+  connect.SetIcon(pics::kConnectingIcon, true);
+  ASSERT_TRUE(connect.has_icon());
+  ASSERT_TRUE(PumpUntil([&] { return connect.angle() >= 30; }, 2000));
+  const int before = connect.angle();
+  EXPECT_EQ(before % 10, 0);
+  ASSERT_TRUE(PumpUntil([&] { return connect.angle() != before; }, 1000));
+  connect.SetIcon(pics::kConnectedIcon, false);
+  EXPECT_EQ(connect.angle(), 0);
+  test::PumpFor(150);
+  EXPECT_EQ(connect.angle(), 0);
+}
+
+TEST_F(ButtonTest, LoadingWndShowsItsTextAndPassesItsCloseButtonOn) {
+  LoadingWnd overlay;
+  ASSERT_TRUE(overlay.Create(host, {0, 0, 600, 400}));
+  EXPECT_EQ(test::WindowText(overlay), LoadingWnd::Text());
+  RECT close;
+  GetWindowRect(overlay.close_button(), &close);
+  MapWindowPoints(nullptr, overlay, reinterpret_cast<POINT*>(&close), 2);
+  EXPECT_EQ(close.left, 600 - 9 - 34);
+  EXPECT_EQ(close.top, 6);
+  EXPECT_EQ(close.right - close.left, 34);
+  ASSERT_TRUE(XInput::Click(test::ScreenCentre(overlay.close_button())));
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000));
+  EXPECT_EQ(host.commands, std::vector<int>{2});
+}
+
+TEST_F(ButtonTest, ParentDrawnButtonPaintsIntoItsPainter) {
+  CIconButton overlay_button;
+  ASSERT_TRUE(overlay_button.Create(host, {20, 20, 110, 42}, 8, "flip"));
+  overlay_button.SetImages(pics::kFlipVerticalNormal, pics::kFlipVerticalHover,
+                           pics::kFlipVerticalPressed, pics::kFlipVerticalNormal);
+  overlay_button.SetParentDrawn(true, host);
+  // The painter's picture: dark, with the button drawn at its place.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all = {0, 0, 200, 100};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  overlay_button.PaintInto(dc);
+  int light = 0;
+  for (int y = 20; y < 42; ++y)
+    for (int x = 20; x < 110; ++x)
+      if (GetRValue(GetPixel(dc, x, y)) > 200) ++light;
+  int outside = 0;
+  for (int y = 50; y < 100; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (GetPixel(dc, x, y) != RGB(0, 0, 0)) ++outside;
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(light, 20);  // white icon and text
+  EXPECT_EQ(outside, 0);
+  overlay_button.ShowWindow(SW_HIDE);
+}
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,184 @@
+// The combo box and its pop-up list on real windows under Wine, with real pointer input.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/widgets/widget_test_support.h"
+#include "widgets/combo_box.h"
+#include "widgets/font_cache.h"
+
+namespace vl {
+namespace {
+
+using test::PumpUntil;
+using test::XInput;
+
+struct Picks : IComboBoxListener {
+  std::vector<std::string> texts;
+  void OnComboSelect(ComboBox*, const char* text) override { texts.push_back(text); }
+};
+
+class ComboBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(XInput::Park());
+    ASSERT_TRUE(combo.Create(host, {16, 20, 360, 56}, 0, "no phone"));
+    combo.SetListener(&picks);
+    combo.AddItem("Pixel 7");
+    combo.AddItem("iPhone 13");
+    combo.AddItem("Mate 60");
+    combo.SetCurSel(0);
+  }
+  void TearDown() override { combo.list().Close(); }
+
+  RECT ListRect() {
+    RECT rc = {};
+    GetWindowRect(combo.list(), &rc);
+    return rc;
+  }
+  POINT ItemPoint(int index) {
+    const RECT rc = ListRect();
+    return {rc.left + 40, rc.top + index * 46 + 23};
+  }
+  bool OpenByClick() {
+    return XInput::Click(test::ScreenPoint(combo, 100, 18)) &&
+           PumpUntil([&] { return combo.list().IsOpen(); }, 2000);
+  }
+
+  test::TestHost host;
+  ComboBox combo;
+  Picks picks;
+};
+
+TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46) {
+  ASSERT_TRUE(OpenByClick());
+  RECT box;
+  GetWindowRect(combo, &box);
+  const RECT list = ListRect();
+  EXPECT_EQ(list.left, box.left);
+  EXPECT_EQ(list.right, box.right);
+  EXPECT_EQ(list.top, box.bottom - 1);
+  EXPECT_EQ(list.bottom - list.top, 3 * 46);
+  EXPECT_TRUE(combo.list_open());
+  EXPECT_TRUE(CComboBoxList::HookInstalled());
+  EXPECT_NE(GetWindowLongA(combo.list(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_NE(GetForegroundWindow(), combo.list().m_hWnd);  // not activated
+}
+
+TEST_F(ComboBoxTest, ClickOnAnItemSelectsItClosesAndTellsTheListenerOnce) {
+  ASSERT_TRUE(OpenByClick());
+  ASSERT_TRUE(XInput::MoveTo(ItemPoint(2)));
+  EXPECT_EQ(combo.list().hover(), 2);
+  ASSERT_TRUE(XInput::Click(ItemPoint(1)));
+  ASSERT_TRUE(PumpUntil([&] { return !picks.texts.empty() && !combo.list_open(); }, 2000));
+  test::PumpFor(100);
+  EXPECT_EQ(picks.texts, std::vector<std::string>{"iPhone 13"});
+  EXPECT_EQ(combo.GetCurSel(), 1);
+  EXPECT_EQ(combo.text(), "iPhone 13");
+  EXPECT_EQ(test::WindowText(combo), "iPhone 13");
+  EXPECT_FALSE(combo.list().IsOpen());
+  EXPECT_FALSE(CComboBoxList::HookInstalled());
+}
+
+TEST_F(ComboBoxTest, HoverAloneNeverChangesTheSelection) {
+  ASSERT_TRUE(OpenByClick());
+  ASSERT_TRUE(XInput::MoveTo(ItemPoint(1)));
+  ASSERT_EQ(combo.list().hover(), 1);
+  EXPECT_EQ(combo.GetCurSel(), 0);
+  // Closed by a click elsewhere: the shown phone is still the one that Connect takes.
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
+  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen(); }, 2000));
+  EXPECT_EQ(combo.GetCurSel(), 0);
+  EXPECT_EQ(combo.text(), "Pixel 7");
+  EXPECT_TRUE(picks.texts.empty());
+}
+
+TEST_F(ComboBoxTest, OutsideClickClosesAndTheNextClickOnTheBoxReopens) {
+  ASSERT_TRUE(OpenByClick());
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
+  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen() && !combo.list_open(); }, 2000));
+  EXPECT_FALSE(CComboBoxList::HookInstalled());
+  EXPECT_FALSE(combo.list().closed_by_outside_click());
+  ASSERT_TRUE(OpenByClick()) << "one click on the box must open it again";
+}
+
+TEST_F(ComboBoxTest, ClickOnTheBoxWhileOpenClosesWithoutReopening) {
+  ASSERT_TRUE(OpenByClick());
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(combo, 100, 18)));
+  test::PumpFor(200);
+  EXPECT_FALSE(combo.list().IsOpen());
+  EXPECT_FALSE(combo.list_open());
+  ASSERT_TRUE(OpenByClick());
+}
+
+TEST_F(ComboBoxTest, ASecondListReplacesTheFirstAndKeepsTheHook) {
+  ComboBox other;
+  ASSERT_TRUE(other.Create(host, {16, 200, 360, 236}, 0, "other"));
+  other.AddItem("one");
+  ASSERT_TRUE(OpenByClick());
+  // The other box opens its list while the first is open (not through an outside click).
+  SendMessageA(other, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  test::PumpFor(100);
+  EXPECT_FALSE(combo.list().IsOpen());
+  ASSERT_TRUE(other.list().IsOpen());
+  EXPECT_EQ(CComboBoxList::Current(), &other.list());
+  EXPECT_TRUE(CComboBoxList::HookInstalled());
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 150)));
+  ASSERT_TRUE(PumpUntil([&] { return !other.list().IsOpen(); }, 2000))
+      << "the new list must still close on an outside click";
+  EXPECT_FALSE(CComboBoxList::HookInstalled());
+}
+
+TEST_F(ComboBoxTest, SetCurSelAndListOperations) {
+  EXPECT_EQ(combo.SetCurSel(2), 2);
+  EXPECT_EQ(combo.text(), "Mate 60");
+  EXPECT_EQ(combo.SetCurSel(3), -1);
+  EXPECT_EQ(combo.SetCurSel(-1), -1);
+  EXPECT_EQ(combo.GetCurSel(), 2);
+  EXPECT_EQ(combo.FindItem(-1, "iPhone 13"), 1);
+  EXPECT_EQ(combo.FindItem(1, "iPhone 13"), -1);
+  EXPECT_EQ(combo.GetItemText(7), "");
+  combo.RemoveAll();
+  EXPECT_EQ(combo.Count(), 0);
+  EXPECT_EQ(combo.GetCurSel(), -1);
+  combo.SetText("no phone");
+  EXPECT_EQ(test::WindowText(combo), "no phone");
+}
+
+// The rightmost inked (text-dark or grey) pixel of a row band of a window, or -1.
+int RightmostInk(HWND window, int top, int bottom, int width) {
+  int right = -1;
+  HDC screen = GetDC(nullptr);
+  RECT rc;
+  GetWindowRect(window, &rc);
+  for (int y = top; y < bottom; ++y)
+    for (int x = 0; x < width; ++x)
+      if (GetRValue(GetPixel(screen, rc.left + x, rc.top + y)) < 200 && x > right) right = x;
+  ReleaseDC(nullptr, screen);
+  return right;
+}
+
+TEST_F(ComboBoxTest, AmpersandsInPhoneNamesStayVisible) {
+  const std::string name = "&&&&&&&&&&&&";
+  combo.RemoveAll();
+  combo.AddItem(name.c_str());
+  combo.SetCurSel(0);
+  ASSERT_TRUE(OpenByClick());
+  test::PumpFor(100);
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, GetCachedFont(13));
+  SIZE all, half;
+  GetTextExtentPoint32A(screen, name.c_str(), static_cast<int>(name.size()), &all);
+  GetTextExtentPoint32A(screen, name.c_str(), static_cast<int>(name.size() / 2), &half);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  // Prefix processing would show half the ampersands.
+  const int in_list = RightmostInk(combo.list(), 10, 36, 300);
+  EXPECT_GT(in_list, 14 + (half.cx + all.cx) / 2);
+  const int in_box = RightmostInk(combo, 8, 28, 300);
+  EXPECT_GT(in_box, 16 + (half.cx + all.cx) / 2);
+}
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,147 @@
+// Image loading and the font cache under Wine: the program's resources, bytes, files, scaling.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "tests/widgets/widget_test_support.h"
+#include "widgets/font_cache.h"
+#include "widgets/image_loader.h"
+#include "widgets/picture_ids.h"
+
+namespace vl {
+namespace {
+
+class ImageLoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::EnsureGdiplus(); }
+};
+
+std::unique_ptr<Gdiplus::Bitmap> Blank(int w, int h) {
+  return std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
+}
+
+// The bytes of a resource picture encoded again as PNG.
+std::vector<char> PngBytes(int id) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), "PNG");
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, info)));
+  return std::vector<char>(bytes, bytes + SizeofResource(module, info));
+}
+
+TEST_F(ImageLoaderTest, EveryPictureOfTheProgramLoadsAtItsSize) {
+  for (int id = 207; id <= 267; ++id) {
+    if (id == 258 || id == 259) continue;
+    auto bitmap = LoadPngResource(id);
+    ASSERT_NE(bitmap, nullptr) << id;
+    EXPECT_GT(bitmap->GetWidth(), 0u) << id;
+  }
+  EXPECT_EQ(LoadPngResource(pictures::kCloseNormal)->GetWidth(), 34u);
+  EXPECT_EQ(LoadPngResource(pictures::kMainBackground)->GetHeight(), 646u);
+  EXPECT_EQ(LoadPngResource(pictures::kScrollThumbNormal)->GetHeight(), 24u);
+  EXPECT_EQ(LoadPngResource(pictures::kCircleMask)->GetWidth(), 68u);
+  EXPECT_EQ(LoadPngResource(pictures::kEditMark)->GetWidth(), 36u);
+  EXPECT_EQ(LoadPngResource(pictures::kBackArrowNormal)->GetWidth(), 22u);
+}
+
+TEST_F(ImageLoaderTest, MissingResourceGivesNothing) {
+  EXPECT_EQ(LoadPngResource(258), nullptr);
+  EXPECT_EQ(LoadPngResource(0), nullptr);
+  EXPECT_EQ(LoadPngResource(-4), nullptr);
+  EXPECT_FALSE(LoadPngResourceBitmap(0));
+}
+
+TEST_F(ImageLoaderTest, TheProgramIconHasSmallAndLargeSizes) {
+  for (int size : {16, 24, 32, 48}) {
+    HICON icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
+    ASSERT_NE(icon, nullptr) << size;
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bm = {};
+    GetObjectA(info.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+}
+
+TEST_F(ImageLoaderTest, BytesDecodeAndBadBytesGiveNothing) {
+  const std::vector<char> png = PngBytes(pictures::kCloseNormal);
+  auto bitmap = LoadBitmapFromMemory(png.data(), static_cast<int>(png.size()));
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->GetWidth(), 34u);
+  const char junk[] = "this is not a picture at all, just text";
+  EXPECT_EQ(LoadBitmapFromMemory(junk, sizeof junk), nullptr);
+  EXPECT_EQ(LoadBitmapFromMemory(png.data(), 40), nullptr);  // cut short
+  EXPECT_EQ(LoadBitmapFromMemory(nullptr, 100), nullptr);
+  EXPECT_EQ(LoadBitmapFromMemory(png.data(), 0), nullptr);
+  EXPECT_EQ(LoadBitmapFromMemory(png.data(), -1), nullptr);
+}
+
+TEST_F(ImageLoaderTest, FilesLoadAsBitmapsAndMissingFilesGiveNothing) {
+  const std::vector<char> png = PngBytes(pictures::kAboutLogo);
+  const char* path = "image_loader_test_logo.png";
+  std::ofstream(path, std::ios::binary).write(png.data(), static_cast<std::streamsize>(png.size()));
+  win::UniqueBitmap bitmap = LoadHBitmapFromFile(L"image_loader_test_logo.png");
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(BitmapSize(bitmap.get()).cx, 68);
+  DeleteFileA(path);
+  EXPECT_FALSE(LoadHBitmapFromFile(L"no_such_picture.png"));
+  EXPECT_FALSE(LoadHBitmapFromFile(nullptr));
+}
+
+TEST_F(ImageLoaderTest, ScaleToFitKeepsTheAspectRatio) {
+  auto wide = ScaleImageToFit(Blank(400, 200).get(), 100);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->GetWidth(), 100u);
+  EXPECT_EQ(wide->GetHeight(), 50u);
+  EXPECT_EQ(wide->GetPixelFormat(), PixelFormat32bppARGB);
+  auto tall = ScaleImageToFit(Blank(200, 400).get(), 100);
+  EXPECT_EQ(tall->GetWidth(), 50u);
+  auto small = ScaleImageToFit(Blank(60, 40).get(), 100);
+  EXPECT_EQ(small->GetWidth(), 60u);
+  auto forced = ScaleImageToFit(Blank(60, 40).get(), 100, true);
+  EXPECT_EQ(forced->GetWidth(), 100u);
+  EXPECT_EQ(forced->GetHeight(), 66u);
+}
+
+TEST_F(ImageLoaderTest, ExtremeAspectNeverMakesAnEmptyBitmap) {
+  auto sliver = ScaleImageToFit(Blank(3000, 2).get(), 68);
+  ASSERT_NE(sliver, nullptr);
+  EXPECT_EQ(sliver->GetWidth(), 68u);
+  EXPECT_EQ(sliver->GetHeight(), 1u);
+  EXPECT_EQ(ScaleImageToFit(nullptr, 68), nullptr);
+  EXPECT_EQ(ScaleImageToFit(Blank(10, 10).get(), 0), nullptr);
+}
+
+TEST_F(ImageLoaderTest, AlphaBitmapsArePremultipliedForAlphaBlend) {
+  auto mask = LoadPngResource(pictures::kCircleMask);
+  win::UniqueBitmap bitmap = ToAlphaBitmap(mask.get());
+  ASSERT_TRUE(bitmap);
+  DIBSECTION dib = {};
+  ASSERT_EQ(GetObjectA(bitmap.get(), sizeof dib, &dib), static_cast<int>(sizeof dib));
+  ASSERT_EQ(dib.dsBm.bmBitsPixel, 32);
+  const auto* pixels = static_cast<const uint32_t*>(dib.dsBm.bmBits);
+  const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight;
+  const uint32_t corner = pixels[0];                    // opaque white
+  const uint32_t centre = pixels[(h / 2) * w + w / 2];  // transparent: nothing premultiplied
+  EXPECT_EQ(corner, 0xFFFFFFFFu);
+  EXPECT_EQ(centre, 0u);
+}
+
+TEST(FontCache, OneFontPerSizeOfTheFaceAtItsPixelHeight) {
+  HFONT twelve = GetCachedFont(12);
+  ASSERT_NE(twelve, nullptr);
+  EXPECT_EQ(GetCachedFont(12), twelve);
+  EXPECT_NE(GetCachedFont(13), twelve);
+  LOGFONTW lf = {};
+  GetObjectW(twelve, sizeof lf, &lf);
+  EXPECT_EQ(std::wstring(lf.lfFaceName), L"\x5FAE\x8F6F\x96C5\x9ED1");
+  EXPECT_EQ(lf.lfHeight, -12);  // the test display runs at 96 dpi
+}
+
+}  // namespace
+}  // namespace vl

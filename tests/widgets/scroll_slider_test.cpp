@@ -1,0 +1,224 @@
+// The mini scroll bar and the slider on real windows under Wine, with real pointer input,
+// including the ranges and sizes that used to divide by zero.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/widgets/widget_test_support.h"
+#include "widgets/mini_scroll_bar.h"
+#include "widgets/slider.h"
+
+namespace vl {
+namespace {
+
+using test::PumpUntil;
+using test::XInput;
+
+struct Scrolls : IMiniScrollBarOnScrollListener {
+  std::vector<int> positions;
+  void OnScroll(MiniScrollBar*, int position) override { positions.push_back(position); }
+};
+
+struct SliderEvents : ISliderListener {
+  std::vector<int> moves, ends;
+  void OnSliderPos(int value) override { moves.push_back(value); }
+  void OnSliderEnd(int value) override { ends.push_back(value); }
+};
+
+class ScrollBarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(XInput::Park());
+    ASSERT_TRUE(bar.Create(host, {300, 10, 310, 390}));  // 380 pixels high
+    bar.SetListener(&scrolls);
+    bar.SetPage(380);
+    bar.SetRange(1900);  // thumb 76 pixels
+    test::PumpFor(30);
+  }
+  test::TestHost host;
+  MiniScrollBar bar;
+  Scrolls scrolls;
+};
+
+TEST_F(ScrollBarTest, LineCommandsScrollByTheStepAndNotify) {
+  bar.SetLineStep(20);
+  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineDown, 0);
+  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineDown, 0);
+  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);
+  EXPECT_EQ(bar.GetPos(), 20);
+  EXPECT_EQ(scrolls.positions, (std::vector<int>{20, 40, 20}));
+  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);
+  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);  // already at 0: no notification
+  EXPECT_EQ(bar.GetPos(), 0);
+  EXPECT_EQ(scrolls.positions.size(), 4u);
+  bar.SetPos(5000, false);
+  EXPECT_EQ(bar.GetPos(), 1520);
+  EXPECT_EQ(scrolls.positions.size(), 4u);
+}
+
+TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAndAboveItPagesUp) {
+  ASSERT_EQ(bar.ThumbRect().bottom - bar.ThumbRect().top, 76);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 300)));
+  ASSERT_TRUE(PumpUntil([&] { return !scrolls.positions.empty(); }, 1000));
+  EXPECT_EQ(scrolls.positions.front(), 380);
+  test::PumpFor(400);  // released: the repeat timer has stopped
+  EXPECT_EQ(bar.GetPos(), 380);
+  const RECT thumb = bar.ThumbRect();
+  EXPECT_EQ(thumb.top, (380 - 76) * 380 / 1520);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 2)));
+  ASSERT_TRUE(PumpUntil([&] { return bar.GetPos() == 0; }, 1000));
+}
+
+TEST_F(ScrollBarTest, HoldingBelowTheThumbRepeatsEvery150Ms) {
+  ASSERT_TRUE(XInput::Press(test::ScreenPoint(bar, 5, 370)));
+  ASSERT_TRUE(PumpUntil([&] { return bar.GetPos() == 1520; }, 3000));
+  ASSERT_TRUE(XInput::Release(test::ScreenPoint(bar, 5, 370)));
+  EXPECT_EQ(scrolls.positions, (std::vector<int>{380, 760, 1140, 1520}));
+}
+
+TEST_F(ScrollBarTest, DraggingTheThumbMovesThePositionAndStopsAtTheEnds) {
+  const POINT grip = test::ScreenPoint(bar, 5, 30);
+  ASSERT_TRUE(XInput::Drag(grip, {grip.x, grip.y + 152}));
+  EXPECT_TRUE(bar.IsDragging());
+  EXPECT_EQ(bar.thumb_state(), MiniScrollBar::kThumbPressed);
+  // 152 of 304 free pixels: half of 1520.
+  EXPECT_EQ(bar.GetPos(), 760);
+  EXPECT_EQ(scrolls.positions.back(), 760);
+  ASSERT_TRUE(XInput::Run("mousemove " + std::to_string(grip.x) + " 2000 mouseup 1"));
+  EXPECT_EQ(bar.GetPos(), 1520);
+  EXPECT_FALSE(bar.IsDragging());
+  const POINT low = test::ScreenCentre(bar);
+  ASSERT_TRUE(XInput::Drag({low.x, test::ScreenPoint(bar, 5, 340).y}, {low.x, -50 + 100}));
+  ASSERT_TRUE(XInput::Release({low.x, 50}));
+  EXPECT_EQ(bar.GetPos(), 0);
+}
+
+TEST_F(ScrollBarTest, ContentThatFitsKeepsPositionZero) {
+  bar.SetRange(100);  // below the page: raised to it
+  EXPECT_EQ(bar.GetRange(), 380);
+  bar.SetPos(50, true);
+  EXPECT_EQ(bar.GetPos(), 0);
+  EXPECT_EQ(bar.ThumbRect().bottom - bar.ThumbRect().top, 380);
+  const POINT grip = test::ScreenPoint(bar, 5, 100);
+  ASSERT_TRUE(XInput::Drag(grip, {grip.x, grip.y + 100}));
+  ASSERT_TRUE(XInput::Release({grip.x, grip.y + 100}));
+  EXPECT_EQ(bar.GetPos(), 0);
+  EXPECT_TRUE(scrolls.positions.empty());
+}
+
+TEST_F(ScrollBarTest, ThumbFillingAShortBarDragsWithoutDividingByZero) {
+  MiniScrollBar small;
+  ASSERT_TRUE(small.Create(host, {350, 10, 360, 66}));  // 56 pixels: the thumb's minimum
+  small.SetPage(10);
+  small.SetRange(1000);
+  const RECT thumb = small.ThumbRect();
+  EXPECT_EQ(thumb.bottom - thumb.top, 56);
+  const POINT grip = test::ScreenPoint(small, 5, 20);
+  ASSERT_TRUE(XInput::Drag(grip, {grip.x, grip.y + 30}));
+  ASSERT_TRUE(XInput::Release({grip.x, grip.y + 30}));
+  EXPECT_EQ(small.GetPos(), 0);
+  MiniScrollBar tiny;
+  ASSERT_TRUE(tiny.Create(host, {370, 10, 380, 40}));  // shorter than any thumb
+  tiny.SetPage(10);
+  tiny.SetRange(1000);
+  EXPECT_EQ(tiny.ThumbRect().bottom - tiny.ThumbRect().top, 30);
+  const POINT t = test::ScreenPoint(tiny, 5, 10);
+  ASSERT_TRUE(XInput::Drag(t, {t.x, t.y + 40}));
+  ASSERT_TRUE(XInput::Release({t.x, t.y + 40}));
+  EXPECT_EQ(tiny.GetPos(), 0);
+}
+
+class SliderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(XInput::Park());
+    ASSERT_TRUE(slider.Create(host, {50, 100, 270, 122}));  // the panel's 220 x 22 track
+    slider.SetListener(&events);
+    test::PumpFor(30);
+  }
+  int XFor(int value) const {  // client x whose value is `value` (range 0..100)
+    const int thumb = slider.ThumbSize().cx;
+    return thumb / 2 + (220 - thumb) * value / 100 + 1;
+  }
+  test::TestHost host;
+  Slider slider;
+  SliderEvents events;
+};
+
+TEST_F(SliderTest, ClickSetsTheValueAndReleaseReportsTheEnd) {
+  EXPECT_EQ(slider.ThumbSize().cx, 16);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(slider, XFor(75), 11)));
+  ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
+  EXPECT_EQ(slider.GetValue(), 75);
+  EXPECT_EQ(events.moves, std::vector<int>{75});
+  EXPECT_EQ(events.ends, std::vector<int>{75});
+  EXPECT_EQ(test::WindowText(slider), "75");
+}
+
+TEST_F(SliderTest, DragFollowsTheMouseAndStaysInTheRange) {
+  const POINT from = test::ScreenPoint(slider, XFor(50), 11);
+  ASSERT_TRUE(XInput::Drag(from, {from.x + 400, from.y}));
+  EXPECT_EQ(slider.GetValue(), 100);
+  EXPECT_TRUE(events.ends.empty());
+  ASSERT_TRUE(XInput::Release({5, from.y}));
+  ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
+  EXPECT_EQ(slider.GetValue(), 0);
+  EXPECT_EQ(events.ends, std::vector<int>{0});
+  ASSERT_GE(events.moves.size(), 2u);
+  EXPECT_EQ(events.moves.back(), 0);
+  for (size_t i = 1; i < events.moves.size(); ++i) EXPECT_NE(events.moves[i], events.moves[i - 1]);
+}
+
+TEST_F(SliderTest, CentredRangeFillsFromTheMiddle) {
+  slider.SetMinimum(-50);
+  slider.SetMaximum(50);
+  slider.SetValue(25);
+  test::PumpFor(50);
+  // Pink between the centre dot and the thumb, grey track to the left of the centre.
+  const COLORREF right_of_centre = test::PixelAt(slider, 125, 10);
+  const COLORREF left_of_centre = test::PixelAt(slider, 60, 10);
+  EXPECT_GT(GetRValue(right_of_centre), 200);
+  EXPECT_LT(GetGValue(right_of_centre), 140);
+  EXPECT_EQ(left_of_centre, RGB(224, 224, 224));
+  const POINT thumb = test::ScreenPoint(slider, slider.ThumbLeft() + 8, 11);
+  ASSERT_TRUE(XInput::Drag(thumb, {5, thumb.y}));
+  ASSERT_TRUE(XInput::Release({5, thumb.y}));
+  EXPECT_EQ(slider.GetValue(), -50);
+}
+
+TEST_F(SliderTest, EmptyRangeDrawsTheThumbLeftAndReportsTheMinimum) {
+  slider.SetMinimum(30);
+  slider.SetMaximum(30);
+  EXPECT_EQ(slider.GetValue(), 30);
+  EXPECT_EQ(slider.ThumbLeft(), 0);
+  test::PumpFor(50);  // paints
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(slider, 150, 11)));
+  ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
+  EXPECT_EQ(events.ends, std::vector<int>{30});
+  EXPECT_TRUE(events.moves.empty());
+}
+
+TEST_F(SliderTest, MinimumLoadedAboveTheMaximumKeepsAValidRange) {
+  slider.SetMinimum(80);
+  slider.SetMaximum(20);
+  EXPECT_LE(slider.GetMinimum(), slider.GetMaximum());
+  EXPECT_EQ(slider.GetValue(), 20);
+  test::PumpFor(50);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(slider, 200, 11)));
+  ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
+  EXPECT_EQ(slider.GetValue(), 20);
+}
+
+TEST_F(SliderTest, TrackAsNarrowAsTheThumbNeverDivides) {
+  Slider narrow;
+  ASSERT_TRUE(narrow.Create(host, {300, 100, 316, 122}));  // exactly the thumb's width
+  narrow.SetListener(&events);
+  test::PumpFor(50);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(narrow, 10, 11)));
+  ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
+  EXPECT_EQ(narrow.GetValue(), 0);
+  EXPECT_EQ(narrow.ThumbLeft(), 0);
+}
+
+}  // namespace
+}  // namespace vl

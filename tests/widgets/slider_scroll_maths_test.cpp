@@ -1,0 +1,138 @@
+// The slider's and the scroll bar's maths, including the ranges that used to divide by zero.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "widgets/scroll_math.h"
+#include "widgets/slider_math.h"
+
+namespace vl {
+namespace {
+
+constexpr int kThumb = 16;
+
+TEST(SliderMath, ValueFollowsTheMouseAndStaysInTheRange) {
+  const SliderRange r{0, 100, 50};
+  // 220-pixel track (the panel's slider) with a 16-pixel thumb: 204 pixels of travel.
+  EXPECT_EQ(SliderValueAt(r, 8, 220, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, 8 + 102, 220, kThumb), 50);
+  EXPECT_EQ(SliderValueAt(r, 212, 220, kThumb), 100);
+  EXPECT_EQ(SliderValueAt(r, -500, 220, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, 5000, 220, kThumb), 100);
+}
+
+TEST(SliderMath, NegativeRangeFillsFromTheCentre) {
+  SliderRange r{-50, 50, 0};
+  EXPECT_EQ(SliderValueAt(r, 110, 220, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, -1000, 220, kThumb), -50);
+  EXPECT_EQ(SliderValueAt(r, 1000, 220, kThumb), 50);
+  SetSliderValue(r, 25);
+  const int x = SliderThumbLeft(r, 220, kThumb);
+  EXPECT_EQ(x, 153);  // 75 x 204 / 100
+  SliderFill fill = SliderFillSpan(r, 220, kThumb);
+  EXPECT_TRUE(fill.centre_dot);
+  EXPECT_EQ(fill.from, 110);
+  EXPECT_EQ(fill.to, x + kThumb);
+  SetSliderValue(r, -25);
+  fill = SliderFillSpan(r, 220, kThumb);
+  EXPECT_EQ(fill.from, SliderThumbLeft(r, 220, kThumb));
+  EXPECT_EQ(fill.to, 110);
+}
+
+TEST(SliderMath, PositiveRangeFillsFromTheLeft) {
+  const SliderRange r{0, 100, 100};
+  const SliderFill fill = SliderFillSpan(r, 220, kThumb);
+  EXPECT_FALSE(fill.centre_dot);
+  EXPECT_EQ(fill.from, 0);
+  EXPECT_EQ(fill.to, 220);
+}
+
+TEST(SliderMath, EmptyRangeDrawsTheThumbLeftAndReportsTheMinimum) {
+  const SliderRange r{7, 7, 7};
+  EXPECT_EQ(SliderThumbLeft(r, 220, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, 150, 220, kThumb), 7);
+  EXPECT_EQ(SliderFillSpan(r, 220, kThumb).to, kThumb);
+}
+
+TEST(SliderMath, TrackNoWiderThanTheThumbNeverDivides) {
+  const SliderRange r{0, 100, 60};
+  EXPECT_EQ(SliderThumbLeft(r, kThumb, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, 10, kThumb, kThumb), 0);
+  EXPECT_EQ(SliderThumbLeft(r, 4, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(r, 10, 0, kThumb), 0);
+}
+
+TEST(SliderMath, MinimumAboveMaximumNeverInvertsTheRange) {
+  // The phone sends "min" 80, then "max" 20: the maximum wins and the minimum follows.
+  SliderRange r;
+  SetSliderMinimum(r, 80);
+  EXPECT_EQ(r.value, 80);
+  SetSliderMaximum(r, 20);
+  EXPECT_EQ(r.minimum, 20);
+  EXPECT_EQ(r.maximum, 20);
+  EXPECT_EQ(r.value, 20);
+  // And the other way round: a minimum above the maximum lifts the maximum.
+  SliderRange s;
+  SetSliderMinimum(s, 150);
+  EXPECT_EQ(s.maximum, 150);
+  EXPECT_EQ(s.value, 150);
+  SetSliderValue(s, -3);
+  EXPECT_EQ(s.value, 150);
+}
+
+TEST(SliderMath, ExtremeRangesDoNotOverflow) {
+  const SliderRange r{INT_MIN, INT_MAX, 0};
+  EXPECT_EQ(SliderValueAt(r, 8, 220, kThumb), INT_MIN);
+  EXPECT_EQ(SliderValueAt(r, 212, 220, kThumb), INT_MAX);
+  const int x = SliderThumbLeft(r, 220, kThumb);
+  EXPECT_GE(x, 101);
+  EXPECT_LE(x, 102);
+}
+
+TEST(ScrollMath, ThumbSizeAndPlace) {
+  ScrollState s{1000, 200, 0};
+  EXPECT_EQ(ScrollThumbHeight(s, 400), 80);
+  EXPECT_EQ(ScrollThumbTop(s, 400), 0);
+  s.position = 800;
+  EXPECT_EQ(ScrollThumbTop(s, 400), 320);
+  s.position = 400;
+  EXPECT_EQ(ScrollThumbTop(s, 400), 160);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 160), 400);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, -30), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 999), 800);
+}
+
+TEST(ScrollMath, ThumbIsAtLeast56PixelsButNeverTallerThanTheClient) {
+  const ScrollState s{100000, 10, 0};
+  EXPECT_EQ(ScrollThumbHeight(s, 400), kMinimumThumbHeight);
+  EXPECT_EQ(ScrollThumbHeight(s, 40), 40);
+  EXPECT_EQ(ScrollThumbHeight({0, 10, 0}, 300), 300);
+}
+
+TEST(ScrollMath, RangeNotLargerThanPageKeepsPositionZero) {
+  const ScrollState s{100, 100, 0};
+  EXPECT_EQ(MaxScrollPosition(s), 0);
+  EXPECT_EQ(ClampScrollPosition(s, 30), 0);
+  EXPECT_EQ(ScrollThumbTop(s, 400), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 50), 0);
+}
+
+TEST(ScrollMath, ThumbFillingTheTrackNeverDivides) {
+  // A 56-pixel client: the thumb's minimum height fills it.
+  const ScrollState s{1000, 100, 300};
+  EXPECT_EQ(ScrollThumbHeight(s, 56), 56);
+  EXPECT_EQ(ScrollThumbTop(s, 56), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 56, 10), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 30, 10), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(s, 0, 0), 0);
+}
+
+TEST(ScrollMath, PositionsAreClampedToTheScrollableSpan) {
+  const ScrollState s{500, 200, 0};
+  EXPECT_EQ(ClampScrollPosition(s, -4), 0);
+  EXPECT_EQ(ClampScrollPosition(s, 301), 300);
+  EXPECT_EQ(ClampScrollPosition(s, 120), 120);
+}
+
+}  // namespace
+}  // namespace vl
