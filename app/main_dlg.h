@@ -51,7 +51,7 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   BOOL OnIdle() override;
 
   // A new panel from the panel manager (see MainPanelHost).
-  void SetPanelWindow(IPanelWindow* panel) { panel_host_.SetPanelWindow(panel); }
+  void SetPanelWindow(DUICtrl* root) { panel_host_.SetPanelWindow(root); }
   // A balloon on the program's notification-area icon (see MainOnlineHost).
   void ShowBalloon(const char* text, const char* title, DWORD info_flags, UINT timeout_ms) {
     online_host_.ShowBalloon(text, title, info_flags, timeout_ms);

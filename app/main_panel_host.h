@@ -1,72 +1,57 @@
-// The main window's hosting of the phone's effect panel: the panel's window at the right of the
-// preview while connected, and the panel commands the stream worker sends (0x404).
-//
-// Where the panel subsystem plugs in:
-//  - OnStarted: the last turn of the initialisation, after the camera registration (the panel
-//    manager is created here, before the remote configuration fetch starts);
-//  - SetCommandHandler: receives each 0x404 command text (ANSI) during the synchronous send;
-//    the panel manager applies it to its control tree.
-//  - SetPanelWindow: the panel manager hands over a newly built panel; its window is created
-//    here as a child of the main window and shown while connected.
+// The main window's hosting of the phone's effect panel: the panel manager (created with the
+// host), the panel commands the stream worker sends (0x404), the panel's window at the right of
+// the preview, shown while connected.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
-#include <string>
+#include <memory>
 
 #include "common/win/message_map.h"
+#include "panel/panel_hosting_win.h"
 
 namespace vl {
 
 // Message 0x404: a panel command, lParam the NUL-terminated ANSI text (valid during the call).
 constexpr UINT kMsgPanelCommand = WM_USER + 4;
 
-// The panel's root control as the main window hosts it (implemented by the panel subsystem).
-class IPanelWindow {
- public:
-  // Creates the panel's window as a child of `parent` in `rect` (client coordinates) and
-  // returns it.
-  virtual HWND CreatePanelWindow(HWND parent, const RECT& rect) = 0;
-
- protected:
-  ~IPanelWindow() = default;
-};
-
 class MainPanelHost : public win::CMessageMap {
  public:
-  using CommandHandler = std::function<void(const std::string& ansi_command)>;
+  // Creates the panel manager (it becomes the current one) for the main window.
+  void SetMainWindow(HWND main) { hosting_ = std::make_unique<PanelHosting>(main); }
+  // Where the stream worker hands the phone's pictures (type-3 packets).
+  PanelManager& manager() { return hosting_->manager(); }
+  // The last turn of the initialisation: the manager already exists (made with the host).
+  void OnStarted() {}
 
-  void SetMainWindow(HWND main) { main_ = main; }
-  void OnStarted();
-  void SetCommandHandler(CommandHandler handler) { on_command_ = std::move(handler); }
+  // A new panel from the panel manager: its window is created in the panel area (from the
+  // preview's right edge, 728, to 2 pixels before the connected window's right edge, and from
+  // 68 down to 8 pixels above the bottom), shown while connected. Null changes nothing.
+  void SetPanelWindow(DUICtrl* root) {
+    if (hosting_) hosting_->SetPanelWindow(root);
+  }
+  HWND panel_window() const { return hosting_ ? hosting_->panel_window() : nullptr; }
 
-  // A new panel: its window is created in the panel area (from the preview's right edge, 728,
-  // to 2 pixels before the right, and from 68 down to 8 pixels above the bottom); shown at once
-  // while connected. Null changes nothing.
-  void SetPanelWindow(IPanelWindow* panel);
-  HWND panel_window() const { return panel_hwnd_; }
-
-  // The workflow's turns: the panel shows while connected and hides otherwise; its contents
-  // stay until the phone sends the next panel.
-  void OnConnectedLayout();
-  void OnDisconnectedLayout();
-
-  // The panel area for a client rectangle of `width` x `height`.
-  static RECT PanelRect(int width, int height);
+  // The workflow's turns: the panel shows while connected (and the events that waited for a
+  // connection go out) and hides otherwise; its contents stay until the phone sends the next.
+  void OnConnectedLayout() {
+    if (hosting_) hosting_->OnConnected();
+  }
+  void OnDisconnectedLayout() {
+    if (hosting_) hosting_->OnDisconnected();
+  }
 
   BEGIN_MSG_MAP(MainPanelHost)
   MESSAGE_HANDLER(kMsgPanelCommand, OnPanelCommand)
   END_MSG_MAP()
 
  private:
-  LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&);
+  LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
+    if (hosting_) hosting_->OnPanelCommand(reinterpret_cast<const char*>(lparam));
+    return 0;
+  }
 
-  HWND main_ = nullptr;
-  CommandHandler on_command_;
-  IPanelWindow* panel_ = nullptr;
-  HWND panel_hwnd_ = nullptr;
-  bool connected_ = false;
+  std::unique_ptr<PanelHosting> hosting_;
 };
 
 }  // namespace vl

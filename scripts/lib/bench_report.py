@@ -1,4 +1,4 @@
-"""Prints the video pipeline's benchmark report from the JSON files scripts/bench wrote."""
+"""Prints the benchmark report (video pipeline, panel) from the JSON files scripts/bench wrote."""
 import json
 import os
 import sys
@@ -77,3 +77,45 @@ n = np_.get("BM_WholePath/1920x1080")
 y = yard.get("whole_1080p")
 print(f"  {'ours':34s} native {fmt(n)}   wine {fmt(wp.get('BM_WholePath/1920x1080'))}")
 print(f"  {'ffmpeg -threads 1 scale=1280:720 bgr24':34s}        {fmt(y)}   ratio {ratio(n, y)}")
+
+print()
+
+
+def load_panel(name):
+    """Median wall and CPU milliseconds per iteration of the panel benchmarks."""
+    path = os.path.join(out, name + ".json")
+    if not os.path.exists(path):
+        return {}
+    with open(path) as f:
+        data = json.load(f)
+    result = {}
+    for b in data.get("benchmarks", []):
+        if b.get("aggregate_name", "median") != "median":
+            continue
+        unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+        result[b.get("run_name", b["name"])] = (b["real_time"] * unit, b["cpu_time"] * unit)
+    return result
+
+
+npn, wpn = load_panel("native_panel"), load_panel("wine_panel")
+
+
+def panel_line(label, key, scale):
+    cells = []
+    for where, table in (("native", npn), ("wine", wpn)):
+        v = table.get(key)
+        if v is None:
+            cells.append(f"{where}        n/a")
+        else:
+            cells.append(f"{where} {v[0] * scale:8.1f} wall {v[1] * scale:8.1f} cpu")
+    print(f"  {label:34s} " + "   ".join(cells))
+
+
+print("Panel under a chatty phone (natively the control tree; under Wine with every window)")
+print("  a 500-control config, milliseconds per config:")
+panel_line("config, pictures in the store", "BM_ApplyConfig500/pictures:1/real_time", 1)
+panel_line("config, no pictures", "BM_ApplyConfig500/pictures:0/real_time", 1)
+print("  a burst of 1,000 modifies, microseconds per command:")
+for label, kind in (("mixed", -1), ("grid selection", 0), ("tab and page switch", 1),
+                    ("item caption and colour", 2), ("slider value", 3)):
+    panel_line(label, f"BM_ModifyBurst1000/kind:{kind}/real_time", 1.0)  # ms per 1,000 = us each

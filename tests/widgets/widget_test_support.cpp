@@ -15,7 +15,9 @@ void PumpFor(DWORD ms) {
   const DWORD start = GetTickCount();
   do {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Bounded by the time too: a 1 ms timer (such as hover tracking with a 1 ms hover time)
+    // keeps the queue from ever running dry.
+    while (GetTickCount() - start < ms && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

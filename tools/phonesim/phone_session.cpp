@@ -97,8 +97,11 @@ bool PhoneSession::SendPacket(uint32_t type, const uint8_t* payload, int32_t len
   uint8_t header[8];
   PutLe32(header, type);
   PutLe32(header + 4, static_cast<uint32_t>(length));
-  const bool ok =
-      WriteAll(header, 8) && (length <= 0 || WriteAll(payload, static_cast<size_t>(length)));
+  bool ok;
+  {
+    std::lock_guard<std::mutex> lock(send_lock_);
+    ok = WriteAll(header, 8) && (length <= 0 || WriteAll(payload, static_cast<size_t>(length)));
+  }
   if (host_.options().verbose || !ok) {
     Log(std::string(ok ? "sent " : "FAILED to send ") + what + " (type " + std::to_string(type) +
         ", " + std::to_string(length) + " bytes)");
@@ -181,10 +184,14 @@ void PhoneSession::Receive() {
       if (p.type == kPacketPanel) line += ": " + Printable(p.payload);
       if (!p.valid) line += "  PROTOCOL ERROR: " + p.problem;
       Log(line);
+      std::string reply;
+      const bool answer = p.valid && p.type == kPacketPanel &&
+                          ReactionReply(host_.options().reactions, p.payload, reply);
       host_.Update([&](SessionReport& rep) {
         if (!p.valid) ++rep.protocol_errors;
         rep.packets.push_back(ReceivedPacket{std::move(p), t});
       });
+      if (answer) SendPanel(reply);
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -69,6 +70,7 @@ class PhoneSession {
   std::thread receiver_;
   std::atomic<bool> stop_receiver_{false};
   std::atomic<bool> pc_gone_{false};
+  std::mutex send_lock_;  // packets from the steps and from answers to events stay whole
   std::mt19937 rng_;
 };
 

@@ -2,8 +2,11 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <tinyxml2.h>
 
 namespace vl::phonesim {
 namespace {
@@ -56,9 +59,49 @@ bool SplitTyped(const std::string& v, int64_t& type, std::string& rest) {
   return ToInt(v.substr(0, colon), type);
 }
 
-// One option with its value (empty for flags). Returns false with an error message.
-bool Apply(const std::string& name, const std::string& value, bool has_value, Options& o,
-           std::string& error) {
+// "EVENT:ID[-LAST][:DETAIL]=REPLY".
+bool ParseReaction(const std::string& v, Reaction& r) {
+  std::string spec;
+  if (!SplitPair(v, spec, r.reply) || r.reply.empty()) return false;
+  const size_t colon = spec.find(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  r.event = spec.substr(0, colon);
+  std::string ids = spec.substr(colon + 1);
+  const size_t detail = ids.find(':');
+  if (detail != std::string::npos) {
+    r.detail = ids.substr(detail + 1);
+    ids.resize(detail);
+  }
+  const size_t dash = ids.find('-', 1);
+  if (dash == std::string::npos) {
+    if (!ToInt(ids, r.first_id)) return false;
+    r.last_id = r.first_id;
+    return true;
+  }
+  return ToInt(ids.substr(0, dash), r.first_id) && ToInt(ids.substr(dash + 1), r.last_id) &&
+         r.first_id <= r.last_id;
+}
+
+// A file name given in a script, taken from the script's directory when relative.
+std::string FromBase(const std::string& base, const std::string& file) {
+  if (base.empty() || file.empty() || std::filesystem::path(file).is_absolute()) return file;
+  return (std::filesystem::path(base) / file).string();
+}
+
+// One option with its value (empty for flags). Returns false with an error message. `base`:
+// the directory relative file names are taken from (empty: the current directory).
+bool Apply(const std::string& name, const std::string& raw_value, bool has_value, Options& o,
+           std::string& error, const std::string& base = {}) {
+  static const char* const kFileOptions[] = {"header-file", "video", "panel", "resource-dir",
+                                             "script"};
+  std::string value = raw_value;
+  for (const char* f : kFileOptions) {
+    if (name == f) value = FromBase(base, raw_value);
+  }
+  if (name == "resource") {
+    std::string n, file;
+    if (SplitPair(raw_value, n, file)) value = n + "=" + FromBase(base, file);
+  }
   auto need = [&]() {
     if (!has_value) error = "option --" + name + " needs a value";
     return has_value;
@@ -178,6 +221,13 @@ bool Apply(const std::string& name, const std::string& value, bool has_value, Op
     step.kind = StepKind::kRaw;
     if (!HexBytes(value, step.bytes)) return (error = "--raw: bad hex data"), false;
     o.steps.push_back(step);
+  } else if (name == "on") {
+    if (!need()) return false;
+    Reaction r;
+    if (!ParseReaction(value, r)) {
+      return (error = "--on wants EVENT:ID[-LAST][:DETAIL]=REPLY"), false;
+    }
+    o.reactions.push_back(std::move(r));
   } else if (name == "sleep") {
     if (!number(n)) return false;
     o.steps.push_back(MakeStep(StepKind::kSleep, {}, n));
@@ -279,7 +329,8 @@ bool LoadScript(const std::string& path, Options& options, std::string& error) {
       if (v != std::string::npos) value = line.substr(v);
     }
     const bool has_value = space != std::string::npos && !value.empty();
-    if (!Apply(name, value, has_value, options, error)) {
+    const std::string base = std::filesystem::path(path).parent_path().string();
+    if (!Apply(name, value, has_value, options, error, base)) {
       error = path + ":" + std::to_string(number) + ": " + error;
       return false;
     }
@@ -291,6 +342,30 @@ std::string HeaderDocument(const Options& options) {
   if (options.custom_header) return options.header_text;
   return "<header reverse_v=\"" + std::to_string(options.reverse_v) + "\" reverse_h=\"" +
          std::to_string(options.reverse_h) + "\"/>";
+}
+
+bool ReactionReply(const std::vector<Reaction>& reactions, const std::string& event_text,
+                   std::string& reply) {
+  tinyxml2::XMLDocument doc;
+  if (doc.Parse(event_text.data(), event_text.size()) != tinyxml2::XML_SUCCESS) return false;
+  const tinyxml2::XMLElement* command = doc.FirstChildElement();
+  const tinyxml2::XMLElement* event = command ? command->FirstChildElement("event") : nullptr;
+  if (!event || !event->Attribute("name")) return false;
+  const std::string name = event->Attribute("name");
+  const int64_t id = event->Int64Attribute("id", INT64_MIN);
+  const char* detail = event->Attribute("event");
+  for (const Reaction& r : reactions) {
+    if (r.event != name || id < r.first_id || id > r.last_id) continue;
+    if (!r.detail.empty() && (!detail || r.detail != detail)) continue;
+    reply = r.reply;
+    const std::string id_text = std::to_string(id);
+    for (size_t at = reply.find("{id}"); at != std::string::npos; at = reply.find("{id}", at)) {
+      reply.replace(at, 4, id_text);
+      at += id_text.size();
+    }
+    return true;
+  }
+  return false;
 }
 
 std::string HelpText() {
@@ -337,6 +412,16 @@ Steps (performed in the order given, for each connection):
   --sleep MS              pause
   --close                 close the connection at this point
 
+Answering the PC (like the phone application answering taps on its panel):
+  --on EVENT:ID[-LAST][:DETAIL]=REPLY
+                          when a panel event EVENT ("click", "doubleclick", "slider_pos",
+                          "slider_end", "custom") arrives from a control with an id in ID..LAST
+                          (and, with DETAIL, whose "event" attribute is DETAIL), send REPLY as a
+                          panel command; "{id}" in REPLY becomes the control's id. The first
+                          matching answer is sent. Example:
+                          --on 'click:100-111=<command name="modify" parent_id="3"><ctrl
+                          class="page_list" id="20" selected="{id}"/></command>'
+
 Misbehaviour (also steps):
   --close-mid-packet N    announce a type-1 packet of N bytes, send half of it and close
   --oversized-length[=N]  announce a type-1 payload of N bytes (default 2147483647), send a
@@ -359,7 +444,8 @@ Ending and logging:
   --log FILE              write the log to FILE instead of standard output
   --verbose               also log every packet sent
   --script FILE           read more options from FILE, one per line without the leading
-                          "--" (e.g. "panel-text <config/>", "sleep 500"); '#' starts a comment
+                          "--" (e.g. "panel-text <config/>", "sleep 500"); '#' starts a comment;
+                          relative file names in it are taken from FILE's directory
   -h, --help              show this text
 
 Exit status: 0 when every connection went through without protocol errors, 1 on bad
@@ -369,6 +455,7 @@ Examples:
   phonesim --video clip.h264 --fps 30 --reverse-h 1 --panel config.xml --resource-dir res
   phonesim --port 0 --port-file port.txt --greeting BMP11
   phonesim --script demo.txt --connections 0 --log phonesim.log
+  phonesim --resource-dir pictures --script tools/phonesim/panels/beauty_panel.script
 )";
 }
 

@@ -32,6 +32,18 @@ struct Step {
   std::vector<uint8_t> bytes;
 };
 
+// An answer to a panel event, as the phone application answers a tap: when an event named
+// `event` arrives from a control whose id lies in [first_id, last_id] (and, when `detail` is
+// set, whose "event" attribute equals it), `reply` is sent as a panel command with every
+// "{id}" in it replaced by the control's id.
+struct Reaction {
+  std::string event;
+  int64_t first_id = 0;
+  int64_t last_id = 0;
+  std::string detail;
+  std::string reply;
+};
+
 enum class EndMode { kHold, kClose };
 
 struct Options {
@@ -59,6 +71,7 @@ struct Options {
   uint32_t seed = 1;
 
   std::vector<Step> steps;
+  std::vector<Reaction> reactions;
   EndMode end = EndMode::kHold;
   int hold_ms = 0;  // 0: hold until the PC closes
 
@@ -71,11 +84,17 @@ struct Options {
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error);
 // A script file: one option per line without its leading "--" ("panel cmd.xml",
 // "panel-text <config/>", "sleep 500"); blank lines and lines starting with '#' are skipped.
+// Relative file names in it are taken from the script's own directory.
 bool LoadScript(const std::string& path, Options& options, std::string& error);
 
 std::string HelpText();
 
 // The header document the simulator sends.
 std::string HeaderDocument(const Options& options);
+
+// The reply of the first reaction matching the event text (a "notify" command), with "{id}"
+// filled in; false when none matches or the text is not an event.
+bool ReactionReply(const std::vector<Reaction>& reactions, const std::string& event_text,
+                   std::string& reply);
 
 }  // namespace vl::phonesim

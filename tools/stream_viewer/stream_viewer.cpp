@@ -1,7 +1,8 @@
 // stream_viewer: connects to one phone exactly as the main program does (adb forward, stream
-// worker, decoder, frame buffer), shows its picture in the preview window and publishes it to
-// the cameras through the shared frame section. A development and demo tool: the main window's
-// controls are not involved.
+// worker, decoder, frame buffer), shows its picture in the preview window, publishes it to the
+// cameras through the shared frame section, and hosts the phone's effect panel at its right as
+// the main window does (commands, pictures, events back to the phone). A development and demo
+// tool: the main window's other controls are not involved.
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
@@ -19,6 +20,7 @@
 #include "device/process_runner.h"
 #include "media/player_ctrl.h"
 #include "media/stream_worker.h"
+#include "panel/panel_hosting_win.h"
 
 namespace {
 
@@ -26,6 +28,9 @@ constexpr UINT kConnected = WM_USER + 1;
 constexpr UINT kRunEnded = WM_USER + 2;
 constexpr UINT kConnectFailed = WM_USER + 3;
 constexpr UINT kPanelCommand = WM_USER + 4;
+
+constexpr int kLeft = 40;  // where the window goes on the screen
+constexpr int kTop = 40;
 
 struct Options {
   std::string serial;  // empty: the first phone adb lists
@@ -39,7 +44,9 @@ void PrintHelp() {
   std::printf(
       "stream_viewer [options]\n"
       "  Connects to a phone through adb\\adb.exe (forward tcp:8984) like the main program,\n"
-      "  shows its stream in the preview and publishes every picture to the cameras.\n"
+      "  shows its stream in the preview, publishes every picture to the cameras and shows\n"
+      "  the phone's effect panel at the right. Borderless at (40, 40), 1080 x 648; Escape\n"
+      "  closes it.\n"
       "  --serial S    the adb serial to connect to (default: the first phone listed)\n"
       "  --portrait    720 x 1280 output instead of 1280 x 720\n"
       "  --mirror      mirror left to right; --flip: upside down\n"
@@ -75,10 +82,12 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
       : worker_(worker), options_(options) {}
 
   static const char* GetWndClassName() { return "VelloriaStreamViewer"; }
+  static HBRUSH GetWndBackground() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
   int exit_code() const { return exit_code_; }
 
   BEGIN_MSG_MAP(ViewerWindow)
   MESSAGE_HANDLER(WM_CREATE, OnCreate)
+  MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
   MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MESSAGE_HANDLER(WM_CLOSE, OnClose)
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -90,20 +99,27 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
 
  private:
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-    RECT rc;
-    GetClientRect(&rc);
+    // The main window's layout: the preview at the left, the panel area at the right.
     preview_.SetWorker(worker_);
-    preview_.Create(m_hWnd, rc);
+    preview_.Create(m_hWnd, RECT{1, 68, 728, 590});
+    panel_ = std::make_unique<vl::PanelHosting>(m_hWnd);
+    worker_->SetResourceStore(&panel_->manager());
+    return 0;
+  }
+  LRESULT OnKeyDown(UINT, WPARAM w, LPARAM, BOOL&) {
+    if (w == VK_ESCAPE) ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     return 0;
   }
   LRESULT OnConnected(UINT, WPARAM, LPARAM, BOOL&) {
     Report("connected");
+    panel_->OnConnected();
     preview_.StartPolling();
     if (options_.seconds > 0) SetTimer(1, static_cast<UINT>(options_.seconds) * 1000);
     return 0;
   }
   LRESULT OnRunEnded(UINT, WPARAM, LPARAM, BOOL&) {
     Report("run ended");
+    panel_->OnDisconnected();
     preview_.StopPolling();
     exit_code_ = 0;
     DestroyWindow();
@@ -116,7 +132,8 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
     return 0;
   }
   LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
-    Report("panel command");
+    panel_->OnPanelCommand(reinterpret_cast<const char*>(lparam));
+    Report(panel_->panel_window() ? "panel command (panel shown)" : "panel command");
     return 0;
   }
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
@@ -143,6 +160,7 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
   vl::StreamWorker* worker_;
   Options options_;
   vl::PlayerCtrl preview_;
+  std::unique_ptr<vl::PanelHosting> panel_;
   int exit_code_ = 0;
 };
 
@@ -185,13 +203,14 @@ int main(int argc, char** argv) {
     worker.SetPortrait(options.portrait ? 1 : 0);
     worker.SetMirror(options.mirror ? 1 : 0, options.flip ? 1 : 0);
     ViewerWindow window(&worker, options);
-    RECT rc{0, 0, 727, 522};
-    AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
-    rc = RECT{40, 40, 40 + rc.right - rc.left, 40 + rc.bottom - rc.top};
-    if (!window.Create(nullptr, rc, "Velloria stream viewer", WS_OVERLAPPEDWINDOW | WS_VISIBLE)) {
+    // Borderless like the main window, in its connected size: client and screen coordinates
+    // differ by the window's position only, which scripts aiming clicks rely on.
+    const RECT rc{kLeft, kTop, kLeft + 1080, kTop + 648};
+    if (!window.Create(nullptr, rc, "Velloria stream viewer", WS_POPUP | WS_VISIBLE)) {
       std::printf("stream_viewer: cannot create the window\n");
       return 1;
     }
+    std::printf("stream_viewer: window at %d,%d, 1080 x 648\n", kLeft, kTop);
     worker.SetNotifyWindow(window.m_hWnd);
     worker.Start(&device);
     MSG msg;

@@ -73,7 +73,8 @@ TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
                                "hold-ms",
                                "log",
                                "verbose",
-                               "script"};
+                               "script",
+                               "on"};
   const std::set<std::string> documented = OptionsInHelp();
   for (const char* name : known) EXPECT_TRUE(documented.count(name)) << "--" << name;
   // And nothing documented is unknown to the parser.
@@ -89,7 +90,8 @@ TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
                                                      {"header-file", header_file},
                                                      {"raw", "00"},
                                                      {"close-mid-packet", "10"},
-                                                     {"fps", "25"}};
+                                                     {"fps", "25"},
+                                                     {"on", "click:1=<x/>"}};
   for (const std::string& name : documented) {
     if (name == "script") continue;  // needs a file; covered below
     Options o;
@@ -139,6 +141,54 @@ TEST(PhonesimOptions, BadValuesAreRefused) {
     EXPECT_FALSE(ParseArguments(args, o, error)) << args[0];
     EXPECT_FALSE(error.empty());
   }
+}
+
+TEST(PhonesimOptions, ReactionsAnswerTheMatchingEvent) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(ParseArguments({"--on", "click:100-102=<a id=\"{id}\" again=\"{id}\"/>", "--on",
+                              "custom:40:reset=<reset/>", "--on", "custom:40=<other/>"},
+                             o, error))
+      << error;
+  ASSERT_EQ(o.reactions.size(), 3u);
+  auto event = [](const std::string& name, int id, const std::string& extra = "") {
+    return "<command name=\"notify\"><event name=\"" + name + "\" id=\"" + std::to_string(id) +
+           "\" parent_id=\"3\"" + extra + "></event></command>";
+  };
+  std::string reply;
+  ASSERT_TRUE(ReactionReply(o.reactions, event("click", 101), reply));
+  EXPECT_EQ(reply, "<a id=\"101\" again=\"101\"/>");
+  EXPECT_FALSE(ReactionReply(o.reactions, event("click", 103), reply));
+  EXPECT_FALSE(ReactionReply(o.reactions, event("doubleclick", 101), reply));
+  ASSERT_TRUE(ReactionReply(o.reactions, event("custom", 40, " event=\"reset\""), reply));
+  EXPECT_EQ(reply, "<reset/>");
+  ASSERT_TRUE(ReactionReply(o.reactions, event("custom", 40, " event=\"back\""), reply));
+  EXPECT_EQ(reply, "<other/>");
+  EXPECT_FALSE(ReactionReply(o.reactions, "<not an event", reply));
+  for (const char* bad : {"click=<x/>", "click:1", ":1=<x/>", "click:5-2=<x/>", "click:a=<x/>"}) {
+    Options b;
+    EXPECT_FALSE(ParseArguments({"--on", bad}, b, error)) << bad;
+  }
+}
+
+TEST(PhonesimOptions, FileNamesInAScriptAreTakenFromItsDirectory) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vl_phonesim_dir";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "s.txt") << "panel p.xml\nresource face=pics/f.png\nresource-dir pics\n"
+                                  "panel /abs/q.xml\npanel-text p.xml\n";
+  Options o;
+  std::string error;
+  ASSERT_TRUE(
+      ParseArguments({"--panel", "here.xml", "--script", (dir / "s.txt").string()}, o, error))
+      << error;
+  ASSERT_EQ(o.steps.size(), 6u);
+  EXPECT_EQ(o.steps[0].text, "here.xml");
+  EXPECT_EQ(std::filesystem::path(o.steps[1].text), dir / "p.xml");
+  EXPECT_EQ(o.steps[2].name, "face");
+  EXPECT_EQ(std::filesystem::path(o.steps[2].text), dir / "pics/f.png");
+  EXPECT_EQ(std::filesystem::path(o.steps[3].text), dir / "pics");
+  EXPECT_EQ(o.steps[4].text, "/abs/q.xml");
+  EXPECT_EQ(o.steps[5].text, "p.xml");  // a command text, not a file
 }
 
 TEST(PhonesimOptions, HeaderDocumentCarriesTheFlags) {

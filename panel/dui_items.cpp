@@ -1,0 +1,108 @@
+#include "panel/dui_items.h"
+
+#include <string>
+#include <vector>
+
+#include "common/text_convert.h"
+#include "panel/panel_manager.h"
+
+namespace vl {
+
+void DUISlider::Load(std::unique_ptr<AttributeMap> map) {
+  DUIItem::Load(std::move(map));
+  const AttributeMap& a = *attributes();
+  SetMinimum(a.GetInt("min", minimum_));
+  SetMaximum(a.GetInt("max", maximum_));
+  SetValue(a.GetInt("pos", value_));
+  if (IControlView* v = view()) v->Refresh();
+}
+
+void DUISlider::SetMinimum(int32_t v) {
+  minimum_ = v;
+  if (maximum_ < minimum_) maximum_ = minimum_;
+  if (value_ < minimum_) value_ = minimum_;
+}
+
+void DUISlider::SetMaximum(int32_t v) {
+  maximum_ = v;
+  if (minimum_ > maximum_) minimum_ = maximum_;
+  if (value_ > maximum_) value_ = maximum_;
+}
+
+void DUISlider::SetValue(int32_t v) {
+  value_ = v < minimum_ ? minimum_ : v > maximum_ ? maximum_ : v;
+}
+
+void DUISlider::OnSliderPos(int32_t value) {
+  Report("slider_pos", value);
+}
+
+void DUISlider::OnSliderEnd(int32_t value) {
+  Report("slider_end", value);
+}
+
+void DUISlider::Report(const char* event, int32_t value) {
+  SetValue(value);
+  SendEvent(event, {{"pos", std::to_string(value)}});
+  if (IControlView* v = view()) v->Refresh();
+}
+
+void DUIPictureItem::LoadPicture() {
+  const std::string& image = attributes()->GetString("image");
+  PanelManager* manager = PanelManager::Current();
+  if (image.empty() || !manager || !platform()) return;
+  std::vector<uint8_t> bytes;
+  if (!manager->FindResource(image, &bytes)) return;
+  // Loads in a row: the earlier bytes become the picture first, so that undecodable later
+  // bytes leave it, as if each load had decoded at once.
+  DecodePending();
+  pending_ = std::move(bytes);
+  has_pending_ = true;
+}
+
+void DUIPictureItem::DecodePending() {
+  if (!has_pending_) return;
+  has_pending_ = false;
+  if (auto decoded = platform()->DecodePicture(pending_.data(), pending_.size(), kPictureBound)) {
+    picture_ = std::move(decoded);
+  }
+  std::vector<uint8_t>().swap(pending_);
+}
+
+const PanelPicture* DUIPictureItem::picture() {
+  DecodePending();
+  return picture_.get();
+}
+
+void DUICircleItem::Load(std::unique_ptr<AttributeMap> map) {
+  DUIItem::Load(std::move(map));
+  is_cancel_ = attributes()->GetInt("is_cancel", is_cancel_);
+  LoadPicture();
+  RepaintWindow();
+}
+
+void DUIDecorItem::Load(std::unique_ptr<AttributeMap> map) {
+  DUIItem::Load(std::move(map));
+  LoadPicture();
+  RepaintWindow();
+}
+
+void DUIFilterItem::Load(std::unique_ptr<AttributeMap> map) {
+  DUIItem::Load(std::move(map));
+  LoadPicture();
+  mask_color_ = attributes()->GetInt("mask_color", mask_color_);
+  is_cancel_ = attributes()->GetInt("is_cancel", is_cancel_);
+  if (IsPlainCaption(name())) plain_ = true;
+  RepaintWindow();
+}
+
+bool IsPlainCaption(const std::string& ansi_caption) {
+  static const std::vector<std::string> kWords = {Utf8ToAnsi("原图"), Utf8ToAnsi("无"),
+                                                  Utf8ToAnsi("取消")};
+  for (const std::string& w : kWords) {
+    if (ansi_caption == w) return true;
+  }
+  return false;
+}
+
+}  // namespace vl

@@ -1,0 +1,53 @@
+#include "panel/panel_hosting_win.h"
+
+#include <algorithm>
+#include <string>
+
+#include "panel/control_window_win.h"
+#include "panel/panel_geometry.h"
+
+namespace vl {
+
+PanelHosting::PanelHosting(HWND window) : window_(window) {}
+
+void PanelHosting::OnPanelCommand(const char* text) {
+  if (!text) return;
+  const std::string copy(text);  // the sender's buffer is valid only during the call
+  manager_.ApplyCommand(copy.c_str());
+}
+
+RECT PanelHosting::PanelRectangle() const {
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  const int width = std::max<int>(client.right, kConnectedClientWidth);
+  return ToRect(PanelArea(width, client.bottom));
+}
+
+HWND PanelHosting::panel_window() const {
+  // The manager's root is the panel shown; a root handed over earlier may be gone.
+  DUICtrl* root = manager_.root();
+  if (!root || root != panel_) return nullptr;
+  auto* view = static_cast<ControlWindow*>(root->view());
+  return view ? view->m_hWnd : nullptr;
+}
+
+void PanelHosting::SetPanelWindow(DUICtrl* root) {
+  if (!root) return;
+  panel_ = root;
+  const RECT rc = PanelRectangle();
+  root->Create(window_, PanelRect{rc.left, rc.top, rc.right, rc.bottom});
+  if (HWND panel = panel_window()) ::ShowWindow(panel, connected_ ? SW_SHOW : SW_HIDE);
+}
+
+void PanelHosting::OnConnected() {
+  connected_ = true;
+  if (HWND panel = panel_window()) ::ShowWindow(panel, SW_SHOW);
+  manager_.FlushEvents();
+}
+
+void PanelHosting::OnDisconnected() {
+  connected_ = false;
+  if (HWND panel = panel_window()) ::ShowWindow(panel, SW_HIDE);
+}
+
+}  // namespace vl

@@ -1,0 +1,461 @@
+// The panel's real windows under Wine: where they go in the main window, what they paint, and
+// real mouse input (xdotool) on them reaching the phone simulator as event packets, with the
+// phone's answers changing the panel.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "common/text_convert.h"
+#include "device/socket_layer.h"
+#include "media/stream_worker.h"
+#include "panel/dui_items.h"
+#include "panel/dui_pages.h"
+#include "panel/dui_tabs.h"
+#include "panel/item_windows_win.h"
+#include "panel/list_view_window_win.h"
+#include "panel/page_windows_win.h"
+#include "panel/slider_window_win.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
+#include "tests/panel/panel_win_test_support.h"
+
+namespace vl {
+namespace {
+
+using phonesim::SessionReport;
+using test::PanelHostWindow;
+using test::WindowOf;
+
+constexpr COLORREF kPink = RGB(231, 89, 137);
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The demo phone's panel, as the main window receives it (ANSI).
+std::string DemoPanel() {
+  return Utf8ToAnsi(ReadText(std::string(VL_PANEL_SCRIPT_DIR) + "/beauty_panel.xml"));
+}
+
+void AddDemoPictures(PanelManager& manager) {
+  for (const auto& e : std::filesystem::directory_iterator(VL_PANEL_PICTURES)) {
+    const std::string bytes = ReadText(e.path().string());
+    auto data = std::make_unique<uint8_t[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), data.get());
+    manager.AddResource(e.path().filename().string(), std::move(data),
+                        static_cast<int32_t>(bytes.size()));
+  }
+}
+
+// A pixel as the screen shows it once the paint has reached the display.
+COLORREF Pixel(HWND window, int x, int y) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  test::PumpFor(40);
+  return test::PixelAt(window, x, y);
+}
+
+void DoubleClick(POINT p) {
+  test::XInput::Run("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
+                    " click --repeat 2 --delay 60 1");
+}
+
+class PanelWindowTest : public ::testing::Test {
+ protected:
+  DUICtrl* Find(int32_t id) { return host_.manager().FindControl(id, true); }
+  HWND Window(int32_t id) { return WindowOf(Find(id)); }
+  void Connect() {  // what 0x401 does, without a phone
+    ::PostMessageA(host_, WM_USER + 1, 0, 0);
+    ASSERT_TRUE(test::PumpUntil([&] { return host_.connected(); }));
+  }
+
+  PanelWindowTest() { test::EnsureGdiplus(); }
+  PanelHostWindow host_;
+};
+
+TEST_F(PanelWindowTest, TheFirstConfigArrivingBeforeTheConnectionIsLaidOutForTheConnectedWindow) {
+  // As it happens: 0x404 (sent) overtakes 0x401 (posted) while the window is still 730 wide.
+  host_.SendCommand(DemoPanel());
+  HWND panel = host_.hosting().panel_window();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(panel));
+  RECT rc = test::RectIn(panel, host_);
+  EXPECT_EQ(rc.left, 728);
+  EXPECT_EQ(rc.top, 68);
+  EXPECT_EQ(rc.right, 1078);
+  EXPECT_EQ(rc.bottom, 640);
+  // Its children were laid out for that width too: four tabs of 87 pixels.
+  EXPECT_EQ(test::RectIn(Window(10), Window(2)).right, 87);
+  EXPECT_EQ(test::RectIn(Window(13), Window(2)).right, 348);
+  Connect();
+  EXPECT_TRUE(::IsWindowVisible(panel));
+  EXPECT_EQ(test::RectIn(panel, host_).right, 1078);
+  // Disconnected: hidden, unchanged; shown again at the next connection.
+  ::PostMessageA(host_, WM_USER + 2, 0, 0);
+  ASSERT_TRUE(test::PumpUntil([&] { return !host_.connected(); }));
+  EXPECT_FALSE(::IsWindowVisible(panel));
+  Connect();
+  EXPECT_EQ(host_.hosting().panel_window(), panel);
+  EXPECT_TRUE(::IsWindowVisible(panel));
+  // A null command text changes nothing.
+  ::SendMessageA(host_, WM_USER + 4, 0, 0);
+  EXPECT_EQ(host_.hosting().panel_window(), panel);
+}
+
+TEST_F(PanelWindowTest, TabsPaintTheirSelectionAndCaptions) {
+  Connect();
+  host_.SendCommand(DemoPanel());
+  HWND selected = Window(10);
+  HWND other = Window(11);
+  RECT rc{};
+  ::GetClientRect(selected, &rc);
+  EXPECT_EQ(test::WindowText(other), Utf8ToAnsi("美颜"));
+  EXPECT_TRUE(test::Near(Pixel(selected, 5, rc.bottom - 1), kPink, 0));
+  EXPECT_TRUE(test::Near(Pixel(selected, 5, rc.bottom - 2), kPink, 0));
+  EXPECT_TRUE(test::Near(Pixel(selected, 5, rc.bottom - 3), RGB(255, 255, 255), 0));
+  EXPECT_TRUE(test::Near(Pixel(other, 5, rc.bottom - 1), RGB(0xED, 0xED, 0xED), 0));
+  EXPECT_TRUE(test::Near(Pixel(other, 5, rc.bottom - 2), RGB(255, 255, 255), 0));
+  // The phone moves the bar; the pages follow only their own modify.
+  host_.SendCommand(R"(<command name="modify" parent_id="1"><ctrl class="tab_holder" id="2"
+                       selected="11"/></command>)");
+  EXPECT_TRUE(test::Near(Pixel(other, 5, rc.bottom - 2), kPink, 0));
+  EXPECT_TRUE(test::Near(Pixel(selected, 5, rc.bottom - 2), RGB(255, 255, 255), 0));
+  EXPECT_TRUE(::IsWindowVisible(Window(20)));
+  EXPECT_FALSE(::IsWindowVisible(Window(21)));
+}
+
+TEST_F(PanelWindowTest, FilterItemsShowBandsMarksAndTheirColours) {
+  Connect();
+  AddDemoPictures(host_.manager());
+  host_.SendCommand(DemoPanel());
+  HWND original = Window(100);  // "原图": plain, selected at start
+  HWND natural = Window(101);
+  ASSERT_NE(original, nullptr);
+  RECT rc{};
+  ::GetClientRect(original, &rc);
+  EXPECT_EQ(rc.right, 68);
+  EXPECT_EQ(rc.bottom, 90);
+  // Selected: the square in the pink mask colour (alpha 0xE5 over the picture), the band below.
+  const COLORREF square = Pixel(original, 2, 2);
+  EXPECT_GT(GetRValue(square), 200);
+  EXPECT_LT(GetGValue(square), 120);
+  EXPECT_TRUE(test::Near(
+      Pixel(original, 2, 68 + 2),
+      RGB(0xE7 * 178 / 255 + 255 - 178, 0x59 * 178 / 255 + 255 - 178, 0x88 * 178 / 255 + 255 - 178),
+      4));
+  // Not selected and not plain: the picture and a band; a plain one unselected: no band.
+  EXPECT_FALSE(test::Near(Pixel(natural, 2, 68 + 2), RGB(255, 255, 255), 8));
+  host_.SendCommand(Utf8ToAnsi(R"(<command name="modify" parent_id="3"><ctrl class="page_list"
+      id="20" name="滤镜" selected="109"/></command>)"));
+  EXPECT_TRUE(test::Near(Pixel(original, 2, 68 + 2), RGB(255, 255, 255), 0));
+  EXPECT_EQ(test::WindowText(original), Utf8ToAnsi("原图"));
+  // The forest filter's own mask colour (0x3BA55C): its band, and fully opaque while hovered.
+  HWND forest = Window(109);
+  const COLORREF band = Pixel(forest, 2, 68 + 2);
+  EXPECT_TRUE(test::Near(
+      band, RGB(0x3B * 178 / 255 + 77, 0xA5 * 178 / 255 + 77, 0x5C * 178 / 255 + 77), 4));
+  test::XInput::MoveTo(test::ScreenPoint(forest, 34, 20));
+  ASSERT_TRUE(test::PumpUntil(
+      [&] { return test::Near(Pixel(forest, 2, 68 + 2), RGB(0x3B, 0xA5, 0x5C), 1); }));
+  EXPECT_TRUE(test::Near(Pixel(forest, 2, 2), RGB(0x3B, 0xA5, 0x5C), 1));
+  test::XInput::Park();
+}
+
+TEST_F(PanelWindowTest, CircleItemsAreDiscsAndAWidePictureIsFitted) {
+  Connect();
+  AddDemoPictures(host_.manager());
+  host_.SendCommand(DemoPanel());
+  host_.SendCommand(R"(<command name="modify" parent_id="1"><ctrl class="page_switch" id="3"
+                       selected="22"/></command>)");
+  HWND none = Window(300);  // "无", a cancel item, selected at start: only a ring
+  HWND red = Window(302);
+  // Outside the disc the mask is white; inside, the swatch.
+  EXPECT_TRUE(test::Near(Pixel(red, 1, 1), RGB(255, 255, 255), 2));
+  const COLORREF swatch = Pixel(red, 34, 50);
+  EXPECT_GT(GetRValue(swatch), 150);
+  EXPECT_LT(GetGValue(swatch), 80);
+  const COLORREF ring = Pixel(none, 34, 2);
+  EXPECT_TRUE(test::Near(ring, kPink, 40));
+  host_.SendCommand(Utf8ToAnsi(R"(<command name="modify" parent_id="3"><ctrl class="page_list"
+      id="22" name="美妆" selected="302"/></command>)"));
+  // Selected (not cancel): a pink disc over the swatch at alpha 0xCC, with the white pencil.
+  const COLORREF disc = Pixel(red, 12, 34);
+  EXPECT_TRUE(test::Near(disc, kPink, 30));
+  EXPECT_TRUE(test::Near(Pixel(none, 34, 2), RGB(255, 255, 255), 30));
+}
+
+// A 24-bit BMP file of one colour (GDI+ decodes any format it knows).
+std::string SolidBmp(int w, int h, COLORREF colour) {
+  const int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + stride * h;
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  std::string row(static_cast<size_t>(stride), '\0');
+  for (int x = 0; x < w; ++x) {
+    row[x * 3] = static_cast<char>(GetBValue(colour));
+    row[x * 3 + 1] = static_cast<char>(GetGValue(colour));
+    row[x * 3 + 2] = static_cast<char>(GetRValue(colour));
+  }
+  for (int y = 0; y < h; ++y) bytes += row;
+  return bytes;
+}
+
+TEST_F(PanelWindowTest, AWidePictureIsFittedAndCentredInTheSquare) {
+  Connect();
+  host_.SendCommand(DemoPanel());
+  const std::string bmp = SolidBmp(136, 68, RGB(0, 0, 255));
+  auto data = std::make_unique<uint8_t[]>(bmp.size());
+  std::copy(bmp.begin(), bmp.end(), data.get());
+  host_.manager().AddResource("wide.bmp", std::move(data), static_cast<int32_t>(bmp.size()));
+  host_.SendCommand(R"(<command name="modify" parent_id="20"><ctrl id="101" image="wide.bmp"/>
+                       </command>)");
+  auto* item = static_cast<DUIPictureItem*>(Find(101));
+  ASSERT_NE(item->picture(), nullptr);
+  EXPECT_EQ(item->picture()->width(), 68);
+  EXPECT_EQ(item->picture()->height(), 34);
+  HWND w = Window(101);
+  EXPECT_TRUE(test::Near(Pixel(w, 34, 15), RGB(255, 255, 255), 0));
+  EXPECT_TRUE(test::Near(Pixel(w, 34, 18), RGB(0, 0, 255), 2));
+  EXPECT_TRUE(test::Near(Pixel(w, 34, 50), RGB(0, 0, 255), 2));
+  EXPECT_TRUE(test::Near(Pixel(w, 34, 52), RGB(255, 255, 255), 0));
+  // Bytes that are not a picture keep it.
+  host_.manager().AddResource("junk.png", std::make_unique<uint8_t[]>(10), 10);
+  host_.SendCommand(R"(<command name="modify" parent_id="20"><ctrl id="101" image="junk.png"/>
+                       </command>)");
+  ASSERT_NE(item->picture(), nullptr);
+  EXPECT_EQ(item->picture()->height(), 34);
+}
+
+TEST_F(PanelWindowTest, SlidersShowCaptionValueAndFollowModifies) {
+  Connect();
+  host_.SendCommand(DemoPanel());
+  auto* adjust = static_cast<DUIPageAdjust*>(Find(21));
+  auto* smooth = static_cast<DUISlider*>(adjust->list().GetChildren()[0]);
+  auto* view = static_cast<SliderWindow*>(smooth->view());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(test::WindowText(view->name_label()), Utf8ToAnsi("磨皮"));
+  EXPECT_EQ(test::WindowText(view->value_label()), "60");
+  RECT cell = test::RectIn(view->m_hWnd, ::GetParent(view->m_hWnd));
+  EXPECT_EQ(cell.right - cell.left, 320);
+  EXPECT_EQ(cell.bottom - cell.top, 22);
+  EXPECT_EQ(
+      test::RectIn(static_cast<SliderWindow*>(adjust->list().GetChildren()[1]->view())->m_hWnd,
+                   ::GetParent(view->m_hWnd))
+          .top,
+      47);
+  host_.SendCommand(R"(<command name="modify" parent_id="21"><ctrl id="200" pos="10"/></command>)");
+  host_.SendCommand(R"(<command name="modify" parent_id="21"><ctrl id="200" min="20"/></command>)");
+  EXPECT_EQ(test::WindowText(view->value_label()), "20");
+  EXPECT_EQ(view->slider().GetValue(), 20);
+  EXPECT_EQ(view->slider().GetMinimum(), 20);
+  // Empty and inverted ranges from the phone.
+  host_.SendCommand(R"(<command name="modify" parent_id="21"><ctrl id="200" min="70" max="70"/>
+                       <ctrl id="201" min="90" max="10" pos="50"/></command>)");
+  EXPECT_EQ(test::WindowText(view->value_label()), "70");
+  test::PumpFor(50);
+  EXPECT_EQ(host_.manager().outbox().pending(), 0u);  // a modify sends nothing
+  // The caption stays the one the label was made with.
+  host_.SendCommand(R"(<command name="modify" parent_id="21"><ctrl id="200" name="x"/></command>)");
+  EXPECT_EQ(test::WindowText(view->name_label()), Utf8ToAnsi("磨皮"));
+}
+
+// With a real stream worker and the demo phone.
+class PanelPhoneTest : public PanelWindowTest {
+ protected:
+  void StartPhone(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"--resource-dir", VL_PANEL_PICTURES, "--script",
+                                  std::string(VL_PANEL_SCRIPT_DIR) + "/beauty_panel.script"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    phone_ = test::StartPhone(args);
+    worker_.SetNotifyWindow(host_);
+    worker_.SetResourceStore(&host_.manager());
+    worker_.SetDecoderFactory({});
+    worker_.SetPort(phone_->port());
+    entry_.identifier = "PHONE1";
+    entry_.kind = 2;
+    worker_.Start(&entry_);
+    ASSERT_TRUE(test::PumpUntil([&] { return host_.connected() && Find(114) != nullptr; }, 20000));
+    test::PumpFor(200);
+  }
+  void TearDown() override {
+    if (phone_) phone_->Shutdown();  // the run ends at once, not at a receive time-out
+    if (worker_.IsRunning()) worker_.Stop();
+  }
+  std::vector<std::string> Events(size_t session = 0) {
+    std::vector<std::string> events;
+    const auto reports = phone_->Reports();
+    if (session >= reports.size()) return events;
+    for (const auto& p : reports[session].packets) {
+      if (p.packet.type == 4) events.push_back(p.packet.payload);
+    }
+    return events;
+  }
+  // Pumps until the phone has received `n` events in the session.
+  bool WaitEvents(size_t n, size_t session = 0) {
+    return test::PumpUntil([&] { return Events(session).size() >= n; });
+  }
+  static std::string Event(const std::string& name, int id, int parent,
+                           const std::string& extra = "") {
+    return "<command name=\"notify\"><event name=\"" + name + "\" id=\"" + std::to_string(id) +
+           "\" parent_id=\"" + std::to_string(parent) + "\"" + extra + "></event></command>";
+  }
+
+  net::SocketLibrary sockets_;
+  test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  std::unique_ptr<phonesim::PhoneSimulator> phone_;
+  DeviceEntry entry_;
+  StreamWorker worker_;
+};
+
+TEST_F(PanelPhoneTest, ATabClickGoesToThePhoneWhichSwitchesThePage) {
+  StartPhone();
+  ASSERT_TRUE(::IsWindowVisible(Window(20)));
+  test::XInput::Click(test::ScreenCentre(Window(11)));
+  ASSERT_TRUE(WaitEvents(1));
+  EXPECT_EQ(Events()[0], Event("click", 11, 2));
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(Window(21)); }));
+  EXPECT_FALSE(::IsWindowVisible(Window(20)));
+  EXPECT_EQ(static_cast<DUITabHolder*>(Find(2))->selected(), 11);
+  // Each event went as one packet: type 4, its length, the text; beside the heartbeats.
+  const SessionReport r = phone_->Reports()[0];
+  EXPECT_EQ(r.protocol_errors, 0);
+  for (const auto& p : r.packets) {
+    if (p.packet.type != 4) continue;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.packet.header), 8),
+              std::string("\x04\0\0\0", 4) +
+                  std::string(reinterpret_cast<const char*>(p.packet.header + 4), 4));
+    EXPECT_EQ(p.packet.length, static_cast<int32_t>(p.packet.payload.size()));
+  }
+}
+
+TEST_F(PanelPhoneTest, ItemClicksAndDoubleClicks) {
+  StartPhone();
+  HWND retro = Window(106);
+  test::XInput::Click(test::ScreenCentre(retro));
+  ASSERT_TRUE(WaitEvents(1));
+  EXPECT_EQ(Events()[0], Event("click", 106, 20));
+  ASSERT_TRUE(test::PumpUntil([&] { return static_cast<DUIItem*>(Find(106))->selected(); }));
+  EXPECT_FALSE(static_cast<DUIItem*>(Find(100))->selected());
+  // A double-click reaches the phone as click, doubleclick, click.
+  DoubleClick(test::ScreenCentre(Window(108)));
+  ASSERT_TRUE(WaitEvents(4));
+  const std::vector<std::string> events = Events();
+  EXPECT_EQ(std::vector<std::string>(events.begin() + 1, events.end()),
+            (std::vector<std::string>{Event("click", 108, 20), Event("doubleclick", 108, 20),
+                                      Event("click", 108, 20)}));
+}
+
+TEST_F(PanelPhoneTest, DraggingASliderReportsEachValueAndTheRelease) {
+  StartPhone();
+  test::XInput::Click(test::ScreenCentre(Window(11)));
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(Window(21)); }));
+  auto* adjust = static_cast<DUIPageAdjust*>(Find(21));
+  auto* whiten = static_cast<DUISlider*>(adjust->list().GetChildren()[1]);  // 美白, at 40
+  auto* view = static_cast<SliderWindow*>(whiten->view());
+  HWND track = view->slider().m_hWnd;
+  RECT rc{};
+  ::GetClientRect(track, &rc);
+  const SIZE thumb = view->slider().ThumbSize();
+  const int y = rc.bottom / 2;
+  const POINT from = test::ScreenPoint(track, view->slider().ThumbLeft() + thumb.cx / 2, y);
+  const POINT to = test::ScreenPoint(track, rc.right - thumb.cx / 2 - 1, y);
+  const size_t before = Events().size();
+  test::XInput::MoveTo(from);
+  test::XInput::Run("mousedown 1");
+  for (int x = from.x + 10; x <= to.x; x += 30) test::XInput::MoveTo(POINT{x, from.y});
+  test::XInput::MoveTo(POINT{to.x + 40, from.y});  // past the end: the value stops at the maximum
+  test::XInput::Run("mouseup 1");
+  ASSERT_TRUE(test::PumpUntil([&] {
+    const auto e = Events();
+    return e.size() > before && e.back().find("slider_end") != std::string::npos;
+  }));
+  const auto events = Events();
+  std::vector<std::string> moves(events.begin() + static_cast<long>(before), events.end() - 1);
+  ASSERT_GE(moves.size(), 3u);
+  int last = -1;
+  for (const std::string& e : moves) {
+    ASSERT_NE(e.find("\"slider_pos\" id=\"201\" parent_id=\"21\" pos=\""), std::string::npos) << e;
+    const int pos = std::atoi(e.c_str() + e.find("pos=\"", e.find("parent_id")) + 5);
+    EXPECT_NE(pos, last);  // only changes are reported
+    last = pos;
+  }
+  EXPECT_EQ(last, 100);
+  EXPECT_EQ(events.back(), Event("slider_end", 201, 21, " pos=\"100\""));
+  EXPECT_EQ(test::WindowText(view->value_label()), "100");
+  EXPECT_EQ(whiten->value(), 100);
+}
+
+TEST_F(PanelPhoneTest, BackAndResetButtonsAskThePhone) {
+  StartPhone();
+  test::XInput::Click(test::ScreenCentre(Window(11)));
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(Window(21)); }));
+  auto* page = static_cast<PageAdjustWindow*>(Find(21)->view());
+  auto* adjust = static_cast<DUIPageAdjust*>(Find(21));
+  auto* smooth = static_cast<DUISlider*>(adjust->list().GetChildren()[0]);
+  host_.SendCommand(R"(<command name="modify" parent_id="21"><ctrl id="200" pos="99"/></command>)");
+  EXPECT_EQ(smooth->value(), 99);
+  test::XInput::Click(test::ScreenCentre(page->reset_button().m_hWnd));
+  ASSERT_TRUE(WaitEvents(2));
+  EXPECT_EQ(Events()[1], Event("custom", 21, 3, " event=\"reset\""));
+  ASSERT_TRUE(test::PumpUntil([&] { return smooth->value() == 60; }));
+  test::XInput::Click(test::ScreenCentre(page->back_button().m_hWnd));
+  ASSERT_TRUE(WaitEvents(3));
+  EXPECT_EQ(Events()[2], Event("custom", 21, 3, " event=\"back\""));
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(Window(20)); }));
+}
+
+TEST_F(PanelPhoneTest, TheWheelScrollsTheGridByOneRow) {
+  StartPhone();
+  auto* page = static_cast<DUIPageList*>(Find(20));
+  auto* list = static_cast<ListViewWindow*>(page->list().view());
+  HWND first = Window(100);
+  const int top = test::RectIn(first, list->container()).top;
+  test::XInput::MoveTo(test::ScreenCentre(first));
+  ASSERT_TRUE(test::PumpUntil([&] { return list->pointer_inside(); }));
+  EXPECT_TRUE(::IsWindowVisible(list->scroll_bar().m_hWnd));  // 15 filters: taller than the view
+  test::XInput::Run("click 5");                               // wheel towards the user
+  // One row is 102 pixels; the grid (5 rows, 498 pixels) is only 69 taller than the view
+  // (448), and the bar's range adds 19: the position stops at 69.
+  ASSERT_TRUE(test::PumpUntil([&] { return list->scroll_offset() == 69; }));
+  EXPECT_EQ(test::RectIn(first, list->container()).top, top - 69);
+  test::XInput::Run("click 4");
+  ASSERT_TRUE(test::PumpUntil([&] { return list->scroll_offset() == 0; }));
+  test::XInput::Park();
+  ASSERT_TRUE(test::PumpUntil([&] { return !list->pointer_inside(); }));
+  EXPECT_FALSE(::IsWindowVisible(list->scroll_bar().m_hWnd));
+}
+
+TEST_F(PanelPhoneTest, ClicksWhileDisconnectedGoOutAfterTheNextHandshake) {
+  StartPhone({"--connections", "2"});
+  host_.KeepPanelWhenDisconnected(true);
+  worker_.Stop();
+  ASSERT_TRUE(test::PumpUntil([&] { return host_.runs_ended() == 1; }));
+  test::XInput::Click(test::ScreenCentre(Window(104)));
+  DoubleClick(test::ScreenCentre(Window(105)));
+  ASSERT_TRUE(test::PumpUntil([&] { return host_.manager().outbox().pending() == 4; }));
+  EXPECT_TRUE(Events(0).empty());
+  worker_.Start(&entry_);
+  ASSERT_TRUE(WaitEvents(4, 1));
+  EXPECT_EQ(Events(1),
+            (std::vector<std::string>{Event("click", 104, 20), Event("click", 105, 20),
+                                      Event("doubleclick", 105, 20), Event("click", 105, 20)}));
+  const SessionReport second = phone_->Reports()[1];
+  EXPECT_TRUE(second.ack_received);
+  EXPECT_EQ(second.protocol_errors, 0);
+}
+
+}  // namespace
+}  // namespace vl
