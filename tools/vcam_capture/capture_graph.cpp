@@ -4,6 +4,8 @@
 #include <cstring>
 #include <map>
 
+#include "tools/frame_code/frame_code.h"
+
 namespace vl::tools {
 
 using vl::win::ComPtr;
@@ -16,6 +18,23 @@ int64_t NowMicroseconds() {
   QueryPerformanceFrequency(&frequency);
   return now.QuadPart * 1000000 / frequency.QuadPart;
 }
+
+}  // namespace
+
+int64_t WallClockMicroseconds() {
+  using Precise = void(WINAPI*)(FILETIME*);
+  static const Precise precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+  FILETIME ft;
+  if (precise != nullptr)
+    precise(&ft);
+  else
+    GetSystemTimeAsFileTime(&ft);
+  const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10);  // from 1601 to 1970
+}
+
+namespace {
 
 void FreeType(AM_MEDIA_TYPE* mt) {
   if (mt->pbFormat != nullptr) CoTaskMemFree(mt->pbFormat);
@@ -97,6 +116,13 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
     record.stop = stop;
     record.length = sample->GetActualDataLength();
     const int64_t now = NowMicroseconds();
+    record.wall_us = WallClockMicroseconds();
+    BYTE* pixels = nullptr;
+    if (code_bpp_ != 0 && SUCCEEDED(sample->GetPointer(&pixels)) && pixels != nullptr &&
+        record.length >= static_cast<long>(code_stride_) * code_height_) {
+      record.frame_number =
+          ReadFrameCode({pixels, code_width_, code_height_, code_stride_, code_bpp_ / 8});
+    }
     EnterCriticalSection(&lock_);
     if (records_.empty()) first_arrival_ = now;
     record.arrival_us = now - first_arrival_;
@@ -111,6 +137,14 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
     return S_OK;
   }
   STDMETHODIMP BufferCB(double, BYTE*, long) override { return E_NOTIMPL; }
+
+  // Frame numbers are read from samples of this layout from now on (bits 24 or 32).
+  void SetFrameCodeFormat(int width, int height, int bits) {
+    code_width_ = width;
+    code_height_ = height;
+    code_stride_ = ((width * bits + 31) / 32) * 4;
+    code_bpp_ = bits;
+  }
 
   void SetKeep(const std::set<size_t>& keep) {
     EnterCriticalSection(&lock_);
@@ -151,6 +185,9 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
   std::vector<SampleRecord> records_;
   std::set<size_t> keep_;
   std::map<size_t, std::vector<uint8_t>> kept_;
+  // Layout of the pictures whose frame number is read; set before the graph runs.
+  int code_width_ = 0, code_height_ = 0, code_bpp_ = 0;
+  ptrdiff_t code_stride_ = 0;
   int64_t first_arrival_ = 0;
 };
 
@@ -260,6 +297,15 @@ HRESULT CaptureGraph::Build(IBaseFilter* camera, const CaptureOptions& options) 
   hr = media_filter->SetSyncSource(clock.get());
   if (FAILED(hr)) return hr;
   return graph_.As(control_);
+}
+
+void CaptureGraph::ReadFrameNumbers() {
+  const VIDEOINFOHEADER* info = NegotiatedVideoInfo();
+  if (info == nullptr) return;
+  const int bits = info->bmiHeader.biBitCount;
+  if (bits != 24 && bits != 32) return;
+  const LONG height = info->bmiHeader.biHeight;
+  callback_->SetFrameCodeFormat(info->bmiHeader.biWidth, height < 0 ? -height : height, bits);
 }
 
 HRESULT CaptureGraph::Run() {

@@ -31,6 +31,11 @@ const char kUsage[] =
     "  --save K:FILE.bmp  write sample K (0-based) as a bottom-up BMP; repeatable\n"
     "  --restart          after the run, stop, run again and report the second run too\n"
     "  --timeout S        give up after S seconds without enough samples (default 20)\n"
+    "  --frame-log FILE   read each sample's frame number (the band of a measurement clip)\n"
+    "                     and write \"WALL_MICROSECONDS FRAME_NUMBER\" per sample to FILE\n"
+    "                     (-1: no number); the wall clock is the machine's (since 1970)\n"
+    "  vcam_capture --clock\n"
+    "      Prints the wall clock in microseconds since 1970, as the frame log gives it.\n"
     "Exit status: 0 success, 1 usage, 2 no such device, 3 graph failure, 4 too few samples.\n";
 
 std::string Utf8(const std::wstring& text) {
@@ -54,6 +59,8 @@ struct Options {
   bool restart = false;
   double timeout = 20;
   std::vector<std::pair<size_t, std::string>> saves;
+  std::string frame_log;
+  bool clock = false;
 };
 
 bool ParseOptions(int argc, wchar_t** argv, Options* o) {
@@ -71,6 +78,10 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
     } else if (arg == L"--subtype" && has_value) {
       o->subtype_name = Utf8(argv[++i]);
       if (!vl::tools::ParseSubtype(o->subtype_name, &o->subtype)) return false;
+    } else if (arg == L"--frame-log" && has_value) {
+      o->frame_log = Utf8(argv[++i]);
+    } else if (arg == L"--clock") {
+      o->clock = true;
     } else if (arg == L"--no-clock") {
       o->use_clock = false;
     } else if (arg == L"--restart") {
@@ -87,7 +98,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
       return false;
     }
   }
-  return o->list || !o->device.empty();
+  return o->list || o->clock || !o->device.empty();
 }
 
 int ListDevices() {
@@ -154,6 +165,19 @@ bool SaveSamples(const vl::tools::CaptureGraph& graph, const Options& o) {
   return ok;
 }
 
+bool WriteFrameLog(const std::vector<vl::tools::SampleRecord>& records, const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "w");
+  if (f == nullptr) return false;
+  int numbered = 0;
+  for (const auto& r : records) {
+    std::fprintf(f, "%lld %ld\n", static_cast<long long>(r.wall_us),
+                 static_cast<long>(r.frame_number));
+    if (r.frame_number >= 0) ++numbered;
+  }
+  std::printf("numbered_samples=%d\n", numbered);
+  return std::fclose(f) == 0;
+}
+
 int Capture(const Options& o) {
   vl::win::ComPtr<IBaseFilter> camera;
   HRESULT hr = vl::tools::OpenVideoDevice(o.device, &camera);
@@ -184,6 +208,7 @@ int Capture(const Options& o) {
                 graph.NegotiatedType().lSampleSize, static_cast<long long>(info->AvgTimePerFrame));
   }
   std::printf("clock=%s\n", graph.HasClock() ? "graph" : "none");
+  if (!o.frame_log.empty()) graph.ReadFrameNumbers();
 
   const DWORD timeout_ms = static_cast<DWORD>(o.timeout * 1000);
   int status = 0;
@@ -202,6 +227,10 @@ int Capture(const Options& o) {
     graph.Stop();
     Report(run == 0 ? "" : "restart_", graph.Records());
     if (run == 0 && !SaveSamples(graph, o)) status = 4;
+    if (run == 0 && !o.frame_log.empty() && !WriteFrameLog(graph.Records(), o.frame_log)) {
+      std::fprintf(stderr, "cannot write %s\n", o.frame_log.c_str());
+      status = 4;
+    }
   }
   return status;
 }
@@ -226,7 +255,11 @@ int main() {
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 3;
-  const int status = options.list ? ListDevices() : Capture(options);
+  int status = 0;
+  if (options.clock)
+    std::printf("clock_us=%lld\n", static_cast<long long>(vl::tools::WallClockMicroseconds()));
+  else
+    status = options.list ? ListDevices() : Capture(options);
   CoUninitialize();
   return status;
 }
