@@ -132,7 +132,6 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   workflow_ = std::make_unique<ConnectionWorkflow>(view, *stream_control_, *device_source_, &turns);
 
   panel_host_.SetMainWindow(m_hWnd);
-  worker_->SetResourceStore(&panel_host_.manager());
   online_host_.Attach(MainOnlineHost::Parts{m_hWnd, small_icon_, &preview_host_.preview(),
                                             scanner_.get(), worker_.get()});
 
@@ -140,6 +139,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
   RegisterCameraModules(m_hWnd);
   panel_host_.OnStarted();
+  worker_->SetResourceStore(panel_host_.manager());
   online_host_.OnStarted();
   return TRUE;
 }

@@ -17,12 +17,14 @@ constexpr UINT kMsgPanelCommand = WM_USER + 4;
 
 class MainPanelHost : public win::CMessageMap {
  public:
-  // Creates the panel manager (it becomes the current one) for the main window.
-  void SetMainWindow(HWND main) { hosting_ = std::make_unique<PanelHosting>(main); }
-  // Where the stream worker hands the phone's pictures (type-3 packets).
-  PanelManager& manager() { return hosting_->manager(); }
-  // The last turn of the initialisation: the manager already exists (made with the host).
-  void OnStarted() {}
+  void SetMainWindow(HWND main) { main_ = main; }
+  // The last turn of the initialisation, after the camera registration and before the remote
+  // configuration fetch: the panel manager is made (it becomes the current one).
+  void OnStarted() {
+    if (main_ && !hosting_) hosting_ = std::make_unique<PanelHosting>(main_);
+  }
+  // Where the stream worker hands the phone's pictures (type-3 packets); after OnStarted.
+  PanelManager* manager() { return hosting_ ? &hosting_->manager() : nullptr; }
 
   // A new panel from the panel manager: its window is created in the panel area (from the
   // preview's right edge, 728, to 2 pixels before the connected window's right edge, and from
@@ -51,6 +53,7 @@ class MainPanelHost : public win::CMessageMap {
     return 0;
   }
 
+  HWND main_ = nullptr;
   std::unique_ptr<PanelHosting> hosting_;
 };
 

@@ -372,6 +372,83 @@ TEST_F(MainWindowTest, ConnectShowsTheStreamFeedsTheCamerasAndTurnsWithTheOrient
   EXPECT_EQ(boxes_.size(), 2u);
 }
 
+struct TextSearch {
+  std::string text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchText(HWND child, LPARAM l) {
+  auto* s = reinterpret_cast<TextSearch*>(l);
+  if (WindowText(child) != s->text) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
+// The first child window of `parent` (descendants included) answering WM_GETTEXT with `text`.
+HWND ChildWithText(HWND parent, const std::string& text) {
+  TextSearch search{text};
+  EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(MainWindowTest, ThePhonesPanelShowsBesideThePreviewWhileConnectedAndAnswersClicks) {
+  // The demo phone: its pictures, its panel (sent at once, before the window has widened), its
+  // answers to taps, then video.
+  auto phone =
+      test::StartPhone({"--resource-dir", VL_PANEL_PICTURES, "--script", VL_PANEL_SCRIPT, "--video",
+                        test::ClipPath(), "--fps", "30", "--loop", "0", "--connections", "2"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  MainPanelHost& host = dialog_->panel_host();
+  ASSERT_TRUE(PumpUntil([&] { return host.panel_window() != nullptr; }, 10000));
+  HWND panel = host.panel_window();
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(panel) != FALSE; }, 5000));
+  RECT rc{};
+  GetWindowRect(panel, &rc);
+  MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&rc), 2);
+  EXPECT_EQ(rc.left, 728);
+  EXPECT_EQ(rc.top, 68);
+  EXPECT_EQ(rc.right, 1078);
+  EXPECT_EQ(rc.bottom, 640);
+
+  // A real click on the beauty tab reaches the phone, whose answer selects it.
+  HWND beauty = ChildWithText(panel, A("美颜"));
+  ASSERT_NE(beauty, nullptr);
+  ClickOn(beauty);
+  auto has_click = [](const phonesim::SessionReport& r) {
+    for (const auto& p : r.packets) {
+      if (p.packet.payload ==
+          "<command name=\"notify\"><event name=\"click\" id=\"11\" parent_id=\"2\">"
+          "</event></command>")
+        return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return has_click(phone->Reports().back()); }, 10000));
+  HWND slider_caption = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        slider_caption = ChildWithText(panel, A("磨皮"));
+        return slider_caption && IsWindowVisible(slider_caption);
+      },
+      10000));
+
+  // Disconnected: hidden; shown again at the next connection (where this phone sends its panel
+  // anew).
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(730));
+  EXPECT_FALSE(IsWindowVisible(panel));
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  ASSERT_TRUE(
+      PumpUntil([&] { return host.panel_window() && IsWindowVisible(host.panel_window()); }, 5000));
+  EXPECT_EQ(phone->Reports().size(), 2u);
+  EXPECT_EQ(phone->Reports()[0].protocol_errors, 0);
+}
+
 TEST_F(MainWindowTest, PhoneThatQuitsMidStreamBringsBackTheIdleLookWithoutABox) {
   auto phone = test::StartPhone(
       {"--video", test::ClipPath(), "--fps", "30", "--end", "close", "--connections", "1"});

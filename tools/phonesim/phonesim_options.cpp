@@ -84,7 +84,9 @@ bool ParseReaction(const std::string& v, Reaction& r) {
 
 // A file name given in a script, taken from the script's directory when relative.
 std::string FromBase(const std::string& base, const std::string& file) {
-  if (base.empty() || file.empty() || std::filesystem::path(file).is_absolute()) return file;
+  const std::filesystem::path path(file);
+  // "/x" counts as given too (on Windows it has a root but no drive).
+  if (base.empty() || file.empty() || path.is_absolute() || path.has_root_directory()) return file;
   return (std::filesystem::path(base) / file).string();
 }
 
