@@ -1,6 +1,6 @@
 """End-to-end latency of numbered pictures: phone sent -> shared section -> camera sample.
 
-    latency_report.py RUN_DIR...
+    latency_report.py [--bench BENCH_DIR] RUN_DIR...
 
 Each RUN_DIR holds sent.txt (phonesim --send-log: ROUND PICTURE UNIX_US), camera.txt
 (vcam_capture --frame-log: UNIX_US NUMBER), section.txt (section_watch: UNIX_US NUMBER) and
@@ -10,6 +10,10 @@ A picture is the send of one picture number in one round of the clip; an arrival
 belongs to the latest send of n at or before it. Only pictures sent while the camera was
 delivering (one second of margin at each end) count; a picture of that span that no sample
 carried was never delivered.
+
+With --bench (scripts/bench's output folder) the part before the section is split further with
+the per-picture CPU costs measured under Wine: decoding with its RGB conversion, and the frame
+buffer's PushFrame; what remains is the wait for the preview's 30 ms tick and the publication.
 """
 import bisect
 import json
@@ -117,7 +121,28 @@ def fmt(v, spec="6.1f"):
     return "   n/a" if v is None else format(v, spec)
 
 
-def main(runs):
+def wine_costs(bench):
+    """Median CPU ms per picture under Wine: {(clip size, stage): ms}."""
+    path = os.path.join(bench, "wine_path.json") if bench else None
+    costs = {}
+    if not path or not os.path.exists(path):
+        return costs
+    for b in json.load(open(path)).get("benchmarks", []):
+        if b.get("aggregate_name", "median") != "median":
+            continue
+        name = b.get("run_name", b["name"])
+        ms = b.get("ms_per_frame")
+        if ms is None:
+            continue
+        for size in ("1920x1080", "720x1280"):
+            if name == f"BM_DecodeConvert/{size}":
+                costs[(size, "decode")] = ms
+            elif name == f"BM_PushFrame/{size}":
+                costs[(size, "frame buffer")] = ms
+    return costs
+
+
+def main(runs, bench=None):
     print(f"{'camera':10s} {'clip':24s} {'fps':>3s}  {'p50':>6s} {'p95':>6s} {'max':>6s} ms"
           f"  {'never':>6s}  {'pics':>5s}  {'cam fps':>7s}  load")
     for run in runs:
@@ -141,7 +166,32 @@ def main(runs):
         print(f"{m.get('camera_label', '?'):10s} {m.get('clip', '?'):24s} {m.get('fps', '?'):>3s}  "
               f"sent->section p50 {fmt(a.get('p50'))} p95 {fmt(a.get('p95'))}   "
               f"section->camera p50 {fmt(b.get('p50'))} p95 {fmt(b.get('p95'))}")
+    costs = wine_costs(bench)
+    if not costs:
+        return
+    print()
+    print("Median picture by stage (ms): receive + decode and frame buffer from the Wine benchmark's")
+    print("CPU per picture, tick wait + publication the rest of sent -> section, camera measured")
+    for run in runs:
+        r = json.load(open(os.path.join(run, "result.json")))
+        m = r["meta"]
+        size = "1920x1080" if "1920x1080" in m.get("clip", "") else "720x1280"
+        decode, buffer = costs.get((size, "decode")), costs.get((size, "frame buffer"))
+        to_section = r.get("sent_to_section_ms", {}).get("p50")
+        camera = r.get("section_to_camera_ms", {}).get("p50")
+        if None in (decode, buffer, to_section, camera):
+            continue
+        rest = to_section - decode - buffer
+        stages = [("receive+decode", decode), ("frame buffer", buffer),
+                  ("tick+publication", rest), ("camera", camera)]
+        largest = max(stages, key=lambda s: s[1])[0]
+        cells = "  ".join(f"{n} {v:5.1f}" for n, v in stages)
+        print(f"{m.get('camera_label', '?'):10s} {m.get('fps', '?'):>3s} fps  {cells}   largest: {largest}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    args = sys.argv[1:]
+    bench_dir = None
+    if len(args) >= 2 and args[0] == "--bench":
+        bench_dir, args = args[1], args[2:]
+    main(args, bench_dir)
