@@ -36,9 +36,13 @@ bool PhoneSession::SendVideo(const std::string& path) {
     int packets = 0;
     size_t next_end = 0;  // the picture whose last byte is sent next
     while (pos < data.size()) {
-      const size_t n = std::min<size_t>(static_cast<size_t>(size(rng_)), data.size() - pos);
       const size_t picture =
           static_cast<size_t>(std::upper_bound(frames.begin(), frames.end(), pos) - frames.begin());
+      // A whole picture: up to the next picture's start (or the end).
+      const size_t n = o.chunk_pictures && picture < frames.size() ? frames[picture] - pos
+                       : o.chunk_pictures
+                           ? data.size() - pos
+                           : std::min<size_t>(static_cast<size_t>(size(rng_)), data.size() - pos);
       if (o.fps > 0 && picture > 0) {
         std::this_thread::sleep_until(start +
                                       std::chrono::duration_cast<Clock::duration>(

@@ -166,6 +166,11 @@ bool Apply(const std::string& name, const std::string& raw_value, bool has_value
     if (o.fps < 0) return (error = "fps must not be negative"), false;
   } else if (name == "chunk") {
     if (!need()) return false;
+    if (value == "picture") {
+      o.chunk_pictures = true;
+      return true;
+    }
+    o.chunk_pictures = false;
     const size_t colon = value.find(':');
     int64_t lo = 0, hi = 0;
     if (colon == std::string::npos || !ToInt(value.substr(0, colon), lo) ||
@@ -452,6 +457,8 @@ Misbehaviour (also steps):
 Video pacing:
   --fps F                 frames per second for --video (default 30; 0 = as fast as possible)
   --chunk MIN:MAX         packet payload sizes, chosen at random (default 1:8192)
+  --chunk picture         one packet per picture, as a phone that sends each encoded picture
+                          whole
   --loop N                play the video N times (default 1; 0 = until the PC goes away)
   --seed N                seed of the random sizes and garbage (default 1)
 

@@ -68,7 +68,8 @@ struct Options {
   double fps = 30.0;
   int chunk_min = 1;
   int chunk_max = 8192;
-  int loop = 1;  // 0: until the PC goes away
+  bool chunk_pictures = false;  // one packet per picture (--chunk picture)
+  int loop = 1;                 // 0: until the PC goes away
   uint32_t seed = 1;
 
   std::vector<Step> steps;

@@ -124,10 +124,13 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
           ReadFrameCode({pixels, code_width_, code_height_, code_stride_, code_bpp_ / 8});
     }
     EnterCriticalSection(&lock_);
-    if (records_.empty()) first_arrival_ = now;
+    if (total_ == 0) first_arrival_ = now;
     record.arrival_us = now - first_arrival_;
-    const size_t index = records_.size();
-    records_.push_back(record);
+    const size_t index = total_++;
+    if (records_.size() < max_records_)
+      records_.push_back(record);
+    else
+      last_ = record;
     BYTE* data = nullptr;
     if (keep_.count(index) != 0 && SUCCEEDED(sample->GetPointer(&data)) && data != nullptr) {
       kept_[index].assign(data, data + std::max<long>(record.length, 0));
@@ -151,21 +154,28 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
     keep_ = keep;
     LeaveCriticalSection(&lock_);
   }
+  void SetMaxRecords(size_t max_records) {
+    EnterCriticalSection(&lock_);
+    max_records_ = max_records;
+    LeaveCriticalSection(&lock_);
+  }
   void Clear() {
     EnterCriticalSection(&lock_);
+    total_ = 0;
     records_.clear();
     kept_.clear();
     LeaveCriticalSection(&lock_);
   }
   size_t Count() {
     EnterCriticalSection(&lock_);
-    const size_t n = records_.size();
+    const size_t n = total_;
     LeaveCriticalSection(&lock_);
     return n;
   }
   std::vector<SampleRecord> Records() {
     EnterCriticalSection(&lock_);
     std::vector<SampleRecord> copy = records_;
+    if (total_ > records_.size()) copy.push_back(last_);  // the latest, for the span
     LeaveCriticalSection(&lock_);
     return copy;
   }
@@ -183,6 +193,9 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
   CRITICAL_SECTION lock_;
   HANDLE arrived_;
   std::vector<SampleRecord> records_;
+  size_t total_ = 0;               // samples since the last Clear, recorded or not
+  size_t max_records_ = SIZE_MAX;  // records kept; later samples only count
+  SampleRecord last_;              // the latest sample past the kept ones
   std::set<size_t> keep_;
   std::map<size_t, std::vector<uint8_t>> kept_;
   // Layout of the pictures whose frame number is read; set before the graph runs.
@@ -264,6 +277,7 @@ HRESULT CaptureGraph::Build(IBaseFilter* camera, const CaptureOptions& options) 
   }
   grabber_->SetBufferSamples(FALSE);
   callback_->SetKeep(options.keep);
+  callback_->SetMaxRecords(options.max_records);
   hr = grabber_->SetCallback(callback_, 0);
   if (FAILED(hr)) return hr;
   hr = graph_->AddFilter(grabber_filter_.get(), L"Grabber");
@@ -337,6 +351,10 @@ bool CaptureGraph::WaitForSamples(size_t count, DWORD timeout_ms) {
 
 void CaptureGraph::ClearRecords() {
   callback_->Clear();
+}
+
+size_t CaptureGraph::SampleCount() const {
+  return callback_->Count();
 }
 
 std::vector<SampleRecord> CaptureGraph::Records() const {

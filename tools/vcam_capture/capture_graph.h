@@ -51,6 +51,9 @@ struct CaptureOptions {
   bool use_clock = true;
   // Samples whose bytes are kept, by index since the last ClearRecords.
   std::set<size_t> keep;
+  // Samples recorded (time stamps, arrival); past them samples are only counted and the latest
+  // is kept, so a run of hours holds its memory steady.
+  size_t max_records = SIZE_MAX;
 };
 
 class CaptureGraph {
@@ -70,7 +73,10 @@ class CaptureGraph {
   bool WaitForSamples(size_t count, DWORD timeout_ms);
   void ClearRecords();
 
+  // The recorded samples; past CaptureOptions::max_records, the latest one is appended.
   std::vector<SampleRecord> Records() const;
+  // Samples since the last ClearRecords, recorded or not.
+  size_t SampleCount() const;
   bool KeptSample(size_t index, std::vector<uint8_t>* bytes) const;
   const AM_MEDIA_TYPE& NegotiatedType() const { return negotiated_; }
   // The negotiated format's header, or null when the type carries no VIDEOINFOHEADER.

@@ -31,6 +31,7 @@ const char kUsage[] =
     "  --save K:FILE.bmp  write sample K (0-based) as a bottom-up BMP; repeatable\n"
     "  --restart          after the run, stop, run again and report the second run too\n"
     "  --timeout S        give up after S seconds without enough samples (default 20)\n"
+    "  --max-records N    keep the time stamps of the first N samples only (long runs)\n"
     "  --frame-log FILE   read each sample's frame number (the band of a measurement clip)\n"
     "                     and write \"WALL_MICROSECONDS FRAME_NUMBER\" per sample to FILE\n"
     "                     (-1: no number); the wall clock is the machine's (since 1970)\n"
@@ -61,6 +62,7 @@ struct Options {
   std::vector<std::pair<size_t, std::string>> saves;
   std::string frame_log;
   bool clock = false;
+  size_t max_records = SIZE_MAX;
 };
 
 bool ParseOptions(int argc, wchar_t** argv, Options* o) {
@@ -80,6 +82,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
       if (!vl::tools::ParseSubtype(o->subtype_name, &o->subtype)) return false;
     } else if (arg == L"--frame-log" && has_value) {
       o->frame_log = Utf8(argv[++i]);
+    } else if (arg == L"--max-records" && has_value) {
+      o->max_records = static_cast<size_t>(std::wcstoul(argv[++i], nullptr, 10));
     } else if (arg == L"--clock") {
       o->clock = true;
     } else if (arg == L"--no-clock") {
@@ -113,8 +117,8 @@ int ListDevices() {
 }
 
 // Prints the report of one run; returns false when fewer samples than wanted arrived.
-void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& records) {
-  std::printf("%ssamples=%zu\n", prefix, records.size());
+void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& records, size_t total) {
+  std::printf("%ssamples=%zu\n", prefix, total);
   std::string stamps;
   bool regular = true;
   for (size_t i = 0; i < records.size(); ++i) {
@@ -134,7 +138,7 @@ void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& reco
   if (records.size() >= 2) {
     const double elapsed = (records.back().arrival_us - records.front().arrival_us) / 1e6;
     std::printf("%selapsed_s=%.3f\n", prefix, elapsed);
-    std::printf("%space_fps=%.2f\n", prefix, elapsed > 0 ? (records.size() - 1) / elapsed : 0.0);
+    std::printf("%space_fps=%.2f\n", prefix, elapsed > 0 ? (total - 1) / elapsed : 0.0);
   }
 }
 
@@ -193,6 +197,7 @@ int Capture(const Options& o) {
   capture.subtype = o.subtype;
   capture.use_clock = o.use_clock;
   for (const auto& save : o.saves) capture.keep.insert(save.first);
+  capture.max_records = o.max_records;
   vl::tools::CaptureGraph graph;
   hr = graph.Build(camera.get(), capture);
   if (FAILED(hr)) {
@@ -225,7 +230,7 @@ int Capture(const Options& o) {
       status = 4;
     }
     graph.Stop();
-    Report(run == 0 ? "" : "restart_", graph.Records());
+    Report(run == 0 ? "" : "restart_", graph.Records(), graph.SampleCount());
     if (run == 0 && !SaveSamples(graph, o)) status = 4;
     if (run == 0 && !o.frame_log.empty() && !WriteFrameLog(graph.Records(), o.frame_log)) {
       std::fprintf(stderr, "cannot write %s\n", o.frame_log.c_str());

@@ -311,6 +311,27 @@ TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVide
   EXPECT_LT(now_us - last, 5'000'000);  // the machine's wall clock, not a clock of its own
 }
 
+TEST(PhonesimSession, PictureChunksSendEachPictureAsOnePacket) {
+  net::SocketLibrary sockets;
+  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+  const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
+  const std::vector<size_t> starts = FindFrameStarts(clip);
+  auto phone = test::StartPhone(
+      {"--video", test::ClipPath(), "--fps", "0", "--chunk", "picture", "--end", "close"});
+  auto reader = BMTReader::Create();
+  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+  size_t pictures = 0;
+  while (auto p = reader->ReadPacket()) {
+    if (p->type != kPacketVideo) continue;
+    ASSERT_LT(pictures, starts.size());
+    const size_t end = pictures + 1 < starts.size() ? starts[pictures + 1] : clip.size();
+    EXPECT_EQ(static_cast<size_t>(p->length), end - starts[pictures]) << "picture " << pictures;
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, starts.size());
+  phone->Shutdown();
+}
+
 TEST(PhonesimProgram, HelpRunsAsAProgram) {
   ProcessRunner runner;
   ASSERT_TRUE(runner.Launch(test::BuiltProgram("phonesim", "phonesim") + " --help"));
