@@ -1,21 +1,43 @@
 #include "app/main_online_host.h"
 
+#include "common/module_directory.h"
+#include "app/settings.h"
 #include "device/device_scanner.h"
 #include "media/player_ctrl.h"
+#include "media/stream_worker.h"
+#include "online/remote_config.h"
 
 namespace vl {
+
+std::string ProgramSettingsStore::Read(const std::string& key) {
+  return ReadSetting(key);
+}
+
+void ProgramSettingsStore::Write(const std::string& key, const std::string& value) {
+  WriteSetting(key, value);
+}
+
+MainOnlineHost::MainOnlineHost()
+    : services_(std::make_unique<OnlineHost>(
+          settings_, [this](const std::string& text, const std::string& title) {
+            ShowBalloon(text.c_str(), title.c_str(), NIIF_INFO, kBalloonTimeoutMs);
+          })) {}
+
+MainOnlineHost::~MainOnlineHost() = default;
 
 void MainOnlineHost::Attach(const Parts& parts) {
   parts_ = parts;
   tray_.SetOwner(parts.main, parts.small_icon);
+  // The cached connection tip is the worker's failure text.
+  if (parts_.worker) parts_.worker->SetConnectionTips(GetRemoteConfig().tips_conn);
 }
 
 void MainOnlineHost::OnReadCachedSettings() {
-  // The online services read the cached remote values ("ConnTips", "AppName", ...) here.
+  services_->LoadCachedSettings();
 }
 
 void MainOnlineHost::OnStarted() {
-  // The online services start the remote configuration fetch here.
+  services_->Start(parts_.main, ApplicationDirectory());
 }
 
 void MainOnlineHost::OnEmptyDeviceList(int& refresh_count) {
@@ -25,7 +47,7 @@ void MainOnlineHost::OnEmptyDeviceList(int& refresh_count) {
 }
 
 void MainOnlineHost::ShowHelpDialog() {
-  // The online services show their help dialog (modal, owned by the main window) here.
+  services_->ShowHelp(parts_.main);
 }
 
 void MainOnlineHost::ShowBalloon(const char* text, const char* title, DWORD info_flags,
@@ -33,9 +55,9 @@ void MainOnlineHost::ShowBalloon(const char* text, const char* title, DWORD info
   tray_.ShowBalloon(text, title, info_flags, timeout_ms);
 }
 
-LRESULT MainOnlineHost::OnUpdateOffer(UINT, WPARAM, LPARAM, BOOL&) {
-  // The online services take the installer URL here (starting the download window once) and
-  // release the sender's buffer.
+LRESULT MainOnlineHost::OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  // The address stays the sender's (it waits for this message); the download window copies it.
+  services_->OnUpdateDownload(parts_.main, reinterpret_cast<const char*>(lparam));
   return 0;
 }
 
@@ -45,7 +67,8 @@ LRESULT MainOnlineHost::OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT MainOnlineHost::OnSettingsCommand(WORD, WORD, HWND, BOOL&) {
-  // The online services show their settings dialog (modal, owned by the active window) here.
+  HWND active = ::GetActiveWindow();
+  services_->ShowSettings(active != nullptr ? active : parts_.main);
   return 0;
 }
 

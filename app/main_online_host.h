@@ -13,8 +13,13 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 #include "app/tray_icon.h"
 #include "common/win/message_map.h"
+#include "online/online_host_win.h"
+#include "online/settings_store.h"
 
 namespace vl {
 
@@ -27,8 +32,20 @@ constexpr UINT kMsgHelpPictures = WM_USER + 104;  // 0x468
 constexpr WORD kCommandSettings = 7;
 constexpr WORD kCommandNoDeviceHelp = 9;
 
+// The program's settings file ("AppConfig.ini", both copies) as the online services' store.
+class ProgramSettingsStore : public ISettingsStore {
+ public:
+  std::string Read(const std::string& key) override;
+  void Write(const std::string& key, const std::string& value) override;
+};
+
 class MainOnlineHost : public win::CMessageMap {
  public:
+  static constexpr UINT kBalloonTimeoutMs = 10000;
+
+  MainOnlineHost();
+  ~MainOnlineHost();
+
   struct Parts {
     HWND main = nullptr;
     HICON small_icon = nullptr;  // the 16 x 16 icon of the notification area
@@ -47,6 +64,8 @@ class MainOnlineHost : public win::CMessageMap {
   // A balloon on the notification-area icon (added the first time); ANSI texts, null = empty.
   void ShowBalloon(const char* text, const char* title, DWORD info_flags, UINT timeout_ms);
   TrayIcon& tray() { return tray_; }
+  // The online services (tests replace their prompts through it).
+  OnlineHost& services() { return *services_; }
 
   BEGIN_MSG_MAP(MainOnlineHost)
   MESSAGE_HANDLER(kMsgUpdateOffer, OnUpdateOffer)
@@ -64,6 +83,8 @@ class MainOnlineHost : public win::CMessageMap {
 
   Parts parts_;
   TrayIcon tray_;
+  ProgramSettingsStore settings_;
+  std::unique_ptr<OnlineHost> services_;
 };
 
 }  // namespace vl

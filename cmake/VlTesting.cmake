@@ -1,10 +1,12 @@
 # Test and benchmark helpers shared by every tests/ folder.
 #
 # vl_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <l...>]
-#              [WORKING_DIRECTORY <dir>] [ENVIRONMENT <VAR=value...>] [RUN_SERIAL])
+#              [WORKING_DIRECTORY <dir>] [ENVIRONMENT <VAR=value...>] [RUN_SERIAL]
+#              [LAUNCHER <command...>])
 #   A GoogleTest program registered as one CTest test. It writes its cases to
 #   ${VL_TEST_RESULTS_DIR}/<name>.xml, which scripts/test counts case by case.
-#   In the Windows trees CTest runs it under Wine (the toolchain's emulator).
+#   In the Windows trees CTest runs it under Wine (the toolchain's emulator). LAUNCHER runs
+#   before it and is handed the program's command line (for example a local test server).
 #
 # vl_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])
 #   A Google Benchmark program; scripts/bench runs it, CTest does not.
@@ -33,7 +35,7 @@ function(vl_test_path out path)
 endfunction()
 
 function(vl_add_gtest name)
-  cmake_parse_arguments(T "RUN_SERIAL" "TIMEOUT;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "RUN_SERIAL" "TIMEOUT;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ENVIRONMENT;LAUNCHER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${VL_GTEST_MAIN} ${VL_GTEST})
   if(NOT VL_WINDOWS)
@@ -42,7 +44,12 @@ function(vl_add_gtest name)
   target_compile_definitions(${name} PRIVATE VL_TEST_DATA_DIR="${VL_TEST_DATA_DIR}"
                                              VL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   vl_test_path(xml "${VL_TEST_RESULTS_DIR}/${name}.xml")
-  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
+  if(T_LAUNCHER)
+    add_test(NAME ${name} COMMAND ${T_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR}
+                                  $<TARGET_FILE:${name}> --gtest_output=xml:${xml})
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()

@@ -3,7 +3,10 @@
 # set and a wineserver running.
 #
 #   vl_prepare_install DIR      a copy of dist/win32 in DIR with the fake adb listing one phone
-#   vl_start_lumaroo            starts Lumaroo.exe there; sets VL_LUMAROO_WINDOW (X id)
+#   vl_start_lumaroo            starts Lumaroo.exe there; sets VL_LUMAROO_WINDOW (X id). Its
+#                               configuration request goes to a loopback host (through the
+#                               proxy setting WinINet honours), never to the internet
+#   vl_stop_config_host         ends that host (callers' clean-up)
 #   vl_connect_phone            picks the phone and clicks Connect; waits for the wide window
 #   vl_disconnect_phone         clicks Disconnect; waits for the narrow window
 #   vl_set_portrait 0|1         clicks the orientation button if needed, dismisses the hint
@@ -63,8 +66,30 @@ vl_wait_for_width() {  # width [tenths of a second]
   return 1
 }
 
+vl_start_config_host() {
+  [ -n "${VL_CONFIG_HOST_PID:-}" ] && return 0
+  local root="$VL_INSTALL/../config-host"
+  mkdir -p "$root/serelpartner"
+  printf '%s' '<?xml version="1.0"?><config><app_name>Quillet</app_name></config>' \
+    >"$root/serelpartner/config.php"
+  rm -f "$root.port"
+  python3 "$VL_ROOT/tools/http_test_server/http_test_server.py" serve --root "$root" \
+    --log "$root.log" --port-file "$root.port" &
+  VL_CONFIG_HOST_PID=$!
+  local i
+  for i in $(seq 1 50); do [ -s "$root.port" ] && break; sleep 0.1; done
+  VL_CONFIG_PROXY="http://127.0.0.1:$(cat "$root.port" 2>/dev/null)"
+}
+
+vl_stop_config_host() {
+  [ -n "${VL_CONFIG_HOST_PID:-}" ] && kill "$VL_CONFIG_HOST_PID" 2>/dev/null
+  VL_CONFIG_HOST_PID=
+}
+
 vl_start_lumaroo() {
-  (cd "$VL_INSTALL" && wine Lumaroo.exe </dev/null >"$VL_INSTALL/lumaroo.log" 2>&1) &
+  vl_start_config_host
+  (cd "$VL_INSTALL" && http_proxy=$VL_CONFIG_PROXY wine Lumaroo.exe </dev/null \
+    >"$VL_INSTALL/lumaroo.log" 2>&1) &
   VL_LUMAROO_JOB=$!
   VL_LUMAROO_WINDOW=$(vl_wait_for_window '^Velloria$')
   [ -n "$VL_LUMAROO_WINDOW" ] || return 1

@@ -1,0 +1,42 @@
+// The installer download of an update, on its own worker thread: a fresh per-user temporary
+// folder, the transfer with progress, the signature check, the rename and the start.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "online/user_prompts.h"
+
+namespace vl {
+
+// Shared by the update window (progress balloons) and its worker.
+struct UpdateDownloadState {
+  std::string url;
+  std::string pinned_key_sha256;   // the publisher whose installers may start
+  std::atomic<uint64_t> total{0};  // Content-Length; 0 while unknown
+  std::atomic<int> percent{0};     // 0 to 100
+};
+
+// Why an attempt failed (for tests; the user only sees the retry question).
+enum class UpdateAttempt {
+  kStarted,
+  kBadName,         // the address names no installer file
+  kNoFolder,        // no temporary folder could be made
+  kDownloadFailed,  // network, status, length or file failure
+  kUntrusted,       // unsigned, altered or signed by someone else: deleted
+  kRenameFailed,
+  kStartFailed,
+};
+
+// One attempt: downloads into a new folder under the user's temporary folder as "<name>.tmp",
+// checks the signature, renames it to "<name>.exe" and starts it with "?update=true". Every
+// failure removes what it wrote. `installer_path` receives the started file's path.
+UpdateAttempt DownloadAndStartInstaller(UpdateDownloadState& state, IUserPrompts& prompts,
+                                        std::string* installer_path = nullptr);
+
+// The worker: attempts until one succeeds or the user declines "下载更新失败，是否继续尝试下载？";
+// true when the installer was started.
+bool RunUpdateDownload(UpdateDownloadState& state, IUserPrompts& prompts);
+
+}  // namespace vl

@@ -1,0 +1,29 @@
+// Web addresses as the online services use them: split into scheme, host, port and the request
+// path, and the test that decides whether an address may be handed to the shell.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vl {
+
+struct UrlParts {
+  bool secure = false;  // https: TLS on port 443 unless a port is written
+  std::string host;     // without the port
+  uint16_t port = 80;
+  std::string path;  // from the first "/" on, query included, fragment dropped
+};
+
+// Splits "[scheme://]host[:port]/path[?query][#fragment]". The scheme, when written, must be
+// http or https (any case). Fails (returns false, `out` untouched) when the host or the path is
+// missing, the port is not a number from 1 to 65535, or the host holds characters no host name
+// has (blanks, controls, "@", "\\", "?", "#", quotes, angle brackets).
+bool SplitUrl(std::string_view url, UrlParts* out);
+
+// True for an address that starts with "http://" or "https://" (any case) and splits cleanly.
+// Only such addresses are opened with the shell: anything else (a file, a UNC path, another
+// scheme) could start a local program.
+bool IsWebAddress(std::string_view url);
+
+}  // namespace vl

@@ -1,0 +1,82 @@
+#include "tests/online/fake_prompts.h"
+
+namespace vl::test {
+
+bool FakePrompts::AskYesNo(const std::string& text, const std::string& caption) {
+  Add("ask", text, caption);
+  std::lock_guard<std::mutex> hold(lock_);
+  if (answers_.empty()) return false;
+  const bool yes = answers_.front();
+  answers_.erase(answers_.begin());
+  return yes;
+}
+
+void FakePrompts::Inform(const std::string& text, const std::string& caption) {
+  Add("inform", text, caption);
+}
+
+void FakePrompts::ShowBalloon(const std::string& text, const std::string& title) {
+  Add("balloon", text, title);
+}
+
+bool FakePrompts::OpenWebPage(const std::string& url) {
+  Add("open", url, "");
+  return true;
+}
+
+bool FakePrompts::StartProgram(const std::string& path, const std::string& parameters) {
+  Add("start", path, parameters);
+  return start_succeeds;
+}
+
+void FakePrompts::StartUpdateDownload(const std::string& url) {
+  Add("download", url, "");
+}
+
+void FakePrompts::AnswerYes(int times) {
+  std::lock_guard<std::mutex> hold(lock_);
+  answers_.insert(answers_.end(), times, true);
+}
+
+void FakePrompts::AnswerNo(int times) {
+  std::lock_guard<std::mutex> hold(lock_);
+  answers_.insert(answers_.end(), times, false);
+}
+
+std::vector<PromptRecord> FakePrompts::Records() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return records_;
+}
+
+std::vector<PromptRecord> FakePrompts::Records(const std::string& kind) const {
+  std::vector<PromptRecord> out;
+  for (const PromptRecord& r : Records())
+    if (r.kind == kind) out.push_back(r);
+  return out;
+}
+
+void FakePrompts::Clear() {
+  std::lock_guard<std::mutex> hold(lock_);
+  records_.clear();
+  answers_.clear();
+}
+
+void FakePrompts::Add(const std::string& kind, const std::string& text,
+                      const std::string& caption) {
+  std::lock_guard<std::mutex> hold(lock_);
+  records_.push_back({kind, text, caption});
+}
+
+std::string MemorySettings::Read(const std::string& key) {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto it = values.find(key);
+  return it == values.end() ? std::string() : it->second;
+}
+
+void MemorySettings::Write(const std::string& key, const std::string& value) {
+  std::lock_guard<std::mutex> hold(lock_);
+  values[key] = value;
+  written_keys.push_back(key);
+}
+
+}  // namespace vl::test

@@ -1,0 +1,58 @@
+// Test doubles of the online services' seams: prompts answered from a script and recorded,
+// settings kept in memory.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "online/settings_store.h"
+#include "online/update_check.h"
+#include "online/user_prompts.h"
+
+namespace vl::test {
+
+struct PromptRecord {
+  std::string kind;     // "ask", "inform", "balloon", "open", "start"
+  std::string text;     // box text, balloon text, address or program path
+  std::string caption;  // box caption, balloon title or program parameters
+};
+
+class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
+ public:
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  void Inform(const std::string& text, const std::string& caption) override;
+  void ShowBalloon(const std::string& text, const std::string& title) override;
+  bool OpenWebPage(const std::string& url) override;
+  bool StartProgram(const std::string& path, const std::string& parameters) override;
+  void StartUpdateDownload(const std::string& url) override;
+
+  // Answers of the next Yes/No boxes, in order; No once they run out.
+  void AnswerYes(int times = 1);
+  void AnswerNo(int times = 1);
+  bool start_succeeds = true;
+
+  std::vector<PromptRecord> Records() const;
+  std::vector<PromptRecord> Records(const std::string& kind) const;
+  void Clear();
+
+ private:
+  void Add(const std::string& kind, const std::string& text, const std::string& caption);
+  mutable std::mutex lock_;
+  std::vector<bool> answers_;
+  std::vector<PromptRecord> records_;
+};
+
+class MemorySettings : public ISettingsStore {
+ public:
+  std::string Read(const std::string& key) override;
+  void Write(const std::string& key, const std::string& value) override;
+  std::map<std::string, std::string> values;
+  std::vector<std::string> written_keys;
+
+ private:
+  std::mutex lock_;
+};
+
+}  // namespace vl::test

@@ -1,0 +1,134 @@
+// The online services as a main window hosts them, against the local test server: the cached
+// settings at start, the fetch at start, the update offer handed over with 0x467 and downloaded
+// in the background with balloons, the help picture with 0x468.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "common/text_convert.h"
+#include "common/win/window_impl.h"
+#include "online/online_host_win.h"
+#include "online/remote_config.h"
+#include "online/remote_config_fetch_win.h"
+#include "tests/online/fake_prompts.h"
+#include "tests/online/test_pictures.h"
+#include "tests/online/test_server_client.h"
+
+namespace vl {
+namespace {
+
+// Stands in for the main window: forwards 0x467 to the host and counts 0x468.
+class HostWindow : public win::CWindowImpl<HostWindow> {
+ public:
+  explicit HostWindow(OnlineHost& host) : host_(host) {}
+  int placeholder_reloads = 0;
+
+  BEGIN_MSG_MAP(HostWindow)
+  MESSAGE_HANDLER(kUpdateDownloadMessage, OnUpdateDownload)
+  MESSAGE_HANDLER(kHelpPictureChangedMessage, OnHelpPictureChanged)
+  END_MSG_MAP()
+
+ private:
+  LRESULT OnUpdateDownload(UINT, WPARAM, LPARAM l, BOOL&) {
+    host_.OnUpdateDownload(m_hWnd, reinterpret_cast<const char*>(l));
+    return 0;
+  }
+  LRESULT OnHelpPictureChanged(UINT, WPARAM, LPARAM, BOOL&) {
+    ++placeholder_reloads;
+    return 0;
+  }
+  OnlineHost& host_;
+};
+
+class OnlineHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.available()) << "run through tools/http_test_server";
+    test::StartGdiplusForTests();
+    server_.ClearLog();
+    UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
+    host_.SetPrompts(&prompts_);
+    const RECT rc = {0, 0, 100, 100};
+    ASSERT_NE(window_.Create(nullptr, rc, "host test", WS_POPUP), nullptr);
+  }
+  void TearDown() override {
+    for (int i = 0; i < 500 && IsRemoteConfigFetchRunning(); ++i) Pump(10);
+    window_.DestroyWindow();
+  }
+  void Pump(int ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(ms);
+  }
+
+  test::TestServer server_;
+  test::FakePrompts prompts_;
+  test::MemorySettings settings_;
+  test::ScratchFolder program_dir_;
+  OnlineHost host_{settings_, nullptr};
+  HostWindow window_{host_};
+};
+
+TEST_F(OnlineHostTest, StartLoadsTheCachedSettingsBeforeAnyFetch) {
+  settings_.values = {
+      {"ConnTips", "a</br>b"}, {"AppName", "Cached"}, {"AdbDriveUrl", "http://x/adb"}};
+  host_.LoadCachedSettings();
+  EXPECT_EQ(GetRemoteConfig().tips_conn, "a\nb");
+  EXPECT_EQ(GetRemoteConfig().app_name, "Cached");
+  EXPECT_EQ(GetRemoteConfig().adb_drive_url, "http://x/adb");
+}
+
+TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) {
+  server_.PutFile("pc/setup_1.0.10.exe",
+                  test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
+  server_.PutFile("conn.png", test::PngPicture());
+  server_.PutFile("serelpartner/config.php",
+                  "<c><tips_conn>tip</tips_conn><image_help_conn>" + server_.Url("/conn.png") +
+                      "</image_help_conn><update><appupdate_version>2.0.0.0</appupdate_version>"
+                      "<appupdate_url>" +
+                      server_.Url("/slow/300/pc/setup_1.0.10.exe") +
+                      "</appupdate_url><appupdate_msg>new</appupdate_msg></update></c>");
+  prompts_.AnswerYes();
+  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"));
+  for (int i = 0; i < 3000 && prompts_.Records("start").empty(); ++i) Pump(10);
+  for (int i = 0; i < 300 && host_.downloading(); ++i) Pump(10);
+
+  const auto asks = prompts_.Records("ask");
+  ASSERT_EQ(asks.size(), 1u);
+  EXPECT_EQ(asks[0].text, "new");
+  const auto starts = prompts_.Records("start");
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].caption, "?update=true");
+  EXPECT_EQ(starts[0].text.substr(starts[0].text.size() - 17), "\\setup_1.0.10.exe");
+  std::vector<std::string> balloons;
+  for (const auto& r : prompts_.Records("balloon")) balloons.push_back(AnsiToUtf8(r.text));
+  ASSERT_GE(balloons.size(), 3u);
+  EXPECT_EQ(balloons.front(), "已切换至后台更新，下载完毕后将提示您安装");
+  EXPECT_EQ(balloons[1].rfind("正在下载更新，请稍后......\n", 0), 0u);
+  EXPECT_EQ(balloons.back(), "更新下载完毕");
+  EXPECT_FALSE(host_.downloading());
+  // The help picture, refreshed after the update check, reached the window as 0x468.
+  EXPECT_EQ(window_.placeholder_reloads, 1);
+  EXPECT_TRUE(test::ReadWholeFile(program_dir_.path() + "res\\default.png") == test::PngPicture());
+  EXPECT_EQ(settings_.values["ConnTips"], "tip");
+  const std::string installer = starts[0].text;
+  DeleteFileA(installer.c_str());
+  RemoveDirectoryA(installer.substr(0, installer.find_last_of('\\')).c_str());
+}
+
+TEST_F(OnlineHostTest, ASecondOfferWhileDownloadingIsDropped) {
+  server_.PutFile("pc/a.exe",
+                  test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
+  EXPECT_TRUE(host_.OnUpdateDownload(window_, server_.Url("/slow/200/pc/a.exe").c_str()));
+  EXPECT_FALSE(host_.OnUpdateDownload(window_, server_.Url("/pc/a.exe").c_str()));
+  EXPECT_FALSE(host_.OnUpdateDownload(window_, nullptr));
+  for (int i = 0; i < 1000 && host_.downloading(); ++i) Pump(10);
+  ASSERT_EQ(prompts_.Records("start").size(), 1u);
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  const std::string installer = prompts_.Records("start")[0].text;
+  DeleteFileA(installer.c_str());
+  RemoveDirectoryA(installer.substr(0, installer.find_last_of('\\')).c_str());
+}
+
+}  // namespace
+}  // namespace vl
