@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/cpu_features.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -356,11 +358,7 @@ void GatherColumns(const uint8_t* row, const ByteBlocks& blocks, uint8_t* out) {
 std::atomic<bool> g_plain_only{false};
 
 bool HaveSsse3() {
-  static const bool have = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-  }();
-  return have && !g_plain_only.load(std::memory_order_relaxed);
+  return ProcessorHasSsse3() && !g_plain_only.load(std::memory_order_relaxed);
 }
 #endif
 
