@@ -44,13 +44,25 @@ bool FrameComposer::Compose(const RgbView& src, const Orientation& orientation,
       break;
   }
   // Scaling commutes with turning, mirroring and flipping, so the picture is scaled first, in
-  // the phone's orientation and only as far as the output shows it, and then filled into the
-  // output in the usual one pass. The big oriented picture is never made.
+  // the phone's orientation and only as far as the output shows it. The big oriented picture is
+  // never made.
   int drawn_width, drawn_height;  // the drawn picture in the phone's orientation
   OrientedSize(plan.drawn_width, plan.drawn_height, orientation.rotate, &drawn_width,
                &drawn_height);
   const Window part =
       Preimage(orientation, drawn_width, drawn_height, -plan.x, -plan.y, out.width, out.height);
+  if (!orientation.rotate) {
+    // Unturned, the scaler writes the output itself: B,G,R, right to left when mirrored, and
+    // rows bottom-up, or top-down when flipped (the output's top row is then the part's last).
+    ScaleOptions options;
+    options.swap_red_blue = true;
+    options.mirror = orientation.mirror;
+    const ptrdiff_t down = orientation.flip ? out.stride : -out.stride;
+    uint8_t* first_row = orientation.flip ? out.pixels : out.pixels + (out.height - 1) * out.stride;
+    return scaler_.Scale(src.pixels, src.width, src.height, src.stride, drawn_width, drawn_height,
+                         part.left, part.top, first_row, out.width, out.height, down, options);
+  }
+  // Turned: scaled into the scratch picture, then filled into the output in the usual one pass.
   const ptrdiff_t stride = static_cast<ptrdiff_t>(part.width) * 3;
   scaled_.resize(static_cast<size_t>(stride) * part.height);
   if (!scaler_.Scale(src.pixels, src.width, src.height, src.stride, drawn_width, drawn_height,

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "media/cpu_features.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <tmmintrin.h>
 #define VL_HAVE_SSSE3_KERNELS 1
@@ -192,11 +194,7 @@ __attribute__((target("ssse3"))) void RotateStripSsse3(const uint8_t* run, ptrdi
 std::atomic<bool> g_plain_only{false};
 
 bool HaveSsse3() {
-  static const bool have = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-  }();
-  return have && !g_plain_only.load(std::memory_order_relaxed);
+  return ProcessorHasSsse3() && !g_plain_only.load(std::memory_order_relaxed);
 }
 #endif
 

@@ -4,6 +4,11 @@
 // rows are taken in memory order, so bottom-up pictures scale like top-down ones.
 // Platform-neutral; tables and the row buffer are kept between calls of the same geometry, so
 // scaling a stream of equal pictures allocates nothing.
+//
+// On processors with SSSE3 the horizontal pass gathers the bytes of eight output values at once
+// from one or two 16-byte loads of the vertically filtered row (tables of byte positions and
+// weights, built once per geometry), which is also where the output's byte order and direction
+// are chosen, for free. The results are the same, bit for bit, as the portable kernels'.
 #pragma once
 
 #include <cstddef>
@@ -23,24 +28,59 @@ struct ScaleAxis {
   // four copies of pixel i's weight then four of pixel i + 1's.
   std::vector<uint16_t> pair_lanes;
   int first = 0, last = 0;  // source positions any output reads: [first, last]
+  bool reversed = false;    // output i is drawn position offset + count - 1 - i
 
-  // Output positions [offset, offset + count) of a drawn size `drawn` over `source` positions.
-  void Build(int source, int drawn, int offset, int count);
+  // Output positions [offset, offset + count) of a drawn size `drawn` over `source` positions,
+  // in reverse order when `reversed`.
+  void Build(int source, int drawn, int offset, int count, bool reversed = false);
+};
+
+// The horizontal pass as gathers of 8 output bytes (one 16-bit lane each): block b reads the
+// 16 bytes (kLoads 2: 32 bytes) of the filtered 8-bit row from base[b] on; for each tap a
+// shuffle puts each lane's source byte in its low half, and the lane's weight multiplies it.
+// Per block and tap `lanes` holds kLoads masks of 16 bytes, then 8 weights.
+struct ByteBlocks {
+  int loads = 0;  // 0: this geometry has no gather tables (a window is wider than 32 bytes)
+  int taps = 0;
+  int pairs = 0;             // pairs of blocks: 16 output bytes each
+  bool swap = false;         // the output's byte order asked for
+  bool swapped_row = false;  // the swap is made by the vertical pass, not by the gathers
+  std::vector<int32_t> base;
+  std::vector<uint8_t> lanes;
+
+  // For `axis` (a row of 8-bit values from axis.first on, with 32 readable bytes after its
+  // end), the first (count * 3) / 16 * 16 output bytes; `swap` exchanges the first and third
+  // byte of every output pixel.
+  void Build(const ScaleAxis& axis, bool swap);
+};
+
+struct ScaleOptions {
+  bool swap_red_blue = false;  // the first and third byte of every output pixel exchanged
+  bool mirror = false;         // every output row written right to left
 };
 
 class SmoothScaler {
  public:
   // Scales `src` (width x height, rows `src_stride` bytes apart) to drawn_width x drawn_height
   // and writes the out_width x out_height window whose top-left corner in the drawn picture is
-  // (left, top) into `dst`. Returns false, writing nothing, on an empty picture or a window
-  // outside the drawn picture.
+  // (left, top) into `dst`, row y at dst + y * dst_stride (a negative stride writes upwards).
+  // Returns false, writing nothing, on an empty picture or a window outside the drawn picture.
   bool Scale(const uint8_t* src, int width, int height, ptrdiff_t src_stride, int drawn_width,
              int drawn_height, int left, int top, uint8_t* dst, int out_width, int out_height,
-             ptrdiff_t dst_stride);
+             ptrdiff_t dst_stride, const ScaleOptions& options = {});
 
  private:
+  bool ScaleWithGathers(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst,
+                        ptrdiff_t dst_stride);
+
   ScaleAxis horizontal_, vertical_;
-  std::vector<uint16_t> row_;  // one vertically filtered row, 16 bits per byte of a pixel
+  ByteBlocks blocks_;
+  std::vector<uint16_t> row_;       // one vertically filtered row, 16 bits per byte of a pixel
+  std::vector<uint8_t> row_bytes_;  // the same as bytes, for the gathers
 };
+
+// Tests only: true restricts the scaler to its portable kernels (the gathers are chosen when
+// the processor has SSSE3).
+void UsePlainScalerKernels(bool plain);
 
 }  // namespace vl

@@ -25,7 +25,7 @@ StreamWorker::StreamWorker() {
 }
 
 VideoFrame* StreamWorker::TakeFrame() {
-  if (std::unique_ptr<VideoFrame> frame = frame_buffer_.PopFront())
+  if (std::unique_ptr<VideoFrame> frame = frame_buffer_.PopNewest())
     current_frame_ = std::move(frame);
   return current_frame_.get();
 }

@@ -74,9 +74,10 @@ class StreamWorker {
   void SetPortrait(int portrait) {
     frame_buffer_.SetPortrait(portrait);
   }
-  // For the preview, on the UI thread: the oldest queued picture, when there is one, replaces
-  // (and releases) the current picture. Returns the current picture, which may be the one
-  // returned before, or null before the first. It stays the worker's until replaced.
+  // For the preview, on the UI thread: the newest queued picture, when there is one, replaces
+  // (and releases) the current picture; older queued ones are dropped unseen. Returns the current
+  // picture, which may be the one returned before, or null before the first. It stays the worker's
+  // until replaced.
   VideoFrame* TakeFrame();
   // Where the runs' decoders deliver their pictures.
   VideoFrameBuffer& frame_buffer() {

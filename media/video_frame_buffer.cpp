@@ -66,6 +66,19 @@ void VideoFrameBuffer::Clear() {
   }
 }
 
+std::unique_ptr<VideoFrame> VideoFrameBuffer::PopNewest() {
+  std::deque<std::unique_ptr<VideoFrame>> older;  // released outside the lock
+  std::unique_ptr<VideoFrame> newest;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (queue_.empty()) return nullptr;
+    newest = std::move(queue_.back());
+    queue_.pop_back();
+    older.swap(queue_);
+  }
+  return newest;
+}
+
 std::unique_ptr<VideoFrame> VideoFrameBuffer::PopFront() {
   std::lock_guard<std::mutex> guard(lock_);
   if (queue_.empty()) return nullptr;

@@ -34,6 +34,10 @@ class VideoFrameBuffer : public IFrameBuffer {
   void Clear();
   // The oldest picture, or null.
   std::unique_ptr<VideoFrame> PopFront();
+  // The newest picture, or null; the older ones are dropped. What the preview takes at each
+  // tick: a phone faster than the tick (60 fps against 33 ticks a second) would otherwise keep
+  // the queue full, and every picture would wait ten ticks before it is shown.
+  std::unique_ptr<VideoFrame> PopNewest();
 
  private:
   std::atomic<int> reverse_v_{0}, reverse_h_{0}, mirror_{0}, flip_{0}, portrait_{0};

@@ -4,8 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
+#include "media/frame_composer.h"
+#include "media/frame_geometry.h"
+#include "media/frame_transform.h"
 #include "media/smooth_scaler.h"
 
 namespace vl {
@@ -124,6 +128,128 @@ TEST(SmoothScalerTest, RejectsWindowsOutsideTheDrawnPicture) {
   EXPECT_FALSE(scaler.Scale(nullptr, 10, 10, 30, 20, 20, 0, 0, out.bytes.data(), 10, 10, 30));
   EXPECT_FALSE(
       scaler.Scale(src.bytes.data(), 10, 10, 29, 20, 20, 0, 0, out.bytes.data(), 10, 10, 30));
+}
+
+// The gathers (chosen on processors with SSSE3) against the portable kernels, and the output
+// options against their definition: the same bytes, for shrinking, growing and mixed sizes,
+// windows, byte orders, directions and row orders.
+struct Case {
+  int w, h, dw, dh, left, top, ow, oh;
+};
+
+std::vector<uint8_t> ScaleCase(const Picture& src, const Case& c, const ScaleOptions& o, bool plain,
+                               bool upwards) {
+  UsePlainScalerKernels(plain);
+  struct Reset {
+    ~Reset() { UsePlainScalerKernels(false); }
+  } reset;
+  const ptrdiff_t stride = c.ow * 3 + 5;  // rows padded: nothing may be written there
+  std::vector<uint8_t> out(static_cast<size_t>(stride) * c.oh, 0xA5);
+  uint8_t* first = upwards ? out.data() + (c.oh - 1) * stride : out.data();
+  SmoothScaler scaler;
+  EXPECT_TRUE(scaler.Scale(src.bytes.data(), src.w, src.h, src.w * 3, c.dw, c.dh, c.left, c.top,
+                           first, c.ow, c.oh, upwards ? -stride : stride, o));
+  // The same scaler again: tables kept between calls give the same result.
+  std::vector<uint8_t> again(out.size(), 0xA5);
+  first = upwards ? again.data() + (c.oh - 1) * stride : again.data();
+  scaler.Scale(src.bytes.data(), src.w, src.h, src.w * 3, c.dw, c.dh, c.left, c.top, first, c.ow,
+               c.oh, upwards ? -stride : stride, o);
+  EXPECT_EQ(out, again);
+  return out;
+}
+
+TEST(ScalerKernelsTest, GathersAndOptionsMatchThePortableKernelsAndTheirDefinition) {
+  std::mt19937 rng(11);
+  std::vector<Case> cases = {{1920, 1080, 1280, 720, 0, 0, 1280, 720},
+                             {1080, 1920, 720, 1280, 0, 0, 720, 1280},
+                             {1280, 720, 727, 409, 0, 0, 727, 409},
+                             {640, 360, 1280, 720, 0, 0, 1280, 720},
+                             {1920, 1440, 1280, 960, 0, 120, 1280, 720},
+                             {2340, 1080, 1560, 720, 140, 0, 1280, 720},
+                             {97, 61, 40, 23, 3, 2, 30, 20}};
+  for (int i = 0; i < 40; ++i) {
+    Case c;
+    c.w = 8 + static_cast<int>(rng() % 300);
+    c.h = 4 + static_cast<int>(rng() % 100);
+    c.dw = 6 + static_cast<int>(rng() % 400);
+    c.dh = 3 + static_cast<int>(rng() % 120);
+    c.ow = 1 + static_cast<int>(rng() % c.dw);
+    c.oh = 1 + static_cast<int>(rng() % c.dh);
+    c.left = static_cast<int>(rng() % (c.dw - c.ow + 1));
+    c.top = static_cast<int>(rng() % (c.dh - c.oh + 1));
+    cases.push_back(c);
+  }
+  for (const Case& c : cases) {
+    Picture src(c.w, c.h);
+    for (size_t i = 0; i < src.bytes.size(); ++i) src.bytes[i] = static_cast<uint8_t>(rng());
+    const std::vector<uint8_t> plain = ScaleCase(src, c, {}, true, false);
+    const ptrdiff_t stride = c.ow * 3 + 5;
+    for (bool swap : {false, true})
+      for (bool mirror : {false, true})
+        for (bool upwards : {false, true}) {
+          ScaleOptions o;
+          o.swap_red_blue = swap;
+          o.mirror = mirror;
+          const std::vector<uint8_t> fast = ScaleCase(src, c, o, false, upwards);
+          const std::vector<uint8_t> portable = ScaleCase(src, c, o, true, upwards);
+          ASSERT_EQ(fast, portable) << c.w << "x" << c.h << " -> " << c.dw << "x" << c.dh << " "
+                                    << swap << mirror << upwards;
+          // Definition: pixel (x, y) of the plain result, written at row y (counted from the
+          // end when upwards), column x (from the right when mirrored), bytes exchanged.
+          for (int y = 0; y < c.oh; ++y)
+            for (int x = 0; x < c.ow; ++x)
+              for (int k = 0; k < 3; ++k) {
+                const int row = upwards ? c.oh - 1 - y : y, col = mirror ? c.ow - 1 - x : x;
+                const int byte = swap ? 2 - k : k;
+                ASSERT_EQ(fast[row * stride + col * 3 + byte], plain[y * stride + x * 3 + k])
+                    << c.w << "x" << c.h << " -> " << c.dw << "x" << c.dh << " at " << x << ","
+                    << y;
+              }
+          for (int y = 0; y < c.oh; ++y)  // the padding of every row is untouched
+            for (int p = c.ow * 3; p < stride; ++p) ASSERT_EQ(fast[y * stride + p], 0xA5);
+        }
+  }
+}
+
+// The composer scales unturned pictures straight into the output; the result is the scaled
+// picture filled in the one pass of the definition, for every mirror and flip.
+TEST(FrameComposerTest, ScaledOutputEqualsScalingThenTheOnePassFill) {
+  std::mt19937 rng(5);
+  for (auto [w, h] : {std::pair{1920, 1080}, {1280, 960}, {640, 360}, {1080, 1920}}) {
+    Picture src(w, h);
+    for (auto& b : src.bytes) b = static_cast<uint8_t>(rng());
+    for (bool portrait : {false, true})
+      for (int flags = 0; flags < 4; ++flags) {
+        Orientation o;
+        o.rotate = (w < h) != portrait;
+        o.mirror = flags & 1;
+        o.flip = flags & 2;
+        const int ow = portrait ? 720 : 1280, oh = portrait ? 1280 : 720;
+        const ptrdiff_t stride = ow * 3;
+        std::vector<uint8_t> out(static_cast<size_t>(stride) * oh);
+        FrameComposer composer;
+        ASSERT_TRUE(
+            composer.Compose({src.bytes.data(), w, h, w * 3}, o, {out.data(), ow, oh, stride}));
+        // The definition: the phone's picture scaled to cover (in its own orientation), then
+        // the window the output shows filled in one pass.
+        int tw, th;
+        OrientedSize(w, h, o.rotate, &tw, &th);
+        const CoverPlan plan = PlanCover(tw, th, ow, oh);
+        if (plan.mode != CoverMode::kScale) continue;
+        int dw, dh;
+        OrientedSize(plan.drawn_width, plan.drawn_height, o.rotate, &dw, &dh);
+        std::vector<uint8_t> scaled(static_cast<size_t>(dw) * dh * 3);
+        SmoothScaler scaler;
+        ASSERT_TRUE(scaler.Scale(src.bytes.data(), w, h, w * 3, dw, dh, 0, 0, scaled.data(), dw, dh,
+                                 dw * 3));
+        std::vector<uint8_t> want(out.size());
+        ASSERT_TRUE(FillOriented({scaled.data(), dw, dh, dw * 3}, o, -plan.x, -plan.y,
+                                 {want.data(), ow, oh, stride}));
+        for (int y = 0; y < oh; ++y)
+          ASSERT_EQ(0, std::memcmp(&out[y * stride], &want[y * stride], ow * 3))
+              << w << "x" << h << " portrait " << portrait << " flags " << flags << " row " << y;
+      }
+  }
 }
 
 }  // namespace

@@ -57,8 +57,10 @@ class VideoStreamWorkerTest : public ::testing::Test {
 TEST_F(VideoStreamWorkerTest, DecodedPicturesReachTakeFrameWithThePhonesFlags) {
   EXPECT_EQ(worker_.TakeFrame(), nullptr);  // nothing before the first picture
   Run("landscape_1280x720", {"--reverse-h", "1"});
+  // Ten pictures are queued (the clip came faster than anyone took them): the newest comes out
+  // at once, the older ones are dropped instead of being shown ten ticks late.
   const int taken = Drain();
-  EXPECT_EQ(taken, VideoFrameBuffer::kCapacity);  // the newest ten were kept
+  EXPECT_EQ(taken, 1);
   VideoFrame* current = worker_.TakeFrame();
   ASSERT_NE(current, nullptr);
   EXPECT_EQ(current->width(), 1280);

@@ -191,6 +191,20 @@ TEST_F(VideoFrameBufferTest, EleventhPictureDisplacesTheFirst) {
   EXPECT_FALSE(buffer_.PopFront());
 }
 
+TEST_F(VideoFrameBufferTest, PopNewestTakesTheLastPictureAndDropsTheBacklog) {
+  std::vector<RgbPicture> pictures = DecodePictures("landscape_640x360", 4);
+  ASSERT_EQ(pictures.size(), 4u);
+  VideoFrameBuffer single;
+  auto want = Push(single, pictures[3]);
+  EXPECT_FALSE(buffer_.PopNewest());
+  for (RgbPicture& p : pictures) buffer_.PushFrame(p.View());
+  auto newest = buffer_.PopNewest();
+  ASSERT_TRUE(newest);
+  EXPECT_TRUE(std::equal(want->bits(), want->bits() + want->size(), newest->bits()));
+  EXPECT_FALSE(buffer_.PopNewest());  // the three before it went with it
+  EXPECT_FALSE(buffer_.PopFront());
+}
+
 TEST_F(VideoFrameBufferTest, ClearEmptiesAndQueuedPicturesKeepTheirSize) {
   buffer_.PushFrame(landscape_->View());
   buffer_.SetPortrait(1);

@@ -14,6 +14,7 @@
 #include "media/frame_mapping_layout.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/bmp_file.h"
+#include "tools/frame_code/frame_code.h"
 #include "tools/vcam_capture/capture_graph.h"
 #include "tools/vcam_capture/pace_report.h"
 
@@ -375,6 +376,40 @@ TEST_F(CameraGraphTest, PublishedPictureArrivesExactlyIn24And32Bits) {
     ASSERT_EQ(std::memcmp(&rgb32.bytes[p * 4], &picture.bytes[p * 3], 3), 0) << "pixel " << p;
     ASSERT_EQ(rgb32.bytes[p * 4 + 3], 0xFF) << "pixel " << p;
   }
+}
+
+// What the latency measurement and the soak rely on: every sample's frame number read back and
+// timed on the wall clock, and a long run that keeps only a bounded record.
+TEST_F(CameraGraphTest, CaptureGraphReadsFrameNumbersOnTheWallClockAndBoundsItsRecords) {
+  ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  std::vector<uint8_t> picture(1280 * 720 * 3, 0x40);
+  vl::tools::DrawFrameCode(picture.data(), 1280, 720, 1280 * 3, 4321);
+  PublishedSection section(1280, 720, picture);
+  ASSERT_TRUE(section.written());
+  ComPtr<IBaseFilter> camera;
+  ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kLandscapeName, &camera));
+  CaptureOptions options;
+  options.subtype = MEDIASUBTYPE_RGB32;
+  options.max_records = 3;
+  CaptureGraph graph;
+  ASSERT_HRESULT_SUCCEEDED(graph.Build(camera.get(), options));
+  graph.ReadFrameNumbers();
+  const int64_t before = vl::tools::WallClockMicroseconds();
+  ASSERT_HRESULT_SUCCEEDED(graph.Run());
+  EXPECT_TRUE(graph.WaitForSamples(8, 10000));
+  graph.Stop();
+  const int64_t after = vl::tools::WallClockMicroseconds();
+  EXPECT_GE(graph.SampleCount(), 8u);
+  const std::vector<vl::tools::SampleRecord> records = graph.Records();
+  ASSERT_EQ(records.size(), 4u);  // the first three and the latest
+  for (const auto& r : records) {
+    EXPECT_EQ(r.frame_number, 4321);
+    EXPECT_GE(r.wall_us, before);
+    EXPECT_LE(r.wall_us, after);
+  }
+  EXPECT_GT(records[3].arrival_us, records[2].arrival_us);
+  // The wall clock is the machine's: its time since 1970 is after 2020.
+  EXPECT_GT(before, int64_t{1577836800} * 1000000);
 }
 
 TEST_F(CameraGraphTest, PortraitPictureArrivesTurnedClockwiseInTheLandscapeCamera) {

@@ -44,6 +44,7 @@ PhoneSession::PhoneSession(SessionHost& host, net::NativeSocket socket)
     : host_(host), s_(socket), accepted_(Clock::now()), rng_(host.options().seed) {}
 
 PhoneSession::~PhoneSession() {
+  StopChurn();
   StopReceiver();
 }
 
@@ -244,6 +245,7 @@ void PhoneSession::Run() {
     host_.Update([](SessionReport& r) { ++r.steps_done; });
   }
   if (open && host_.options().end == EndMode::kHold) Hold();
+  StopChurn();
   StopReceiver();
 }
 

@@ -27,6 +27,8 @@ class SessionHost {
   virtual void Log(double seconds, const std::string& line) = 0;
   // Applies a change to this connection's report (under the host's lock).
   virtual void Update(const std::function<void(SessionReport&)>& change) = 0;
+  // One line of the send-time log (--send-log); ignored without one.
+  virtual void LogSent(const std::string& line) = 0;
 };
 
 class PhoneSession {
@@ -61,6 +63,8 @@ class PhoneSession {
   bool SendVideo(const std::string& path);
   bool SendResource(const std::string& name, const std::vector<uint8_t>& data);
   bool SendPanel(const std::string& text);
+  bool StartChurn(const std::string& path, int64_t period_ms);
+  void StopChurn();
 
   SessionHost& host_;
   net::NativeSocket s_;
@@ -68,6 +72,8 @@ class PhoneSession {
   Clock::time_point ack_time_;
   bool handshake_done_ = false;
   std::thread receiver_;
+  std::thread churn_;
+  std::atomic<bool> stop_churn_{false};
   std::atomic<bool> stop_receiver_{false};
   std::atomic<bool> pc_gone_{false};
   std::mutex send_lock_;  // packets from the steps and from answers to events stay whole

@@ -34,10 +34,15 @@ bool PhoneSession::SendVideo(const std::string& path) {
     const auto start = Clock::now();
     size_t pos = 0;
     int packets = 0;
+    size_t next_end = 0;  // the picture whose last byte is sent next
     while (pos < data.size()) {
-      const size_t n = std::min<size_t>(static_cast<size_t>(size(rng_)), data.size() - pos);
       const size_t picture =
           static_cast<size_t>(std::upper_bound(frames.begin(), frames.end(), pos) - frames.begin());
+      // A whole picture: up to the next picture's start (or the end).
+      const size_t n = o.chunk_pictures && picture < frames.size() ? frames[picture] - pos
+                       : o.chunk_pictures
+                           ? data.size() - pos
+                           : std::min<size_t>(static_cast<size_t>(size(rng_)), data.size() - pos);
       if (o.fps > 0 && picture > 0) {
         std::this_thread::sleep_until(start +
                                       std::chrono::duration_cast<Clock::duration>(
@@ -46,11 +51,65 @@ bool PhoneSession::SendVideo(const std::string& path) {
       if (!SendPacket(kPacketVideo, &data[pos], static_cast<int32_t>(n), "video")) return false;
       pos += n;
       ++packets;
+      // Every picture that ends within this packet has now been sent whole.
+      if (!o.send_log_path.empty()) {
+        const int64_t now_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count();
+        for (; next_end < frames.size(); ++next_end) {
+          const size_t end = next_end + 1 < frames.size() ? frames[next_end + 1] : data.size();
+          if (end > pos) break;
+          host_.LogSent(std::to_string(round + 1) + " " + std::to_string(next_end) + " " +
+                        std::to_string(now_us));
+        }
+      }
     }
     Log("video round " + std::to_string(round + 1) + " sent in " + std::to_string(packets) +
         " packets");
   }
   return true;
+}
+
+bool PhoneSession::StartChurn(const std::string& path, int64_t period_ms) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> commands;
+  for (std::string line; std::getline(in, line);) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty() && line[0] != '#') commands.push_back(line);
+  }
+  if (commands.empty()) {
+    Log("cannot read panel commands from " + path);
+    return true;
+  }
+  StopChurn();
+  stop_churn_ = false;
+  Log("churning " + std::to_string(commands.size()) + " panel commands every " +
+      std::to_string(period_ms) + " ms");
+  churn_ = std::thread([this, commands = std::move(commands), period_ms] {
+    const auto period = std::chrono::milliseconds(period_ms);
+    auto next = Clock::now() + period;
+    size_t sent = 0;
+    while (!stop_churn_ && !host_.Stopping() && !pc_gone_) {
+      if (Clock::now() < next) {
+        std::this_thread::sleep_for(
+            std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
+        continue;
+      }
+      next += period;
+      const std::string& c = commands[sent % commands.size()];
+      if (!SendPacket(kPacketPanel, reinterpret_cast<const uint8_t*>(c.data()),
+                      static_cast<int32_t>(c.size()), "panel command"))
+        break;
+      ++sent;
+    }
+    Log("churned " + std::to_string(sent) + " panel commands");
+  });
+  return true;
+}
+
+void PhoneSession::StopChurn() {
+  stop_churn_ = true;
+  if (churn_.joinable()) churn_.join();
 }
 
 bool PhoneSession::SendResource(const std::string& name, const std::vector<uint8_t>& data) {
@@ -124,6 +183,8 @@ bool PhoneSession::Perform(const Step& step) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
       return true;
+    case StepKind::kChurn:
+      return StartChurn(step.text, step.number);
     case StepKind::kClose:
       Log("closing the connection (--close)");
       return false;

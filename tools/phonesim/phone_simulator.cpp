@@ -12,7 +12,9 @@ constexpr double kNoTime = -1;  // lines about the simulator itself carry no tim
 }  // namespace
 
 PhoneSimulator::PhoneSimulator(Options options, std::ostream* log)
-    : options_(std::move(options)), log_(log) {}
+    : options_(std::move(options)), log_(log) {
+  if (!options_.send_log_path.empty()) send_log_.open(options_.send_log_path, std::ios::app);
+}
 
 PhoneSimulator::~PhoneSimulator() {
   Shutdown();
@@ -45,6 +47,11 @@ void PhoneSimulator::Log(double seconds, const std::string& line) {
   std::lock_guard<std::mutex> lock(log_lock_);
   *log_ << stamp << line << '\n';
   log_->flush();
+}
+
+void PhoneSimulator::LogSent(const std::string& line) {
+  std::lock_guard<std::mutex> lock(log_lock_);
+  if (send_log_) send_log_ << line << std::endl;  // readable while the run goes on
 }
 
 void PhoneSimulator::Update(const std::function<void(SessionReport&)>& change) {

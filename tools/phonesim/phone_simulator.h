@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <ostream>
@@ -49,10 +50,12 @@ class PhoneSimulator : private SessionHost {
   bool Stopping() const override { return shutdown_.load(); }
   void Log(double seconds, const std::string& line) override;
   void Update(const std::function<void(SessionReport&)>& change) override;
+  void LogSent(const std::string& line) override;
 
   Options options_;
   std::ostream* log_;
   std::mutex log_lock_;
+  std::ofstream send_log_;  // under log_lock_
   net::SocketLibrary sockets_;
   net::NativeSocket listener_ = net::kInvalidSocket;
   uint16_t port_ = 0;

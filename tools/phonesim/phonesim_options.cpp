@@ -166,6 +166,11 @@ bool Apply(const std::string& name, const std::string& raw_value, bool has_value
     if (o.fps < 0) return (error = "fps must not be negative"), false;
   } else if (name == "chunk") {
     if (!need()) return false;
+    if (value == "picture") {
+      o.chunk_pictures = true;
+      return true;
+    }
+    o.chunk_pictures = false;
     const size_t colon = value.find(':');
     int64_t lo = 0, hi = 0;
     if (colon == std::string::npos || !ToInt(value.substr(0, colon), lo) ||
@@ -230,6 +235,18 @@ bool Apply(const std::string& name, const std::string& raw_value, bool has_value
       return (error = "--on wants EVENT:ID[-LAST][:DETAIL]=REPLY"), false;
     }
     o.reactions.push_back(std::move(r));
+  } else if (name == "churn") {
+    if (!need()) return false;
+    step.kind = StepKind::kChurn;
+    const size_t colon = value.find(':');
+    if (colon == std::string::npos || !ToInt(value.substr(0, colon), step.number) ||
+        step.number < 1 || colon + 1 == value.size())
+      return (error = "--churn wants MS:FILE"), false;
+    step.text = FromBase(base, value.substr(colon + 1));
+    o.steps.push_back(step);
+  } else if (name == "send-log") {
+    if (!need()) return false;
+    o.send_log_path = value;
   } else if (name == "sleep") {
     if (!number(n)) return false;
     o.steps.push_back(MakeStep(StepKind::kSleep, {}, n));
@@ -413,6 +430,10 @@ Steps (performed in the order given, for each connection):
   --raw HEX               write raw bytes
   --sleep MS              pause
   --close                 close the connection at this point
+  --churn MS:FILE         from this step on, alongside the following ones, send the next line
+                          of FILE (one panel command per line; blank lines and '#' lines
+                          skipped; cycling) as a panel command every MS ms, until the
+                          connection ends: a phone whose panel keeps changing
 
 Answering the PC (like the phone application answering taps on its panel):
   --on EVENT:ID[-LAST][:DETAIL]=REPLY
@@ -436,6 +457,8 @@ Misbehaviour (also steps):
 Video pacing:
   --fps F                 frames per second for --video (default 30; 0 = as fast as possible)
   --chunk MIN:MAX         packet payload sizes, chosen at random (default 1:8192)
+  --chunk picture         one packet per picture, as a phone that sends each encoded picture
+                          whole
   --loop N                play the video N times (default 1; 0 = until the PC goes away)
   --seed N                seed of the random sizes and garbage (default 1)
 
@@ -444,6 +467,9 @@ Ending and logging:
                           or close at once
   --hold-ms N             hold at most N ms, then close (default: until the PC closes)
   --log FILE              write the log to FILE instead of standard output
+  --send-log FILE         append one line per picture of --video when its last byte has been
+                          sent: "ROUND PICTURE UNIX_MICROSECONDS" (PICTURE counts from 0 in
+                          the file, ROUND from 1 per connection), for latency measurements
   --verbose               also log every packet sent
   --script FILE           read more options from FILE, one per line without the leading
                           "--" (e.g. "panel-text <config/>", "sleep 500"); '#' starts a comment;

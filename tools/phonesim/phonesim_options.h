@@ -22,6 +22,7 @@ enum class StepKind {
   kCloseMidPacket,  // number: announced length; half of it is sent, then the connection closes
   kOversized,       // announces a type-1 payload of `number` bytes and sends only a little
   kGarbageTypes,    // number: count of packets of unused types with random payloads
+  kChurn,           // text: file of panel commands; number: period in ms (see --churn)
 };
 
 struct Step {
@@ -67,7 +68,8 @@ struct Options {
   double fps = 30.0;
   int chunk_min = 1;
   int chunk_max = 8192;
-  int loop = 1;  // 0: until the PC goes away
+  bool chunk_pictures = false;  // one packet per picture (--chunk picture)
+  int loop = 1;                 // 0: until the PC goes away
   uint32_t seed = 1;
 
   std::vector<Step> steps;
@@ -76,6 +78,8 @@ struct Options {
   int hold_ms = 0;  // 0: hold until the PC closes
 
   std::string log_path;  // empty: standard output
+  // Where each picture's send time goes (--send-log); empty: nowhere.
+  std::string send_log_path;
   bool verbose = false;
   bool show_help = false;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <map>
 
+#include "tools/frame_code/frame_code.h"
+
 namespace vl::tools {
 
 using vl::win::ComPtr;
@@ -16,6 +18,23 @@ int64_t NowMicroseconds() {
   QueryPerformanceFrequency(&frequency);
   return now.QuadPart * 1000000 / frequency.QuadPart;
 }
+
+}  // namespace
+
+int64_t WallClockMicroseconds() {
+  using Precise = void(WINAPI*)(FILETIME*);
+  static const Precise precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+  FILETIME ft;
+  if (precise != nullptr)
+    precise(&ft);
+  else
+    GetSystemTimeAsFileTime(&ft);
+  const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10);  // from 1601 to 1970
+}
+
+namespace {
 
 void FreeType(AM_MEDIA_TYPE* mt) {
   if (mt->pbFormat != nullptr) CoTaskMemFree(mt->pbFormat);
@@ -97,11 +116,21 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
     record.stop = stop;
     record.length = sample->GetActualDataLength();
     const int64_t now = NowMicroseconds();
+    record.wall_us = WallClockMicroseconds();
+    BYTE* pixels = nullptr;
+    if (code_bpp_ != 0 && SUCCEEDED(sample->GetPointer(&pixels)) && pixels != nullptr &&
+        record.length >= static_cast<long>(code_stride_) * code_height_) {
+      record.frame_number =
+          ReadFrameCode({pixels, code_width_, code_height_, code_stride_, code_bpp_ / 8});
+    }
     EnterCriticalSection(&lock_);
-    if (records_.empty()) first_arrival_ = now;
+    if (total_ == 0) first_arrival_ = now;
     record.arrival_us = now - first_arrival_;
-    const size_t index = records_.size();
-    records_.push_back(record);
+    const size_t index = total_++;
+    if (records_.size() < max_records_)
+      records_.push_back(record);
+    else
+      last_ = record;
     BYTE* data = nullptr;
     if (keep_.count(index) != 0 && SUCCEEDED(sample->GetPointer(&data)) && data != nullptr) {
       kept_[index].assign(data, data + std::max<long>(record.length, 0));
@@ -112,26 +141,41 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
   }
   STDMETHODIMP BufferCB(double, BYTE*, long) override { return E_NOTIMPL; }
 
+  // Frame numbers are read from samples of this layout from now on (bits 24 or 32).
+  void SetFrameCodeFormat(int width, int height, int bits) {
+    code_width_ = width;
+    code_height_ = height;
+    code_stride_ = ((width * bits + 31) / 32) * 4;
+    code_bpp_ = bits;
+  }
+
   void SetKeep(const std::set<size_t>& keep) {
     EnterCriticalSection(&lock_);
     keep_ = keep;
     LeaveCriticalSection(&lock_);
   }
+  void SetMaxRecords(size_t max_records) {
+    EnterCriticalSection(&lock_);
+    max_records_ = max_records;
+    LeaveCriticalSection(&lock_);
+  }
   void Clear() {
     EnterCriticalSection(&lock_);
+    total_ = 0;
     records_.clear();
     kept_.clear();
     LeaveCriticalSection(&lock_);
   }
   size_t Count() {
     EnterCriticalSection(&lock_);
-    const size_t n = records_.size();
+    const size_t n = total_;
     LeaveCriticalSection(&lock_);
     return n;
   }
   std::vector<SampleRecord> Records() {
     EnterCriticalSection(&lock_);
     std::vector<SampleRecord> copy = records_;
+    if (total_ > records_.size()) copy.push_back(last_);  // the latest, for the span
     LeaveCriticalSection(&lock_);
     return copy;
   }
@@ -149,8 +193,14 @@ class CaptureGraph::Callback final : public ISampleGrabberCB {
   CRITICAL_SECTION lock_;
   HANDLE arrived_;
   std::vector<SampleRecord> records_;
+  size_t total_ = 0;               // samples since the last Clear, recorded or not
+  size_t max_records_ = SIZE_MAX;  // records kept; later samples only count
+  SampleRecord last_;              // the latest sample past the kept ones
   std::set<size_t> keep_;
   std::map<size_t, std::vector<uint8_t>> kept_;
+  // Layout of the pictures whose frame number is read; set before the graph runs.
+  int code_width_ = 0, code_height_ = 0, code_bpp_ = 0;
+  ptrdiff_t code_stride_ = 0;
   int64_t first_arrival_ = 0;
 };
 
@@ -227,6 +277,7 @@ HRESULT CaptureGraph::Build(IBaseFilter* camera, const CaptureOptions& options) 
   }
   grabber_->SetBufferSamples(FALSE);
   callback_->SetKeep(options.keep);
+  callback_->SetMaxRecords(options.max_records);
   hr = grabber_->SetCallback(callback_, 0);
   if (FAILED(hr)) return hr;
   hr = graph_->AddFilter(grabber_filter_.get(), L"Grabber");
@@ -262,6 +313,15 @@ HRESULT CaptureGraph::Build(IBaseFilter* camera, const CaptureOptions& options) 
   return graph_.As(control_);
 }
 
+void CaptureGraph::ReadFrameNumbers() {
+  const VIDEOINFOHEADER* info = NegotiatedVideoInfo();
+  if (info == nullptr) return;
+  const int bits = info->bmiHeader.biBitCount;
+  if (bits != 24 && bits != 32) return;
+  const LONG height = info->bmiHeader.biHeight;
+  callback_->SetFrameCodeFormat(info->bmiHeader.biWidth, height < 0 ? -height : height, bits);
+}
+
 HRESULT CaptureGraph::Run() {
   if (!control_) return E_UNEXPECTED;
   HRESULT hr = control_->Run();
@@ -291,6 +351,10 @@ bool CaptureGraph::WaitForSamples(size_t count, DWORD timeout_ms) {
 
 void CaptureGraph::ClearRecords() {
   callback_->Clear();
+}
+
+size_t CaptureGraph::SampleCount() const {
+  return callback_->Count();
 }
 
 std::vector<SampleRecord> CaptureGraph::Records() const {

@@ -35,8 +35,14 @@ struct SampleRecord {
   int64_t start = 0;
   int64_t stop = 0;
   int64_t arrival_us = 0;  // since the first sample after the last Run
+  int64_t wall_us = 0;     // the machine's wall clock at arrival: microseconds since 1970
   long length = 0;
+  int32_t frame_number = -1;  // read from the picture (ReadFrameNumbers), or -1
 };
+
+// The machine's wall clock in microseconds since 1970, as precise as the system gives it: the
+// clock other processes of the machine (Windows or not) time their events with.
+int64_t WallClockMicroseconds();
 
 struct CaptureOptions {
   // Subtype the grabber asks for; GUID_NULL lets the camera choose.
@@ -45,6 +51,9 @@ struct CaptureOptions {
   bool use_clock = true;
   // Samples whose bytes are kept, by index since the last ClearRecords.
   std::set<size_t> keep;
+  // Samples recorded (time stamps, arrival); past them samples are only counted and the latest
+  // is kept, so a run of hours holds its memory steady.
+  size_t max_records = SIZE_MAX;
 };
 
 class CaptureGraph {
@@ -55,13 +64,19 @@ class CaptureGraph {
   CaptureGraph& operator=(const CaptureGraph&) = delete;
 
   HRESULT Build(IBaseFilter* camera, const CaptureOptions& options);
+  // From now on every sample's frame number is read from its picture (a measurement clip's
+  // band, tools/frame_code); call after Build, with the negotiated 24- or 32-bit type.
+  void ReadFrameNumbers();
   HRESULT Run();
   HRESULT Stop();
   // Waits until `count` samples arrived since the last ClearRecords; false on time-out.
   bool WaitForSamples(size_t count, DWORD timeout_ms);
   void ClearRecords();
 
+  // The recorded samples; past CaptureOptions::max_records, the latest one is appended.
   std::vector<SampleRecord> Records() const;
+  // Samples since the last ClearRecords, recorded or not.
+  size_t SampleCount() const;
   bool KeptSample(size_t index, std::vector<uint8_t>* bytes) const;
   const AM_MEDIA_TYPE& NegotiatedType() const { return negotiated_; }
   // The negotiated format's header, or null when the type carries no VIDEOINFOHEADER.

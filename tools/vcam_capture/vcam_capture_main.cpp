@@ -33,6 +33,12 @@ const char kUsage[] =
     "  --save K:FILE.bmp  write sample K (0-based) as a bottom-up BMP; repeatable\n"
     "  --restart          after the run, stop, run again and report the second run too\n"
     "  --timeout S        give up after S seconds without enough samples (default 20)\n"
+    "  --max-records N    keep the time stamps of the first N samples only (long runs)\n"
+    "  --frame-log FILE   read each sample's frame number (the band of a measurement clip)\n"
+    "                     and write \"WALL_MICROSECONDS FRAME_NUMBER\" per sample to FILE\n"
+    "                     (-1: no number); the wall clock is the machine's (since 1970)\n"
+    "  vcam_capture --clock\n"
+    "      Prints the wall clock in microseconds since 1970, as the frame log gives it.\n"
     "Exit status: 0 success, 1 usage, 2 no such device, 3 graph failure, 4 too few samples.\n";
 
 std::string Utf8(const std::wstring& text) {
@@ -56,6 +62,9 @@ struct Options {
   bool restart = false;
   double timeout = 20;
   std::vector<std::pair<size_t, std::string>> saves;
+  std::string frame_log;
+  bool clock = false;
+  size_t max_records = SIZE_MAX;
 };
 
 bool ParseOptions(int argc, wchar_t** argv, Options* o) {
@@ -73,6 +82,12 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
     } else if (arg == L"--subtype" && has_value) {
       o->subtype_name = Utf8(argv[++i]);
       if (!vl::tools::ParseSubtype(o->subtype_name, &o->subtype)) return false;
+    } else if (arg == L"--frame-log" && has_value) {
+      o->frame_log = Utf8(argv[++i]);
+    } else if (arg == L"--max-records" && has_value) {
+      o->max_records = static_cast<size_t>(std::wcstoul(argv[++i], nullptr, 10));
+    } else if (arg == L"--clock") {
+      o->clock = true;
     } else if (arg == L"--no-clock") {
       o->use_clock = false;
     } else if (arg == L"--restart") {
@@ -89,7 +104,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
       return false;
     }
   }
-  return o->list || !o->device.empty();
+  return o->list || o->clock || !o->device.empty();
 }
 
 int ListDevices() {
@@ -104,8 +119,8 @@ int ListDevices() {
 }
 
 // Prints the report of one run; returns false when fewer samples than wanted arrived.
-void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& records) {
-  std::printf("%ssamples=%zu\n", prefix, records.size());
+void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& records, size_t total) {
+  std::printf("%ssamples=%zu\n", prefix, total);
   std::string stamps;
   bool regular = true;
   for (size_t i = 0; i < records.size(); ++i) {
@@ -123,11 +138,14 @@ void Report(const char* prefix, const std::vector<vl::tools::SampleRecord>& reco
     std::printf("%sstamp_step_333333=%s\n", prefix, regular ? "yes" : "no");
   }
   if (records.size() >= 2) {
+    // Past --max-records only the first records and the latest are kept: the pace counts
+    // every sample over that span, the drift is taken from the kept ones.
     std::vector<vl::tools::PaceSample> samples;
     for (const auto& r : records) samples.push_back({r.start, r.arrival_us});
     const vl::tools::PaceFigures pace = vl::tools::MeasurePace(samples);
     std::printf("%selapsed_s=%.3f\n", prefix, pace.elapsed_s);
-    std::printf("%space_fps=%.2f\n", prefix, pace.pace_fps);
+    std::printf("%space_fps=%.2f\n", prefix,
+                pace.elapsed_s > 0 ? (total - 1) / pace.elapsed_s : 0.0);
     // Stamps against the arrival clock, from the first sample: positive when ahead.
     std::printf("%sdrift_end_ms=%.1f\n%sdrift_min_ms=%.1f\n%sdrift_max_ms=%.1f\n", prefix,
                 pace.drift_end_ms, prefix, pace.drift_min_ms, prefix, pace.drift_max_ms);
@@ -162,6 +180,19 @@ bool SaveSamples(const vl::tools::CaptureGraph& graph, const Options& o) {
   return ok;
 }
 
+bool WriteFrameLog(const std::vector<vl::tools::SampleRecord>& records, const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "w");
+  if (f == nullptr) return false;
+  int numbered = 0;
+  for (const auto& r : records) {
+    std::fprintf(f, "%lld %ld\n", static_cast<long long>(r.wall_us),
+                 static_cast<long>(r.frame_number));
+    if (r.frame_number >= 0) ++numbered;
+  }
+  std::printf("numbered_samples=%d\n", numbered);
+  return std::fclose(f) == 0;
+}
+
 int Capture(const Options& o) {
   vl::win::ComPtr<IBaseFilter> camera;
   HRESULT hr = vl::tools::OpenVideoDevice(o.device, &camera);
@@ -177,6 +208,7 @@ int Capture(const Options& o) {
   capture.subtype = o.subtype;
   capture.use_clock = o.use_clock;
   for (const auto& save : o.saves) capture.keep.insert(save.first);
+  capture.max_records = o.max_records;
   vl::tools::CaptureGraph graph;
   hr = graph.Build(camera.get(), capture);
   if (FAILED(hr)) {
@@ -192,6 +224,7 @@ int Capture(const Options& o) {
                 graph.NegotiatedType().lSampleSize, static_cast<long long>(info->AvgTimePerFrame));
   }
   std::printf("clock=%s\n", graph.HasClock() ? "graph" : "none");
+  if (!o.frame_log.empty()) graph.ReadFrameNumbers();
 
   const DWORD timeout_ms = static_cast<DWORD>(o.timeout * 1000);
   int status = 0;
@@ -208,8 +241,12 @@ int Capture(const Options& o) {
       status = 4;
     }
     graph.Stop();
-    Report(run == 0 ? "" : "restart_", graph.Records());
+    Report(run == 0 ? "" : "restart_", graph.Records(), graph.SampleCount());
     if (run == 0 && !SaveSamples(graph, o)) status = 4;
+    if (run == 0 && !o.frame_log.empty() && !WriteFrameLog(graph.Records(), o.frame_log)) {
+      std::fprintf(stderr, "cannot write %s\n", o.frame_log.c_str());
+      status = 4;
+    }
   }
   return status;
 }
@@ -234,7 +271,11 @@ int main() {
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 3;
-  const int status = options.list ? ListDevices() : Capture(options);
+  int status = 0;
+  if (options.clock)
+    std::printf("clock_us=%lld\n", static_cast<long long>(vl::tools::WallClockMicroseconds()));
+  else
+    status = options.list ? ListDevices() : Capture(options);
   CoUninitialize();
   return status;
 }

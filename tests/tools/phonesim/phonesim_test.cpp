@@ -74,7 +74,9 @@ TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
                                "log",
                                "verbose",
                                "script",
-                               "on"};
+                               "on",
+                               "churn",
+                               "send-log"};
   const std::set<std::string> documented = OptionsInHelp();
   for (const char* name : known) EXPECT_TRUE(documented.count(name)) << "--" << name;
   // And nothing documented is unknown to the parser.
@@ -91,7 +93,8 @@ TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
                                                      {"raw", "00"},
                                                      {"close-mid-packet", "10"},
                                                      {"fps", "25"},
-                                                     {"on", "click:1=<x/>"}};
+                                                     {"on", "click:1=<x/>"},
+                                                     {"churn", "100:commands.txt"}};
   for (const std::string& name : documented) {
     if (name == "script") continue;  // needs a file; covered below
     Options o;
@@ -262,6 +265,71 @@ TEST(PhonesimFrames, FindsEveryPictureOfARealClip) {
     EXPECT_EQ(clip[starts[i]], 0);
   }
   EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
+}
+
+TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVideo) {
+  net::SocketLibrary sockets;
+  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+  const std::string commands = (adb.dir() / "commands.txt").string();
+  const std::string send_log = (adb.dir() / "sent.txt").string();
+  std::ofstream(commands) << "# two commands\n<a/>\n\n<b/>\n";
+  auto phone = test::StartPhone({"--churn", "50:" + commands, "--video", test::ClipPath(), "--fps",
+                                 "30", "--send-log", send_log});
+  test::RecordingListener listener;
+  auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
+  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) {
+    if (!reader->ReadPacket()) break;
+  }
+  reader->Close();
+  phone->Shutdown();
+
+  // The commands alternate, about every 50 ms, while the video plays and after it.
+  const std::vector<std::string> events = listener.Events();
+  ASSERT_GE(events.size(), 15u);
+  for (size_t i = 0; i < events.size(); ++i)
+    EXPECT_EQ(events[i], i % 2 ? "panel:<b/>" : "panel:<a/>") << i;
+
+  // One line per picture, in order, on the wall clock, paced at 30 pictures a second.
+  std::ifstream in(send_log);
+  int round = 0;
+  size_t picture = 0, expected = 0;
+  int64_t us = 0, first = 0, last = 0;
+  while (in >> round >> picture >> us) {
+    EXPECT_EQ(round, 1);
+    EXPECT_EQ(picture, expected++);
+    if (picture == 0) first = us;
+    EXPECT_GE(us, last);
+    last = us;
+  }
+  EXPECT_EQ(expected, 30u);
+  EXPECT_NEAR((last - first) / 1e6, 29 / 30.0, 0.2);
+  const int64_t now_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+  EXPECT_LT(now_us - last, 5'000'000);  // the machine's wall clock, not a clock of its own
+}
+
+TEST(PhonesimSession, PictureChunksSendEachPictureAsOnePacket) {
+  net::SocketLibrary sockets;
+  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+  const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
+  const std::vector<size_t> starts = FindFrameStarts(clip);
+  auto phone = test::StartPhone(
+      {"--video", test::ClipPath(), "--fps", "0", "--chunk", "picture", "--end", "close"});
+  auto reader = BMTReader::Create();
+  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+  size_t pictures = 0;
+  while (auto p = reader->ReadPacket()) {
+    if (p->type != kPacketVideo) continue;
+    ASSERT_LT(pictures, starts.size());
+    const size_t end = pictures + 1 < starts.size() ? starts[pictures + 1] : clip.size();
+    EXPECT_EQ(static_cast<size_t>(p->length), end - starts[pictures]) << "picture " << pictures;
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, starts.size());
+  phone->Shutdown();
 }
 
 TEST(PhonesimProgram, HelpRunsAsAProgram) {
