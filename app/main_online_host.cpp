@@ -28,8 +28,10 @@ MainOnlineHost::~MainOnlineHost() = default;
 void MainOnlineHost::Attach(const Parts& parts) {
   parts_ = parts;
   tray_.SetOwner(parts.main, parts.small_icon);
-  // The cached connection tip is the worker's failure text.
-  if (parts_.worker) parts_.worker->SetConnectionTips(GetRemoteConfig().tips_conn);
+  // The connection tip of the record (cached, or fetched since) is the worker's failure text.
+  if (parts_.worker) {
+    parts_.worker->SetConnectionTipsSource([] { return GetRemoteConfig().tips_conn; });
+  }
 }
 
 void MainOnlineHost::OnReadCachedSettings() {

@@ -43,9 +43,9 @@ void StreamWorker::SetDecoderFactory(VideoDecoderFactory factory) {
   decoder_factory_ = std::move(factory);
 }
 
-void StreamWorker::SetConnectionTips(std::string ansi_text) {
+void StreamWorker::SetConnectionTipsSource(ConnectionTipsSource source) {
   std::lock_guard<std::mutex> lock(text_lock_);
-  connection_tips_ = std::move(ansi_text);
+  connection_tips_ = std::move(source);
 }
 
 std::string StreamWorker::GetErrorText() const {
@@ -162,9 +162,9 @@ void StreamWorker::ReportConnectFailed(const char* default_text) noexcept {
   try {
     std::lock_guard<std::mutex> lock(text_lock_);
     // The remote connection tip replaces the text of a failed connection when there is one.
-    error_text_ = default_text == kConnectFailedText && !connection_tips_.empty()
-                      ? connection_tips_
-                      : Utf8ToAnsi(default_text);
+    const std::string tips =
+        default_text == kConnectFailedText && connection_tips_ ? connection_tips_() : std::string();
+    error_text_ = !tips.empty() ? tips : Utf8ToAnsi(default_text);
   } catch (const std::exception&) {
     error_text_.clear();
   }

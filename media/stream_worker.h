@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -48,8 +49,11 @@ class StreamWorker {
   void SetResourceStore(IResourceStore* store) {
     resources_ = store;
   }
-  // The remote "tips_conn" text (ANSI); when not empty it replaces the default failure text.
-  void SetConnectionTips(std::string ansi_text);
+  // Where the remote "tips_conn" text (ANSI) comes from; asked at each failed connection, so
+  // a tip fetched while the program runs applies to the next failure. When it gives a
+  // non-empty text, that replaces the default failure text.
+  using ConnectionTipsSource = std::function<std::string()>;
+  void SetConnectionTipsSource(ConnectionTipsSource source);
 
   // Copies the device (null: no device chosen) and starts a run. Ignored while a run is active.
   void Start(const DeviceEntry* device);
@@ -110,7 +114,7 @@ class StreamWorker {
 
   mutable std::mutex text_lock_;
   std::string error_text_;
-  std::string connection_tips_;
+  ConnectionTipsSource connection_tips_;
   HeaderFlags flags_;
 
   // The run owns decoder_ and decodes without a lock; Stop reaches it only through

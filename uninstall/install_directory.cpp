@@ -52,20 +52,6 @@ void AddFolder(std::vector<std::wstring>* folders, const std::wstring& folder) {
 
 }  // namespace
 
-ModulePath GetModulePath(HMODULE module, size_t capacity) {
-  ModulePath result;
-  std::wstring buffer(capacity, L'\0');
-  const DWORD length = GetModuleFileNameW(module, &buffer[0], static_cast<DWORD>(capacity));
-  if (length == 0 || length >= capacity) {
-    // Nothing, or a path cut to the buffer: either way the folder is unknown.
-    result.truncated = true;
-    return result;
-  }
-  buffer.resize(length);
-  result.path = buffer;
-  return result;
-}
-
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   const std::wstring x = Normalised(a);
   const std::wstring y = Normalised(b);

@@ -8,17 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "common/win/module_path.h"
+
 namespace vl::uninstall {
 
-// A module's full path, and whether it was cut to fit the buffer.
-struct ModulePath {
-  std::wstring path;
-  bool truncated = false;
-};
-
-// GetModuleFileNameW with a buffer of at most `capacity` characters (the default is the longest
-// path Windows has). A result that fills the buffer counts as truncated.
-ModulePath GetModulePath(HMODULE module, size_t capacity = 32768);
+// The uninstaller's own path, wide and with its truncation flag.
+using ModulePath = win::WideModulePath;
 
 enum class InstallDirVerdict {
   kInstallation,   // delete it

@@ -53,7 +53,7 @@ void RemoveAtRestart(const std::wstring& uninstaller, const std::wstring& instal
 
 UninstallSetup ProgramSetup() {
   UninstallSetup setup;
-  setup.uninstaller = GetModulePath(nullptr);
+  setup.uninstaller = win::ModuleFilePathWide(nullptr);
   setup.special_folders = SpecialFolders();
   return setup;
 }

@@ -18,6 +18,28 @@ inline std::string ModuleFilePath(HMODULE module) {
   return std::string(path, length);
 }
 
+// A module's full path in UTF-16, and whether it was cut to fit the buffer.
+struct WideModulePath {
+  std::wstring path;
+  bool truncated = false;
+};
+
+// GetModuleFileNameW with a buffer of at most `capacity` characters (the default is the longest
+// path Windows has). A result that fills the buffer counts as truncated and leaves `path` empty:
+// a cut path would name another file or folder.
+inline WideModulePath ModuleFilePathWide(HMODULE module, size_t capacity = 32768) {
+  WideModulePath result;
+  std::wstring buffer(capacity, L'\0');
+  const DWORD length = GetModuleFileNameW(module, &buffer[0], static_cast<DWORD>(capacity));
+  if (length == 0 || length >= capacity) {
+    result.truncated = true;
+    return result;
+  }
+  buffer.resize(length);
+  result.path = buffer;
+  return result;
+}
+
 // The directory of `module` with its trailing backslash, or "" when its path cannot be had.
 inline std::string ModuleDirectoryOf(HMODULE module) {
   return DirectoryOfModulePath(ModuleFilePath(module));

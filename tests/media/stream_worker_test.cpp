@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <thread>
 
@@ -128,12 +129,27 @@ TEST_F(StreamWorkerTest, ConnectionFailureReportsTheDefaultTextInTheAnsiCodePage
   EXPECT_EQ(decoder_->destroyed, 1);
 }
 
-TEST_F(StreamWorkerTest, RemoteTipsReplaceTheDefaultFailureText) {
-  auto phone = StartPhone({"--greeting", "HELLO"});
-  worker_.SetConnectionTips("please open the app");
+TEST_F(StreamWorkerTest, RemoteTipsReplaceTheDefaultFailureTextAsTheyAreWhenItFails) {
+  auto phone = StartPhone({"--greeting", "HELLO", "--connections", "2"});
+  std::string tips;  // none known yet: the built-in text
+  worker_.SetConnectionTipsSource([&tips] { return tips; });
   worker_.SetPort(phone->port());
   worker_.Start(&phone_entry_);
   ASSERT_TRUE(listener_.WaitFor("failed", kWait));
+  WaitUntilIdle();
+  EXPECT_EQ(worker_.GetErrorText().substr(0, kFailedPrefix.size()), kFailedPrefix);
+  // A tip fetched while the program runs applies to the next failure.
+  tips = "please open the app";
+  worker_.Start(&phone_entry_);
+  const auto failures = [this] {
+    const auto events = listener_.Events();
+    return std::count(events.begin(), events.end(), std::string("failed"));
+  };
+  const auto deadline = std::chrono::steady_clock::now() + kWait;
+  while (failures() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(failures(), 2);
   WaitUntilIdle();
   EXPECT_EQ(worker_.GetErrorText(), "please open the app");
 }

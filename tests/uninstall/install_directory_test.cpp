@@ -21,16 +21,16 @@ std::wstring Folder(int csidl) {
 }
 
 TEST(InstallDirectory, ModulePathCutToTheBufferCountsAsTruncated) {
-  const ModulePath whole = GetModulePath(nullptr);
+  const ModulePath whole = win::ModuleFilePathWide(nullptr);
   EXPECT_FALSE(whole.truncated);
   EXPECT_NE(whole.path.find(L"uninstall_test.exe"), std::wstring::npos) << whole.path.c_str();
 
-  const ModulePath cut = GetModulePath(nullptr, 12);
+  const ModulePath cut = win::ModuleFilePathWide(nullptr, 12);
   EXPECT_TRUE(cut.truncated);
   EXPECT_TRUE(cut.path.empty());
   // Exactly as long as the path plus its terminator: not cut.
-  EXPECT_FALSE(GetModulePath(nullptr, whole.path.size() + 1).truncated);
-  EXPECT_TRUE(GetModulePath(nullptr, whole.path.size()).truncated);
+  EXPECT_FALSE(win::ModuleFilePathWide(nullptr, whole.path.size() + 1).truncated);
+  EXPECT_TRUE(win::ModuleFilePathWide(nullptr, whole.path.size()).truncated);
 
   ScratchInstallation installation;
   const InstallDirCheck check = CheckInstallDirectory(
