@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/cpu_features.h"
+#include "media/pixel_swap_shuffles.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <tmmintrin.h>
@@ -75,13 +76,8 @@ __attribute__((target("ssse3"))) void CopySwapForwardSsse3(const uint8_t* src, u
                                                            int count) {
   // Sixteen pixels are three registers in and three out; each output register gathers its bytes
   // from at most three input registers.
-  const __m128i a0 = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, -1);
-  const __m128i b0 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1);
-  const __m128i a1 = _mm_setr_epi8(-1, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i b1 = _mm_setr_epi8(0, -1, 4, 3, 2, 7, 6, 5, 10, 9, 8, 13, 12, 11, -1, 15);
-  const __m128i c1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, -1);
-  const __m128i b2 = _mm_setr_epi8(14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i c2 = _mm_setr_epi8(-1, 3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13);
+  const PixelSwapShuffles s = MakePixelSwapShuffles();
+  const __m128i a0 = s.a0, b0 = s.b0, a1 = s.a1, b1 = s.b1, c1 = s.c1, b2 = s.b2, c2 = s.c2;
   int i = 0;
   for (; i + 16 <= count; i += 16, src += 48, dst += 48) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));

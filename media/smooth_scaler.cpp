@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "media/cpu_features.h"
+#include "media/pixel_swap_shuffles.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -264,13 +265,8 @@ __attribute__((target("ssse3"))) void FilterRowsToSwappedBytes(const uint8_t* co
   const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi16(kWeightOne / 2);
   __m128i weight[kTaps];
   for (int t = 0; t < kTaps; ++t) weight[t] = _mm_set1_epi16(static_cast<short>(w[t]));
-  const __m128i a0 = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, -1);
-  const __m128i b0 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1);
-  const __m128i a1 = _mm_setr_epi8(-1, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i b1 = _mm_setr_epi8(0, -1, 4, 3, 2, 7, 6, 5, 10, 9, 8, 13, 12, 11, -1, 15);
-  const __m128i c1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, -1);
-  const __m128i b2 = _mm_setr_epi8(14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i c2 = _mm_setr_epi8(-1, 3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13);
+  const PixelSwapShuffles s = MakePixelSwapShuffles();
+  const __m128i a0 = s.a0, b0 = s.b0, a1 = s.a1, b1 = s.b1, c1 = s.c1, b2 = s.b2, c2 = s.c2;
   auto filtered = [&](int i) {
     __m128i lo = round, hi = round;
     for (int t = 0; t < kTaps; ++t) {

@@ -13,15 +13,7 @@ namespace {
 
 using test::AsLogged;
 using test::FakeAdbWorkdir;
-
-const char kTwoPhones[] =
-    "banner * daemon not running; starting now at tcp:5037\n"
-    "device LOCKED01 unauthorized\n"
-    "device PIXEL001 device\n"
-    "device GALAXY02 device\n"
-    "prop PIXEL001 ro.build.product walleye\n"
-    "prop PIXEL001 ro.product.model Pixel 7 Pro\n"
-    "prop GALAXY02 ro.product.name beyond1lte\n";
+using test::kTwoPhones;
 
 TEST(AdbBridge, ListsOnlyAuthorisedPhonesAndAppends) {
   FakeAdbWorkdir dir(kTwoPhones);

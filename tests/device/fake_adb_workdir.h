@@ -8,6 +8,17 @@
 
 namespace vl::test {
 
+// A fake adb whose server is just starting, with a locked phone and two authorised ones
+// (PIXEL001 with a product and a model, GALAXY02 with a product name only).
+inline constexpr char kTwoPhones[] =
+    "banner * daemon not running; starting now at tcp:5037\n"
+    "device LOCKED01 unauthorized\n"
+    "device PIXEL001 device\n"
+    "device GALAXY02 device\n"
+    "prop PIXEL001 ro.build.product walleye\n"
+    "prop PIXEL001 ro.product.model Pixel 7 Pro\n"
+    "prop GALAXY02 ro.product.name beyond1lte\n";
+
 class FakeAdbWorkdir {
  public:
   explicit FakeAdbWorkdir(const std::string& config);
