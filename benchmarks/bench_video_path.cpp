@@ -1,6 +1,7 @@
 // Per-picture costs of the video path: decoding with the RGB24 conversion, the frame buffer's
 // PushFrame (fill + cover scaling), and both together. On Windows also GDI's HALFTONE
-// StretchBlt of the same sizes, the scaling this path does not use.
+// StretchBlt of the same sizes, the scaling this path does not use, and the preview's copy of its
+// scaled picture onto the screen's bitmap format.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -128,6 +129,36 @@ void BM_GdiHalftone(benchmark::State& state, int width, int height) {
   DeleteObject(dst_bitmap);
   PerFrame(state, 1);
 }
+// The preview's copy of its letterboxed picture (1280 x 720 shown in 727 x 522: 727 x 409) from
+// a DIB section of `bits_per_pixel` bits onto a bitmap compatible with the screen, as its paint
+// does. The screen's bitmaps hold 32-bit pixels: from 24 bits GDI converts at every copy.
+void BM_GdiCopyToScreenBitmap(benchmark::State& state, int bits_per_pixel) {
+  constexpr int kWidth = 727, kHeight = 409;
+  uint8_t* bits = nullptr;
+  HBITMAP picture = vl::win::CreateBottomUpDib(kWidth, kHeight, bits_per_pixel, &bits);
+  if (bits != nullptr)
+    for (int64_t i = 0; i < vl::DibRowStride(kWidth, bits_per_pixel) * kHeight; ++i)
+      bits[i] = static_cast<uint8_t>(i * 7);
+  HDC screen = GetDC(nullptr);
+  HBITMAP back = CreateCompatibleBitmap(screen, kWidth, 522);
+  HDC src_dc = CreateCompatibleDC(screen), dst_dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old_src = SelectObject(src_dc, picture), old_dst = SelectObject(dst_dc, back);
+  for (auto _ : state) {
+    BitBlt(dst_dc, 0, 56, kWidth, kHeight, src_dc, 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  SelectObject(src_dc, old_src);
+  SelectObject(dst_dc, old_dst);
+  DeleteDC(src_dc);
+  DeleteDC(dst_dc);
+  DeleteObject(picture);
+  DeleteObject(back);
+  PerFrame(state, 1);
+}
+BENCHMARK_CAPTURE(BM_GdiCopyToScreenBitmap, 24bit, 24)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_GdiCopyToScreenBitmap, 32bit, 32)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
 BENCHMARK_CAPTURE(BM_GdiHalftone, 640x360, 640, 360)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK_CAPTURE(BM_GdiHalftone, 1920x1080, 1920, 1080)
     ->Unit(benchmark::kMillisecond)

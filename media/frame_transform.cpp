@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "media/cpu_features.h"
@@ -306,6 +307,54 @@ bool FillOriented(const RgbView& src, const Orientation& o, int left, int top,
   }
 #endif
   FillRotatedPlain(job);
+  return true;
+}
+
+namespace {
+
+void WidenRowPlain(const uint8_t* src, uint8_t* dst, int count) {
+  for (int i = 0; i < count; ++i, src += 3, dst += 4) {
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = src[2];
+    dst[3] = 0;
+  }
+}
+
+#ifdef VL_HAVE_SSSE3_KERNELS
+// Sixteen pixels are three registers in, four out: each output register is four pixels of one
+// (or two adjacent) input registers spread to 32-bit lanes, the fourth byte of each lane zero.
+__attribute__((target("ssse3"))) void WidenRowSsse3(const uint8_t* src, uint8_t* dst, int count) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int i = 0;
+  for (; i + 16 <= count; i += 16, src += 48, dst += 64) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(a, spread));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
+                     _mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), spread));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
+                     _mm_shuffle_epi8(_mm_alignr_epi8(c, b, 8), spread));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 48),
+                     _mm_shuffle_epi8(_mm_srli_si128(c, 4), spread));
+  }
+  WidenRowPlain(src, dst, count - i);
+}
+#endif
+
+}  // namespace
+
+bool WidenTo32Bits(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
+                   int width, int height) {
+  if (src == nullptr || dst == nullptr || width <= 0 || height <= 0) return false;
+  const ptrdiff_t src_row = static_cast<ptrdiff_t>(width) * 3, dst_row = src_row / 3 * 4;
+  if (std::abs(src_stride) < src_row || std::abs(dst_stride) < dst_row) return false;
+  void (*widen)(const uint8_t*, uint8_t*, int) = WidenRowPlain;
+#ifdef VL_HAVE_SSSE3_KERNELS
+  if (HaveSsse3()) widen = WidenRowSsse3;
+#endif
+  for (int r = 0; r < height; ++r) widen(src + r * src_stride, dst + r * dst_stride, width);
   return true;
 }
 

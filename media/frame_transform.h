@@ -42,8 +42,15 @@ inline void OrientedSize(int width, int height, bool rotate, int* out_width, int
 bool FillOriented(const RgbView& src, const Orientation& orientation, int left, int top,
                   const BgrBottomUpView& out);
 
-// Tests only: true restricts the fill to the portable kernels (the vector kernels are chosen
-// when the processor has SSSE3).
+// Widens a packed 24-bit picture to 32 bits per pixel: each pixel's three bytes kept in order,
+// then a zero byte; rows in memory order, `width` x `height` pixels. The screen's bitmaps hold
+// 32-bit pixels, and GDI copies a 24-bit bitmap onto one only through a conversion buffer it
+// allocates and fills at every copy. Returns false, writing nothing, on an unusable view.
+bool WidenTo32Bits(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
+                   int width, int height);
+
+// Tests only: true restricts the fill and the widening to the portable kernels (the vector kernels
+// are chosen when the processor has SSSE3).
 void UsePlainPixelKernels(bool plain);
 
 }  // namespace vl

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "common/dib_stride.h"
 #include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/dib.h"
 #include "media/frame_geometry.h"
+#include "media/frame_transform.h"
 #include "widgets/image_loader.h"
 
 namespace vl {
@@ -119,16 +121,22 @@ void PlayerCtrl::DrawPicture(int cw, int ch) {
     if (!scaled_ || scaled_serial_ != current_->serial() || scaled_width_ != plan.drawn_width ||
         scaled_height_ != plan.drawn_height) {
       if (!scaled_ || scaled_width_ != plan.drawn_width || scaled_height_ != plan.drawn_height) {
-        scaled_.reset(win::CreateBottomUpDib24(plan.drawn_width, plan.drawn_height, &scaled_bits_));
+        scaled_.reset(
+            win::CreateBottomUpDib(plan.drawn_width, plan.drawn_height, 32, &scaled_bits_));
         scaled_width_ = scaled_ ? plan.drawn_width : 0;
         scaled_height_ = scaled_ ? plan.drawn_height : 0;
       }
       scaled_serial_ = 0;
-      // Both pictures are bottom-up, so the whole picture scales in memory order.
-      if (scaled_ && scaler_.Scale(current_->bits(), current_->width(), current_->height(),
-                                   current_->stride(), plan.drawn_width, plan.drawn_height, 0, 0,
-                                   scaled_bits_, plan.drawn_width, plan.drawn_height,
-                                   static_cast<ptrdiff_t>(Rgb24RowStride(plan.drawn_width))))
+      // Both pictures are bottom-up, so the whole picture scales and widens in memory order.
+      const ptrdiff_t stride24 = static_cast<ptrdiff_t>(plan.drawn_width) * 3;
+      scaled24_.resize(static_cast<size_t>(stride24) * plan.drawn_height);
+      if (scaled_ &&
+          scaler_.Scale(current_->bits(), current_->width(), current_->height(), current_->stride(),
+                        plan.drawn_width, plan.drawn_height, 0, 0, scaled24_.data(),
+                        plan.drawn_width, plan.drawn_height, stride24) &&
+          WidenTo32Bits(scaled24_.data(), stride24, scaled_bits_,
+                        static_cast<ptrdiff_t>(DibRowStride(plan.drawn_width, 32)),
+                        plan.drawn_width, plan.drawn_height))
         scaled_serial_ = current_->serial();
     }
     if (scaled_serial_ != current_->serial()) return;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/win/handles.h"
 #include "common/win/window_impl.h"
@@ -90,7 +91,9 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   VideoFrame* current_ = nullptr;
   win::UniqueBitmap placeholder_;
 
-  // The current picture scaled to its letterboxed size.
+  // The current picture scaled to its letterboxed size: scaled in 24 bits, then widened into a
+  // 32-bit bitmap, the screen's format, so that repaints copy it without a conversion.
+  std::vector<uint8_t> scaled24_;
   win::UniqueBitmap scaled_;
   uint8_t* scaled_bits_ = nullptr;
   uint64_t scaled_serial_ = 0;

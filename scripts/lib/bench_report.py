@@ -72,6 +72,11 @@ for label, key, gdi in (("640x360 -> 1280x720", "BM_PushFrame/640x360", "BM_GdiH
     extra = f"   GDI HALFTONE StretchBlt under Wine {fmt(g)}" if gdi else ""
     print(f"  {label:34s} native {fmt(np_.get(key))}   wine {fmt(wp.get(key))}{extra}")
 print()
+print("Preview paint: its 727x409 picture copied onto the screen's 32-bit bitmap, per copy, under Wine")
+for label, key in (("from a 24-bit bitmap (converted)", "BM_GdiCopyToScreenBitmap/24bit/min_time:1.000"),
+                   ("from a 32-bit bitmap (as kept now)", "BM_GdiCopyToScreenBitmap/32bit/min_time:1.000")):
+    print(f"  {label:34s} wine {fmt(wp.get(key))}")
+print()
 print("Whole path per 1080p picture (decode, conversion, PushFrame) (goal: <= 0.65x ffmpeg)")
 n = np_.get("BM_WholePath/1920x1080")
 y = yard.get("whole_1080p")

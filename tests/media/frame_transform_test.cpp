@@ -3,6 +3,7 @@
 // and windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/dib_stride.h"
@@ -95,6 +96,51 @@ TEST(FillOrientedLimitsTest, RejectsWindowsOutsideThePictureAndBadViews) {
   EXPECT_FALSE(FillOriented({s.bytes.data(), 8, 4, 20}, {}, 0, 0, whole));  // stride too short
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0; }));
   EXPECT_TRUE(FillOriented(s.View(), {}, 0, 0, whole));
+}
+
+// Widening to 32 bits, both kernels: widths around the 16-pixel blocks, padded strides, bottom-up
+// (negative) strides; every byte against the definition and nothing written beyond the rows.
+class WidenTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { UsePlainPixelKernels(GetParam()); }
+  void TearDown() override { UsePlainPixelKernels(false); }
+};
+
+TEST_P(WidenTest, KeepsEveryPixelsBytesAndZeroesTheFourth) {
+  for (int w : {1, 3, 15, 16, 17, 31, 32, 33, 47, 727}) {
+    const Source s(w, 5, 2);
+    const ptrdiff_t stride = static_cast<ptrdiff_t>(w) * 4 + 8;  // 8 bytes of padding
+    std::vector<uint8_t> out(static_cast<size_t>(stride) * 5, 0xEE);
+    ASSERT_TRUE(WidenTo32Bits(s.bytes.data(), s.stride, out.data(), stride, w, 5));
+    for (int r = 0; r < 5; ++r) {
+      for (int c = 0; c < w; ++c) {
+        const uint8_t* got = &out[r * stride + c * 4];
+        const uint8_t* want = s.At(r, c);
+        ASSERT_TRUE(got[0] == want[0] && got[1] == want[1] && got[2] == want[2] && got[3] == 0)
+            << "width " << w << " at (" << r << ", " << c << ")";
+      }
+      for (ptrdiff_t i = w * 4; i < stride; ++i) ASSERT_EQ(out[r * stride + i], 0xEE) << w;
+    }
+  }
+  // Upwards: the last source row lands in the first output row.
+  const Source s(20, 3, 0);
+  std::vector<uint8_t> out(20 * 4 * 3, 0xEE);
+  ASSERT_TRUE(WidenTo32Bits(s.bytes.data() + 2 * s.stride, -s.stride, out.data(), 80, 20, 3));
+  EXPECT_EQ(out[0], s.At(2, 0)[0]);
+  EXPECT_EQ(out[2 * 80 + 19 * 4 + 2], s.At(0, 19)[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothKernels, WidenTest, ::testing::Bool());
+
+TEST(WidenLimitsTest, RefusesUnusableViewsWritingNothing) {
+  const Source s(8, 2, 0);
+  std::vector<uint8_t> out(8 * 4 * 2, 0);
+  EXPECT_FALSE(WidenTo32Bits(nullptr, 24, out.data(), 32, 8, 2));
+  EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, nullptr, 32, 8, 2));
+  EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 20, out.data(), 32, 8, 2));  // source rows too short
+  EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 28, 8, 2));  // output rows too short
+  EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 32, 0, 2));
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0; }));
 }
 
 }  // namespace

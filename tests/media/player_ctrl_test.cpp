@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "common/module_directory.h"
+#include "media/frame_geometry.h"
 #include "media/frame_mapping_win.h"
 #include "media/player_ctrl.h"
+#include "media/smooth_scaler.h"
 #include "tests/media/player_test_support.h"
 
 namespace vl::test {
@@ -159,6 +161,33 @@ TEST_F(PlayerCtrlTest, APictureIsScaledOnceNotAtEveryRepaint) {
   Tick();
   UpdateWindow(player_);
   EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 255, 255}));
+}
+
+TEST_F(PlayerCtrlTest, ShowsTheSmoothlyScaledPictureExactly) {
+  // A picture of busy bytes: every pixel of the letterbox shows the scaler's result unchanged,
+  // whatever bitmap formats the preview copies it through.
+  auto picture = VideoFrame::Create(1280, 720);
+  for (int64_t i = 0; i < picture->size(); ++i)
+    picture->bits()[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  player_.SetFrameSource([&] { return picture.get(); });
+  Create();
+  Tick();
+  UpdateWindow(player_);
+  const ContainPlan plan = PlanContain(1280, 720, 727, 522);
+  const int w = plan.drawn_width, h = plan.drawn_height;
+  std::vector<uint8_t> want(static_cast<size_t>(w) * 3 * h);
+  SmoothScaler scaler;
+  ASSERT_TRUE(scaler.Scale(picture->bits(), 1280, 720, picture->stride(), w, h, 0, 0, want.data(),
+                           w, h, w * 3));
+  const WindowShot shot(player_);
+  int differing = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* bgr = &want[(static_cast<size_t>(h - 1 - y) * w + x) * 3];  // bottom-up
+      const Colour c = shot.At(plan.x + x, plan.y + y);
+      if (c.b != bgr[0] || c.g != bgr[1] || c.r != bgr[2]) ++differing;
+    }
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(PlayerCtrlTest, WithoutPicturesShowsThePlaceholderUnscaled) {
