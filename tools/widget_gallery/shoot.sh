@@ -16,7 +16,7 @@ done
 [ -n "$wid" ] || { echo "no gallery window" >&2; kill "$pid" 2>/dev/null; exit 1; }
 sleep 2.5  # the list opens after 400 ms; spinners and fades settle
 # The window sits at (20, 20) without a frame (no window manager): take its client area.
-import -window root -crop 962x742+19+19 +repage "$out"
+import -window root -crop 1182x742+19+19 +repage "$out"
 rc=$?
 xdotool key --window "$wid" Escape 2>/dev/null
 for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

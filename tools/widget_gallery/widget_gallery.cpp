@@ -28,6 +28,8 @@ namespace {
 
 namespace pics = pictures;
 using State = ButtonBase::State;
+// The right column starts beyond the widest rows of the left one (the buttons and the links).
+constexpr int kRight = 740;
 constexpr State kStates[] = {ButtonBase::kNormal, ButtonBase::kHover, ButtonBase::kPressed};
 
 std::string Ansi(const char* utf8) {
@@ -226,12 +228,12 @@ class Gallery : public win::CWindowImpl<Gallery> {
     ::SetWindowPos(preview_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     // Combo boxes.
-    Caption(500, 14, "ComboBox — closed, disabled, open with the hovered item");
+    Caption(kRight, 14, "ComboBox — closed, disabled, open with the hovered item");
     const char* phones[] = {"Pixel 7", "iPhone 13 & 14", "HUAWEI Mate 60"};
     for (int i = 0; i < 3; ++i) {
       auto* combo = Make<ComboBox>();
       const int top = 40 + i * 50;
-      combo->Create(m_hWnd, {500, top, 844, top + 36}, 0,
+      combo->Create(m_hWnd, {kRight, top, kRight + 344, top + 36}, 0,
                     Ansi(i == 1 ? "未检测到设备" : "正在读取设备列表...").c_str());
       for (const char* p : phones) combo->AddItem(p);
       if (i != 1) combo->SetCurSel(i == 0 ? 0 : 1);
@@ -240,12 +242,12 @@ class Gallery : public win::CWindowImpl<Gallery> {
     }
 
     // Sliders.
-    Caption(500, 330, "Slider — 0..100 at 50, -50..50 at 25 and -25, empty range 30..30");
+    Caption(kRight, 330, "Slider — 0..100 at 50, -50..50 at 25 and -25, empty range 30..30");
     const int ranges[][3] = {{0, 100, 50}, {-50, 50, 25}, {-50, 50, -25}, {30, 30, 30}};
     for (int i = 0; i < 4; ++i) {
       auto* s = Make<Slider>();
       const int top = 352 + i * 28;
-      s->Create(m_hWnd, {500, top, 720, top + 22});
+      s->Create(m_hWnd, {kRight, top, kRight + 220, top + 22});
       s->SetMinimum(ranges[i][0]);
       s->SetMaximum(ranges[i][1]);
       s->SetValue(ranges[i][2]);
@@ -274,11 +276,11 @@ class Gallery : public win::CWindowImpl<Gallery> {
     nine_ = NinePartImage(LoadPngResourceBitmap(pics::kScrollThumbPressed), {3, 3, 4, 14});
 
     // Panel marks on pink and the mask.
-    Caption(500, 480, "Panel pictures: frame, mask on pink, marks, slider thumb");
+    Caption(kRight, 480, "Panel pictures: frame, mask on pink, marks, slider thumb");
 
     // The waiting overlay.
-    Caption(500, 590, "LoadingWnd");
-    loading_.Create(m_hWnd, {500, 612, 900, 712});
+    Caption(kRight, 590, "LoadingWnd");
+    loading_.Create(m_hWnd, {kRight, 612, kRight + 400, 712});
     ::SetTimer(m_hWnd, 1, 400, nullptr);
     return 0;
   }
@@ -297,25 +299,25 @@ class Gallery : public win::CWindowImpl<Gallery> {
   void DrawPanelPictures(HDC dc, HDC scratch) {
     const int y = 502;
     win::UniqueBitmap frame = LoadPngResourceBitmap(pics::kDecorFrame);
-    DrawAlphaBitmap(dc, frame.get(), 500, y, 255, scratch);
-    RECT pink = {580, y, 648, y + 68};
+    DrawAlphaBitmap(dc, frame.get(), kRight, y, 255, scratch);
+    RECT pink = {kRight + 80, y, kRight + 148, y + 68};
     FillSolid(dc, pink, RGB(232, 88, 137));
     win::UniqueBitmap mask = LoadPngResourceBitmap(pics::kCircleMask);
-    DrawAlphaBitmap(dc, mask.get(), 580, y, 255, scratch);
-    RECT square = {660, y, 728, y + 68};
+    DrawAlphaBitmap(dc, mask.get(), kRight + 80, y, 255, scratch);
+    RECT square = {kRight + 160, y, kRight + 228, y + 68};
     FillSolid(dc, square, RGB(232, 88, 137));
     win::UniqueBitmap check = LoadPngResourceBitmap(pics::kCheckMark);
-    DrawAlphaBitmap(dc, check.get(), 676, y + 16, 255, scratch);
-    RECT square2 = {740, y, 808, y + 68};
+    DrawAlphaBitmap(dc, check.get(), kRight + 176, y + 16, 255, scratch);
+    RECT square2 = {kRight + 240, y, kRight + 308, y + 68};
     FillSolid(dc, square2, RGB(232, 88, 137));
     win::UniqueBitmap adjust = LoadPngResourceBitmap(pics::kAdjustMark);
-    DrawAlphaBitmap(dc, adjust.get(), 756, y + 16, 255, scratch);
+    DrawAlphaBitmap(dc, adjust.get(), kRight + 256, y + 16, 255, scratch);
     win::UniqueBitmap pencil = LoadPngResourceBitmap(pics::kEditMark);
-    RECT square3 = {820, y, 888, y + 68};
+    RECT square3 = {kRight + 320, y, kRight + 388, y + 68};
     FillSolid(dc, square3, RGB(232, 88, 137));
-    DrawAlphaBitmap(dc, pencil.get(), 836, y + 16, 255, scratch);
+    DrawAlphaBitmap(dc, pencil.get(), kRight + 336, y + 16, 255, scratch);
     win::UniqueBitmap thumb = LoadPngResourceBitmap(pics::kSliderThumb);
-    DrawAlphaBitmap(dc, thumb.get(), 900, y + 26, 255, scratch);
+    DrawAlphaBitmap(dc, thumb.get(), kRight + 400, y + 26, 255, scratch);
   }
 
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
@@ -361,7 +363,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   vl::GdiplusSession gdiplus;
   vl::Gallery gallery;
   gallery.open_list = command_line && std::strstr(command_line, "--open-list") != nullptr;
-  const RECT rc = {20, 20, 20 + 960, 20 + 740};
+  const RECT rc = {20, 20, 20 + 1180, 20 + 740};
   if (!gallery.Create(
           nullptr, rc, "Velloria widget gallery",
           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE | WS_CLIPCHILDREN))
