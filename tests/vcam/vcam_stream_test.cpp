@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/dib_stride.h"
-#include "tests/vcam/camera_module.h"
+#include "tests/vcam/camera_modules_fixture.h"
 #include "tools/vcam_capture/capture_graph.h"
 
 namespace vl::test {
@@ -33,20 +33,11 @@ struct OwnedType {
   const VIDEOINFO* Info() const { return reinterpret_cast<const VIDEOINFO*>(mt->pbFormat); }
 };
 
-class CameraStreamTest : public ::testing::Test {
+class CameraStreamTest : public CameraModulesTest {
  protected:
-  static void SetUpTestSuite() {
-    landscape_ = new CameraModule(WindowsPath(VL_VCAM_HORIZONTAL_DLL));
-    portrait_ = new CameraModule(WindowsPath(VL_VCAM_VERTICAL_DLL));
-  }
-  static void TearDownTestSuite() {
-    delete landscape_;
-    delete portrait_;
-  }
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    ASSERT_TRUE(landscape_->loaded());
-    ASSERT_TRUE(portrait_->loaded());
+    CameraModulesTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_HRESULT_SUCCEEDED(landscape_->CreateFilter(kLandscapeClsid, &filter_));
     pin_ = OutputPin(filter_.get());
     ASSERT_TRUE(pin_);
@@ -56,7 +47,7 @@ class CameraStreamTest : public ::testing::Test {
     config_.reset();
     pin_.reset();
     filter_.reset();
-    CoUninitialize();
+    CameraModulesTest::TearDown();
   }
 
   std::vector<OwnedType> AllTypes() {
@@ -67,15 +58,10 @@ class CameraStreamTest : public ::testing::Test {
     return types;
   }
 
-  static CameraModule* landscape_;
-  static CameraModule* portrait_;
   ComPtr<IBaseFilter> filter_;
   ComPtr<IPin> pin_;
   ComPtr<IAMStreamConfig> config_;
 };
-
-CameraModule* CameraStreamTest::landscape_ = nullptr;
-CameraModule* CameraStreamTest::portrait_ = nullptr;
 
 TEST_F(CameraStreamTest, FilterIdentityAndInterfaces) {
   CLSID clsid;

@@ -9,34 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/vcam/camera_module.h"
+#include "tests/vcam/camera_modules_fixture.h"
 
 namespace vl::test {
 namespace {
 
-class ModuleEntryTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    landscape_ = new CameraModule(WindowsPath(VL_VCAM_HORIZONTAL_DLL));
-    portrait_ = new CameraModule(WindowsPath(VL_VCAM_VERTICAL_DLL));
-  }
-  static void TearDownTestSuite() {
-    delete landscape_;
-    delete portrait_;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    ASSERT_TRUE(landscape_->loaded());
-    ASSERT_TRUE(portrait_->loaded());
-  }
-  void TearDown() override { CoUninitialize(); }
-
-  static CameraModule* landscape_;
-  static CameraModule* portrait_;
-};
-
-CameraModule* ModuleEntryTest::landscape_ = nullptr;
-CameraModule* ModuleEntryTest::portrait_ = nullptr;
+using ModuleEntryTest = CameraModulesTest;
 
 // Names in the module's export directory.
 std::vector<std::string> ExportNames(HMODULE module) {
