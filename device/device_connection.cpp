@@ -46,7 +46,7 @@ int DeviceConnection::Connect(int32_t kind, std::string identifier, int32_t port
 }
 
 int DeviceConnection::ConnectIos(const std::string& udid, uint16_t port) {
-  ios_ = GetIosApi();
+  ios_ = chosen_ios_ ? chosen_ios_ : GetIosApi();
   if (!ios_) return 0;
   if (ios_->device_new(&device_, udid.c_str()) != 0) return 0;
   if (ios_->connect(device_, port, &connection_) != 0) return 0;

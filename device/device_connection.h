@@ -1,5 +1,5 @@
 // The one byte stream between the PC and the phone application: TCP to a port that adb
-// forwards to an Android phone, or a libimobiledevice service connection to an iPhone.
+// forwards to an Android phone, or a service connection to an iPhone (IosApi).
 // Blocking, time-limited Send and Receive of exact byte counts; the handshake is the derived
 // class's OnConnected.
 #pragma once
@@ -37,6 +37,9 @@ class DeviceConnection : public IByteSource {
   void Interrupt();
   // The protocol's handshake; 1 on success.
   virtual int OnConnected() = 0;
+  // The table iPhones are reached through (default: the process's, GetIosApi()); set before
+  // Connect.
+  void SetIosApi(const IosApi* ios) { chosen_ios_ = ios; }
 
   // Both return length when every byte moved; any other value is a failure (see the .cpp for
   // what was consumed). Length below 1, or no open transport: 0.
@@ -56,6 +59,7 @@ class DeviceConnection : public IByteSource {
   int32_t SendAndroid(const char* buffer, int32_t length);
 
   std::atomic<int32_t> kind_{-1};
+  const IosApi* chosen_ios_ = nullptr;
   const IosApi* ios_ = nullptr;  // the library table used for the handles below
   IosDevice device_ = nullptr;
   IosConnection connection_ = nullptr;

@@ -23,6 +23,7 @@ struct DeviceScanner::Shared {
   std::vector<DeviceEntry> entries;
   ResultHandler handler;
   std::atomic<bool> running{false};
+  std::atomic<bool> adb_missing{false};
   std::atomic<bool> abandoned{false};  // the scanner is gone: deliver nothing
 
   void Append(DeviceEntry entry) {
@@ -72,6 +73,10 @@ std::vector<DeviceEntry> DeviceScanner::GetEntries() const {
   return shared_->entries;
 }
 
+bool DeviceScanner::AdbMissing() const {
+  return shared_->adb_missing.load();
+}
+
 int DeviceScanner::RunningScanThreads() {
   return g_running_threads.load();
 }
@@ -87,7 +92,8 @@ void DeviceScanner::Scan(std::shared_ptr<Shared> shared) {
   {
     ProcessRunner runner;
     std::vector<std::string> serials;
-    AdbListDevices(runner, serials);  // adb that cannot start simply lists nothing
+    // adb that cannot start lists nothing; the main window tells the user once.
+    shared->adb_missing = !AdbListDevices(runner, serials);
     for (const std::string& serial : serials) {
       DeviceEntry entry;
       AdbGetDeviceInfo(runner, serial, entry);

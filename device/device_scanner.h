@@ -1,5 +1,5 @@
 // Finds the phones the user can connect to, on a short-lived thread of its own: iPhones first
-// (libimobiledevice, in its order), then Android phones in adb's order. The combined list is
+// (IosApi, in its order), then Android phones in adb's order. The combined list is
 // kept under a lock and handed to the result handler (on Windows: message 0x464 sent to the
 // main window) at the end of each scan.
 #pragma once
@@ -27,7 +27,7 @@ class DeviceScanner {
   // Called on the scan's thread with the scan's result; the scan waits for it to return.
   using ResultHandler = std::function<void(const std::vector<DeviceEntry>& entries)>;
 
-  // iPhones through the process's libimobiledevice (looked up on the scan's thread).
+  // iPhones through the process's IosApi (looked up on the scan's thread).
   DeviceScanner();
   // iPhones through the given table (null: none).
   explicit DeviceScanner(const IosApi* ios);
@@ -49,6 +49,9 @@ class DeviceScanner {
   bool IsScanning() const;
   // A copy of the entries of the last (or the running) scan.
   std::vector<DeviceEntry> GetEntries() const;
+  // Whether the latest scan could not start adb (adb\adb.exe missing or unusable); set before
+  // its result is handed over.
+  bool AdbMissing() const;
 
   // Scan threads of every scanner that have not finished yet.
   static int RunningScanThreads();
