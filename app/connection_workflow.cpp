@@ -14,6 +14,9 @@ constexpr char kFailedCaption[] = "同步失败";
 constexpr char kHintCaption[] = "提示";
 constexpr char kPortraitHint[] = "请在直播平台中，切换摄像头为“Velloria（竖屏）”";
 constexpr char kLandscapeHint[] = "请在直播平台中，切换摄像头为“Velloria（横屏）” ";
+constexpr char kAdbMissingText[] =
+    "未找到安卓手机连接组件adb\\adb.exe，无法检测安卓手机，请重新安装Velloria。";
+constexpr char kDriverLinkLead[] = "\n安卓手机驱动下载：";
 
 }  // namespace
 
@@ -45,6 +48,15 @@ void ConnectionWorkflow::OnDeviceListArrived() {
   }
   view_.EndLoading();
   if (state_ == WorkflowState::kStarting) state_ = WorkflowState::kIdle;
+  // Without adb the picker would only ever show iPhones: the user learns why once, behind the
+  // list that is already shown.
+  if (devices_.AdbMissing() && !adb_missing_told_) {
+    adb_missing_told_ = true;
+    std::string text = Utf8ToAnsi(kAdbMissingText);
+    const std::string link = turns_ ? turns_->AndroidDriverLink() : std::string();
+    if (!link.empty()) text += Utf8ToAnsi(kDriverLinkLead) + link;
+    view_.ShowMessage(text, Utf8ToAnsi(kHintCaption));
+  }
 }
 
 void ConnectionWorkflow::Refresh() {

@@ -39,6 +39,7 @@ class CMainDlg::DeviceSource : public IDeviceSource {
   explicit DeviceSource(DeviceScanner& scanner) : scanner_(scanner) {}
   bool StartScan() override { return scanner_.StartScan(); }
   std::vector<DeviceEntry> GetEntries() const override { return scanner_.GetEntries(); }
+  bool AdbMissing() const override { return scanner_.AdbMissing(); }
 
  private:
   DeviceScanner& scanner_;

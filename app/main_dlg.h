@@ -134,6 +134,7 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   void OnEmptyDeviceList(int& refresh_count) override;
   void OnConnectedLayout() override;
   void OnDisconnectedLayout() override;
+  std::string AndroidDriverLink() override;
 
   // Declared in destruction order's reverse: the worker outlives the preview that polls it.
   std::unique_ptr<DeviceScanner> scanner_;
