@@ -194,22 +194,36 @@ TEST(DeviceScanner, WithoutAdbOrLibraryTheOtherHalfStillLists) {
     FakeIos::Reset({{"UDID-1", "One"}});
     Results results;
     DeviceScanner scanner(FakeIos::Table());
-    scanner.SetResultHandler(results.Handler());
+    // Known before each result is handed over: the main window tells the user there.
+    std::vector<bool> missing;
+    scanner.SetResultHandler([&](const std::vector<DeviceEntry>& entries) {
+      missing.push_back(scanner.AdbMissing());
+      results.Handler()(entries);
+    });
     ASSERT_TRUE(scanner.StartScan());
     ASSERT_TRUE(results.WaitForCount(1));
     ASSERT_EQ(results.Lists()[0].size(), 1u);
     EXPECT_EQ(results.Lists()[0][0].identifier, "UDID-1");
     ASSERT_TRUE(WaitForScanThreadsToEnd());
+    // adb back in place: the next scan lists its phones and no longer counts it missing.
+    adb.WriteConfig(kTwoAndroidPhones);
+    adb.RestoreAdb();
+    ASSERT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(results.WaitForCount(2));
+    EXPECT_EQ(results.Lists()[1].size(), 3u);
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+    EXPECT_EQ(missing, (std::vector<bool>{true, false}));
   }
   {
     FakeAdbWorkdir adb(kTwoAndroidPhones);
     Results results;
-    DeviceScanner scanner(nullptr);  // no libimobiledevice
+    DeviceScanner scanner(nullptr);  // no iPhone library
     scanner.SetResultHandler(results.Handler());
     ASSERT_TRUE(scanner.StartScan());
     ASSERT_TRUE(results.WaitForCount(1));
     ASSERT_EQ(results.Lists()[0].size(), 2u);
     EXPECT_EQ(results.Lists()[0][0].identifier, "PIXEL001");
+    EXPECT_FALSE(scanner.AdbMissing());
     ASSERT_TRUE(WaitForScanThreadsToEnd());
   }
 }
