@@ -3,9 +3,9 @@
 // quitting, a failed connection, the orientation toggle, device-change bursts, dragging,
 // minimising, balloons, and leaving while a silent phone is connected.
 //
-// The program directory is this test's own folder: the camera modules, res\, and the stand-in
-// libimobiledevice whose iPhones each test writes into fake_imobiledevice.conf. adb is the fake
-// adb in a scratch working directory.
+// The program directory is this test's own folder: the camera modules and res\. iPhones come
+// from the fake mobile-device service around the test (each test writes its iPhones into the
+// fake's file); adb is the fake adb in a scratch working directory.
 #include "app/main_dlg.h"
 
 #include <windows.h>
@@ -23,7 +23,9 @@
 #include "common/win/message_box.h"
 #include "device/socket_layer.h"
 #include "media/frame_mapping_win.h"
+#include "online/remote_config.h"
 #include "tests/device/fake_adb_workdir.h"
+#include "tests/device/fake_iphones.h"
 #include "tests/media/stream_test_support.h"
 #include "tests/widgets/widget_test_support.h"
 #include "tools/vcam_capture/capture_graph.h"
@@ -162,14 +164,14 @@ class MainWindowTest : public ::testing::Test {
     PumpFor(50);
     win::Module().RemoveMessageLoop();
     win::SetMessageBoxHandler(nullptr);
-    DeleteFileA((ProgramDir() + "fake_imobiledevice.conf").c_str());
     for (int i = 0; i < 3000 && DeviceScanner::RunningScanThreads() > 0; ++i) Sleep(10);
   }
 
-  // The attached phones: iPhones for the stand-in library (one "device UDID NAME" line each),
-  // Android phones as the fake adb's configuration.
+  // The attached phones: iPhones for the fake mobile-device service (one "device UDID NAME"
+  // line each), Android phones as the fake adb's configuration.
   void Attach(const std::string& iphones, const std::string& adb_config) {
-    std::ofstream(ProgramDir() + "fake_imobiledevice.conf", std::ios::binary) << iphones;
+    ASSERT_TRUE(iphones_.available()) << "run under fake_usbmuxd run";
+    iphones_.Attach(iphones);
     adb_ = std::make_unique<test::FakeAdbWorkdir>(adb_config);
   }
 
@@ -228,6 +230,7 @@ class MainWindowTest : public ::testing::Test {
 
   net::SocketLibrary sockets_;
   win::CMessageLoop loop_;
+  test::FakeIphones iphones_;
   std::unique_ptr<test::FakeAdbWorkdir> adb_;
   std::unique_ptr<CMainDlg> dialog_;
   std::vector<Box> boxes_;
@@ -279,7 +282,7 @@ TEST_F(MainWindowTest, NoPhoneSaysSoAndConnectShowsTheNoDeviceBox) {
   EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
 }
 
-TEST_F(MainWindowTest, OneIphoneFromTheLibraryIsListedByItsName) {
+TEST_F(MainWindowTest, OneIphoneFromTheServiceIsListedByItsName) {
   Attach("device UDID-ONE \xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone\n", "");
   Open();
   EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
@@ -511,6 +514,32 @@ TEST_F(MainWindowTest, RefreshButtonRescansAndKeepsTheChosenPhoneSelected) {
       20000));
   EXPECT_EQ(controls().picker().GetCurSel(), 0);
   EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);
+}
+
+TEST_F(MainWindowTest, MissingAdbIsToldOnceWithTheDriverLinkWhileIphonesAreListed) {
+  // The driver link as the cached configuration holds it (read at the window's start).
+  const std::string link = "http://www.velloria.com.cn/adb_driver.exe";
+  ProgramSettingsStore settings;
+  settings.Write(kAdbDriveUrlKey, link);
+  Attach("device UDID-ONE \xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone\n", kTwoAndroidPhones);
+  adb_->RemoveAdb();
+  Open();
+  settings.Write(kAdbDriveUrlKey, "");
+  EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text,
+            A("未找到安卓手机连接组件adb\\adb.exe，无法检测安卓手机，请重新安装Velloria。\n"
+              "安卓手机驱动下载：") +
+                link);
+  EXPECT_EQ(boxes_[0].caption, A("提示"));
+  // A refresh (a real click) lists the iPhone again and says nothing more.
+  const std::string before = iphones_.Log();
+  ClickOn(controls().refresh_button());
+  ASSERT_TRUE(PumpUntil([&] { return iphones_.Log().size() > before.size(); }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->scanner().IsScanning(); }, 20000));
+  PumpFor(200);
+  EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
+  EXPECT_EQ(boxes_.size(), 1u);
 }
 
 TEST_F(MainWindowTest, LeavingWhileASilentPhoneIsConnectedDoesNotWaitForIt) {

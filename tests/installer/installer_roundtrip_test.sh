@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Round trip under Wine with real input: dist/setup.exe /S installs the program; the files,
-# registry values, shortcuts and both cameras (listed by the 32- and 64-bit capture tool) are
-# there and Lumaroo.exe starts from the installed folder. The installed Uninstall.exe, answered
-# with real key presses, closes the running program (exit code 2), proceeds on Retry and removes
-# everything the installer made, while a marker beside the installation and a marker in a folder
-# linked from inside it survive; its own file goes at the next start of Windows. A copy of
-# Uninstall.exe on the desktop deletes nothing there.
+# Round trip under Wine with real input: the installer of dist/ (made here as scripts/build makes
+# dist/setup.exe, with stand-ins for Android's platform tools in adb\) /S installs the program;
+# the files, adb with its USB libraries, registry values, shortcuts and both cameras (listed by
+# the 32- and 64-bit capture tool) are there and Lumaroo.exe starts from the installed folder.
+# The installed Uninstall.exe, answered with real key presses, closes the running program (exit
+# code 2), proceeds on Retry and removes everything the installer made, while a marker beside
+# the installation and a marker in a folder linked from inside it survive; its own file goes at
+# the next start of Windows. A copy of Uninstall.exe on the desktop deletes nothing there.
 # Usage: installer_roundtrip_test.sh <32-bit vcam_capture.exe> <64-bit vcam_capture.exe>
+#                                   <stand-in platform tools folder>
 set -u
 capture32=$1
 capture64=$2
+platform_tools=$3
 source "$(dirname "$0")/../../scripts/lib/env.sh"
 : "${DISPLAY:?needs an X display (scripts/test starts Xvfb)}"
 
-setup_exe="$VL_ROOT/dist/setup.exe"
+# The installer of a release build: dist/ with the platform tools laid in by the build's own
+# step, packed by the same script (stand-ins: the real tools never enter the tests).
+release=$(mktemp -d /tmp/vl-roundtrip-release-XXXXXX)
+cp -r "$VL_ROOT/dist/win32" "$VL_ROOT/dist/win64" "$release/"
+python3 "$VL_ROOT/scripts/lib/platform_tools.py" "$platform_tools" "$release/win32/adb" ||
+  { echo "FAIL: the platform tools were not laid out"; exit 1; }
+makensis -V2 -DDIST="$release" -DOUTFILE="$release/setup.exe" \
+  -DICON="$VL_BUILD/win32/pictures/lumaroo.ico" "$VL_ROOT/installer/velloria.nsi" >/dev/null ||
+  { echo "FAIL: makensis"; exit 1; }
+setup_exe="$release/setup.exe"
 drive_c="$WINEPREFIX/drive_c"
 program_files="$drive_c/Program Files (x86)"
 installed="$program_files/Velloria"
@@ -79,7 +91,8 @@ if [ -L "$desktop" ] || [ ! -d "$desktop" ]; then
   echo "FAIL: $desktop is not a folder of the Wine prefix (run scripts/setup)"
   exit 1
 fi
-[ -f "$setup_exe" ] || { echo "FAIL: $setup_exe is missing (scripts/build makes it)"; exit 1; }
+[ -f "$VL_ROOT/dist/win32/Lumaroo.exe" ] ||
+  { echo "FAIL: dist/ is missing (scripts/build makes it)"; exit 1; }
 [ -f "$capture64" ] || { echo "FAIL: $capture64 is missing (build the win64 tree)"; exit 1; }
 
 cleanup() {
@@ -90,7 +103,7 @@ cleanup() {
     "$desktop/Velloria.lnk" "$programs/Velloria"
   wine reg delete "$entry" /f >/dev/null 2>&1
 }
-trap cleanup EXIT
+trap 'cleanup; rm -rf "$release"' EXIT
 cleanup
 
 # --- install -------------------------------------------------------------------------------
@@ -98,7 +111,8 @@ wine "$setup_exe" /S </dev/null >/dev/null 2>&1
 check "silent install ends with 0" [ $? -eq 0 ]
 for file in Lumaroo.exe Uninstall.exe vlux_horizontal.dll vlux_vertical.dll res/default.png \
   res/default_h.jpg res/default_v.jpg x64/vlux_horizontal.dll x64/vlux_vertical.dll \
-  x64/res/default_h.jpg x64/res/default_v.jpg; do
+  x64/res/default_h.jpg x64/res/default_v.jpg adb/adb.exe adb/AdbWinApi.dll \
+  adb/AdbWinUsbApi.dll; do
   check "installed $file" [ -f "$installed/$file" ]
 done
 check "installed the adb folder" [ -d "$installed/adb" ]
