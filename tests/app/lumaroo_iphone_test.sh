@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The installed program reaches an iPhone under Wine, with real clicks and keys. A copy of
-# dist/win32 without adb\adb.exe runs Lumaroo.exe; the Linux-side fake mobile-device service on
+# The installed program reaches an iPhone under Wine, with real clicks and keys. A copy of the
+# program's layout (dist/win32, or dist/win64-program where 32-bit programs cannot run) without
+# adb\adb.exe runs Lumaroo.exe; the Linux-side fake mobile-device service on
 # the fixed port 127.0.0.1:27015 attaches an iPhone whose handshake fails and a Chinese-named
 # iPhone, both with lockdown in TLS as real phones have it, the second with its service port 8984
 # proxied to phonesim. The program says once that adb is missing (a refresh says nothing more),
@@ -26,7 +27,7 @@ check() {  # check DESCRIPTION COMMAND...
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 
-for f in "$fake_usbmuxd" "$phonesim" "$probe_exe" "$capture_exe" "$clip" "$VL_ROOT/dist/win32/Lumaroo.exe"; do
+for f in "$fake_usbmuxd" "$phonesim" "$probe_exe" "$capture_exe" "$clip" "$VL_PROGRAM_DIST/Lumaroo.exe"; do
   [ -f "$f" ] || { echo "FAIL: $f is missing (scripts/build makes the native and win32 trees)"; exit 1; }
 done
 
@@ -37,15 +38,15 @@ pids=()
 cleanup() {
   [ -n "${VL_LUMAROO_JOB:-}" ] && kill "$VL_LUMAROO_JOB" 2>/dev/null
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  (cd "$VL_INSTALL" && wine C:/windows/syswow64/regsvr32.exe /s /u vlux_horizontal.dll \
-    vlux_vertical.dll </dev/null >/dev/null 2>&1)
+  (cd "$VL_INSTALL" && wine "$VL_REGSVR32" /s /u vlux_horizontal.dll vlux_vertical.dll \
+    </dev/null >/dev/null 2>&1)
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 # The installation as a build without the platform tools lays it out: adb\ holds no adb.exe.
-cp -r "$VL_ROOT/dist/win32" "$VL_INSTALL"
+cp -r "$VL_PROGRAM_DIST" "$VL_INSTALL"
 rm -f "$VL_INSTALL/adb/adb.exe"
 
 "$phonesim" --port 0 --port-file "$work/phone.port" --video "$clip" --fps 30 --loop 0 \
