@@ -76,14 +76,16 @@ int H264Decoder::ParseStep(const uint8_t* data, int size) {
 
 void H264Decoder::Decode() {
   if (avcodec_send_packet(context_.get(), packet_.get()) < 0) return;
-  for (;;) {
-    if (avcodec_receive_frame(context_.get(), decoded_.get()) < 0) return;
-    if (!PrepareConversion(decoded_.get())) continue;  // picture of a size we cannot convert
-    sws_scale(conversion_.get(), decoded_->data, decoded_->linesize, 0, decoded_->height,
-              rgb_->data, rgb_->linesize);
-    if (Stopped() || sink_ == nullptr) return;
-    sink_->PushFrame(rgb_.get());
-  }
+  while (!Stopped() && avcodec_receive_frame(context_.get(), decoded_.get()) >= 0)
+    Deliver(decoded_.get());
+}
+
+void H264Decoder::Deliver(const AVFrame* decoded) {
+  if (!PrepareConversion(decoded)) return;  // picture of a size we cannot convert
+  sws_scale(conversion_.get(), decoded->data, decoded->linesize, 0, decoded->height, rgb_->data,
+            rgb_->linesize);
+  if (Stopped() || sink_ == nullptr) return;
+  sink_->PushFrame(rgb_.get());
 }
 
 bool H264Decoder::PrepareConversion(const AVFrame* decoded) {

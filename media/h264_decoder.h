@@ -34,6 +34,10 @@ class H264Decoder : public IVideoDecoder {
   // with a completed packet left in packet_ (size 0 when none is complete yet).
   virtual int ParseStep(const uint8_t* data, int size);
 
+  // What happens to every decoded picture: converted to RGB24 and handed to the sink (not
+  // after a stop request). Benchmarks of the decoding alone replace it.
+  virtual void Deliver(const AVFrame* decoded);
+
   AvPacketPtr packet_;
 
  private:
