@@ -10,7 +10,6 @@
 #include "tests/media/video_test_support.h"
 #include "media/h264_decoder.h"
 #include "media/video_frame_buffer.h"
-#include "media/yuv_to_rgb.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -120,28 +119,8 @@ vl::AvFramePtr DecodedPicture(const std::string& clip) {
   return std::move(decoder.frame);
 }
 
-// The RGB24 conversion of one decoded picture: the decoder's own, and the scaling library's
-// (what the decoder used before).
+// The RGB24 conversion of one decoded picture alone.
 void BM_ConvertRgb24(benchmark::State& state, const std::string& clip) {
-  const vl::AvFramePtr f = DecodedPicture(clip);
-  std::vector<uint8_t> rgb(static_cast<size_t>(f->width) * f->height * 3);
-  vl::Yuv420View view;
-  view.y = f->data[0];
-  view.u = f->data[1];
-  view.v = f->data[2];
-  view.y_stride = f->linesize[0];
-  view.u_stride = f->linesize[1];
-  view.v_stride = f->linesize[2];
-  view.width = f->width;
-  view.height = f->height;
-  for (auto _ : state) {
-    vl::ConvertYuv420ToRgb24(view, rgb.data(), f->width * 3);
-    benchmark::DoNotOptimize(rgb.data());
-  }
-  PerFrame(state, 1);
-}
-
-void BM_ConvertRgb24Swscale(benchmark::State& state, const std::string& clip) {
   const vl::AvFramePtr f = DecodedPicture(clip);
   std::vector<uint8_t> rgb(static_cast<size_t>(f->width) * f->height * 3);
   vl::SwsContextPtr sws(sws_getContext(f->width, f->height, static_cast<AVPixelFormat>(f->format),
@@ -171,8 +150,6 @@ void BM_PushFrame(benchmark::State& state, const std::string& clip) {
 BENCHMARK_CAPTURE(BM_Decode, 1920x1080, std::string("landscape_1920x1080"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ConvertRgb24, 1920x1080, std::string("landscape_1920x1080"))
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_ConvertRgb24Swscale, 1920x1080, std::string("landscape_1920x1080"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecodeConvert, 1920x1080, std::string("landscape_1920x1080"))
     ->Unit(benchmark::kMillisecond);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "media/yuv_to_rgb.h"
-
 extern "C" {
 #include <libavutil/imgutils.h>
 }
@@ -173,28 +171,14 @@ void H264Decoder::Rebuild() {
 
 void H264Decoder::Deliver(const AVFrame* decoded) {
   if (!PrepareConversion(decoded)) return;  // picture of a size we cannot convert
-  if (conversion_) {
-    sws_scale(conversion_.get(), decoded->data, decoded->linesize, 0, decoded->height, rgb_->data,
-              rgb_->linesize);
-  } else {
-    Yuv420View yuv;
-    yuv.y = decoded->data[0];
-    yuv.u = decoded->data[1];
-    yuv.v = decoded->data[2];
-    yuv.y_stride = decoded->linesize[0];
-    yuv.u_stride = decoded->linesize[1];
-    yuv.v_stride = decoded->linesize[2];
-    yuv.width = decoded->width;
-    yuv.height = decoded->height;
-    yuv.full_range = decoded->format == AV_PIX_FMT_YUVJ420P;
-    if (!ConvertYuv420ToRgb24(yuv, rgb_->data[0], rgb_->linesize[0])) return;
-  }
+  sws_scale(conversion_.get(), decoded->data, decoded->linesize, 0, decoded->height, rgb_->data,
+            rgb_->linesize);
   if (Stopped() || sink_ == nullptr) return;
   sink_->PushFrame(rgb_.get());
 }
 
 bool H264Decoder::PrepareConversion(const AVFrame* decoded) {
-  if (rgb_ && decoded->width == conv_width_ && decoded->height == conv_height_ &&
+  if (conversion_ && decoded->width == conv_width_ && decoded->height == conv_height_ &&
       decoded->format == conv_format_)
     return true;
   conversion_.reset();
@@ -214,14 +198,11 @@ bool H264Decoder::PrepareConversion(const AVFrame* decoded) {
   rgb->format = AV_PIX_FMT_RGB24;
   if (av_image_fill_arrays(rgb->data, rgb->linesize, pixels.get(), AV_PIX_FMT_RGB24, w, h, 1) < 0)
     return false;
-  // 8-bit 4:2:0, what phones send, has a conversion of its own; the scaling library converts
-  // anything else.
-  if (decoded->format != AV_PIX_FMT_YUV420P && decoded->format != AV_PIX_FMT_YUVJ420P) {
-    conversion_.reset(sws_getContext(w, h, static_cast<AVPixelFormat>(decoded->format), w, h,
-                                     AV_PIX_FMT_RGB24, SWS_FAST_BILINEAR, nullptr, nullptr,
-                                     nullptr));
-    if (!conversion_) return false;
-  }
+  SwsContextPtr conversion(sws_getContext(w, h, static_cast<AVPixelFormat>(decoded->format), w, h,
+                                          AV_PIX_FMT_RGB24, SWS_FAST_BILINEAR, nullptr, nullptr,
+                                          nullptr));
+  if (!conversion) return false;
+  conversion_ = std::move(conversion);
   rgb_ = std::move(rgb);
   rgb_pixels_ = std::move(pixels);
   conv_width_ = w;

@@ -63,9 +63,8 @@ class H264Decoder : public IVideoDecoder {
   // since the last key frame, without that unit; pictures already delivered are not delivered
   // again.
   void Rebuild();
-  // Makes the RGB picture (and, for other formats than 8-bit 4:2:0, the scaling library's
-  // conversion context) for the decoded picture's size and format, again whenever either
-  // changes within the run.
+  // Makes the conversion context and the RGB picture for the decoded picture's size and
+  // format, again whenever either changes within the run.
   bool PrepareConversion(const AVFrame* decoded);
   bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
 
