@@ -125,6 +125,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   worker_ = std::make_unique<StreamWorker>();
   worker_->SetPort(kPhonePort);
   worker_->SetNotifyWindow(m_hWnd);
+  worker_->EnableDecodeTrace();
   preview_host_.SetWorker(worker_.get());
   stream_control_ = std::make_unique<StreamControl>(*worker_);
   device_source_ = std::make_unique<DeviceSource>(*scanner_);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -55,6 +56,9 @@ class BMTReader : public DeviceConnection {
   std::atomic<bool> handshake_complete_{false};
   std::thread heartbeat_;
   std::atomic<bool> heartbeat_stop_{false};
+  // The heartbeat sleeps until its next beat; Close wakes it at once.
+  std::mutex heartbeat_lock_;
+  std::condition_variable heartbeat_wake_;
   std::chrono::milliseconds heartbeat_interval_ = kHeartbeatInterval;
 };
 
