@@ -30,6 +30,12 @@ bool IsSpared(const std::wstring& path) {
 }  // namespace
 
 bool DeleteDirectoryTree(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // The folder itself is a junction or link: it goes, what it points to stays.
+    return RemoveDirectoryW(path.c_str()) != FALSE;
+  }
   WIN32_FIND_DATAW entry;
   {
     FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
