@@ -14,6 +14,7 @@
 #include "online/remote_config_fetch_win.h"
 #include "tests/online/fake_prompts.h"
 #include "tests/online/test_pictures.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -94,6 +95,28 @@ TEST_F(RemoteConfigFetchTest, ChineseTextsReachTheRecordAndSettingsInTheAnsiCode
               "</app_name></c>");
   EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
   EXPECT_EQ(AnsiToUtf8(GetRemoteConfig().app_name), "相机");
+}
+
+TEST_F(RemoteConfigFetchTest, AnHttpsEndpointIsAskedOverTlsWithTheSamePathAndQuery) {
+  ASSERT_TRUE(test::TrustTestRoot());
+  ASSERT_TRUE(server_.tls_available());
+  ServeConfig("<c><app_name>Quillet</app_name></c>");
+  context_.config_endpoint = server_.SecureUrl("/serelpartner/config.php");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_TRUE(std::regex_match(
+      requests[0].line,
+      std::regex(R"(GET /serelpartner/config\.php\?ver=1\.0\.9\.0&rand=\d+ HTTP/1\.1)")))
+      << requests[0].line;
+  EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
+  // A host whose certificate cannot be trusted gives nothing, and nothing else is asked.
+  UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
+  server_.ClearLog();
+  context_.config_endpoint = server_.UntrustedSecureUrl("/serelpartner/config.php");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 0);
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_EQ(GetRemoteConfig().app_name, "");
 }
 
 TEST_F(RemoteConfigFetchTest, TheProgramsOwnVersionIsReadFromItsResource) {
