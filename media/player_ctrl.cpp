@@ -74,9 +74,8 @@ void PlayerCtrl::StopPolling() {
 void PlayerCtrl::ReloadPlaceholder(bool repaint) {
   // The picture the configuration host last sent (kept per user), else the installed one.
   placeholder_.reset();
-  const std::string user_folder = win::UserDataFolder(false);
-  if (!user_folder.empty())
-    placeholder_ = LoadHelpPicture(user_folder + win::kUserPictureFolder + kPlaceholderFile);
+  const std::string user_folder = win::UserPictureFolder(false);
+  if (!user_folder.empty()) placeholder_ = LoadHelpPicture(user_folder + kPlaceholderFile);
   if (!placeholder_) placeholder_ = LoadHelpPicture(ApplicationDirectory() + "res\\" + kPlaceholderFile);
   if (repaint && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }

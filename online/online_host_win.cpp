@@ -1,6 +1,5 @@
 #include "online/online_host_win.h"
 
-#include "common/win/user_data_folder.h"
 #include "online/help_dlg.h"
 #include "online/online_context.h"
 #include "online/program_version_win.h"
@@ -23,7 +22,7 @@ void OnlineHost::LoadCachedSettings() {
 }
 
 void OnlineHost::Start(HWND main_window, const std::string& program_directory,
-                       const std::string& config_endpoint) {
+                       const std::string& config_endpoint, const std::string& picture_directory) {
   link_ = std::make_unique<MainWindowLink>(main_window);
   download_.SetPrompts(prompts_);
   OnlineContext context;
@@ -34,8 +33,7 @@ void OnlineHost::Start(HWND main_window, const std::string& program_directory,
   context.help_picture_changed = [link] { link->HelpPictureChanged(); };
   context.config_endpoint = config_endpoint;
   context.program_directory = program_directory;
-  const std::string user_folder = win::UserDataFolder(true);
-  if (!user_folder.empty()) context.picture_directory = user_folder + win::kUserPictureFolder;
+  context.picture_directory = picture_directory;
   context.program_version = GetProgramVersion();
   SetOnlineContext(std::move(context));
   StartRemoteConfigFetch(false);

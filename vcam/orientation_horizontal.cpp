@@ -6,4 +6,4 @@ extern "C" const CLSID CLSID_VelloriaLandscapeCamera = {
 
 extern const CameraIdentity kCameraIdentity = {
     &CLSID_VelloriaLandscapeCamera, L"Velloria(\u6A2A\u5C4F)", L"Serel Cam(H)",
-    "res\\default_h.jpg", vl::vcam::CameraOrientation::kLandscape};
+    "default_h.jpg", vl::vcam::CameraOrientation::kLandscape};

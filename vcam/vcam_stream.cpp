@@ -46,10 +46,10 @@ CVCamStream::CVCamStream(HRESULT* result, CVCam* filter, const CameraIdentity& i
     : CSourceStream(L"Velloria stream", result, filter, identity.pin_name), identity_(identity) {
   // The picture the configuration host last sent (the program keeps it per user), else the
   // one installed beside the module.
-  const std::string user_folder = vl::win::UserDataFolder(false);
+  const std::string user_folder = vl::win::UserPictureFolder(false);
   fallback_ = FallbackPicture::LoadFirst(
       {user_folder.empty() ? std::string() : user_folder + identity.fallback_file,
-       vl::ModuleDirectory() + identity.fallback_file});
+       vl::ModuleDirectory() + "res\\" + identity.fallback_file});
   const vl::MappedPicture published = mapping_.Read();
   const vl::vcam::FrameSize size =
       vl::vcam::OfferedFrameSize(identity.orientation, published.width, published.height);

@@ -17,4 +17,12 @@ std::string UserDataFolder(bool create) {
   return dir + "\\";
 }
 
+std::string UserPictureFolder(bool create) {
+  const std::string data = UserDataFolder(create);
+  if (data.empty()) return {};
+  const std::string folder = data + "res\\";
+  if (create) CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
 }  // namespace vl::win

@@ -12,7 +12,8 @@ namespace vl::win {
 // cannot be found (or created).
 std::string UserDataFolder(bool create);
 
-// The help pictures' folder inside it: "<user data folder>res\".
-inline constexpr char kUserPictureFolder[] = "res\\";
+// The help pictures' folder inside it, "<user data folder>res\" (created when `create`); ""
+// when it cannot be found.
+std::string UserPictureFolder(bool create);
 
 }  // namespace vl::win

@@ -236,12 +236,7 @@ class CameraGraphTest : public ::testing::Test {
     CopyFileA(card.c_str(), (with_res_ + "res\\default_v.jpg").c_str(), FALSE);
   }
 
-  static std::string UserPictureFolder() {
-    const std::string folder = vl::win::UserDataFolder(true);
-    if (folder.empty()) return folder;
-    CreateDirectoryA((folder + vl::win::kUserPictureFolder).c_str(), nullptr);
-    return folder + vl::win::kUserPictureFolder;
-  }
+  static std::string UserPictureFolder() { return vl::win::UserPictureFolder(true); }
   static void RemoveUserPictures() {
     for (const char* name : {"default_h.jpg", "default_v.jpg"})
       DeleteFileA((UserPictureFolder() + name).c_str());
