@@ -21,9 +21,11 @@ constexpr uint16_t kPhonePort = 8984;
 // The dialog's own class: the system dialog class under the program's name, so that the
 // dialog manager still drives it.
 bool RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXA existing{sizeof(existing)};
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof(existing);
   if (GetClassInfoExA(instance, kMainWindowClass, &existing)) return true;
-  WNDCLASSEXA dialog_class{sizeof(dialog_class)};
+  WNDCLASSEXA dialog_class = {};
+  dialog_class.cbSize = sizeof(dialog_class);
   if (!GetClassInfoExA(nullptr, MAKEINTRESOURCEA(0x8002), &dialog_class)) return false;
   dialog_class.hInstance = instance;
   dialog_class.lpszClassName = kMainWindowClass;

@@ -29,7 +29,7 @@ std::string ReadText(const std::string& path) {
 }
 
 // Runs `command` and returns its exit code (-1 when it did not start or end).
-int Run(std::string command) {
+int RunToEnd(std::string command) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -56,7 +56,7 @@ TEST(DesktopRun, TheProgramIsStartedByTheDesktopsShell) {
   ASSERT_TRUE(CopyFileA(WindowsPath(VL_PARENT_PROBE_EXE).c_str(), probe.c_str(), FALSE));
   DeleteFileA((probe + ".parent").c_str());
 
-  EXPECT_EQ(Run("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\" \"" + probe + "\""), 0);
+  EXPECT_EQ(RunToEnd("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\" \"" + probe + "\""), 0);
   std::string parent;
   for (int i = 0; i < 600 && parent.empty(); ++i) {
     Sleep(50);
@@ -70,7 +70,7 @@ TEST(DesktopRun, TheProgramIsStartedByTheDesktopsShell) {
 }
 
 TEST(DesktopRun, WithoutAProgramNothingStarts) {
-  EXPECT_EQ(Run("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\""), 2);
+  EXPECT_EQ(RunToEnd("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\""), 2);
 }
 
 }  // namespace
