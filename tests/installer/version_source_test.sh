@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program's and the uninstaller's version resources come from the project's one version
-# (the generated vl_version.h): compiled against a header that says 7.6.5.4, both resources say
+# (the generated vl_version.h, VL_VERSION_DIR): compiled against a header that says 7.6.5.4, both resources say
 # 7.6.5.4, in the fixed and in the text version. The installer and its uninstall entry take the
 # program's version (installer_roundtrip_test.sh checks the entry against the installed file).
 # Usage: version_source_test.sh <source dir>
