@@ -76,7 +76,8 @@ void PlayerCtrl::ReloadPlaceholder(bool repaint) {
   placeholder_.reset();
   const std::string user_folder = win::UserPictureFolder(false);
   if (!user_folder.empty()) placeholder_ = LoadHelpPicture(user_folder + kPlaceholderFile);
-  if (!placeholder_) placeholder_ = LoadHelpPicture(ApplicationDirectory() + "res\\" + kPlaceholderFile);
+  if (!placeholder_)
+    placeholder_ = LoadHelpPicture(ApplicationDirectory() + "res\\" + kPlaceholderFile);
   if (repaint && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 

@@ -27,7 +27,6 @@ enum class InstallerVerdict {
 };
 
 InstallerVerdict JudgeInstaller(const std::optional<InstallerIdentity>& identity,
-                                std::string_view offered_version,
-                                std::string_view program_version);
+                                std::string_view offered_version, std::string_view program_version);
 
 }  // namespace vl

@@ -15,7 +15,6 @@
 namespace vl {
 namespace {
 
-
 bool WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
   win::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));

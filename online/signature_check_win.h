@@ -7,10 +7,10 @@
 namespace vl {
 
 enum class SignatureCheck {
-  kTrusted,       // intact signature by the pinned publisher
-  kUnsigned,      // no signature at all
-  kBadSignature,  // the file was changed after signing, or the signature is broken
-  kOtherSigner,   // intact, but signed by someone else
+  kTrusted,         // intact signature by the pinned publisher
+  kUnsigned,        // no signature at all
+  kBadSignature,    // the file was changed after signing, or the signature is broken
+  kOtherSigner,     // intact, but signed by someone else
   kUntrustedChain,  // our key, but its certificate does not lead to a trusted root
 };
 

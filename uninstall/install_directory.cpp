@@ -69,15 +69,15 @@ void AddNativeProgramFiles(std::vector<std::wstring>* folders) {
 
 std::wstring FinalPath(const std::wstring& path) {
   // No access asked for: only the name is read, whatever the file's sharing.
-  win::UniqueHandle handle(CreateFileW(path.c_str(), 0,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  win::UniqueHandle handle(
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::wstring();
   std::wstring buffer(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD length = GetFinalPathNameByHandleW(handle.get(), &buffer[0],
-                                                   static_cast<DWORD>(buffer.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle.get(), &buffer[0], static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) return std::wstring();
     if (length < buffer.size()) {
       buffer.resize(length);

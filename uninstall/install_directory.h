@@ -18,12 +18,12 @@ namespace vl::uninstall {
 using ModulePath = win::WideModulePath;
 
 enum class InstallDirVerdict {
-  kInstallation,        // the recorded installation, and this uninstaller is inside it
-  kTruncatedPath,       // the uninstaller's own path was cut: its folder is unknown
-  kNoInstallLocation,   // no installation folder recorded, or it is gone
-  kNotInInstallation,   // this uninstaller is not the one in the recorded installation folder
-  kDriveRoot,           // the recorded folder is a drive root
-  kSpecialFolder,       // the recorded folder is a system folder (Program Files, ...) or holds one
+  kInstallation,       // the recorded installation, and this uninstaller is inside it
+  kTruncatedPath,      // the uninstaller's own path was cut: its folder is unknown
+  kNoInstallLocation,  // no installation folder recorded, or it is gone
+  kNotInInstallation,  // this uninstaller is not the one in the recorded installation folder
+  kDriveRoot,          // the recorded folder is a drive root
+  kSpecialFolder,      // the recorded folder is a system folder (Program Files, ...) or holds one
 };
 
 struct InstallDirCheck {

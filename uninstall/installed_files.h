@@ -23,8 +23,7 @@ struct InstalledFilesRemoval {
 // installation folder if nothing is left in it. `keep` (the running uninstaller) is not reported
 // as left: it goes when Windows next starts.
 InstalledFilesRemoval RemoveInstalledFiles(const std::wstring& installation,
-                                           const InstalledLayout& layout,
-                                           const std::wstring& keep);
+                                           const InstalledLayout& layout, const std::wstring& keep);
 
 // The names of the entries of `folder` (top level), `keep` left out.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder, const std::wstring& keep);

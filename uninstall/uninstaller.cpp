@@ -94,8 +94,8 @@ std::wstring FinalMessage(const UninstallReport& report) {
       if (!report.layout_found) {
         text += L"\n\n安装文件夹" + folder + L"中没有安装文件清单，未删除其中的文件。";
       } else if (!report.left.empty()) {
-        text += L"\n\n安装文件夹" + folder + L"中不属于Velloria的内容已保留：" + ListOf(report.left) +
-                L"。";
+        text += L"\n\n安装文件夹" + folder + L"中不属于Velloria的内容已保留：" +
+                ListOf(report.left) + L"。";
       }
       break;
     case InstallDirVerdict::kTruncatedPath:
@@ -154,8 +154,7 @@ UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const Uninstall
     report.left = removal.left;
     report.installation_removed = removal.folder_removed;
     // The folder goes with the uninstaller only when nothing else stays in it.
-    if (!report.installation_removed)
-      RemoveAtRestart(own_file, installation, report.left.empty());
+    if (!report.installation_removed) RemoveAtRestart(own_file, installation, report.left.empty());
   } else {
     report.left = FolderEntries(installation, own_file);
   }

@@ -62,8 +62,8 @@ TEST(PictureHeader, ReadsTypeAndSizeOfPngAndJpeg) {
 }
 
 TEST(PictureHeader, AcceptsOnlySmallPicturesOfTheTypeTheirNamePromises) {
-  const std::string emf = std::string("\x01\0\0\0", 4) + std::string(40, '\0') + " EMF" +
-                          std::string(60, '\0');
+  const std::string emf =
+      std::string("\x01\0\0\0", 4) + std::string(40, '\0') + " EMF" + std::string(60, '\0');
   const struct {
     const char* what;
     std::string bytes;

@@ -19,8 +19,8 @@ std::string WindowsPath(std::string unix_path) {
 }
 
 std::string ReadText(const std::string& path) {
-  vl::win::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+  vl::win::UniqueHandle file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return "";
   char text[256] = {};
   DWORD read = 0;

@@ -14,8 +14,8 @@ std::string SigningFile(const char* name) {
 bool TrustTestRoot() {
   const std::string der = ReadWholeFile(SigningFile("root.der"));
   if (der.empty()) return false;
-  HCERTSTORE roots = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                   CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+  HCERTSTORE roots =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
   if (roots == nullptr) return false;
   const BOOL added = CertAddEncodedCertificateToStore(
       roots, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),

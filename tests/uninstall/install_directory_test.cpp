@@ -34,9 +34,9 @@ TEST(InstallDirectory, ModulePathCutToTheBufferCountsAsTruncated) {
   EXPECT_TRUE(win::ModuleFilePathWide(nullptr, whole.path.size()).truncated);
 
   ScratchInstallation installation;
-  const InstallDirCheck check = CheckInstallDirectory(
-      ModulePath{installation.File(L"Uninstall.exe"), true}, installation.folder(),
-      SpecialFolders());
+  const InstallDirCheck check =
+      CheckInstallDirectory(ModulePath{installation.File(L"Uninstall.exe"), true},
+                            installation.folder(), SpecialFolders());
   EXPECT_EQ(check.verdict, InstallDirVerdict::kTruncatedPath);
 }
 

@@ -23,11 +23,25 @@ TEST(InstalledLayout, ReadsFilesAndFoldersWithCrLfOrLf) {
 
 TEST(InstalledLayout, RefusesTheWholeListForAnyPathThatLeavesTheFolder) {
   const char* const bad[] = {
-      "..\\Windows\\x.dll",   "res\\..\\..\\x",     "C:\\Windows\\x.dll",  "\\Windows\\x.dll",
-      "C:x.dll",              "\\\\server\\share",  "res/default.png",     "res\\\\x",
-      "res\\.\\x",            "*.dll",              "a?.exe",              "\"quoted\"",
-      "a<b",                  "a|b",                "res.\\x",             "res \\x",
-      "tab\there",            "\\",                 "x\\\\",
+      "..\\Windows\\x.dll",
+      "res\\..\\..\\x",
+      "C:\\Windows\\x.dll",
+      "\\Windows\\x.dll",
+      "C:x.dll",
+      "\\\\server\\share",
+      "res/default.png",
+      "res\\\\x",
+      "res\\.\\x",
+      "*.dll",
+      "a?.exe",
+      "\"quoted\"",
+      "a<b",
+      "a|b",
+      "res.\\x",
+      "res \\x",
+      "tab\there",
+      "\\",
+      "x\\\\",
   };
   for (const char* line : bad) {
     SCOPED_TRACE(line);

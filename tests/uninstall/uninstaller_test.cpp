@@ -236,8 +236,8 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
   EXPECT_EQ(test::ReadText(installation.File(L"my-notes.txt")), "mine");
   EXPECT_EQ(test::ReadText(installation.File(L"recordings\\clip.mp4")), "mine");
   EXPECT_EQ(test::ReadText(installation.File(L"res\\my-picture.png")), "mine");
-  for (const wchar_t* file : {L"Lumaroo.exe", L"vlux_horizontal.dll", L"res\\default.png",
-                              L"adb", L"installed.lst"}) {
+  for (const wchar_t* file :
+       {L"Lumaroo.exe", L"vlux_horizontal.dll", L"res\\default.png", L"adb", L"installed.lst"}) {
     EXPECT_FALSE(Exists(installation.File(file))) << file;
   }
   EXPECT_FALSE(InstallerTracesExist());
