@@ -2,24 +2,11 @@
 
 #include <windows.h>
 
+#include "common/win/handles.h"
 #include "uninstall/product_identity.h"
 
 namespace vl::uninstall {
 namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool IsSpared(const std::wstring& path) {
   std::wstring lower = path;
@@ -38,8 +25,8 @@ bool DeleteDirectoryTree(const std::wstring& path) {
   }
   WIN32_FIND_DATAW entry;
   {
-    FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
-    for (bool more = find.get() != INVALID_HANDLE_VALUE; more;
+    win::UniqueFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
+    for (bool more = static_cast<bool>(find); more;
          more = FindNextFileW(find.get(), &entry) != FALSE) {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;

@@ -35,20 +35,6 @@ bool ReachedWithoutLinks(const std::wstring& installation, const std::wstring& r
   return true;
 }
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 std::optional<InstalledLayout> ReadInstalledLayout(const std::wstring& installation) {
@@ -103,8 +89,8 @@ InstalledFilesRemoval RemoveInstalledFiles(const std::wstring& installation,
 std::vector<std::wstring> FolderEntries(const std::wstring& folder, const std::wstring& keep) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-  for (bool more = find.get() != INVALID_HANDLE_VALUE; more;
+  win::UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  for (bool more = static_cast<bool>(find); more;
        more = FindNextFileW(find.get(), &entry) != FALSE) {
     const std::wstring name = entry.cFileName;
     if (name == L"." || name == L"..") continue;
