@@ -88,7 +88,7 @@ TEST(InstallDirectory, OnlyTheRecordedFolderHoldingThisUninstallerIsTheInstallat
 TEST(InstallDirectory, RefusesDriveRoots) {
   EXPECT_EQ(VerdictFor(L"C:\\Uninstall.exe", L"C:\\"), InstallDirVerdict::kDriveRoot);
   EXPECT_EQ(VerdictFor(L"Z:\\Uninstall.exe", L"Z:\\"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"\\\\?\\C:\\Uninstall.exe", L"C:"), InstallDirVerdict::kDriveRoot);
+  EXPECT_EQ(VerdictFor(L"\\\\?\\C:\\Uninstall.exe", L"\\\\?\\C:\\"), InstallDirVerdict::kDriveRoot);
 }
 
 TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
