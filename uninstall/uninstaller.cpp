@@ -31,7 +31,7 @@ void RemoveUninstallEntry() {
 
 // Asks until nothing runs from the installation any more; false when the user gives up. The
 // adb server is asked to stop by the installation's own adb; one that still runs from the
-// installation at the next pass is ended.
+// installation at the next pass (or when that adb cannot be started) is ended by its id.
 bool StopRunningProduct(IUserPrompts& prompts, const UninstallSetup& setup,
                         const std::wstring& installation) {
   bool adb_asked = false;
@@ -39,8 +39,11 @@ bool StopRunningProduct(IUserPrompts& prompts, const UninstallSetup& setup,
        product = FindRunningProduct(installation)) {
     CloseMainWindows(product.main_programs, setup.close_timeout_ms);
     if (!product.adb_servers.empty()) {
-      if (adb_asked) EndProcessesWithin(product.adb_servers, installation);
-      adb_asked = StopAdbServer(installation) || adb_asked;
+      if (!adb_asked && StopAdbServer(installation)) {
+        adb_asked = true;
+      } else {
+        EndProcessesWithin(product.adb_servers, installation);
+      }
     }
     if (prompts.Show(GetActiveWindow(), kRunningText, kRunningCaption, MB_RETRYCANCEL) != IDRETRY)
       return false;
