@@ -102,7 +102,7 @@ TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
   ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                      KEY_READ | KEY_WOW64_64KEY),
             ERROR_SUCCESS);
-  ASSERT_EQ(key.GetString(L"ProgramW6432Dir", &native_program_files), ERROR_SUCCESS);
+  ASSERT_EQ(key.GetString(L"ProgramFilesDir", &native_program_files), ERROR_SUCCESS);
   for (const std::wstring& folder :
        {desktop, Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86), native_program_files,
         Folder(CSIDL_WINDOWS), Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA), profile,

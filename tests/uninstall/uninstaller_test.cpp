@@ -332,6 +332,7 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
 
 TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
   ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
   test::CopyFileTo(test::ProductStub(), installation.File(L"Lumaroo.exe"));
   ChildProcess hung;
   ASSERT_TRUE(hung.Start(installation.File(L"Lumaroo.exe"), L"hung-window"));
