@@ -96,8 +96,11 @@ TEST_F(RunningProductTest, KillServerRunsOnlyTheInstallationsOwnAdb) {
   EXPECT_TRUE(planted.Running());
   EXPECT_FALSE(test::Exists(scratch_.path() + L"\\Orsel\\adb\\kill-server.log"));
 
-  // No adb of its own, or a link in its place: nothing is started.
-  DeleteFileW((installation_ + L"\\adb\\adb.exe").c_str());
+  // Without an adb of its own nothing is started. (The kill-server process may still hold the
+  // file for a moment.)
+  const std::wstring own_adb = installation_ + L"\\adb\\adb.exe";
+  for (int i = 0; i < 200 && !DeleteFileW(own_adb.c_str()); ++i) Sleep(50);
+  ASSERT_FALSE(test::Exists(own_adb));
   EXPECT_FALSE(StopAdbServer(installation_));
 }
 
