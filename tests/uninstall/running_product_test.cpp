@@ -114,5 +114,15 @@ TEST_F(RunningProductTest, EndsProcessesByIdOnlyInsideTheInstallation) {
   EXPECT_TRUE(outside.Running());
 }
 
+TEST(CloseMainWindows, AWindowOfAnotherClassTitledLikeTheProgramIsLeftAlone) {
+  // An Explorer window of a folder named "Velloria" is titled like the program.
+  HWND other = CreateWindowW(L"STATIC", L"Velloria", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(CloseMainWindows({GetCurrentProcessId()}, 1000), 0);
+  EXPECT_TRUE(IsWindow(other));
+  DestroyWindow(other);
+}
+
 }  // namespace
 }  // namespace vl::uninstall
