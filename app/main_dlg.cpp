@@ -4,6 +4,7 @@
 
 #include "app/camera_registration.h"
 #include "app/main_dlg_layout.h"
+#include "common/main_window_class.h"
 #include "common/win/app_module.h"
 #include "common/win/dib.h"
 #include "widgets/image_loader.h"
@@ -17,7 +18,26 @@ namespace ml = main_layout;
 CMainDlg* g_current_main_window = nullptr;
 constexpr uint16_t kPhonePort = 8984;
 
+// The dialog's own class: the system dialog class under the program's name, so that the
+// dialog manager still drives it.
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExA(instance, kMainWindowClass, &existing)) return true;
+  WNDCLASSEXA dialog_class = {};
+  dialog_class.cbSize = sizeof(dialog_class);
+  if (!GetClassInfoExA(nullptr, MAKEINTRESOURCEA(0x8002), &dialog_class)) return false;
+  dialog_class.hInstance = instance;
+  dialog_class.lpszClassName = kMainWindowClass;
+  return RegisterClassExA(&dialog_class) != 0;
+}
+
 }  // namespace
+
+HWND CMainDlg::Create(HWND parent, LPARAM init_param) {
+  if (!RegisterMainWindowClass(::GetModuleHandleA(nullptr))) return nullptr;
+  return win::CDialogImpl<CMainDlg>::Create(parent, init_param);
+}
 
 // The stream worker and the device scanner as the workflow sees them.
 class CMainDlg::StreamControl : public IStreamControl {

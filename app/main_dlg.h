@@ -47,6 +47,10 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   CMainDlg();
   ~CMainDlg() override;
 
+  // Creates the window from its template, whose class is the program's own (registered here
+  // once: the dialog class under the name of common/main_window_class.h).
+  HWND Create(HWND parent, LPARAM init_param = 0);
+
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override;
 

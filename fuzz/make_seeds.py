@@ -158,6 +158,46 @@ def h264_seeds():
     return seeds
 
 
+def help_picture_seeds():
+    png_signature = b"\x89PNG\r\n\x1a\n"
+
+    def png(width, height):
+        return png_signature + struct.pack(">I", 13) + b"IHDR" + struct.pack(">II", width, height) + \
+            b"\x08\x02\x00\x00\x00" + b"\x00" * 4
+
+    def jpeg(width, height, marker=0xC0):
+        app0 = b"\xff\xe0\x00\x10JFIF\x00\x01\x01\x01\x00\x60\x00\x60\x00\x00"
+        frame = bytes([0xFF, marker]) + b"\x00\x11\x08" + struct.pack(">HH", height, width) + \
+            b"\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"
+        return b"\xff\xd8" + app0 + frame + b"\xff\xd9"
+
+    return {
+        "png": png(727, 522),
+        "png_8192": png(8192, 8192),
+        "jpeg": jpeg(1280, 720),
+        "jpeg_progressive": jpeg(640, 360, 0xC2),
+        "jpeg_fill_bytes": b"\xff\xd8\xff\xff\xff" + jpeg(10, 10)[3:],
+        "jpeg_long_segment": b"\xff\xd8\xff\xe0\xff\xff",
+        "jpeg_short_length": b"\xff\xd8\xff\xe0\x00\x01\xff\xc0",
+        "emf": b"\x01\x00\x00\x00" + b"\x00" * 36 + b" EMF" + b"\x00" * 40,
+        "gif": b"GIF89a\x0a\x00\x0a\x00" + b"\x00" * 20,
+        "empty": b"",
+    }
+
+
+def installed_layout_seeds():
+    return {
+        "layout": b"AppConfig.ini\r\nLumaroo.exe\r\nadb\\\r\nadb\\adb.exe\r\nres\\\r\n"
+                  b"res\\default.png\r\nx64\\\r\nx64\\res\\default_h.jpg\r\n",
+        "bom_lf": b"\xef\xbb\xbfLumaroo.exe\nres\\\n",
+        "escape": b"..\\Windows\\x.dll\r\n",
+        "drive": b"C:\\Windows\\x.dll\r\n",
+        "root": b"\\\r\n",
+        "dots": b"res.\\x\r\nres \\x\r\n",
+        "empty": b"",
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -170,6 +210,8 @@ def main():
         "adb_output": adb_output_seeds(),
         "ios_messages": ios_messages_seeds(),
         "h264_decoder": h264_seeds(),
+        "help_picture": help_picture_seeds(),
+        "installed_layout": installed_layout_seeds(),
     }
     for target, seeds in targets.items():
         directory = os.path.join(out, target)

@@ -19,6 +19,7 @@ struct OnlineContext {
   std::function<void()> help_picture_changed;   // the preview reloads its placeholder
   std::string config_endpoint;                  // "http://host/serelpartner/config.php"
   std::string program_directory;                // with its trailing backslash
+  std::string picture_directory;                // the per-user help pictures, with its backslash
   std::string program_version;                  // "a.b.c.d"; empty when unreadable
   bool complete() const { return prompts && settings && downloads && !config_endpoint.empty(); }
 };

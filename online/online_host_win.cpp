@@ -22,7 +22,7 @@ void OnlineHost::LoadCachedSettings() {
 }
 
 void OnlineHost::Start(HWND main_window, const std::string& program_directory,
-                       const std::string& config_endpoint) {
+                       const std::string& config_endpoint, const std::string& picture_directory) {
   link_ = std::make_unique<MainWindowLink>(main_window);
   download_.SetPrompts(prompts_);
   OnlineContext context;
@@ -33,6 +33,7 @@ void OnlineHost::Start(HWND main_window, const std::string& program_directory,
   context.help_picture_changed = [link] { link->HelpPictureChanged(); };
   context.config_endpoint = config_endpoint;
   context.program_directory = program_directory;
+  context.picture_directory = picture_directory;
   context.program_version = GetProgramVersion();
   SetOnlineContext(std::move(context));
   StartRemoteConfigFetch(false);

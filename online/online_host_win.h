@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/user_data_folder.h"
 #include "online/download_update_wnd.h"
 #include "online/online_context.h"
 #include "online/settings_store.h"
@@ -33,9 +34,11 @@ class OnlineHost {
   // First turn of the main window's start: the cached values into the configuration record.
   void LoadCachedSettings();
   // Last turn: the context of the fetch thread (this window, the program's folder and version,
-  // the configuration endpoint the program was built with) and the first fetch.
+  // the configuration endpoint the program was built with, the folder the help pictures go to:
+  // by default the user's own) and the first fetch.
   void Start(HWND main_window, const std::string& program_directory,
-             const std::string& config_endpoint = ConfigEndpoint());
+             const std::string& config_endpoint = ConfigEndpoint(),
+             const std::string& picture_directory = win::UserPictureFolder(true));
 
   // 0x467: `url` is the installer address (the sender keeps the buffer). Dropped while a
   // download runs. True when a download started.

@@ -12,6 +12,7 @@
 #include "online/remote_config_fetch_win.h"
 #include "tests/online/fake_prompts.h"
 #include "tests/online/test_pictures.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -44,6 +45,8 @@ class OnlineHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.available()) << "run through tools/http_test_server";
+    // Installers are signed by the tree's test publisher, under its test root.
+    ASSERT_TRUE(test::TrustTestRoot());
     test::StartGdiplusForTests();
     server_.ClearLog();
     UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
@@ -82,14 +85,16 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
   server_.PutFile("pc/setup_1.0.10.exe",
                   test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
   server_.PutFile("conn.png", test::PngPicture());
+  // The stand-in installer is 1.0.11.0, newer than the tests' program (version.rc).
   server_.PutFile("serelpartner/config.php",
                   "<c><tips_conn>tip</tips_conn><image_help_conn>" + server_.Url("/conn.png") +
-                      "</image_help_conn><update><appupdate_version>2.0.0.0</appupdate_version>"
+                      "</image_help_conn><update><appupdate_version>1.0.11.0</appupdate_version>"
                       "<appupdate_url>" +
                       server_.Url("/slow/300/pc/setup_1.0.10.exe") +
                       "</appupdate_url><appupdate_msg>new</appupdate_msg></update></c>");
   prompts_.AnswerYes();
-  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"));
+  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"),
+              program_dir_.path() + "res\\");
   for (int i = 0; i < 3000 && prompts_.Records("start").empty(); ++i) Pump(10);
   for (int i = 0; i < 300 && host_.downloading(); ++i) Pump(10);
 
@@ -119,6 +124,11 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
 TEST_F(OnlineHostTest, ASecondOfferWhileDownloadingIsDropped) {
   server_.PutFile("pc/a.exe",
                   test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
+  // The offer as the configuration left it in the record.
+  UpdateRemoteConfig([&](RemoteConfig& c) {
+    c.appupdate_version = "1.0.11.0";
+    c.appupdate_url = server_.Url("/slow/200/pc/a.exe");
+  });
   EXPECT_TRUE(host_.OnUpdateDownload(window_, server_.Url("/slow/200/pc/a.exe").c_str()));
   EXPECT_FALSE(host_.OnUpdateDownload(window_, server_.Url("/pc/a.exe").c_str()));
   EXPECT_FALSE(host_.OnUpdateDownload(window_, nullptr));
