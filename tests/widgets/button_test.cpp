@@ -46,6 +46,24 @@ TEST_F(ButtonTest, HoverFadesIntoTheHoverPictureAndLeavingFadesBack) {
   EXPECT_TRUE(host.commands.empty());
 }
 
+// A button told not to fade shows each new state at once; one that fades cross-fades.
+TEST_F(ButtonTest, TheFadeFlagDecidesWhetherANewStateFadesIn) {
+  for (const bool fade : {true, false}) {
+    SCOPED_TRACE(fade ? "fading" : "not fading");
+    ImageButton button;
+    ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+    button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed,
+                     pics::kCloseNormal);
+    button.SetFade(fade);
+    test::PumpFor(50);
+    ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));
+    ASSERT_EQ(button.state(), ButtonBase::kHover);
+    EXPECT_EQ(button.fading(), fade);
+    EXPECT_EQ(button.alpha() == 255, !fade);
+    ASSERT_TRUE(XInput::Park());
+  }
+}
+
 TEST_F(ButtonTest, ImageButtonClickPostsItsCommand) {
   ImageButton button;
   ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
