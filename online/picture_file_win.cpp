@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/gdiplus_gate.h"
 #include "common/win/handles.h"
 #include "online/http_client_win.h"
 
@@ -30,6 +31,9 @@ bool WriteFileWhole(const std::string& path, const std::vector<uint8_t>& bytes) 
 
 bool IsSanePicture(const uint8_t* data, size_t size) {
   if (data == nullptr || size == 0 || size > kMaxPictureBytes) return false;
+  // On the fetch thread, which may still run while the program shuts GDI+ down.
+  const win::GdiplusUse gdiplus;
+  if (!gdiplus) return false;
   IStream* raw = SHCreateMemStream(data, static_cast<UINT>(size));
   if (raw == nullptr) return false;
   const auto stream = win::ComPtr<IStream>::Attach(raw);
