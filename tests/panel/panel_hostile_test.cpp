@@ -252,6 +252,22 @@ TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
   }
 }
 
+// Clicks on the panel of a phone that has gone away wait for the next connection, but only the
+// newest 1,024: hours of them do not grow the program without bound.
+TEST_F(PanelHostileTest, EventsWaitingForAConnectionAreBounded) {
+  PanelFixture f;
+  f.manager.outbox().SetThreadStarter([](std::function<void()>) { return false; });
+  f.Apply(kOrdinaryConfig);
+  auto* item = static_cast<DUIItem*>(f.Find(12));
+  const int64_t before = AllocationMeter::LiveBytes();
+  for (int i = 0; i < 5000; ++i) item->OnClick();
+  EXPECT_EQ(f.manager.outbox().pending(), EventOutbox::kMaxQueued);
+  const int64_t per_event = (AllocationMeter::LiveBytes() - before) / 1024;
+  for (int i = 0; i < 50000; ++i) item->OnClick();
+  EXPECT_EQ(f.manager.outbox().pending(), EventOutbox::kMaxQueued);
+  EXPECT_LE(AllocationMeter::LiveBytes() - before, per_event * 1100);
+}
+
 // Adding or removing many children at once lays the grid out once: each window moves at most
 // once per command, not once per added sibling.
 TEST_F(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
