@@ -10,11 +10,11 @@
 #  3. Message 0x467 from another program with addresses that mean nothing here: ignored.
 #
 # Usage: lumaroo_hostile_phone_test.sh INSTALL_DIR PHONESIM_EXE WINDOW_PROBE_EXE
-#                                      PROCESS_PROBE_EXE FOREIGN_SENDER_EXE CLIP WORK_DIR
+#                                      PROCESS_PROBE_EXE FOREIGN_SENDER_EXE CLIP PICTURES WORK_DIR
 # Bounds, as panel/panel_limits.h states them: held memory 112 MiB (+ 48 MiB while a command
 # or picture is handled), 4,096 windows.
 set -u
-install_dir=$1 phonesim=$2 window_probe=$3 process_probe=$4 sender=$5 clip=$6 work=$7
+install_dir=$1 phonesim=$2 window_probe=$3 process_probe=$4 sender=$5 clip=$6 pictures=$7 work=$8
 source "$(dirname "$0")/../../scripts/lib/env.sh"
 : "${DISPLAY:?needs an X display (scripts/test starts Xvfb)}"
 readonly kMaxGrowthKiB=$(((112 + 48) * 1024)) kMaxWindows=4096
@@ -94,7 +94,7 @@ stop_phone
 } >"$work/adjust_pages.xml"
 start_phone --resource-bytes big=8388608 --panel "$(winpath "$work/hidden.xml")" \
   --panel "$(winpath "$work/lost_insert.xml")" --panel "$(winpath "$work/adjust_pages.xml")" \
-  --sleep 4000 --resource-dir "$(winpath "$VL_BUILD/win32/tools/phonesim/panel_pictures")" \
+  --sleep 4000 --resource-dir "$(winpath "$pictures")" \
   --panel "$(winpath "$VL_ROOT/tools/phonesim/panels/beauty_panel.xml")"
 vl_start_lumaroo || fail "hostile: the program did not start"
 before_bytes=$(figure private_bytes) before_windows=$(figure user_objects)
