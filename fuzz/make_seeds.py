@@ -128,8 +128,13 @@ def resource(name, data):
     return record(1, name.encode() + b"\0" + data)
 
 
+def repeated(count, prefix, unit, suffix):
+    """A command of prefix, unit repeated count times, suffix."""
+    return record(4, struct.pack("<H", count) + (prefix + "\1" + unit + "\1" + suffix).encode())
+
+
 def large_resource(name, units, data):
-    """A resource of units * 192 + len(data) bytes, data repeated (up to 12 MiB)."""
+    """A resource of units * 4 + len(data) bytes, data repeated (up to 256 KiB)."""
     return record(2, name.encode() + b"\0" + struct.pack("<H", units) + data)
 
 
@@ -154,15 +159,16 @@ def panel_command_seeds():
         <ctrl class="page_adjust" id="21" style="1">
           <ctrl class="slider" id="211" min="0" max="100" pos="50"/></ctrl>
       </ctrl></ctrl></command>"""
-    hidden = ('<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_switch" '
-              'id="2" selected="3"><ctrl class="page_list" id="3"/><ctrl class="page_list" '
-              'id="4">' + "".join(f'<ctrl class="filter_item" id="{100 + i}" image="big"/>'
-                                  for i in range(200)) + "</ctrl></ctrl></ctrl></command>")
-    adjust = ('<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_switch" '
-              'id="2" selected="10">' + "".join(f'<ctrl class="page_adjust" id="{10 + i}"/>'
-                                                 for i in range(2046)) + "</ctrl></ctrl></command>")
-    lost = ('<command name="insert" parent_id="999999">'
-            + '<ctrl class="page_adjust" id="5"/>' * 2000 + "</command>")
+    hidden = repeated(200, '<command name="config"><ctrl class="op_area" id="1"><ctrl '
+                      'class="page_switch" id="2" selected="3"><ctrl class="page_list" id="3"/>'
+                      '<ctrl class="page_list" id="4">',
+                      '<ctrl class="filter_item" id="100" image="big"/>',
+                      "</ctrl></ctrl></ctrl></command>")
+    adjust = repeated(2046, '<command name="config"><ctrl class="op_area" id="1"><ctrl '
+                      'class="page_switch" id="2" selected="10">',
+                      '<ctrl class="page_adjust" id="10"/>', "</ctrl></ctrl></command>")
+    lost = repeated(7000, '<command name="insert" parent_id="999999">',
+                    '<ctrl class="page_adjust" id="5"/>', "</command>")
     return {
         "demo_panel": command(demo) + resource("filter_vivid.png", png_header(68, 68)),
         "small_panel_commands": resource("p", png_header(136, 68)) + command(small)
@@ -175,11 +181,13 @@ def panel_command_seeds():
                   "</command>")
         + command('<command name="modify" parent_id="1"><ctrl class="tab_holder" id="2" '
                   'selected="11"/><ctrl class="page_switch" id="3" selected="21"/></command>')
-        + record(3, struct.pack("<hhh", 10, 201, 211)),
-        "hidden_page_large_picture": large_resource("big", 43690, png_header(68, 68))
-        + command(hidden) + command(lost),
+        + record(3, struct.pack("<hhh", 10, 201, 211))
+        + repeated(300, '<command name="modify" parent_id="20">',
+                   '<ctrl class="filter_item" id="202" selected="1" name="n"/>', "</command>"),
+        "hidden_page_large_picture": large_resource("big", 65535, png_header(68, 68))
+        + hidden + lost,
         "picture_bomb": resource("p", png_header(60000, 60000)) + command(small),
-        "adjust_pages": command(adjust),
+        "adjust_pages": adjust,
         "jpeg_gif_bmp": resource("p", b"\xff\xd8\xff\xc0\x00\x11\x08\x00\x40\x00\x30")
         + resource("q", b"GIF89a\x10\x00\x10\x00\x00\x00\x00\x2c\0\0\0\0\xff\x7f\xff\x7f")
         + resource("q", b"BM" + b"\0" * 12 + struct.pack("<iii", 40, 64, -64))

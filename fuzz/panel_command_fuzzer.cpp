@@ -4,7 +4,9 @@
 // a platform that gives every control a window and "decodes" pictures by their headers. After
 // each step the panel must be within its bounds: controls, depth, windows, resource bytes.
 //
-// Input: records of one operation byte, a 24-bit little-endian length and that many bytes.
+// Input: records of one operation byte, a 24-bit little-endian length and that many bytes. The
+// hostile panels (thousands of descriptions) come from a short record that repeats a part:
+// "prefix \1 unit \1 suffix" with a 16-bit count, so that inputs stay small and quick to mutate.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -96,7 +98,9 @@ void Check(vl::PanelManager& manager, Platform& platform) {
 }
 
 // A resource: a name up to the first NUL (at most 255 bytes), then the bytes; a "large" one
-// repeats its bytes up to a size chosen by its first two bytes (up to 12 MiB).
+// repeats its bytes up to a size chosen by its first two bytes (up to 256 KiB: megabytes per run
+// would slow the fuzzing down far more than they find; the store's bound is reached with many,
+// and the panel_hostile_test covers pictures of megabytes).
 void AddResource(vl::PanelManager& manager, const uint8_t* data, size_t size, bool large) {
   size_t name_end = 0;
   while (name_end < size && name_end < 255 && data[name_end] != 0) ++name_end;
@@ -105,12 +109,22 @@ void AddResource(vl::PanelManager& manager, const uint8_t* data, size_t size, bo
   size_t count = static_cast<size_t>(data + size - bytes);
   size_t total = count;
   if (large && count >= 2) {
-    total = (static_cast<size_t>(bytes[0]) | static_cast<size_t>(bytes[1]) << 8) * 192u + count;
+    total = (static_cast<size_t>(bytes[0]) | static_cast<size_t>(bytes[1]) << 8) * 4u + count;
     bytes += 2;
     count -= 2;
   }
-  auto buffer = std::make_unique<uint8_t[]>(total == 0 ? 1 : total);
-  for (size_t i = 0; i < total; ++i) buffer[i] = count ? bytes[i % count] : 0;
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[total == 0 ? 1 : total]);  // filled below
+  if (count == 0) {
+    std::memset(buffer.get(), 0, total);
+  } else {  // the bytes, then the filled part doubled until full
+    size_t filled = count < total ? count : total;
+    std::memcpy(buffer.get(), bytes, filled);
+    while (filled < total) {
+      const size_t n = filled < total - filled ? filled : total - filled;
+      std::memcpy(buffer.get() + filled, buffer.get(), n);
+      filled += n;
+    }
+  }
   manager.AddResource(name, std::move(buffer), static_cast<int32_t>(total));
 }
 
@@ -131,19 +145,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length > size - at) length = size - at;
     const uint8_t* body = data + at;
     at += length;
-    switch (op % 4) {
+    switch (op % 5) {
       case 0: {
         const std::string text(reinterpret_cast<const char*>(body), length);
         manager.ApplyCommand(text.c_str());  // stops at an embedded NUL, as the window does
         break;
       }
+      case 4: {  // count, then "prefix \1 unit \1 suffix": the unit repeated
+        if (length < 2) break;
+        const size_t times = (body[0] | body[1] << 8) % 24000u;
+        const std::string spec(reinterpret_cast<const char*>(body + 2), length - 2);
+        const size_t a = spec.find('\1');
+        const size_t b = a == std::string::npos ? a : spec.find('\1', a + 1);
+        if (b == std::string::npos) break;
+        std::string text = spec.substr(0, a);
+        const std::string unit = spec.substr(a + 1, b - a - 1);
+        if (unit.size() * times > (256u << 10)) break;  // kept small: runs stay quick
+        for (size_t i = 0; i < times; ++i) text += unit;
+        text += spec.substr(b + 1);
+        manager.ApplyCommand(text.c_str());
+        break;
+      }
       case 1:
         AddResource(manager, body, length, false);
         break;
-      case 2:
-        AddResource(manager, body, length, true);
+      case 2:  // large only for exactly 2: filling megabytes is slow, so mutations seldom ask
+        AddResource(manager, body, length, op == 2);
         break;
-      default:  // the user clicks every control with an id from the body (events queue)
+      case 3:  // the user clicks every control with an id from the body (events queue)
         for (size_t i = 0; i + 1 < length; i += 2) {
           const int32_t id = static_cast<int32_t>(body[i] | body[i + 1] << 8);
           if (vl::DUICtrl* c = manager.FindControl(id, true)) c->SendEvent("click");
