@@ -21,8 +21,10 @@ constexpr int kMaxPanelDepth = 16;
 constexpr int kMaxPanelControls = 2048;
 // Windows the panel's controls may have at once (a control makes one to four: an adjustment
 // page three, its item list three, a slider four). A process has about 10,000 window handles
-// for everything it shows; controls past this bound stay without a window.
-constexpr int kMaxPanelWindows = 4096;
+// for everything it shows, and each window costs the UI thread time to make (under Wine about
+// 10 ms on a busy machine); a heavy real panel (500 controls) has about 800. Controls past this
+// bound stay without a window.
+constexpr int kMaxPanelWindows = 2048;
 // Cell sizes and gaps of an item list are clamped to these so that positions cannot overflow.
 constexpr int32_t kMaxCellSize = 4096;
 constexpr int32_t kMaxCellGap = 1024;

@@ -12,12 +12,12 @@
 # Usage: lumaroo_hostile_phone_test.sh INSTALL_DIR PHONESIM_EXE WINDOW_PROBE_EXE
 #                                      PROCESS_PROBE_EXE FOREIGN_SENDER_EXE CLIP PICTURES WORK_DIR
 # Bounds, as panel/panel_limits.h states them: held memory 112 MiB (+ 48 MiB while a command
-# or picture is handled), 4,096 windows.
+# or picture is handled), 2,048 windows.
 set -u
 install_dir=$1 phonesim=$2 window_probe=$3 process_probe=$4 sender=$5 clip=$6 pictures=$7 work=$8
 source "$(dirname "$0")/../../scripts/lib/env.sh"
 : "${DISPLAY:?needs an X display (scripts/test starts Xvfb)}"
-readonly kMaxGrowthKiB=$(((112 + 48) * 1024)) kMaxWindows=4096
+readonly kMaxGrowthKiB=$(((112 + 48) * 1024)) kMaxWindows=2048
 
 # The fake adb forwards the phone's fixed port 8984: one checkout at a time.
 exec 8>/tmp/velloria-fixed-ports.lock
