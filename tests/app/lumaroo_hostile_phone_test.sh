@@ -51,13 +51,17 @@ printf '%s\n' '<command name="modify" parent_id="3"><ctrl class="page_list" id="
 start_phone --panel "$(winpath "$VL_ROOT/tools/phonesim/panels/beauty_panel.xml")" \
   --resource-churn 3:filter_vivid.png=20000 --churn "5:$(winpath "$work/churn.txt")" \
   --video "$(winpath "$clip")" --fps 60 --loop 0
-close_with_escape() {  # -> exit code of the program
+close_with_escape() {  # sets rc: the program's exit code ("timeout" when it did not end)
   xdotool key --window "$VL_LUMAROO_WINDOW" Escape 2>/dev/null
   local i
   for i in $(seq 1 100); do kill -0 "$VL_LUMAROO_JOB" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$VL_LUMAROO_JOB" 2>/dev/null && { kill "$VL_LUMAROO_JOB"; echo timeout; return; }
+  if kill -0 "$VL_LUMAROO_JOB" 2>/dev/null; then
+    kill "$VL_LUMAROO_JOB"
+    rc=timeout
+    return
+  fi
   wait "$VL_LUMAROO_JOB"
-  echo $?
+  rc=$?
 }
 
 export WINEDEBUG=warn+heap  # the program's heap is checked at every allocation and release
@@ -65,14 +69,14 @@ vl_start_lumaroo || fail "streaming: the program did not start"
 export WINEDEBUG=-all
 if vl_connect_phone; then
   sleep 3
-  rc=$(close_with_escape)
+  close_with_escape
   heap=$(grep -ci 'heap' "$VL_INSTALL/lumaroo.log")
   echo "streaming: exit code after Escape $rc, heap reports $heap"
   [ "$rc" = 2 ] || fail "streaming: exit code $rc"
   [ "$heap" -eq 0 ] || { fail "streaming: Wine's heap checking reported:"; grep -i heap "$VL_INSTALL/lumaroo.log" | head; }
 else
   fail "streaming: could not connect"
-  close_with_escape >/dev/null
+  close_with_escape
 fi
 stop_phone
 
@@ -117,11 +121,11 @@ if vl_connect_phone; then
   done
   vl_probe | grep -q "$(printf 'text=\xe7\xbe\x8e\xe9\xa2\x9c')" || fail "hostile: the next ordinary panel did not apply"
   kill -0 "$VL_LUMAROO_JOB" 2>/dev/null || fail "hostile: the program ended"
-  rc=$(close_with_escape)
+  close_with_escape
   [ "$rc" = 2 ] || fail "hostile: exit code $rc"
 else
   fail "hostile: could not connect"
-  close_with_escape >/dev/null
+  close_with_escape
 fi
 stop_phone
 
@@ -132,7 +136,7 @@ sent=${PIPESTATUS[0]}
 [ "$sent" -eq 0 ] || fail "0x467: the program did not answer every message ($sent)"
 sleep 1
 kill -0 "$VL_LUMAROO_JOB" 2>/dev/null || fail "0x467: the program ended"
-rc=$(close_with_escape)
+close_with_escape
 echo "0x467: exit code after Escape $rc"
 [ "$rc" = 2 ] || fail "0x467: exit code $rc"
 
