@@ -84,12 +84,16 @@ void ConnectionWorkflow::Connect() {
     return;
   }
   current_device_ = shown_devices_[static_cast<size_t>(index)];
+  cancelled_ = false;
   view_.SetConnectLook(ConnectLook::kConnecting, false);
   state_ = WorkflowState::kConnecting;
   stream_.Start(current_device_);
 }
 
 void ConnectionWorkflow::Disconnect() {
+  // A connection the user gives up (Enter while connecting) ends as a failed one (0x403): that
+  // was asked for, not a failure to report.
+  if (state_ == WorkflowState::kConnecting) cancelled_ = true;
   // The worker posts 0x402 before its thread ends; the rest of the look follows with it.
   stream_.Stop();
   view_.SetConnectLook(ConnectLook::kIdle, true);
@@ -112,13 +116,16 @@ void ConnectionWorkflow::ApplyDisconnectedLook() {
 }
 
 void ConnectionWorkflow::OnDisconnected() {
+  cancelled_ = false;
   ApplyDisconnectedLook();
 }
 
 void ConnectionWorkflow::OnFailed() {
   // The idle look is back before the box appears.
   ApplyDisconnectedLook();
-  view_.ShowMessage(stream_.GetErrorText(), Utf8ToAnsi(kFailedCaption));
+  const bool cancelled = cancelled_;
+  cancelled_ = false;
+  if (!cancelled) view_.ShowMessage(stream_.GetErrorText(), Utf8ToAnsi(kFailedCaption));
 }
 
 void ConnectionWorkflow::ToggleOrientation() {

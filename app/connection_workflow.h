@@ -93,7 +93,8 @@ class ConnectionWorkflow {
   void Refresh();
   // Command 3: Refresh, counted.
   void OnRefreshCommand();
-  // Command 1: Disconnect while the worker runs, else Connect.
+  // Command 1: Disconnect while the worker runs, else Connect. Given up while connecting, the
+  // connection ends without the failure box.
   void OnConnectCommand();
   // Messages 0x401, 0x402, 0x403.
   void OnConnected();
@@ -129,6 +130,7 @@ class ConnectionWorkflow {
   bool portrait_ = false;
   bool mirror_ = false;
   bool flip_ = false;
+  bool cancelled_ = false;  // the user stopped the connection being made
   int refresh_count_ = 0;
   bool adb_missing_told_ = false;
 };

@@ -74,9 +74,11 @@ CMainDlg::CMainDlg() : scanner_(std::make_unique<DeviceScanner>()) {
 }
 
 // The scanner shares what a running scan uses with it, so a scan that is still waiting for
-// adb finishes on its own; the worker's destructor ends a run at once (a silent phone does not
-// hold the exit for its receive wait).
+// adb finishes on its own. The stream worker's thread is ended first, at once (a silent phone
+// does not hold the exit for its receive wait): it hands the phone's pictures to the panel's
+// store and its commands to this window, so it must be gone before the hosts are.
 CMainDlg::~CMainDlg() {
+  if (worker_) worker_->Stop();
   if (g_current_main_window == this) g_current_main_window = nullptr;
 }
 

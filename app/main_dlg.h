@@ -141,6 +141,7 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   std::string AndroidDriverLink() override;
 
   // Declared in destruction order's reverse: the worker outlives the preview that polls it.
+  // Its thread, which reaches the panel host's store, is stopped by the destructor itself.
   std::unique_ptr<DeviceScanner> scanner_;
   std::unique_ptr<StreamWorker> worker_;
   std::unique_ptr<StreamControl> stream_control_;

@@ -44,7 +44,9 @@ class DeviceScanner {
   void SetResultWindow(HWND__* window);
 #endif
 
-  // Starts a scan unless one is running; true when one was started.
+  // Starts a scan; true when one was started. While one runs, the request is remembered and
+  // one more scan follows when the running one has delivered its result (however many requests
+  // came meanwhile): a phone plugged in or a refresh pressed during a scan is not lost.
   bool StartScan();
   bool IsScanning() const;
   // A copy of the entries of the last (or the running) scan.
@@ -59,6 +61,7 @@ class DeviceScanner {
  private:
   struct Shared;
   static void Scan(std::shared_ptr<Shared> shared);
+  static void ScanOnce(Shared& shared);
 
   std::shared_ptr<Shared> shared_;
 };

@@ -198,6 +198,88 @@ def installed_layout_seeds():
     }
 
 
+def record(op, body):
+    """One step of the panel_command target: operation, 24-bit length, bytes."""
+    return bytes([op]) + struct.pack("<I", len(body))[:3] + body
+
+
+def command(text):
+    return record(0, text.encode("utf-8") if isinstance(text, str) else text)
+
+
+def resource(name, data):
+    return record(1, name.encode() + b"\0" + data)
+
+
+def repeated(count, prefix, unit, suffix):
+    """A command of prefix, unit repeated count times, suffix."""
+    return record(4, struct.pack("<H", count) + (prefix + "\1" + unit + "\1" + suffix).encode())
+
+
+def large_resource(name, units, data):
+    """A resource of units * 4 + len(data) bytes, data repeated (up to 256 KiB)."""
+    return record(2, name.encode() + b"\0" + struct.pack("<H", units) + data)
+
+
+def png_header(width, height):
+    return (b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR"
+            + struct.pack(">II", width, height) + b"\x08\x06\0\0\0")
+
+
+def panel_command_seeds():
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "tools", "phonesim", "panels", "beauty_panel.xml"),
+              "rb") as f:
+        demo = f.read()
+    small = """<command name="config"><ctrl class="op_area" id="1">
+      <ctrl class="tab_holder" id="2" selected="10"><ctrl class="tab" id="10" name="a"/>
+        <ctrl class="tab" id="11" name="b"/></ctrl>
+      <ctrl class="page_switch" id="3" selected="20">
+        <ctrl class="page_list" id="20" col="3" selected="201">
+          <ctrl class="filter_item" id="201" name="x" image="p" mask_color="0x00FF00"/>
+          <ctrl class="circle_item" id="202" image="p" is_cancel="1"/>
+          <ctrl class="decor_item" id="203" image="q"/></ctrl>
+        <ctrl class="page_adjust" id="21" style="1">
+          <ctrl class="slider" id="211" min="0" max="100" pos="50"/></ctrl>
+      </ctrl></ctrl></command>"""
+    hidden = repeated(200, '<command name="config"><ctrl class="op_area" id="1"><ctrl '
+                      'class="page_switch" id="2" selected="3"><ctrl class="page_list" id="3"/>'
+                      '<ctrl class="page_list" id="4">',
+                      '<ctrl class="filter_item" id="100" image="big"/>',
+                      "</ctrl></ctrl></ctrl></command>")
+    adjust = repeated(2046, '<command name="config"><ctrl class="op_area" id="1"><ctrl '
+                      'class="page_switch" id="2" selected="10">',
+                      '<ctrl class="page_adjust" id="10"/>', "</ctrl></ctrl></command>")
+    lost = repeated(7000, '<command name="insert" parent_id="999999">',
+                    '<ctrl class="page_adjust" id="5"/>', "</command>")
+    return {
+        "demo_panel": command(demo) + resource("filter_vivid.png", png_header(68, 68)),
+        "small_panel_commands": resource("p", png_header(136, 68)) + command(small)
+        + command('<command name="insert" parent_id="20" pos_index="1">'
+                  '<ctrl class="filter_item" id="204" image="p"/><ctrl class="tab" id="9"/>'
+                  "</command>")
+        + command('<command name="modify" parent_id="3"><ctrl class="page_list" id="20" '
+                  'selected="202" spacex="-5" col="0"/></command>')
+        + command('<command name="delete" parent_id="20"><ctrl id="201"/><ctrl id="999"/>'
+                  "</command>")
+        + command('<command name="modify" parent_id="1"><ctrl class="tab_holder" id="2" '
+                  'selected="11"/><ctrl class="page_switch" id="3" selected="21"/></command>')
+        + record(3, struct.pack("<hhh", 10, 201, 211))
+        + repeated(300, '<command name="modify" parent_id="20">',
+                   '<ctrl class="filter_item" id="202" selected="1" name="n"/>', "</command>"),
+        "hidden_page_large_picture": large_resource("big", 65535, png_header(68, 68))
+        + hidden + lost,
+        "picture_bomb": resource("p", png_header(60000, 60000)) + command(small),
+        "adjust_pages": adjust,
+        "jpeg_gif_bmp": resource("p", b"\xff\xd8\xff\xc0\x00\x11\x08\x00\x40\x00\x30")
+        + resource("q", b"GIF89a\x10\x00\x10\x00\x00\x00\x00\x2c\0\0\0\0\xff\x7f\xff\x7f")
+        + resource("q", b"BM" + b"\0" * 12 + struct.pack("<iii", 40, 64, -64))
+        + command(small),
+        "deep": command('<command name="config">' + '<ctrl class="page_switch" id="1">' * 40
+                        + "</ctrl>" * 40 + "</command>"),
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -212,6 +294,7 @@ def main():
         "h264_decoder": h264_seeds(),
         "help_picture": help_picture_seeds(),
         "installed_layout": installed_layout_seeds(),
+        "panel_command": panel_command_seeds(),
     }
     for target, seeds in targets.items():
         directory = os.path.join(out, target)

@@ -40,7 +40,7 @@ bool CDownloadUpdate::StartBackgroundDownload(const std::string& url) {
   state_->program_version = GetProgramVersion();
   state_->pinned_key_sha256 = PublisherKeySha256();
   try {
-    std::thread([state = state_, prompts = prompts_, window = m_hWnd] {
+    std::thread([state = state_, prompts = prompts_, keep_alive = keep_alive_, window = m_hWnd] {
       const bool started = RunUpdateDownload(*state, *prompts);
       ::PostMessageA(window, kDownloadEnded, started ? 1 : 0, 0);
     }).detach();

@@ -21,15 +21,22 @@ class OnlineHost {
  public:
   using BalloonSink = ShellPrompts::BalloonSink;
 
-  // `settings` is the program's settings file; `balloons` shows a tray balloon (the main
-  // window's ShowBalloon). Both outlive the host.
+  // `settings` is the program's settings file, which outlives every fetch; `balloons` shows a
+  // tray balloon (the main window's ShowBalloon), called until the host is destroyed.
   OnlineHost(ISettingsStore& settings, BalloonSink balloons);
+  // The settings shared with the threads: they keep them while they run.
+  OnlineHost(std::shared_ptr<ISettingsStore> settings, BalloonSink balloons);
+  // The threads it started may go on (a slow server, an open question box): they keep what they
+  // use -- the prompts, the settings, the link to the window -- and from now on show no balloon
+  // and reach no window.
   ~OnlineHost();
 
   // Replaces the message boxes, shell opens and balloons (tests record them instead). Must
-  // outlive every download and fetch.
+  // outlive every download and fetch; the host's own are shared with them.
   void SetPrompts(IUserPrompts* prompts) { prompts_ = prompts; }
   IUserPrompts& prompts() { return *prompts_; }
+  // What the threads share with the host (for tests: it lives as long as a thread holds it).
+  std::weak_ptr<const void> shared_with_threads() const { return shared_; }
 
   // First turn of the main window's start: the cached values into the configuration record.
   void LoadCachedSettings();
@@ -50,10 +57,11 @@ class OnlineHost {
   INT_PTR ShowHelp(HWND owner);
 
  private:
+  struct Shared;
+
+  std::shared_ptr<Shared> shared_;
   ISettingsStore& settings_;
-  ShellPrompts shell_;
-  IUserPrompts* prompts_ = &shell_;
-  std::unique_ptr<MainWindowLink> link_;
+  IUserPrompts* prompts_;
   CDownloadUpdate download_;
 };
 

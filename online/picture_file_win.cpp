@@ -9,6 +9,7 @@
 
 #include "common/picture_header.h"
 #include "common/win/com_ptr.h"
+#include "common/win/gdiplus_gate.h"
 #include "common/win/handles.h"
 #include "online/http_client_win.h"
 
@@ -30,6 +31,9 @@ bool IsSanePicture(const uint8_t* data, size_t size, const std::string& file_nam
   // Only a PNG or JPEG of a help picture's size ever reaches a decoder.
   if (!IsAcceptableHelpPicture(data, size, file_name)) return false;
   const auto header = ReadPictureHeader(data, size);
+  // On the fetch thread, which may still run while the program shuts GDI+ down.
+  const win::GdiplusUse gdiplus;
+  if (!gdiplus) return false;
   IStream* raw = SHCreateMemStream(data, static_cast<UINT>(size));
   if (raw == nullptr) return false;
   const auto stream = win::ComPtr<IStream>::Attach(raw);

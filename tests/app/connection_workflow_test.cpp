@@ -266,6 +266,26 @@ TEST_F(ConnectionWorkflowTest, FailureRestoresTheIdleLookBeforeItsBox) {
   EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
 }
 
+// Enter while connecting (the dialog manager's IDOK is the connect command) gives the
+// connection up: the worker ends it as a failed one, which is no failure to report. The next
+// connection that fails by itself shows its box again.
+TEST_F(ConnectionWorkflowTest, AConnectionGivenUpWhileConnectingShowsNoFailureBox) {
+  Arrive({kPixel});
+  flow_.OnConnectCommand();
+  ASSERT_EQ(flow_.state(), WorkflowState::kConnecting);
+  flow_.OnConnectCommand();  // Enter: given up
+  view_.TakeLog();
+  flow_.OnFailed();
+  EXPECT_EQ(view_.TakeLog(),
+            (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
+  EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
+  flow_.OnConnectCommand();
+  stream_.running = false;
+  flow_.OnFailed();
+  EXPECT_EQ(view_.boxes.size(), 1u);
+}
+
 TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {
   Arrive({kIphone, kPixel});
   view_.selected = 1;

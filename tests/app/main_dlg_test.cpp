@@ -24,6 +24,7 @@
 #include "device/socket_layer.h"
 #include "media/frame_mapping_win.h"
 #include "online/remote_config.h"
+#include "online/shell_prompts_win.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/device/fake_iphones.h"
 #include "tests/media/stream_test_support.h"
@@ -601,6 +602,28 @@ TEST_F(MainWindowTest, FirstBalloonAddsTheSmallIconWithTheProgramsTip) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
   EXPECT_STREQ(calls[1].second.szInfo, "update ready");
+}
+
+// Any program can send the main window 0x467 with any number in lParam. Only an address this
+// process's update check is sending (through MainWindowLink, waiting for the answer) is read;
+// anything else is never touched, so it cannot crash the program or start a download.
+TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
+  Attach("", "");
+  Open();
+  static const char kInstaller[] = "http://127.0.0.1:1/Velloria_setup_9.9.9.9.exe";
+  const LPARAM strangers[] = {0x10, reinterpret_cast<LPARAM>(kInstaller)};
+  for (LPARAM address : strangers) {
+    std::thread sender([&] { SendMessageA(main(), 0x467, 0, address); });
+    PumpUntil([] { return false; }, 200);
+    sender.join();
+    EXPECT_FALSE(dialog_->online_host().services().downloading()) << address;
+  }
+  // The update check's own hand-over, from its thread, starts the download.
+  std::thread fetch([&] { MainWindowLink(main()).StartUpdateDownload(kInstaller); });
+  ASSERT_TRUE(PumpUntil([&] { return dialog_->online_host().services().downloading(); }, 5000));
+  fetch.join();
+  // The address cannot be fetched: the retry question, answered No, ends the download.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().services().downloading(); }, 30000));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "common/text_convert.h"
+#include "common/win/gdiplus_gate.h"
 #include "online/program_version_win.h"
 #include "online/remote_config.h"
 #include "online/remote_config_fetch_win.h"
@@ -191,6 +192,24 @@ TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
   EXPECT_EQ(server_.Requests().size(), 1u);
   EXPECT_EQ(placeholder_reloads_, 1);
+}
+
+// The fetch thread may still run while the program shuts GDI+ down: once the shutdown has
+// begun, a downloaded help picture is not decoded (it is not taken either, and is tried again at
+// the next fetch), so no thread calls GDI+ after it is shut down.
+TEST_F(RemoteConfigFetchTest, NoPictureIsDecodedOnceGdiplusIsShuttingDown) {
+  server_.PutFile("conn.png", test::PngPicture());
+  ServeConfig("<c>" + Pictures(server_.Url("/conn.png"), "", "") +
+              "<update><appupdate_version></appupdate_version></update></c>");
+  win::CloseGdiplusGate();
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  win::OpenGdiplusGate();
+  EXPECT_FALSE(test::FileExists(program_dir_.path() + "res\\default.png"));
+  EXPECT_EQ(placeholder_reloads_, 0);
+  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
+  // GDI+ up again (a later fetch): the picture is taken.
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  EXPECT_TRUE(ResFile("default.png") == test::PngPicture());
 }
 
 TEST_F(RemoteConfigFetchTest, AFailedPictureKeepsTheOldOneAndIsTriedAgain) {
