@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "device/device_scanner.h"
+#include "device/socket_layer.h"
 #include "device/usbmux_client.h"
 #include "media/stream_worker.h"
 #include "tests/device/fake_adb_workdir.h"
@@ -82,6 +83,7 @@ class IosClientWinTest : public ::testing::Test {
     return window.names;
   }
 
+  net::SocketLibrary sockets_;  // the program starts WinSock at its entry
   test::FakeIphones iphones_;
   test::FakeAdbWorkdir adb_{"device ANDROID01 device\nprop ANDROID01 ro.product.model Mi 11\n"};
 };
@@ -92,7 +94,7 @@ TEST_F(IosClientWinTest, ScanNamesIphonesInTheAnsiCodePageLeavesOutFailuresAndSe
                   "refuse UDID-BROKEN\n"
                   "unpaired UDID-STRANGER Stranger\n"
                   "device UDID-NONAME\n");
-  EXPECT_EQ(Scan(), (std::vector<std::string>{kNameGbk, "", "Mi 11"}));
+  EXPECT_EQ(Scan(), (std::vector<std::string>{kNameGbk, "", "Mi 11"})) << iphones_.Log();
   // A session in TLS with the pair record's host certificate, as a real phone wants it.
   EXPECT_TRUE(iphones_.Logged("session UDID-CN host-id=ok buid=ok"));
   EXPECT_TRUE(iphones_.Logged("tls UDID-CN host"));
