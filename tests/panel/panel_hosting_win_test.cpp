@@ -107,12 +107,15 @@ TEST_F(PanelWindowTest, TheFirstConfigArrivingBeforeTheConnectionIsLaidOutForThe
   EXPECT_EQ(host_.hosting().panel_window(), panel);
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 // Windows in `root`'s tree (the root's own included).
 int WindowsUnder(HWND root) {
   int count = 1;
-  EnumChildWindows(
-      root, [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
-      reinterpret_cast<LPARAM>(&count));
+  EnumChildWindows(root, CountWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 
