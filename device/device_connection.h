@@ -45,6 +45,7 @@ class DeviceConnection : public IByteSource {
   // what was consumed). Length below 1, or no open transport: 0.
   int32_t Send(const void* buffer, int32_t length);
   int32_t Receive(void* buffer, int32_t length) override;
+  int32_t ReceiveSome(void* buffer, int32_t capacity) override;
 
   bool IsConnected() const { return connected_.load() != 0; }
   int32_t kind() const { return kind_; }
@@ -53,8 +54,9 @@ class DeviceConnection : public IByteSource {
   int ConnectIos(const std::string& udid, uint16_t port);
   int ConnectAndroid(const std::string& serial, uint16_t port);
   void ReleaseAll();  // under the state lock
-  int32_t ReceiveIos(char* buffer, int32_t length);
-  int32_t ReceiveAndroid(char* buffer, int32_t length);
+  // `some`: return after the first bytes instead of waiting for all of them.
+  int32_t ReceiveIos(char* buffer, int32_t length, bool some);
+  int32_t ReceiveAndroid(char* buffer, int32_t length, bool some);
   int32_t SendIos(const char* buffer, int32_t length);
   int32_t SendAndroid(const char* buffer, int32_t length);
 

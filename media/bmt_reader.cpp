@@ -55,7 +55,7 @@ int BMTReader::OnConnected() {
     if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
   }
   HeaderFlags flags;
-  if (!ReadHandshakeReply(*this, &flags)) return 0;
+  if (!ReadHandshakeReply(incoming_, &flags)) return 0;
   flags_ = flags;
   {
     uint8_t ack[4];
@@ -91,7 +91,7 @@ void BMTReader::RunHeartbeat() {
 }
 
 std::unique_ptr<MediaPacket> BMTReader::ReadPacket() {
-  return ReadStreamPacket(*this, sinks_);
+  return ReadStreamPacket(incoming_, sinks_);
 }
 
 int BMTReader::SendPacket(const MediaPacket& packet) {

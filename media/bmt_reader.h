@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "device/device_connection.h"
+#include "media/buffered_byte_source.h"
 #include "media/media_packet.h"
 #include "media/packet_reader.h"
 #include "media/stream_header.h"
@@ -51,7 +52,8 @@ class BMTReader : public DeviceConnection {
 
   PacketSinks sinks_;
   HeaderFlags flags_;
-  std::mutex packet_send_lock_;  // keeps each outgoing packet whole between writers
+  BufferedByteSource incoming_{*this};  // every read of the stream goes through it
+  std::mutex packet_send_lock_;         // keeps each outgoing packet whole between writers
   // Set under packet_send_lock_ once the acknowledgement is written.
   std::atomic<bool> handshake_complete_{false};
   std::thread heartbeat_;

@@ -72,14 +72,19 @@ void VideoFrameBuffer::Clear() {
 }
 
 std::unique_ptr<VideoFrame> VideoFrameBuffer::PopNewest() {
-  std::deque<std::unique_ptr<VideoFrame>> older;  // released outside the lock
+  // Called every preview tick: the older pictures are moved out (and released outside the
+  // lock) without swapping the queue for a new one, which would allocate at every tick.
+  std::unique_ptr<VideoFrame> older[kCapacity];
   std::unique_ptr<VideoFrame> newest;
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (queue_.empty()) return nullptr;
     newest = std::move(queue_.back());
     queue_.pop_back();
-    older.swap(queue_);
+    for (size_t i = 0; !queue_.empty() && i < kCapacity; ++i) {
+      older[i] = std::move(queue_.front());
+      queue_.pop_front();
+    }
   }
   return newest;
 }

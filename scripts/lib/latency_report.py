@@ -24,14 +24,19 @@ import os
 import sys
 
 
-def read_pairs(path):
+def read_rows(path, fields):
+    """The lines of `fields` integers of a log, as tuples; nothing for a missing log."""
     rows = []
     if os.path.exists(path):
         for line in open(path):
             parts = line.split()
-            if len(parts) == 2:
-                rows.append((int(parts[0]), int(parts[1])))
+            if len(parts) == fields:
+                rows.append(tuple(int(p) for p in parts))
     return rows
+
+
+def read_pairs(path):
+    return read_rows(path, 2)
 
 
 def read_meta(path):
@@ -72,12 +77,7 @@ def first_arrivals(sends_by_picture, arrivals):
 
 def read_decoded(path):
     """Queue times of the pictures of the program's last run: {picture of the run: unix_us}."""
-    rows = []
-    if os.path.exists(path):
-        for line in open(path):
-            parts = line.split()
-            if len(parts) == 3:
-                rows.append((int(parts[0]), int(parts[1]), int(parts[2])))
+    rows = read_rows(path, 3)
     if not rows:
         return {}
     last = max(r for r, _, _ in rows)
@@ -86,11 +86,7 @@ def read_decoded(path):
 
 def analyse(run):
     meta = read_meta(os.path.join(run, "meta.txt"))
-    sends = []
-    for line in open(os.path.join(run, "sent.txt")):
-        parts = line.split()
-        if len(parts) == 3:
-            sends.append((int(parts[0]), int(parts[1]), int(parts[2])))
+    sends = read_rows(os.path.join(run, "sent.txt"), 3)
     decoded = read_decoded(os.path.join(run, "decoded.txt"))
     camera = read_pairs(os.path.join(run, "camera.txt"))
     section = read_pairs(os.path.join(run, "section.txt"))
@@ -164,11 +160,12 @@ def main(runs):
               f"{fmt(lat.get('p50'))} {fmt(lat.get('p95'))} {fmt(lat.get('max'))}    "
               f"{fmt(None if never is None else 100 * never, '5.1f')}%  {r.get('pictures', 0):5d}  "
               f"{fmt(r.get('camera_pace_fps'), '7.2f')}  {m.get('load', '?')}")
+    results = [(os.path.basename(os.path.normpath(run)),
+                json.load(open(os.path.join(run, "result.json")))) for run in runs]
     print()
     print("Stages (medians, ms): sent -> in the shared section (receive, decode, frame buffer,")
     print("preview tick, publication) | section -> camera sample (the camera's pace and copy)")
-    for run in runs:
-        r = json.load(open(os.path.join(run, "result.json")))
+    for _, r in results:
         m = r["meta"]
         a, b = r.get("sent_to_section_ms", {}), r.get("section_to_camera_ms", {})
         print(f"{m.get('camera_label', '?'):10s} {m.get('clip', '?'):24s} {m.get('fps', '?'):>3s}  "
@@ -178,16 +175,13 @@ def main(runs):
     print("Sent -> decoded: from the phone's send of a picture's last byte until the program queued")
     print("the picture in its frame buffer (receive, decode, conversion, frame buffer), from its")
     print("decode trace; the preview's and the camera's timers do not move it")
-    for run in runs:
-        r = json.load(open(os.path.join(run, "result.json")))
+    for name, r in results:
         d = r.get("sent_to_decoded_ms", {})
-        print(f"{os.path.basename(os.path.normpath(run))} sent->decoded p50 {fmt(d.get('p50'), '.1f')}"
-              f" p95 {fmt(d.get('p95'), '.1f')}")
+        print(f"{name} sent->decoded p50 {fmt(d.get('p50'), '.1f')} p95 {fmt(d.get('p95'), '.1f')}")
     print()
     print("Median picture by stage (ms): sent -> decoded | decoded -> section (the preview's 30 ms")
     print("tick and the publication) | section -> camera (the camera's pace and copy)")
-    for run in runs:
-        r = json.load(open(os.path.join(run, "result.json")))
+    for name, r in results:
         stages = [("sent->decoded", r.get("sent_to_decoded_ms", {}).get("p50")),
                   ("decoded->section", r.get("decoded_to_section_ms", {}).get("p50")),
                   ("section->camera", r.get("section_to_camera_ms", {}).get("p50"))]
@@ -196,7 +190,7 @@ def main(runs):
         largest = max(known, key=lambda s: s[1])[0] if known else "n/a"
         bad = r.get("decode_pairing_violations", 0)
         check = f"   ({bad} pictures in the section before their decode record)" if bad else ""
-        print(f"{os.path.basename(os.path.normpath(run)):18s} {cells}   largest: {largest}{check}")
+        print(f"{name:18s} {cells}   largest: {largest}{check}")
 
 
 if __name__ == "__main__":

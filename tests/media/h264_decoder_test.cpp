@@ -125,6 +125,15 @@ std::vector<size_t> PicturesWithOneCut(const Clip& clip, size_t p,
   return cuts;
 }
 
+// A cut in every unit (or every slice) at `where(clip, unit)`.
+std::vector<size_t> InEveryUnit(const Clip& c, bool slices_only,
+                                size_t (*where)(const Clip&, size_t)) {
+  std::vector<size_t> cuts;
+  for (size_t u = 0; u < c.units.size(); ++u)
+    if (!slices_only || c.IsSlice(u)) cuts.push_back(where(c, u));
+  return cuts;
+}
+
 size_t MiddleOfLastSlice(const Clip& c, size_t p) {
   const size_t u = c.LastSliceOf(p);
   return (c.HeaderAt(u) + c.UnitEnd(u)) / 2;
@@ -137,24 +146,18 @@ const Feeding kFeedings[] = {
     {"one packet per unit", [](const Clip& c) { return c.units; }, true, true},
     {"cut inside every start code",
      [](const Clip& c) {
-       std::vector<size_t> cuts;
-       for (size_t u = 0; u < c.units.size(); ++u) cuts.push_back(c.HeaderAt(u) - 2);
-       return cuts;
+       return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u) - 2; });
      },
      true, true},
     {"cut inside every unit header (after its start code)",
      [](const Clip& c) {
-       std::vector<size_t> cuts;
-       for (size_t u = 0; u < c.units.size(); ++u) cuts.push_back(c.HeaderAt(u));
-       return cuts;
+       return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u); });
      },
      false, false},
     {"cut inside every slice",
      [](const Clip& c) {
-       std::vector<size_t> cuts;
-       for (size_t u = 0; u < c.units.size(); ++u)
-         if (c.IsSlice(u)) cuts.push_back((c.HeaderAt(u) + c.UnitEnd(u)) / 2);
-       return cuts;
+       return InEveryUnit(
+           c, true, [](const Clip& c, size_t u) { return (c.HeaderAt(u) + c.UnitEnd(u)) / 2; });
      },
      false, false},
     {"pictures cut one byte before their end",
