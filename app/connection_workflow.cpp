@@ -91,10 +91,11 @@ void ConnectionWorkflow::Connect() {
 }
 
 void ConnectionWorkflow::Disconnect() {
-  // A connection the user gives up (Enter while connecting) ends as a failed one (0x403): that
-  // was asked for, not a failure to report.
+  // A connection the user gives up (Enter while connecting) ends as a failed one
+  // (kMsgStreamConnectFailed): that was asked for, not a failure to report.
   if (state_ == WorkflowState::kConnecting) cancelled_ = true;
-  // The worker posts 0x402 before its thread ends; the rest of the look follows with it.
+  // The worker posts kMsgStreamRunEnded before its thread ends; the rest of the look follows
+  // with it.
   stream_.Stop();
   view_.SetConnectLook(ConnectLook::kIdle, true);
 }

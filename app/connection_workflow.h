@@ -86,7 +86,7 @@ class ConnectionWorkflow {
   ConnectionWorkflow(IConnectionView& view, IStreamControl& stream, IDeviceSource& devices,
                      IWorkflowTurns* turns = nullptr);
 
-  // Message 0x464: refills the picker from the scanner's current list; the first list after
+  // kMsgDeviceListArrived: refills the picker from the scanner's current list; the first list after
   // adb could not be started also says so (once per start).
   void OnDeviceListArrived();
   // Timer 1 (after device changes): the picker says it is reading, a scan starts.
@@ -96,7 +96,7 @@ class ConnectionWorkflow {
   // Command 1: Disconnect while the worker runs, else Connect. Given up while connecting, the
   // connection ends without the failure box.
   void OnConnectCommand();
-  // Messages 0x401, 0x402, 0x403.
+  // kMsgStreamConnected, kMsgStreamRunEnded, kMsgStreamConnectFailed.
   void OnConnected();
   void OnDisconnected();
   void OnFailed();

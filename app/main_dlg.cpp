@@ -16,7 +16,6 @@ namespace {
 namespace ml = main_layout;
 
 CMainDlg* g_current_main_window = nullptr;
-constexpr uint16_t kPhonePort = 8984;
 
 // The dialog's own class: the system dialog class under the program's name, so that the
 // dialog manager still drives it.
@@ -137,7 +136,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
   online_host_.OnReadCachedSettings();
 
-  // The scan's result arrives as 0x464 once this thread handles messages again.
+  // The scan's result arrives as kMsgDeviceListArrived once this thread handles messages again.
   scanner_->SetResultWindow(m_hWnd);
   scanner_->StartScan();
 
@@ -145,7 +144,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   preview_host_.Create(m_hWnd);
 
   worker_ = std::make_unique<StreamWorker>();
-  worker_->SetPort(kPhonePort);
+  worker_->SetPort(kPhoneStreamPort);
   worker_->SetNotifyWindow(m_hWnd);
   worker_->EnableDecodeTrace();
   preview_host_.SetWorker(worker_.get());

@@ -5,8 +5,9 @@
 //   main_dlg_view.cpp      the window as the connection workflow's view
 //   main_dlg_controls.*    its own widgets and the loading overlay
 //   main_preview_host.*    the preview and the overlay buttons painted on it
-//   main_panel_host.*      the phone's panel (0x404, SetPanelWindow)
-//   main_online_host.*     online services (0x467, 0x468, commands 7 and 9, balloons)
+//   main_panel_host.*      the phone's panel (kMsgPanelCommand, SetPanelWindow)
+//   main_online_host.*     online services (kMsgUpdateOffer, kMsgHelpPictures,
+//                          kCommandSettings, kCommandNoDeviceHelp, balloons)
 //   connection_workflow.*  the rules of connecting, apart from any window
 #pragma once
 

@@ -36,7 +36,7 @@ void MainDlgControls::Create(HWND main) {
   minimise_.Create(main, ToRect(ml::kMinimiseButton), kCommandMinimise);
   minimise_.SetImages(pictures::kMinimiseNormal, pictures::kMinimiseHover,
                       pictures::kMinimisePressed, pictures::kMinimiseNormal);
-  settings_.Create(main, ToRect(ml::kSettingsButton), kCommandSettingsButton);
+  settings_.Create(main, ToRect(ml::kSettingsButton), kCommandSettings);
   settings_.SetImages(pictures::kSettingsNormal, pictures::kSettingsHover,
                       pictures::kSettingsPressed, pictures::kSettingsNormal);
 
@@ -53,7 +53,7 @@ void MainDlgControls::Create(HWND main) {
   StyleLink(refresh_);
   refresh_.SetGap(6);
 
-  help_.Create(main, ToRect(ml::kNoDeviceHelpButton), kCommandNoDeviceHelpButton,
+  help_.Create(main, ToRect(ml::kNoDeviceHelpButton), kCommandNoDeviceHelp,
                Utf8ToAnsi(kNoDeviceHelpText).c_str());
   StyleLink(help_);
   ::ShowWindow(help_, SW_HIDE);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/connection_workflow.h"
+#include "common/main_window_messages.h"
 #include "widgets/combo_box.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
@@ -15,19 +16,6 @@
 #include "widgets/loading_wnd.h"
 
 namespace vl {
-
-// Command identifiers of the main window's controls.
-enum MainCommand : WORD {
-  kCommandConnect = 1,  // also the dialog manager's IDOK (Return)
-  kCommandClose = 2,    // also IDCANCEL (Escape, the system close)
-  kCommandRefresh = 3,
-  kCommandOrientation = 4,
-  kCommandHorizontalFlip = 5,
-  kCommandMinimise = 6,
-  kCommandSettingsButton = 7,
-  kCommandVerticalFlip = 8,
-  kCommandNoDeviceHelpButton = 9,
-};
 
 class MainDlgControls : public IComboBoxListener {
  public:

@@ -4,10 +4,11 @@
 //  - OnReadCachedSettings: the first turn of the initialisation (cached remote settings);
 //  - OnStarted: the last turn, after the camera registration (the remote configuration
 //    fetch starts here);
-//  - OnUpdateOffer: message 0x467 (the update check offers an installer URL);
-//  - OnSettingsCommand / OnHelpCommand: commands 7 and 9 (the settings and help dialogs);
+//  - OnUpdateOffer: kMsgUpdateOffer (the update check offers an installer URL);
+//  - OnSettingsCommand / OnHelpCommand: kCommandSettings and kCommandNoDeviceHelp (the settings
+//    and help dialogs);
 //  - ShowHelpDialog: after three empty refreshes in a row.
-// Message 0x468 (new help pictures) reloads the preview's placeholder; ShowBalloon shows a
+// kMsgHelpPictures (new help pictures) reloads the preview's placeholder; ShowBalloon shows a
 // balloon on the program's notification-area icon.
 #pragma once
 
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "app/tray_icon.h"
+#include "common/main_window_messages.h"
 #include "common/win/message_map.h"
 #include "online/online_host_win.h"
 #include "online/settings_store.h"
@@ -26,11 +28,6 @@ namespace vl {
 class DeviceScanner;
 class PlayerCtrl;
 class StreamWorker;
-
-constexpr UINT kMsgUpdateOffer = WM_USER + 103;   // 0x467
-constexpr UINT kMsgHelpPictures = WM_USER + 104;  // 0x468
-constexpr WORD kCommandSettings = 7;
-constexpr WORD kCommandNoDeviceHelp = 9;
 
 // The program's settings file ("AppConfig.ini", both copies) as the online services' store.
 class ProgramSettingsStore : public ISettingsStore {
@@ -75,7 +72,7 @@ class MainOnlineHost : public win::CMessageMap {
   END_MSG_MAP()
 
  private:
-  // Only an address this process's update check is sending: any program can send 0x467.
+  // Only an address this process's update check is sending: any program can send kMsgUpdateOffer.
   LRESULT OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&);
   LRESULT OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSettingsCommand(WORD, WORD, HWND, BOOL&);

@@ -1,19 +1,17 @@
 // The main window's hosting of the phone's effect panel: the panel manager (created with the
-// host), the panel commands the stream worker sends (0x404), the panel's window at the right of
-// the preview, shown while connected.
+// host), the panel commands the stream worker sends (kMsgPanelCommand), the panel's window at the
+// right of the preview, shown while connected.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 
+#include "common/main_window_messages.h"
 #include "common/win/message_map.h"
 #include "panel/panel_hosting_win.h"
 
 namespace vl {
-
-// Message 0x404: a panel command, lParam the NUL-terminated ANSI text (valid during the call).
-constexpr UINT kMsgPanelCommand = WM_USER + 4;
 
 class MainPanelHost : public win::CMessageMap {
  public:

@@ -1,6 +1,6 @@
 // The panel under a chatty phone: applying a 500-control "config" and a burst of 1,000
 // "modify" commands (selections, captions, slider values), the work the UI thread does inside
-// each synchronous 0x404. Natively the control tree alone; under Windows also with every
+// each synchronous kMsgPanelCommand. Natively the control tree alone; under Windows also with every
 // control's real window (the program's own controls, hidden host window).
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,6 @@
 #include "device/device_connection.h"
 
+#include "common/main_window_messages.h"
 #include "device/adb_bridge.h"
 #include "device/device_entry.h"
 #include "device/process_runner.h"
@@ -58,7 +59,7 @@ int DeviceConnection::ConnectIos(const std::string& udid, uint16_t port) {
 int DeviceConnection::ConnectAndroid(const std::string& serial, uint16_t port) {
   {
     ProcessRunner runner;
-    if (!AdbForward(runner, serial, kForwardPort, kForwardPort)) return 0;
+    if (!AdbForward(runner, serial, kPhoneStreamPort, kPhoneStreamPort)) return 0;
   }
   const net::NativeSocket s = net::OpenTcpSocket();
   if (s == net::kInvalidSocket) return -1;

@@ -19,7 +19,6 @@ class DeviceConnection : public IByteSource {
  public:
   // Every wait for the phone (connect, each receive or send chunk) is bounded by this.
   static constexpr int kWaitMs = 10000;
-  static constexpr int32_t kForwardPort = 8984;
 
   DeviceConnection();
   virtual ~DeviceConnection();

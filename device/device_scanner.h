@@ -1,6 +1,6 @@
 // Finds the phones the user can connect to, on a short-lived thread of its own: iPhones first
 // (IosApi, in its order), then Android phones in adb's order. The combined list is
-// kept under a lock and handed to the result handler (on Windows: message 0x464 sent to the
+// kept under a lock and handed to the result handler (on Windows: kMsgDeviceListArrived sent to the
 // main window) at the end of each scan.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/main_window_messages.h"
 #include "device/device_entry.h"
 #include "device/ios_api.h"
 
@@ -17,10 +18,6 @@ struct HWND__;  // <windows.h>'s HWND under STRICT
 #endif
 
 namespace vl {
-
-// Sent (synchronously) to the result window: wParam the entry count, lParam the address of a
-// copy of the entries, valid only during the call.
-constexpr unsigned kMsgDeviceListArrived = 0x464;  // WM_USER + 100
 
 class DeviceScanner {
  public:
@@ -40,7 +37,7 @@ class DeviceScanner {
   // Set before the first scan.
   void SetResultHandler(ResultHandler handler);
 #ifdef _WIN32
-  // Results become message 0x464 sent to this window.
+  // Results become kMsgDeviceListArrived sent to this window.
   void SetResultWindow(HWND__* window);
 #endif
 

@@ -1,4 +1,4 @@
-// The scan's result as message 0x464 sent to the main window.
+// The scan's result as kMsgDeviceListArrived sent to the main window.
 #include <windows.h>
 
 #include "device/device_scanner.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "common/main_window_messages.h"
 #include "device/device_entry.h"
 #include "media/i_resource_store.h"
 #include "media/stream_header.h"
@@ -37,7 +38,8 @@ class StreamWorker {
   // Set before the first Start; the listener must outlive the worker's runs.
   void SetListener(IStreamWorkerListener* listener);
 #ifdef _WIN32
-  // Notifications become messages 0x401..0x403 posted, 0x404 sent, to this window.
+  // Notifications become messages kMsgStreamConnected, kMsgStreamRunEnded and
+  // kMsgStreamConnectFailed posted, kMsgPanelCommand sent, to this window.
   void SetNotifyWindow(HWND__* window);
   // Every queued picture is noted in the decode trace while a measuring tool holds it open
   // (media/decode_trace_layout.h). Before the first Start.
@@ -64,7 +66,7 @@ class StreamWorker {
   // Sets the stop flag, asks the decoder to stop, wakes the run's reader from any wait for the
   // phone and waits for the run's thread, which then ends at once (while the transport is
   // still being opened, after that step). On Windows, messages sent to this thread's windows
-  // are handled meanwhile, so a pending 0x404 cannot deadlock the wait.
+  // are handled meanwhile, so a pending kMsgPanelCommand cannot deadlock the wait.
   void Stop();
   bool IsRunning() const {
     return running_.load();
@@ -113,7 +115,7 @@ class StreamWorker {
 #endif
   IResourceStore* resources_ = nullptr;
   VideoDecoderFactory decoder_factory_;
-  uint16_t port_ = 8984;
+  uint16_t port_ = kPhoneStreamPort;
 
   // Declared before the decoder, which delivers into it, so that it outlives every decoder.
   VideoFrameBuffer frame_buffer_;

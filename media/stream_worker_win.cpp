@@ -1,6 +1,6 @@
 // Windows parts of the stream worker: the notify window and a Stop that keeps handling
-// messages sent to this thread while it waits (the run may be inside SendMessage 0x404 to a
-// window of this very thread).
+// messages sent to this thread while it waits (the run may be inside SendMessage kMsgPanelCommand
+// to a window of this very thread).
 #include <windows.h>
 
 #include "media/decode_trace_win.h"

@@ -42,7 +42,7 @@ bool CDownloadUpdate::StartBackgroundDownload(const std::string& url) {
   try {
     std::thread([state = state_, prompts = prompts_, keep_alive = keep_alive_, window = m_hWnd] {
       const bool started = RunUpdateDownload(*state, *prompts);
-      ::PostMessageA(window, kDownloadEnded, started ? 1 : 0, 0);
+      ::PostMessageA(window, kMsgDownloadEnded, started ? 1 : 0, 0);
     }).detach();
   } catch (const std::system_error&) {
     return false;

@@ -1,5 +1,5 @@
 // The main window's update downloader: a hidden child window that exists while an installer
-// downloads, shows the progress as tray balloons and ends with the worker's message 0x465.
+// downloads, shows the progress as tray balloons and ends with the worker's kMsgDownloadEnded.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/main_window_messages.h"
 #include "common/win/window_impl.h"
 #include "online/update_download_win.h"
 #include "online/user_prompts.h"
@@ -15,7 +16,6 @@ namespace vl {
 
 class CDownloadUpdate : public win::CWindowImpl<CDownloadUpdate> {
  public:
-  static constexpr UINT kDownloadEnded = 0x465;  // wParam 1: installer started, 0: given up
   static constexpr UINT_PTR kProgressTimer = 1;
   static constexpr UINT kProgressPeriodMs = 2000;
 
@@ -32,7 +32,7 @@ class CDownloadUpdate : public win::CWindowImpl<CDownloadUpdate> {
     keep_alive_ = std::move(keep_alive);
   }
 
-  // Message 0x467 of the main window: creates the hidden child window of `parent` and starts
+  // kMsgUpdateOffer of the main window: creates the hidden child window of `parent` and starts
   // the download, unless a download runs already (then the request is dropped: false).
   bool Start(HWND parent, const std::string& url);
   bool running() const { return IsWindow(); }
@@ -40,7 +40,7 @@ class CDownloadUpdate : public win::CWindowImpl<CDownloadUpdate> {
   BEGIN_MSG_MAP(CDownloadUpdate)
   MESSAGE_HANDLER(WM_CREATE, OnCreate)
   MESSAGE_HANDLER(WM_TIMER, OnTimer)
-  MESSAGE_HANDLER(kDownloadEnded, OnDownloadEnded)
+  MESSAGE_HANDLER(kMsgDownloadEnded, OnDownloadEnded)
   END_MSG_MAP()
 
  private:

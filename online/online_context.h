@@ -1,6 +1,7 @@
 // What the online services need from the program that hosts them: its prompts, its settings
-// file, the main window's hand-overs (0x467, 0x468), the configuration endpoint, the program's
-// directory and version. Set once at start by the main window; tests set their own.
+// file, the main window's hand-overs (kMsgUpdateOffer, kMsgHelpPictures), the configuration
+// endpoint, the program's directory and version. Set once at start by the main window; tests set
+// their own.
 #pragma once
 
 #include <functional>

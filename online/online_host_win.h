@@ -1,6 +1,7 @@
 // The online services as the main window hosts them: cached settings read at start, the
-// configuration fetch, the update download (message 0x467), the help-picture refresh (0x468) and
-// the settings and help dialogs. The main window owns one and forwards those turns to it.
+// configuration fetch, the update download (kMsgUpdateOffer), the help-picture refresh
+// (kMsgHelpPictures) and the settings and help dialogs. The main window owns one and forwards those
+// turns to it.
 #pragma once
 
 #include <windows.h>
@@ -47,12 +48,12 @@ class OnlineHost {
              const std::string& config_endpoint = ConfigEndpoint(),
              const std::string& picture_directory = win::UserPictureFolder(true));
 
-  // 0x467: `url` is the installer address (the sender keeps the buffer). Dropped while a
+  // kMsgUpdateOffer: `url` is the installer address (the sender keeps the buffer). Dropped while a
   // download runs. True when a download started.
   bool OnUpdateDownload(HWND main_window, const char* url);
   bool downloading() const { return download_.running(); }
 
-  // The settings (command 7) and help (command 9) dialogs, modal.
+  // The settings (kCommandSettings) and help (kCommandNoDeviceHelp) dialogs, modal.
   INT_PTR ShowSettings(HWND owner);
   INT_PTR ShowHelp(HWND owner);
 

@@ -35,7 +35,7 @@ bool ShellPrompts::StartProgram(const std::string& path, const std::string& para
 
 namespace {
 
-// The addresses this process's threads are sending with 0x467 right now.
+// The addresses this process's threads are sending with kMsgUpdateOffer right now.
 struct PendingOffers {
   std::mutex lock;
   std::multiset<LPARAM> addresses;
@@ -64,13 +64,13 @@ void MainWindowLink::StartUpdateDownload(const std::string& url) {
     std::lock_guard<std::mutex> hold(p.lock);
     p.addresses.insert(address);
   }
-  ::SendMessageA(window, kUpdateDownloadMessage, 0, address);
+  ::SendMessageA(window, kMsgUpdateOffer, 0, address);
   std::lock_guard<std::mutex> hold(p.lock);
   p.addresses.erase(p.addresses.find(address));
 }
 
 void MainWindowLink::HelpPictureChanged() {
-  if (HWND window = window_) ::SendMessageA(window, kHelpPictureChangedMessage, 0, 0);
+  if (HWND window = window_) ::SendMessageA(window, kMsgHelpPictures, 0, 0);
 }
 
 }  // namespace vl

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "common/main_window_messages.h"
 #include "online/update_check.h"
 #include "online/user_prompts.h"
 
@@ -28,10 +29,6 @@ class ShellPrompts : public IUserPrompts {
   BalloonSink balloons_;
 };
 
-// The hand-overs to the main window's thread, sent and waited for.
-inline constexpr UINT kUpdateDownloadMessage = 0x467;  // lParam: the installer address (char*)
-inline constexpr UINT kHelpPictureChangedMessage = 0x468;
-
 class MainWindowLink : public IUpdateDownloadStarter {
  public:
   explicit MainWindowLink(HWND window) : window_(window) {}
@@ -46,7 +43,7 @@ class MainWindowLink : public IUpdateDownloadStarter {
   std::atomic<HWND> window_;
 };
 
-// Message 0x467 carries an address in this process: the window reads it only when this process
+// kMsgUpdateOffer carries an address in this process: the window reads it only when this process
 // sent it through a MainWindowLink and is still waiting for the answer. Any program can send a
 // window any message; an address from elsewhere is never read.
 bool IsUpdateOfferFromThisProcess(LPARAM lparam);

@@ -8,7 +8,7 @@
 
 namespace vl {
 
-// Receives an installer address on the window thread (message 0x467 of the main window).
+// Receives an installer address on the window thread (kMsgUpdateOffer of the main window).
 class IUpdateDownloadStarter {
  public:
   virtual ~IUpdateDownloadStarter() = default;

@@ -13,7 +13,7 @@ PanelHosting::PanelHosting(HWND window) : window_(window) {}
 
 void PanelHosting::OnPanelCommand(const char* text) {
   if (!text) return;
-  // Called inside message 0x404, which another thread sent: nothing may leave this handler
+  // Called inside kMsgPanelCommand, which another thread sent: nothing may leave this handler
   // (the program would end). A command that runs out of memory is dropped (ApplyCommand), and
   // so is one whose copy cannot be made.
   try {

@@ -2,9 +2,10 @@
 // the controls reach as the current one), creates the root's window in the panel area at the
 // window's right, and shows it while connected.
 //
-// The first "config" usually arrives (0x404, sent) before the connected notification (0x401,
-// posted), while the window still has its narrow unconnected width: the panel is laid out for
-// the connected window's width all the same, and stays hidden until the connection shows it.
+// The first "config" usually arrives (kMsgPanelCommand, sent) before the connected notification
+// (kMsgStreamConnected, posted), while the window still has its narrow unconnected width: the panel
+// is laid out for the connected window's width all the same, and stays hidden until the connection
+// shows it.
 #pragma once
 
 #include <windows.h>
@@ -25,11 +26,12 @@ class PanelHosting : public IPanelHost {
   PanelHosting(const PanelHosting&) = delete;
   PanelHosting& operator=(const PanelHosting&) = delete;
 
-  // 0x404: the command text (ANSI, valid during the call); null changes nothing.
+  // kMsgPanelCommand: the command text (ANSI, valid during the call); null changes nothing.
   void OnPanelCommand(const char* text);
-  // 0x401: shows the panel and sends the events that waited for a connection.
+  // kMsgStreamConnected: shows the panel and sends the events that waited for a connection.
   void OnConnected();
-  // 0x402 / 0x403: hides the panel (its contents stay until the next "config").
+  // kMsgStreamRunEnded / kMsgStreamConnectFailed: hides the panel (its contents stay until the next
+  // "config").
   void OnDisconnected();
 
   // IPanelHost: creates the root's window in the panel area.

@@ -17,6 +17,7 @@
 #include <memory>
 #include <thread>
 
+#include "common/main_window_messages.h"
 #include "common/module_directory.h"
 #include "common/text_convert.h"
 #include "common/win/app_module.h"
@@ -642,8 +643,8 @@ TEST_F(MainWindowTest, FirstBalloonAddsTheSmallIconWithTheProgramsTip) {
   EXPECT_STREQ(calls[1].second.szInfo, "update ready");
 }
 
-// Any program can send the main window 0x467 with any number in lParam. Only an address this
-// process's update check is sending (through MainWindowLink, waiting for the answer) is read;
+// Any program can send the main window kMsgUpdateOffer with any number in lParam. Only an address
+// this process's update check is sending (through MainWindowLink, waiting for the answer) is read;
 // anything else is never touched, so it cannot crash the program or start a download.
 TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
   Attach("", "");
@@ -657,7 +658,7 @@ TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
   static const char kInstaller[] = "http://127.0.0.1:1/Velloria_setup_9.9.9.9.exe";
   const LPARAM strangers[] = {0x10, reinterpret_cast<LPARAM>(kInstaller)};
   for (LPARAM address : strangers) {
-    std::thread sender([&] { SendMessageA(main(), 0x467, 0, address); });
+    std::thread sender([&] { SendMessageA(main(), kMsgUpdateOffer, 0, address); });
     PumpUntil([] { return false; }, 200);
     sender.join();
     EXPECT_EQ(balloons, 0) << address;

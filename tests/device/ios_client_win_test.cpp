@@ -2,9 +2,9 @@
 // libplist) against the fake mobile-device service on the Linux side, whose lockdown sessions go
 // on in TLS as real phones' do: the scan names a Chinese iPhone in code page 936, leaves out the
 // phone whose handshake fails and the one never paired, and hands the list to a window as
-// 0x464; the stream worker runs an iPhone end to end through the proxied service port; a
-// silent phone does not hold the worker's Stop; without the service the scan still lists the
-// Android phones.
+// kMsgDeviceListArrived; the stream worker runs an iPhone end to end through the proxied service
+// port; a silent phone does not hold the worker's Stop; without the service the scan still lists
+// the Android phones.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ namespace {
 const char kNameUtf8[] = "\xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone";
 const char kNameGbk[] = "\xB2\xE2\xCA\xD4\xB5\xC4iPhone";
 
-// Receives 0x464 the way the main window does and keeps what it saw.
+// Receives kMsgDeviceListArrived the way the main window does and keeps what it saw.
 struct ResultWindow {
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == kMsgDeviceListArrived) {

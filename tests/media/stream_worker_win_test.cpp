@@ -1,6 +1,6 @@
-// The stream worker talking to a real window under Windows: messages 0x401..0x404 through the
-// message queue, the failure text in code page 936, and a Stop that must not deadlock while
-// the worker waits inside SendMessage.
+// The stream worker talking to a real window under Windows: messages kMsgStreamConnected to
+// kMsgPanelCommand through the message queue, the failure text in code page 936, and a Stop that
+// must not deadlock while the worker waits inside SendMessage.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/main_window_messages.h"
 #include "common/text_convert.h"
 #include "device/socket_layer.h"
 #include "media/stream_worker.h"
@@ -63,12 +64,12 @@ class RecordingWindow {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && msg >= WM_USER + 1 && msg <= WM_USER + 4) {
+    if (self && msg >= kMsgStreamConnected && msg <= kMsgPanelCommand) {
       char name[16];
       wsprintfA(name, "0x%X", msg);
       std::string e = name;
       EXPECT_EQ(wp, 0u);
-      if (msg == WM_USER + 4) {
+      if (msg == kMsgPanelCommand) {
         e += ":" + std::string(reinterpret_cast<const char*>(lp));
       } else {
         EXPECT_EQ(lp, 0);
@@ -152,7 +153,8 @@ TEST_F(StreamWorkerWindowTest, StopHandlesAPanelCommandTheWorkerIsSendingMeanwhi
   worker_.SetPort(phone->port());
   worker_.Start(&entry_);
   ASSERT_TRUE(window_.PumpUntilEvent("0x401", std::chrono::seconds(20)));
-  // Not handling messages now: the worker blocks in SendMessage 0x404 until Stop lets it in.
+  // Not handling messages now: the worker blocks in SendMessage kMsgPanelCommand until Stop lets it
+  // in.
   ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.steps_done >= 1; },
                              std::chrono::seconds(10)));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -1,6 +1,6 @@
 // The online services as a main window hosts them, against the local test server: the cached
-// settings at start, the fetch at start, the update offer handed over with 0x467 and downloaded
-// in the background with balloons, the help picture with 0x468.
+// settings at start, the fetch at start, the update offer handed over with kMsgUpdateOffer and
+// downloaded in the background with balloons, the help picture with kMsgHelpPictures.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,7 +23,7 @@
 namespace vl {
 namespace {
 
-// Stands in for the main window: forwards 0x467 to the host and counts 0x468.
+// Stands in for the main window: forwards kMsgUpdateOffer to the host and counts kMsgHelpPictures.
 class HostWindow : public win::CWindowImpl<HostWindow> {
  public:
   explicit HostWindow(OnlineHost& host) : host_(host) {}
@@ -31,8 +31,8 @@ class HostWindow : public win::CWindowImpl<HostWindow> {
   int offers = 0;
 
   BEGIN_MSG_MAP(HostWindow)
-  MESSAGE_HANDLER(kUpdateDownloadMessage, OnUpdateDownload)
-  MESSAGE_HANDLER(kHelpPictureChangedMessage, OnHelpPictureChanged)
+  MESSAGE_HANDLER(kMsgUpdateOffer, OnUpdateDownload)
+  MESSAGE_HANDLER(kMsgHelpPictures, OnHelpPictureChanged)
   END_MSG_MAP()
 
  private:
@@ -119,7 +119,7 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
   EXPECT_EQ(balloons[1].rfind("正在下载更新，请稍后......\n", 0), 0u);
   EXPECT_EQ(balloons.back(), "更新下载完毕");
   EXPECT_FALSE(host_.downloading());
-  // The help picture, refreshed after the update check, reached the window as 0x468.
+  // The help picture, refreshed after the update check, reached the window as kMsgHelpPictures.
   EXPECT_EQ(window_.placeholder_reloads, 1);
   EXPECT_TRUE(test::ReadWholeFile(program_dir_.path() + "res\\default.png") == test::PngPicture());
   EXPECT_EQ(settings_.values["ConnTips"], "tip");
@@ -198,7 +198,7 @@ class TrackedSettings : public ISettingsStore {
 // The main window closes while the configuration fetch still waits for a slow server. The
 // fetch thread is never joined: it goes on with what it shares with the host (the settings it
 // writes, the prompts that ask about the update, the link to the window), all still there, and
-// no longer reaches the window: no balloon, no 0x467 for the update the user accepts.
+// no longer reaches the window: no balloon, no kMsgUpdateOffer for the update the user accepts.
 TEST_F(OnlineHostTest, AFetchOutlivingTheHostUsesOnlyWhatItKeeps) {
   server_.PutFile("serelpartner/config.php",
                   "<c><tips_conn>late</tips_conn><update><appupdate_version>99.0.0.0"

@@ -69,8 +69,8 @@ class PanelWindowTest : public ::testing::Test {
  protected:
   DUICtrl* Find(int32_t id) { return host_.manager().FindControl(id, true); }
   HWND Window(int32_t id) { return WindowOf(Find(id)); }
-  void Connect() {  // what 0x401 does, without a phone
-    ::PostMessageA(host_, WM_USER + 1, 0, 0);
+  void Connect() {  // what kMsgStreamConnected does, without a phone
+    ::PostMessageA(host_, kMsgStreamConnected, 0, 0);
     ASSERT_TRUE(test::PumpUntil([&] { return host_.connected(); }));
   }
 
@@ -79,7 +79,8 @@ class PanelWindowTest : public ::testing::Test {
 };
 
 TEST_F(PanelWindowTest, TheFirstConfigArrivingBeforeTheConnectionIsLaidOutForTheConnectedWindow) {
-  // As it happens: 0x404 (sent) overtakes 0x401 (posted) while the window is still 730 wide.
+  // As it happens: kMsgPanelCommand (sent) overtakes kMsgStreamConnected (posted) while the window
+  // is still 730 wide.
   host_.SendCommand(DemoPanel());
   HWND panel = host_.hosting().panel_window();
   ASSERT_NE(panel, nullptr);
@@ -96,14 +97,14 @@ TEST_F(PanelWindowTest, TheFirstConfigArrivingBeforeTheConnectionIsLaidOutForThe
   EXPECT_TRUE(::IsWindowVisible(panel));
   EXPECT_EQ(test::RectIn(panel, host_).right, 1078);
   // Disconnected: hidden, unchanged; shown again at the next connection.
-  ::PostMessageA(host_, WM_USER + 2, 0, 0);
+  ::PostMessageA(host_, kMsgStreamRunEnded, 0, 0);
   ASSERT_TRUE(test::PumpUntil([&] { return !host_.connected(); }));
   EXPECT_FALSE(::IsWindowVisible(panel));
   Connect();
   EXPECT_EQ(host_.hosting().panel_window(), panel);
   EXPECT_TRUE(::IsWindowVisible(panel));
   // A null command text changes nothing.
-  ::SendMessageA(host_, WM_USER + 4, 0, 0);
+  ::SendMessageA(host_, kMsgPanelCommand, 0, 0);
   EXPECT_EQ(host_.hosting().panel_window(), panel);
 }
 

@@ -24,7 +24,7 @@ void PanelHostWindow::SetWidth(int width) {
 }
 
 void PanelHostWindow::SendCommand(const std::string& ansi_text) {
-  ::SendMessageA(m_hWnd, WM_USER + 4, 0, reinterpret_cast<LPARAM>(ansi_text.c_str()));
+  ::SendMessageA(m_hWnd, kMsgPanelCommand, 0, reinterpret_cast<LPARAM>(ansi_text.c_str()));
 }
 
 LRESULT PanelHostWindow::OnConnected(UINT, WPARAM, LPARAM, BOOL&) {
@@ -36,7 +36,7 @@ LRESULT PanelHostWindow::OnConnected(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT PanelHostWindow::OnDisconnected(UINT msg, WPARAM, LPARAM, BOOL&) {
   connected_ = false;
-  if (msg == WM_USER + 2) ++runs_ended_;
+  if (msg == kMsgStreamRunEnded) ++runs_ended_;
   if (!keep_panel_) {
     SetWidth(kUnconnectedWidth);
     hosting_->OnDisconnected();

@@ -1,5 +1,6 @@
 // Windows stand-ins for the panel's tests under Wine: a main window that hosts the panel the
-// way the program's main window does (messages 0x401 to 0x404 from a real stream worker).
+// way the program's main window does (messages kMsgStreamConnected to kMsgPanelCommand from a real
+// stream worker).
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "common/main_window_messages.h"
 #include "common/win/window_impl.h"
 #include "panel/panel_hosting_win.h"
 #include "tests/widgets/widget_test_support.h"
@@ -29,14 +31,14 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
   int runs_ended() const { return runs_ended_; }
   // Keeps the panel shown after a disconnection (to click it while no connection exists).
   void KeepPanelWhenDisconnected(bool keep) { keep_panel_ = keep; }
-  // Sends a command as the stream worker does (0x404, synchronous).
+  // Sends a command as the stream worker does (kMsgPanelCommand, synchronous).
   void SendCommand(const std::string& ansi_text);
 
   BEGIN_MSG_MAP(PanelHostWindow)
-  MESSAGE_HANDLER(WM_USER + 1, OnConnected)
-  MESSAGE_HANDLER(WM_USER + 2, OnDisconnected)
-  MESSAGE_HANDLER(WM_USER + 3, OnDisconnected)
-  MESSAGE_HANDLER(WM_USER + 4, OnPanelCommand)
+  MESSAGE_HANDLER(kMsgStreamConnected, OnConnected)
+  MESSAGE_HANDLER(kMsgStreamRunEnded, OnDisconnected)
+  MESSAGE_HANDLER(kMsgStreamConnectFailed, OnDisconnected)
+  MESSAGE_HANDLER(kMsgPanelCommand, OnPanelCommand)
   END_MSG_MAP()
 
  private:

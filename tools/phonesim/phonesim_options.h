@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/main_window_messages.h"
+
 namespace vl::phonesim {
 
 enum class StepKind {
@@ -50,7 +52,7 @@ enum class EndMode { kHold, kClose };
 
 struct Options {
   std::string host = "127.0.0.1";
-  int port = 8984;
+  int port = kPhoneStreamPort;
   std::string port_file;
   int connections = 1;        // 0: serve forever
   int accept_timeout_ms = 0;  // 0: wait forever

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/main_window_messages.h"
 #include "common/win/window_impl.h"
 #include "device/adb_bridge.h"
 #include "device/process_runner.h"
@@ -23,11 +24,6 @@
 #include "panel/panel_hosting_win.h"
 
 namespace {
-
-constexpr UINT kConnected = WM_USER + 1;
-constexpr UINT kRunEnded = WM_USER + 2;
-constexpr UINT kConnectFailed = WM_USER + 3;
-constexpr UINT kPanelCommand = WM_USER + 4;
 
 constexpr int kLeft = 40;  // where the window goes on the screen
 constexpr int kTop = 40;
@@ -91,10 +87,10 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
   MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MESSAGE_HANDLER(WM_CLOSE, OnClose)
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-  MESSAGE_HANDLER(kConnected, OnConnected)
-  MESSAGE_HANDLER(kRunEnded, OnRunEnded)
-  MESSAGE_HANDLER(kConnectFailed, OnConnectFailed)
-  MESSAGE_HANDLER(kPanelCommand, OnPanelCommand)
+  MESSAGE_HANDLER(vl::kMsgStreamConnected, OnConnected)
+  MESSAGE_HANDLER(vl::kMsgStreamRunEnded, OnRunEnded)
+  MESSAGE_HANDLER(vl::kMsgStreamConnectFailed, OnConnectFailed)
+  MESSAGE_HANDLER(vl::kMsgPanelCommand, OnPanelCommand)
   END_MSG_MAP()
 
  private:
@@ -199,7 +195,7 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     vl::StreamWorker worker;
-    worker.SetPort(8984);
+    worker.SetPort(vl::kPhoneStreamPort);
     worker.SetPortrait(options.portrait ? 1 : 0);
     worker.SetMirror(options.mirror ? 1 : 0, options.flip ? 1 : 0);
     ViewerWindow window(&worker, options);
