@@ -11,8 +11,10 @@ if(VL_WINDOWS)
   endif()
 endif()
 
+# Warnings are errors in every tree: a warning left in one tree (say, only the 32-bit one) would
+# otherwise scroll by unread.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter -Werror)
 endif()
 
 if(VL_SANITIZE)

@@ -28,11 +28,14 @@ const char kNameGbk[] = "\xD5\xC5\xC8\xFD\xB5\xC4iPhone";
 class IosUsbmuxdTest : public ::testing::Test {
  protected:
   void StartMux(uint16_t phone_port) {
-    Iphone chinese{"00008110-000A1C2E3F40801E", kNameUtf8};
+    Iphone chinese, broken, nameless;
+    chinese.udid = "00008110-000A1C2E3F40801E";
+    chinese.utf8_name = kNameUtf8;
     chinese.services[8984] = phone_port;
-    Iphone broken{"00008030-0011223344556677", "Broken"};
+    broken.udid = "00008030-0011223344556677";
+    broken.utf8_name = "Broken";
     broken.refuses_lockdown = true;
-    Iphone nameless{"00008101-0000000000000AAA", ""};
+    nameless.udid = "00008101-0000000000000AAA";
     nameless.has_name = false;
     mux_ = std::make_unique<FakeUsbmuxd>(std::vector<Iphone>{chinese, broken, nameless});
     ASSERT_TRUE(mux_->Start());
