@@ -11,7 +11,7 @@
 #include "widgets/combo_box.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
-#include "widgets/listeners.h"
+#include "widgets/i_combo_box_listener.h"
 #include "widgets/loading_button.h"
 #include "widgets/loading_wnd.h"
 

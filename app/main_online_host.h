@@ -21,7 +21,7 @@
 #include "common/main_window_messages.h"
 #include "common/win/message_map.h"
 #include "online/online_host_win.h"
-#include "online/settings_store.h"
+#include "online/i_settings_store.h"
 
 namespace vl {
 

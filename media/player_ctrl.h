@@ -1,7 +1,7 @@
-// The preview: a child window of the main window that every 30 ms takes the oldest queued
-// picture, publishes the current picture to the cameras through the shared frame section and
-// paints it letterboxed; without pictures it shows the placeholder "res\default.png" with a
-// clickable help area.
+// The preview: a child window of the main window that every 30 ms takes the newest queued
+// picture (older ones are dropped), publishes the current picture to the cameras through the shared
+// frame section and paints it letterboxed; without pictures it shows the placeholder
+// "res\default.png" with a clickable help area.
 #pragma once
 
 #include <windows.h>

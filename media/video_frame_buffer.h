@@ -1,6 +1,6 @@
 // The frame buffer: turns every decoded picture into an output picture of the chosen
 // orientation (1280 x 720, or 720 x 1280 in portrait mode) and keeps the newest ten.
-// PushFrame runs on the stream worker's thread; the setters and PopFront on the UI thread.
+// PushFrame runs on the stream worker's thread; the setters and the Pop functions on the UI thread.
 #pragma once
 
 #include <atomic>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "online/settings_store.h"
+#include "online/i_settings_store.h"
 
 namespace vl {
 

@@ -13,7 +13,7 @@
 #include "common/win/user_data_folder.h"
 #include "online/download_update_wnd.h"
 #include "online/online_context.h"
-#include "online/settings_store.h"
+#include "online/i_settings_store.h"
 #include "online/shell_prompts_win.h"
 
 namespace vl {

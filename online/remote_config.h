@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "online/settings_store.h"
+#include "online/i_settings_store.h"
 
 namespace vl {
 

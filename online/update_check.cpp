@@ -1,6 +1,7 @@
 #include "online/update_check.h"
 
 #include "common/text_convert.h"
+#include "online/user_prompts.h"
 #include "online/version_number.h"
 
 namespace vl {

@@ -4,16 +4,10 @@
 
 #include <string>
 
-#include "online/user_prompts.h"
+#include "online/i_update_download_starter.h"
+#include "online/i_user_prompts.h"
 
 namespace vl {
-
-// Receives an installer address on the window thread (kMsgUpdateOffer of the main window).
-class IUpdateDownloadStarter {
- public:
-  virtual ~IUpdateDownloadStarter() = default;
-  virtual void StartUpdateDownload(const std::string& url) = 0;
-};
 
 // Runs on the configuration thread and blocks it while a box is open. Nothing when the offered
 // version or the address is empty. A newer version asks "Velloria软件更新提示" with the release

@@ -8,7 +8,7 @@
 
 #include "common/win/window_impl.h"
 #include "panel/dui_ctrl.h"
-#include "panel/panel_platform.h"
+#include "panel/i_panel_platform.h"
 
 namespace vl {
 

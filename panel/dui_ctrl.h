@@ -10,7 +10,7 @@
 
 #include "panel/attribute_map.h"
 #include "panel/control_class.h"
-#include "panel/panel_platform.h"
+#include "panel/i_panel_platform.h"
 
 namespace vl {
 

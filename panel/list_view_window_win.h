@@ -6,7 +6,7 @@
 #include "common/win/window_impl.h"
 #include "panel/control_window_win.h"
 #include "panel/dui_list_view.h"
-#include "widgets/listeners.h"
+#include "widgets/i_mini_scroll_bar_on_scroll_listener.h"
 #include "widgets/mini_scroll_bar.h"
 
 namespace vl {

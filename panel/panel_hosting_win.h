@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "panel/panel_host.h"
+#include "panel/i_panel_host.h"
 #include "panel/panel_manager.h"
 #include "panel/panel_platform_win.h"
 

@@ -14,7 +14,7 @@
 #include "media/i_resource_store.h"
 #include "panel/dui_ctrl.h"
 #include "panel/event_outbox.h"
-#include "panel/panel_host.h"
+#include "panel/i_panel_host.h"
 #include "panel/panel_resources.h"
 
 namespace tinyxml2 {

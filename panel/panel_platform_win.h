@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "common/win/handles.h"
-#include "panel/panel_platform.h"
+#include "panel/i_panel_platform.h"
 
 namespace vl {
 

@@ -5,7 +5,7 @@
 #include "common/win/handles.h"
 #include "panel/control_window_win.h"
 #include "panel/dui_items.h"
-#include "widgets/listeners.h"
+#include "widgets/i_slider_listener.h"
 #include "widgets/slider.h"
 
 namespace vl {

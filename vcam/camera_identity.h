@@ -6,15 +6,19 @@
 
 #include "vcam/camera_format.h"
 
+namespace vl::vcam {
+
 struct CameraIdentity {
   const CLSID* clsid;
   const wchar_t* filter_name;  // the device's name in capture applications
   const wchar_t* pin_name;
   const char* fallback_file;  // in the user's picture folder, else in "res\" beside the module
-  vl::vcam::CameraOrientation orientation;
+  CameraOrientation orientation;
 };
 
 extern const CameraIdentity kCameraIdentity;
+
+}  // namespace vl::vcam
 
 // Class identifiers of the two builds.
 extern "C" const CLSID CLSID_VelloriaLandscapeCamera;

@@ -11,6 +11,8 @@
 #include "common/win/dib.h"
 #include "common/win/handles.h"
 
+namespace vl::vcam {
+
 namespace {
 
 // Reads the whole file into a movable global memory block; null on any failure, and for
@@ -123,3 +125,5 @@ FallbackPicture::~FallbackPicture() = default;
 vl::vcam::SourcePicture FallbackPicture::View() const {
   return vl::vcam::SourcePicture{bits_, width_, height_, vl::Rgb24RowStride(width_)};
 }
+
+}  // namespace vl::vcam

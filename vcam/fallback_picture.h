@@ -14,6 +14,8 @@
 #include "common/win/handles.h"
 #include "vcam/sample_fill.h"
 
+namespace vl::vcam {
+
 class FallbackPicture {
  public:
   // Null when the file is missing, empty, too large, not a JPEG of at most 2048 x 2048 pixels
@@ -35,3 +37,5 @@ class FallbackPicture {
   int width_;
   int height_;
 };
+
+}  // namespace vl::vcam

@@ -4,6 +4,8 @@
 
 #include "vcam/vcam_stream.h"
 
+namespace vl::vcam {
+
 CUnknown* CVCam::CreateInstance(IUnknown* outer, HRESULT* result) {
   return new (std::nothrow) CVCam(outer, result, kCameraIdentity);
 }
@@ -28,3 +30,5 @@ HRESULT STDMETHODCALLTYPE CVCam::NonDelegatingQueryInterface(REFIID riid, void**
   }
   return CSource::NonDelegatingQueryInterface(riid, ppv);
 }
+
+}  // namespace vl::vcam

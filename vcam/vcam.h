@@ -5,6 +5,8 @@
 #include "vcam/camera_identity.h"
 #include "vcam/framework/source.h"
 
+namespace vl::vcam {
+
 class CVCam : public CSource {
  public:
   // Creation function of the module's class template.
@@ -16,3 +18,5 @@ class CVCam : public CSource {
  private:
   CVCam(IUnknown* outer, HRESULT* result, const CameraIdentity& identity);
 };
+
+}  // namespace vl::vcam

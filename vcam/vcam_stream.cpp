@@ -10,6 +10,8 @@
 #include "common/win/user_data_folder.h"
 #include "vcam/vcam.h"
 
+namespace vl::vcam {
+
 namespace {
 
 // The offered subtypes; kNone for any other.
@@ -392,3 +394,5 @@ HRESULT CVCamStream::FillBuffer(IMediaSample* sample) {
   sample->SetSyncPoint(TRUE);
   return S_OK;
 }
+
+}  // namespace vl::vcam

@@ -16,6 +16,8 @@
 #include "media/frame_mapping_win.h"
 #include "vcam/framework/source_stream.h"
 
+namespace vl::vcam {
+
 class CVCam;
 
 class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsPropertySet {
@@ -85,3 +87,5 @@ class CVCamStream : public CSourceStream, public IAMStreamConfig, public IKsProp
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
+
+}  // namespace vl::vcam

@@ -10,7 +10,7 @@
 #include "common/win/handles.h"
 #include "common/win/window_impl.h"
 #include "widgets/combo_box_list.h"
-#include "widgets/listeners.h"
+#include "widgets/i_combo_box_listener.h"
 
 namespace vl {
 

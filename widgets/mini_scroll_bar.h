@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "common/win/window_impl.h"
-#include "widgets/listeners.h"
+#include "widgets/i_mini_scroll_bar_on_scroll_listener.h"
 #include "widgets/nine_part_image.h"
 #include "widgets/scroll_math.h"
 

@@ -9,7 +9,7 @@
 
 #include "common/win/handles.h"
 #include "common/win/window_impl.h"
-#include "widgets/listeners.h"
+#include "widgets/i_slider_listener.h"
 #include "widgets/slider_math.h"
 
 namespace vl {

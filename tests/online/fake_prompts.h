@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "online/settings_store.h"
+#include "online/i_settings_store.h"
 #include "online/update_check.h"
 #include "online/user_prompts.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "panel/dui_ctrl.h"
-#include "panel/panel_host.h"
+#include "panel/i_panel_host.h"
 #include "panel/panel_manager.h"
-#include "panel/panel_platform.h"
+#include "panel/i_panel_platform.h"
 
 namespace vl::test {
 

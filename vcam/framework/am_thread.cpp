@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+namespace vl::vcam {
+
 namespace {
 
 // CoInitializeEx is looked up at run time so that the module loads where ole32 lacks it.
@@ -80,3 +82,5 @@ void CAMThread::Reply(DWORD result) {
   ResetEvent(request_event_.get());
   SetEvent(complete_event_.get());
 }
+
+}  // namespace vl::vcam

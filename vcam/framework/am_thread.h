@@ -7,6 +7,8 @@
 #include "common/win/handles.h"
 #include "vcam/framework/critical_section.h"
 
+namespace vl::vcam {
+
 class CAMThread {
  public:
   CAMThread();
@@ -41,3 +43,5 @@ class CAMThread {
   volatile DWORD command_ = 0;
   volatile DWORD reply_ = 0;
 };
+
+}  // namespace vl::vcam

@@ -10,6 +10,8 @@
 #include "vcam/framework/base_pin.h"
 #include "vcam/framework/enum_pins.h"
 
+namespace vl::vcam {
+
 CBaseFilter::CBaseFilter(const wchar_t* object_name, IUnknown* outer, CCritSec* lock,
                          REFCLSID clsid)
     : CUnknown(object_name, outer), lock_(lock), clsid_(clsid) {}
@@ -222,3 +224,5 @@ STDMETHODIMP CBaseFilter::Unregister() {
   if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) hr = S_OK;
   return hr;
 }
+
+}  // namespace vl::vcam

@@ -9,6 +9,8 @@
 #include "vcam/framework/movie_setup.h"
 #include "vcam/framework/unknown.h"
 
+namespace vl::vcam {
+
 class CBasePin;
 
 class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
@@ -73,3 +75,5 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   const FilterSetup* setup_ = nullptr;
   volatile LONG pin_version_ = 1;
 };
+
+}  // namespace vl::vcam

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <uuids.h>
 
+namespace vl::vcam {
+
 CBaseOutputPin::CBaseOutputPin(const wchar_t* object_name, CBaseFilter* filter, CCritSec* lock,
                                HRESULT* result, const wchar_t* name)
     : CBasePin(object_name, filter, lock, result, name, PINDIR_OUTPUT) {}
@@ -117,3 +119,5 @@ HRESULT CBaseOutputPin::DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME s
   if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
   return connected_->NewSegment(start, stop, rate);
 }
+
+}  // namespace vl::vcam

@@ -3,6 +3,8 @@
 
 #include "vcam/framework/base_pin.h"
 
+namespace vl::vcam {
+
 class CBaseOutputPin : public CBasePin {
  public:
   CBaseOutputPin(const wchar_t* object_name, CBaseFilter* filter, CCritSec* lock, HRESULT* result,
@@ -41,3 +43,5 @@ class CBaseOutputPin : public CBasePin {
   IMemInputPin* input_pin_ = nullptr;
   IMemAllocator* allocator_ = nullptr;
 };
+
+}  // namespace vl::vcam

@@ -7,6 +7,8 @@
 #include "vcam/framework/base_filter.h"
 #include "vcam/framework/enum_media_types.h"
 
+namespace vl::vcam {
+
 namespace {
 
 // Failures of a single type try that only mean "not this type".
@@ -249,3 +251,5 @@ HRESULT CBasePin::SetMediaType(const CMediaType* mt) {
   mt_ = *mt;
   return S_OK;
 }
+
+}  // namespace vl::vcam

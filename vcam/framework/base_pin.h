@@ -9,6 +9,8 @@
 #include "vcam/framework/media_type.h"
 #include "vcam/framework/unknown.h"
 
+namespace vl::vcam {
+
 class CBaseFilter;
 
 class CBasePin : public CUnknown, public IPin, public IQualityControl {
@@ -88,3 +90,5 @@ class CBasePin : public CUnknown, public IPin, public IQualityControl {
   const PIN_DIRECTION direction_;
   volatile LONG type_version_ = 1;
 };
+
+}  // namespace vl::vcam

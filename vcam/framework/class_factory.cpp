@@ -2,6 +2,8 @@
 
 #include "vcam/framework/base_filter.h"
 
+namespace vl::vcam {
+
 namespace {
 volatile LONG g_server_locks = 0;
 }
@@ -61,3 +63,5 @@ STDMETHODIMP CClassFactory::LockServer(BOOL lock) {
     InterlockedDecrement(&g_server_locks);
   return S_OK;
 }
+
+}  // namespace vl::vcam

@@ -8,6 +8,8 @@
 #include "vcam/framework/movie_setup.h"
 #include "vcam/framework/unknown.h"
 
+namespace vl::vcam {
+
 struct CFactoryTemplate {
   const wchar_t* name;
   const CLSID* clsid;
@@ -36,3 +38,5 @@ class CClassFactory : public IClassFactory, public CBaseObject {
   volatile LONG ref_count_ = 0;
   const CFactoryTemplate* const entry_;
 };
+
+}  // namespace vl::vcam

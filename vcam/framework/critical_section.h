@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace vl::vcam {
+
 class CCritSec {
  public:
   CCritSec() { InitializeCriticalSection(&section_); }
@@ -27,3 +29,5 @@ class CAutoLock {
  private:
   CCritSec* lock_;
 };
+
+}  // namespace vl::vcam

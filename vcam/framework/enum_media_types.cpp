@@ -4,6 +4,8 @@
 
 #include "vcam/framework/base_pin.h"
 
+namespace vl::vcam {
+
 CEnumMediaTypes::CEnumMediaTypes(CBasePin* pin, const CEnumMediaTypes* other)
     : pin_(pin), version_(other ? other->version_ : pin->GetMediaTypeVersion()) {
   if (other != nullptr) position_ = other->position_;
@@ -84,3 +86,5 @@ STDMETHODIMP CEnumMediaTypes::Clone(IEnumMediaTypes** clone) {
   *clone = copy;
   return S_OK;
 }
+
+}  // namespace vl::vcam

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <strmif.h>
 
+namespace vl::vcam {
+
 class CBasePin;
 
 class CEnumMediaTypes : public IEnumMediaTypes {
@@ -32,3 +34,5 @@ class CEnumMediaTypes : public IEnumMediaTypes {
   int position_ = 0;
   LONG version_;
 };
+
+}  // namespace vl::vcam

@@ -6,6 +6,8 @@
 #include "vcam/framework/base_filter.h"
 #include "vcam/framework/base_pin.h"
 
+namespace vl::vcam {
+
 CEnumPins::CEnumPins(CBaseFilter* filter, const CEnumPins* other)
     : filter_(filter), version_(other ? other->version_ : filter->GetPinVersion()) {
   if (other != nullptr) {
@@ -100,3 +102,5 @@ STDMETHODIMP CEnumPins::Clone(IEnumPins** clone) {
   *clone = copy;
   return S_OK;
 }
+
+}  // namespace vl::vcam

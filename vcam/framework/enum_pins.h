@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <strmif.h>
 
+namespace vl::vcam {
+
 class CBaseFilter;
 class CBasePin;
 
@@ -36,3 +38,5 @@ class CEnumPins : public IEnumPins {
   LONG version_;
   std::vector<CBasePin*> handed_out_;
 };
+
+}  // namespace vl::vcam

@@ -5,6 +5,8 @@
 
 #include "vcam/framework/bitmap_math.h"
 
+namespace vl::vcam {
+
 void FreeMediaType(AM_MEDIA_TYPE& mt) {
   if (mt.cbFormat != 0 || mt.pbFormat != nullptr) CoTaskMemFree(mt.pbFormat);
   mt.cbFormat = 0;
@@ -167,3 +169,5 @@ bool CMediaType::MatchesPartial(const AM_MEDIA_TYPE* partial) const {
   }
   return true;
 }
+
+}  // namespace vl::vcam

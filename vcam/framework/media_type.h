@@ -8,6 +8,8 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
+namespace vl::vcam {
+
 // Frees the format block and the unknown of a media type, leaving the structure itself.
 void FreeMediaType(AM_MEDIA_TYPE& mt);
 // Frees a media type allocated with CreateMediaType (task memory).
@@ -45,3 +47,5 @@ class CMediaType : public AM_MEDIA_TYPE {
   bool IsPartiallySpecified() const;
   bool MatchesPartial(const AM_MEDIA_TYPE* partial) const;
 };
+
+}  // namespace vl::vcam

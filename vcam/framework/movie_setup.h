@@ -7,6 +7,8 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
+namespace vl::vcam {
+
 // Setup data of one filter: the same shape as the version-1 REGFILTER2 with the filter's
 // identity added.
 struct FilterSetup {
@@ -16,3 +18,5 @@ struct FilterSetup {
   UINT pin_count;
   const REGFILTERPINS* pins;
 };
+
+}  // namespace vl::vcam

@@ -5,6 +5,8 @@
 
 #include "vcam/framework/source_stream.h"
 
+namespace vl::vcam {
+
 CSource::CSource(const wchar_t* object_name, IUnknown* outer, REFCLSID clsid)
     : CBaseFilter(object_name, outer, &state_lock_, clsid) {}
 
@@ -43,3 +45,5 @@ HRESULT CSource::RemovePin(CSourceStream* stream) {
   IncrementPinVersion();
   return S_OK;
 }
+
+}  // namespace vl::vcam

@@ -6,6 +6,8 @@
 
 #include "vcam/framework/base_filter.h"
 
+namespace vl::vcam {
+
 class CSourceStream;
 
 class CSource : public CBaseFilter {
@@ -24,3 +26,5 @@ class CSource : public CBaseFilter {
   CCritSec state_lock_;
   std::vector<CSourceStream*> streams_;
 };
+
+}  // namespace vl::vcam

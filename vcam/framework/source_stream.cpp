@@ -4,6 +4,8 @@
 
 #include "vcam/framework/source.h"
 
+namespace vl::vcam {
+
 CSourceStream::CSourceStream(const wchar_t* object_name, HRESULT* result, CSource* filter,
                              const wchar_t* pin_name)
     : CBaseOutputPin(object_name, filter, filter->StateLock(), result, pin_name), source_(filter) {
@@ -132,3 +134,5 @@ HRESULT CSourceStream::DoBufferProcessingLoop() {
     }
   }
 }
+
+}  // namespace vl::vcam

@@ -5,6 +5,8 @@
 #include "vcam/framework/am_thread.h"
 #include "vcam/framework/base_output_pin.h"
 
+namespace vl::vcam {
+
 class CSource;
 
 class CSourceStream : public CAMThread, public CBaseOutputPin {
@@ -31,3 +33,5 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
 
   CSource* const source_;
 };
+
+}  // namespace vl::vcam

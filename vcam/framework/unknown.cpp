@@ -1,5 +1,7 @@
 #include "vcam/framework/unknown.h"
 
+namespace vl::vcam {
+
 namespace {
 volatile LONG g_live_objects = 0;
 }
@@ -54,3 +56,5 @@ HRESULT GetInterface(IUnknown* unknown, void** ppv) {
   unknown->AddRef();
   return S_OK;
 }
+
+}  // namespace vl::vcam

@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include "vcam/framework/i_non_delegating_unknown.h"
+
+namespace vl::vcam {
+
 // Counts every live framework object of the module.
 class CBaseObject {
  public:
@@ -17,13 +21,6 @@ class CBaseObject {
 
  private:
   const wchar_t* name_;
-};
-
-// The IUnknown an aggregated object keeps for its outer object: never delegates.
-struct INonDelegatingUnknown {
-  virtual HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) = 0;
-  virtual ULONG STDMETHODCALLTYPE NonDelegatingAddRef() = 0;
-  virtual ULONG STDMETHODCALLTYPE NonDelegatingRelease() = 0;
 };
 
 class CUnknown : public INonDelegatingUnknown, public CBaseObject {
@@ -60,3 +57,5 @@ HRESULT GetInterface(IUnknown* unknown, void** ppv);
   STDMETHODIMP_(ULONG) Release() override {                       \
     return GetOwner()->Release();                                 \
   }
+
+}  // namespace vl::vcam

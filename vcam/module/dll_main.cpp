@@ -8,6 +8,7 @@
 #include "vcam/framework/unknown.h"
 #include "vcam/module/module_templates.h"
 
+namespace vl::vcam {
 namespace {
 
 void RunInitialisers(BOOL loading) {
@@ -18,6 +19,7 @@ void RunInitialisers(BOOL loading) {
 }
 
 }  // namespace
+}  // namespace vl::vcam
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
   vl::SetModuleDirectory(vl::win::ModuleDirectoryOf(instance));
@@ -25,11 +27,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     DisableThreadLibraryCalls(instance);
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof(version);
-    g_platform_id = GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32_WINDOWS;
-    g_module_instance = instance;
-    RunInitialisers(TRUE);
+    vl::vcam::g_platform_id =
+        GetVersionExA(&version) ? version.dwPlatformId : VER_PLATFORM_WIN32_WINDOWS;
+    vl::vcam::g_module_instance = instance;
+    vl::vcam::RunInitialisers(TRUE);
   } else if (reason == DLL_PROCESS_DETACH) {
-    RunInitialisers(FALSE);
+    vl::vcam::RunInitialisers(FALSE);
   }
   return TRUE;
 }
@@ -38,9 +41,9 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-  for (int i = 0; i < g_template_count; ++i) {
-    if (*g_templates[i].clsid != clsid) continue;
-    auto* factory = new (std::nothrow) CClassFactory(&g_templates[i]);
+  for (int i = 0; i < vl::vcam::g_template_count; ++i) {
+    if (*vl::vcam::g_templates[i].clsid != clsid) continue;
+    auto* factory = new (std::nothrow) vl::vcam::CClassFactory(&vl::vcam::g_templates[i]);
     if (factory == nullptr) return E_OUTOFMEMORY;
     factory->AddRef();
     *out = static_cast<IClassFactory*>(factory);
@@ -50,5 +53,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return CClassFactory::ServerLocks() > 0 || CBaseObject::ObjectsActive() > 0 ? S_FALSE : S_OK;
+  return vl::vcam::CClassFactory::ServerLocks() > 0 || vl::vcam::CBaseObject::ObjectsActive() > 0
+             ? S_FALSE
+             : S_OK;
 }

@@ -5,6 +5,8 @@
 #include "vcam/camera_identity.h"
 #include "vcam/vcam.h"
 
+namespace vl::vcam {
+
 namespace {
 
 // The filter mapper entry: one output pin of any video type.
@@ -27,3 +29,5 @@ const int g_template_count = sizeof(g_templates) / sizeof(g_templates[0]);
 
 HINSTANCE g_module_instance = nullptr;
 DWORD g_platform_id = VER_PLATFORM_WIN32_WINDOWS;
+
+}  // namespace vl::vcam

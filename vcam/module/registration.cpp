@@ -10,6 +10,7 @@
 #include "common/win/registry.h"
 #include "vcam/module/module_templates.h"
 
+namespace vl::vcam {
 namespace {
 
 std::string ToAnsi(const wchar_t* text) {
@@ -84,11 +85,12 @@ HRESULT RegisterModule(bool do_register) {
 }
 
 }  // namespace
+}  // namespace vl::vcam
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  return RegisterModule(true);
+  return vl::vcam::RegisterModule(true);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  return RegisterModule(false);
+  return vl::vcam::RegisterModule(false);
 }

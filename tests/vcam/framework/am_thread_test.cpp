@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+namespace vl::vcam {
 namespace {
 
 // A worker that echoes commands until told 99, and ends without a reply on 98.
@@ -35,3 +36,4 @@ TEST(CAMThreadTest, CommandsAreAnsweredAndADeadWorkerDoesNotHang) {
 }
 
 }  // namespace
+}  // namespace vl::vcam

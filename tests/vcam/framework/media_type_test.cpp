@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+namespace vl::vcam {
 namespace {
 
 TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
@@ -82,3 +83,4 @@ TEST(MediaTypeTest, PartialTypeWithAFormatSizeButNoBlockIsNotReadThrough) {
 }
 
 }  // namespace
+}  // namespace vl::vcam

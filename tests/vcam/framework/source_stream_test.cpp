@@ -15,6 +15,7 @@
 #include "vcam/framework/source.h"
 #include "vcam/framework/source_stream.h"
 
+namespace vl::vcam {
 namespace {
 
 using vl::win::ComPtr;
@@ -362,3 +363,4 @@ TEST_F(FrameworkTest, TwoStreamsStartAndStopTogether) {
 }
 
 }  // namespace
+}  // namespace vl::vcam
