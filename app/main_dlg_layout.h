@@ -2,13 +2,11 @@
 // of the 730 x 648 window, and where the caption buttons go at any width.
 #pragma once
 
+#include "common/pixel_rect.h"
+
 namespace vl::main_layout {
 
-struct Rect {
-  int left, top, right, bottom;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
+using Rect = PixelRect;
 
 constexpr int kIdleWidth = 730;
 constexpr int kConnectedWidth = 1080;

@@ -2,16 +2,13 @@
 
 #include "app/main_dlg_layout.h"
 #include "common/text_convert.h"
+#include "common/win/pixel_rect_win.h"
 #include "widgets/picture_ids.h"
 
 namespace vl {
 namespace {
 
 namespace ml = main_layout;
-
-RECT ToRect(const ml::Rect& r) {
-  return RECT{r.left, r.top, r.right, r.bottom};
-}
 
 // The overlay buttons' captions, in UTF-8 here.
 constexpr char kVerticalFlipText[] = "垂直翻转";

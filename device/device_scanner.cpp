@@ -3,8 +3,8 @@
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 
+#include "common/detached_thread.h"
 #include "device/adb_bridge.h"
 #include "device/ios_device_list.h"
 #include "device/process_runner.h"
@@ -61,9 +61,7 @@ bool DeviceScanner::StartScan() {
     shared_->running = true;
   }
   ++g_running_threads;
-  try {
-    std::thread(&DeviceScanner::Scan, shared_).detach();
-  } catch (const std::system_error&) {
+  if (!StartDetachedThread([shared = shared_] { Scan(shared); })) {
     --g_running_threads;
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->running = false;

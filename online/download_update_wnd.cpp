@@ -1,8 +1,6 @@
 #include "online/download_update_wnd.h"
 
-#include <system_error>
-#include <thread>
-
+#include "common/detached_thread.h"
 #include "common/text_convert.h"
 #include "online/download_progress.h"
 #include "online/program_version_win.h"
@@ -39,14 +37,12 @@ bool CDownloadUpdate::StartBackgroundDownload(const std::string& url) {
   if (offer.appupdate_url == url) state_->offered_version = offer.appupdate_version;
   state_->program_version = GetProgramVersion();
   state_->pinned_key_sha256 = PublisherKeySha256();
-  try {
-    std::thread([state = state_, prompts = prompts_, keep_alive = keep_alive_, window = m_hWnd] {
-      const bool started = RunUpdateDownload(*state, *prompts);
-      ::PostMessageA(window, kMsgDownloadEnded, started ? 1 : 0, 0);
-    }).detach();
-  } catch (const std::system_error&) {
-    return false;
-  }
+  const bool running = StartDetachedThread(
+      [state = state_, prompts = prompts_, keep_alive = keep_alive_, window = m_hWnd] {
+        const bool started = RunUpdateDownload(*state, *prompts);
+        ::PostMessageA(window, kMsgDownloadEnded, started ? 1 : 0, 0);
+      });
+  if (!running) return false;
   SetTimer(kProgressTimer, kProgressPeriodMs);
   return true;
 }

@@ -18,23 +18,6 @@ namespace {
 
 std::atomic<bool> g_fetch_running{false};
 
-DWORD WINAPI RunJob(void* param) {
-  std::unique_ptr<std::function<void()>> job(static_cast<std::function<void()>*>(param));
-  (*job)();
-  return 0;
-}
-
-bool StartWindowsThread(std::function<void()> job) {
-  auto* owned = new std::function<void()>(std::move(job));
-  HANDLE thread = CreateThread(nullptr, 0, RunJob, owned, 0, nullptr);
-  if (thread == nullptr) {
-    delete owned;
-    return false;
-  }
-  CloseHandle(thread);
-  return true;
-}
-
 struct HelpPicture {
   std::string RemoteConfig::*address;
   const char* key;
@@ -59,7 +42,7 @@ bool StartRemoteConfigFetch(bool notify, const ThreadStarter& start_thread) {
     FetchRemoteConfig(context, notify);
     g_fetch_running = false;
   };
-  const bool started = start_thread ? start_thread(job) : StartWindowsThread(job);
+  const bool started = start_thread ? start_thread(job) : StartDetachedThread(job);
   // A thread that never started must not keep every later fetch out.
   if (!started) g_fetch_running = false;
   return started;

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "common/detached_thread.h"
 #include "online/online_context.h"
 
 namespace vl {
@@ -11,8 +12,7 @@ namespace vl {
 // Starts a detached thread that runs FetchRemoteConfig, unless one runs already (then the
 // request is dropped). `notify` makes the update check say when there is no newer version.
 // False when nothing was started. `start_thread` runs its job on a new thread and says whether
-// the thread started; the default creates a Windows thread.
-using ThreadStarter = std::function<bool(std::function<void()> job)>;
+// the thread started; the default is StartDetachedThread.
 bool StartRemoteConfigFetch(bool notify, const ThreadStarter& start_thread = nullptr);
 bool IsRemoteConfigFetchRunning();
 

@@ -67,10 +67,6 @@ LRESULT ControlWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-RECT ToRect(const PanelRect& r) {
-  return RECT{r.left, r.top, r.right, r.bottom};
-}
-
 void DrawPanelText(HDC dc, const std::string& text, RECT rc, int pixels, COLORREF colour,
                    UINT format) {
   const HGDIOBJ old = ::SelectObject(dc, GetCachedFont(pixels));

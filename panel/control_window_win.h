@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "common/win/pixel_rect_win.h"
 #include "common/win/window_impl.h"
 #include "panel/dui_ctrl.h"
 #include "panel/i_panel_platform.h"
@@ -53,7 +54,6 @@ class ControlWindow : public win::CWindowImpl<ControlWindow>, public IControlVie
 inline COLORREF PanelRgb(int rrggbb) {
   return RGB((rrggbb >> 16) & 0xFF, (rrggbb >> 8) & 0xFF, rrggbb & 0xFF);
 }
-RECT ToRect(const PanelRect& r);
 
 // Draws one line of text with the cached panel font of `pixels` in `colour` (transparent
 // background, no prefix processing); `format` as DrawText's.

@@ -1,20 +1,8 @@
 #include "panel/event_outbox.h"
 
-#include <system_error>
-#include <thread>
-
 #include "media/bmt_reader.h"
 
 namespace vl {
-
-bool StartDetachedThread(std::function<void()> body) {
-  try {
-    std::thread(std::move(body)).detach();
-    return true;
-  } catch (const std::system_error&) {
-    return false;
-  }
-}
 
 std::shared_ptr<EventOutbox> EventOutbox::Create() {
   std::shared_ptr<EventOutbox> outbox(new EventOutbox());

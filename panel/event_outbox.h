@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 
+#include "common/detached_thread.h"
 #include "media/media_packet.h"
 
 namespace vl {
@@ -21,9 +22,6 @@ class EventOutbox : public std::enable_shared_from_this<EventOutbox> {
   // Events kept while no connection takes them (hours of clicks on an unplugged phone's
   // panel); past it the oldest are dropped, as the phone would not act on them any more.
   static constexpr size_t kMaxQueued = 1024;
-
-  // Runs the sender's body on a new thread that nobody joins; false when no thread could start.
-  using ThreadStarter = std::function<bool(std::function<void()>)>;
 
   static std::shared_ptr<EventOutbox> Create();
   // Tests replace how threads start (to fail, or to run the body at a moment of their choice).
@@ -48,8 +46,5 @@ class EventOutbox : public std::enable_shared_from_this<EventOutbox> {
   bool sending_ = false;
   ThreadStarter starter_;
 };
-
-// Detaches a new std::thread running `body`; false when the system refuses a thread.
-bool StartDetachedThread(std::function<void()> body);
 
 }  // namespace vl

@@ -3,22 +3,12 @@
 
 #include <cstdint>
 
+#include "common/pixel_rect.h"
 #include "panel/panel_limits.h"
 
 namespace vl {
 
-struct PanelRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  int32_t width() const { return right - left; }
-  int32_t height() const { return bottom - top; }
-  bool operator==(const PanelRect& o) const {
-    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-  }
-  bool operator!=(const PanelRect& o) const { return !(*this == o); }
-};
+using PanelRect = PixelRect;
 
 // Cell size, gaps and columns of an item grid, always within bounds (Clamped).
 struct ListGeometry {
