@@ -36,6 +36,17 @@ std::unique_ptr<AttributeMap> ReadDescription(const tinyxml2::XMLElement& e) {
   return ReadAttributes(e);
 }
 
+// The control one description makes, loaded with its attributes; null when the description is
+// dropped (past its bound) or names no known class.
+std::unique_ptr<DUICtrl> ControlFromDescription(const tinyxml2::XMLElement& e,
+                                                IPanelPlatform* platform) {
+  std::unique_ptr<AttributeMap> map = ReadDescription(e);
+  if (!map) return nullptr;
+  std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform);
+  if (control) control->Load(std::move(map));
+  return control;
+}
+
 // Control descriptions under an element: its first "ctrl" child and every element after it.
 const tinyxml2::XMLElement* FirstDescription(const tinyxml2::XMLElement& e) {
   return e.FirstChildElement("ctrl");
@@ -158,12 +169,9 @@ std::vector<std::unique_ptr<DUICtrl>> PanelManager::BuildControls(
   if (depth > kMaxPanelDepth) return built;  // too deep: the whole branch is dropped
   for (const tinyxml2::XMLElement* e = FirstDescription(element); e && *budget > 0;
        e = e->NextSiblingElement()) {
-    std::unique_ptr<AttributeMap> map = ReadDescription(*e);
-    if (!map) continue;
-    std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform_);
+    std::unique_ptr<DUICtrl> control = ControlFromDescription(*e, platform_);
     if (!control) continue;
     --*budget;
-    control->Load(std::move(map));
     if (!e->NoChildren()) {
       for (auto& child : BuildControls(*e, depth + 1, budget)) {
         control->AddChild(std::move(child), -1);
@@ -194,11 +202,8 @@ void PanelManager::Insert(const tinyxml2::XMLElement& command, const AttributeMa
   std::vector<NewChild> made;
   for (const tinyxml2::XMLElement* e = FirstDescription(command); e && room > 0;
        e = e->NextSiblingElement()) {
-    std::unique_ptr<AttributeMap> map = ReadDescription(*e);
-    if (!map) continue;
-    std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform_);
+    std::unique_ptr<DUICtrl> control = ControlFromDescription(*e, platform_);
     if (!control) continue;
-    control->Load(std::move(map));
     made.push_back({std::move(control), position});
     if (position < INT32_MAX) ++position;
     --room;  // the panel is full: the rest are dropped

@@ -2,7 +2,6 @@
 
 #include <gdiplus.h>
 
-#include "common/win/pixel_rect_win.h"
 #include "widgets/buffered_paint.h"
 #include "widgets/combo_layout.h"
 #include "widgets/font_cache.h"
@@ -15,6 +14,13 @@ namespace {
 constexpr COLORREF kOutline = RGB(224, 224, 224);
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kTextOpen = RGB(140, 140, 140);
+
+RECT ToRect(const WidgetRect& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+WidgetRect ToWidgetRect(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 // A rounded-rectangle outline of radius 2; the bottom corners square when `top_only`.
 void DrawOutline(HDC dc, const RECT& client, bool top_only) {
@@ -74,8 +80,8 @@ void ComboBox::SetHot(int hot) {
 LRESULT ComboBox::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  text_rc_ = ToRect(ComboTextRect(ToPixelRect(client)));
-  arrow_rc_ = ToRect(ComboArrowRect(ToPixelRect(client)));
+  text_rc_ = ToRect(ComboTextRect(ToWidgetRect(client)));
+  arrow_rc_ = ToRect(ComboArrowRect(ToWidgetRect(client)));
   arrow_open_ = LoadPngResourceBitmap(pictures::kComboArrowOpen);
   arrow_open_hot_ = LoadPngResourceBitmap(pictures::kComboArrowOpenHot);
   arrow_closed_hot_ = LoadPngResourceBitmap(pictures::kComboArrowClosedHot);
@@ -128,7 +134,7 @@ LRESULT ComboBox::OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
   list_open_ = true;
   RECT combo;
   ::GetWindowRect(m_hWnd, &combo);
-  const RECT rc = ToRect(ComboListRect(ToPixelRect(combo), list_.Count()));
+  const RECT rc = ToRect(ComboListRect(ToWidgetRect(combo), list_.Count()));
   if (!list_.ShowBelow(m_hWnd, rc)) list_open_ = false;
   Repaint();
   return 0;
