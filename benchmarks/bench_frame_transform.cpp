@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "media/frame_transform.h"
+#include "media/plain_kernels.h"
 #include "media/smooth_scaler.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #include "media/bmt_reader.h"
 
+#include "media/connected_packet_writer.h"
 #include "media/stream_wire.h"
 
 namespace vl {
@@ -20,6 +21,12 @@ std::shared_ptr<BMTReader> BMTReader::Create(PacketSinks sinks) {
 std::shared_ptr<BMTReader> BMTReader::Current() {
   std::lock_guard<std::mutex> lock(g_current_lock);
   return g_current.lock();
+}
+
+PacketWriter ConnectedPacketWriter() {
+  std::shared_ptr<BMTReader> reader = BMTReader::Current();
+  if (!reader || !reader->IsConnected()) return nullptr;
+  return [reader](const MediaPacket& packet) { return reader->SendPacket(packet); };
 }
 
 BMTReader::BMTReader(PacketSinks sinks) : sinks_(sinks) {}

@@ -7,6 +7,7 @@
 
 #include "media/cpu_features.h"
 #include "media/pixel_swap_shuffles.h"
+#include "media/plain_kernels.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <tmmintrin.h>

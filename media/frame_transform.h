@@ -49,8 +49,4 @@ bool FillOriented(const RgbView& src, const Orientation& orientation, int left, 
 bool WidenTo32Bits(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
                    int width, int height);
 
-// Tests only: true restricts the fill and the widening to the portable kernels (the vector kernels
-// are chosen when the processor has SSSE3).
-void UsePlainPixelKernels(bool plain);
-
 }  // namespace vl

@@ -7,6 +7,7 @@
 
 #include "media/cpu_features.h"
 #include "media/pixel_swap_shuffles.h"
+#include "media/plain_kernels.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>

@@ -79,8 +79,4 @@ class SmoothScaler {
   std::vector<uint8_t> row_bytes_;  // the same as bytes, for the gathers
 };
 
-// Tests only: true restricts the scaler to its portable kernels (the gathers are chosen when
-// the processor has SSSE3).
-void UsePlainScalerKernels(bool plain);
-
 }  // namespace vl

@@ -4,7 +4,7 @@
 #include <set>
 #include <unordered_map>
 
-#include "panel/panel_manager.h"
+#include "panel/current_panel.h"
 
 namespace vl {
 
@@ -182,7 +182,7 @@ void DUICtrl::RepaintWindow() {
 }
 
 void DUICtrl::SendEvent(const char* name, const EventPairs& extra) const {
-  if (PanelManager* manager = PanelManager::Current()) manager->SendEvent(*this, name, extra);
+  if (IPanelContext* panel = CurrentPanel()) panel->SendEvent(*this, name, extra);
 }
 
 void DUIItem::SetSelected(bool selected) {

@@ -10,11 +10,10 @@
 
 #include "panel/attribute_map.h"
 #include "panel/control_class.h"
+#include "panel/i_panel_context.h"
 #include "panel/i_panel_platform.h"
 
 namespace vl {
-
-using EventPairs = std::vector<std::pair<std::string, std::string>>;
 
 // A control to add, at the position it is to take (as AddChild's position).
 struct NewChild {

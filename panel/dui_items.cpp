@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/text_convert.h"
-#include "panel/panel_manager.h"
+#include "panel/current_panel.h"
 
 namespace vl {
 
@@ -48,9 +48,9 @@ void DUISlider::Report(const char* event, int32_t value) {
 }
 
 void DUIPictureItem::LoadPicture() {
-  PanelManager* manager = PanelManager::Current();
-  if (!manager || !platform()) return;
-  if (std::shared_ptr<const PanelPicture> p = manager->PictureFor(attributes()->GetString("image")))
+  IPanelContext* panel = CurrentPanel();
+  if (!panel || !platform()) return;
+  if (std::shared_ptr<const PanelPicture> p = panel->PictureFor(attributes()->GetString("image")))
     picture_ = std::move(p);
 }
 

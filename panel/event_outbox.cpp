@@ -1,6 +1,6 @@
 #include "panel/event_outbox.h"
 
-#include "media/bmt_reader.h"
+#include "media/connected_packet_writer.h"
 
 namespace vl {
 
@@ -42,21 +42,20 @@ void EventOutbox::StartSenderLocked() {
 
 void EventOutbox::RunSender() {
   for (;;) {
-    // The reader is held for the write: a run ending meanwhile cannot free it under us.
-    std::shared_ptr<BMTReader> reader = BMTReader::Current();
+    const PacketWriter write = ConnectedPacketWriter();
     std::unique_ptr<MediaPacket> packet;
     {
       std::lock_guard<std::mutex> lock(lock_);
       // Before the handshake completes a write would land inside it (or fail and lose the
       // event): keep the events for the next connection.
-      if (!reader || !reader->IsConnected() || queue_.empty()) {
+      if (!write || queue_.empty()) {
         sending_ = false;
         return;
       }
       packet = std::move(queue_.front());
       queue_.pop_front();
     }
-    reader->SendPacket(*packet);  // a failed write drops the event; there is no retry
+    write(*packet);  // a failed write drops the event; there is no retry
   }
 }
 

@@ -69,6 +69,10 @@ PanelManager* PanelManager::Current() {
   return g_current.load();
 }
 
+IPanelContext* CurrentPanel() {
+  return PanelManager::Current();
+}
+
 void PanelManager::AddResource(const std::string& name, std::unique_ptr<uint8_t[]> data,
                                int32_t size) {
   resources_.Add(name, std::move(data), size);

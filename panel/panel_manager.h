@@ -23,7 +23,7 @@ class XMLElement;
 
 namespace vl {
 
-class PanelManager : public IResourceStore {
+class PanelManager : public IResourceStore, public IPanelContext {
  public:
   // Becomes the current panel manager. Both pointers may be null (no host: a "config" builds a
   // tree that nobody shows; no platform: controls never get windows or pictures).
@@ -53,10 +53,10 @@ class PanelManager : public IResourceStore {
   // The picture of the named resource for an item, null when there is no such resource or its
   // bytes do not decode. Decoded once per resource (until it is replaced) and shared by every
   // item that shows it; the bytes are read in place, never copied.
-  std::shared_ptr<const PanelPicture> PictureFor(const std::string& name);
+  std::shared_ptr<const PanelPicture> PictureFor(const std::string& name) override;
 
   // Builds the event text for the control and queues it for the phone.
-  void SendEvent(const DUICtrl& control, const std::string& name, const EventPairs& extra);
+  void SendEvent(const DUICtrl& control, const std::string& name, const EventPairs& extra) override;
   // Writes the events that waited for a connection (the main window calls it on connecting).
   void FlushEvents() { outbox_->Flush(); }
 

@@ -8,6 +8,7 @@
 
 #include "common/dib_stride.h"
 #include "media/frame_transform.h"
+#include "media/plain_kernels.h"
 
 namespace vl {
 namespace {

@@ -10,6 +10,7 @@
 #include "media/frame_composer.h"
 #include "media/frame_geometry.h"
 #include "media/frame_transform.h"
+#include "media/plain_kernels.h"
 #include "media/smooth_scaler.h"
 
 namespace vl {
