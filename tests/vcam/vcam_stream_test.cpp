@@ -620,7 +620,9 @@ TEST_F(CameraStreamTest, EveryStartOfStreamingStampsFromZero) {
     for (size_t i = 0; i < records.size(); ++i) {
       ASSERT_TRUE(records[i].has_time);
       EXPECT_EQ(records[i].start % 333333, 0);
-      if (i > 0) EXPECT_GT(records[i].start, records[i - 1].start);
+      if (i > 0) {
+        EXPECT_GT(records[i].start, records[i - 1].start);
+      }
       EXPECT_EQ(records[i].stop, records[i].start + 333333);
     }
   }
