@@ -95,17 +95,24 @@ LRESULT Slider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   const RECT& client = paint.client();
   const int width = client.right - client.left, height = client.bottom - client.top;
   const SIZE thumb = ThumbSize();
-  const int track_top = (height - 2) / 2;
+  const int track_top = SliderTrackTop(height);
   const SliderFill fill = SliderFillSpan(range_, width, static_cast<int>(thumb.cx));
+  const SliderCentreMark centre = SliderCentreMarkAt(
+      range_, width, height, static_cast<int>(thumb.cx), static_cast<int>(thumb.cy));
   {
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    // Pixel edges on whole coordinates: the dot covers exactly its 4 x 4 pixels, round.
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     Gdiplus::SolidBrush track(ToColor(kTrack));
     g.FillRectangle(&track, 0, track_top, width, 2);
     Gdiplus::SolidBrush accent(ToColor(kFill));
     if (fill.to > fill.from) g.FillRectangle(&accent, fill.from, track_top, fill.to - fill.from, 2);
-    if (fill.centre_dot)
-      g.FillEllipse(&accent, width / 2.0f - 2.0f, height / 2.0f - 2.5f, 4.0f, 4.0f);
+    if (centre.shown)
+      g.FillEllipse(&accent, centre.dot.left, centre.dot.top, centre.dot.width(),
+                    centre.dot.height());
+    for (const WidgetRect& n : {centre.notch_above, centre.notch_below})
+      if (centre.notches) g.FillRectangle(&accent, n.left, n.top, n.width(), n.height());
   }
   if (thumb_)
     DrawAlphaBitmap(dc, thumb_.get(), ThumbLeft(), (height - thumb.cy) / 2, 255, paint.scratch());
