@@ -19,10 +19,10 @@ VL_PHONE_NAME="Quillet Demo Phone"
 vl_prepare_install() {
   VL_INSTALL=$1
   rm -rf "$VL_INSTALL"
-  cp -r "$VL_ROOT/dist/win32" "$VL_INSTALL"
-  cp "$VL_BUILD/win32/tools/fake_adb/fake_adb.exe" "$VL_INSTALL/adb/adb.exe"
+  cp -r "$VL_PROGRAM_DIST" "$VL_INSTALL"
+  cp "$VL_BUILD/$VL_WIN_TREE/tools/fake_adb/fake_adb.exe" "$VL_INSTALL/adb/adb.exe"
   cp "$VL_ROOT/tools/fake_adb/demo.conf" "$VL_INSTALL/adb/fake_adb.conf"
-  VL_PROBE_EXE="$VL_BUILD/win32/tools/window_probe/window_probe.exe"
+  VL_PROBE_EXE="$VL_BUILD/$VL_WIN_TREE/tools/window_probe/window_probe.exe"
 }
 
 vl_wait_for_window() {  # title regex -> X window id, or nothing after 30 s
