@@ -14,6 +14,9 @@ constexpr char kFailedCaption[] = "同步失败";
 constexpr char kHintCaption[] = "提示";
 constexpr char kPortraitHint[] = "请在直播平台中，切换摄像头为“Velloria（竖屏）”";
 constexpr char kLandscapeHint[] = "请在直播平台中，切换摄像头为“Velloria（横屏）” ";
+constexpr char kAdbMissingText[] =
+    "未找到安卓手机连接组件adb\\adb.exe，无法检测安卓手机，请重新安装Velloria。";
+constexpr char kDriverLinkLead[] = "\n安卓手机驱动下载：";
 
 }  // namespace
 
@@ -45,6 +48,15 @@ void ConnectionWorkflow::OnDeviceListArrived() {
   }
   view_.EndLoading();
   if (state_ == WorkflowState::kStarting) state_ = WorkflowState::kIdle;
+  // Without adb the picker would only ever show iPhones: the user learns why once, behind the
+  // list that is already shown.
+  if (devices_.AdbMissing() && !adb_missing_told_) {
+    adb_missing_told_ = true;
+    std::string text = Utf8ToAnsi(kAdbMissingText);
+    const std::string link = turns_ ? turns_->AndroidDriverLink() : std::string();
+    if (!link.empty()) text += Utf8ToAnsi(kDriverLinkLead) + link;
+    view_.ShowMessage(text, Utf8ToAnsi(kHintCaption));
+  }
 }
 
 void ConnectionWorkflow::Refresh() {
@@ -72,12 +84,16 @@ void ConnectionWorkflow::Connect() {
     return;
   }
   current_device_ = shown_devices_[static_cast<size_t>(index)];
+  cancelled_ = false;
   view_.SetConnectLook(ConnectLook::kConnecting, false);
   state_ = WorkflowState::kConnecting;
   stream_.Start(current_device_);
 }
 
 void ConnectionWorkflow::Disconnect() {
+  // A connection the user gives up (Enter while connecting) ends as a failed one (0x403): that
+  // was asked for, not a failure to report.
+  if (state_ == WorkflowState::kConnecting) cancelled_ = true;
   // The worker posts 0x402 before its thread ends; the rest of the look follows with it.
   stream_.Stop();
   view_.SetConnectLook(ConnectLook::kIdle, true);
@@ -100,13 +116,16 @@ void ConnectionWorkflow::ApplyDisconnectedLook() {
 }
 
 void ConnectionWorkflow::OnDisconnected() {
+  cancelled_ = false;
   ApplyDisconnectedLook();
 }
 
 void ConnectionWorkflow::OnFailed() {
   // The idle look is back before the box appears.
   ApplyDisconnectedLook();
-  view_.ShowMessage(stream_.GetErrorText(), Utf8ToAnsi(kFailedCaption));
+  const bool cancelled = cancelled_;
+  cancelled_ = false;
+  if (!cancelled) view_.ShowMessage(stream_.GetErrorText(), Utf8ToAnsi(kFailedCaption));
 }
 
 void ConnectionWorkflow::ToggleOrientation() {

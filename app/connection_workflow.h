@@ -58,6 +58,8 @@ class IDeviceSource {
  public:
   virtual bool StartScan() = 0;
   virtual std::vector<DeviceEntry> GetEntries() const = 0;
+  // The latest scan could not start adb\adb.exe (Android phones cannot be listed).
+  virtual bool AdbMissing() const = 0;
 
  protected:
   ~IDeviceSource() = default;
@@ -72,6 +74,8 @@ class IWorkflowTurns {
   // After the window widened (connected) or narrowed (disconnected or failed).
   virtual void OnConnectedLayout() = 0;
   virtual void OnDisconnectedLayout() = 0;
+  // The Android driver download link of the remote configuration; empty when none is known.
+  virtual std::string AndroidDriverLink() = 0;
 
  protected:
   ~IWorkflowTurns() = default;
@@ -82,13 +86,15 @@ class ConnectionWorkflow {
   ConnectionWorkflow(IConnectionView& view, IStreamControl& stream, IDeviceSource& devices,
                      IWorkflowTurns* turns = nullptr);
 
-  // Message 0x464: refills the picker from the scanner's current list.
+  // Message 0x464: refills the picker from the scanner's current list; the first list after
+  // adb could not be started also says so (once per start).
   void OnDeviceListArrived();
   // Timer 1 (after device changes): the picker says it is reading, a scan starts.
   void Refresh();
   // Command 3: Refresh, counted.
   void OnRefreshCommand();
-  // Command 1: Disconnect while the worker runs, else Connect.
+  // Command 1: Disconnect while the worker runs, else Connect. Given up while connecting, the
+  // connection ends without the failure box.
   void OnConnectCommand();
   // Messages 0x401, 0x402, 0x403.
   void OnConnected();
@@ -124,7 +130,9 @@ class ConnectionWorkflow {
   bool portrait_ = false;
   bool mirror_ = false;
   bool flip_ = false;
+  bool cancelled_ = false;  // the user stopped the connection being made
   int refresh_count_ = 0;
+  bool adb_missing_told_ = false;
 };
 
 }  // namespace vl

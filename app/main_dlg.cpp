@@ -4,6 +4,7 @@
 
 #include "app/camera_registration.h"
 #include "app/main_dlg_layout.h"
+#include "common/main_window_class.h"
 #include "common/win/app_module.h"
 #include "common/win/dib.h"
 #include "widgets/image_loader.h"
@@ -17,7 +18,26 @@ namespace ml = main_layout;
 CMainDlg* g_current_main_window = nullptr;
 constexpr uint16_t kPhonePort = 8984;
 
+// The dialog's own class: the system dialog class under the program's name, so that the
+// dialog manager still drives it.
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExA(instance, kMainWindowClass, &existing)) return true;
+  WNDCLASSEXA dialog_class = {};
+  dialog_class.cbSize = sizeof(dialog_class);
+  if (!GetClassInfoExA(nullptr, MAKEINTRESOURCEA(0x8002), &dialog_class)) return false;
+  dialog_class.hInstance = instance;
+  dialog_class.lpszClassName = kMainWindowClass;
+  return RegisterClassExA(&dialog_class) != 0;
+}
+
 }  // namespace
+
+HWND CMainDlg::Create(HWND parent, LPARAM init_param) {
+  if (!RegisterMainWindowClass(::GetModuleHandleA(nullptr))) return nullptr;
+  return win::CDialogImpl<CMainDlg>::Create(parent, init_param);
+}
 
 // The stream worker and the device scanner as the workflow sees them.
 class CMainDlg::StreamControl : public IStreamControl {
@@ -39,6 +59,7 @@ class CMainDlg::DeviceSource : public IDeviceSource {
   explicit DeviceSource(DeviceScanner& scanner) : scanner_(scanner) {}
   bool StartScan() override { return scanner_.StartScan(); }
   std::vector<DeviceEntry> GetEntries() const override { return scanner_.GetEntries(); }
+  bool AdbMissing() const override { return scanner_.AdbMissing(); }
 
  private:
   DeviceScanner& scanner_;
@@ -53,9 +74,11 @@ CMainDlg::CMainDlg() : scanner_(std::make_unique<DeviceScanner>()) {
 }
 
 // The scanner shares what a running scan uses with it, so a scan that is still waiting for
-// adb finishes on its own; the worker's destructor ends a run at once (a silent phone does not
-// hold the exit for its receive wait).
+// adb finishes on its own. The stream worker's thread is ended first, at once (a silent phone
+// does not hold the exit for its receive wait): it hands the phone's pictures to the panel's
+// store and its commands to this window, so it must be gone before the hosts are.
 CMainDlg::~CMainDlg() {
+  if (worker_) worker_->Stop();
   if (g_current_main_window == this) g_current_main_window = nullptr;
 }
 
@@ -124,6 +147,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   worker_ = std::make_unique<StreamWorker>();
   worker_->SetPort(kPhonePort);
   worker_->SetNotifyWindow(m_hWnd);
+  worker_->EnableDecodeTrace();
   preview_host_.SetWorker(worker_.get());
   stream_control_ = std::make_unique<StreamControl>(*worker_);
   device_source_ = std::make_unique<DeviceSource>(*scanner_);

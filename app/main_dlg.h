@@ -47,6 +47,10 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   CMainDlg();
   ~CMainDlg() override;
 
+  // Creates the window from its template, whose class is the program's own (registered here
+  // once: the dialog class under the name of common/main_window_class.h).
+  HWND Create(HWND parent, LPARAM init_param = 0);
+
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override;
 
@@ -134,8 +138,10 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   void OnEmptyDeviceList(int& refresh_count) override;
   void OnConnectedLayout() override;
   void OnDisconnectedLayout() override;
+  std::string AndroidDriverLink() override;
 
   // Declared in destruction order's reverse: the worker outlives the preview that polls it.
+  // Its thread, which reaches the panel host's store, is stopped by the destructor itself.
   std::unique_ptr<DeviceScanner> scanner_;
   std::unique_ptr<StreamWorker> worker_;
   std::unique_ptr<StreamControl> stream_control_;

@@ -3,6 +3,7 @@
 #include "app/main_dlg.h"
 #include "app/main_dlg_layout.h"
 #include "common/win/message_box.h"
+#include "online/remote_config.h"
 
 namespace vl {
 
@@ -66,6 +67,10 @@ void CMainDlg::OnConnectedLayout() {
 
 void CMainDlg::OnDisconnectedLayout() {
   panel_host_.OnDisconnectedLayout();
+}
+
+std::string CMainDlg::AndroidDriverLink() {
+  return GetRemoteConfig().adb_drive_url;
 }
 
 }  // namespace vl

@@ -6,6 +6,7 @@
 #include "media/player_ctrl.h"
 #include "media/stream_worker.h"
 #include "online/remote_config.h"
+#include "online/shell_prompts_win.h"
 
 namespace vl {
 
@@ -19,7 +20,8 @@ void ProgramSettingsStore::Write(const std::string& key, const std::string& valu
 
 MainOnlineHost::MainOnlineHost()
     : services_(std::make_unique<OnlineHost>(
-          settings_, [this](const std::string& text, const std::string& title) {
+          std::make_shared<ProgramSettingsStore>(),
+          [this](const std::string& text, const std::string& title) {
             ShowBalloon(text.c_str(), title.c_str(), NIIF_INFO, kBalloonTimeoutMs);
           })) {}
 
@@ -58,6 +60,9 @@ void MainOnlineHost::ShowBalloon(const char* text, const char* title, DWORD info
 }
 
 LRESULT MainOnlineHost::OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  // Any program on the desktop can send this message with any number: only an address that this
+  // process's update check is sending (and waits with) is read.
+  if (!IsUpdateOfferFromThisProcess(lparam)) return 0;
   // The address stays the sender's (it waits for this message); the download window copies it.
   services_->OnUpdateDownload(parts_.main, reinterpret_cast<const char*>(lparam));
   return 0;

@@ -75,6 +75,7 @@ class MainOnlineHost : public win::CMessageMap {
   END_MSG_MAP()
 
  private:
+  // Only an address this process's update check is sending: any program can send 0x467.
   LRESULT OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&);
   LRESULT OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSettingsCommand(WORD, WORD, HWND, BOOL&);
@@ -83,7 +84,8 @@ class MainOnlineHost : public win::CMessageMap {
 
   Parts parts_;
   TrayIcon tray_;
-  ProgramSettingsStore settings_;
+  // Destroyed first: the fetch and download threads keep what they share with it (the settings,
+  // the prompts, the link to the window), and reach this host no more.
   std::unique_ptr<OnlineHost> services_;
 };
 

@@ -49,6 +49,8 @@ class MainPanelHost : public win::CMessageMap {
 
  private:
   LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
+    // The stream worker waits in SendMessage: nothing may leave this handler, or the program
+    // ends. A command that cannot be applied is dropped (PanelHosting).
     if (hosting_) hosting_->OnPanelCommand(reinterpret_cast<const char*>(lparam));
     return 0;
   }

@@ -8,6 +8,8 @@
 #include <objbase.h>
 #include <gdiplus.h>
 
+#include "common/win/gdiplus_gate.h"
+
 namespace vl {
 
 void ProcessLibraries::InitializeCom() {
@@ -28,6 +30,7 @@ void ProcessLibraries::InitializeCommonControls() {
 void ProcessLibraries::StartGdiplus() {
   Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
   Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr);
+  win::OpenGdiplusGate();
 }
 
 // FFmpeg 5 registers its codecs statically: there is no avcodec_register_all any more. The step
@@ -48,6 +51,9 @@ void ProcessLibraries::CleanupWinsock() {
 }
 
 void ProcessLibraries::ShutdownGdiplus() {
+  // A worker thread still running (a picture check of the configuration fetch) finishes its
+  // GDI+ work first, and starts no more.
+  win::CloseGdiplusGate();
   if (gdiplus_token_) Gdiplus::GdiplusShutdown(gdiplus_token_);
   gdiplus_token_ = 0;
 }

@@ -6,6 +6,7 @@
 #include "common/module_directory.h"
 #include "app/setting_value.h"
 #include "app/settings.h"
+#include "common/win/user_data_folder.h"
 
 namespace vl {
 namespace {
@@ -35,14 +36,7 @@ std::optional<std::string> ReadFrom(const std::string& file, const std::string& 
 }  // namespace
 
 std::string GetUserDataDir() {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_LOCAL_APPDATA, TRUE)) return {};
-  std::string dir = std::string(path) + "\\Velloria";
-  const DWORD attributes = GetFileAttributesA(dir.c_str());
-  const bool exists =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!exists && !CreateDirectoryA(dir.c_str(), nullptr)) return {};
-  return dir + "\\";
+  return win::UserDataFolder(true);
 }
 
 SettingsFiles::SettingsFiles(std::string user_dir, std::string app_dir)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "panel/panel_limits.h"
 #include "panel/panel_manager.h"
 
 #ifdef _WIN32
@@ -203,6 +204,100 @@ BENCHMARK(BM_ModifyBurst1000)
     ->Arg(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The worst commands a hostile phone can send, each timed alone (setup outside the clock):
+//   0 an insert of 2,000 items before the first of a grid (every window moves once)
+//   1 a delete of those 2,000 items
+//   2 a modify of 20,000 descriptions of the grid's items
+//   3 a config of 2,046 adjustment pages (as many windows as the bound allows)
+//   4 an insert of 20,000 descriptions under a parent that does not exist
+std::string Grid(int items) {
+  std::string x =
+      "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\"><ctrl class=\"page_switch\" "
+      "id=\"2\" selected=\"3\"><ctrl class=\"page_list\" id=\"3\">";
+  for (int i = 0; i < items; ++i)
+    x += "<ctrl class=\"filter_item\" id=\"" + std::to_string(100 + i) + "\" image=\"pic" +
+         std::to_string(i % 16) + "\"/>";
+  return x + "</ctrl></ctrl></ctrl></command>";
+}
+
+std::string Descriptions(const char* cls, int first, int count, const char* extra = "") {
+  std::string x;
+  for (int i = 0; i < count; ++i)
+    x += std::string("<ctrl class=\"") + cls + "\" id=\"" + std::to_string(first + i) + "\" " +
+         extra + "/>";
+  return x;
+}
+
+void BM_HostileCommand(benchmark::State& state) {
+  Host host;
+  vl::PanelManager manager(host.host(), host.platform());
+  AddPictures(manager);
+  const int kind = static_cast<int>(state.range(0));
+  const std::string insert = "<command name=\"insert\" parent_id=\"3\" pos_index=\"0\">" +
+                             Descriptions("filter_item", 10000, 2000, "image=\"pic1\"") +
+                             "</command>";
+  std::string remove = "<command name=\"delete\" parent_id=\"3\">";
+  for (int i = 0; i < 2000; ++i) remove += "<ctrl id=\"" + std::to_string(10000 + i) + "\"/>";
+  remove += "</command>";
+  std::string modify = "<command name=\"modify\" parent_id=\"3\">";
+  for (int i = 0; i < 20000; ++i)
+    modify += "<ctrl class=\"filter_item\" id=\"" + std::to_string(100 + i % 40) + "\" name=\"n" +
+              std::to_string(i) + "\" image=\"pic" + std::to_string(i % 16) + "\"/>";
+  modify += "</command>";
+  std::string pages =
+      "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\"><ctrl class=\"page_switch\" "
+      "id=\"2\" selected=\"10\">" +
+      Descriptions("page_adjust", 10, vl::kMaxPanelControls - 2) + "</ctrl></ctrl></command>";
+  const std::string lost = "<command name=\"insert\" parent_id=\"999999\">" +
+                           Descriptions("page_adjust", 5000, 20000) + "</command>";
+  const std::string grid = Grid(40);
+  for (auto _ : state) {
+    state.PauseTiming();
+    manager.ApplyCommand(grid.c_str());
+    if (kind == 1) manager.ApplyCommand(insert.c_str());
+    host.Pump();
+    state.ResumeTiming();
+    switch (kind) {
+      case 0:
+        manager.ApplyCommand(insert.c_str());
+        break;
+      case 1:
+        manager.ApplyCommand(remove.c_str());
+        break;
+      case 2:
+        manager.ApplyCommand(modify.c_str());
+        break;
+      case 3:
+        manager.ApplyCommand(pages.c_str());
+        break;
+      default:
+        manager.ApplyCommand(lost.c_str());
+        break;
+    }
+    host.Pump();
+  }
+  state.counters["controls"] = manager.CountControls();
+}
+BENCHMARK(BM_HostileCommand)
+    ->ArgName("command")
+    ->DenseRange(0, 4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// 100,000 small resources in a row, as the stream worker's thread adds them (each look-up by
+// name is indexed).
+void BM_HundredThousandResources(benchmark::State& state) {
+  for (auto _ : state) {
+    vl::PanelManager manager(nullptr, nullptr);
+    for (int i = 0; i < 100000; ++i) {
+      auto data = std::make_unique<uint8_t[]>(16);
+      manager.AddResource("resource " + std::to_string(i), std::move(data), 16);
+    }
+    benchmark::DoNotOptimize(manager.resources().count());
+  }
+}
+BENCHMARK(BM_HundredThousandResources)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// Per-picture costs of the video path: decoding with the RGB24 conversion, the frame buffer's
-// PushFrame (fill + cover scaling), and both together. On Windows also GDI's HALFTONE
+// Per-picture costs of the video path: decoding alone, decoding with the RGB24 conversion, the
+// frame buffer's PushFrame (fill + cover scaling), and all together. On Windows also GDI's HALFTONE
 // StretchBlt of the same sizes, the scaling this path does not use, and the preview's copy of its
 // scaled picture onto the screen's bitmap format.
 #include <benchmark/benchmark.h>
@@ -51,6 +51,36 @@ class DrainedBuffer : public vl::IFrameBuffer {
   int count = 0;
 };
 
+// The decoder without its conversion: every decoded picture is only counted.
+class DecodingOnly : public vl::H264Decoder {
+ public:
+  int count = 0;
+
+ protected:
+  void Deliver(const AVFrame* decoded) override {
+    benchmark::DoNotOptimize(decoded->data[0][0]);
+    ++count;
+  }
+};
+
+// The clip in packets of 64 KiB.
+void Feed(vl::H264Decoder& decoder, const std::vector<uint8_t>& bytes) {
+  for (size_t off = 0; off < bytes.size(); off += 65536)
+    decoder.DecodeChunk(bytes.data() + off,
+                        static_cast<int32_t>(std::min<size_t>(65536, bytes.size() - off)));
+}
+
+void BM_Decode(benchmark::State& state, const std::string& clip) {
+  const std::vector<uint8_t> bytes = vl::test::ReadClip(clip);
+  int frames = 0;
+  for (auto _ : state) {
+    DecodingOnly decoder;
+    Feed(decoder, bytes);
+    frames = decoder.count;
+  }
+  PerFrame(state, frames);
+}
+
 template <typename Sink>
 void DecodeClip(benchmark::State& state, const std::string& clip) {
   const std::vector<uint8_t> bytes = vl::test::ReadClip(clip);
@@ -59,9 +89,7 @@ void DecodeClip(benchmark::State& state, const std::string& clip) {
     Sink sink;
     vl::H264Decoder decoder;
     decoder.SetSink(&sink);
-    for (size_t off = 0; off < bytes.size(); off += 65536)
-      decoder.DecodeChunk(bytes.data() + off,
-                          static_cast<int32_t>(std::min<size_t>(65536, bytes.size() - off)));
+    Feed(decoder, bytes);
     frames = sink.count;
   }
   PerFrame(state, frames);
@@ -72,6 +100,39 @@ void BM_DecodeConvert(benchmark::State& state, const std::string& clip) {
 }
 void BM_WholePath(benchmark::State& state, const std::string& clip) {
   DecodeClip<DrainedBuffer>(state, clip);
+}
+
+// The first decoded picture of a clip, as the decoder made it.
+class FirstPicture : public vl::H264Decoder {
+ public:
+  vl::AvFramePtr frame;
+
+ protected:
+  void Deliver(const AVFrame* decoded) override {
+    if (!frame) frame.reset(av_frame_clone(decoded));
+  }
+};
+
+vl::AvFramePtr DecodedPicture(const std::string& clip) {
+  FirstPicture decoder;
+  vl::test::DecodeInChunks(decoder, vl::test::ReadClip(clip), 65536);
+  return std::move(decoder.frame);
+}
+
+// The RGB24 conversion of one decoded picture alone.
+void BM_ConvertRgb24(benchmark::State& state, const std::string& clip) {
+  const vl::AvFramePtr f = DecodedPicture(clip);
+  std::vector<uint8_t> rgb(static_cast<size_t>(f->width) * f->height * 3);
+  vl::SwsContextPtr sws(sws_getContext(f->width, f->height, static_cast<AVPixelFormat>(f->format),
+                                       f->width, f->height, AV_PIX_FMT_RGB24, SWS_FAST_BILINEAR,
+                                       nullptr, nullptr, nullptr));
+  uint8_t* planes[4] = {rgb.data()};
+  int strides[4] = {f->width * 3};
+  for (auto _ : state) {
+    sws_scale(sws.get(), f->data, f->linesize, 0, f->height, planes, strides);
+    benchmark::DoNotOptimize(rgb.data());
+  }
+  PerFrame(state, 1);
 }
 
 void BM_PushFrame(benchmark::State& state, const std::string& clip) {
@@ -86,6 +147,10 @@ void BM_PushFrame(benchmark::State& state, const std::string& clip) {
   PerFrame(state, 1);
 }
 
+BENCHMARK_CAPTURE(BM_Decode, 1920x1080, std::string("landscape_1920x1080"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ConvertRgb24, 1920x1080, std::string("landscape_1920x1080"))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecodeConvert, 1920x1080, std::string("landscape_1920x1080"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecodeConvert, 720x1280, std::string("portrait_720x1280"))

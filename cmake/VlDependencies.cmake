@@ -1,8 +1,9 @@
 # Third-party libraries as imported targets, the same names in every tree:
 #   vl::ffmpeg     libavcodec + libavutil + libswscale
 #   vl::tinyxml2   TinyXML-2
-#   vl::imobiledevice   libimobiledevice (native tree only; Windows loads it at run time)
-#   vl::plist           libplist (native tree only: the tests' fake usbmuxd)
+#   vl::imobiledevice   libimobiledevice (native tree only; Windows has its own iPhone client)
+#   vl::plist      libplist (the iPhone client's property lists)
+#   vl::mbedtls    mbed TLS (the iPhone client's lockdown sessions)
 #   GTest::gtest, GTest::gmock, benchmark::benchmark
 # Natively they come from Debian's -dev packages; for Windows from the cache that
 # scripts/setup fills (its manifest is passed as VL_DEPS_MANIFEST).
@@ -28,6 +29,22 @@ if(VL_WINDOWS)
   target_include_directories(vl::tinyxml2 INTERFACE ${tx}/include)
   target_link_libraries(vl::tinyxml2 INTERFACE ${tx}/lib/libtinyxml2.a)
 
+  # The iPhone client's libraries (the 64-bit camera tree has no use for them).
+  if(NOT VL_CAMERA_ONLY)
+    if(NOT DEFINED VL_PLIST_${arch} OR NOT DEFINED VL_MBEDTLS_${arch})
+      message(FATAL_ERROR "${VL_DEPS_MANIFEST} names no libplist or mbed TLS: run scripts/setup")
+    endif()
+    set(pl ${VL_PLIST_${arch}})
+    add_library(vl::plist INTERFACE IMPORTED GLOBAL)
+    target_include_directories(vl::plist INTERFACE ${pl}/include)
+    target_link_libraries(vl::plist INTERFACE ${pl}/lib/libplist-2.0.a)
+    set(mb ${VL_MBEDTLS_${arch}})
+    add_library(vl::mbedtls INTERFACE IMPORTED GLOBAL)
+    target_include_directories(vl::mbedtls INTERFACE ${mb}/include)
+    target_link_libraries(vl::mbedtls INTERFACE ${mb}/lib/libmbedtls.a ${mb}/lib/libmbedx509.a
+                                                ${mb}/lib/libmbedcrypto.a ws2_32 advapi32)
+  endif()
+
   # GoogleTest from Debian's source copy, built with this tree's compiler.
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -49,9 +66,17 @@ else()
   add_library(vl::tinyxml2 ALIAS PkgConfig::VL_TINYXML2)
   pkg_check_modules(VL_IMOBILEDEVICE REQUIRED IMPORTED_TARGET GLOBAL libimobiledevice-1.0)
   add_library(vl::imobiledevice ALIAS PkgConfig::VL_IMOBILEDEVICE)
-  # The property lists of the fake usbmuxd that stands in for iPhones in tests.
   pkg_check_modules(VL_PLIST REQUIRED IMPORTED_TARGET GLOBAL libplist-2.0)
   add_library(vl::plist ALIAS PkgConfig::VL_PLIST)
+  # Debian's mbed TLS ships no pkg-config file.
+  find_path(VL_MBEDTLS_INCLUDE mbedtls/ssl.h REQUIRED)
+  find_library(VL_MBEDTLS_LIB mbedtls REQUIRED)
+  find_library(VL_MBEDX509_LIB mbedx509 REQUIRED)
+  find_library(VL_MBEDCRYPTO_LIB mbedcrypto REQUIRED)
+  add_library(vl::mbedtls INTERFACE IMPORTED GLOBAL)
+  target_include_directories(vl::mbedtls INTERFACE ${VL_MBEDTLS_INCLUDE})
+  target_link_libraries(vl::mbedtls INTERFACE ${VL_MBEDTLS_LIB} ${VL_MBEDX509_LIB}
+                                              ${VL_MBEDCRYPTO_LIB})
   find_package(GTest REQUIRED)
   find_package(Threads REQUIRED)
   if(NOT VL_SANITIZE)

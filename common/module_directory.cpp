@@ -2,9 +2,10 @@
 
 namespace vl {
 namespace {
+// Never destroyed: threads that are never joined may read it while the process ends.
 std::string& Storage() {
-  static std::string dir;
-  return dir;
+  static auto* dir = new std::string;
+  return *dir;
 }
 }  // namespace
 

@@ -46,7 +46,7 @@ int DeviceConnection::Connect(int32_t kind, std::string identifier, int32_t port
 }
 
 int DeviceConnection::ConnectIos(const std::string& udid, uint16_t port) {
-  ios_ = GetIosApi();
+  ios_ = chosen_ios_ ? chosen_ios_ : GetIosApi();
   if (!ios_) return 0;
   if (ios_->device_new(&device_, udid.c_str()) != 0) return 0;
   if (ios_->connect(device_, port, &connection_) != 0) return 0;
@@ -123,15 +123,29 @@ int32_t DeviceConnection::Receive(void* buffer, int32_t length) {
   char* out = static_cast<char*>(buffer);
   switch (kind_.load()) {
     case kDeviceKindIos:
-      return ReceiveIos(out, length);
+      return ReceiveIos(out, length, false);
     case kDeviceKindAndroid:
-      return ReceiveAndroid(out, length);
+      return ReceiveAndroid(out, length, false);
     default:
       return 0;
   }
 }
 
-int32_t DeviceConnection::ReceiveIos(char* buffer, int32_t length) {
+int32_t DeviceConnection::ReceiveSome(void* buffer, int32_t capacity) {
+  std::lock_guard<std::mutex> lock(receive_lock_);
+  if (capacity < 1) return 0;
+  char* out = static_cast<char*>(buffer);
+  switch (kind_.load()) {
+    case kDeviceKindIos:
+      return ReceiveIos(out, capacity, true);
+    case kDeviceKindAndroid:
+      return ReceiveAndroid(out, capacity, true);
+    default:
+      return 0;
+  }
+}
+
+int32_t DeviceConnection::ReceiveIos(char* buffer, int32_t length, bool some) {
   if (!connection_ || !ios_) return 0;
   int32_t done = 0;
   while (done < length && !interrupted_) {
@@ -140,13 +154,14 @@ int32_t DeviceConnection::ReceiveIos(char* buffer, int32_t length) {
                                         static_cast<uint32_t>(length - done), &got, kWaitMs);
     if (r != 0 || got < 1) return done;
     done += static_cast<int32_t>(got);
+    if (some) break;
   }
   return done;
 }
 
 // -1 on a wait error, time-out or receive error (bytes already in are lost to the caller);
 // the short count when the peer closed.
-int32_t DeviceConnection::ReceiveAndroid(char* buffer, int32_t length) {
+int32_t DeviceConnection::ReceiveAndroid(char* buffer, int32_t length, bool some) {
   const net::NativeSocket s = socket_.load();
   if (s == net::kInvalidSocket) return 0;
   // Bytes already buffered are taken at once; only an empty socket waits (each wait is a
@@ -162,6 +177,7 @@ int32_t DeviceConnection::ReceiveAndroid(char* buffer, int32_t length) {
     if (n < 0) return -1;
     if (n == 0) return done;
     done += n;
+    if (some) break;
   }
   return done;
 }

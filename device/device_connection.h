@@ -1,5 +1,5 @@
 // The one byte stream between the PC and the phone application: TCP to a port that adb
-// forwards to an Android phone, or a libimobiledevice service connection to an iPhone.
+// forwards to an Android phone, or a service connection to an iPhone (IosApi).
 // Blocking, time-limited Send and Receive of exact byte counts; the handshake is the derived
 // class's OnConnected.
 #pragma once
@@ -37,11 +37,15 @@ class DeviceConnection : public IByteSource {
   void Interrupt();
   // The protocol's handshake; 1 on success.
   virtual int OnConnected() = 0;
+  // The table iPhones are reached through (default: the process's, GetIosApi()); set before
+  // Connect.
+  void SetIosApi(const IosApi* ios) { chosen_ios_ = ios; }
 
   // Both return length when every byte moved; any other value is a failure (see the .cpp for
   // what was consumed). Length below 1, or no open transport: 0.
   int32_t Send(const void* buffer, int32_t length);
   int32_t Receive(void* buffer, int32_t length) override;
+  int32_t ReceiveSome(void* buffer, int32_t capacity) override;
 
   bool IsConnected() const { return connected_.load() != 0; }
   int32_t kind() const { return kind_; }
@@ -50,12 +54,14 @@ class DeviceConnection : public IByteSource {
   int ConnectIos(const std::string& udid, uint16_t port);
   int ConnectAndroid(const std::string& serial, uint16_t port);
   void ReleaseAll();  // under the state lock
-  int32_t ReceiveIos(char* buffer, int32_t length);
-  int32_t ReceiveAndroid(char* buffer, int32_t length);
+  // `some`: return after the first bytes instead of waiting for all of them.
+  int32_t ReceiveIos(char* buffer, int32_t length, bool some);
+  int32_t ReceiveAndroid(char* buffer, int32_t length, bool some);
   int32_t SendIos(const char* buffer, int32_t length);
   int32_t SendAndroid(const char* buffer, int32_t length);
 
   std::atomic<int32_t> kind_{-1};
+  const IosApi* chosen_ios_ = nullptr;
   const IosApi* ios_ = nullptr;  // the library table used for the handles below
   IosDevice device_ = nullptr;
   IosConnection connection_ = nullptr;

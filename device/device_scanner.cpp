@@ -23,6 +23,8 @@ struct DeviceScanner::Shared {
   std::vector<DeviceEntry> entries;
   ResultHandler handler;
   std::atomic<bool> running{false};
+  std::atomic<bool> adb_missing{false};
+  bool again = false;                  // under lock: a scan was asked for during this one
   std::atomic<bool> abandoned{false};  // the scanner is gone: deliver nothing
 
   void Append(DeviceEntry entry) {
@@ -50,13 +52,20 @@ void DeviceScanner::SetResultHandler(ResultHandler handler) {
 }
 
 bool DeviceScanner::StartScan() {
-  bool idle = false;
-  if (!shared_->running.compare_exchange_strong(idle, true)) return false;
+  {
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    if (shared_->running) {
+      shared_->again = true;
+      return false;
+    }
+    shared_->running = true;
+  }
   ++g_running_threads;
   try {
     std::thread(&DeviceScanner::Scan, shared_).detach();
   } catch (const std::system_error&) {
     --g_running_threads;
+    std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->running = false;
     return false;
   }
@@ -72,11 +81,32 @@ std::vector<DeviceEntry> DeviceScanner::GetEntries() const {
   return shared_->entries;
 }
 
+bool DeviceScanner::AdbMissing() const {
+  return shared_->adb_missing.load();
+}
+
 int DeviceScanner::RunningScanThreads() {
   return g_running_threads.load();
 }
 
 void DeviceScanner::Scan(std::shared_ptr<Shared> shared) {
+  for (;;) {
+    ScanOnce(*shared);
+    // A request that came while this scan ran gets a scan of its own; the decision and the end
+    // of the run are one step under the lock, so no request falls between them.
+    std::lock_guard<std::mutex> guard(shared->lock);
+    if (!shared->again || shared->abandoned) {
+      shared->again = false;
+      shared->running = false;
+      break;
+    }
+    shared->again = false;
+  }
+  --g_running_threads;
+}
+
+void DeviceScanner::ScanOnce(Shared& s) {
+  Shared* shared = &s;
   {
     std::lock_guard<std::mutex> guard(shared->lock);
     shared->entries.clear();
@@ -87,7 +117,8 @@ void DeviceScanner::Scan(std::shared_ptr<Shared> shared) {
   {
     ProcessRunner runner;
     std::vector<std::string> serials;
-    AdbListDevices(runner, serials);  // adb that cannot start simply lists nothing
+    // adb that cannot start lists nothing; the main window tells the user once.
+    shared->adb_missing = !AdbListDevices(runner, serials);
     for (const std::string& serial : serials) {
       DeviceEntry entry;
       AdbGetDeviceInfo(runner, serial, entry);
@@ -104,8 +135,6 @@ void DeviceScanner::Scan(std::shared_ptr<Shared> shared) {
   }
   // No lock is held while the handler runs: the main window reads GetEntries meanwhile.
   if (handler && !shared->abandoned) handler(result);
-  shared->running = false;
-  --g_running_threads;
 }
 
 }  // namespace vl

@@ -1,5 +1,5 @@
 // Finds the phones the user can connect to, on a short-lived thread of its own: iPhones first
-// (libimobiledevice, in its order), then Android phones in adb's order. The combined list is
+// (IosApi, in its order), then Android phones in adb's order. The combined list is
 // kept under a lock and handed to the result handler (on Windows: message 0x464 sent to the
 // main window) at the end of each scan.
 #pragma once
@@ -27,7 +27,7 @@ class DeviceScanner {
   // Called on the scan's thread with the scan's result; the scan waits for it to return.
   using ResultHandler = std::function<void(const std::vector<DeviceEntry>& entries)>;
 
-  // iPhones through the process's libimobiledevice (looked up on the scan's thread).
+  // iPhones through the process's IosApi (looked up on the scan's thread).
   DeviceScanner();
   // iPhones through the given table (null: none).
   explicit DeviceScanner(const IosApi* ios);
@@ -44,11 +44,16 @@ class DeviceScanner {
   void SetResultWindow(HWND__* window);
 #endif
 
-  // Starts a scan unless one is running; true when one was started.
+  // Starts a scan; true when one was started. While one runs, the request is remembered and
+  // one more scan follows when the running one has delivered its result (however many requests
+  // came meanwhile): a phone plugged in or a refresh pressed during a scan is not lost.
   bool StartScan();
   bool IsScanning() const;
   // A copy of the entries of the last (or the running) scan.
   std::vector<DeviceEntry> GetEntries() const;
+  // Whether the latest scan could not start adb (adb\adb.exe missing or unusable); set before
+  // its result is handed over.
+  bool AdbMissing() const;
 
   // Scan threads of every scanner that have not finished yet.
   static int RunningScanThreads();
@@ -56,6 +61,7 @@ class DeviceScanner {
  private:
   struct Shared;
   static void Scan(std::shared_ptr<Shared> shared);
+  static void ScanOnce(Shared& shared);
 
   std::shared_ptr<Shared> shared_;
 };

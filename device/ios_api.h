@@ -1,14 +1,14 @@
 // The libimobiledevice calls the device scan and the transport need, as a table of functions.
-// The native build fills it from the linked library; the Windows build loads the library's DLL
-// from the program directory at first use, and without it the table is unavailable (there are
-// then simply no iPhones).
+// The native build fills it from the linked library; the Windows program fills it with its own
+// client (ios_client.h), which the native build also has, so both are tested side by side.
 #pragma once
 
 #include <cstdint>
 
 namespace vl {
 
-// Opaque handles of the library (idevice_t, idevice_connection_t, lockdownd_client_t).
+// Opaque handles of the table's implementation (libimobiledevice's idevice_t,
+// idevice_connection_t and lockdownd_client_t, or the client's own).
 using IosDevice = void*;
 using IosConnection = void*;
 using IosLockdown = void*;
@@ -32,16 +32,16 @@ struct IosApi {
   int (*lockdown_free)(IosLockdown client);
   // The user's name of the device (UTF-8), released with free_string.
   int (*lockdown_get_device_name)(IosLockdown client, char** name);
-  // Releases a string the library allocated, on the library's own heap (the program's free
-  // would release it on another heap on Windows). Null when the library build offers none:
-  // such strings are then left allocated rather than freed on the wrong heap.
+  // Releases a string the library allocated, on the library's own heap. Null when the
+  // library build offers none: such strings are then left allocated rather than freed on the
+  // wrong heap.
   void (*free_string)(char* text);
   // The socket under a service connection; null when the library lacks it. Used only to wake a
   // thread blocked in receive_timeout (shutdown), never to read or close.
   int (*connection_get_fd)(IosConnection connection, int* fd);
 };
 
-// The process-wide table, or nullptr when the library is not available.
+// The process's table: libimobiledevice natively, the program's own client on Windows.
 const IosApi* GetIosApi();
 
 }  // namespace vl

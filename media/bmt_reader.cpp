@@ -8,8 +8,6 @@ namespace {
 std::mutex g_current_lock;
 std::weak_ptr<BMTReader> g_current;
 
-constexpr std::chrono::milliseconds kHeartbeatTick{10};
-
 }  // namespace
 
 std::shared_ptr<BMTReader> BMTReader::Create(PacketSinks sinks) {
@@ -33,12 +31,20 @@ BMTReader::~BMTReader() {
 }
 
 void BMTReader::Close() {
-  heartbeat_stop_ = true;
+  {
+    std::lock_guard<std::mutex> lock(heartbeat_lock_);
+    heartbeat_stop_ = true;
+  }
+  heartbeat_wake_.notify_all();
   DeviceConnection::Close();
 }
 
 void BMTReader::StopHeartbeat() {
-  heartbeat_stop_ = true;
+  {
+    std::lock_guard<std::mutex> lock(heartbeat_lock_);
+    heartbeat_stop_ = true;
+  }
+  heartbeat_wake_.notify_all();
   if (heartbeat_.joinable()) heartbeat_.join();
 }
 
@@ -49,7 +55,7 @@ int BMTReader::OnConnected() {
     if (Send(kStreamGreeting, kStreamGreetingLength) != kStreamGreetingLength) return 0;
   }
   HeaderFlags flags;
-  if (!ReadHandshakeReply(*this, &flags)) return 0;
+  if (!ReadHandshakeReply(incoming_, &flags)) return 0;
   flags_ = flags;
   {
     uint8_t ack[4];
@@ -65,32 +71,27 @@ int BMTReader::OnConnected() {
 }
 
 void BMTReader::RunHeartbeat() {
-  // The connected flag is set by Connect only after this handshake returns, so the loop waits
-  // for it to appear before treating "not connected" as the end. Beats follow the clock, not a
-  // count of 10 ms sleeps, which Windows' timer stretches to about 15.6 ms each.
+  // Sleeps until each beat is due instead of waking every 10 ms to count (each wake-up is a
+  // round trip to the Wine server); Close wakes it, so it still ends at once. Beats follow the
+  // clock. The connected flag is set by Connect only after this handshake returns: a beat due
+  // before it is skipped.
   using Clock = std::chrono::steady_clock;
-  bool seen_connected = false;
-  Clock::time_point next = Clock::now() + heartbeat_interval_;
   MediaPacket heartbeat;
   heartbeat.type = kPacketHeartbeat;
-  while (!heartbeat_stop_) {
-    std::this_thread::sleep_for(kHeartbeatTick);
-    if (IsConnected()) {
-      seen_connected = true;
-    } else if (seen_connected) {
-      break;
-    }
+  Clock::time_point next = Clock::now() + heartbeat_interval_;
+  std::unique_lock<std::mutex> lock(heartbeat_lock_);
+  while (!heartbeat_wake_.wait_until(lock, next, [this] { return heartbeat_stop_.load(); })) {
+    lock.unlock();
+    if (IsConnected()) SendPacket(heartbeat);  // a failed write is ignored
     const Clock::time_point now = Clock::now();
-    if (now >= next) {
-      SendPacket(heartbeat);  // a failed write is ignored
-      next += heartbeat_interval_;
-      if (next < now) next = now + heartbeat_interval_;  // after a long stall, no burst
-    }
+    next += heartbeat_interval_;
+    if (next < now) next = now + heartbeat_interval_;  // after a long stall, no burst
+    lock.lock();
   }
 }
 
 std::unique_ptr<MediaPacket> BMTReader::ReadPacket() {
-  return ReadStreamPacket(*this, sinks_);
+  return ReadStreamPacket(incoming_, sinks_);
 }
 
 int BMTReader::SendPacket(const MediaPacket& packet) {

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "device/device_connection.h"
+#include "media/buffered_byte_source.h"
 #include "media/media_packet.h"
 #include "media/packet_reader.h"
 #include "media/stream_header.h"
@@ -50,11 +52,15 @@ class BMTReader : public DeviceConnection {
 
   PacketSinks sinks_;
   HeaderFlags flags_;
-  std::mutex packet_send_lock_;  // keeps each outgoing packet whole between writers
+  BufferedByteSource incoming_{*this};  // every read of the stream goes through it
+  std::mutex packet_send_lock_;         // keeps each outgoing packet whole between writers
   // Set under packet_send_lock_ once the acknowledgement is written.
   std::atomic<bool> handshake_complete_{false};
   std::thread heartbeat_;
   std::atomic<bool> heartbeat_stop_{false};
+  // The heartbeat sleeps until its next beat; Close wakes it at once.
+  std::mutex heartbeat_lock_;
+  std::condition_variable heartbeat_wake_;
   std::chrono::milliseconds heartbeat_interval_ = kHeartbeatInterval;
 };
 

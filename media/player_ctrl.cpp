@@ -2,10 +2,15 @@
 
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "common/dib_stride.h"
 #include "common/module_directory.h"
+#include "common/picture_header.h"
+#include "common/win/handles.h"
+#include "common/win/user_data_folder.h"
 #include "common/text_convert.h"
 #include "common/win/dib.h"
 #include "media/frame_geometry.h"
@@ -13,6 +18,29 @@
 #include "widgets/image_loader.h"
 
 namespace vl {
+
+namespace {
+
+constexpr char kPlaceholderFile[] = "default.png";
+
+// A help picture file, decoded only when it passes the help pictures' check.
+win::UniqueBitmap LoadHelpPicture(const std::string& path) {
+  win::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+      size.QuadPart > static_cast<LONGLONG>(kMaxHelpPictureBytes))
+    return {};
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+      read != bytes.size() || !IsAcceptableHelpPicture(bytes.data(), bytes.size(), path))
+    return {};
+  return LoadHBitmapFromMemory(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+}  // namespace
 
 const char PlayerCtrl::kHelpPageUrl[] =
     "http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios";
@@ -44,8 +72,12 @@ void PlayerCtrl::StopPolling() {
 }
 
 void PlayerCtrl::ReloadPlaceholder(bool repaint) {
-  const std::u16string path = AnsiToUtf16(ApplicationDirectory() + "res\\default.png");
-  placeholder_ = LoadHBitmapFromFile(reinterpret_cast<const wchar_t*>(path.c_str()));
+  // The picture the configuration host last sent (kept per user), else the installed one.
+  placeholder_.reset();
+  const std::string user_folder = win::UserPictureFolder(false);
+  if (!user_folder.empty()) placeholder_ = LoadHelpPicture(user_folder + kPlaceholderFile);
+  if (!placeholder_)
+    placeholder_ = LoadHelpPicture(ApplicationDirectory() + "res\\" + kPlaceholderFile);
   if (repaint && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 

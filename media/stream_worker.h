@@ -24,6 +24,7 @@ struct HWND__;  // <windows.h>'s HWND under STRICT, which every Windows tree def
 namespace vl {
 
 class BMTReader;
+class DecodeTraceWriter;
 
 class StreamWorker {
  public:
@@ -38,6 +39,9 @@ class StreamWorker {
 #ifdef _WIN32
   // Notifications become messages 0x401..0x403 posted, 0x404 sent, to this window.
   void SetNotifyWindow(HWND__* window);
+  // Every queued picture is noted in the decode trace while a measuring tool holds it open
+  // (media/decode_trace_layout.h). Before the first Start.
+  void EnableDecodeTrace();
 #endif
   void SetPort(uint16_t port) {
     port_ = port;
@@ -104,6 +108,9 @@ class StreamWorker {
 
   IStreamWorkerListener* listener_ = nullptr;
   std::unique_ptr<IStreamWorkerListener> owned_listener_;  // the window notifier on Windows
+#ifdef _WIN32
+  std::shared_ptr<DecodeTraceWriter> decode_trace_;  // shared with the frame buffer's observer
+#endif
   IResourceStore* resources_ = nullptr;
   VideoDecoderFactory decoder_factory_;
   uint16_t port_ = 8984;

@@ -3,6 +3,7 @@
 // window of this very thread).
 #include <windows.h>
 
+#include "media/decode_trace_win.h"
 #include "media/stream_worker.h"
 #include "media/window_notify_listener.h"
 
@@ -11,6 +12,12 @@ namespace vl {
 void StreamWorker::SetNotifyWindow(HWND window) {
   owned_listener_ = std::make_unique<WindowNotifyListener>(window);
   listener_ = owned_listener_.get();
+}
+
+void StreamWorker::EnableDecodeTrace() {
+  decode_trace_ = std::make_shared<DecodeTraceWriter>();
+  frame_buffer_.SetQueuedObserver(
+      [trace = decode_trace_](uint64_t picture) { trace->OnQueued(picture); });
 }
 
 void StreamWorker::WaitForRunThread() {

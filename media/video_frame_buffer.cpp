@@ -31,12 +31,16 @@ void VideoFrameBuffer::PushFrame(const AVFrame* picture) {
   if (!composer_.Compose(src, orientation, out)) return;
 
   std::unique_ptr<VideoFrame> dropped;  // released outside the lock
-  std::lock_guard<std::mutex> guard(lock_);
-  if (queue_.size() >= static_cast<size_t>(kCapacity)) {
-    dropped = std::move(queue_.front());
-    queue_.pop_front();
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (queue_.size() >= static_cast<size_t>(kCapacity)) {
+      dropped = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    queue_.push_back(std::move(frame));
   }
-  queue_.push_back(std::move(frame));
+  const uint64_t number = queued_in_run_++;
+  if (queued_observer_) queued_observer_(number);
 }
 
 int VideoFrameBuffer::IsFull() {
@@ -64,17 +68,23 @@ void VideoFrameBuffer::Clear() {
     std::lock_guard<std::mutex> guard(lock_);
     released.swap(queue_);
   }
+  queued_in_run_ = 0;
 }
 
 std::unique_ptr<VideoFrame> VideoFrameBuffer::PopNewest() {
-  std::deque<std::unique_ptr<VideoFrame>> older;  // released outside the lock
+  // Called every preview tick: the older pictures are moved out (and released outside the
+  // lock) without swapping the queue for a new one, which would allocate at every tick.
+  std::unique_ptr<VideoFrame> older[kCapacity];
   std::unique_ptr<VideoFrame> newest;
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (queue_.empty()) return nullptr;
     newest = std::move(queue_.back());
     queue_.pop_back();
-    older.swap(queue_);
+    for (size_t i = 0; !queue_.empty() && i < kCapacity; ++i) {
+      older[i] = std::move(queue_.front());
+      queue_.pop_front();
+    }
   }
   return newest;
 }

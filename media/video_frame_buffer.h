@@ -4,7 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -30,8 +32,12 @@ class VideoFrameBuffer : public IFrameBuffer {
   void SetMirror(int mirror, int flip);
   // 1: output pictures 720 x 1280, 0: 1280 x 720. Pictures already queued keep their size.
   void SetPortrait(int portrait);
-  // Releases every queued picture.
+  // Releases every queued picture; the next picture is the first of a new run.
   void Clear();
+  // Told, on the pushing thread, of every picture queued: its number since the last Clear (0 for
+  // the first). For the decode trace; set before pictures flow.
+  using QueuedObserver = std::function<void(uint64_t picture)>;
+  void SetQueuedObserver(QueuedObserver observer) { queued_observer_ = std::move(observer); }
   // The oldest picture, or null.
   std::unique_ptr<VideoFrame> PopFront();
   // The newest picture, or null; the older ones are dropped. What the preview takes at each
@@ -43,6 +49,8 @@ class VideoFrameBuffer : public IFrameBuffer {
   std::atomic<int> reverse_v_{0}, reverse_h_{0}, mirror_{0}, flip_{0}, portrait_{0};
   std::mutex lock_;  // guards queue_ only
   std::deque<std::unique_ptr<VideoFrame>> queue_;
+  std::atomic<uint64_t> queued_in_run_{0};
+  QueuedObserver queued_observer_;
   FrameComposer composer_;  // used by PushFrame alone
 };
 

@@ -2,16 +2,48 @@
 
 #include <tinyxml2.h>
 
+#include <cctype>
+
+#include "common/text_convert.h"
 #include "online/remote_config.h"
 
 namespace vl {
 namespace {
 
-std::optional<std::string> ChildText(const tinyxml2::XMLElement* parent, const char* name) {
+enum class TextEncoding { kUtf8, kAnsi, kUnsupported };
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The encoding the XML declaration names ("<?xml version="1.0" encoding="GBK"?>"); UTF-8 when
+// there is no declaration or it names none.
+TextEncoding DeclaredEncoding(const tinyxml2::XMLDocument& xml) {
+  const tinyxml2::XMLNode* first = xml.FirstChild();
+  const tinyxml2::XMLDeclaration* declaration = first ? first->ToDeclaration() : nullptr;
+  if (declaration == nullptr || declaration->Value() == nullptr) return TextEncoding::kUtf8;
+  const std::string text = declaration->Value();
+  const size_t key = text.find("encoding");
+  if (key == std::string::npos) return TextEncoding::kUtf8;
+  const size_t open = text.find_first_of("\"'", key);
+  if (open == std::string::npos) return TextEncoding::kUnsupported;
+  const size_t close = text.find(text[open], open + 1);
+  if (close == std::string::npos) return TextEncoding::kUnsupported;
+  const std::string name = Lower(std::string_view(text).substr(open + 1, close - open - 1));
+  if (name == "utf-8" || name == "utf8") return TextEncoding::kUtf8;
+  if (name == "gbk" || name == "gb2312" || name == "cp936") return TextEncoding::kAnsi;
+  return TextEncoding::kUnsupported;
+}
+
+std::optional<std::string> ChildText(const tinyxml2::XMLElement* parent, const char* name,
+                                     TextEncoding encoding) {
   const tinyxml2::XMLElement* child = parent->FirstChildElement(name);
   if (child == nullptr) return std::nullopt;
   const char* text = child->GetText();
-  return std::string(text ? text : "");
+  if (text == nullptr) return std::string();
+  return encoding == TextEncoding::kUtf8 ? Utf8ToAnsi(text) : std::string(text);
 }
 
 }  // namespace
@@ -22,20 +54,25 @@ std::optional<ConfigDocument> ParseConfigDocument(std::string_view body) {
   if (xml.Parse(body.data(), body.size()) != tinyxml2::XML_SUCCESS) return std::nullopt;
   const tinyxml2::XMLElement* root = xml.RootElement();
   if (root == nullptr) return std::nullopt;
+  const TextEncoding encoding = DeclaredEncoding(xml);
+  if (encoding == TextEncoding::kUnsupported) return std::nullopt;
+  const auto text = [encoding](const tinyxml2::XMLElement* parent, const char* name) {
+    return ChildText(parent, name, encoding);
+  };
   ConfigDocument doc;
-  doc.tips_conn = ChildText(root, "tips_conn");
-  doc.app_name = ChildText(root, "app_name");
-  doc.app_url = ChildText(root, "app_url");
-  doc.open_debug_mode_url = ChildText(root, "open_debug_mode_url");
-  doc.adb_drive_url = ChildText(root, "adb_drive_url");
-  doc.image_help_conn = ChildText(root, "image_help_conn");
-  doc.image_help_vcam = ChildText(root, "image_help_vcam");
-  doc.image_help_hcam = ChildText(root, "image_help_hcam");
+  doc.tips_conn = text(root, "tips_conn");
+  doc.app_name = text(root, "app_name");
+  doc.app_url = text(root, "app_url");
+  doc.open_debug_mode_url = text(root, "open_debug_mode_url");
+  doc.adb_drive_url = text(root, "adb_drive_url");
+  doc.image_help_conn = text(root, "image_help_conn");
+  doc.image_help_vcam = text(root, "image_help_vcam");
+  doc.image_help_hcam = text(root, "image_help_hcam");
   if (const tinyxml2::XMLElement* update = root->FirstChildElement("update")) {
     doc.has_update = true;
-    doc.appupdate_version = ChildText(update, "appupdate_version").value_or("");
-    doc.appupdate_url = ChildText(update, "appupdate_url").value_or("");
-    doc.appupdate_msg = ChildText(update, "appupdate_msg").value_or("");
+    doc.appupdate_version = text(update, "appupdate_version").value_or("");
+    doc.appupdate_url = text(update, "appupdate_url").value_or("");
+    doc.appupdate_msg = text(update, "appupdate_msg").value_or("");
   }
   return doc;
 }

@@ -19,8 +19,10 @@ struct ConfigDocument {
   std::string appupdate_version, appupdate_url, appupdate_msg;
 };
 
-// Parses the response body (bytes as received, text kept in its own encoding). Nothing when it
-// is not well-formed XML or has no root element; the root's own name plays no part.
+// Parses the response body. Its texts come out in the ANSI code page, as the program shows and
+// stores them: converted from UTF-8 when the document declares UTF-8 or nothing (XML's default),
+// kept as they are when it declares GBK or GB2312. Nothing when it is not well-formed XML, has no
+// root element or declares any other encoding; the root's own name plays no part.
 std::optional<ConfigDocument> ParseConfigDocument(std::string_view body);
 
 // Stores the present values in the record and the cached ones in the settings file: the

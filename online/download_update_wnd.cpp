@@ -5,6 +5,8 @@
 
 #include "common/text_convert.h"
 #include "online/download_progress.h"
+#include "online/program_version_win.h"
+#include "online/remote_config.h"
 #include "online/signature_check_win.h"
 
 namespace vl {
@@ -31,9 +33,14 @@ bool CDownloadUpdate::StartBackgroundDownload(const std::string& url) {
                         Utf8ToAnsi("软件更新"));
   state_ = std::make_shared<UpdateDownloadState>();
   state_->url = url;
+  // The offer this address came with: the configuration thread stored it in the record before
+  // it handed the address over, and waits while this runs.
+  const RemoteConfig offer = GetRemoteConfig();
+  if (offer.appupdate_url == url) state_->offered_version = offer.appupdate_version;
+  state_->program_version = GetProgramVersion();
   state_->pinned_key_sha256 = PublisherKeySha256();
   try {
-    std::thread([state = state_, prompts = prompts_, window = m_hWnd] {
+    std::thread([state = state_, prompts = prompts_, keep_alive = keep_alive_, window = m_hWnd] {
       const bool started = RunUpdateDownload(*state, *prompts);
       ::PostMessageA(window, kDownloadEnded, started ? 1 : 0, 0);
     }).detach();

@@ -25,8 +25,12 @@ class CDownloadUpdate : public win::CWindowImpl<CDownloadUpdate> {
   static const char* GetWndClassName() { return "VelloriaDownloadUpdate"; }
 
   // The prompts the download uses (balloons, the retry question, starting the installer); they
-  // must outlive the worker, which may end after this window.
-  void SetPrompts(IUserPrompts* prompts) { prompts_ = prompts; }
+  // must outlive the worker, which may end after this window: `keep_alive`, when given, owns
+  // them, and the worker holds it until it ends.
+  void SetPrompts(IUserPrompts* prompts, std::shared_ptr<const void> keep_alive = nullptr) {
+    prompts_ = prompts;
+    keep_alive_ = std::move(keep_alive);
+  }
 
   // Message 0x467 of the main window: creates the hidden child window of `parent` and starts
   // the download, unless a download runs already (then the request is dropped: false).
@@ -47,6 +51,7 @@ class CDownloadUpdate : public win::CWindowImpl<CDownloadUpdate> {
   LRESULT OnDownloadEnded(UINT, WPARAM, LPARAM, BOOL&);
 
   IUserPrompts* prompts_ = nullptr;
+  std::shared_ptr<const void> keep_alive_;
   std::shared_ptr<UpdateDownloadState> state_;
 };
 

@@ -3,6 +3,7 @@
 #include "common/text_convert.h"
 #include "online/product_pages.h"
 #include "online/remote_config.h"
+#include "online/url_parts.h"
 #include "widgets/buffered_paint.h"
 #include "widgets/picture_ids.h"
 
@@ -104,10 +105,12 @@ LRESULT HelpDlg::OnDebugMode(WORD code, WORD, HWND, BOOL&) {
     OpenWebAddress(prompts_, url);
     return 0;
   }
-  // A search address: the phone model and the phrase become its search words, as typed.
+  // A search address: the phone model and the phrase become its search words, encoded so that
+  // blanks and quotes stay inside the address.
   InputBox question;
   if (question.DoModal(m_hWnd) == IDOK)
-    OpenWebAddress(prompts_, url + question.text() + Utf8ToAnsi(" 打开USB调试模式"));
+    OpenWebAddress(prompts_,
+                   url + EncodeQueryWords(question.text() + Utf8ToAnsi(" 打开USB调试模式")));
   return 0;
 }
 

@@ -5,14 +5,15 @@
 namespace vl {
 namespace {
 
+// Never destroyed: threads that are never joined may still ask while the process ends.
 std::mutex& ContextLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* lock = new std::mutex;
+  return *lock;
 }
 
 OnlineContext& Context() {
-  static OnlineContext context;
-  return context;
+  static auto* context = new OnlineContext;
+  return *context;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "online/settings_store.h"
@@ -19,7 +20,12 @@ struct OnlineContext {
   std::function<void()> help_picture_changed;   // the preview reloads its placeholder
   std::string config_endpoint;                  // "http://host/serelpartner/config.php"
   std::string program_directory;                // with its trailing backslash
+  std::string picture_directory;                // the per-user help pictures, with its backslash
   std::string program_version;                  // "a.b.c.d"; empty when unreadable
+  // What the pointers above point into, when the host owns it: a fetch thread holds it with its
+  // copy of the context, so the objects stay while the thread may use them, even after the
+  // main window is gone (the thread is never joined).
+  std::shared_ptr<const void> keep_alive;
   bool complete() const { return prompts && settings && downloads && !config_endpoint.empty(); }
 };
 

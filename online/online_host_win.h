@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/user_data_folder.h"
 #include "online/download_update_wnd.h"
 #include "online/online_context.h"
 #include "online/settings_store.h"
@@ -20,22 +21,31 @@ class OnlineHost {
  public:
   using BalloonSink = ShellPrompts::BalloonSink;
 
-  // `settings` is the program's settings file; `balloons` shows a tray balloon (the main
-  // window's ShowBalloon). Both outlive the host.
+  // `settings` is the program's settings file, which outlives every fetch; `balloons` shows a
+  // tray balloon (the main window's ShowBalloon), called until the host is destroyed.
   OnlineHost(ISettingsStore& settings, BalloonSink balloons);
+  // The settings shared with the threads: they keep them while they run.
+  OnlineHost(std::shared_ptr<ISettingsStore> settings, BalloonSink balloons);
+  // The threads it started may go on (a slow server, an open question box): they keep what they
+  // use -- the prompts, the settings, the link to the window -- and from now on show no balloon
+  // and reach no window.
   ~OnlineHost();
 
   // Replaces the message boxes, shell opens and balloons (tests record them instead). Must
-  // outlive every download and fetch.
+  // outlive every download and fetch; the host's own are shared with them.
   void SetPrompts(IUserPrompts* prompts) { prompts_ = prompts; }
   IUserPrompts& prompts() { return *prompts_; }
+  // What the threads share with the host (for tests: it lives as long as a thread holds it).
+  std::weak_ptr<const void> shared_with_threads() const { return shared_; }
 
   // First turn of the main window's start: the cached values into the configuration record.
   void LoadCachedSettings();
   // Last turn: the context of the fetch thread (this window, the program's folder and version,
-  // the configuration endpoint the program was built with) and the first fetch.
+  // the configuration endpoint the program was built with, the folder the help pictures go to:
+  // by default the user's own) and the first fetch.
   void Start(HWND main_window, const std::string& program_directory,
-             const std::string& config_endpoint = ConfigEndpoint());
+             const std::string& config_endpoint = ConfigEndpoint(),
+             const std::string& picture_directory = win::UserPictureFolder(true));
 
   // 0x467: `url` is the installer address (the sender keeps the buffer). Dropped while a
   // download runs. True when a download started.
@@ -47,10 +57,11 @@ class OnlineHost {
   INT_PTR ShowHelp(HWND owner);
 
  private:
+  struct Shared;
+
+  std::shared_ptr<Shared> shared_;
   ISettingsStore& settings_;
-  ShellPrompts shell_;
-  IUserPrompts* prompts_ = &shell_;
-  std::unique_ptr<MainWindowLink> link_;
+  IUserPrompts* prompts_;
   CDownloadUpdate download_;
 };
 

@@ -5,14 +5,16 @@
 namespace vl {
 namespace {
 
+// Never destroyed: the fetch thread, which is never joined, may still write while the process
+// ends and its static objects are destroyed.
 std::mutex& RecordLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* lock = new std::mutex;
+  return *lock;
 }
 
 RemoteConfig& Record() {
-  static RemoteConfig record;
-  return record;
+  static auto* record = new RemoteConfig;
+  return *record;
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {

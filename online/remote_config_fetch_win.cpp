@@ -42,10 +42,11 @@ struct HelpPicture {
   bool is_placeholder;  // the preview's picture: tell the main window
 };
 
+// Written into the per-user picture folder, where the program and the cameras look first.
 const HelpPicture kHelpPictures[] = {
-    {&RemoteConfig::image_help_conn, kHelpConnImageKey, "res\\default.png", true},
-    {&RemoteConfig::image_help_vcam, kHelpVCamImageKey, "res\\default_v.jpg", false},
-    {&RemoteConfig::image_help_hcam, kHelpHCamImageKey, "res\\default_h.jpg", false},
+    {&RemoteConfig::image_help_conn, kHelpConnImageKey, "default.png", true},
+    {&RemoteConfig::image_help_vcam, kHelpVCamImageKey, "default_v.jpg", false},
+    {&RemoteConfig::image_help_hcam, kHelpHCamImageKey, "default_h.jpg", false},
 };
 
 }  // namespace
@@ -89,13 +90,13 @@ int FetchRemoteConfig(const OnlineContext& context, bool notify) {
 }
 
 void RefreshHelpImages(const OnlineContext& context) {
-  if (context.settings == nullptr) return;
+  if (context.settings == nullptr || context.picture_directory.empty()) return;
   const RemoteConfig config = GetRemoteConfig();
   for (const HelpPicture& picture : kHelpPictures) {
     const std::string& address = config.*picture.address;
     if (address == context.settings->Read(picture.key)) continue;
     if (!address.empty()) {
-      if (!DownloadPictureTo(address, context.program_directory + picture.file)) continue;
+      if (!DownloadPictureTo(address, context.picture_directory + picture.file)) continue;
       if (picture.is_placeholder && context.help_picture_changed) context.help_picture_changed();
     }
     context.settings->Write(picture.key, address);

@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <mutex>
+#include <set>
+
 #include "common/win/message_box.h"
 
 namespace vl {
@@ -30,12 +33,44 @@ bool ShellPrompts::StartProgram(const std::string& path, const std::string& para
   return result > 32;
 }
 
+namespace {
+
+// The addresses this process's threads are sending with 0x467 right now.
+struct PendingOffers {
+  std::mutex lock;
+  std::multiset<LPARAM> addresses;
+};
+
+PendingOffers& Pending() {
+  static auto* pending = new PendingOffers;  // never destroyed: senders are never joined
+  return *pending;
+}
+
+}  // namespace
+
+bool IsUpdateOfferFromThisProcess(LPARAM lparam) {
+  if (lparam == 0) return false;
+  PendingOffers& p = Pending();
+  std::lock_guard<std::mutex> hold(p.lock);
+  return p.addresses.count(lparam) > 0;
+}
+
 void MainWindowLink::StartUpdateDownload(const std::string& url) {
-  ::SendMessageA(window_, kUpdateDownloadMessage, 0, reinterpret_cast<LPARAM>(url.c_str()));
+  HWND window = window_;
+  if (!window) return;
+  const LPARAM address = reinterpret_cast<LPARAM>(url.c_str());
+  PendingOffers& p = Pending();
+  {
+    std::lock_guard<std::mutex> hold(p.lock);
+    p.addresses.insert(address);
+  }
+  ::SendMessageA(window, kUpdateDownloadMessage, 0, address);
+  std::lock_guard<std::mutex> hold(p.lock);
+  p.addresses.erase(p.addresses.find(address));
 }
 
 void MainWindowLink::HelpPictureChanged() {
-  ::SendMessageA(window_, kHelpPictureChangedMessage, 0, 0);
+  if (HWND window = window_) ::SendMessageA(window, kHelpPictureChangedMessage, 0, 0);
 }
 
 }  // namespace vl

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -35,11 +36,19 @@ class MainWindowLink : public IUpdateDownloadStarter {
  public:
   explicit MainWindowLink(HWND window) : window_(window) {}
   // The address stays the sender's: the send returns only after the window has copied it.
+  // Only addresses sent this way are taken by the window (IsUpdateOfferFromThisProcess).
   void StartUpdateDownload(const std::string& url) override;
   void HelpPictureChanged();
+  // The window is going: nothing more is sent to it.
+  void Close() { window_ = nullptr; }
 
  private:
-  HWND window_;
+  std::atomic<HWND> window_;
 };
+
+// Message 0x467 carries an address in this process: the window reads it only when this process
+// sent it through a MainWindowLink and is still waiting for the answer. Any program can send a
+// window any message; an address from elsewhere is never read.
+bool IsUpdateOfferFromThisProcess(LPARAM lparam);
 
 }  // namespace vl

@@ -49,17 +49,17 @@ std::string PublicKeyHash(PCCERT_CONTEXT cert) {
   return hash;
 }
 
-// The key hash of the certificate that made the verified signature; empty when it is unknown.
-std::string SignerKeyHash(HANDLE state) {
-  CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(state);
-  if (provider == nullptr) return "";
+// The certificate that made the verified signature (a new reference, to be freed); null when it
+// is unknown.
+PCCERT_CONTEXT SignerCertificate(CRYPT_PROVIDER_DATA* provider) {
+  if (provider == nullptr) return nullptr;
   CRYPT_PROVIDER_SGNR* signer = WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
-  if (signer == nullptr) return "";
+  if (signer == nullptr) return nullptr;
   if (CRYPT_PROVIDER_CERT* cert = WTHelperGetProvCertFromChain(signer, 0)) {
-    if (cert->pCert != nullptr) return PublicKeyHash(cert->pCert);
+    if (cert->pCert != nullptr) return CertDuplicateCertificateContext(cert->pCert);
   }
   // No chain was built: find the signer by issuer and serial number in the file's own stores.
-  if (signer->psSigner == nullptr) return "";
+  if (signer->psSigner == nullptr) return nullptr;
   CERT_INFO wanted = {};
   wanted.Issuer = signer->psSigner->Issuer;
   wanted.SerialNumber = signer->psSigner->SerialNumber;
@@ -67,23 +67,48 @@ std::string SignerKeyHash(HANDLE state) {
     PCCERT_CONTEXT found =
         CertFindCertificateInStore(provider->pahStores[i], X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
                                    0, CERT_FIND_SUBJECT_CERT, &wanted, nullptr);
-    if (found != nullptr) {
-      const std::string hash = PublicKeyHash(found);
-      CertFreeCertificateContext(found);
-      return hash;
-    }
+    if (found != nullptr) return found;
   }
-  return "";
+  return nullptr;
+}
+
+// Whether `cert` leads, through the certificates the file carries and the machine's stores, to
+// a trusted root, valid now and allowed for code signing.
+bool ChainsToTrustedRoot(PCCERT_CONTEXT cert, CRYPT_PROVIDER_DATA* provider) {
+  HCERTSTORE carried = CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr);
+  if (carried == nullptr) return false;
+  for (DWORD i = 0; i < provider->chStores; ++i)
+    CertAddStoreToCollection(carried, provider->pahStores[i], 0, 0);
+  LPSTR usage[] = {const_cast<LPSTR>(szOID_PKIX_KP_CODE_SIGNING)};
+  CERT_CHAIN_PARA para = {};
+  para.cbSize = sizeof para;
+  para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+  para.RequestedUsage.Usage.cUsageIdentifier = 1;
+  para.RequestedUsage.Usage.rgpszUsageIdentifier = usage;
+  PCCERT_CHAIN_CONTEXT chain = nullptr;
+  bool trusted = false;
+  if (CertGetCertificateChain(nullptr, cert, nullptr, carried, &para, 0, nullptr, &chain)) {
+    CERT_CHAIN_POLICY_PARA policy = {};
+    policy.cbSize = sizeof policy;
+    CERT_CHAIN_POLICY_STATUS status = {};
+    status.cbSize = sizeof status;
+    trusted = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_BASE, chain, &policy, &status) &&
+              status.dwError == 0 && chain->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR;
+    CertFreeCertificateChain(chain);
+  }
+  CertCloseStore(carried, 0);
+  return trusted;
 }
 
 }  // namespace
 
 SignatureCheck CheckInstallerSignature(const std::string& path,
-                                       const std::string& pinned_key_sha256) {
+                                       const std::string& pinned_key_sha256, void* open_file) {
   const std::u16string wide = AnsiToUtf16(path);
   WINTRUST_FILE_INFO file = {};
   file.cbStruct = sizeof file;
   file.pcwszFilePath = reinterpret_cast<const wchar_t*>(wide.c_str());
+  file.hFile = static_cast<HANDLE>(open_file);
   WINTRUST_DATA data = {};
   data.cbStruct = sizeof data;
   data.dwUIChoice = WTD_UI_NONE;
@@ -100,10 +125,17 @@ SignatureCheck CheckInstallerSignature(const std::string& path,
     result = SignatureCheck::kUnsigned;
   } else if (status == ERROR_SUCCESS) {
     // Verification proves the file is as its signer made it, not who the signer is: the
-    // signer's key must be ours.
-    const std::string hash = SignerKeyHash(data.hWVTStateData);
-    result = !hash.empty() && hash == pinned_key_sha256 ? SignatureCheck::kTrusted
-                                                        : SignatureCheck::kOtherSigner;
+    // signer's key must be ours, in a certificate that leads to a trusted root.
+    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
+    PCCERT_CONTEXT signer = SignerCertificate(provider);
+    const std::string hash = signer != nullptr ? PublicKeyHash(signer) : std::string();
+    if (hash.empty() || hash != pinned_key_sha256) {
+      result = SignatureCheck::kOtherSigner;
+    } else {
+      result = ChainsToTrustedRoot(signer, provider) ? SignatureCheck::kTrusted
+                                                     : SignatureCheck::kUntrustedChain;
+    }
+    if (signer != nullptr) CertFreeCertificateContext(signer);
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);

@@ -7,6 +7,7 @@
 #include "common/win/handles.h"
 #include "online/download_progress.h"
 #include "online/http_client_win.h"
+#include "online/installer_identity_win.h"
 #include "online/installer_name.h"
 #include "online/signature_check_win.h"
 
@@ -34,6 +35,21 @@ std::string MakeFreshFolder() {
 
 void RemoveFolder(const std::string& folder) {
   RemoveDirectoryA(folder.substr(0, folder.size() - 1).c_str());
+}
+
+// A handle on the folder that lets others read and write in it but not rename or delete it, so
+// the path of a locked file inside keeps naming that file.
+win::UniqueHandle LockFolder(const std::string& folder) {
+  return win::UniqueHandle(CreateFileA(folder.substr(0, folder.size() - 1).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Read access shared for reading only: nobody can write, rename or delete the file while the
+// handle is held, and starting it (which only reads it) still works.
+win::UniqueHandle LockFile(const std::string& path) {
+  return win::UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool DownloadToFile(UpdateDownloadState& state, const std::string& path) {
@@ -71,16 +87,30 @@ UpdateAttempt DownloadAndStartInstaller(UpdateDownloadState& state, IUserPrompts
   if (folder.empty()) return UpdateAttempt::kNoFolder;
   const std::string temp_path = folder + names->temp_name;
   const std::string final_path = folder + names->final_name;
+  win::UniqueHandle folder_lock = LockFolder(folder);
+  win::UniqueHandle file_lock;
   const auto give_up = [&](const std::string& file, UpdateAttempt why) {
+    file_lock.reset();
     DeleteFileA(file.c_str());
+    folder_lock.reset();
     RemoveFolder(folder);
     return why;
   };
+  if (!folder_lock) return give_up(temp_path, UpdateAttempt::kNoFolder);
   if (!DownloadToFile(state, temp_path)) return give_up(temp_path, UpdateAttempt::kDownloadFailed);
-  if (CheckInstallerSignature(temp_path, state.pinned_key_sha256) != SignatureCheck::kTrusted)
-    return give_up(temp_path, UpdateAttempt::kUntrusted);
+  if (state.downloaded) state.downloaded(temp_path);
   if (!MoveFileExA(temp_path.c_str(), final_path.c_str(), 0))
     return give_up(temp_path, UpdateAttempt::kRenameFailed);
+  // From here to the start the file cannot change: what is checked is what starts. (A change
+  // before the lock is judged by the checks.)
+  file_lock = LockFile(final_path);
+  if (!file_lock) return give_up(final_path, UpdateAttempt::kRenameFailed);
+  if (CheckInstallerSignature(final_path, state.pinned_key_sha256, file_lock.get()) !=
+      SignatureCheck::kTrusted)
+    return give_up(final_path, UpdateAttempt::kUntrusted);
+  if (JudgeInstaller(ReadInstallerIdentity(final_path), state.offered_version,
+                     state.program_version) != InstallerVerdict::kAccepted)
+    return give_up(final_path, UpdateAttempt::kNotTheOffer);
   if (!prompts.StartProgram(final_path, "?update=true"))
     return give_up(final_path, UpdateAttempt::kStartFailed);
   if (installer_path) *installer_path = final_path;

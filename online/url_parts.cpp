@@ -71,8 +71,28 @@ bool SplitUrl(std::string_view url, UrlParts* out) {
 
 bool IsWebAddress(std::string_view url) {
   if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) return false;
+  for (char c : url) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F || c == '"' || c == '\'') return false;
+  }
   UrlParts parts;
   return SplitUrl(url, &parts);
+}
+
+std::string EncodeQueryWords(std::string_view words) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : words) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || std::isalnum(u) || std::strchr("-._~", c) != nullptr) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    }
+  }
+  return out;
 }
 
 }  // namespace vl

@@ -21,9 +21,14 @@ struct UrlParts {
 // has (blanks, controls, "@", "\\", "?", "#", quotes, angle brackets).
 bool SplitUrl(std::string_view url, UrlParts* out);
 
-// True for an address that starts with "http://" or "https://" (any case) and splits cleanly.
-// Only such addresses are opened with the shell: anything else (a file, a UNC path, another
-// scheme) could start a local program.
+// True for an address that starts with "http://" or "https://" (any case), splits cleanly and
+// holds no blank, quote or control character anywhere. Only such addresses are opened with the
+// shell: anything else (a file, a UNC path, another scheme) could start a local program, and a
+// quote or blank could end the address on the browser's command line and add options to it.
 bool IsWebAddress(std::string_view url);
+
+// Words to append to a search address's query: ASCII letters, digits and "-._~" stay, bytes of
+// the ANSI code page's characters (0x80 and above) stay, everything else becomes "%XX".
+std::string EncodeQueryWords(std::string_view words);
 
 }  // namespace vl

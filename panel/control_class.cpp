@@ -42,4 +42,16 @@ const char* ControlClassName(ControlClass c) {
   return "list_view";
 }
 
+int ViewWindows(ControlClass c) {
+  switch (c) {
+    case ControlClass::kPageAdjust:
+    case ControlClass::kListView:
+      return 3;
+    case ControlClass::kSlider:
+      return 4;
+    default:
+      return 1;
+  }
+}
+
 }  // namespace vl

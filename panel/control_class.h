@@ -31,6 +31,11 @@ inline bool IsItemClass(ControlClass c) {
          c == ControlClass::kDecorItem || c == ControlClass::kFilterItem;
 }
 
+// Windows the view of a control of this class makes: its own and those inside it that are not
+// other controls' (an adjustment page's back and reset buttons, a list's container and scroll
+// bar, a slider's track and two labels). The Windows views make exactly these.
+int ViewWindows(ControlClass c);
+
 inline bool IsPageClass(ControlClass c) {
   return c == ControlClass::kPageList || c == ControlClass::kPageAdjust;
 }

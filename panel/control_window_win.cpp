@@ -1,6 +1,7 @@
 #include "panel/control_window_win.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "widgets/font_cache.h"
@@ -38,6 +39,10 @@ void ControlWindow::Show(bool visible) {
   ::ShowWindow(m_hWnd, visible ? SW_SHOW : SW_HIDE);
 }
 
+bool ControlWindow::IsShown() const {
+  return (::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 void ControlWindow::DestroyOwnWindow() {
   if (m_hWnd && ::IsWindow(m_hWnd)) {
     ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
@@ -51,9 +56,14 @@ void ControlWindow::Repaint() {
 }
 
 LRESULT ControlWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-  BeforeChildren();
-  control_.OnWindowCreated();
-  AfterChildren();
+  // Nothing may leave a window procedure: children that cannot get their windows for want of
+  // memory stay without them, as when the system refuses a window.
+  try {
+    BeforeChildren();
+    control_.OnWindowCreated();
+    AfterChildren();
+  } catch (const std::exception&) {
+  }
   return 0;
 }
 

@@ -26,6 +26,7 @@ class ControlWindow : public win::CWindowImpl<ControlWindow>, public IControlVie
   PanelRect ClientRect() const override;
   void Move(const PanelRect& rect) override;
   void Show(bool visible) override;
+  bool IsShown() const override;
   void Repaint() override;
   void Refresh() override {}
   ViewParent ChildParent() override { return m_hWnd; }

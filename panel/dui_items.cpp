@@ -48,30 +48,10 @@ void DUISlider::Report(const char* event, int32_t value) {
 }
 
 void DUIPictureItem::LoadPicture() {
-  const std::string& image = attributes()->GetString("image");
   PanelManager* manager = PanelManager::Current();
-  if (image.empty() || !manager || !platform()) return;
-  std::vector<uint8_t> bytes;
-  if (!manager->FindResource(image, &bytes)) return;
-  // Loads in a row: the earlier bytes become the picture first, so that undecodable later
-  // bytes leave it, as if each load had decoded at once.
-  DecodePending();
-  pending_ = std::move(bytes);
-  has_pending_ = true;
-}
-
-void DUIPictureItem::DecodePending() {
-  if (!has_pending_) return;
-  has_pending_ = false;
-  if (auto decoded = platform()->DecodePicture(pending_.data(), pending_.size(), kPictureBound)) {
-    picture_ = std::move(decoded);
-  }
-  std::vector<uint8_t>().swap(pending_);
-}
-
-const PanelPicture* DUIPictureItem::picture() {
-  DecodePending();
-  return picture_.get();
+  if (!manager || !platform()) return;
+  if (std::shared_ptr<const PanelPicture> p = manager->PictureFor(attributes()->GetString("image")))
+    picture_ = std::move(p);
 }
 
 void DUICircleItem::Load(std::unique_ptr<AttributeMap> map) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "panel/dui_ctrl.h"
+#include "panel/panel_limits.h"
 
 namespace vl {
 
@@ -46,24 +47,20 @@ class DUISlider : public DUIItem {
 // the next selection change, which repaints only the items whose selection changes.
 class DUIPictureItem : public DUIItem {
  public:
-  static constexpr int32_t kPictureBound = 68;
-  // The picture, decoded and scaled to fit 68 x 68. The bytes are taken from the store when the
-  // item loads and decoded when the picture is first wanted (its window paints), so that a
-  // panel of hundreds of items does not decode the pictures of pages nobody has opened.
-  const PanelPicture* picture();
+  static constexpr int32_t kPictureBound = kItemPictureSide;
+  // The picture, decoded and scaled to fit 68 x 68. Items naming the same resource share one
+  // picture, decoded once from the store's bytes (see PanelManager::PictureFor): an item holds
+  // no bytes of its own, so hundreds of items naming a large resource cost one small bitmap.
+  const PanelPicture* picture() const { return picture_.get(); }
 
  protected:
   using DUIItem::DUIItem;
-  // Takes the bytes of the "image" resource; a name that is absent or not in the store, or
-  // bytes that do not decode, leave the current picture.
+  // The picture of the "image" resource; a name that is absent or not in the store, or bytes
+  // that do not decode, leave the current picture.
   void LoadPicture();
 
  private:
-  void DecodePending();
-
-  std::unique_ptr<PanelPicture> picture_;
-  std::vector<uint8_t> pending_;  // bytes taken at the last load, not yet decoded
-  bool has_pending_ = false;
+  std::shared_ptr<const PanelPicture> picture_;
 };
 
 class DUICircleItem : public DUIPictureItem {

@@ -3,14 +3,17 @@
 namespace vl {
 
 void DUIListView::Load(std::unique_ptr<AttributeMap> map) {
+  if (!map) map = std::make_unique<AttributeMap>();
+  const int32_t selected = map->GetInt("selected", selected_);
+  ListGeometry g = geometry_;
+  g.spacex = map->GetInt("spacex", g.spacex);
+  g.spacey = map->GetInt("spacey", g.spacey);
+  g.item_width = map->GetInt("item_width", g.item_width);
+  g.item_height = map->GetInt("item_height", g.item_height);
+  g.columns = map->GetInt("col", g.columns);
   DUICtrl::Load(std::move(map));
-  const AttributeMap& a = *attributes();
-  geometry_.spacex = a.GetInt("spacex", geometry_.spacex);
-  geometry_.spacey = a.GetInt("spacey", geometry_.spacey);
-  geometry_.item_width = a.GetInt("item_width", geometry_.item_width);
-  geometry_.item_height = a.GetInt("item_height", geometry_.item_height);
-  geometry_.columns = a.GetInt("col", geometry_.columns);
-  selected_ = a.GetInt("selected", selected_);
+  geometry_ = g;
+  selected_ = selected;
   if (HasWindow()) ApplySelection();
 }
 
@@ -19,11 +22,19 @@ void DUIListView::AddChild(std::unique_ptr<DUICtrl> child, int32_t position) {
   Layout();
 }
 
+void DUIListView::AddChildren(std::vector<NewChild> children) {
+  ReserveChildren(children.size());
+  for (NewChild& c : children) DUICtrl::AddChild(std::move(c.control), c.position);
+  Layout();
+}
+
 void DUIListView::RemoveChild(int32_t id) {
-  if (HasWindow()) {
-    if (DUICtrl* child = FirstChildWithId(id)) child->DestroyWindow();
-  }
-  DUICtrl::RemoveChild(id);
+  RemoveChildren({id});
+}
+
+void DUIListView::RemoveChildren(const std::vector<int32_t>& ids) {
+  // The windows go with the controls taken out; then the rest close up in one layout.
+  TakeChildren(ids);
   Layout();
 }
 
@@ -49,12 +60,7 @@ void DUIListView::Layout() {
   v->ResetScroll();
   int32_t index = 0;
   for (const auto& child : children()) {
-    const PanelRect cell = ListCell(geometry_, index++);
-    if (IControlView* cv = child->view()) {
-      cv->Move(cell);
-    } else {
-      child->Create(v->ChildParent(), cell);
-    }
+    PlaceChild(*child, v->ChildParent(), ListCell(geometry_, index++));
     if (child->IsItem())
       static_cast<DUIItem*>(child.get())->SetSelected(child->GetId() == selected_);
   }

@@ -11,11 +11,32 @@ int32_t ClampPadding(int32_t v) {
   return std::min(std::max(v, 0), kMaxListPadding);
 }
 
+// Items go on to the list at their positions; anything else is dropped (its position stays
+// counted, as when each was added alone).
+std::vector<NewChild> ItemsOnly(std::vector<NewChild> children) {
+  std::vector<NewChild> items;
+  items.reserve(children.size());
+  for (NewChild& c : children) {
+    if (c.control && c.control->IsItem()) items.push_back(std::move(c));
+  }
+  return items;
+}
+
 }  // namespace
 
+void DUIPageList::AddChildren(std::vector<NewChild> children) {
+  list_.AddChildren(ItemsOnly(std::move(children)));
+}
+
+void DUIPageAdjust::AddChildren(std::vector<NewChild> children) {
+  list_.AddChildren(ItemsOnly(std::move(children)));
+}
+
 void DUIPageList::Load(std::unique_ptr<AttributeMap> map) {
+  if (!map) map = std::make_unique<AttributeMap>();
+  std::unique_ptr<AttributeMap> copy = map->Clone();
   DUICtrl::Load(std::move(map));
-  list_.Load(attributes()->Clone());
+  list_.Load(std::move(copy));
   list_left_ = ClampPadding(attributes()->GetInt("list_padding_left", list_left_));
   list_top_ = ClampPadding(attributes()->GetInt("list_padding_top", list_top_));
 }
@@ -31,8 +52,10 @@ void DUIPageList::OnWindowCreated() {
 }
 
 void DUIPageAdjust::Load(std::unique_ptr<AttributeMap> map) {
+  if (!map) map = std::make_unique<AttributeMap>();
+  std::unique_ptr<AttributeMap> copy = map->Clone();
   DUICtrl::Load(std::move(map));
-  list_.Load(attributes()->Clone());
+  list_.Load(std::move(copy));
   style_ = attributes()->GetInt("style", style_);
 }
 

@@ -18,9 +18,14 @@ class DUIPageList : public DUICtrl {
   void Load(std::unique_ptr<AttributeMap> map) override;
   // Items go to the list; any other control is dropped.
   void AddChild(std::unique_ptr<DUICtrl> child, int32_t position) override;
+  void AddChildren(std::vector<NewChild> children) override;
   void RemoveChild(int32_t id) override { list_.RemoveChild(id); }
+  void RemoveChildren(const std::vector<int32_t>& ids) override { list_.RemoveChildren(ids); }
   bool ModifyChild(int32_t id, std::unique_ptr<AttributeMap> map) override {
     return list_.ModifyChild(id, std::move(map));
+  }
+  void ModifyChildren(std::vector<ChildChange> changes) override {
+    list_.ModifyChildren(std::move(changes));
   }
   std::vector<DUICtrl*> GetChildren() const override { return list_.GetChildren(); }
   // The list's window from (left offset, top offset) to the client's bottom right.
@@ -47,9 +52,14 @@ class DUIPageAdjust : public DUICtrl {
   // Base load, a copy of the map into the list, then "style".
   void Load(std::unique_ptr<AttributeMap> map) override;
   void AddChild(std::unique_ptr<DUICtrl> child, int32_t position) override;
+  void AddChildren(std::vector<NewChild> children) override;
   void RemoveChild(int32_t id) override { list_.RemoveChild(id); }
+  void RemoveChildren(const std::vector<int32_t>& ids) override { list_.RemoveChildren(ids); }
   bool ModifyChild(int32_t id, std::unique_ptr<AttributeMap> map) override {
     return list_.ModifyChild(id, std::move(map));
+  }
+  void ModifyChildren(std::vector<ChildChange> changes) override {
+    list_.ModifyChildren(std::move(changes));
   }
   // GetChildren stays the base's (always empty): commands never find the page's sliders as
   // parents.

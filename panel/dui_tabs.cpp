@@ -8,13 +8,16 @@ void DUITabButton::Load(std::unique_ptr<AttributeMap> map) {
 }
 
 void DUITabButton::SetSelected(bool selected) {
+  // Every layout and every load of the holder marks every tab: only a change needs painting.
+  if (selected == selected_) return;
   selected_ = selected;
   RepaintWindow();
 }
 
 void DUITabHolder::Load(std::unique_ptr<AttributeMap> map) {
+  const int32_t selected = map ? map->GetInt("selected", 0) : 0;
   DUICtrl::Load(std::move(map));
-  selected_ = attributes()->GetInt("selected", 0);
+  selected_ = selected;
   for (const auto& child : children()) {
     if (child->kind() == ControlClass::kTab) {
       static_cast<DUITabButton*>(child.get())->SetSelected(child->GetId() == selected_);
@@ -28,11 +31,18 @@ void DUITabHolder::AddChild(std::unique_ptr<DUICtrl> child, int32_t position) {
   Layout();
 }
 
+void DUITabHolder::AddChildren(std::vector<NewChild> children) {
+  ReserveChildren(children.size());
+  for (NewChild& c : children) DUICtrl::AddChild(std::move(c.control), c.position);
+  Layout();
+}
+
 void DUITabHolder::RemoveChild(int32_t id) {
-  if (HasWindow()) {
-    if (DUICtrl* child = FirstChildWithId(id)) child->DestroyWindow();
-  }
-  DUICtrl::RemoveChild(id);
+  RemoveChildren({id});
+}
+
+void DUITabHolder::RemoveChildren(const std::vector<int32_t>& ids) {
+  TakeChildren(ids);  // their windows go with them
   Layout();
 }
 
@@ -44,12 +54,7 @@ void DUITabHolder::Layout() {
   for (int32_t i = 0; i < count; ++i) {
     DUICtrl* child = children()[static_cast<size_t>(i)].get();
     if (child->kind() != ControlClass::kTab) continue;
-    const PanelRect slot = TabSlot(client, count, i);
-    if (IControlView* cv = child->view()) {
-      cv->Move(slot);
-    } else {
-      child->Create(v->ChildParent(), slot);
-    }
+    PlaceChild(*child, v->ChildParent(), TabSlot(client, count, i));
     static_cast<DUITabButton*>(child)->SetSelected(child->GetId() == selected_);
   }
 }
@@ -75,7 +80,12 @@ void DUIPageHolder::ApplySelection() {
   const int32_t shown = selected();
   for (const auto& child : children()) {
     if (!IsPageClass(child->kind())) continue;
-    if (IControlView* cv = child->view()) cv->Show(child->GetId() == shown);
+    IControlView* cv = child->view();
+    if (!cv) continue;
+    // Every load of the switch selects again: only the pages that change are shown or hidden
+    // (a switch of hundreds of pages would otherwise cost as many window calls per command).
+    const bool show = child->GetId() == shown;
+    if (show != cv->IsShown()) cv->Show(show);
   }
 }
 

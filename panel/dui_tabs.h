@@ -26,6 +26,9 @@ class DUITabHolder : public DUICtrl {
   void Load(std::unique_ptr<AttributeMap> map) override;
   void AddChild(std::unique_ptr<DUICtrl> child, int32_t position) override;
   void RemoveChild(int32_t id) override;
+  // All of them, then one layout.
+  void AddChildren(std::vector<NewChild> children) override;
+  void RemoveChildren(const std::vector<int32_t>& ids) override;
   void OnWindowCreated() override { Layout(); }
   int32_t selected() const { return selected_; }
 

@@ -30,6 +30,7 @@ void EventOutbox::SetThreadStarter(ThreadStarter starter) {
 void EventOutbox::Queue(std::unique_ptr<MediaPacket> packet) {
   std::lock_guard<std::mutex> lock(lock_);
   queue_.push_back(std::move(packet));
+  while (queue_.size() > kMaxQueued) queue_.pop_front();
   if (!sending_) StartSenderLocked();
 }
 

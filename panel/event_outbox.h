@@ -18,6 +18,10 @@ namespace vl {
 
 class EventOutbox : public std::enable_shared_from_this<EventOutbox> {
  public:
+  // Events kept while no connection takes them (hours of clicks on an unplugged phone's
+  // panel); past it the oldest are dropped, as the phone would not act on them any more.
+  static constexpr size_t kMaxQueued = 1024;
+
   // Runs the sender's body on a new thread that nobody joins; false when no thread could start.
   using ThreadStarter = std::function<bool(std::function<void()>)>;
 
@@ -25,7 +29,7 @@ class EventOutbox : public std::enable_shared_from_this<EventOutbox> {
   // Tests replace how threads start (to fail, or to run the body at a moment of their choice).
   void SetThreadStarter(ThreadStarter starter);
 
-  // Appends the packet and starts a sender when none runs.
+  // Appends the packet (dropping the oldest past kMaxQueued) and starts a sender when none runs.
   void Queue(std::unique_ptr<MediaPacket> packet);
   // Starts a sender when events wait and none runs: after a connection was made.
   void Flush();

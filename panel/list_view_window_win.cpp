@@ -1,6 +1,78 @@
 #include "panel/list_view_window_win.h"
 
+#include <unordered_map>
+
 namespace vl {
+namespace {
+
+// The UI thread's lists by window, and the one the pointer was over at the last tick.
+struct Watch {
+  std::unordered_map<HWND, ListViewWindow*> lists;
+  ListViewWindow* inside = nullptr;
+  UINT_PTR timer = 0;
+};
+
+Watch& TheWatch() {
+  static Watch watch;
+  return watch;
+}
+
+void CALLBACK OnWatchTimer(HWND, UINT, UINT_PTR, DWORD) {
+  ListPointerWatch::Tick();
+}
+
+}  // namespace
+
+void ListPointerWatch::Join(ListViewWindow* list) {
+  Watch& w = TheWatch();
+  w.lists[list->m_hWnd] = list;
+  if (!w.timer) w.timer = ::SetTimer(nullptr, 0, kPeriodMs, OnWatchTimer);
+}
+
+void ListPointerWatch::Leave(ListViewWindow* list) {
+  Watch& w = TheWatch();
+  for (auto it = w.lists.begin(); it != w.lists.end(); ++it) {
+    if (it->second == list) {
+      w.lists.erase(it);
+      break;
+    }
+  }
+  if (w.inside == list) w.inside = nullptr;
+  if (w.lists.empty() && w.timer) {
+    ::KillTimer(nullptr, w.timer);
+    w.timer = 0;
+  }
+}
+
+size_t ListPointerWatch::Watched() {
+  return TheWatch().lists.size();
+}
+
+bool ListPointerWatch::Ticking() {
+  return TheWatch().timer != 0;
+}
+
+void ListPointerWatch::Tick() {
+  Watch& w = TheWatch();
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  // The list under the pointer: the window there or the nearest of its ancestors that is one.
+  ListViewWindow* under = nullptr;
+  for (HWND h = ::WindowFromPoint(cursor); h && !under; h = ::GetParent(h)) {
+    const auto it = w.lists.find(h);
+    if (it != w.lists.end()) under = it->second;
+  }
+  if (w.inside && w.inside != under) {
+    ListViewWindow* left = w.inside;
+    w.inside = nullptr;
+    left->OnPointerOutside();
+    if (left->pointer_inside()) w.inside = left;  // held while its bar is dragged
+  }
+  if (under && !w.inside) {
+    w.inside = under;
+    under->OnPointerInside();
+  }
+}
 
 void ListViewWindow::BeforeChildren() {
   RECT rc{};
@@ -14,7 +86,7 @@ void ListViewWindow::BeforeChildren() {
 }
 
 void ListViewWindow::AfterChildren() {
-  SetTimer(kPointerTimer, kPointerPeriodMs);
+  ListPointerWatch::Join(this);
 }
 
 void ListViewWindow::ScrollContainer(int dy) {
@@ -45,25 +117,18 @@ void ListViewWindow::UpdateScrollBarVisibility() {
   scroll_bar_.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
-LRESULT ListViewWindow::OnTimer(UINT, WPARAM w, LPARAM, BOOL& handled) {
-  if (w != kPointerTimer) {
-    handled = FALSE;
-    return 0;
+void ListViewWindow::OnPointerInside() {
+  if (!pointer_inside_) {
+    pointer_inside_ = true;
+    UpdateScrollBarVisibility();
   }
-  POINT cursor{};
-  RECT rc{};
-  ::GetCursorPos(&cursor);
-  ::GetWindowRect(m_hWnd, &rc);
-  if (::PtInRect(&rc, cursor)) {
-    if (!pointer_inside_) {
-      pointer_inside_ = true;
-      UpdateScrollBarVisibility();
-    }
-  } else if (pointer_inside_ && !scroll_bar_.IsDragging()) {
+}
+
+void ListViewWindow::OnPointerOutside() {
+  if (pointer_inside_ && !scroll_bar_.IsDragging()) {
     scroll_bar_.ShowWindow(SW_HIDE);
     pointer_inside_ = false;
   }
-  return 0;
 }
 
 LRESULT ListViewWindow::OnMouseWheel(UINT, WPARAM w, LPARAM, BOOL&) {
@@ -78,7 +143,7 @@ LRESULT ListViewWindow::OnMouseWheel(UINT, WPARAM w, LPARAM, BOOL&) {
 }
 
 LRESULT ListViewWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
-  KillTimer(kPointerTimer);
+  ListPointerWatch::Leave(this);
   handled = FALSE;
   return 0;
 }

@@ -33,10 +33,27 @@ class CListContainer : public win::CWindowImpl<CListContainer> {
   }
 };
 
+class ListViewWindow;
+
+// Where the pointer is, for every item list of the thread: one timer of 10 ms for all of them
+// (a panel of hundreds of pages would otherwise run as many timers). Each tick finds the list
+// under the pointer (the window there, or one of its ancestors) and tells it, and tells the list
+// it was over before that it left. Lists join while their windows exist.
+class ListPointerWatch {
+ public:
+  static constexpr UINT kPeriodMs = 10;
+  static void Join(ListViewWindow* list);
+  static void Leave(ListViewWindow* list);
+  // Lists watched now, and whether the timer runs (for tests).
+  static size_t Watched();
+  static bool Ticking();
+  // One tick, as the timer does it.
+  static void Tick();
+};
+
 class ListViewWindow : public ControlWindow, public IMiniScrollBarOnScrollListener {
  public:
-  static constexpr UINT_PTR kPointerTimer = 1;
-  static constexpr UINT kPointerPeriodMs = 10;
+  static constexpr UINT kPointerPeriodMs = ListPointerWatch::kPeriodMs;
   static constexpr int kScrollBarWidth = 10;
   // Room below the last row, so the bar's range is a little more than the content.
   static constexpr int kScrollTail = 19;
@@ -49,13 +66,16 @@ class ListViewWindow : public ControlWindow, public IMiniScrollBarOnScrollListen
   void SetContentHeight(int32_t height) override;
   void OnScroll(MiniScrollBar* bar, int position) override;
 
+  // From the pointer watch: the pointer is over the list, or no longer.
+  void OnPointerInside();
+  void OnPointerOutside();
+
   int scroll_offset() const { return scroll_offset_; }
   bool pointer_inside() const { return pointer_inside_; }
   MiniScrollBar& scroll_bar() { return scroll_bar_; }
   HWND container() const { return container_.m_hWnd; }
 
   BEGIN_MSG_MAP(ListViewWindow)
-  MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
   MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLeftButtonDown)
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -67,7 +87,6 @@ class ListViewWindow : public ControlWindow, public IMiniScrollBarOnScrollListen
   void AfterChildren() override;
 
  private:
-  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);

@@ -1,6 +1,7 @@
 #include "panel/panel_hosting_win.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "panel/control_window_win.h"
@@ -12,8 +13,14 @@ PanelHosting::PanelHosting(HWND window) : window_(window) {}
 
 void PanelHosting::OnPanelCommand(const char* text) {
   if (!text) return;
-  const std::string copy(text);  // the sender's buffer is valid only during the call
-  manager_.ApplyCommand(copy.c_str());
+  // Called inside message 0x404, which another thread sent: nothing may leave this handler
+  // (the program would end). A command that runs out of memory is dropped (ApplyCommand), and
+  // so is one whose copy cannot be made.
+  try {
+    const std::string copy(text);  // the sender's buffer is valid only during the call
+    manager_.ApplyCommand(copy.c_str());
+  } catch (const std::exception&) {
+  }
 }
 
 RECT PanelHosting::PanelRectangle() const {

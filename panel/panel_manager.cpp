@@ -2,6 +2,8 @@
 
 #include <tinyxml2.h>
 
+#include <cstring>
+#include <new>
 #include <utility>
 
 #include "panel/control_factory.h"
@@ -20,6 +22,18 @@ std::unique_ptr<AttributeMap> ReadAttributes(const tinyxml2::XMLElement& e) {
     map->Add(a->Name(), a->Value());
   }
   return map;
+}
+
+// A control description's attributes, or null when they pass the bound of one description
+// (which then is dropped): every control keeps its map, so this bounds what the tree holds.
+std::unique_ptr<AttributeMap> ReadDescription(const tinyxml2::XMLElement& e) {
+  int64_t bytes = 0;
+  for (const tinyxml2::XMLAttribute* a = e.FirstAttribute(); a; a = a->Next()) {
+    bytes +=
+        static_cast<int64_t>(std::strlen(a->Name()) + std::strlen(a->Value())) + kAttributeCharge;
+    if (bytes > kMaxAttributeBytes) return nullptr;
+  }
+  return ReadAttributes(e);
 }
 
 // Control descriptions under an element: its first "ctrl" child and every element after it.
@@ -95,23 +109,47 @@ int PanelManager::CountControls() const {
   return count;
 }
 
-void PanelManager::ApplyCommand(const char* text) {
-  if (!text) return;
-  tinyxml2::XMLDocument doc;
-  if (doc.Parse(text) != tinyxml2::XML_SUCCESS) return;
-  const tinyxml2::XMLElement* command = doc.FirstChildElement();
-  if (!command) return;
-  const std::unique_ptr<AttributeMap> args = ReadAttributes(*command);
+bool PanelManager::ApplyCommand(const char* text) {
+  if (!text) return true;
+  // Memory can run out on a phone's large command in a 32-bit process: every command builds
+  // what it needs before it changes the panel, so the command is dropped and nothing else.
+  try {
+    tinyxml2::XMLDocument doc;
+    if (doc.Parse(text) != tinyxml2::XML_SUCCESS) return true;
+    if (const tinyxml2::XMLElement* command = doc.FirstChildElement()) ApplyParsed(*command);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+void PanelManager::ApplyParsed(const tinyxml2::XMLElement& command) {
+  const std::unique_ptr<AttributeMap> args = ReadAttributes(command);
   const std::string& name = args->GetString("name");
   if (name == "config") {
-    BuildPanel(*command);
+    BuildPanel(command);
   } else if (name == "insert") {
-    Insert(*command, *args);
+    Insert(command, *args);
   } else if (name == "delete") {
-    Delete(*command, *args);
+    Delete(command, *args);
   } else if (name == "modify") {
-    Modify(*command, *args);
+    Modify(command, *args);
   }
+}
+
+std::shared_ptr<const PanelPicture> PanelManager::PictureFor(const std::string& name) {
+  if (name.empty() || !platform_) return nullptr;
+  std::shared_ptr<const PanelPicture> cached;
+  bool undecodable = false;
+  if (!resources_.CachedPicture(name, &cached, &undecodable)) return nullptr;
+  if (cached || undecodable) return cached;
+  PanelResourceStore::Bytes bytes;
+  if (!resources_.Get(name, &bytes)) return nullptr;
+  std::shared_ptr<const PanelPicture> picture(
+      platform_->DecodePicture(bytes.data.get(), static_cast<size_t>(bytes.size), kItemPictureSide)
+          .release());
+  resources_.RememberPicture(name, bytes.generation, picture);
+  return picture;
 }
 
 std::vector<std::unique_ptr<DUICtrl>> PanelManager::BuildControls(
@@ -120,7 +158,8 @@ std::vector<std::unique_ptr<DUICtrl>> PanelManager::BuildControls(
   if (depth > kMaxPanelDepth) return built;  // too deep: the whole branch is dropped
   for (const tinyxml2::XMLElement* e = FirstDescription(element); e && *budget > 0;
        e = e->NextSiblingElement()) {
-    std::unique_ptr<AttributeMap> map = ReadAttributes(*e);
+    std::unique_ptr<AttributeMap> map = ReadDescription(*e);
+    if (!map) continue;
     std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform_);
     if (!control) continue;
     --*budget;
@@ -145,46 +184,60 @@ void PanelManager::BuildPanel(const tinyxml2::XMLElement& root_element) {
 }
 
 void PanelManager::Insert(const tinyxml2::XMLElement& command, const AttributeMap& args) {
-  std::vector<std::unique_ptr<DUICtrl>> made;
-  for (const tinyxml2::XMLElement* e = FirstDescription(command); e; e = e->NextSiblingElement()) {
-    std::unique_ptr<AttributeMap> map = ReadAttributes(*e);
-    std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform_);
-    if (!control) continue;
-    control->Load(std::move(map));
-    made.push_back(std::move(control));
-  }
+  // The parent and the room left first: descriptions that could not be added are never built.
   int32_t position = args.GetInt("pos_index", -1);
   const int32_t parent_id = args.GetInt("parent_id", -1);
-  if (parent_id == -1 || made.empty()) return;
+  if (parent_id == -1) return;
   const Found parent = Find(parent_id, false);
   if (!parent.control || parent.depth + 1 > kMaxPanelDepth) return;
   int room = kMaxPanelControls - CountControls();
-  for (auto& control : made) {
-    if (room-- <= 0) break;  // the panel is full: the rest are dropped
-    parent.control->AddChild(std::move(control), position);
+  std::vector<NewChild> made;
+  for (const tinyxml2::XMLElement* e = FirstDescription(command); e && room > 0;
+       e = e->NextSiblingElement()) {
+    std::unique_ptr<AttributeMap> map = ReadDescription(*e);
+    if (!map) continue;
+    std::unique_ptr<DUICtrl> control = CreateControl(map->GetString("class"), platform_);
+    if (!control) continue;
+    control->Load(std::move(map));
+    made.push_back({std::move(control), position});
     if (position < INT32_MAX) ++position;
+    --room;  // the panel is full: the rest are dropped
   }
+  if (!made.empty()) parent.control->AddChildren(std::move(made));
 }
 
 void PanelManager::Delete(const tinyxml2::XMLElement& command, const AttributeMap& args) {
   const int32_t parent_id = args.GetInt("parent_id", -1);
   if (parent_id == -1) return;
+  // Removing children never changes which control is found first for the parent (they come
+  // after it in the search order), so it is looked up once.
+  DUICtrl* parent = FindControl(parent_id, false);
+  if (!parent) return;
+  std::vector<int32_t> ids;
   for (const tinyxml2::XMLElement* e = FirstDescription(command); e; e = e->NextSiblingElement()) {
-    const int32_t id = ReadAttributes(*e)->GetInt("id", -1);
-    if (id == -1) continue;
-    if (DUICtrl* parent = FindControl(parent_id, false)) parent->RemoveChild(id);
+    const tinyxml2::XMLAttribute* a = e->FindAttribute("id");
+    const int32_t id = a ? ReadInteger(a->Value()) : -1;
+    if (id != -1) ids.push_back(id);
   }
+  if (!ids.empty()) parent->RemoveChildren(ids);
 }
 
 void PanelManager::Modify(const tinyxml2::XMLElement& command, const AttributeMap& args) {
   const int32_t parent_id = args.GetInt("parent_id", -1);
   if (parent_id == -1) return;
+  // A modify changes only the parent's children, which come after the parent in the search
+  // order: the parent found first stays the same, and is looked up once.
+  DUICtrl* parent = FindControl(parent_id, true);
+  if (!parent) return;
+  std::vector<ChildChange> changes;
   for (const tinyxml2::XMLElement* e = FirstDescription(command); e; e = e->NextSiblingElement()) {
-    std::unique_ptr<AttributeMap> map = ReadAttributes(*e);
+    std::unique_ptr<AttributeMap> map = ReadDescription(*e);
+    if (!map) continue;
     const int32_t id = map->GetInt("id", -1);
     if (id == -1) continue;
-    if (DUICtrl* parent = FindControl(parent_id, true)) parent->ModifyChild(id, std::move(map));
+    changes.push_back({id, std::move(map)});
   }
+  if (!changes.empty()) parent->ModifyChildren(std::move(changes));
 }
 
 }  // namespace vl

@@ -37,8 +37,10 @@ class PanelManager : public IResourceStore {
   static PanelManager* Current();
 
   // Applies one command document (ANSI text). Malformed XML, an unknown command name, a class
-  // outside the table or an id that no control has: that part is dropped, nothing else changes.
-  void ApplyCommand(const char* text);
+  // outside the table, a description past the attribute bound or an id that no control has:
+  // that part is dropped, nothing else changes. A command that runs out of memory fails alone
+  // (false): a "config" or "insert" leaves the panel as it was, and the program goes on.
+  bool ApplyCommand(const char* text);
 
   // IResourceStore, on the stream worker's thread. A resource that would take the store past
   // its bound is refused.
@@ -48,6 +50,10 @@ class PanelManager : public IResourceStore {
   bool FindResource(const std::string& name, std::vector<uint8_t>* out) const {
     return resources_.Find(name, out);
   }
+  // The picture of the named resource for an item, null when there is no such resource or its
+  // bytes do not decode. Decoded once per resource (until it is replaced) and shared by every
+  // item that shows it; the bytes are read in place, never copied.
+  std::shared_ptr<const PanelPicture> PictureFor(const std::string& name);
 
   // Builds the event text for the control and queues it for the phone.
   void SendEvent(const DUICtrl& control, const std::string& name, const EventPairs& extra);
@@ -75,6 +81,7 @@ class PanelManager : public IResourceStore {
   // `budget` counts down the controls that may still be made.
   std::vector<std::unique_ptr<DUICtrl>> BuildControls(const tinyxml2::XMLElement& element,
                                                       int depth, int* budget);
+  void ApplyParsed(const tinyxml2::XMLElement& command);
   void Insert(const tinyxml2::XMLElement& command, const AttributeMap& args);
   void Delete(const tinyxml2::XMLElement& command, const AttributeMap& args);
   void Modify(const tinyxml2::XMLElement& command, const AttributeMap& args);

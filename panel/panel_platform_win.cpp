@@ -10,6 +10,7 @@
 #include "panel/item_windows_win.h"
 #include "panel/list_view_window_win.h"
 #include "panel/page_windows_win.h"
+#include "panel/picture_header.h"
 #include "panel/slider_window_win.h"
 #include "panel/tab_window_win.h"
 #include "widgets/image_loader.h"
@@ -57,6 +58,10 @@ std::unique_ptr<IControlView> PanelPlatformWin::MakeView(DUICtrl& control) {
 std::unique_ptr<PanelPicture> PanelPlatformWin::DecodePicture(const uint8_t* data, size_t size,
                                                               int32_t bound) {
   if (!data || size == 0 || size > INT_MAX) return nullptr;
+  // The decoder allocates what the header declares: refuse sizes no item needs before it does
+  // (and formats such as metafiles whose size is whatever they are drawn at).
+  PictureSize declared;
+  if (!ReadPictureSize(data, size, &declared) || !IsDecodablePictureSize(declared)) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> decoded = LoadBitmapFromMemory(data, static_cast<int>(size));
   if (!decoded || decoded->GetWidth() == 0) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> fitted = ScaleImageToFit(decoded.get(), bound);

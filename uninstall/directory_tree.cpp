@@ -2,24 +2,11 @@
 
 #include <windows.h>
 
+#include "common/win/handles.h"
 #include "uninstall/product_identity.h"
 
 namespace vl::uninstall {
 namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool IsSpared(const std::wstring& path) {
   std::wstring lower = path;
@@ -30,10 +17,16 @@ bool IsSpared(const std::wstring& path) {
 }  // namespace
 
 bool DeleteDirectoryTree(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // The folder itself is a junction or link: it goes, what it points to stays.
+    return RemoveDirectoryW(path.c_str()) != FALSE;
+  }
   WIN32_FIND_DATAW entry;
   {
-    FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
-    for (bool more = find.get() != INVALID_HANDLE_VALUE; more;
+    win::UniqueFindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
+    for (bool more = static_cast<bool>(find); more;
          more = FindNextFileW(find.get(), &entry) != FALSE) {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;

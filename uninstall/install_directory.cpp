@@ -4,6 +4,8 @@
 
 #include <knownfolders.h>
 
+#include "common/win/handles.h"
+#include "common/win/registry.h"
 #include "uninstall/product_identity.h"
 
 namespace vl::uninstall {
@@ -25,11 +27,6 @@ bool EqualNoCase(const wchar_t* a, size_t a_length, const wchar_t* b, size_t b_l
          CSTR_EQUAL;
 }
 
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // "C:", "\\server\share" and every mount point count as roots.
 bool IsRoot(const std::wstring& directory) {
   if (directory.size() <= 2) return true;  // "", "C:", "\" and the like
@@ -46,11 +43,50 @@ bool IsRoot(const std::wstring& directory) {
   return false;
 }
 
+// A folder as written and as the file system resolves it, when that differs.
 void AddFolder(std::vector<std::wstring>* folders, const std::wstring& folder) {
-  if (!Normalised(folder).empty()) folders->push_back(Normalised(folder));
+  const std::wstring written = Normalised(folder);
+  if (written.empty()) return;
+  folders->push_back(written);
+  const std::wstring resolved = FinalPath(written);
+  if (!resolved.empty() && !SamePath(resolved, written)) folders->push_back(resolved);
+}
+
+// The 64-bit Program Files folders, which a 32-bit process on 64-bit Windows does not get from
+// the special-folder calls (they answer with the x86 ones).
+void AddNativeProgramFiles(std::vector<std::wstring>* folders) {
+  win::RegistryKey key;
+  if (key.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+               KEY_READ | KEY_WOW64_64KEY) != ERROR_SUCCESS)
+    return;
+  for (const wchar_t* name : {L"ProgramW6432Dir", L"CommonW6432Dir", L"ProgramFilesDir"}) {
+    std::wstring folder;
+    if (key.GetString(name, &folder) == ERROR_SUCCESS) AddFolder(folders, folder);
+  }
 }
 
 }  // namespace
+
+std::wstring FinalPath(const std::wstring& path) {
+  // No access asked for: only the name is read, whatever the file's sharing.
+  win::UniqueHandle handle(
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::wstring();
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle.get(), &buffer[0], static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return Normalised(buffer);
+    }
+    buffer.assign(length + 1, L'\0');
+  }
+  return std::wstring();
+}
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   const std::wstring x = Normalised(a);
@@ -110,33 +146,45 @@ std::vector<std::wstring> SpecialFolders() {
   const DWORD temp_length = GetTempPathW(MAX_PATH, path);
   if (temp_length > 0 && temp_length < MAX_PATH) AddFolder(&folders, path);
   if (GetWindowsDirectoryW(path, MAX_PATH)) AddFolder(&folders, path);
+  AddNativeProgramFiles(&folders);
   return folders;
 }
 
 InstallDirCheck CheckInstallDirectory(const ModulePath& uninstaller,
+                                      const std::wstring& install_location,
                                       const std::vector<std::wstring>& special_folders) {
   InstallDirCheck check;
   if (uninstaller.truncated || uninstaller.path.empty()) {
     check.verdict = InstallDirVerdict::kTruncatedPath;
     return check;
   }
-  const size_t slash = uninstaller.path.find_last_of(L'\\');
-  check.directory =
-      Normalised(slash == std::wstring::npos ? std::wstring() : uninstaller.path.substr(0, slash));
-  if (IsRoot(check.directory)) {
+  // The folder the uninstaller really runs from, whatever links or short names its path has.
+  std::wstring own = FinalPath(uninstaller.path);
+  if (own.empty()) own = Normalised(uninstaller.path);
+  const size_t slash = own.find_last_of(L'\\');
+  check.directory = Normalised(slash == std::wstring::npos ? std::wstring() : own.substr(0, slash));
+
+  const std::wstring location =
+      install_location.empty() ? std::wstring() : FinalPath(install_location);
+  if (location.empty()) {
+    check.verdict = InstallDirVerdict::kNoInstallLocation;
+    return check;
+  }
+  if (!SamePath(check.directory, location)) {
+    check.verdict = InstallDirVerdict::kNotInInstallation;
+    return check;
+  }
+  check.directory = location;
+  if (IsRoot(location)) {
     check.verdict = InstallDirVerdict::kDriveRoot;
     return check;
   }
   for (const std::wstring& special : special_folders) {
     // The folder itself, or one that holds a special folder (C:\Users, a profile, ...).
-    if (PathIsWithin(special, check.directory)) {
+    if (PathIsWithin(special, location)) {
       check.verdict = InstallDirVerdict::kSpecialFolder;
       return check;
     }
-  }
-  if (!IsFile(check.directory + L"\\" + kMainImageName)) {
-    check.verdict = InstallDirVerdict::kNoMainProgram;
-    return check;
   }
   check.verdict = InstallDirVerdict::kInstallation;
   return check;

@@ -5,8 +5,6 @@ namespace vl::uninstall {
 
 inline constexpr wchar_t kMainImageName[] = L"Lumaroo.exe";
 inline constexpr wchar_t kAdbImageName[] = L"adb.exe";
-// An adb server whose folder carries the brand word belongs to the product.
-inline constexpr wchar_t kBrandWord[] = L"Orsel";
 // adb lives in this subfolder of the installation.
 inline constexpr wchar_t kAdbFolderName[] = L"adb";
 inline constexpr wchar_t kMainWindowTitle[] = L"Velloria";
@@ -14,6 +12,8 @@ inline constexpr wchar_t kMainWindowTitle[] = L"Velloria";
 inline constexpr wchar_t kUninstallKeyPath[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr wchar_t kUninstallEntryName[] = L"Lumaroo";
+// The installation folder, as the installer records it in the entry.
+inline constexpr wchar_t kInstallLocationValue[] = L"InstallLocation";
 inline constexpr wchar_t kDesktopShortcut[] = L"\\Velloria.lnk";
 inline constexpr wchar_t kStartMenuFolder[] = L"\\Velloria";
 // Never deleted, wherever it lies below a removed folder (compared on the lower-cased path).

@@ -1,10 +1,10 @@
 #include "uninstall/running_product.h"
 
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cwchar>
 
+#include "common/main_window_class.h"
 #include "common/win/handles.h"
 #include "uninstall/install_directory.h"
 #include "uninstall/product_identity.h"
@@ -12,26 +12,19 @@
 namespace vl::uninstall {
 namespace {
 
-// The full path of a process's executable: its first module, or (for a process whose modules
-// cannot be listed from here, such as a 64-bit one) the image name the system keeps.
+// The executable of a process as the file system resolves it; "" when it cannot be read.
 std::wstring ImagePath(DWORD process_id) {
-  win::UniqueHandle modules(
-      CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, process_id));
-  if (modules) {
-    MODULEENTRY32W module;
-    module.dwSize = sizeof(module);
-    if (Module32FirstW(modules.get(), &module)) return module.szExePath;
-  }
   win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
   if (!process) return std::wstring();
-  wchar_t path[MAX_PATH];
-  DWORD length = MAX_PATH;
-  if (!QueryFullProcessImageNameW(process.get(), 0, path, &length)) return std::wstring();
-  return std::wstring(path, length);
+  std::wstring path(32768, L'\0');
+  DWORD length = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(process.get(), 0, &path[0], &length)) return std::wstring();
+  path.resize(length);
+  const std::wstring resolved = FinalPath(path);
+  return resolved.empty() ? path : resolved;
 }
 
-// Calls `visit(process id)` for every process with exactly this image name until it returns
-// false.
+// Calls `visit(process id)` for every process with exactly this image name.
 template <typename Visit>
 void ForEachProcessNamed(const wchar_t* image_name, Visit visit) {
   win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -40,60 +33,92 @@ void ForEachProcessNamed(const wchar_t* image_name, Visit visit) {
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
-    if (std::wcscmp(entry.szExeFile, image_name) == 0 && !visit(entry.th32ProcessID)) return;
+    if (_wcsicmp(entry.szExeFile, image_name) == 0) visit(entry.th32ProcessID);
   }
+}
+
+struct WindowSearch {
+  const std::vector<DWORD>* process_ids;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectMainWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  wchar_t class_name[64] = L"";
+  if (!GetClassNameW(window, class_name, 64) || std::wcscmp(class_name, kMainWindowClassW) != 0)
+    return TRUE;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  for (DWORD id : *search->process_ids) {
+    if (id == owner) search->found.push_back(window);
+  }
+  return TRUE;
 }
 
 }  // namespace
 
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+bool ProcessImageIsWithin(DWORD id, const std::wstring& installation) {
+  if (installation.empty()) return false;
+  const std::wstring image = ImagePath(id);
+  return !image.empty() && PathIsWithin(image, installation);
 }
 
-bool IsProductAdb(const std::wstring& adb_folder, const std::wstring& main_folder,
-                  const std::wstring& installation, bool main_running) {
-  if (adb_folder.empty()) return false;
-  // Exact folders: an adb elsewhere below the program's folder, or any adb when the program's
-  // folder is unknown, is somebody else's.
-  if (!main_folder.empty() && SamePath(adb_folder, main_folder + kAdbFolderName)) return true;
-  if (!installation.empty() && SamePath(adb_folder, installation + L"\\" + kAdbFolderName))
-    return true;
-  return !main_running && adb_folder.find(kBrandWord) != std::wstring::npos;
-}
-
-bool FindRunningProduct(const std::wstring& installation, std::wstring* adb_path) {
-  adb_path->clear();
-  bool running = false;
-  std::wstring main_folder;
+RunningProduct FindRunningProduct(const std::wstring& installation) {
+  RunningProduct product;
+  if (installation.empty()) return product;
   ForEachProcessNamed(kMainImageName, [&](DWORD id) {
-    running = true;
-    // With several instances the last one whose path can be read wins.
-    const std::wstring folder = FolderOf(ImagePath(id));
-    if (!folder.empty()) main_folder = folder;
-    return true;
+    if (ProcessImageIsWithin(id, installation)) product.main_programs.push_back(id);
   });
-
   ForEachProcessNamed(kAdbImageName, [&](DWORD id) {
-    const std::wstring path = ImagePath(id);
-    if (!IsProductAdb(FolderOf(path), main_folder, installation, running)) return true;
-    running = true;
-    *adb_path = path;
-    return false;
+    if (ProcessImageIsWithin(id, installation)) product.adb_servers.push_back(id);
   });
-  return running;
+  return product;
 }
 
-bool CloseMainWindow(DWORD timeout_ms) {
-  HWND window = FindWindowW(nullptr, kMainWindowTitle);
-  if (window == nullptr) return false;
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout_ms, &result);
+int CloseMainWindows(const std::vector<DWORD>& process_ids, DWORD timeout_ms) {
+  WindowSearch search{&process_ids, {}};
+  EnumWindows(CollectMainWindow, reinterpret_cast<LPARAM>(&search));
+  for (HWND window : search.found) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout_ms,
+                        &result);
+  }
+  return static_cast<int>(search.found.size());
+}
+
+bool StopAdbServer(const std::wstring& installation) {
+  const std::wstring adb = installation + L"\\" + kAdbFolderName + L"\\" + kAdbImageName;
+  const DWORD attributes = GetFileAttributesW(adb.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return false;
+  // Started by its full path (no search of the current folder or PATH), in its own folder.
+  std::wstring command = L"\"" + adb + L"\" kill-server";
+  const std::wstring folder = installation + L"\\" + kAdbFolderName;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(adb.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      folder.c_str(), &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
   return true;
 }
 
-void StopAdbServer(const std::wstring& adb_path) {
-  ShellExecuteW(nullptr, L"open", adb_path.c_str(), L"kill-server", nullptr, SW_HIDE);
+int EndProcessesWithin(const std::vector<DWORD>& process_ids, const std::wstring& installation) {
+  int ended = 0;
+  for (DWORD id : process_ids) {
+    win::UniqueHandle process(
+        OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    if (!process) continue;
+    // The id is held open from here: it cannot be reused while it is checked and ended.
+    if (!ProcessImageIsWithin(id, installation)) continue;
+    if (TerminateProcess(process.get(), 1)) ++ended;
+  }
+  return ended;
 }
 
 }  // namespace vl::uninstall

@@ -1,35 +1,39 @@
-// Finding and stopping a running main program and the adb server that belongs to the product.
+// Finding and stopping what runs from the installation: the main program and its adb server.
+// Only processes whose image lies inside the installation folder count, and the only file ever
+// started is the installation's own "adb\adb.exe": a path read from the process list could name
+// a program that another program placed there.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vl::uninstall {
 
-// True when the product counts as running: a process named "Lumaroo.exe" exists, or (when none
-// does) an adb server runs from a folder carrying the brand word or from the adb folder of
-// `installation` (the verified installation folder, or empty). `adb_path` receives the adb server
-// that belongs to the product, or stays empty: with the main program running, only an adb from
-// the main program's own "adb" folder (compared exactly) or from the installation's counts.
-bool FindRunningProduct(const std::wstring& installation, std::wstring* adb_path);
+struct RunningProduct {
+  std::vector<DWORD> main_programs;  // "Lumaroo.exe" from the installation
+  std::vector<DWORD> adb_servers;    // "adb.exe" from the installation
+  bool running() const { return !main_programs.empty() || !adb_servers.empty(); }
+};
 
-// Whether an adb server running from `adb_folder` belongs to the product: it runs from the adb
-// folder of the running main program (`main_folder`, empty when unknown) or of `installation`
-// (empty when unknown), or, while no main program runs, from a folder carrying the brand word.
-// Trailing backslashes do not matter.
-bool IsProductAdb(const std::wstring& adb_folder, const std::wstring& main_folder,
-                  const std::wstring& installation, bool main_running);
+// The product's processes from `installation` (a resolved folder path; empty: none count).
+RunningProduct FindRunningProduct(const std::wstring& installation);
 
-// Asks the main window (a top-level window titled "Velloria") to close. A hung window cannot
-// hold the uninstaller: the request gives up after `timeout_ms`. Returns whether a window was
-// found.
-bool CloseMainWindow(DWORD timeout_ms);
+// Whether the executable of process `id` lies inside `installation` (resolved paths).
+bool ProcessImageIsWithin(DWORD id, const std::wstring& installation);
 
-// Starts `adb_path` with "kill-server", hidden, through the shell; does not wait.
-void StopAdbServer(const std::wstring& adb_path);
+// Asks the main windows (top-level windows of the program's own class) of these processes to
+// close. A hung window cannot hold the uninstaller: each request gives up after `timeout_ms`.
+// Returns how many windows were asked.
+int CloseMainWindows(const std::vector<DWORD>& process_ids, DWORD timeout_ms);
 
-// The folder of a file path, with its trailing backslash ("" when there is none).
-std::wstring FolderOf(const std::wstring& path);
+// Starts the installation's own "adb\adb.exe kill-server", hidden; does not wait. False when
+// that file is missing or is a link, or could not be started.
+bool StopAdbServer(const std::wstring& installation);
+
+// Ends the processes whose image still lies inside `installation` (checked again just before,
+// so a reused process id is never ended). Returns how many were ended.
+int EndProcessesWithin(const std::vector<DWORD>& process_ids, const std::wstring& installation);
 
 }  // namespace vl::uninstall

@@ -1,5 +1,7 @@
-// The uninstall run: confirmation, closing the running product, removing the uninstall entry,
-// the shortcuts, the camera registration and the installation folder, and the final message.
+// The uninstall run: confirmation, establishing the installation (the folder the uninstall entry
+// records, holding this uninstaller), closing what runs from it, removing the uninstall entry, the
+// shortcuts, the camera registration and what the installation put into its folder, and the
+// final message. A run from anywhere else changes nothing.
 #pragma once
 
 #include <windows.h>
@@ -34,8 +36,13 @@ enum class UninstallOutcome { kCancelled, kCompleted };
 struct UninstallReport {
   UninstallOutcome outcome = UninstallOutcome::kCancelled;
   InstallDirCheck installation;
-  bool installation_removed = false;
+  bool layout_found = false;          // the installer's list of its files was there and sound
+  std::vector<std::wstring> left;     // what stayed in the installation folder
+  bool installation_removed = false;  // the folder itself is gone
 };
+
+// The installation folder recorded in the uninstall entry ("" when there is none).
+std::wstring RecordedInstallLocation();
 
 // The setup of the running program: its own path and the special folders of this machine.
 UninstallSetup ProgramSetup();
@@ -43,7 +50,7 @@ UninstallSetup ProgramSetup();
 // Runs the whole uninstall; every question goes through `prompts`, owned by `dialog`.
 UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const UninstallSetup& setup);
 
-// The final message: the done text, and why the installation folder was kept when it was.
-std::wstring FinalMessage(const InstallDirCheck& installation);
+// The final message: the done text, and what was kept and why.
+std::wstring FinalMessage(const UninstallReport& report);
 
 }  // namespace vl::uninstall

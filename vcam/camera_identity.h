@@ -10,7 +10,7 @@ struct CameraIdentity {
   const CLSID* clsid;
   const wchar_t* filter_name;  // the device's name in capture applications
   const wchar_t* pin_name;
-  const char* fallback_file;  // relative to the module's directory
+  const char* fallback_file;  // in the user's picture folder, else in "res\" beside the module
   vl::vcam::CameraOrientation orientation;
 };
 

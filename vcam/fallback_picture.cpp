@@ -6,28 +6,33 @@
 #include <cstring>
 
 #include "common/dib_stride.h"
+#include "common/picture_header.h"
 #include "common/win/com_ptr.h"
 #include "common/win/dib.h"
 #include "common/win/handles.h"
 
 namespace {
 
-// Reads the whole file into a movable global memory block; null on any failure.
+// Reads the whole file into a movable global memory block; null on any failure, and for
+// anything but a JPEG of a help picture's size.
 HGLOBAL ReadFileToGlobal(const std::string& path, DWORD* size_out) {
   const vl::win::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-      size.QuadPart > FallbackPicture::kMaxFileBytes)
+      size.QuadPart > static_cast<LONGLONG>(vl::kMaxHelpPictureBytes))
     return nullptr;
   const DWORD bytes = static_cast<DWORD>(size.QuadPart);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (block == nullptr) return nullptr;
   void* data = GlobalLock(block);
   DWORD read = 0;
-  const bool ok =
-      data != nullptr && ReadFile(file.get(), data, bytes, &read, nullptr) && read == bytes;
+  // The picture is judged from the bytes read, the same ones the picture loader gets.
+  const bool ok = data != nullptr && ReadFile(file.get(), data, bytes, &read, nullptr) &&
+                  read == bytes &&
+                  vl::IsAcceptableHelpPicture(static_cast<const uint8_t*>(data), bytes, path) &&
+                  vl::PictureTypeOfName(path) == vl::PictureType::kJpeg;
   if (data != nullptr) GlobalUnlock(block);
   if (!ok) {
     GlobalFree(block);
@@ -80,6 +85,8 @@ std::unique_ptr<FallbackPicture> FallbackPicture::Load(const std::string& path) 
   const vl::win::UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
   if (!dc) return nullptr;
   const SIZE size = HimetricToPixels(dc.get(), himetric_width, himetric_height);
+  // The drawn size follows the screen's resolution: bound it as the header was.
+  constexpr LONG kMaxSide = 2 * static_cast<LONG>(vl::kMaxHelpPictureSide);
   if (size.cx < 1 || size.cy < 1 || size.cx > kMaxSide || size.cy > kMaxSide) return nullptr;
 
   uint8_t* bits = nullptr;
@@ -96,6 +103,15 @@ std::unique_ptr<FallbackPicture> FallbackPicture::Load(const std::string& path) 
   if (FAILED(rendered)) return nullptr;
   return std::unique_ptr<FallbackPicture>(
       new FallbackPicture(std::move(bitmap), bits, size.cx, size.cy));
+}
+
+std::unique_ptr<FallbackPicture> FallbackPicture::LoadFirst(
+    std::initializer_list<std::string> paths) {
+  for (const std::string& path : paths) {
+    if (path.empty()) continue;
+    if (auto picture = Load(path)) return picture;
+  }
+  return nullptr;
 }
 
 FallbackPicture::FallbackPicture(vl::win::UniqueBitmap bitmap, const uint8_t* bits, int width,

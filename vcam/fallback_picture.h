@@ -1,9 +1,13 @@
-// The picture a camera shows while nothing is published: a JPEG (or any picture OLE can load)
-// beside the module, drawn once into a 24-bit bottom-up DIB section.
+// The picture a camera shows while nothing is published: a JPEG, drawn once into a 24-bit
+// bottom-up DIB section. The file may come from the configuration host (through the program's
+// per-user folder), and the camera runs inside every capture program that opens it: OLE's picture
+// loader (which also takes metafiles and more) only ever sees a file whose JPEG signature and
+// header size have been checked first.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -12,13 +16,11 @@
 
 class FallbackPicture {
  public:
-  // Files larger than this are not read: the fallback is a small card.
-  static constexpr DWORD kMaxFileBytes = 16 * 1024 * 1024;
-  // Pictures larger than this on either side are refused rather than allocated.
-  static constexpr int kMaxSide = 8192;
-
-  // Null when the file is missing, empty, too large or not a picture.
+  // Null when the file is missing, empty, too large, not a JPEG of at most 2048 x 2048 pixels
+  // by its signature and header (common/picture_header.h), or cannot be drawn.
   static std::unique_ptr<FallbackPicture> Load(const std::string& path);
+  // The first of `paths` that loads.
+  static std::unique_ptr<FallbackPicture> LoadFirst(std::initializer_list<std::string> paths);
   ~FallbackPicture();
   FallbackPicture(const FallbackPicture&) = delete;
   FallbackPicture& operator=(const FallbackPicture&) = delete;

@@ -7,6 +7,7 @@
 
 #include "common/module_directory.h"
 #include "common/win/com_ptr.h"
+#include "common/win/user_data_folder.h"
 #include "vcam/vcam.h"
 
 namespace {
@@ -43,7 +44,12 @@ int StreamRandom() {
 
 CVCamStream::CVCamStream(HRESULT* result, CVCam* filter, const CameraIdentity& identity)
     : CSourceStream(L"Velloria stream", result, filter, identity.pin_name), identity_(identity) {
-  fallback_ = FallbackPicture::Load(vl::ModuleDirectory() + identity.fallback_file);
+  // The picture the configuration host last sent (the program keeps it per user), else the
+  // one installed beside the module.
+  const std::string user_folder = vl::win::UserPictureFolder(false);
+  fallback_ = FallbackPicture::LoadFirst(
+      {user_folder.empty() ? std::string() : user_folder + identity.fallback_file,
+       vl::ModuleDirectory() + "res\\" + identity.fallback_file});
   const vl::MappedPicture published = mapping_.Read();
   const vl::vcam::FrameSize size =
       vl::vcam::OfferedFrameSize(identity.orientation, published.width, published.height);

@@ -103,6 +103,10 @@ void ButtonBase::Notify(bool post) {
 }
 
 void ButtonBase::StartFade() {
+  if (!fade_) {  // a button without fading shows the new state at once
+    StopFade();
+    return;
+  }
   fade_from_ = last_drawn_;
   alpha_ = 0;
   if (m_hWnd) fade_timer_on_ = ::SetTimer(m_hWnd, kFadeTimer, kFadePeriodMs, nullptr) != 0;

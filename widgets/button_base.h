@@ -34,6 +34,7 @@ class ButtonBase : public win::CWindowImpl<ButtonBase> {
   // The same from bitmaps with premultiplied alpha, which the button takes over.
   void SetImageBitmaps(win::UniqueBitmap normal, win::UniqueBitmap hover, win::UniqueBitmap pressed,
                        win::UniqueBitmap disabled);
+  // Whether a change of state cross-fades (ImageButton) or shows at once (CIconButton).
   void SetFade(bool fade) { fade_ = fade; }
   // Parent-drawn mode: `painter` paints the button from its own WM_PAINT with PaintInto; the
   // button's own WM_PAINT then paints nothing, and every repaint invalidates the button's

@@ -63,9 +63,8 @@ std::unique_ptr<Gdiplus::Bitmap> LoadBitmapFromMemory(const void* bytes, int siz
   return IfDecoded(Gdiplus::Bitmap::FromStream(stream.get()));
 }
 
-win::UniqueBitmap LoadHBitmapFromFile(const wchar_t* path) {
-  if (!path || !*path) return {};
-  std::unique_ptr<Gdiplus::Bitmap> picture = IfDecoded(Gdiplus::Bitmap::FromFile(path));
+win::UniqueBitmap LoadHBitmapFromMemory(const void* bytes, int size) {
+  std::unique_ptr<Gdiplus::Bitmap> picture = LoadBitmapFromMemory(bytes, size);
   if (!picture) return {};
   HBITMAP bitmap = nullptr;
   if (picture->GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &bitmap) != Gdiplus::Ok) return {};

@@ -34,8 +34,9 @@ std::unique_ptr<Gdiplus::Bitmap> LoadPngResource(int id);
 // below 1, or bytes that do not decode.
 std::unique_ptr<Gdiplus::Bitmap> LoadBitmapFromMemory(const void* bytes, int size);
 
-// A picture file decoded into a GDI bitmap over opaque black; null when missing or unreadable.
-win::UniqueBitmap LoadHBitmapFromFile(const wchar_t* path);
+// Encoded picture bytes decoded into a GDI bitmap over opaque black; null when they do not
+// decode.
+win::UniqueBitmap LoadHBitmapFromMemory(const void* bytes, int size);
 
 // A new 32-bit ARGB bitmap of `image` fitted into bound x bound keeping its aspect ratio (left as
 // large as it is when it fits, unless `force`); every side at least 1 pixel. Null for an empty

@@ -73,6 +73,7 @@ void Slider::ApplyMouse(LPARAM l) {
 
 LRESULT Slider::OnLeftButtonDown(UINT, WPARAM, LPARAM l, BOOL&) {
   ::SetCapture(m_hWnd);
+  dragging_ = true;
   ApplyMouse(l);
   return 0;
 }
@@ -83,7 +84,17 @@ LRESULT Slider::OnMouseMove(UINT, WPARAM w, LPARAM l, BOOL&) {
 }
 
 LRESULT Slider::OnLeftButtonUp(UINT, WPARAM, LPARAM, BOOL&) {
+  dragging_ = false;  // first: releasing the capture below is no lost drag
   if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  if (listener_) listener_->OnSliderEnd(range_.value);
+  return 0;
+}
+
+LRESULT Slider::OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&) {
+  // Another window took the mouse mid-drag: the release will never come here, so the drag ends
+  // now, at the value it reached.
+  if (!dragging_) return 0;
+  dragging_ = false;
   if (listener_) listener_->OnSliderEnd(range_.value);
   return 0;
 }

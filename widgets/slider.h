@@ -1,7 +1,8 @@
 // A horizontal value slider: a 2-pixel track, the filled part in the accent pink and the thumb
 // picture. A press or a drag sets the value under the mouse (OnSliderPos when it changed); every
 // release calls OnSliderEnd. Any range is safe: minimum <= maximum is kept, an empty range shows
-// the thumb at the left and reports the minimum. WM_GETTEXT answers the value in decimal.
+// the thumb at the left and reports the minimum. WM_GETTEXT answers the value in decimal. A drag
+// whose mouse capture is taken away (a message box, Alt+Tab) ends there, with OnSliderEnd.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +45,7 @@ class Slider : public win::CWindowImpl<Slider> {
   MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLeftButtonDown)
   MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
   MESSAGE_HANDLER(WM_LBUTTONUP, OnLeftButtonUp)
+  MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
   MESSAGE_HANDLER(WM_GETTEXT, OnGetText)
   MESSAGE_HANDLER(WM_GETTEXTLENGTH, OnGetText)
   END_MSG_MAP()
@@ -55,6 +57,7 @@ class Slider : public win::CWindowImpl<Slider> {
   LRESULT OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnLeftButtonUp(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnGetText(UINT, WPARAM, LPARAM, BOOL&);
 
   void ApplyMouse(LPARAM l);
@@ -66,6 +69,7 @@ class Slider : public win::CWindowImpl<Slider> {
   SliderRange range_;
   win::UniqueBitmap thumb_;
   ISliderListener* listener_ = nullptr;
+  bool dragging_ = false;  // pressed, and the capture still ours
 };
 
 }  // namespace vl

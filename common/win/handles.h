@@ -34,6 +34,22 @@ class UniqueHandle {
   HANDLE h_ = nullptr;
 };
 
+// Owns a directory search (FindFirstFile) and closes it; INVALID_HANDLE_VALUE means "none".
+class UniqueFindHandle {
+ public:
+  explicit UniqueFindHandle(HANDLE h) : h_(h) {}
+  ~UniqueFindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  UniqueFindHandle(const UniqueFindHandle&) = delete;
+  UniqueFindHandle& operator=(const UniqueFindHandle&) = delete;
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
 // Owns a view of a file mapping (MapViewOfFile) and unmaps it.
 class UniqueMappedView {
  public:

@@ -1,9 +1,14 @@
-"""Prints the benchmark report (video pipeline, panel) from the JSON files scripts/bench wrote."""
+"""Prints the benchmark report (video pipeline, panel) from the JSON files scripts/bench wrote.
+
+    bench_report.py BENCH_DIR
+    bench_report.py --program-line BENCH_DIR LATENCY_RUN_DIR   (the whole program's CPU line)
+"""
 import json
 import os
 import sys
 
-out = sys.argv[1]
+program_line = len(sys.argv) > 1 and sys.argv[1] == "--program-line"
+out = sys.argv[2] if program_line else sys.argv[1]
 
 
 def load(name):
@@ -28,6 +33,25 @@ if os.path.exists(os.path.join(out, "yardsticks.txt")):
     for line in open(os.path.join(out, "yardsticks.txt")):
         name, cpu, frames = line.split()
         yard[name] = float(cpu) * 1000.0 / int(frames)
+
+if program_line:
+    meta = {}
+    path = os.path.join(sys.argv[3], "meta.txt")
+    if os.path.exists(path):
+        for line in open(path):
+            if "=" in line:
+                k, v = line.rstrip("\n").split("=", 1)
+                meta[k] = v
+    x = meta.get("lumaroo_cpu_ms_per_s")
+    y = yard.get("whole_latency_1080p30")
+    x_text = "n/a" if x is None else f"{float(x):.1f}"
+    y_text = "n/a" if y is None else f"{y * 30:.1f}"
+    r_text = "n/a" if x is None or not y else f"{float(x) / (y * 30):.2f}"
+    print(f"Lumaroo.exe CPU at 1080p30: {x_text} ms/s; ffmpeg decode+scale yardstick {y_text} ms/s; "
+          f"ratio {r_text}")
+    print(f"  (load during the program's run: {meta.get('load', 'n/a')}; now: "
+          f"{' '.join(open('/proc/loadavg').read().split()[:3])})")
+    sys.exit(0)
 
 nt, np_, wt, wp = (load(n) for n in ("native_transform", "native_path", "wine_transform", "wine_path"))
 
@@ -56,6 +80,11 @@ print()
 print("Scaling alone, to 1280 x 720")
 for label, key in (("1920x1080 area", "BM_ScaleDown1080p"), ("640x360 bilinear", "BM_ScaleUp360p")):
     print(f"  {label:34s} native {fmt(nt.get(key))}   wine {fmt(wt.get(key))}")
+print()
+print("Decoding alone, per 1080p picture (the floor under everything else)")
+n = np_.get("BM_Decode/1920x1080")
+print(f"  {'1920x1080 clip':34s} native {fmt(n)}   wine {fmt(wp.get('BM_Decode/1920x1080'))}   "
+      f"ffmpeg -threads 1 decode only {fmt(yard.get('decode_1080p'))}  ({ratio(n, yard.get('decode_1080p'))})")
 print()
 print("Decode + RGB24 conversion, per picture")
 for label, key, y in (("1920x1080 clip", "BM_DecodeConvert/1920x1080", "rgb24_1080p"),

@@ -1,19 +1,22 @@
 """End-to-end latency of numbered pictures: phone sent -> shared section -> camera sample.
 
-    latency_report.py [--bench BENCH_DIR] RUN_DIR...
+    latency_report.py RUN_DIR...
 
 Each RUN_DIR holds sent.txt (phonesim --send-log: ROUND PICTURE UNIX_US), camera.txt
-(vcam_capture --frame-log: UNIX_US NUMBER), section.txt (section_watch: UNIX_US NUMBER) and
-meta.txt (key=value lines). Prints one table row per run and writes RUN_DIR/result.json.
+(vcam_capture --frame-log: UNIX_US NUMBER), section.txt (section_watch: UNIX_US NUMBER),
+decoded.txt (section_watch --decode-log: RUN PICTURE UNIX_US, when the program queued picture
+PICTURE of its run in the frame buffer) and meta.txt (key=value lines). Prints one table row per
+run and writes RUN_DIR/result.json.
+
+The program's decode trace numbers the pictures of its run, not the clip's pictures: picture k of
+the run is the k-th picture the phone sent on that connection (the decoder delivers every picture,
+in order). The report checks that pairing against the section: a picture seen in the section
+before its decode record would show a wrong pairing, and is counted.
 
 A picture is the send of one picture number in one round of the clip; an arrival of number n
 belongs to the latest send of n at or before it. Only pictures sent while the camera was
 delivering (one second of margin at each end) count; a picture of that span that no sample
 carried was never delivered.
-
-With --bench (scripts/bench's output folder) the part before the section is split further with
-the per-picture CPU costs measured under Wine: decoding with its RGB conversion, and the frame
-buffer's PushFrame; what remains is the wait for the preview's 30 ms tick and the publication.
 """
 import bisect
 import json
@@ -21,14 +24,19 @@ import os
 import sys
 
 
-def read_pairs(path):
+def read_rows(path, fields):
+    """The lines of `fields` integers of a log, as tuples; nothing for a missing log."""
     rows = []
     if os.path.exists(path):
         for line in open(path):
             parts = line.split()
-            if len(parts) == 2:
-                rows.append((int(parts[0]), int(parts[1])))
+            if len(parts) == fields:
+                rows.append(tuple(int(p) for p in parts))
     return rows
+
+
+def read_pairs(path):
+    return read_rows(path, 2)
 
 
 def read_meta(path):
@@ -67,13 +75,19 @@ def first_arrivals(sends_by_picture, arrivals):
     return first
 
 
+def read_decoded(path):
+    """Queue times of the pictures of the program's last run: {picture of the run: unix_us}."""
+    rows = read_rows(path, 3)
+    if not rows:
+        return {}
+    last = max(r for r, _, _ in rows)
+    return {p: t for r, p, t in rows if r == last}
+
+
 def analyse(run):
     meta = read_meta(os.path.join(run, "meta.txt"))
-    sends = []
-    for line in open(os.path.join(run, "sent.txt")):
-        parts = line.split()
-        if len(parts) == 3:
-            sends.append((int(parts[0]), int(parts[1]), int(parts[2])))
+    sends = read_rows(os.path.join(run, "sent.txt"), 3)
+    decoded = read_decoded(os.path.join(run, "decoded.txt"))
     camera = read_pairs(os.path.join(run, "camera.txt"))
     section = read_pairs(os.path.join(run, "section.txt"))
     by_picture = {}
@@ -88,19 +102,26 @@ def analyse(run):
     if len(numbered) < 2:
         return result
     lo, hi = numbered[0] + 1_000_000, numbered[-1] - 1_000_000
-    window = [(r, p, t) for r, p, t in sends if lo <= t <= hi]
-    cam, sec, sec_cam = [], [], []
-    missing = 0
-    for r, p, t in window:
+    # The k-th picture sent on the connection is the run's picture k.
+    window = [(k, r, p, t) for k, (r, p, t) in enumerate(sends) if lo <= t <= hi]
+    cam, sec, sec_cam, dec, dec_sec = [], [], [], [], []
+    missing = mispaired = 0
+    for k, r, p, t in window:
         key = (r, p)
         if key in cam_first:
             cam.append((cam_first[key] - t) / 1000.0)
         else:
             missing += 1
+        if k in decoded:
+            dec.append((decoded[k] - t) / 1000.0)
         if key in sec_first:
             sec.append((sec_first[key] - t) / 1000.0)
             if key in cam_first:
                 sec_cam.append((cam_first[key] - sec_first[key]) / 1000.0)
+            if k in decoded:
+                if decoded[k] > sec_first[key]:
+                    mispaired += 1
+                dec_sec.append((sec_first[key] - decoded[k]) / 1000.0)
     span = (numbered[-1] - numbered[0]) / 1e6
     result.update({
         "pictures": len(window),
@@ -113,6 +134,10 @@ def analyse(run):
                                "max": max(sec) if sec else None},
         "section_to_camera_ms": {"p50": percentile(sec_cam, 50), "p95": percentile(sec_cam, 95),
                                  "max": max(sec_cam) if sec_cam else None},
+        "sent_to_decoded_ms": {"p50": percentile(dec, 50), "p95": percentile(dec, 95),
+                               "max": max(dec) if dec else None, "pictures": len(dec)},
+        "decoded_to_section_ms": {"p50": percentile(dec_sec, 50), "p95": percentile(dec_sec, 95)},
+        "decode_pairing_violations": mispaired,
     })
     return result
 
@@ -121,28 +146,7 @@ def fmt(v, spec="6.1f"):
     return "   n/a" if v is None else format(v, spec)
 
 
-def wine_costs(bench):
-    """Median CPU ms per picture under Wine: {(clip size, stage): ms}."""
-    path = os.path.join(bench, "wine_path.json") if bench else None
-    costs = {}
-    if not path or not os.path.exists(path):
-        return costs
-    for b in json.load(open(path)).get("benchmarks", []):
-        if b.get("aggregate_name", "median") != "median":
-            continue
-        name = b.get("run_name", b["name"])
-        ms = b.get("ms_per_frame")
-        if ms is None:
-            continue
-        for size in ("1920x1080", "720x1280"):
-            if name == f"BM_DecodeConvert/{size}":
-                costs[(size, "decode")] = ms
-            elif name == f"BM_PushFrame/{size}":
-                costs[(size, "frame buffer")] = ms
-    return costs
-
-
-def main(runs, bench=None):
+def main(runs):
     print(f"{'camera':10s} {'clip':24s} {'fps':>3s}  {'p50':>6s} {'p95':>6s} {'max':>6s} ms"
           f"  {'never':>6s}  {'pics':>5s}  {'cam fps':>7s}  load")
     for run in runs:
@@ -156,42 +160,38 @@ def main(runs, bench=None):
               f"{fmt(lat.get('p50'))} {fmt(lat.get('p95'))} {fmt(lat.get('max'))}    "
               f"{fmt(None if never is None else 100 * never, '5.1f')}%  {r.get('pictures', 0):5d}  "
               f"{fmt(r.get('camera_pace_fps'), '7.2f')}  {m.get('load', '?')}")
+    results = [(os.path.basename(os.path.normpath(run)),
+                json.load(open(os.path.join(run, "result.json")))) for run in runs]
     print()
     print("Stages (medians, ms): sent -> in the shared section (receive, decode, frame buffer,")
     print("preview tick, publication) | section -> camera sample (the camera's pace and copy)")
-    for run in runs:
-        r = json.load(open(os.path.join(run, "result.json")))
+    for _, r in results:
         m = r["meta"]
         a, b = r.get("sent_to_section_ms", {}), r.get("section_to_camera_ms", {})
         print(f"{m.get('camera_label', '?'):10s} {m.get('clip', '?'):24s} {m.get('fps', '?'):>3s}  "
               f"sent->section p50 {fmt(a.get('p50'))} p95 {fmt(a.get('p95'))}   "
               f"section->camera p50 {fmt(b.get('p50'))} p95 {fmt(b.get('p95'))}")
-    costs = wine_costs(bench)
-    if not costs:
-        return
     print()
-    print("Median picture by stage (ms): receive + decode and frame buffer from the Wine benchmark's")
-    print("CPU per picture, tick wait + publication the rest of sent -> section, camera measured")
-    for run in runs:
-        r = json.load(open(os.path.join(run, "result.json")))
-        m = r["meta"]
-        size = "1920x1080" if "1920x1080" in m.get("clip", "") else "720x1280"
-        decode, buffer = costs.get((size, "decode")), costs.get((size, "frame buffer"))
-        to_section = r.get("sent_to_section_ms", {}).get("p50")
-        camera = r.get("section_to_camera_ms", {}).get("p50")
-        if None in (decode, buffer, to_section, camera):
-            continue
-        rest = to_section - decode - buffer
-        stages = [("receive+decode", decode), ("frame buffer", buffer),
-                  ("tick+publication", rest), ("camera", camera)]
-        largest = max(stages, key=lambda s: s[1])[0]
-        cells = "  ".join(f"{n} {v:5.1f}" for n, v in stages)
-        print(f"{m.get('camera_label', '?'):10s} {m.get('fps', '?'):>3s} fps  {cells}   largest: {largest}")
+    print("Sent -> decoded: from the phone's send of a picture's last byte until the program queued")
+    print("the picture in its frame buffer (receive, decode, conversion, frame buffer), from its")
+    print("decode trace; the preview's and the camera's timers do not move it")
+    for name, r in results:
+        d = r.get("sent_to_decoded_ms", {})
+        print(f"{name} sent->decoded p50 {fmt(d.get('p50'), '.1f')} p95 {fmt(d.get('p95'), '.1f')}")
+    print()
+    print("Median picture by stage (ms): sent -> decoded | decoded -> section (the preview's 30 ms")
+    print("tick and the publication) | section -> camera (the camera's pace and copy)")
+    for name, r in results:
+        stages = [("sent->decoded", r.get("sent_to_decoded_ms", {}).get("p50")),
+                  ("decoded->section", r.get("decoded_to_section_ms", {}).get("p50")),
+                  ("section->camera", r.get("section_to_camera_ms", {}).get("p50"))]
+        cells = "  ".join(f"{n} {fmt(v, '5.1f')}" for n, v in stages)
+        known = [s for s in stages if s[1] is not None]
+        largest = max(known, key=lambda s: s[1])[0] if known else "n/a"
+        bad = r.get("decode_pairing_violations", 0)
+        check = f"   ({bad} pictures in the section before their decode record)" if bad else ""
+        print(f"{name:18s} {cells}   largest: {largest}{check}")
 
 
 if __name__ == "__main__":
-    args = sys.argv[1:]
-    bench_dir = None
-    if len(args) >= 2 and args[0] == "--bench":
-        bench_dir, args = args[1], args[2:]
-    main(args, bench_dir)
+    main(sys.argv[1:])

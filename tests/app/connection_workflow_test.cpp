@@ -90,8 +90,10 @@ class FakeDevices : public IDeviceSource {
     return true;
   }
   std::vector<DeviceEntry> GetEntries() const override { return entries; }
+  bool AdbMissing() const override { return adb_missing; }
   std::vector<DeviceEntry> entries;
   int scans = 0;
+  bool adb_missing = false;
 };
 
 class RecordingTurns : public IWorkflowTurns {
@@ -104,7 +106,9 @@ class RecordingTurns : public IWorkflowTurns {
   }
   void OnConnectedLayout() override { view_.Log("panel shown"); }
   void OnDisconnectedLayout() override { view_.Log("panel hidden"); }
+  std::string AndroidDriverLink() override { return driver_link; }
   std::vector<int> counts_seen;
+  std::string driver_link;
 
  private:
   RecordingView& view_;
@@ -156,6 +160,47 @@ TEST_F(ConnectionWorkflowTest, EmptyListSaysNoDeviceShowsHelpAndGivesTheHostItsT
   Arrive({kPixel});
   EXPECT_EQ(flow_.refresh_count(), 0);
   EXPECT_FALSE(view_.help_visible);
+}
+
+TEST_F(ConnectionWorkflowTest, MissingAdbIsToldOnceBehindTheListedIphonesWithTheDriverLink) {
+  const std::string kText =
+      Ansi("未找到安卓手机连接组件adb\\adb.exe，无法检测安卓手机，请重新安装Velloria。");
+  struct Case {
+    std::string link, text;
+  };
+  for (const Case& c : {Case{"", kText}, Case{"http://www.velloria.com.cn/driver.exe",
+                                              kText + Ansi("\n安卓手机驱动下载：") +
+                                                  "http://www.velloria.com.cn/driver.exe"}}) {
+    RecordingView view;
+    FakeStream stream{view};
+    FakeDevices devices;
+    RecordingTurns turns{view};
+    turns.driver_link = c.link;
+    ConnectionWorkflow flow{view, stream, devices, &turns};
+    devices.adb_missing = true;
+    devices.entries = {kIphone};
+    flow.OnDeviceListArrived();
+    EXPECT_EQ(view.names, std::vector<std::string>{"iPhone"});
+    EXPECT_EQ(view.TakeLog(),
+              (std::vector<std::string>{"devices", "help hidden", "loading ended", "box"}));
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].first, c.text);
+    EXPECT_EQ(view.boxes[0].second, Ansi("提示"));
+    // Later scans, with adb still missing or missing again, say nothing more.
+    flow.OnRefreshCommand();
+    flow.OnDeviceListArrived();
+    devices.adb_missing = false;
+    flow.OnDeviceListArrived();
+    devices.adb_missing = true;
+    flow.OnDeviceListArrived();
+    EXPECT_EQ(view.boxes.size(), 1u);
+  }
+}
+
+TEST_F(ConnectionWorkflowTest, AdbThatStartsIsNotMentioned) {
+  Arrive({kIphone, kPixel});
+  Arrive({});
+  EXPECT_TRUE(view_.boxes.empty());
 }
 
 TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
@@ -219,6 +264,26 @@ TEST_F(ConnectionWorkflowTest, FailureRestoresTheIdleLookBeforeItsBox) {
   ASSERT_EQ(view_.boxes.size(), 1u);
   EXPECT_EQ(view_.boxes[0].first, "phone said no");
   EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
+}
+
+// Enter while connecting (the dialog manager's IDOK is the connect command) gives the
+// connection up: the worker ends it as a failed one, which is no failure to report. The next
+// connection that fails by itself shows its box again.
+TEST_F(ConnectionWorkflowTest, AConnectionGivenUpWhileConnectingShowsNoFailureBox) {
+  Arrive({kPixel});
+  flow_.OnConnectCommand();
+  ASSERT_EQ(flow_.state(), WorkflowState::kConnecting);
+  flow_.OnConnectCommand();  // Enter: given up
+  view_.TakeLog();
+  flow_.OnFailed();
+  EXPECT_EQ(view_.TakeLog(),
+            (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
+  EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
+  flow_.OnConnectCommand();
+  stream_.running = false;
+  flow_.OnFailed();
+  EXPECT_EQ(view_.boxes.size(), 1u);
 }
 
 TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {

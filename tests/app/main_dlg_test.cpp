@@ -3,9 +3,9 @@
 // quitting, a failed connection, the orientation toggle, device-change bursts, dragging,
 // minimising, balloons, and leaving while a silent phone is connected.
 //
-// The program directory is this test's own folder: the camera modules, res\, and the stand-in
-// libimobiledevice whose iPhones each test writes into fake_imobiledevice.conf. adb is the fake
-// adb in a scratch working directory.
+// The program directory is this test's own folder: the camera modules and res\. iPhones come
+// from the fake mobile-device service around the test (each test writes its iPhones into the
+// fake's file); adb is the fake adb in a scratch working directory.
 #include "app/main_dlg.h"
 
 #include <windows.h>
@@ -23,8 +23,13 @@
 #include "common/win/app_module.h"
 #include "common/win/message_box.h"
 #include "device/socket_layer.h"
+#include "media/bmt_reader.h"
 #include "media/frame_mapping_win.h"
+#include "online/remote_config.h"
+#include "online/shell_prompts_win.h"
+#include "panel/panel_manager.h"
 #include "tests/device/fake_adb_workdir.h"
+#include "tests/device/fake_iphones.h"
 #include "tests/media/stream_test_support.h"
 #include "tests/widgets/widget_test_support.h"
 #include "tools/vcam_capture/capture_graph.h"
@@ -175,14 +180,14 @@ class MainWindowTest : public ::testing::Test {
     PumpFor(50);
     win::Module().RemoveMessageLoop();
     win::SetMessageBoxHandler(nullptr);
-    DeleteFileA((ProgramDir() + "fake_imobiledevice.conf").c_str());
     for (int i = 0; i < 3000 && DeviceScanner::RunningScanThreads() > 0; ++i) Sleep(10);
   }
 
-  // The attached phones: iPhones for the stand-in library (one "device UDID NAME" line each),
-  // Android phones as the fake adb's configuration.
+  // The attached phones: iPhones for the fake mobile-device service (one "device UDID NAME"
+  // line each), Android phones as the fake adb's configuration.
   void Attach(const std::string& iphones, const std::string& adb_config) {
-    std::ofstream(ProgramDir() + "fake_imobiledevice.conf", std::ios::binary) << iphones;
+    ASSERT_TRUE(iphones_.available()) << "run under fake_usbmuxd run";
+    iphones_.Attach(iphones);
     adb_ = std::make_unique<test::FakeAdbWorkdir>(adb_config);
   }
 
@@ -241,6 +246,7 @@ class MainWindowTest : public ::testing::Test {
 
   net::SocketLibrary sockets_;
   win::CMessageLoop loop_;
+  test::FakeIphones iphones_;
   std::unique_ptr<test::FakeAdbWorkdir> adb_;
   std::unique_ptr<CMainDlg> dialog_;
   std::vector<Box> boxes_;
@@ -292,7 +298,7 @@ TEST_F(MainWindowTest, NoPhoneSaysSoAndConnectShowsTheNoDeviceBox) {
   EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
 }
 
-TEST_F(MainWindowTest, OneIphoneFromTheLibraryIsListedByItsName) {
+TEST_F(MainWindowTest, OneIphoneFromTheServiceIsListedByItsName) {
   Attach("device UDID-ONE \xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone\n", "");
   Open();
   EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
@@ -541,6 +547,32 @@ TEST_F(MainWindowTest, RefreshButtonRescansAndKeepsTheChosenPhoneSelected) {
   EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);
 }
 
+TEST_F(MainWindowTest, MissingAdbIsToldOnceWithTheDriverLinkWhileIphonesAreListed) {
+  // The driver link as the cached configuration holds it (read at the window's start).
+  const std::string link = "http://www.velloria.com.cn/adb_driver.exe";
+  ProgramSettingsStore settings;
+  settings.Write(kAdbDriveUrlKey, link);
+  Attach("device UDID-ONE \xE6\xB5\x8B\xE8\xAF\x95\xE7\x9A\x84iPhone\n", kTwoAndroidPhones);
+  adb_->RemoveAdb();
+  Open();
+  settings.Write(kAdbDriveUrlKey, "");
+  EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text,
+            A("未找到安卓手机连接组件adb\\adb.exe，无法检测安卓手机，请重新安装Velloria。\n"
+              "安卓手机驱动下载：") +
+                link);
+  EXPECT_EQ(boxes_[0].caption, A("提示"));
+  // A refresh (a real click) lists the iPhone again and says nothing more.
+  const std::string before = iphones_.Log();
+  ClickOn(controls().refresh_button());
+  ASSERT_TRUE(PumpUntil([&] { return iphones_.Log().size() > before.size(); }, 20000));
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->scanner().IsScanning(); }, 20000));
+  PumpFor(200);
+  EXPECT_EQ(PickerItems(), std::vector<std::string>{A("测试的iPhone")});
+  EXPECT_EQ(boxes_.size(), 1u);
+}
+
 TEST_F(MainWindowTest, LeavingWhileASilentPhoneIsConnectedDoesNotWaitForIt) {
   auto phone = test::StartPhone({"--silence"});
   Attach("", kTwoAndroidPhones);
@@ -553,6 +585,42 @@ TEST_F(MainWindowTest, LeavingWhileASilentPhoneIsConnectedDoesNotWaitForIt) {
   SendMessageA(main(), WM_COMMAND, kCommandClose, 0);  // the close button's command
   dialog_.reset();
   EXPECT_LT(GetTickCount() - start, 3000u);  // the phone's silence would hold a run 10 s
+  MSG quit;
+  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 2u);
+}
+
+// Closing while the phone streams video and a resource every few milliseconds: the stream
+// worker's thread, which hands the resources to the panel's store, has ended before the panel
+// (and its store) is destroyed. A watcher sees the panel manager go and notes whether a
+// connection (the worker's reader) still existed at that moment.
+TEST_F(MainWindowTest, ClosingWhileStreamingEndsTheWorkerBeforeThePanelGoes) {
+  auto phone = test::StartPhone({"--resource-churn", "2:pic.png=4000", "--video", test::ClipPath(),
+                                 "--fps", "60", "--loop", "0"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  PumpFor(500);
+  ASSERT_NE(PanelManager::Current(), nullptr);
+  ASSERT_NE(BMTReader::Current(), nullptr);
+  std::atomic<bool> watching{true};
+  std::atomic<int> reader_when_panel_went{-1};
+  std::thread watcher([&] {
+    while (watching) {
+      if (PanelManager::Current() == nullptr) {
+        reader_when_panel_went = BMTReader::Current() != nullptr ? 1 : 0;
+        return;
+      }
+    }
+  });
+  SendMessageA(main(), WM_COMMAND, kCommandClose, 0);
+  dialog_.reset();
+  for (int i = 0; i < 200 && reader_when_panel_went < 0; ++i) Sleep(10);
+  watching = false;
+  watcher.join();
+  EXPECT_EQ(reader_when_panel_went.load(), 0);
   MSG quit;
   ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 2u);
@@ -600,6 +668,34 @@ TEST_F(MainWindowTest, FirstBalloonAddsTheSmallIconWithTheProgramsTip) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
   EXPECT_STREQ(calls[1].second.szInfo, "update ready");
+}
+
+// Any program can send the main window 0x467 with any number in lParam. Only an address this
+// process's update check is sending (through MainWindowLink, waiting for the answer) is read;
+// anything else is never touched, so it cannot crash the program or start a download.
+TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
+  Attach("", "");
+  Open();
+  // A download announces itself with a balloon first: the tray records every one.
+  int balloons = 0;
+  dialog_->online_host().tray().SetNotifier([&](DWORD message, NOTIFYICONDATAA*) {
+    if (message == NIM_MODIFY) ++balloons;
+    return TRUE;
+  });
+  static const char kInstaller[] = "http://127.0.0.1:1/Velloria_setup_9.9.9.9.exe";
+  const LPARAM strangers[] = {0x10, reinterpret_cast<LPARAM>(kInstaller)};
+  for (LPARAM address : strangers) {
+    std::thread sender([&] { SendMessageA(main(), 0x467, 0, address); });
+    PumpUntil([] { return false; }, 200);
+    sender.join();
+    EXPECT_EQ(balloons, 0) << address;
+  }
+  // The update check's own hand-over, from its thread, starts the download.
+  std::thread fetch([&] { MainWindowLink(main()).StartUpdateDownload(kInstaller); });
+  ASSERT_TRUE(PumpUntil([&] { return balloons > 0; }, 5000));
+  fetch.join();
+  // The address cannot be fetched: the retry question, answered No, ends the download.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().services().downloading(); }, 30000));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // DeviceConnection over real loopback TCP (the fake adb answers the forward) and the iOS path
-// without any attached iPhone.
+// without the mobile-device service.
 #include "device/device_connection.h"
 
 #ifdef _WIN32
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "device/socket_layer.h"
+#include "device/usbmux_client.h"
 #include "tests/device/fake_adb_workdir.h"
 
 namespace vl {
@@ -227,19 +228,13 @@ TEST_F(DeviceConnectionTest, UnknownKindOpensNothing) {
 }
 
 TEST_F(DeviceConnectionTest, IphoneThatIsNotAttachedFailsCleanly) {
+  // No mobile-device service: the library (natively) and the program's client look for it on a
+  // loopback port that refuses.
+  RefusingPort nobody;
 #ifndef _WIN32
-  // No usbmuxd: point libusbmuxd at a loopback port where nothing listens.
-  uint16_t port = 0;
-  {
-    Peer gone;
-    port = gone.port();
-  }
-  setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
+  setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(nobody.port())).c_str(), 1);
 #endif
-#ifdef _WIN32
-  // No libimobiledevice beside this program: the library is simply absent.
-  EXPECT_EQ(GetIosApi(), nullptr);
-#endif
+  usbmux::SetServicePort(nobody.port());
   TestConnection c;
   EXPECT_EQ(c.Connect(1, "00008030-000000000000002E", 8984), 0);
   EXPECT_EQ(c.kind(), 1);

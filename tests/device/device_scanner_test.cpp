@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -143,29 +144,59 @@ TEST(DeviceScanner, ReleasesHandlesAndStringsThroughTheLibrary) {
   EXPECT_EQ(ios.strings_freed_by_library(), 2);
 }
 
-TEST(DeviceScanner, StartWhileScanningIsIgnored) {
-  FakeAdbWorkdir adb(kTwoAndroidPhones);
-  FakeIos& ios = FakeIos::Reset({});
-  ios.CloseGate();
-  Results results;
-  DeviceScanner scanner(FakeIos::Table());
-  scanner.SetResultHandler(results.Handler());
-  ASSERT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(ios.WaitUntilHeld(10000));
-  EXPECT_TRUE(scanner.IsScanning());
-  EXPECT_FALSE(scanner.StartScan());
-  ios.OpenGate();
-  ASSERT_TRUE(results.WaitForCount(1));
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
-  EXPECT_EQ(results.Lists().size(), 1u);
-  EXPECT_EQ(ios.list_calls(), 1);
-  const std::string log = adb.ReadLog();
-  EXPECT_EQ(log.find(AsLogged("adb\\adb.exe devices")),
-            log.rfind(AsLogged("adb\\adb.exe devices")));  // one devices run
-  // Idle again: the next scan starts.
-  EXPECT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(results.WaitForCount(2));
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
+// A phone plugged in (or a refresh pressed) while a scan runs is not lost: however many
+// requests come meanwhile, one more scan follows the running one and lists what is there then.
+// The requests come while the scan asks the library, and while its result is being handled
+// (the main window may hold it there, a help dialog open).
+TEST(DeviceScanner, RequestsDuringAScanGetOneMoreScanAfterIt) {
+  for (const bool during_handler : {false, true}) {
+    SCOPED_TRACE(during_handler ? "while the result is handled" : "while the library is asked");
+    FakeAdbWorkdir adb("");
+    FakeIos& ios = FakeIos::Reset({});
+    Results results;
+    DeviceScanner scanner(FakeIos::Table());
+    std::mutex hold;
+    std::unique_lock<std::mutex> holding(hold, std::defer_lock);
+    std::atomic<bool> in_handler{false};
+    const auto deliver = results.Handler();
+    scanner.SetResultHandler([&](const std::vector<DeviceEntry>& entries) {
+      in_handler = true;
+      std::lock_guard<std::mutex> wait(hold);  // held by the test while it asks again
+      in_handler = false;
+      deliver(entries);
+    });
+    if (during_handler)
+      holding.lock();
+    else
+      ios.CloseGate();
+    ASSERT_TRUE(scanner.StartScan());
+    if (during_handler) {
+      for (int i = 0; i < 2000 && !in_handler; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      ASSERT_TRUE(in_handler.load());
+    } else {
+      ASSERT_TRUE(ios.WaitUntilHeld(10000));
+    }
+    EXPECT_TRUE(scanner.IsScanning());
+    adb.WriteConfig(kTwoAndroidPhones);  // a phone arrives during the scan
+    EXPECT_FALSE(scanner.StartScan());   // not started now...
+    EXPECT_FALSE(scanner.StartScan());
+    if (during_handler)
+      holding.unlock();
+    else
+      ios.OpenGate();
+    ASSERT_TRUE(results.WaitForCount(2));  // ...but after the running one, once
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+    const auto lists = results.Lists();
+    ASSERT_EQ(lists.size(), 2u);
+    ASSERT_EQ(lists[1].size(), 2u);
+    ExpectEntry(lists[1][0], "Pixel 7", "PIXEL001", kDeviceKindAndroid);
+    EXPECT_FALSE(scanner.IsScanning());
+    // Idle again: the next request starts a scan at once.
+    EXPECT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(results.WaitForCount(3));
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+  }
 }
 
 TEST(DeviceScanner, ScannerDestroyedDuringAScanIsNotUsedByIt) {
@@ -194,22 +225,36 @@ TEST(DeviceScanner, WithoutAdbOrLibraryTheOtherHalfStillLists) {
     FakeIos::Reset({{"UDID-1", "One"}});
     Results results;
     DeviceScanner scanner(FakeIos::Table());
-    scanner.SetResultHandler(results.Handler());
+    // Known before each result is handed over: the main window tells the user there.
+    std::vector<bool> missing;
+    scanner.SetResultHandler([&](const std::vector<DeviceEntry>& entries) {
+      missing.push_back(scanner.AdbMissing());
+      results.Handler()(entries);
+    });
     ASSERT_TRUE(scanner.StartScan());
     ASSERT_TRUE(results.WaitForCount(1));
     ASSERT_EQ(results.Lists()[0].size(), 1u);
     EXPECT_EQ(results.Lists()[0][0].identifier, "UDID-1");
     ASSERT_TRUE(WaitForScanThreadsToEnd());
+    // adb back in place: the next scan lists its phones and no longer counts it missing.
+    adb.WriteConfig(kTwoAndroidPhones);
+    adb.RestoreAdb();
+    ASSERT_TRUE(scanner.StartScan());
+    ASSERT_TRUE(results.WaitForCount(2));
+    EXPECT_EQ(results.Lists()[1].size(), 3u);
+    ASSERT_TRUE(WaitForScanThreadsToEnd());
+    EXPECT_EQ(missing, (std::vector<bool>{true, false}));
   }
   {
     FakeAdbWorkdir adb(kTwoAndroidPhones);
     Results results;
-    DeviceScanner scanner(nullptr);  // no libimobiledevice
+    DeviceScanner scanner(nullptr);  // no iPhone library
     scanner.SetResultHandler(results.Handler());
     ASSERT_TRUE(scanner.StartScan());
     ASSERT_TRUE(results.WaitForCount(1));
     ASSERT_EQ(results.Lists()[0].size(), 2u);
     EXPECT_EQ(results.Lists()[0][0].identifier, "PIXEL001");
+    EXPECT_FALSE(scanner.AdbMissing());
     ASSERT_TRUE(WaitForScanThreadsToEnd());
   }
 }

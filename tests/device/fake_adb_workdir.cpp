@@ -34,9 +34,7 @@ FakeAdbWorkdir::FakeAdbWorkdir(const std::string& config) : previous_(fs::curren
   dir_ = fs::temp_directory_path() /
          ("vl_adb_" + std::to_string(stamp) + "_" + std::to_string(counter++));
   fs::create_directories(dir_ / "adb");
-  fs::copy_file(BuiltProgram("fake_adb", "fake_adb"), dir_ / "adb" / "adb.exe",
-                fs::copy_options::overwrite_existing);
-  fs::permissions(dir_ / "adb" / "adb.exe", fs::perms::owner_all, fs::perm_options::add);
+  RestoreAdb();
   WriteConfig(config);
   fs::current_path(dir_);
 }
@@ -54,6 +52,12 @@ void FakeAdbWorkdir::WriteConfig(const std::string& config) {
 
 void FakeAdbWorkdir::RemoveAdb() {
   fs::remove(dir_ / "adb" / "adb.exe");
+}
+
+void FakeAdbWorkdir::RestoreAdb() {
+  fs::copy_file(BuiltProgram("fake_adb", "fake_adb"), dir_ / "adb" / "adb.exe",
+                fs::copy_options::overwrite_existing);
+  fs::permissions(dir_ / "adb" / "adb.exe", fs::perms::owner_all, fs::perm_options::add);
 }
 
 std::string FakeAdbWorkdir::ReadLog() const {

@@ -27,8 +27,9 @@ class FakeAdbWorkdir {
   FakeAdbWorkdir& operator=(const FakeAdbWorkdir&) = delete;
 
   void WriteConfig(const std::string& config);
-  // Removes adb\adb.exe: adb can no longer be started.
+  // Removes adb\adb.exe: adb can no longer be started; RestoreAdb puts it back.
   void RemoveAdb();
+  void RestoreAdb();
   // What the fake adb logged: "cmd: <command line>" and "stdin: <line>" lines.
   std::string ReadLog() const;
   const std::filesystem::path& dir() const { return dir_; }

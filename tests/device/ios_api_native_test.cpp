@@ -1,16 +1,14 @@
-// The iPhone path through the real libimobiledevice (native build) against a fake usbmuxd and
-// lockdown service on loopback: the scan lists a Chinese-named iPhone in the PC's code page
-// and leaves out one whose handshake fails; the stream worker reaches the phone simulator
-// through the proxied service port and receives video.
+// The stream worker's iPhone path through the process's library (natively libimobiledevice)
+// against a fake usbmuxd and lockdown service on loopback: it reaches the phone simulator
+// through the proxied service port and receives video, stops at once with a silent phone, and
+// fails with a phone that lacks the service. (The scan: ios_client_test.)
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
-#include "device/device_scanner.h"
 #include "media/stream_worker.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/media/stream_test_support.h"
@@ -53,39 +51,6 @@ class IosUsbmuxdTest : public ::testing::Test {
   test::FakeAdbWorkdir adb_{""};
   std::unique_ptr<FakeUsbmuxd> mux_;
 };
-
-TEST_F(IosUsbmuxdTest, ScanListsTheChineseNamedIphoneAndSkipsTheOneWhoseHandshakeFails) {
-  StartMux(1);
-  std::mutex lock;
-  std::condition_variable arrived;
-  std::vector<DeviceEntry> result;
-  bool done = false;
-  DeviceScanner scanner;  // the real library
-  scanner.SetResultHandler([&](const std::vector<DeviceEntry>& entries) {
-    std::lock_guard<std::mutex> guard(lock);
-    result = entries;
-    done = true;
-    arrived.notify_all();
-  });
-  ASSERT_TRUE(scanner.StartScan());
-  {
-    std::unique_lock<std::mutex> guard(lock);
-    ASSERT_TRUE(arrived.wait_for(guard, std::chrono::seconds(30), [&] { return done; }));
-  }
-  ASSERT_EQ(result.size(), 2u);
-  EXPECT_EQ(result[0].display_name, kNameGbk);
-  EXPECT_EQ(result[0].identifier, "00008110-000A1C2E3F40801E");
-  EXPECT_EQ(result[0].kind, kDeviceKindIos);
-  EXPECT_EQ(result[1].display_name, "");  // no name from the lockdown service
-  EXPECT_EQ(result[1].identifier, "00008101-0000000000000AAA");
-  // The library talked lockdown as this program: its label, a session, the name.
-  EXPECT_TRUE(Requested("lockdown 00008110-000A1C2E3F40801E QueryType label=lumaroo"));
-  EXPECT_TRUE(Requested("lockdown 00008110-000A1C2E3F40801E StartSession label=lumaroo"));
-  EXPECT_TRUE(Requested("lockdown 00008110-000A1C2E3F40801E GetValue DeviceName label=lumaroo"));
-  EXPECT_TRUE(Requested("lockdown 00008030-0011223344556677 QueryType label=lumaroo"));
-  for (int i = 0; i < 500 && DeviceScanner::RunningScanThreads() > 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-}
 
 TEST_F(IosUsbmuxdTest, StreamReachesThePhoneThroughTheProxiedServicePortWithVideo) {
   auto phone = test::StartPhone({"--video", test::ClipPath(), "--fps", "60", "--loop", "0"});

@@ -1,19 +1,39 @@
 #!/usr/bin/env bash
-# Round trip under Wine with real input: dist/setup.exe /S installs the program; the files,
-# registry values, shortcuts and both cameras (listed by the 32- and 64-bit capture tool) are
-# there and Lumaroo.exe starts from the installed folder. The installed Uninstall.exe, answered
-# with real key presses, closes the running program (exit code 2), proceeds on Retry and removes
-# everything the installer made, while a marker beside the installation and a marker in a folder
-# linked from inside it survive; its own file goes at the next start of Windows. A copy of
-# Uninstall.exe on the desktop deletes nothing there.
+# Round trip under Wine with real input: an installer packed from dist/ as scripts/build packs
+# dist/setup-test.exe, with stand-ins for Android's platform tools in adb\, /S installs the
+# program; the files (adb with its USB libraries, and the installer's list of them), registry
+# values (the entry's version is the project's), shortcuts and both cameras (listed by the 32- and
+# 64-bit capture tool) are there and Lumaroo.exe starts from the installed folder. A portable copy
+# elsewhere (the program, a file of the user's and a copy of the uninstaller) loses nothing when
+# that uninstaller copy runs, and neither does the installation. The installed Uninstall.exe,
+# answered with real key presses, closes the running program (exit code 2), proceeds on Retry and
+# removes everything the installer made, while a marker beside the installation, a marker in a
+# folder linked from inside it and a marker in the folder the Start-menu folder was turned into a
+# link to survive; its own file goes at the next start of Windows. A copy of Uninstall.exe on the
+# desktop deletes nothing there.
 # Usage: installer_roundtrip_test.sh <32-bit vcam_capture.exe> <64-bit vcam_capture.exe>
+#                                   <stand-in platform tools folder> <version>
 set -u
 capture32=$1
 capture64=$2
+platform_tools=$3
+version=$4
 source "$(dirname "$0")/../../scripts/lib/env.sh"
 : "${DISPLAY:?needs an X display (scripts/test starts Xvfb)}"
 
-setup_exe="$VL_ROOT/dist/setup.exe"
+# dist/ with the platform tools laid in by the build's own step and its list made anew, packed by
+# the same script (stand-ins: the real tools never enter the tests).
+release=$(mktemp -d /tmp/vl-roundtrip-release-XXXXXX)
+cp -r "$VL_ROOT/dist/win32" "$VL_ROOT/dist/win64" "$release/"
+python3 "$VL_ROOT/scripts/lib/platform_tools.py" "$platform_tools" "$release/win32/adb" ||
+  { echo "FAIL: the platform tools were not laid out"; exit 1; }
+"$VL_ROOT/installer/make-installed-list" "$release" ||
+  { echo "FAIL: the installer's list"; exit 1; }
+makensis -V2 -DTEST_BUILD -DDIST="$release" -DOUTFILE="$release/setup.exe" \
+  -DICON="$VL_BUILD/win32/pictures/lumaroo.ico" \
+  -DDESKTOP_RUN="$VL_BUILD/win32/installer/desktop_run.exe" "$VL_ROOT/installer/velloria.nsi" \
+  >/dev/null || { echo "FAIL: makensis"; exit 1; }
+setup_exe="$release/setup.exe"
 drive_c="$WINEPREFIX/drive_c"
 program_files="$drive_c/Program Files (x86)"
 installed="$program_files/Velloria"
@@ -25,6 +45,9 @@ entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumaroo'
 landscape_clsid='HKCR\CLSID\{8E14549A-DB61-4309-AFA1-3578E927E934}'
 portrait_clsid='HKCR\CLSID\{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}'
 outside="$drive_c/VelloriaRoundTripOutside"
+portable="$drive_c/VelloriaRoundTripTools"
+win_portable='C:\VelloriaRoundTripTools'
+start_menu_target="$drive_c/VelloriaRoundTripStartMenu"
 marker_beside="$program_files/velloria-roundtrip-keep.txt"
 
 failures=0
@@ -79,18 +102,20 @@ if [ -L "$desktop" ] || [ ! -d "$desktop" ]; then
   echo "FAIL: $desktop is not a folder of the Wine prefix (run scripts/setup)"
   exit 1
 fi
-[ -f "$setup_exe" ] || { echo "FAIL: $setup_exe is missing (scripts/build makes it)"; exit 1; }
+[ -f "$VL_ROOT/dist/win32/Lumaroo.exe" ] ||
+  { echo "FAIL: dist/ is missing (scripts/build makes it)"; exit 1; }
 [ -f "$capture64" ] || { echo "FAIL: $capture64 is missing (build the win64 tree)"; exit 1; }
 
 cleanup() {
   [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null
   [ -n "${uninstall_pid:-}" ] && kill "$uninstall_pid" 2>/dev/null
-  rm -f "$installed/linked"
+  rm -f "$installed/linked" "$programs/Velloria"
   rm -rf "$installed" "$outside" "$marker_beside" "$desktop/Uninstall.exe" "$desktop/keep-"* \
-    "$desktop/Velloria.lnk" "$programs/Velloria"
+    "$desktop/Velloria.lnk" "$programs/Velloria" "$programs/Velloria.installed" "$portable" \
+    "$start_menu_target"
   wine reg delete "$entry" /f >/dev/null 2>&1
 }
-trap cleanup EXIT
+trap 'cleanup; rm -rf "$release"' EXIT
 cleanup
 
 # --- install -------------------------------------------------------------------------------
@@ -98,12 +123,15 @@ wine "$setup_exe" /S </dev/null >/dev/null 2>&1
 check "silent install ends with 0" [ $? -eq 0 ]
 for file in Lumaroo.exe Uninstall.exe vlux_horizontal.dll vlux_vertical.dll res/default.png \
   res/default_h.jpg res/default_v.jpg x64/vlux_horizontal.dll x64/vlux_vertical.dll \
-  x64/res/default_h.jpg x64/res/default_v.jpg; do
+  x64/res/default_h.jpg x64/res/default_v.jpg installed.lst adb/adb.exe adb/AdbWinApi.dll \
+  adb/AdbWinUsbApi.dll; do
   check "installed $file" [ -f "$installed/$file" ]
 done
+check "the installer's list names the program" grep -qx $'Lumaroo.exe\r' "$installed/installed.lst"
 check "installed the adb folder" [ -d "$installed/adb" ]
 check "uninstall entry: display name" value_is "$entry" DisplayName Velloria
-check "uninstall entry: version" value_is "$entry" DisplayVersion 1.0.0.0
+check "uninstall entry: the project's version" value_is "$entry" DisplayVersion "$version"
+check "uninstall entry: installation folder" value_is "$entry" InstallLocation "$win_installed"
 check "uninstall entry: publisher" value_is "$entry" Publisher Velloria
 check "uninstall entry: icon" value_is "$entry" DisplayIcon "$win_installed\\Lumaroo.exe,0"
 check "uninstall entry: uninstall string" value_is "$entry" UninstallString "\"$win_installed\\Uninstall.exe\""
@@ -126,6 +154,28 @@ done
 echo keep >"$marker_beside"
 mkdir -p "$outside" && echo keep >"$outside/marker.txt"
 ln -s "$outside" "$installed/linked"
+
+# A portable copy elsewhere: the program, a file of the user's, and a copy of the uninstaller.
+mkdir -p "$portable"
+cp "$installed/Lumaroo.exe" "$installed/Uninstall.exe" "$portable/"
+echo mine >"$portable/notes.txt"
+# The Start-menu folder turned into a link to a folder of the user's.
+mkdir -p "$start_menu_target" && echo keep >"$start_menu_target/marker.txt"
+mv "$programs/Velloria" "$programs/Velloria.installed"
+ln -s "$start_menu_target" "$programs/Velloria"
+
+# --- the portable copy's uninstaller deletes nothing ---------------------------------------
+wine "$win_portable\\Uninstall.exe" </dev/null >/dev/null 2>&1 &
+uninstall_pid=$!
+check "portable copy: confirmation answered OK" press_return_in --name '^Velloria卸载程序$'
+check "portable copy: final message answered" press_return_in --all --pid "$uninstall_pid" --name '^$'
+wait_for_exit "$uninstall_pid" 20
+uninstall_pid=""
+check "portable copy: the user's file survives" grep -qx mine "$portable/notes.txt"
+check "portable copy: its program survives" [ -f "$portable/Lumaroo.exe" ]
+check "portable copy: the installation is untouched" [ -f "$installed/Lumaroo.exe" ]
+check "portable copy: the uninstall entry stays" key_exists "$entry"
+check "portable copy: the desktop shortcut stays" present "$desktop/Velloria.lnk"
 
 # --- the program runs from the installed folder ---------------------------------------------
 wine "$win_installed\\Lumaroo.exe" </dev/null >/dev/null 2>&1 &
@@ -164,7 +214,9 @@ for file in Lumaroo.exe vlux_horizontal.dll vlux_vertical.dll res adb x64; do
 done
 check "uninstall entry removed" no key_exists "$entry"
 check "desktop shortcut removed" no present "$desktop/Velloria.lnk"
-check "Start-menu folder removed" no present "$programs/Velloria"
+# Windows removes the link itself; Wine cannot remove a link to a folder that holds files.
+start_menu_gone() { [ ! -e "$programs/Velloria" ] || [ -L "$programs/Velloria" ]; }
+check "Start-menu folder removed, its link not followed" start_menu_gone
 check "32-bit camera registration removed" no key_exists "$landscape_clsid" /reg:32
 check "64-bit camera registration removed" no key_exists "$portrait_clsid" /reg:64
 for bits in 32 64; do
@@ -175,6 +227,8 @@ for bits in 32 64; do
 done
 check "the marker beside the installation survives" grep -qx keep "$marker_beside"
 check "the marker behind the link survives" grep -qx keep "$outside/marker.txt"
+check "the marker behind the Start-menu link survives" grep -qx keep "$start_menu_target/marker.txt"
+check "the portable copy survives the installed uninstaller" grep -qx mine "$portable/notes.txt"
 scheduled() { pending_removals | grep -qiF "$1"; }
 check "the running uninstaller's own file goes at the next start" scheduled 'Velloria\Uninstall.exe'
 wineboot -r </dev/null >/dev/null 2>&1

@@ -218,6 +218,21 @@ TEST_F(VideoFrameBufferTest, ClearEmptiesAndQueuedPicturesKeepTheirSize) {
   EXPECT_EQ(buffer_.IsFull(), 0);
 }
 
+TEST_F(VideoFrameBufferTest, ObserverCountsQueuedPicturesFromEachClear) {
+  std::vector<uint64_t> told;
+  buffer_.SetQueuedObserver([&](uint64_t picture) { told.push_back(picture); });
+  AVFrame* yuv = small_->View();
+  yuv->format = AV_PIX_FMT_YUV420P;
+  buffer_.PushFrame(yuv);                                          // not queued: not counted
+  for (int i = 0; i < 12; ++i) buffer_.PushFrame(small_->View());  // two displace older ones
+  buffer_.Clear();
+  buffer_.PushFrame(landscape_->View());
+  std::vector<uint64_t> expected;
+  for (uint64_t i = 0; i < 12; ++i) expected.push_back(i);
+  expected.push_back(0);
+  EXPECT_EQ(told, expected);
+}
+
 TEST_F(VideoFrameBufferTest, IgnoresMissingAndNonRgbPictures) {
   buffer_.PushFrame(nullptr);
   AVFrame* yuv = small_->View();

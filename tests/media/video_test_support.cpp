@@ -6,6 +6,10 @@
 #include <iterator>
 #include <stdexcept>
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 namespace vl::test {
 
 std::string ClipPath(const std::string& name) {
@@ -46,6 +50,60 @@ void RecordingSink::PushFrame(const AVFrame* picture) {
     pictures.push_back(std::move(copy));
   }
   if (on_picture) on_picture(entries.size());
+}
+
+uint64_t PictureHash(const AVFrame* f) {
+  uint64_t hash = 1469598103934665603ull;
+  auto mix = [&](uint64_t v) { hash = (hash ^ v) * 1099511628211ull; };
+  mix(static_cast<uint64_t>(f->width));
+  mix(static_cast<uint64_t>(f->height));
+  mix(static_cast<uint64_t>(f->format));
+  const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f->format));
+  for (int plane = 0; d != nullptr && plane < 4 && f->data[plane] != nullptr; ++plane) {
+    const int w = plane == 0 ? f->width : AV_CEIL_RSHIFT(f->width, d->log2_chroma_w);
+    const int h = plane == 0 ? f->height : AV_CEIL_RSHIFT(f->height, d->log2_chroma_h);
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* row = f->data[plane] + static_cast<ptrdiff_t>(y) * f->linesize[plane];
+      for (int x = 0; x < w; ++x) mix(row[x]);
+    }
+  }
+  return hash;
+}
+
+std::vector<uint64_t> ReferencePictureHashes(const std::vector<uint8_t>& stream) {
+  std::vector<uint64_t> hashes;
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  AvCodecContextPtr context(avcodec_alloc_context3(codec));
+  AvParserPtr parser(av_parser_init(AV_CODEC_ID_H264));
+  AvFramePtr frame(av_frame_alloc());
+  AvPacketPtr packet(av_packet_alloc());
+  if (!context || !parser || !frame || !packet || avcodec_open2(context.get(), codec, nullptr) < 0)
+    throw std::runtime_error("FFmpeg's H.264 decoder cannot be opened");
+  auto decode = [&](const uint8_t* data, int size) {
+    packet->data = const_cast<uint8_t*>(data);
+    packet->size = size;
+    avcodec_send_packet(context.get(), size > 0 ? packet.get() : nullptr);
+    while (avcodec_receive_frame(context.get(), frame.get()) >= 0)
+      hashes.push_back(PictureHash(frame.get()));
+  };
+  std::vector<uint8_t> padded(stream);
+  padded.resize(stream.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+  const uint8_t* rest = padded.data();
+  int remaining = static_cast<int>(stream.size());
+  bool last = false;
+  do {
+    last = remaining == 0;  // a call without input hands over the final picture
+    uint8_t* out = nullptr;
+    int out_size = 0;
+    const int used = av_parser_parse2(parser.get(), context.get(), &out, &out_size, rest, remaining,
+                                      AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+    if (used < 0 || (used == 0 && out_size == 0 && !last)) break;
+    rest += used;
+    remaining -= used;
+    if (out_size > 0) decode(out, out_size);
+  } while (!last);
+  decode(nullptr, 0);  // drain
+  return hashes;
 }
 
 void DecodeInChunks(H264Decoder& decoder, const std::vector<uint8_t>& bytes, size_t chunk) {

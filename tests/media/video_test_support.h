@@ -51,6 +51,14 @@ class RecordingSink : public IFrameBuffer {
   size_t keep_pixels_;
 };
 
+// Fingerprint of a decoded picture: its size and the visible part of its planes, to compare the
+// pictures of one stream decoded in different ways.
+uint64_t PictureHash(const AVFrame* decoded);
+
+// The pictures of a whole stream as FFmpeg's own parser and decoder make them, the stream's end
+// drained: the reference for every way of feeding the stream to H264Decoder.
+std::vector<uint64_t> ReferencePictureHashes(const std::vector<uint8_t>& stream);
+
 // Decodes `bytes` in chunks of `chunk` bytes into `sink`.
 void DecodeInChunks(H264Decoder& decoder, const std::vector<uint8_t>& bytes, size_t chunk);
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "common/text_convert.h"
 #include "online/config_document.h"
 #include "online/remote_config.h"
 #include "tests/online/fake_prompts.h"
@@ -111,6 +112,47 @@ TEST_F(ConfigDocumentTest, TheBodyNeedsNoTerminatingZero) {
   const auto doc = ParseConfigDocument(std::string_view(body.data(), body.find("trailing")));
   ASSERT_TRUE(doc);
   EXPECT_EQ(*doc->app_name, "abc");
+}
+
+TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromTheDeclaredEncoding) {
+  // The same tip and name in UTF-8 (declared or by XML's default) and in GBK (declared).
+  const std::string tip = "连接失败，请检查USB调试", name = "奎丽特";
+  const std::string gbk_tip = Utf8ToAnsi(tip), gbk_name = Utf8ToAnsi(name);
+  ASSERT_NE(gbk_tip, tip);  // the ANSI code page here is GBK
+  const struct {
+    const char* what;
+    std::string document;
+  } cases[] = {
+      {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c><tips_conn>" + tip +
+                             "</tips_conn><update><appupdate_msg>" + name +
+                             "</appupdate_msg></update></c>"},
+      {"nothing declared", "<?xml version=\"1.0\"?><c><tips_conn>" + tip +
+                               "</tips_conn><update><appupdate_msg>" + name +
+                               "</appupdate_msg></update></c>"},
+      {"no declaration", "<c><tips_conn>" + tip + "</tips_conn><update><appupdate_msg>" + name +
+                             "</appupdate_msg></update></c>"},
+      {"GBK declared", "<?xml version='1.0' encoding='gbk'?><c><tips_conn>" + gbk_tip +
+                           "</tips_conn><update><appupdate_msg>" + gbk_name +
+                           "</appupdate_msg></update></c>"},
+      {"GB2312 declared", "<?xml version=\"1.0\" encoding=\"GB2312\"?><c><tips_conn>" + gbk_tip +
+                              "</tips_conn><update><appupdate_msg>" + gbk_name +
+                              "</appupdate_msg></update></c>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto doc = ParseConfigDocument(c.document);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->tips_conn, gbk_tip);
+    EXPECT_EQ(doc->appupdate_msg, gbk_name);
+  }
+}
+
+TEST_F(ConfigDocumentTest, ADocumentInAnotherEncodingIsRefused) {
+  for (const char* encoding : {"ISO-8859-1", "UTF-16", "Big5", ""}) {
+    SCOPED_TRACE(encoding);
+    EXPECT_FALSE(ParseConfigDocument(std::string("<?xml version=\"1.0\" encoding=\"") + encoding +
+                                     "\"?><c><app_name>x</app_name></c>"));
+  }
 }
 
 TEST(LineBreaks, EveryKindOfBreakIsStoredAsBrAndReadBackAsLineFeed) {

@@ -218,7 +218,7 @@ TEST_F(DialogsTest, ASearchAddressAsksForThePhoneAndSearchesForIt) {
                  [&](HWND box) {
                    question_caption = WindowText(box);
                    prompt_text = WindowText(GetDlgItem(box, IDC_INPUT_PROMPT));
-                   SetDlgItemTextA(box, IDC_INPUT_EDIT, "vivo X9");
+                   SetDlgItemTextA(box, IDC_INPUT_EDIT, "vivo \"X9\"");
                    Command(box, IDOK);
                  },
                  [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
@@ -228,9 +228,11 @@ TEST_F(DialogsTest, ASearchAddressAsksForThePhoneAndSearchesForIt) {
   EXPECT_TRUE(script.finished());
   EXPECT_EQ(question_caption, "打开USB调试模式");
   EXPECT_EQ(prompt_text, "请输入手机品牌或型号");
-  // Confirmed: the model and the phrase appended as typed; cancelled: nothing opened.
+  // Confirmed: the model and the phrase appended, blanks and quotes encoded (the Chinese phrase
+  // as the code page writes it); cancelled: nothing opened.
   ASSERT_EQ(Opened().size(), 1u);
-  EXPECT_EQ(AnsiToUtf8(Opened()[0]), "https://www.baidu.com/s?wd=vivo X9 打开USB调试模式");
+  EXPECT_EQ(AnsiToUtf8(Opened()[0]),
+            "https://www.baidu.com/s?wd=vivo%20%22X9%22%20打开USB调试模式");
 }
 
 TEST_F(DialogsTest, SettingsShowsTheWholeVersion) {

@@ -25,6 +25,7 @@ bool FakePrompts::OpenWebPage(const std::string& url) {
 }
 
 bool FakePrompts::StartProgram(const std::string& path, const std::string& parameters) {
+  if (on_start) on_start(path);
   Add("start", path, parameters);
   return start_succeeds;
 }

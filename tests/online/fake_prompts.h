@@ -2,6 +2,7 @@
 // settings kept in memory.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -32,6 +33,8 @@ class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
   void AnswerYes(int times = 1);
   void AnswerNo(int times = 1);
   bool start_succeeds = true;
+  // Runs when a program is started, with its path (before it is recorded).
+  std::function<void(const std::string& path)> on_start;
 
   std::vector<PromptRecord> Records() const;
   std::vector<PromptRecord> Records(const std::string& kind) const;

@@ -7,6 +7,7 @@
 
 #include "common/text_convert.h"
 #include "online/http_client_win.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -128,6 +129,23 @@ TEST_F(HttpClientTest, HttpsSpeaksTlsOnTheWrittenPort) {
   const auto requests = server_.Requests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests[0].line.substr(0, 6), "TLS 16");
+}
+
+TEST_F(HttpClientTest, HttpsReachesAServerWhoseCertificateLeadsToATrustedRootOnly) {
+  ASSERT_TRUE(test::TrustTestRoot());
+  ASSERT_TRUE(server_.tls_available()) << "run the server with --tls-dir";
+  server_.PutFile("serelpartner/config.php", "<c/>");
+  const std::string path = "/serelpartner/config.php?ver=1.0.0.0&rand=1700000000";
+  ASSERT_EQ(Get(server_.SecureUrl(path)), 4u) << AnsiToUtf8(error_);
+  EXPECT_EQ(Body(), "<c/>");
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].line, "GET " + path + " HTTP/1.1");
+  // A certificate no trusted root vouches for: no document, and no plain request instead.
+  server_.ClearLog();
+  EXPECT_EQ(Get(server_.UntrustedSecureUrl(path)), 0u);
+  EXPECT_FALSE(error_.empty());
+  EXPECT_TRUE(server_.Requests().empty());
 }
 
 TEST_F(HttpClientTest, BadAddressesAndRefusedConnectionsFail) {

@@ -5,13 +5,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <mutex>
+#include <set>
+
 #include "common/text_convert.h"
+#include "common/win/message_box.h"
 #include "common/win/window_impl.h"
 #include "online/online_host_win.h"
 #include "online/remote_config.h"
 #include "online/remote_config_fetch_win.h"
 #include "tests/online/fake_prompts.h"
 #include "tests/online/test_pictures.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -22,6 +28,7 @@ class HostWindow : public win::CWindowImpl<HostWindow> {
  public:
   explicit HostWindow(OnlineHost& host) : host_(host) {}
   int placeholder_reloads = 0;
+  int offers = 0;
 
   BEGIN_MSG_MAP(HostWindow)
   MESSAGE_HANDLER(kUpdateDownloadMessage, OnUpdateDownload)
@@ -30,6 +37,7 @@ class HostWindow : public win::CWindowImpl<HostWindow> {
 
  private:
   LRESULT OnUpdateDownload(UINT, WPARAM, LPARAM l, BOOL&) {
+    ++offers;
     host_.OnUpdateDownload(m_hWnd, reinterpret_cast<const char*>(l));
     return 0;
   }
@@ -44,6 +52,8 @@ class OnlineHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.available()) << "run through tools/http_test_server";
+    // Installers are signed by the tree's test publisher, under its test root.
+    ASSERT_TRUE(test::TrustTestRoot());
     test::StartGdiplusForTests();
     server_.ClearLog();
     UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
@@ -82,14 +92,16 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
   server_.PutFile("pc/setup_1.0.10.exe",
                   test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
   server_.PutFile("conn.png", test::PngPicture());
+  // The stand-in installer is 1.0.11.0, newer than the tests' program (version.rc).
   server_.PutFile("serelpartner/config.php",
                   "<c><tips_conn>tip</tips_conn><image_help_conn>" + server_.Url("/conn.png") +
-                      "</image_help_conn><update><appupdate_version>2.0.0.0</appupdate_version>"
+                      "</image_help_conn><update><appupdate_version>1.0.11.0</appupdate_version>"
                       "<appupdate_url>" +
                       server_.Url("/slow/300/pc/setup_1.0.10.exe") +
                       "</appupdate_url><appupdate_msg>new</appupdate_msg></update></c>");
   prompts_.AnswerYes();
-  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"));
+  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"),
+              program_dir_.path() + "res\\");
   for (int i = 0; i < 3000 && prompts_.Records("start").empty(); ++i) Pump(10);
   for (int i = 0; i < 300 && host_.downloading(); ++i) Pump(10);
 
@@ -119,6 +131,11 @@ TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) 
 TEST_F(OnlineHostTest, ASecondOfferWhileDownloadingIsDropped) {
   server_.PutFile("pc/a.exe",
                   test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
+  // The offer as the configuration left it in the record.
+  UpdateRemoteConfig([&](RemoteConfig& c) {
+    c.appupdate_version = "1.0.11.0";
+    c.appupdate_url = server_.Url("/slow/200/pc/a.exe");
+  });
   EXPECT_TRUE(host_.OnUpdateDownload(window_, server_.Url("/slow/200/pc/a.exe").c_str()));
   EXPECT_FALSE(host_.OnUpdateDownload(window_, server_.Url("/pc/a.exe").c_str()));
   EXPECT_FALSE(host_.OnUpdateDownload(window_, nullptr));
@@ -128,6 +145,90 @@ TEST_F(OnlineHostTest, ASecondOfferWhileDownloadingIsDropped) {
   const std::string installer = prompts_.Records("start")[0].text;
   DeleteFileA(installer.c_str());
   RemoveDirectoryA(installer.substr(0, installer.find_last_of('\\')).c_str());
+}
+
+// Settings that know whether they are still there when they are used.
+class TrackedSettings : public ISettingsStore {
+ public:
+  TrackedSettings() { Live().insert(this); }
+  ~TrackedSettings() override {
+    std::lock_guard<std::mutex> hold(Lock());
+    Live().erase(this);
+  }
+  std::string Read(const std::string& key) override {
+    Note("read " + key);
+    return "";
+  }
+  void Write(const std::string& key, const std::string& value) override {
+    Note("write " + key + "=" + value);
+  }
+  static std::vector<std::string> Uses() {
+    std::lock_guard<std::mutex> hold(Lock());
+    return Log();
+  }
+  static int UsesAfterDestruction() {
+    std::lock_guard<std::mutex> hold(Lock());
+    return Dead();
+  }
+
+ private:
+  void Note(const std::string& what) {
+    std::lock_guard<std::mutex> hold(Lock());
+    if (!Live().count(this)) ++Dead();
+    Log().push_back(what);
+  }
+  static std::mutex& Lock() {
+    static std::mutex lock;
+    return lock;
+  }
+  static std::set<const void*>& Live() {
+    static std::set<const void*> live;
+    return live;
+  }
+  static std::vector<std::string>& Log() {
+    static std::vector<std::string> log;
+    return log;
+  }
+  static int& Dead() {
+    static int dead = 0;
+    return dead;
+  }
+};
+
+// The main window closes while the configuration fetch still waits for a slow server. The
+// fetch thread is never joined: it goes on with what it shares with the host (the settings it
+// writes, the prompts that ask about the update, the link to the window), all still there, and
+// no longer reaches the window: no balloon, no 0x467 for the update the user accepts.
+TEST_F(OnlineHostTest, AFetchOutlivingTheHostUsesOnlyWhatItKeeps) {
+  server_.PutFile("serelpartner/config.php",
+                  "<c><tips_conn>late</tips_conn><update><appupdate_version>99.0.0.0"
+                  "</appupdate_version><appupdate_url>http://127.0.0.1:1/setup.exe"
+                  "</appupdate_url><appupdate_msg>newer</appupdate_msg></update></c>");
+  std::vector<std::string> boxes;
+  win::SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    return IDYES;
+  });
+  int balloons = 0;
+  {
+    OnlineHost host(std::make_shared<TrackedSettings>(),
+                    [&](const std::string&, const std::string&) { ++balloons; });
+    host.Start(window_, program_dir_.path(), server_.Url("/slow/250/serelpartner/config.php"));
+    Pump(300);
+    ASSERT_TRUE(IsRemoteConfigFetchRunning());
+  }  // the window's host goes while the fetch waits for the rest of the document
+  for (int i = 0; i < 1000 && IsRemoteConfigFetchRunning(); ++i) Pump(10);
+  ASSERT_FALSE(IsRemoteConfigFetchRunning());
+  win::SetMessageBoxHandler(nullptr);
+  // The fetch finished its work on the settings it kept...
+  const std::vector<std::string> uses = TrackedSettings::Uses();
+  EXPECT_NE(std::find(uses.begin(), uses.end(), "write ConnTips=late"), uses.end());
+  EXPECT_EQ(TrackedSettings::UsesAfterDestruction(), 0);
+  // ...asked about the update with the prompts it kept, and reached the window no more.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "newer");
+  EXPECT_EQ(balloons, 0);
+  EXPECT_EQ(window_.offers, 0);
 }
 
 }  // namespace

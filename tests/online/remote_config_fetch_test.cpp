@@ -9,11 +9,13 @@
 #include <regex>
 
 #include "common/text_convert.h"
+#include "common/win/gdiplus_gate.h"
 #include "online/program_version_win.h"
 #include "online/remote_config.h"
 #include "online/remote_config_fetch_win.h"
 #include "tests/online/fake_prompts.h"
 #include "tests/online/test_pictures.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -32,6 +34,8 @@ class RemoteConfigFetchTest : public ::testing::Test {
     context_.help_picture_changed = [this] { ++placeholder_reloads_; };
     context_.config_endpoint = server_.Url("/serelpartner/config.php");
     context_.program_directory = program_dir_.path();
+    // The per-user picture folder, here a scratch one.
+    context_.picture_directory = program_dir_.path() + "res\\";
     context_.program_version = "1.0.9.0";
   }
   void ServeConfig(const std::string& xml) { server_.PutFile("serelpartner/config.php", xml); }
@@ -79,6 +83,41 @@ TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTimeAcceptingAnythingAndNoUserAg
   EXPECT_FALSE(requests[0].Has("User-Agent"));
   EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
   EXPECT_EQ(settings_.values["AppName"], "Quillet");
+}
+
+TEST_F(RemoteConfigFetchTest, ChineseTextsReachTheRecordAndSettingsInTheAnsiCodePage) {
+  ASSERT_EQ(GetACP(), 936u);
+  // UTF-8 by XML's default, then GBK as declared: both arrive as code page 936 text.
+  ServeConfig("<c><app_name>奎丽特</app_name><tips_conn>请打开USB调试</tips_conn></c>");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  EXPECT_EQ(AnsiToUtf8(settings_.values["AppName"]), "奎丽特");
+  EXPECT_EQ(AnsiToUtf8(GetRemoteConfig().tips_conn), "请打开USB调试");
+  ServeConfig("<?xml version=\"1.0\" encoding=\"GBK\"?><c><app_name>" + Utf8ToAnsi("相机") +
+              "</app_name></c>");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  EXPECT_EQ(AnsiToUtf8(GetRemoteConfig().app_name), "相机");
+}
+
+TEST_F(RemoteConfigFetchTest, AnHttpsEndpointIsAskedOverTlsWithTheSamePathAndQuery) {
+  ASSERT_TRUE(test::TrustTestRoot());
+  ASSERT_TRUE(server_.tls_available());
+  ServeConfig("<c><app_name>Quillet</app_name></c>");
+  context_.config_endpoint = server_.SecureUrl("/serelpartner/config.php");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_TRUE(std::regex_match(
+      requests[0].line,
+      std::regex(R"(GET /serelpartner/config\.php\?ver=1\.0\.9\.0&rand=\d+ HTTP/1\.1)")))
+      << requests[0].line;
+  EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
+  // A host whose certificate cannot be trusted gives nothing, and nothing else is asked.
+  UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
+  server_.ClearLog();
+  context_.config_endpoint = server_.UntrustedSecureUrl("/serelpartner/config.php");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 0);
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_EQ(GetRemoteConfig().app_name, "");
 }
 
 TEST_F(RemoteConfigFetchTest, TheProgramsOwnVersionIsReadFromItsResource) {
@@ -155,6 +194,24 @@ TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   EXPECT_EQ(placeholder_reloads_, 1);
 }
 
+// The fetch thread may still run while the program shuts GDI+ down: once the shutdown has
+// begun, a downloaded help picture is not decoded (it is not taken either, and is tried again at
+// the next fetch), so no thread calls GDI+ after it is shut down.
+TEST_F(RemoteConfigFetchTest, NoPictureIsDecodedOnceGdiplusIsShuttingDown) {
+  server_.PutFile("conn.png", test::PngPicture());
+  ServeConfig("<c>" + Pictures(server_.Url("/conn.png"), "", "") +
+              "<update><appupdate_version></appupdate_version></update></c>");
+  win::CloseGdiplusGate();
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  win::OpenGdiplusGate();
+  EXPECT_FALSE(test::FileExists(program_dir_.path() + "res\\default.png"));
+  EXPECT_EQ(placeholder_reloads_, 0);
+  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
+  // GDI+ up again (a later fetch): the picture is taken.
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  EXPECT_TRUE(ResFile("default.png") == test::PngPicture());
+}
+
 TEST_F(RemoteConfigFetchTest, AFailedPictureKeepsTheOldOneAndIsTriedAgain) {
   PutResFile("default.png", "old conn");
   PutResFile("default_v.jpg", "old v");
@@ -187,6 +244,33 @@ TEST_F(RemoteConfigFetchTest, AFailedPictureKeepsTheOldOneAndIsTriedAgain) {
   EXPECT_EQ(settings_.values["HelpHCamImage"], server_.Url("/h.jpg"));
   EXPECT_EQ(ResFile("default.png"), "old conn");
   EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
+}
+
+// An enhanced metafile (GDI+ decodes it; OLE's picture loader in a camera would draw it).
+std::string Metafile() {
+  HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  Rectangle(dc, 0, 0, 64, 64);
+  HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+  std::string bytes(GetEnhMetaFileBits(metafile, 0, nullptr), '\0');
+  GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(&bytes[0]));
+  DeleteEnhMetaFile(metafile);
+  return bytes;
+}
+
+TEST_F(RemoteConfigFetchTest, PicturesOfAnotherTypeOrTooLargeAreRefused) {
+  // Each served under a name its type does not match, or declaring too many pixels.
+  server_.PutFile("huge.png", test::ReadWholeFile(VL_LARGE_PNG_WIN));
+  server_.PutFile("v.jpg", test::PngPicture());
+  server_.PutFile("h.jpg", Metafile());
+  ASSERT_FALSE(test::ReadWholeFile(VL_LARGE_PNG_WIN).empty());
+  ServeConfig("<c>" +
+              Pictures(server_.Url("/huge.png"), server_.Url("/v.jpg"), server_.Url("/h.jpg")) +
+              "<update><appupdate_version/></update></c>");
+  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
+  EXPECT_EQ(program_dir_.Listing("res\\"), "");
+  EXPECT_EQ(placeholder_reloads_, 0);
+  for (const char* key : {"HelpConnImage", "HelpVCamImage", "HelpHCamImage"})
+    EXPECT_EQ(settings_.values.count(key), 0u) << key;
 }
 
 TEST_F(RemoteConfigFetchTest, AnEmptyAddressIsStoredWithoutDownload) {

@@ -38,6 +38,8 @@ bool LoggedRequest::Has(const std::string& name) const {
 
 TestServer::TestServer() {
   port_ = std::atoi(Env("VL_TEST_HTTP_PORT").c_str());
+  https_port_ = std::atoi(Env("VL_TEST_HTTPS_PORT").c_str());
+  untrusted_https_port_ = std::atoi(Env("VL_TEST_HTTPS_UNTRUSTED_PORT").c_str());
   const std::string root = Env("VL_TEST_HTTP_ROOT");
   const std::string log = Env("VL_TEST_HTTP_LOG");
   if (!root.empty()) root_ = WindowsPath(root) + "\\";
@@ -46,6 +48,14 @@ TestServer::TestServer() {
 
 std::string TestServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string TestServer::SecureUrl(const std::string& path) const {
+  return "https://localhost:" + std::to_string(https_port_) + path;
+}
+
+std::string TestServer::UntrustedSecureUrl(const std::string& path) const {
+  return "https://localhost:" + std::to_string(untrusted_https_port_) + path;
 }
 
 void TestServer::PutFile(const std::string& name, const std::string& bytes) const {

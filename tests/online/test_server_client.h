@@ -22,6 +22,11 @@ class TestServer {
   int port() const { return port_; }
   // "http://127.0.0.1:<port>" + path.
   std::string Url(const std::string& path) const;
+  // The same files over TLS (the server runs with --tls-dir): "https://localhost:<port>" + path
+  // with a certificate issued by the test root, or one that no root vouches for.
+  bool tls_available() const { return https_port_ != 0 && untrusted_https_port_ != 0; }
+  std::string SecureUrl(const std::string& path) const;
+  std::string UntrustedSecureUrl(const std::string& path) const;
   // The served folder as a Windows path, with a trailing backslash.
   const std::string& root() const { return root_; }
   void PutFile(const std::string& name, const std::string& bytes) const;
@@ -30,6 +35,8 @@ class TestServer {
 
  private:
   int port_ = 0;
+  int https_port_ = 0;
+  int untrusted_https_port_ = 0;
   std::string root_, log_;
 };
 

@@ -10,7 +10,9 @@
 #include "online/shell_prompts_win.h"
 #include "online/signature_check_win.h"
 #include "online/update_download_win.h"
+#include "online/remote_config.h"
 #include "tests/online/fake_prompts.h"
+#include "tests/online/test_root.h"
 #include "tests/online/test_server_client.h"
 
 namespace vl {
@@ -48,10 +50,15 @@ class UpdateDownloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.available()) << "run through tools/http_test_server";
+    ASSERT_TRUE(test::TrustTestRoot());
     server_.ClearLog();
-    for (const char* name : {"signed.exe", "stranger.exe", "unsigned.exe", "altered.exe"})
+    for (const char* name : {"signed.exe", "stranger.exe", "unsigned.exe", "altered.exe",
+                             "rogue.exe", "old.exe", "other-program.exe"})
       server_.PutFile(std::string("pc/") + name, InstallerBytes(name));
     state_.pinned_key_sha256 = PublisherKeySha256();
+    // The offer of the stand-in installer, to the tests' program (version.rc: 1.0.10.100).
+    state_.offered_version = "1.0.11.0";
+    state_.program_version = "1.0.10.100";
     folders_before_ = UpdateFolders();
   }
   UpdateAttempt Attempt(const std::string& url, std::string* path = nullptr) {
@@ -95,6 +102,7 @@ TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
       {"/pc/unsigned.exe", UpdateAttempt::kUntrusted},
       {"/pc/altered.exe", UpdateAttempt::kUntrusted},
       {"/pc/stranger.exe", UpdateAttempt::kUntrusted},
+      {"/pc/rogue.exe", UpdateAttempt::kUntrusted},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -102,7 +110,65 @@ TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
     EXPECT_EQ(UpdateFolders(), folders_before_);
   }
   EXPECT_TRUE(prompts_.Records("start").empty());
-  EXPECT_EQ(server_.Requests().size(), 6u);
+  EXPECT_EQ(server_.Requests().size(), 7u);
+}
+
+TEST_F(UpdateDownloadTest, OurOwnSignedFilesAreRefusedUnlessTheyAreTheOfferedNewerInstaller) {
+  // Any file the publisher ever signed passes the signature: the version resource decides.
+  const struct {
+    const char* what;
+    const char* path;
+    const char* offered;
+    const char* program;
+  } cases[] = {
+      {"an older installer offered as newer", "/pc/old.exe", "99.0.0.0", "1.0.10.100"},
+      {"an older installer offered as itself", "/pc/old.exe", "1.0.9.0", "1.0.10.100"},
+      {"the installer offered under another version", "/pc/signed.exe", "99.0.0.0", "1.0.10.100"},
+      {"the installer, not newer than the program", "/pc/signed.exe", "1.0.11.0", "1.0.11.0"},
+      {"the installer, the program's version unknown", "/pc/signed.exe", "1.0.11.0", ""},
+      {"another of our programs", "/pc/other-program.exe", "1.0.11.0", "1.0.10.100"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    state_.offered_version = c.offered;
+    state_.program_version = c.program;
+    EXPECT_EQ(Attempt(server_.Url(c.path)), UpdateAttempt::kNotTheOffer);
+    EXPECT_EQ(UpdateFolders(), folders_before_);
+  }
+  EXPECT_TRUE(prompts_.Records("start").empty());
+}
+
+TEST_F(UpdateDownloadTest, AFileChangedAfterTheDownloadIsRefusedAndLeavesNothing) {
+  state_.downloaded = [](const std::string& path) {
+    // Another program of the user rewrites the file before it is checked.
+    test::WriteWholeFile(path, InstallerBytes("altered.exe"));
+  };
+  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kUntrusted);
+  EXPECT_EQ(UpdateFolders(), folders_before_);
+  EXPECT_TRUE(prompts_.Records("start").empty());
+}
+
+TEST_F(UpdateDownloadTest, TheCheckedFileCannotBeSwappedBeforeItStarts) {
+  // At the start, another program tries to put its own file in the checked one's place.
+  std::string swapped_bytes;
+  bool write_refused = false, delete_refused = false, rename_refused = false;
+  bool folder_rename_refused = false;
+  prompts_.on_start = [&](const std::string& path) {
+    write_refused = !test::WriteWholeFile(path, InstallerBytes("unsigned.exe"));
+    delete_refused = !DeleteFileA(path.c_str());
+    rename_refused = !MoveFileA(path.c_str(), (path + ".old").c_str());
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    folder_rename_refused = !MoveFileA(folder.c_str(), (folder + "-moved").c_str());
+    swapped_bytes = test::ReadWholeFile(path);
+  };
+  std::string path;
+  ASSERT_EQ(Attempt(server_.Url("/pc/signed.exe"), &path), UpdateAttempt::kStarted);
+  EXPECT_TRUE(write_refused);
+  EXPECT_TRUE(delete_refused);
+  EXPECT_TRUE(rename_refused);
+  EXPECT_TRUE(folder_rename_refused);
+  EXPECT_TRUE(swapped_bytes == InstallerBytes("signed.exe"));
+  RemoveInstaller(path);
 }
 
 TEST_F(UpdateDownloadTest, NamesThatEscapeTheFolderAreRefusedBeforeAnyRequest) {
@@ -190,6 +256,11 @@ class UpdateWindowTest : public UpdateDownloadTest {
 };
 
 TEST_F(UpdateWindowTest, DownloadsInTheBackgroundWithProgressBalloons) {
+  // The offer as the configuration left it in the record; the program is the tests' 1.0.10.100.
+  UpdateRemoteConfig([&](RemoteConfig& c) {
+    c.appupdate_version = "1.0.11.0";
+    c.appupdate_url = server_.Url("/slow/400/pc/signed.exe");
+  });
   ASSERT_TRUE(window_.Start(parent_, server_.Url("/slow/400/pc/signed.exe")));
   EXPECT_TRUE(window_.running());
   EXPECT_FALSE(IsWindowVisible(window_));
@@ -221,6 +292,10 @@ TEST_F(UpdateWindowTest, AGivenUpDownloadEndsWithoutTheCompletionBalloon) {
   EXPECT_TRUE(prompts_.Records("start").empty());
   // The window can start the next offer.
   prompts_.Clear();
+  UpdateRemoteConfig([&](RemoteConfig& c) {
+    c.appupdate_version = "1.0.11.0";
+    c.appupdate_url = server_.Url("/pc/signed.exe");
+  });
   ASSERT_TRUE(window_.Start(parent_, server_.Url("/pc/signed.exe")));
   PumpUntilEnded();
   ASSERT_EQ(prompts_.Records("start").size(), 1u);

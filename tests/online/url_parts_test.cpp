@@ -79,7 +79,7 @@ TEST(SplitUrl, RefusesAddressesWithoutHostPathOrWithABadPort) {
 
 TEST(IsWebAddress, OnlyHttpAndHttpsAddressesMayReachTheShell) {
   EXPECT_TRUE(IsWebAddress("http://www.velloria.com.cn/serel_camera/"));
-  EXPECT_TRUE(IsWebAddress("https://www.baidu.com/s?wd=vivo 打开USB调试模式"));
+  EXPECT_TRUE(IsWebAddress("https://www.baidu.com/s?wd=vivo%20%E6%89%93%E5%BC%80"));
   EXPECT_TRUE(IsWebAddress("HTTP://h/x"));
   EXPECT_FALSE(IsWebAddress("www.velloria.com.cn/serel_camera/"));  // no scheme
   EXPECT_FALSE(IsWebAddress("C:\\Windows\\System32\\calc.exe"));
@@ -89,6 +89,22 @@ TEST(IsWebAddress, OnlyHttpAndHttpsAddressesMayReachTheShell) {
   EXPECT_FALSE(IsWebAddress("javascript:alert(1)"));
   EXPECT_FALSE(IsWebAddress("http:/h/x"));
   EXPECT_FALSE(IsWebAddress(""));
+}
+
+TEST(IsWebAddress, BlanksQuotesAndControlsAnywhereAreRefused) {
+  // Each could end the address on a browser's command line and pass it options.
+  for (const char* url : {"https://www.baidu.com/s?wd=vivo 打开USB调试模式",
+                          "http://h/x\" --renderer-cmd-prefix=calc", "http://h/x' y",
+                          "http://h/x\ty", "http://h/x\x7f", "http://h/x?a=b c"}) {
+    EXPECT_FALSE(IsWebAddress(url)) << url;
+  }
+}
+
+TEST(EncodeQueryWords, KeepsLettersAndChineseAndEncodesTheRest) {
+  EXPECT_EQ(EncodeQueryWords("vivo X20 \xb4\xf2\xbf\xaa"), "vivo%20X20%20\xb4\xf2\xbf\xaa");
+  EXPECT_EQ(EncodeQueryWords("a\"b'c&d#e%f+g/h"), "a%22b%27c%26d%23e%25f%2Bg%2Fh");
+  EXPECT_EQ(EncodeQueryWords("Mi-9_SE.x~"), "Mi-9_SE.x~");
+  EXPECT_TRUE(IsWebAddress("https://www.baidu.com/s?wd=" + EncodeQueryWords("vivo \" x")));
 }
 
 }  // namespace

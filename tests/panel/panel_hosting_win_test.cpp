@@ -20,6 +20,7 @@
 #include "panel/item_windows_win.h"
 #include "panel/list_view_window_win.h"
 #include "panel/page_windows_win.h"
+#include "panel/panel_limits.h"
 #include "panel/slider_window_win.h"
 #include "widgets/slider_math.h"
 #include "tests/device/fake_adb_workdir.h"
@@ -114,6 +115,113 @@ TEST_F(PanelWindowTest, TheFirstConfigArrivingBeforeTheConnectionIsLaidOutForThe
   // A null command text changes nothing.
   ::SendMessageA(host_, WM_USER + 4, 0, 0);
   EXPECT_EQ(host_.hosting().panel_window(), panel);
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// Windows in `root`'s tree (the root's own included).
+int WindowsUnder(HWND root) {
+  int count = 1;
+  EnumChildWindows(root, CountWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// The window bound counts what each class really makes: its view's own windows, one per
+// control of every class but the adjustment page (three: the page, back, reset), the list (three:
+// list, container, scroll bar) and the slider (four: cell, track, two labels).
+TEST_F(PanelWindowTest, EveryClassMakesTheWindowsTheBoundCountsForIt) {
+  // Each class where its parent gives it a window: {class, opening, closing} around it.
+  const char* const kInTabRow[] = {"<ctrl class=\"tab_holder\" id=\"2\">", "</ctrl>"};
+  const char* const kInSwitch[] = {"<ctrl class=\"page_switch\" id=\"2\" selected=\"4\">",
+                                   "</ctrl>"};
+  const char* const kInGrid[] = {
+      "<ctrl class=\"page_switch\" id=\"2\" selected=\"3\"><ctrl class=\"page_list\" "
+      "id=\"3\">",
+      "</ctrl></ctrl>"};
+  const char* const kInArea[] = {"", ""};
+  const struct {
+    const char* cls;
+    const char* const* around;
+  } cases[] = {{"tab", kInTabRow},       {"page_list", kInSwitch}, {"page_adjust", kInSwitch},
+               {"filter_item", kInGrid}, {"circle_item", kInGrid}, {"decor_item", kInGrid},
+               {"slider", kInGrid},      {"tab_holder", kInArea},  {"page_switch", kInArea}};
+  Connect();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cls);
+    auto panel = [&](const std::string& inside) {
+      return std::string("<command name=\"config\"><ctrl class=\"op_area\" id=\"1\">") +
+             c.around[0] + inside + c.around[1] + "</ctrl></command>";
+    };
+    host_.SendCommand(panel(""));
+    const int without = WindowsUnder(host_.hosting().panel_window());
+    host_.SendCommand(panel(std::string("<ctrl class=\"") + c.cls + "\" id=\"4\"/>"));
+    const DUICtrl* control = Find(4);
+    ASSERT_NE(control, nullptr);
+    ASSERT_TRUE(control->HasWindow());
+    int expected = ViewWindows(control->kind());
+    // A page's item list is a control of its own, with its own windows.
+    if (IsPageClass(control->kind())) expected += ViewWindows(ControlClass::kListView);
+    EXPECT_EQ(WindowsUnder(host_.hosting().panel_window()) - without, expected);
+  }
+}
+
+// A panel of as many adjustment pages as the control bound allows asks for more than 12,000
+// windows: the panel keeps to its window bound, the pages past it stay without windows, the
+// main window goes on working and the next ordinary panel gets all its windows.
+TEST_F(PanelWindowTest, APanelKeepsToItsWindowBound) {
+  Connect();
+  std::string config =
+      "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\"><ctrl "
+      "class=\"page_switch\" id=\"2\" selected=\"10\">";
+  for (int i = 0; i < kMaxPanelControls - 2; ++i)
+    config += "<ctrl class=\"page_adjust\" id=\"" + std::to_string(10 + i) + "\"/>";
+  host_.SendCommand(config + "</ctrl></ctrl></command>");
+  HWND panel = host_.hosting().panel_window();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_LE(WindowsUnder(panel), kMaxPanelWindows);
+  EXPECT_GT(WindowsUnder(panel), kMaxPanelWindows - 6);
+  EXPECT_NE(Window(10), nullptr);
+  EXPECT_EQ(Window(kMaxPanelControls), nullptr);
+  // The host still makes windows of its own.
+  HWND probe = CreateWindowExA(0, "STATIC", "probe", WS_CHILD, 0, 0, 10, 10, host_, nullptr,
+                               nullptr, nullptr);
+  EXPECT_NE(probe, nullptr);
+  if (probe) DestroyWindow(probe);
+  host_.SendCommand(DemoPanel());
+  EXPECT_NE(Window(100), nullptr);
+  EXPECT_TRUE(::IsWindowVisible(Window(100)));
+}
+
+// Hundreds of item lists share one pointer timer: the thread gets about one timer message per
+// 10 ms, not one per list.
+TEST_F(PanelWindowTest, ManyListsShareOnePointerTimer) {
+  Connect();
+  std::string config =
+      "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\"><ctrl "
+      "class=\"page_switch\" id=\"2\" selected=\"10\">";
+  for (int i = 0; i < 400; ++i)
+    config += "<ctrl class=\"page_list\" id=\"" + std::to_string(10 + i) + "\"/>";
+  host_.SendCommand(config + "</ctrl></ctrl></command>");
+  test::PumpFor(100);
+  int timer_messages = 0;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 500) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_TIMER) ++timer_messages;
+      DispatchMessageA(&msg);
+    }
+    Sleep(1);
+  }
+  // One 10 ms timer for 500 ms: about 50 (Wine may merge late ones); 400 timers: thousands.
+  EXPECT_LE(timer_messages, 120);
+  EXPECT_GT(timer_messages, 5);  // and the pointer is still watched
+  // Gone with the panel.
+  host_.SendCommand(R"(<command name="config"><ctrl class="op_area" id="1"/></command>)");
+  EXPECT_FALSE(ListPointerWatch::Ticking());
 }
 
 TEST_F(PanelWindowTest, TabsPaintTheirSelectionAndCaptions) {

@@ -10,19 +10,21 @@ FakeView::~FakeView() {
   if (!alive_) return;
   alive_ = false;
   ++log_.destroyed;
+  // Windows made inside this one go with it, as the system destroys child windows. Nothing is
+  // allocated here: destruction must not fail when memory runs out.
   auto& live = log_.live;
-  live.erase(std::remove(live.begin(), live.end(), this), live.end());
-  // Windows made inside this one go with it, as the system destroys child windows.
-  for (FakeView* v : std::vector<FakeView*>(live)) {
+  for (FakeView* v : live) {
+    if (v == this) continue;
     for (FakeView* p = v->parent_; p; p = p->parent_) {
       if (p == this) {
         v->alive_ = false;
         ++log_.destroyed;
-        live.erase(std::remove(live.begin(), live.end(), v), live.end());
         break;
       }
     }
   }
+  live.erase(std::remove_if(live.begin(), live.end(), [](FakeView* v) { return !v->alive_; }),
+             live.end());
 }
 
 bool FakeView::Open(ViewParent parent, const PanelRect& rect) {
@@ -37,7 +39,8 @@ bool FakeView::Open(ViewParent parent, const PanelRect& rect) {
 
 std::unique_ptr<PanelPicture> FakePlatform::DecodePicture(const uint8_t* data, size_t size,
                                                           int32_t bound) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  ++decodes;
+  const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 64));
   int w = 0, h = 0;
   if (std::sscanf(text.c_str(), "PIC %dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return nullptr;
   if (w > bound || h > bound) {  // fit the square, keeping the aspect ratio
@@ -50,6 +53,12 @@ std::unique_ptr<PanelPicture> FakePlatform::DecodePicture(const uint8_t* data, s
     }
   }
   return std::make_unique<FakePicture>(w, h);
+}
+
+int FakePlatform::LiveWindows() const {
+  int windows = 0;
+  for (const FakeView* v : log.live) windows += ViewWindows(v->control().kind());
+  return windows;
 }
 
 FakeView* FakePlatform::ViewOf(int32_t id) const {

@@ -39,6 +39,7 @@ class FakeView : public IControlView {
     ++moves_;
   }
   void Show(bool visible) override { visible_ = visible; }
+  bool IsShown() const override { return visible_; }
   void Repaint() override { ++log_.repaints; }
   void Refresh() override { ++log_.refreshes; }
   ViewParent ChildParent() override { return this; }
@@ -84,7 +85,10 @@ class FakePlatform : public IPanelPlatform {
   // The live window of the control with that id (the first made), or null.
   FakeView* ViewOf(int32_t id) const;
   FakeView* ViewOf(const DUICtrl* control) const;
+  // Windows of the live views, each counted as the class's real view makes them.
+  int LiveWindows() const;
   ViewLog log;
+  int decodes = 0;  // DecodePicture calls
 };
 
 // The main window's part: the root's window in the panel area of the 1080 x 648 window.

@@ -76,5 +76,21 @@ TEST(DirectoryTree, LinkInsideIsNeverFollowed) {
   }
 }
 
+TEST(DirectoryTree, AFolderThatIsItselfALinkIsNotFollowed) {
+  // A Start-menu folder replaced by a link to a folder of the user's.
+  ScratchFolder scratch;
+  const std::wstring marker_folder = scratch.path() + L"\\marker";
+  MakeFolders(marker_folder + L"\\inner");
+  WriteText(marker_folder + L"\\marker.txt", "keep");
+  WriteText(marker_folder + L"\\inner\\marker2.txt", "keep");
+  const std::wstring link = scratch.path() + L"\\Velloria";
+  ASSERT_TRUE(test::MakeFolderLink(link, marker_folder));
+  ASSERT_TRUE(Exists(link + L"\\marker.txt"));
+
+  DeleteDirectoryTree(link);
+  EXPECT_EQ(test::ReadText(marker_folder + L"\\marker.txt"), "keep");
+  EXPECT_EQ(test::ReadText(marker_folder + L"\\inner\\marker2.txt"), "keep");
+}
+
 }  // namespace
 }  // namespace vl::uninstall

@@ -1,7 +1,9 @@
-// Which folder the uninstaller may delete: only a whole, ordinary folder holding the program.
+// Which folder the uninstaller may work on: only the installation folder recorded by the
+// installer, only by the uninstaller inside it, and never a root or a system folder.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "common/win/registry.h"
 #include "tests/uninstall/uninstall_test_support.h"
 #include "uninstall/install_directory.h"
 
@@ -10,8 +12,8 @@ namespace {
 
 using test::ScratchInstallation;
 
-InstallDirVerdict VerdictFor(const std::wstring& uninstaller) {
-  return CheckInstallDirectory(ModulePath{uninstaller, false}, SpecialFolders()).verdict;
+InstallDirVerdict VerdictFor(const std::wstring& uninstaller, const std::wstring& location) {
+  return CheckInstallDirectory(ModulePath{uninstaller, false}, location, SpecialFolders()).verdict;
 }
 
 std::wstring Folder(int csidl) {
@@ -24,7 +26,6 @@ TEST(InstallDirectory, ModulePathCutToTheBufferCountsAsTruncated) {
   const ModulePath whole = win::ModuleFilePathWide(nullptr);
   EXPECT_FALSE(whole.truncated);
   EXPECT_NE(whole.path.find(L"uninstall_test.exe"), std::wstring::npos) << whole.path.c_str();
-
   const ModulePath cut = win::ModuleFilePathWide(nullptr, 12);
   EXPECT_TRUE(cut.truncated);
   EXPECT_TRUE(cut.path.empty());
@@ -33,34 +34,61 @@ TEST(InstallDirectory, ModulePathCutToTheBufferCountsAsTruncated) {
   EXPECT_TRUE(win::ModuleFilePathWide(nullptr, whole.path.size()).truncated);
 
   ScratchInstallation installation;
-  const InstallDirCheck check = CheckInstallDirectory(
-      ModulePath{installation.File(L"Uninstall.exe"), true}, SpecialFolders());
+  const InstallDirCheck check =
+      CheckInstallDirectory(ModulePath{installation.File(L"Uninstall.exe"), true},
+                            installation.folder(), SpecialFolders());
   EXPECT_EQ(check.verdict, InstallDirVerdict::kTruncatedPath);
 }
 
-TEST(InstallDirectory, AcceptsTheFolderHoldingTheProgram) {
+TEST(InstallDirectory, OnlyTheRecordedFolderHoldingThisUninstallerIsTheInstallation) {
   ScratchInstallation installation;
-  const InstallDirCheck check = CheckInstallDirectory(
-      ModulePath{installation.File(L"Uninstall.exe"), false}, SpecialFolders());
-  EXPECT_EQ(check.verdict, InstallDirVerdict::kInstallation);
-  EXPECT_TRUE(SamePath(check.directory, installation.folder()));
-}
-
-TEST(InstallDirectory, RefusesAFolderWithoutTheProgram) {
-  ScratchInstallation installation;
-  DeleteFileW(installation.File(L"Lumaroo.exe").c_str());
-  EXPECT_EQ(VerdictFor(installation.File(L"Uninstall.exe")), InstallDirVerdict::kNoMainProgram);
-  // A folder named like the program is not the program.
-  CreateDirectoryW(installation.File(L"Lumaroo.exe").c_str(), nullptr);
-  EXPECT_EQ(VerdictFor(installation.File(L"Uninstall.exe")), InstallDirVerdict::kNoMainProgram);
+  const std::wstring tools = installation.scratch() + L"\\Tools";
+  test::MakeFolders(tools);
+  test::CopyFileTo(installation.File(L"Lumaroo.exe"), tools + L"\\Lumaroo.exe");
+  test::CopyFileTo(installation.File(L"Uninstall.exe"), tools + L"\\Uninstall.exe");
+  const std::wstring link = installation.scratch() + L"\\Linked";
+  ASSERT_TRUE(test::MakeFolderLink(link, installation.folder()));
+  std::wstring upper = installation.folder();
+  CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  const struct {
+    const char* what;
+    std::wstring uninstaller, location;
+    InstallDirVerdict verdict;
+  } cases[] = {
+      {"recorded and inside", installation.File(L"Uninstall.exe"), installation.folder(),
+       InstallDirVerdict::kInstallation},
+      {"recorded in another case", installation.File(L"Uninstall.exe"), upper,
+       InstallDirVerdict::kInstallation},
+      {"recorded through a link", installation.File(L"Uninstall.exe"), link,
+       InstallDirVerdict::kInstallation},
+      {"run through a link", link + L"\\Uninstall.exe", installation.folder(),
+       InstallDirVerdict::kInstallation},
+      {"nothing recorded", installation.File(L"Uninstall.exe"), L"",
+       InstallDirVerdict::kNoInstallLocation},
+      {"recorded folder gone", installation.File(L"Uninstall.exe"),
+       installation.scratch() + L"\\Gone", InstallDirVerdict::kNoInstallLocation},
+      // A portable copy with the program beside it is still not the installation.
+      {"copy elsewhere", tools + L"\\Uninstall.exe", installation.folder(),
+       InstallDirVerdict::kNotInInstallation},
+      {"recorded folder is the copy's parent", tools + L"\\Uninstall.exe", installation.scratch(),
+       InstallDirVerdict::kNotInInstallation},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const InstallDirCheck check =
+        CheckInstallDirectory(ModulePath{c.uninstaller, false}, c.location, SpecialFolders());
+    EXPECT_EQ(check.verdict, c.verdict);
+    if (c.verdict == InstallDirVerdict::kInstallation) {
+      EXPECT_TRUE(SamePath(check.directory, FinalPath(installation.folder())))
+          << check.directory.c_str();
+    }
+  }
 }
 
 TEST(InstallDirectory, RefusesDriveRoots) {
-  EXPECT_EQ(VerdictFor(L"C:\\Uninstall.exe"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"Z:\\Uninstall.exe"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"\\\\?\\C:\\Uninstall.exe"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"\\\\server\\share\\Uninstall.exe"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"Uninstall.exe"), InstallDirVerdict::kDriveRoot);
+  EXPECT_EQ(VerdictFor(L"C:\\Uninstall.exe", L"C:\\"), InstallDirVerdict::kDriveRoot);
+  EXPECT_EQ(VerdictFor(L"Z:\\Uninstall.exe", L"Z:\\"), InstallDirVerdict::kDriveRoot);
+  EXPECT_EQ(VerdictFor(L"\\\\?\\C:\\Uninstall.exe", L"\\\\?\\C:\\"), InstallDirVerdict::kDriveRoot);
 }
 
 TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
@@ -68,23 +96,23 @@ TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
   const std::wstring profile = Folder(CSIDL_PROFILE);
   ASSERT_FALSE(desktop.empty());
   ASSERT_FALSE(profile.empty());
+  // The native Program Files, which a 32-bit process gets only from the 64-bit registry view.
+  std::wstring native_program_files;
+  win::RegistryKey key;
+  ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                     KEY_READ | KEY_WOW64_64KEY),
+            ERROR_SUCCESS);
+  ASSERT_EQ(key.GetString(L"ProgramFilesDir", &native_program_files), ERROR_SUCCESS);
   for (const std::wstring& folder :
-       {desktop, Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86), Folder(CSIDL_WINDOWS),
-        Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA), profile,
+       {desktop, Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86), native_program_files,
+        Folder(CSIDL_WINDOWS), Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA), profile,
         profile.substr(0, profile.find_last_of(L'\\'))}) {
     SCOPED_TRACE(testing::Message() << folder.c_str());
-    EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe"), InstallDirVerdict::kSpecialFolder);
+    EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe", folder), InstallDirVerdict::kSpecialFolder);
   }
-  // The same folder written in another case or with the long-path prefix.
-  std::wstring upper = desktop;
-  CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
-  EXPECT_EQ(VerdictFor(upper + L"\\Uninstall.exe"), InstallDirVerdict::kSpecialFolder);
-  EXPECT_EQ(VerdictFor(L"\\\\?\\" + desktop + L"\\Uninstall.exe"),
-            InstallDirVerdict::kSpecialFolder);
-
   PWSTR downloads = nullptr;
   ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)));
-  EXPECT_EQ(VerdictFor(std::wstring(downloads) + L"\\Uninstall.exe"),
+  EXPECT_EQ(VerdictFor(std::wstring(downloads) + L"\\Uninstall.exe", downloads),
             InstallDirVerdict::kSpecialFolder);
   CoTaskMemFree(downloads);
 }
@@ -93,8 +121,8 @@ TEST(InstallDirectory, AcceptsAnInstallationInsideProgramFiles) {
   const std::wstring folder =
       Folder(CSIDL_PROGRAM_FILESX86) + L"\\VelloriaTest" + std::to_wstring(GetCurrentProcessId());
   test::MakeFolders(folder);
-  test::WriteText(folder + L"\\Lumaroo.exe", "program");
-  EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe"), InstallDirVerdict::kInstallation);
+  test::WriteText(folder + L"\\Uninstall.exe", "uninstaller");
+  EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe", folder), InstallDirVerdict::kInstallation);
   test::RemoveTree(folder);
 }
 

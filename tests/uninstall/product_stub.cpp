@@ -1,7 +1,7 @@
 // Stands in for the running parts of an installation in the uninstaller tests. It is copied under
 // the name of the part it plays:
-//   Lumaroo.exe hung-window  opens a top-level window titled "Velloria", then stops answering
-//                            messages (a hung main program);
+//   Lumaroo.exe hung-window  opens a top-level window of the program's class titled "Velloria",
+//                            then stops answering messages (a hung main program);
 //   adb.exe [server]         runs like an adb server until "kill-server" is started from the
 //                            same file, then ends;
 //   adb.exe kill-server      stops the server of its own folder and notes the call in
@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <cwchar>
+
+#include "common/main_window_class.h"
 #include <functional>
 #include <string>
 
@@ -65,10 +67,10 @@ int RunHungWindow() {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = DefWindowProcW;
   window_class.hInstance = GetModuleHandleW(nullptr);
-  window_class.lpszClassName = L"VlTestHungWindow";
+  window_class.lpszClassName = vl::kMainWindowClassW;
   RegisterClassW(&window_class);
-  HWND window = CreateWindowW(L"VlTestHungWindow", L"Velloria", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowW(vl::kMainWindowClassW, L"Velloria", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                              100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return 1;
   // Never looks at its messages again.
   Sleep(kLifetimeMs);

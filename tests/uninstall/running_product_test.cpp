@@ -1,6 +1,8 @@
-// Which running processes make the product count as running, and which adb server belongs to
-// it; real processes started from scratch folders.
+// Which running processes belong to the installation, and which adb is started to stop the
+// server: real processes started from scratch folders.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "tests/uninstall/uninstall_test_support.h"
 #include "uninstall/install_directory.h"
@@ -15,127 +17,111 @@ using test::MakeFolders;
 using test::ProductStub;
 using test::ScratchFolder;
 
-// Waits until FindRunningProduct sees what the test started (processes appear asynchronously).
-bool FindEventually(const std::wstring& installation, std::wstring* adb_path, bool want_running) {
+// The stand-in started from `folder`\`name` ("adb.exe" as a server, "Lumaroo.exe" idle).
+void StartStub(ChildProcess* process, const std::wstring& folder, const wchar_t* name) {
+  MakeFolders(folder);
+  CopyFileTo(ProductStub(), folder + L"\\" + name);
+  ASSERT_TRUE(process->Start(folder + L"\\" + name, L"server"));
+}
+
+DWORD IdOf(const ChildProcess& process) {
+  return GetProcessId(process.handle());
+}
+
+bool Has(const std::vector<DWORD>& ids, DWORD id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Waits until the product's processes include `want` (processes appear asynchronously).
+RunningProduct FindWith(const std::wstring& installation, DWORD want) {
+  RunningProduct product;
   for (int i = 0; i < 100; ++i) {
-    if (FindRunningProduct(installation, adb_path) == want_running) return true;
+    product = FindRunningProduct(installation);
+    if (Has(product.main_programs, want) || Has(product.adb_servers, want)) break;
     Sleep(50);
   }
-  return false;
+  return product;
 }
 
-// An adb stand-in started from `folder`\adb.exe.
-void StartAdb(ChildProcess* process, const std::wstring& folder) {
-  MakeFolders(folder);
-  CopyFileTo(ProductStub(), folder + L"\\adb.exe");
-  ASSERT_TRUE(process->Start(folder + L"\\adb.exe", L"server"));
-}
-
-// A process named Lumaroo.exe (the stand-in, idle) started from `folder`.
-void StartMain(ChildProcess* process, const std::wstring& folder) {
-  MakeFolders(folder);
-  CopyFileTo(ProductStub(), folder + L"\\Lumaroo.exe");
-  ASSERT_TRUE(process->Start(folder + L"\\Lumaroo.exe", L"server"));
-}
-
-TEST(ProductAdb, OnlyTheProgramsOwnAdbFolderCounts) {
-  const std::wstring main = L"C:\\Programs\\Velloria\\";
-  EXPECT_TRUE(IsProductAdb(L"C:\\Programs\\Velloria\\adb\\", main, L"", true));
-  EXPECT_TRUE(IsProductAdb(L"c:\\programs\\VELLORIA\\ADB\\", main, L"", true));
-  // Below the program's folder but not its adb folder; or a folder that merely contains it.
-  EXPECT_FALSE(IsProductAdb(L"C:\\Programs\\Velloria\\tools\\adb\\", main, L"", true));
-  EXPECT_FALSE(IsProductAdb(L"D:\\C:\\Programs\\Velloria\\adb\\", main, L"", true));
-  EXPECT_FALSE(IsProductAdb(L"C:\\Programs\\Velloria\\", main, L"", true));
-}
-
-TEST(ProductAdb, UnknownProgramFolderClaimsNoAdb) {
-  // The program runs but its folder could not be read: no adb is its own.
-  EXPECT_FALSE(IsProductAdb(L"C:\\Android\\platform-tools\\", L"", L"", true));
-  EXPECT_FALSE(IsProductAdb(L"C:\\Orsel\\adb\\", L"", L"", true));
-  EXPECT_FALSE(IsProductAdb(L"", L"", L"", false));
-}
-
-TEST(ProductAdb, BrandOrInstallationFolderCountsWhileTheProgramIsNotRunning) {
-  EXPECT_TRUE(IsProductAdb(L"C:\\Program Files\\Orsel\\adb\\", L"", L"", false));
-  EXPECT_FALSE(IsProductAdb(L"C:\\Android\\platform-tools\\", L"", L"", false));
-  EXPECT_TRUE(
-      IsProductAdb(L"C:\\Programs\\Velloria\\adb\\", L"", L"C:\\Programs\\Velloria", false));
-  EXPECT_FALSE(
-      IsProductAdb(L"C:\\Programs\\Velloria2\\adb\\", L"", L"C:\\Programs\\Velloria", false));
-}
-
-TEST(RunningProduct, NothingRunningIsNotRunning) {
-  std::wstring adb = L"stale";
-  EXPECT_FALSE(FindRunningProduct(L"", &adb));
-  EXPECT_TRUE(adb.empty());
-}
-
-TEST(RunningProduct, AdbBesideTheRunningProgramIsItsServer) {
-  ScratchFolder scratch;
-  const std::wstring main = scratch.path() + L"\\Velloria";
-  ChildProcess program, own_adb, nested_adb;
-  StartMain(&program, main);
-  StartAdb(&nested_adb, main + L"\\tools\\adb");
-  StartAdb(&own_adb, main + L"\\adb");
-  std::wstring adb;
-  for (int i = 0; i < 100 && adb.empty(); ++i) {
-    FindRunningProduct(L"", &adb);
-    if (adb.empty()) Sleep(50);
+class RunningProductTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    installation_ = scratch_.path() + L"\\Velloria";
+    MakeFolders(installation_);
+    installation_ = FinalPath(installation_);
   }
-  EXPECT_TRUE(SamePath(adb, main + L"\\adb\\adb.exe")) << adb.c_str();
+  ScratchFolder scratch_;
+  std::wstring installation_;
+};
+
+TEST_F(RunningProductTest, OnlyProcessesFromTheInstallationCount) {
+  ChildProcess program, own_adb, nested_adb, other_adb, branded_adb, other_program;
+  StartStub(&program, installation_, L"Lumaroo.exe");
+  StartStub(&own_adb, installation_ + L"\\adb", L"adb.exe");
+  StartStub(&nested_adb, installation_ + L"\\extras\\adb", L"adb.exe");
+  StartStub(&other_adb, scratch_.path() + L"\\platform-tools", L"adb.exe");
+  // A folder named like the product's is not the installation.
+  StartStub(&branded_adb, scratch_.path() + L"\\Orsel\\adb", L"adb.exe");
+  StartStub(&other_program, scratch_.path() + L"\\Portable", L"Lumaroo.exe");
+
+  const RunningProduct product = FindWith(installation_, IdOf(nested_adb));
+  EXPECT_TRUE(product.running());
+  EXPECT_EQ(product.main_programs, std::vector<DWORD>{IdOf(program)});
+  EXPECT_TRUE(Has(product.adb_servers, IdOf(own_adb)));
+  EXPECT_TRUE(Has(product.adb_servers, IdOf(nested_adb)));
+  EXPECT_FALSE(Has(product.adb_servers, IdOf(other_adb)));
+  EXPECT_FALSE(Has(product.adb_servers, IdOf(branded_adb)));
+  // Without an established installation nothing is the product's.
+  EXPECT_FALSE(FindRunningProduct(L"").running());
 }
 
-TEST(RunningProduct, AdbElsewhereIsNotStoppedButTheProgramStillRuns) {
-  ScratchFolder scratch;
-  ChildProcess program, other_adb;
-  StartMain(&program, scratch.path() + L"\\Velloria");
-  // Below the program's folder, but not its adb folder (a substring match would take it).
-  StartAdb(&other_adb, scratch.path() + L"\\Velloria\\extras\\adb");
-  Sleep(300);
-  std::wstring adb;
-  ASSERT_TRUE(FindEventually(L"", &adb, true));
-  EXPECT_TRUE(adb.empty()) << adb.c_str();
+TEST_F(RunningProductTest, AProgramStartedThroughALinkIntoTheInstallationCounts) {
+  const std::wstring link = scratch_.path() + L"\\Shortcut";
+  ASSERT_TRUE(test::MakeFolderLink(link, installation_));
+  CopyFileTo(ProductStub(), installation_ + L"\\Lumaroo.exe");
+  ChildProcess program;
+  ASSERT_TRUE(program.Start(link + L"\\Lumaroo.exe", L"server"));
+  EXPECT_TRUE(Has(FindWith(installation_, IdOf(program)).main_programs, IdOf(program)));
 }
 
-TEST(RunningProduct, UnrelatedAdbAloneIsNotTheProduct) {
-  ScratchFolder scratch;
-  ChildProcess other_adb;
-  StartAdb(&other_adb, scratch.path() + L"\\platform-tools");
-  Sleep(300);
-  std::wstring adb;
-  EXPECT_FALSE(FindRunningProduct(L"", &adb));
-  EXPECT_TRUE(adb.empty());
+TEST_F(RunningProductTest, KillServerRunsOnlyTheInstallationsOwnAdb) {
+  ChildProcess own, planted;
+  StartStub(&own, installation_ + L"\\adb", L"adb.exe");
+  StartStub(&planted, scratch_.path() + L"\\Orsel\\adb", L"adb.exe");
+  ASSERT_TRUE(StopAdbServer(installation_));
+  // ShellExecute and Wine may take many seconds to start a process on a loaded machine; the
+  // wait ends as soon as the server exits.
+  EXPECT_TRUE(own.WaitForExit(60000));
+  EXPECT_EQ(test::ReadText(installation_ + L"\\adb\\kill-server.log"), "kill-server\r\n");
+  EXPECT_TRUE(planted.Running());
+  EXPECT_FALSE(test::Exists(scratch_.path() + L"\\Orsel\\adb\\kill-server.log"));
+
+  // Without an adb of its own nothing is started. (The kill-server process may still hold the
+  // file for a moment.)
+  const std::wstring own_adb = installation_ + L"\\adb\\adb.exe";
+  for (int i = 0; i < 200 && !DeleteFileW(own_adb.c_str()); ++i) Sleep(50);
+  ASSERT_FALSE(test::Exists(own_adb));
+  EXPECT_FALSE(StopAdbServer(installation_));
 }
 
-TEST(RunningProduct, BrandedOrInstalledAdbAloneIsTheProduct) {
-  ScratchFolder scratch;
-  {
-    ChildProcess branded;
-    StartAdb(&branded, scratch.path() + L"\\Orsel\\adb");
-    std::wstring adb;
-    ASSERT_TRUE(FindEventually(L"", &adb, true));
-    EXPECT_NE(adb.find(L"\\Orsel\\adb\\adb.exe"), std::wstring::npos) << adb.c_str();
-  }
-  ChildProcess installed;
-  StartAdb(&installed, scratch.path() + L"\\Velloria\\adb");
-  std::wstring adb;
-  ASSERT_TRUE(FindEventually(scratch.path() + L"\\Velloria", &adb, true));
-  EXPECT_NE(adb.find(L"\\Velloria\\adb\\adb.exe"), std::wstring::npos) << adb.c_str();
-  // The same server is nobody's when the uninstaller is not in that installation.
-  EXPECT_FALSE(FindRunningProduct(L"", &adb));
+TEST_F(RunningProductTest, EndsProcessesByIdOnlyInsideTheInstallation) {
+  ChildProcess inside, outside;
+  StartStub(&inside, installation_ + L"\\adb", L"adb.exe");
+  StartStub(&outside, scratch_.path() + L"\\platform-tools", L"adb.exe");
+  FindWith(installation_, IdOf(inside));
+  EXPECT_EQ(EndProcessesWithin({IdOf(inside), IdOf(outside)}, installation_), 1);
+  EXPECT_TRUE(inside.WaitForExit(30000));
+  EXPECT_TRUE(outside.Running());
 }
 
-TEST(RunningProduct, KillServerStopsTheServerOfItsFolder) {
-  ScratchFolder scratch;
-  ChildProcess server;
-  StartAdb(&server, scratch.path() + L"\\Orsel\\adb");
-  std::wstring adb;
-  ASSERT_TRUE(FindEventually(L"", &adb, true));
-  StopAdbServer(adb);
-  // ShellExecute starts a second process to ask the server to stop; on a loaded machine Wine
-  // can take many seconds to start it. The wait ends as soon as the server exits.
-  EXPECT_TRUE(server.WaitForExit(60000));
-  EXPECT_EQ(test::ReadText(scratch.path() + L"\\Orsel\\adb\\kill-server.log"), "kill-server\r\n");
+TEST(CloseMainWindows, AWindowOfAnotherClassTitledLikeTheProgramIsLeftAlone) {
+  // An Explorer window of a folder named "Velloria" is titled like the program.
+  HWND other = CreateWindowW(L"STATIC", L"Velloria", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(CloseMainWindows({GetCurrentProcessId()}, 1000), 0);
+  EXPECT_TRUE(IsWindow(other));
+  DestroyWindow(other);
 }
 
 }  // namespace

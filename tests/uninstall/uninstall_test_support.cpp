@@ -245,7 +245,20 @@ ScratchInstallation::ScratchInstallation() {
   CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_h.jpg"), File(L"res\\default_h.jpg"));
   CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_v.jpg"), File(L"res\\default_v.jpg"));
   CopyFileTo(ProductStub(), File(L"adb\\adb.exe"));
+  std::string list;
+  for (const std::string& line : ListedFiles()) list += line + "\r\n";
+  WriteText(File(L"installed.lst"), list);
   WriteText(MarkerBeside(), "not part of the installation");
+}
+
+const std::vector<std::string>& ScratchInstallation::ListedFiles() {
+  static const std::vector<std::string> lines = {
+      "AppConfig.ini", "Lumaroo.exe", "Uninstall.exe", "adb\\", "adb\\adb.exe",
+      // What the adb stand-in writes beside itself, as the real adb's own files would be.
+      "adb\\kill-server.log", "installed.lst", "res\\", "res\\default.png", "res\\default_h.jpg",
+      "res\\default_v.jpg", "vlux_horizontal.dll", "vlux_vertical.dll", "x64\\",
+      "x64\\vlux_horizontal.dll", "x64\\vlux_vertical.dll"};
+  return lines;
 }
 
 std::wstring ProductStub() {

@@ -57,6 +57,7 @@ class ChildProcess {
   // Waits for the end; false when it still runs after `timeout_ms`.
   bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
   void Kill();
+  HANDLE handle() const { return process_.get(); }
 
  private:
   win::UniqueHandle process_;
@@ -86,7 +87,8 @@ class ScriptedPrompts : public uninstall::IUserPrompts {
 };
 
 // A scratch installation: <scratch>\Programs\Velloria with the real program, uninstaller and
-// camera modules, the fallback picture and an adb stand-in, and a marker file beside it.
+// camera modules, the fallback picture and an adb stand-in, the installer's list of them
+// ("installed.lst"), and a marker file beside it.
 class ScratchInstallation {
  public:
   ScratchInstallation();
@@ -95,6 +97,8 @@ class ScratchInstallation {
   std::wstring File(const wchar_t* relative) const { return folder_ + L"\\" + relative; }
   // The marker beside the installation folder, which no uninstall may touch.
   std::wstring MarkerBeside() const { return scratch_.path() + L"\\Programs\\keep.txt"; }
+  // Lines of the installer's list, as the build writes it.
+  static const std::vector<std::string>& ListedFiles();
 
  private:
   ScratchFolder scratch_;

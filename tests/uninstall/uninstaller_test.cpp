@@ -43,6 +43,7 @@ void MakeInstallerTraces(const std::wstring& folder) {
   ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kEntryKey), ERROR_SUCCESS);
   ASSERT_EQ(key.SetString(L"UninstallString", L"\"" + folder + L"\\Uninstall.exe\""),
             ERROR_SUCCESS);
+  ASSERT_EQ(key.SetString(L"InstallLocation", folder), ERROR_SUCCESS);
   test::WriteText(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk", "shortcut");
   test::MakeFolders(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria");
   test::WriteText(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria\\Velloria.lnk", "shortcut");
@@ -141,14 +142,17 @@ TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
 
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   ASSERT_EQ(prompts.asked().size(), 2u);
-  EXPECT_EQ(prompts.asked()[1].text, kDoneText);
+  // The link was not the installer's: it stays, and the final message says so.
+  EXPECT_EQ(prompts.asked()[1].text.rfind(kDoneText, 0), 0u);
+  EXPECT_NE(prompts.asked()[1].text.find(L"linked"), std::wstring::npos);
+  EXPECT_EQ(report.left, std::vector<std::wstring>{L"linked"});
   EXPECT_EQ(prompts.asked()[1].caption, L"");
   EXPECT_EQ(prompts.asked()[1].type, static_cast<UINT>(MB_OK));
   EXPECT_FALSE(EntryExists());
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk"));
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria"));
   for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
-                              L"vlux_vertical.dll", L"res", L"adb"}) {
+                              L"vlux_vertical.dll", L"res", L"adb", L"installed.lst"}) {
     EXPECT_FALSE(Exists(installation.File(file))) << file;
   }
   EXPECT_FALSE(CameraListed(kLandscapeCamera));
@@ -164,29 +168,119 @@ TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   ASSERT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the desktop links out of the prefix";
 
+  ScratchInstallation installation;
   const std::wstring tag = std::to_wstring(GetCurrentProcessId());
   const std::wstring copy = desktop + L"\\Uninstall.exe";
   const std::wstring marker = desktop + L"\\keep-" + tag + L".txt";
   const std::wstring program = desktop + L"\\Lumaroo.exe";
   test::CopyFileTo(test::BuiltFile(VL_UNINSTALL_EXE), copy);
   test::WriteText(marker, "keep");
-  for (bool with_program : {false, true}) {
-    SCOPED_TRACE(with_program ? "with Lumaroo.exe beside" : "alone");
-    if (with_program) test::WriteText(program, "program");
+  test::WriteText(program, "program");
+  // Recorded: nothing, the real installation elsewhere, or (a tampered entry) the desktop.
+  for (const std::wstring& recorded : {std::wstring(), installation.folder(), desktop}) {
+    SCOPED_TRACE(testing::Message() << "recorded: " << recorded.c_str());
+    RemoveInstallerTraces();
+    if (!recorded.empty()) MakeInstallerTraces(recorded);
     ScriptedPrompts prompts({IDOK, IDOK});
     const UninstallReport report = RunUninstall(nullptr, prompts, SetupFor(copy));
     EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
     EXPECT_FALSE(report.installation_removed);
     EXPECT_TRUE(Exists(copy));
+    EXPECT_TRUE(Exists(program));
     EXPECT_EQ(test::ReadText(marker), "keep");
+    EXPECT_TRUE(InstallationIntact(installation));
+    EXPECT_EQ(InstallerTracesExist(), !recorded.empty()) << "the real entry and shortcuts stay";
     ASSERT_EQ(prompts.asked().size(), 2u);
-    EXPECT_NE(prompts.asked()[1].text.find(desktop), std::wstring::npos);
-    EXPECT_NE(prompts.asked()[1].text, kDoneText) << "the final box says the folder was kept";
+    EXPECT_NE(prompts.asked()[1].text, kDoneText) << "the final box says why nothing went";
   }
-  EXPECT_TRUE(Exists(program));
   DeleteFileW(copy.c_str());
   DeleteFileW(marker.c_str());
   DeleteFileW(program.c_str());
+}
+
+TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  // A copy unpacked into a tools folder, with a file of the user's beside the program.
+  const std::wstring tools = installation.scratch() + L"\\Tools";
+  test::MakeFolders(tools);
+  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"installed.lst"})
+    test::CopyFileTo(installation.File(file), tools + L"\\" + file);
+  test::WriteText(tools + L"\\notes.txt", "mine");
+
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(tools + L"\\Uninstall.exe"));
+  EXPECT_EQ(report.installation.verdict, InstallDirVerdict::kNotInInstallation);
+  EXPECT_EQ(test::ReadText(tools + L"\\notes.txt"), "mine");
+  EXPECT_TRUE(Exists(tools + L"\\Lumaroo.exe"));
+  EXPECT_TRUE(Exists(tools + L"\\Uninstall.exe"));
+  EXPECT_TRUE(InstallationIntact(installation));
+  EXPECT_TRUE(InstallerTracesExist());
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_NE(prompts.asked()[1].text.find(tools), std::wstring::npos);
+}
+
+TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  test::WriteText(installation.File(L"my-notes.txt"), "mine");
+  test::MakeFolders(installation.File(L"recordings"));
+  test::WriteText(installation.File(L"recordings\\clip.mp4"), "mine");
+  test::WriteText(installation.File(L"res\\my-picture.png"), "mine");
+
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  EXPECT_EQ(test::ReadText(installation.File(L"my-notes.txt")), "mine");
+  EXPECT_EQ(test::ReadText(installation.File(L"recordings\\clip.mp4")), "mine");
+  EXPECT_EQ(test::ReadText(installation.File(L"res\\my-picture.png")), "mine");
+  for (const wchar_t* file :
+       {L"Lumaroo.exe", L"vlux_horizontal.dll", L"res\\default.png", L"adb", L"installed.lst"}) {
+    EXPECT_FALSE(Exists(installation.File(file))) << file;
+  }
+  EXPECT_FALSE(InstallerTracesExist());
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  for (const wchar_t* name : {L"my-notes.txt", L"recordings", L"res"})
+    EXPECT_NE(prompts.asked()[1].text.find(name), std::wstring::npos) << name;
+}
+
+TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  DeleteFileW(installation.File(L"installed.lst").c_str());
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  EXPECT_FALSE(report.layout_found);
+  EXPECT_TRUE(InstallationIntact(installation));
+  EXPECT_FALSE(InstallerTracesExist());
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_NE(prompts.asked()[1].text, kDoneText);
+}
+
+TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
+  ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
+  // Another program's adb in a folder named like the product's, running.
+  const std::wstring planted = installation.scratch() + L"\\Orsel\\adb";
+  test::MakeFolders(planted);
+  test::CopyFileTo(test::ProductStub(), planted + L"\\adb.exe");
+  ChildProcess server;
+  ASSERT_TRUE(server.Start(planted + L"\\adb.exe", L"server"));
+  Sleep(300);
+
+  ScriptedPrompts prompts({IDOK, IDOK});
+  const UninstallReport report =
+      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  // Not the product's: no retry question, nothing started from that folder, still running.
+  ASSERT_EQ(prompts.asked().size(), 2u);
+  EXPECT_NE(prompts.asked()[1].text, kRunningText);
+  Sleep(500);
+  EXPECT_FALSE(Exists(planted + L"\\kill-server.log"));
+  EXPECT_TRUE(server.Running());
 }
 
 TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
@@ -238,6 +332,7 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
 
 TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
   ScratchInstallation installation;
+  MakeInstallerTraces(installation.folder());
   test::CopyFileTo(test::ProductStub(), installation.File(L"Lumaroo.exe"));
   ChildProcess hung;
   ASSERT_TRUE(hung.Start(installation.File(L"Lumaroo.exe"), L"hung-window"));

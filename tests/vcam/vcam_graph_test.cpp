@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/win/handles.h"
+#include "common/win/user_data_folder.h"
 #include "media/frame_mapping_layout.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/bmp_file.h"
@@ -210,7 +211,7 @@ struct Colour {
 }
 
 const Colour kRed = {0, 0, 255}, kGreen = {0, 255, 0}, kWhite = {255, 255, 255},
-             kYellow = {0, 255, 255};
+             kYellow = {0, 255, 255}, kBlue = {255, 0, 0};
 
 class CameraGraphTest : public ::testing::Test {
  protected:
@@ -228,12 +229,21 @@ class CameraGraphTest : public ::testing::Test {
       CopyFileA(WindowsPath(VL_VCAM_VERTICAL_DLL).c_str(), (dir + "vlux_vertical.dll").c_str(),
                 FALSE);
     }
+    // Help pictures the program keeps per user would change what every camera shows.
+    RemoveUserPictures();
     const std::string card = WindowsPath(VL_VCAM_TEST_DATA "/quadrants.jpg");
     CopyFileA(card.c_str(), (with_res_ + "res\\default_h.jpg").c_str(), FALSE);
     CopyFileA(card.c_str(), (with_res_ + "res\\default_v.jpg").c_str(), FALSE);
   }
 
+  static std::string UserPictureFolder() { return vl::win::UserPictureFolder(true); }
+  static void RemoveUserPictures() {
+    for (const char* name : {"default_h.jpg", "default_v.jpg"})
+      DeleteFileA((UserPictureFolder() + name).c_str());
+  }
+
   static void TearDownTestSuite() {
+    RemoveUserPictures();
     // Best effort: a module still loaded in this process may refuse to go.
     for (const std::string& dir : {bare_, with_res_}) {
       DeleteFileA((dir + "vlux_horizontal.dll").c_str());
@@ -347,6 +357,60 @@ TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
   EXPECT_TRUE(Near(f.At(955, 535), kYellow, 955, 535));
   EXPECT_FALSE(Near(f.At(316, 176), kRed, 316, 176));
   EXPECT_FALSE(Near(f.At(964, 544), kYellow, 964, 544));
+}
+
+std::string ReadFileBytes(const char* unix_path) {
+  vl::win::UniqueHandle file(CreateFileA(WindowsPath(unix_path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  std::string bytes(1 << 20, '\0');
+  DWORD read = 0;
+  if (file) ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
+
+// An enhanced metafile that draws a blue card, as another program could leave it named like a
+// help picture.
+std::string BlueMetafile() {
+  HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  const RECT card = {0, 0, 640, 360};
+  FillRect(dc, &card, blue);
+  DeleteObject(blue);
+  HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+  std::string bytes(GetEnhMetaFileBits(metafile, 0, nullptr), '\0');
+  GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(&bytes[0]));
+  DeleteEnhMetaFile(metafile);
+  return bytes;
+}
+
+TEST_F(CameraGraphTest, AHelpPictureInTheUserFolderIsShownOnlyWhenItIsASmallJpeg) {
+  ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  const std::string user_card = UserPictureFolder() + "default_h.jpg";
+  ASSERT_FALSE(UserPictureFolder().empty());
+  std::string png_8192("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x20\0\0\0\x20\0\x01\0\0\0\0", 29);
+  const struct {
+    const char* what;
+    std::string bytes;
+    Colour expected;  // the card's top-left quadrant: blue from the user folder, else red
+  } cases[] = {
+      {"a JPEG the program downloaded", ReadFileBytes(VL_VCAM_TEST_DATA "/blue_card.jpg"), kBlue},
+      {"an EMF named .jpg", BlueMetafile(), kRed},
+      {"a PNG declaring 8192 x 8192 named .jpg", png_8192 + std::string(64, '\0'), kRed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    vl::win::UniqueHandle file(CreateFileA(user_card.c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    WriteFile(file.get(), c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &written, nullptr);
+    file.reset();
+    const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
+    ASSERT_EQ(f.width, 1280);
+    EXPECT_TRUE(Near(f.At(480, 270), c.expected, 480, 270));
+  }
+  RemoveUserPictures();
 }
 
 TEST_F(CameraGraphTest, PortraitCameraTurnsTheLandscapeFallbackClockwise) {

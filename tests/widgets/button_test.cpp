@@ -1,6 +1,8 @@
 // The owner-drawn buttons on real windows under Wine, driven with real pointer input.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/widgets/widget_test_support.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
@@ -44,6 +46,43 @@ TEST_F(ButtonTest, HoverFadesIntoTheHoverPictureAndLeavingFadesBack) {
   EXPECT_EQ(button.last_drawn(), button.picture(0));
   EXPECT_EQ(test::PixelAt(button, 6, 17), RGB(255, 255, 255));
   EXPECT_TRUE(host.commands.empty());
+}
+
+// The alpha of every picture the button paints.
+class RecordingButton : public ImageButton {
+ public:
+  void Draw(HDC dc, const RECT& rc) override {
+    alphas.push_back(alpha());
+    ImageButton::Draw(dc, rc);
+  }
+  std::vector<int> alphas;
+};
+
+// Hovers a button with the real pointer and says whether any picture was painted part-faded.
+bool HoverPaintsAFade(test::TestHost& host, bool fade) {
+  RecordingButton button;
+  EXPECT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  button.SetFade(fade);
+  test::PumpFor(50);
+  button.alphas.clear();
+  EXPECT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));
+  EXPECT_EQ(button.state(), ButtonBase::kHover);
+  test::PumpFor(300);  // a fade would be over by now
+  EXPECT_FALSE(button.alphas.empty());
+  bool faded = false;
+  for (int a : button.alphas) faded = faded || a < 255;
+  EXPECT_TRUE(XInput::Park());
+  return faded;
+}
+
+// A button told not to fade (an icon button) shows a new state at once; an image button fades.
+TEST_F(ButtonTest, AButtonToldNotToFadeShowsTheNewStateAtOnce) {
+  EXPECT_FALSE(HoverPaintsAFade(host, false));
+}
+
+TEST_F(ButtonTest, AFadingButtonPaintsTheStepsOfItsFade) {
+  EXPECT_TRUE(HoverPaintsAFade(host, true));
 }
 
 TEST_F(ButtonTest, ImageButtonClickPostsItsCommand) {

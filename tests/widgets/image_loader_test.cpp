@@ -81,16 +81,13 @@ TEST_F(ImageLoaderTest, BytesDecodeAndBadBytesGiveNothing) {
   EXPECT_EQ(LoadBitmapFromMemory(png.data(), -1), nullptr);
 }
 
-TEST_F(ImageLoaderTest, FilesLoadAsBitmapsAndMissingFilesGiveNothing) {
+TEST_F(ImageLoaderTest, BytesLoadAsGdiBitmapsAndOtherBytesGiveNothing) {
   const std::vector<char> png = PngBytes(pictures::kAboutLogo);
-  const char* path = "image_loader_test_logo.png";
-  std::ofstream(path, std::ios::binary).write(png.data(), static_cast<std::streamsize>(png.size()));
-  win::UniqueBitmap bitmap = LoadHBitmapFromFile(L"image_loader_test_logo.png");
+  win::UniqueBitmap bitmap = LoadHBitmapFromMemory(png.data(), static_cast<int>(png.size()));
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(BitmapSize(bitmap.get()).cx, 68);
-  DeleteFileA(path);
-  EXPECT_FALSE(LoadHBitmapFromFile(L"no_such_picture.png"));
-  EXPECT_FALSE(LoadHBitmapFromFile(nullptr));
+  EXPECT_FALSE(LoadHBitmapFromMemory("not a picture", 13));
+  EXPECT_FALSE(LoadHBitmapFromMemory(nullptr, 10));
 }
 
 TEST_F(ImageLoaderTest, ScaleToFitKeepsTheAspectRatio) {

@@ -169,6 +169,29 @@ TEST_F(SliderTest, DragFollowsTheMouseAndStaysInTheRange) {
   for (size_t i = 1; i < events.moves.size(); ++i) EXPECT_NE(events.moves[i], events.moves[i - 1]);
 }
 
+// A message box or Alt+Tab takes the mouse from a slider being dragged: the release never comes
+// to it, so the drag ends when the capture goes, with "slider_end" at the value reached.
+TEST_F(SliderTest, ACaptureTakenMidDragEndsTheDragOnce) {
+  const POINT from = test::ScreenPoint(slider, XFor(50), 11);
+  ASSERT_TRUE(XInput::Drag(from, {from.x + 60, from.y}));
+  const int reached = slider.GetValue();
+  ASSERT_GT(reached, 50);
+  ASSERT_TRUE(events.ends.empty());
+  ::SetCapture(host);  // what a box opening meanwhile does
+  test::PumpFor(30);
+  EXPECT_EQ(events.ends, std::vector<int>{reached});
+  ASSERT_TRUE(XInput::Release({from.x + 60, from.y}));
+  ::ReleaseCapture();
+  test::PumpFor(50);
+  EXPECT_EQ(events.ends, std::vector<int>{reached});  // the release went elsewhere: no second end
+  // An ordinary drag afterwards ends once, at its release.
+  ASSERT_TRUE(XInput::Drag(from, {from.x - 30, from.y}));
+  ASSERT_TRUE(XInput::Release({from.x - 30, from.y}));
+  ASSERT_TRUE(PumpUntil([&] { return events.ends.size() == 2; }, 1000));
+  test::PumpFor(50);
+  EXPECT_EQ(events.ends.size(), 2u);
+}
+
 TEST_F(SliderTest, CentredRangeFillsFromTheMiddle) {
   slider.SetMinimum(-50);
   slider.SetMaximum(50);

@@ -64,6 +64,9 @@ class PhoneSession {
   bool SendResource(const std::string& name, const std::vector<uint8_t>& data);
   bool SendPanel(const std::string& text);
   bool StartChurn(const std::string& path, int64_t period_ms);
+  // Sends the packets in turn, one every period, alongside the following steps.
+  void StartChurnOf(std::vector<std::pair<uint32_t, std::vector<uint8_t>>> packets,
+                    int64_t period_ms, const char* what);
   void StopChurn();
 
   SessionHost& host_;

@@ -81,11 +81,20 @@ bool PhoneSession::StartChurn(const std::string& path, int64_t period_ms) {
     Log("cannot read panel commands from " + path);
     return true;
   }
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> packets;
+  for (const std::string& c : commands)
+    packets.emplace_back(kPacketPanel, std::vector<uint8_t>(c.begin(), c.end()));
+  StartChurnOf(std::move(packets), period_ms, "panel commands");
+  return true;
+}
+
+void PhoneSession::StartChurnOf(std::vector<std::pair<uint32_t, std::vector<uint8_t>>> packets,
+                                int64_t period_ms, const char* what) {
   StopChurn();
   stop_churn_ = false;
-  Log("churning " + std::to_string(commands.size()) + " panel commands every " +
+  Log("churning " + std::to_string(packets.size()) + " " + what + " every " +
       std::to_string(period_ms) + " ms");
-  churn_ = std::thread([this, commands = std::move(commands), period_ms] {
+  churn_ = std::thread([this, packets = std::move(packets), period_ms, what] {
     const auto period = std::chrono::milliseconds(period_ms);
     auto next = Clock::now() + period;
     size_t sent = 0;
@@ -96,15 +105,12 @@ bool PhoneSession::StartChurn(const std::string& path, int64_t period_ms) {
         continue;
       }
       next += period;
-      const std::string& c = commands[sent % commands.size()];
-      if (!SendPacket(kPacketPanel, reinterpret_cast<const uint8_t*>(c.data()),
-                      static_cast<int32_t>(c.size()), "panel command"))
-        break;
+      const auto& p = packets[sent % packets.size()];
+      if (!SendPacket(p.first, p.second.data(), static_cast<int32_t>(p.second.size()), what)) break;
       ++sent;
     }
-    Log("churned " + std::to_string(sent) + " panel commands");
+    Log("churned " + std::to_string(sent) + " " + what);
   });
-  return true;
 }
 
 void PhoneSession::StopChurn() {
@@ -185,6 +191,15 @@ bool PhoneSession::Perform(const Step& step) {
       return true;
     case StepKind::kChurn:
       return StartChurn(step.text, step.number);
+    case StepKind::kResourceChurn: {
+      std::vector<uint8_t> payload(kResourceNameField, 0);
+      std::copy_n(step.name.begin(), std::min<size_t>(step.name.size(), kResourceNameField),
+                  payload.begin());
+      const size_t size = static_cast<size_t>(std::stoll(step.text));
+      for (size_t i = 0; i < size; ++i) payload.push_back(static_cast<uint8_t>(i * 7 + 3));
+      StartChurnOf({{kPacketResource, std::move(payload)}}, step.number, "resources");
+      return true;
+    }
     case StepKind::kClose:
       Log("closing the connection (--close)");
       return false;

@@ -23,6 +23,7 @@ enum class StepKind {
   kOversized,       // announces a type-1 payload of `number` bytes and sends only a little
   kGarbageTypes,    // number: count of packets of unused types with random payloads
   kChurn,           // text: file of panel commands; number: period in ms (see --churn)
+  kResourceChurn,   // name; bytes: size as text; number: period in ms (see --resource-churn)
 };
 
 struct Step {

@@ -19,23 +19,6 @@ int64_t NowMicroseconds() {
   return now.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-}  // namespace
-
-int64_t WallClockMicroseconds() {
-  using Precise = void(WINAPI*)(FILETIME*);
-  static const Precise precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-  FILETIME ft;
-  if (precise != nullptr)
-    precise(&ft);
-  else
-    GetSystemTimeAsFileTime(&ft);
-  const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10);  // from 1601 to 1970
-}
-
-namespace {
-
 void FreeType(AM_MEDIA_TYPE* mt) {
   if (mt->pbFormat != nullptr) CoTaskMemFree(mt->pbFormat);
   if (mt->pUnk != nullptr) mt->pUnk->Release();

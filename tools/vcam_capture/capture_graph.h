@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/wall_clock.h"
 
 // Declared by no platform header, defined in libstrmiids.
 extern "C" const CLSID CLSID_SampleGrabber;
@@ -40,9 +41,8 @@ struct SampleRecord {
   int32_t frame_number = -1;  // read from the picture (ReadFrameNumbers), or -1
 };
 
-// The machine's wall clock in microseconds since 1970, as precise as the system gives it: the
-// clock other processes of the machine (Windows or not) time their events with.
-int64_t WallClockMicroseconds();
+// The machine's wall clock in microseconds since 1970 (the program times its events with it too).
+using vl::win::WallClockMicroseconds;
 
 struct CaptureOptions {
   // Subtype the grabber asks for; GUID_NULL lets the camera choose.

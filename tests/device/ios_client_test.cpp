@@ -1,0 +1,354 @@
+// The program's own iPhone client beside the real libimobiledevice, both against the same fake
+// mobile-device service and lockdown service on loopback, with lockdown in plain text and in TLS
+// (as real phones answer): the same iPhones listed with the same names, the same failures left
+// out, and the same transport to a phone's service port. Then the client alone against a
+// hostile service and hostile phones: every answer is bounded, and the scan ends.
+#include "device/ios_client.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/device_connection.h"
+#include "device/ios_device_list.h"
+#include "device/socket_layer.h"
+#include "device/usbmux_client.h"
+#include "tools/fake_usbmuxd/fake_usbmuxd.h"
+
+namespace vl {
+namespace {
+
+using fake_usbmuxd::DeviceFault;
+using fake_usbmuxd::FakeUsbmuxd;
+using fake_usbmuxd::Iphone;
+using fake_usbmuxd::MuxFault;
+using fake_usbmuxd::Options;
+
+// "张三的iPhone" as the phone reports it (UTF-8) and as the PC lists it (GBK, code page 936).
+const char kNameUtf8[] = "\xE5\xBC\xA0\xE4\xB8\x89\xE7\x9A\x84iPhone";
+const char kNameGbk[] = "\xD5\xC5\xC8\xFD\xB5\xC4iPhone";
+const char kChinese[] = "00008110-000A1C2E3F40801E";
+const char kRefusing[] = "00008030-0011223344556677";
+const char kUnpaired[] = "00008020-00AABBCCDDEEFF00";
+const char kNameless[] = "00008101-0000000000000AAA";
+
+Iphone Phone(const char* udid, const char* utf8_name) {
+  Iphone phone;
+  phone.udid = udid;
+  phone.utf8_name = utf8_name;
+  return phone;
+}
+
+// The phones every side-by-side case attaches: one to list by name, one whose lockdown drops the
+// connection, one never trusted on this computer, one without a name.
+std::vector<Iphone> StandardPhones(uint16_t service_port) {
+  Iphone chinese = Phone(kChinese, kNameUtf8);
+  if (service_port) chinese.services[8984] = service_port;
+  Iphone refusing = Phone(kRefusing, "Refusing");
+  refusing.refuses_lockdown = true;
+  Iphone unpaired = Phone(kUnpaired, "Unpaired");
+  unpaired.paired = false;
+  Iphone nameless = Phone(kNameless, "");
+  nameless.has_name = false;
+  return {chinese, refusing, unpaired, nameless};
+}
+
+std::vector<DeviceEntry> List(const IosApi* api) {
+  std::vector<DeviceEntry> entries;
+  ListIphones(api, [&](DeviceEntry e) { entries.push_back(std::move(e)); });
+  return entries;
+}
+
+class TestConnection : public DeviceConnection {
+ public:
+  ~TestConnection() override { Close(); }
+  int OnConnected() override { return 1; }
+};
+
+// Points both clients at a fake: libimobiledevice through its environment, the program's
+// client through its service port.
+class FakeServiceTest : public ::testing::Test {
+ protected:
+  ~FakeServiceTest() override {
+    if (mux_) mux_->Stop();
+    unsetenv("USBMUXD_SOCKET_ADDRESS");
+    usbmux::SetServicePort(usbmux::kDefaultServicePort);
+  }
+  void Serve(std::vector<Iphone> phones, Options options = {}) {
+    mux_ = std::make_unique<FakeUsbmuxd>(std::move(phones), options);
+    ASSERT_TRUE(mux_->Start());
+    setenv("USBMUXD_SOCKET_ADDRESS", mux_->Address().c_str(), 1);
+    usbmux::SetServicePort(mux_->port());
+  }
+  bool Logged(const std::string& line) const {
+    const std::vector<std::string> lines = mux_->Requests();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  bool LoggedStarting(const std::string& prefix) const {
+    for (const std::string& line : mux_->Requests())
+      if (line.compare(0, prefix.size(), prefix) == 0) return true;
+    return false;
+  }
+
+  net::SocketLibrary sockets_;
+  std::unique_ptr<FakeUsbmuxd> mux_;
+};
+
+// ---- Side by side ------------------------------------------------------------------------
+
+struct Side {
+  const char* name;
+  const IosApi* (*api)();
+  bool tls;
+};
+
+class SideBySideTest : public FakeServiceTest, public ::testing::WithParamInterface<Side> {
+ protected:
+  const IosApi* api() const { return GetParam().api(); }
+  Options LockdownMode() const {
+    Options o;
+    o.tls = GetParam().tls;
+    return o;
+  }
+};
+
+TEST_P(SideBySideTest, ListsTheSameIphonesByNameAndLeavesOutTheSameFailures) {
+  Serve(StandardPhones(0), LockdownMode());
+  const std::vector<DeviceEntry> entries = List(api());
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].identifier, kChinese);
+  EXPECT_EQ(entries[0].display_name, kNameGbk);
+  EXPECT_EQ(entries[0].kind, kDeviceKindIos);
+  EXPECT_EQ(entries[1].identifier, kNameless);
+  EXPECT_EQ(entries[1].display_name, "");
+  // Lockdown as this program, in a session the phone accepted, with the name read inside it.
+  const std::string lockdown = std::string("lockdown ") + kChinese;
+  EXPECT_TRUE(Logged(lockdown + " QueryType label=lumaroo"));
+  EXPECT_TRUE(Logged(lockdown + " StartSession label=lumaroo"));
+  EXPECT_TRUE(Logged(std::string("session ") + kChinese + " host-id=ok buid=ok"));
+  EXPECT_TRUE(Logged(lockdown + " GetValue DeviceName label=lumaroo"));
+  EXPECT_TRUE(Logged(std::string("lockdown ") + kRefusing + " QueryType label=lumaroo"));
+  // Without a pair record no session is ever started with the unpaired phone.
+  EXPECT_FALSE(LoggedStarting(std::string("session ") + kUnpaired));
+  if (GetParam().tls) {
+    EXPECT_FALSE(Logged(std::string("tls ") + kChinese + " failed"));
+    EXPECT_FALSE(Logged(std::string("tls ") + kChinese + " none"));
+    EXPECT_TRUE(LoggedStarting(std::string("tls ") + kChinese + " "));
+  } else {
+    EXPECT_FALSE(LoggedStarting("tls "));
+  }
+}
+
+TEST_P(SideBySideTest, CarriesBytesBothWaysToThePhonesServicePortAndReleasesEverything) {
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  ASSERT_NE(listener, net::kInvalidSocket);
+  Serve(StandardPhones(port), LockdownMode());
+  TestConnection c;
+  c.SetIosApi(api());
+  ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 65536 + 8984), 1);  // the low 16 bits count
+  const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
+  ASSERT_NE(phone, net::kInvalidSocket);
+  EXPECT_TRUE(Logged(std::string("Connect ") + kChinese + " 8984"));
+  EXPECT_TRUE(Logged(std::string("lockdown ") + kChinese + " StartSession label=lumaroo"));
+
+  EXPECT_EQ(c.Send("ping", 4), 4);
+  char in[4] = {};
+  ASSERT_EQ(net::WaitReadable(phone, 5000), net::WaitResult::kReady);
+  EXPECT_EQ(net::ReceiveSome(phone, in, 4), 4);
+  EXPECT_EQ(std::string(in, 4), "ping");
+  // The phone sends 400 of 1000 bytes and closes: the receive gives the short count.
+  const std::vector<char> part(400, 'q');
+  EXPECT_EQ(net::SendSome(phone, part.data(), 400), 400);
+  net::ShutdownAndClose(phone);
+  std::vector<char> buffer(1000);
+  EXPECT_EQ(c.Receive(buffer.data(), 1000), 400);
+  EXPECT_EQ(std::string(buffer.data(), 400), std::string(400, 'q'));
+
+  c.Close();
+  EXPECT_FALSE(c.IsConnected());
+  EXPECT_EQ(c.Send("x", 1), 0);
+  for (int i = 0; i < 200 && mux_->OpenProxies() > 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(mux_->OpenProxies(), 0);  // the service connection went with Close
+  net::ShutdownAndClose(listener);
+}
+
+TEST_P(SideBySideTest, CloseEndsAReceiveWaitingForASilentPhone) {
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  Serve(StandardPhones(port), LockdownMode());
+  TestConnection c;
+  c.SetIosApi(api());
+  ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 1);
+  const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
+  ASSERT_NE(phone, net::kInvalidSocket);
+  int32_t received = -5;
+  std::thread reader([&] {
+    char buffer[16];
+    received = c.Receive(buffer, sizeof buffer);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  c.Interrupt();  // the stream worker's Stop from another thread
+  reader.join();
+  EXPECT_EQ(received, 0);
+  c.Close();
+  net::ShutdownAndClose(phone);
+  net::ShutdownAndClose(listener);
+}
+
+TEST_P(SideBySideTest, PhonesThatCannotBeReachedFailTheConnection) {
+  Serve(StandardPhones(0), LockdownMode());
+  struct Case {
+    const char* udid;
+    int port;
+  };
+  // Not attached; no such service on the phone; the handshake fails; never paired.
+  for (const Case& k : {Case{"00008030-000000000000002E", 8984}, Case{kChinese, 8984},
+                        Case{kRefusing, 8984}, Case{kUnpaired, 8984}}) {
+    TestConnection c;
+    c.SetIosApi(api());
+    EXPECT_EQ(c.Connect(kDeviceKindIos, k.udid, k.port), 0) << k.udid;
+    EXPECT_FALSE(c.IsConnected());
+    char b = 0;
+    EXPECT_EQ(c.Receive(&b, 1), 0);
+  }
+}
+
+const Side kSides[] = {
+    {"Library", &GetIosApi, false},
+    {"LibraryTls", &GetIosApi, true},
+    {"OwnClient", &IosClientApi, false},
+    {"OwnClientTls", &IosClientApi, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(IosClients, SideBySideTest, ::testing::ValuesIn(kSides),
+                         [](const ::testing::TestParamInfo<Side>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// ---- The program's client alone -----------------------------------------------------------
+
+using IosClientTest = FakeServiceTest;
+
+TEST_F(IosClientTest, PresentsThePairRecordsHostCertificateInTls) {
+  Options tls;
+  tls.tls = true;
+  Serve(StandardPhones(0), tls);
+  ASSERT_EQ(List(IosClientApi()).size(), 2u);
+  EXPECT_TRUE(Logged(std::string("tls ") + kChinese + " host"));
+  EXPECT_TRUE(Logged(std::string("tls ") + kNameless + " host"));
+}
+
+TEST_F(IosClientTest, WithoutTheServiceListsNothingAndConnectsNowhere) {
+  {
+    // A port that was free a moment ago: nothing answers there.
+    uint16_t port = 0;
+    net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));
+    usbmux::SetServicePort(port);
+  }
+  EXPECT_TRUE(List(IosClientApi()).empty());
+  char** udids = reinterpret_cast<char**>(1);
+  int count = -1;
+  EXPECT_NE(IosClientApi()->get_device_list(&udids, &count), 0);
+  EXPECT_EQ(udids, nullptr);
+  EXPECT_EQ(count, 0);
+  TestConnection c;
+  c.SetIosApi(IosClientApi());
+  EXPECT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 0);
+}
+
+struct MuxCase {
+  const char* name;
+  MuxFault fault;
+  size_t listed;  // iPhones that still make it into the list
+};
+
+class HostileServiceTest : public FakeServiceTest, public ::testing::WithParamInterface<MuxCase> {};
+
+TEST_P(HostileServiceTest, ListsOnlyWhatIsSoundAndEnds) {
+  Options o;
+  o.fault = GetParam().fault;
+  Serve({Phone(kChinese, kNameUtf8)}, o);
+  const std::vector<DeviceEntry> entries = List(IosClientApi());
+  ASSERT_EQ(entries.size(), GetParam().listed);
+  if (!entries.empty()) {
+    EXPECT_EQ(entries[0].display_name, kNameGbk);
+  }
+}
+
+const MuxCase kMuxCases[] = {
+    {"HeaderAnnouncingTwoGigabytes", MuxFault::kHugeLength, 0},
+    {"BodyThatIsNoPropertyList", MuxFault::kNotAPlist, 0},
+    {"ReplyCutShort", MuxFault::kCutReply, 0},
+    {"ReplyToAnotherRequest", MuxFault::kWrongTag, 0},
+    {"SilentService", MuxFault::kSilent, 0},
+    // Entries without a usable UDID or number, Wi-Fi entries and repeats are left out; the
+    // phone itself is listed once.
+    {"OddEntries", MuxFault::kOddEntries, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, HostileServiceTest, ::testing::ValuesIn(kMuxCases),
+                         [](const ::testing::TestParamInfo<MuxCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(IosClientTest, AListOfAThousandDevicesIsCutAtTheBound) {
+  Options o;
+  o.fault = MuxFault::kManyDevices;
+  Serve({}, o);
+  const std::optional<std::vector<usbmux::AttachedDevice>> devices = usbmux::ListDevices();
+  ASSERT_TRUE(devices.has_value());
+  ASSERT_EQ(devices->size(), usbmux::kMaxDevices);
+  EXPECT_EQ(devices->front().udid, "MANY-1");
+}
+
+struct PhoneCase {
+  const char* name;
+  DeviceFault fault;
+  bool tls;
+  bool listed;  // listed (with an empty name) rather than left out
+};
+
+class HostilePhoneTest : public FakeServiceTest, public ::testing::WithParamInterface<PhoneCase> {};
+
+TEST_P(HostilePhoneTest, IsLeftOutOrListedWithoutAName) {
+  Iphone hostile = Phone(kChinese, kNameUtf8);
+  hostile.fault = GetParam().fault;
+  Options o;
+  o.tls = GetParam().tls;
+  Serve({hostile, Phone(kNameless, "Good")}, o);
+  const std::vector<DeviceEntry> entries = List(IosClientApi());
+  std::vector<DeviceEntry> expected;
+  if (GetParam().listed) expected.push_back(DeviceEntry{"", kChinese, kDeviceKindIos});
+  expected.push_back(DeviceEntry{"Good", kNameless, kDeviceKindIos});
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].identifier, expected[i].identifier);
+    EXPECT_EQ(entries[i].display_name, expected[i].display_name);
+  }
+}
+
+const PhoneCase kPhoneCases[] = {
+    {"PairRecordThatIsNoPropertyList", DeviceFault::kBadPairRecord, false, false},
+    {"LockdownLengthOfTwoGigabytes", DeviceFault::kHugeLength, false, false},
+    {"LockdownAnswerThatIsNoPropertyList", DeviceFault::kNotAPlist, false, false},
+    {"AnotherServiceOnTheLockdownPort", DeviceFault::kNotLockdown, false, false},
+    {"SilentLockdown", DeviceFault::kSilent, false, false},
+    {"AsksForTlsThenSpeaksPlainText", DeviceFault::kPlainAfterSsl, true, false},
+    {"NameOfSixtyFourKilobytes", DeviceFault::kHugeName, true, true},
+    {"NameThatIsANumber", DeviceFault::kNameNotText, false, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, HostilePhoneTest, ::testing::ValuesIn(kPhoneCases),
+                         [](const ::testing::TestParamInfo<PhoneCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace vl

@@ -1,0 +1,7 @@
+// A DLL that stands in for adb's USB libraries in the platform-tools tests: a real PE file of
+// the DLL kind, with nothing in it.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+  return TRUE;
+}
