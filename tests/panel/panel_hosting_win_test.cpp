@@ -392,10 +392,10 @@ TEST_F(PanelWindowTest, SlidersShowCaptionValueAndFollowModifies) {
   // 10 and 11 of the 22-pixel cell.
   ASSERT_TRUE(::IsWindowVisible(view->m_hWnd));
   test::PumpFor(50);
-  const test::ScreenShot cell(view->m_hWnd);
-  EXPECT_EQ(cell.at(150, SliderTrackTop(22)), RGB(224, 224, 224));  // the track's top row
+  const test::ScreenShot ink(view->m_hWnd);
+  EXPECT_EQ(ink.at(150, SliderTrackTop(22)), RGB(224, 224, 224));  // the track's top row
   for (auto [left, right] : {std::pair{0, 40}, std::pair{270, 310}}) {
-    const auto [first, last] = InkRows(cell, left, right);
+    const auto [first, last] = InkRows(ink, left, right);
     ASSERT_GE(first, 0) << "no text in " << left << ".." << right;
     EXPECT_NEAR((first + last) / 2.0, 10.5, 1.0)
         << "ink rows " << first << ".." << last << " of the text in " << left << ".." << right;
