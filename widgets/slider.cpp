@@ -113,15 +113,18 @@ LRESULT Slider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   {
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    // Pixel edges on whole coordinates: the dot covers exactly its 4 x 4 pixels, round.
-    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     Gdiplus::SolidBrush track(ToColor(kTrack));
     g.FillRectangle(&track, 0, track_top, width, 2);
     Gdiplus::SolidBrush accent(ToColor(kFill));
     if (fill.to > fill.from) g.FillRectangle(&accent, fill.from, track_top, fill.to - fill.from, 2);
-    if (centre.shown)
-      g.FillEllipse(&accent, centre.dot.left, centre.dot.top, centre.dot.width(),
-                    centre.dot.height());
+    // The 4 x 4 dot as two crossed bars, corners left out: round at this size, and the same
+    // pixels whatever the renderer's pixel offset (an ellipse this small lands half a pixel
+    // off in some of them).
+    if (centre.shown) {
+      const WidgetRect& d = centre.dot;
+      g.FillRectangle(&accent, d.left + 1, d.top, d.width() - 2, d.height());
+      g.FillRectangle(&accent, d.left, d.top + 1, d.width(), d.height() - 2);
+    }
     for (const WidgetRect& n : {centre.notch_above, centre.notch_below})
       if (centre.notches) g.FillRectangle(&accent, n.left, n.top, n.width(), n.height());
   }

@@ -157,19 +157,20 @@ TEST_F(ProgramActivationContext, TheSystemReadsTheRunLevelAndTheSupportedSystems
 }
 
 TEST_F(ProgramActivationContext, BindsCommonControls6) {
+  // With the program's context active, the loader sends "comctl32.dll" to the side-by-side
+  // assembly of common controls 6 (a context without the dependency redirects nothing). Asking
+  // the loaded module for its version tells nothing here: a process that already holds the
+  // system's comctl32 keeps being handed that module.
   ULONG_PTR cookie = 0;
   ASSERT_TRUE(ActivateActCtx(context_, &cookie));
-  HMODULE controls = LoadLibraryW(L"comctl32.dll");
-  DLLVERSIONINFO version = {};
-  version.cbSize = sizeof version;
-  auto get_version =
-      controls ? reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(controls, "DllGetVersion"))
-               : nullptr;
-  const HRESULT result = get_version ? get_version(&version) : E_FAIL;
-  if (controls) FreeLibrary(controls);
+  ACTCTX_SECTION_KEYED_DATA data = {};
+  data.cbSize = sizeof data;
+  const BOOL redirected = FindActCtxSectionStringW(
+      FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &data);
   DeactivateActCtx(0, cookie);
-  ASSERT_EQ(result, S_OK);
-  EXPECT_EQ(version.dwMajorVersion, 6u);
+  EXPECT_TRUE(redirected);
+  EXPECT_EQ(data.hActCtx, context_);
+  if (data.hActCtx) ReleaseActCtx(data.hActCtx);
 }
 
 }  // namespace

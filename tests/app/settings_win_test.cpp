@@ -81,11 +81,19 @@ TEST_F(SettingsTest, UserCopyWinsWheneverItHoldsTheKey) {
 TEST_F(SettingsTest, AFallbackCopyThatCannotBeWrittenCostsOnlyThatCopy) {
   RawWrite(app_file_, "AdbDriveUrl", "http://old.example/driver.zip");
   RawWrite(app_file_, "AppName", "Old name");
+  // Read-only, and held open without sharing: the attribute alone stops no one running as root
+  // (as the test bench may), the open handle stops every writer.
   ASSERT_TRUE(SetFileAttributesA(app_file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  HANDLE held = CreateFileA(app_file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   files_.Write("AdbDriveUrl", "");  // the server withdrew the link
   files_.Write("AppName", "Quillet");
   files_.Write("ConnTips", "new tip");
-  ASSERT_EQ(RawRead(app_file_, "AppName"), "Old name") << "the fallback copy was written after all";
+  CloseHandle(held);
+  const std::string fallback = FileText(app_file_);
+  ASSERT_NE(fallback.find("Old name"), std::string::npos) << "the fallback copy was written";
+  ASSERT_EQ(fallback.find("Quillet"), std::string::npos) << "the fallback copy was written";
   EXPECT_EQ(files_.Read("AdbDriveUrl"), "");
   EXPECT_EQ(files_.Read("AppName"), "Quillet");
   EXPECT_EQ(files_.Read("ConnTips"), "new tip");

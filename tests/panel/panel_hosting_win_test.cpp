@@ -393,7 +393,8 @@ TEST_F(PanelWindowTest, SlidersShowCaptionValueAndFollowModifies) {
   ASSERT_TRUE(::IsWindowVisible(view->m_hWnd));
   test::PumpFor(50);
   const test::ScreenShot ink(view->m_hWnd);
-  EXPECT_EQ(ink.at(150, SliderTrackTop(22)), RGB(224, 224, 224));  // the track's top row
+  // The track's top row, filled up to the thumb at 60 of 0..100.
+  EXPECT_EQ(ink.at(150, SliderTrackTop(22)), RGB(232, 88, 137));
   for (auto [left, right] : {std::pair{0, 40}, std::pair{270, 310}}) {
     const auto [first, last] = InkRows(ink, left, right);
     ASSERT_GE(first, 0) << "no text in " << left << ".." << right;

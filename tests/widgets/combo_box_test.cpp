@@ -234,15 +234,18 @@ TEST_F(ComboBoxTest, TheCurrentItemIsMarked) {
   EXPECT_EQ(PinkPixelsInItem(combo.list(), 2), 0);
 }
 
-// The rightmost inked (text-dark or grey) pixel of a row band of a window, or -1.
+// The rightmost inked pixel (dark, grey or the current item's pink: anything well below the
+// white background on average) of a row band of a window, or -1.
 int RightmostInk(HWND window, int top, int bottom, int width) {
   int right = -1;
   HDC screen = GetDC(nullptr);
   RECT rc;
   GetWindowRect(window, &rc);
   for (int y = top; y < bottom; ++y)
-    for (int x = 0; x < width; ++x)
-      if (GetRValue(GetPixel(screen, rc.left + x, rc.top + y)) < 200 && x > right) right = x;
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = GetPixel(screen, rc.left + x, rc.top + y);
+      if ((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3 < 200 && x > right) right = x;
+    }
   ReleaseDC(nullptr, screen);
   return right;
 }
