@@ -189,6 +189,11 @@ LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     HGDIOBJ previous = SelectObject(memory, picture.get());
     FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (background_) DrawAlphaBitmap(memory, background_.get(), 1, 1);
+    // The title bar's divider spans the window at every width; the background picture only
+    // holds it as far as the preview.
+    RECT divider = {1, ml::kTitleDividerY, width - 1, ml::kTitleDividerY + 1};
+    win::UniqueBrush divider_brush(CreateSolidBrush(RGB(224, 224, 224)));
+    FillRect(memory, &divider, divider_brush.get());
     win::UniqueRegion frame(
         CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
     win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));

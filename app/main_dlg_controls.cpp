@@ -18,9 +18,13 @@ constexpr char kNoDeviceText[] = "未检测到设备";
 constexpr char kRefreshText[] = "更新设备";
 constexpr char kNoDeviceHelpText[] = "未检测到设备？";
 
+// Grey links, pink under the mouse; a disabled link (the refresh link while connected) is
+// lighter, so that it does not look clickable.
+constexpr COLORREF kLinkDisabled = RGB(190, 190, 190);
+
 void StyleLink(CIconButton& link) {
   link.SetFontSize(12);
-  link.SetTextColors(RGB(114, 114, 114), RGB(231, 89, 136), RGB(213, 82, 125), RGB(114, 114, 114));
+  link.SetTextColors(RGB(114, 114, 114), RGB(231, 89, 136), RGB(213, 82, 125), kLinkDisabled);
 }
 
 }  // namespace
@@ -46,7 +50,7 @@ void MainDlgControls::Create(HWND main) {
   refresh_.Create(main, ToRect(ml::kRefreshButton), kCommandRefresh,
                   Utf8ToAnsi(kRefreshText).c_str());
   refresh_.SetImages(pictures::kRefreshNormal, pictures::kRefreshHover, pictures::kRefreshPressed,
-                     pictures::kRefreshNormal);
+                     pictures::kRefreshDisabled);
   StyleLink(refresh_);
   refresh_.SetGap(6);
 

@@ -14,6 +14,8 @@ constexpr int kHeight = 648;
 constexpr int kCornerEllipse = 4;
 // The strip at the top that moves the window when dragged.
 constexpr int kDragStripBottom = 68;
+// The line under the title bar, across the whole width (the panel's side too when connected).
+constexpr int kTitleDividerY = kDragStripBottom - 1;
 
 constexpr Rect kCloseButton{685, 8, 719, 42};
 constexpr Rect kMinimiseButton{645, 8, 679, 42};

@@ -18,8 +18,9 @@ class SettingsFiles {
  public:
   SettingsFiles(std::string user_dir, std::string app_dir);
 
-  // The user copy's value, or the program directory copy's when the user copy has none;
-  // "" when neither has one. At most 258 bytes, never half a double-byte character.
+  // The user copy's value, or the program directory copy's when the user copy does not hold
+  // the key (a key the user copy holds with an empty value reads as empty); "" when neither
+  // holds it. At most 258 bytes, never half a double-byte character.
   std::string Read(const std::string& key) const;
   // Writes the value (as one line, line breaks stored as "</br>") into both copies; a copy
   // that cannot be written is skipped. Invalid keys are not written.

@@ -5,6 +5,7 @@
 #include "online/remote_config.h"
 #include "online/url_parts.h"
 #include "widgets/buffered_paint.h"
+#include "widgets/picture_ids.h"
 
 namespace vl {
 
@@ -29,7 +30,36 @@ LRESULT HelpDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   if (config.adb_drive_url.empty()) ::ShowWindow(GetDlgItem(IDC_HELP_ADB_DRIVER), SW_HIDE);
   if (config.open_debug_mode_url.empty()) ::ShowWindow(GetDlgItem(IDC_HELP_DEBUG_MODE), SW_HIDE);
   white_.reset(CreateSolidBrush(RGB(255, 255, 255)));
+  // The buttons, right-aligned and vertically centred in the band.
+  RECT client{};
+  GetClientRect(&client);
+  const int top = client.bottom - kButtonBandHeight + (kButtonBandHeight - kButtonHeight) / 2;
+  const RECT ok = {client.right - kButtonMargin - kButtonWidth, top, client.right - kButtonMargin,
+                   top + kButtonHeight};
+  const RECT tutorial = {ok.left - kButtonGap - kButtonWidth, top, ok.left - kButtonGap,
+                         top + kButtonHeight};
+  ReplaceButton(IDOK, ok_, ok);
+  ok_.SetImages(pictures::kConnectNormal, pictures::kConnectHover, pictures::kConnectPressed,
+                pictures::kConnectNormal);
+  ok_.SetTextColors(RGB(255, 255, 255), RGB(255, 255, 255));
+  ReplaceButton(IDC_HELP_TUTORIAL, tutorial_, tutorial);
+  tutorial_.SetImages(pictures::kDisconnectNormal, pictures::kDisconnectHover,
+                      pictures::kDisconnectPressed, pictures::kDisconnectNormal);
+  tutorial_.SetTextColors(RGB(89, 89, 89), RGB(190, 190, 190));
   return TRUE;
+}
+
+void HelpDlg::ReplaceButton(int id, TextButton& button, const RECT& rc) {
+  std::string text;
+  if (HWND original = GetDlgItem(id)) {
+    char buffer[64] = {};
+    ::GetWindowTextA(original, buffer, sizeof buffer);
+    text = buffer;
+    ::DestroyWindow(original);
+  }
+  button.Create(m_hWnd, rc, static_cast<UINT>(id), text.c_str());
+  // Drawn by the dialog onto its band, so that the rounded corners show the band's grey.
+  button.SetParentDrawn(true, m_hWnd);
 }
 
 LRESULT HelpDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
@@ -37,6 +67,8 @@ LRESULT HelpDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   RECT band = paint.client();
   band.top = band.bottom - kButtonBandHeight;
   FillSolid(paint.dc(), band, RGB(240, 240, 240));
+  for (TextButton* button : {&tutorial_, &ok_})
+    if (button->IsWindow()) button->PaintInto(paint.dc());
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "common/win/window_impl.h"
 #include "online/online_resource.h"
 #include "online/user_prompts.h"
+#include "widgets/text_button.h"
 
 namespace vl {
 
@@ -31,12 +32,19 @@ class InputBox : public win::CDialogImpl<InputBox> {
   std::string text_;
 };
 
-// Result IDOK ("我知道了" or Return) or IDCANCEL (closed, or after "详细教程").
+// Result IDOK ("我知道了" or Return) or IDCANCEL (closed, or after "详细教程"). Its two buttons
+// are the toolkit's (the template's push buttons give way to them, with their identifiers and
+// texts): "我知道了" pink like the connect button, "详细教程" white with an outline, both at the
+// right of the grey button band, which paints them.
 class HelpDlg : public win::CDialogImpl<HelpDlg> {
  public:
   enum { IDD = IDD_HELP };
   static constexpr int kButtonBandHeight = 60;
   static constexpr COLORREF kLinkColour = RGB(0, 0, 221);
+  static constexpr int kButtonWidth = 96;
+  static constexpr int kButtonHeight = 36;
+  static constexpr int kButtonMargin = 16;  // from the band's right edge
+  static constexpr int kButtonGap = 12;
 
   explicit HelpDlg(IUserPrompts& prompts) : prompts_(prompts) {}
 
@@ -65,8 +73,13 @@ class HelpDlg : public win::CDialogImpl<HelpDlg> {
   LRESULT OnOk(WORD, WORD, HWND, BOOL&);
   LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
 
+  // Puts `button` in the place of the template's push button `id`, with its text.
+  void ReplaceButton(int id, TextButton& button, const RECT& rc);
+
   IUserPrompts& prompts_;
   win::UniqueBrush white_;
+  TextButton ok_;
+  TextButton tutorial_;
 };
 
 }  // namespace vl

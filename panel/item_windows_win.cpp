@@ -2,6 +2,7 @@
 
 #include <gdiplus.h>
 
+#include "panel/filter_band.h"
 #include "panel/panel_platform_win.h"
 #include "widgets/buffered_paint.h"
 #include "widgets/image_loader.h"
@@ -100,7 +101,10 @@ void FilterItemWindow::Paint(HDC dc, const RECT& client) {
   if (filter_.plain() && !selected) {
     caption = kPlainCaptionColour;
   } else {
-    FillBlended(dc, WithAlpha(hover_ ? 0xFF : 0xB2, filter_.mask_color()), 0, w, w, kBandHeight);
+    // The mask colour as the band shows it on white, dark enough for the white caption.
+    const uint32_t band = FilterBandColour(filter_.mask_color(), hover_);
+    RECT band_rc = {0, w, w, w + kBandHeight};
+    FillSolid(dc, band_rc, RGB(band >> 16, (band >> 8) & 0xFF, band & 0xFF));
   }
   DrawPanelText(dc, filter_.name(), RECT{0, w, w, h}, 12, caption,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -25,9 +25,12 @@ void SliderWindow::BeforeChildren() {
   label_brush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
   slider_.Create(m_hWnd, RECT{50, rc.top, 270, rc.bottom});
   slider_.SetListener(this);
-  // The caption stays what it was now; later captions do not reach this label.
-  name_label_ = MakeLabel(m_hWnd, model_.name(), 0, 0, rc.top, 40, rc.bottom - rc.top, 14);
-  value_label_ = MakeLabel(m_hWnd, model_.name(), SS_RIGHT, 270, rc.top + 3, 40,
+  // The caption stays what it was now; later captions do not reach this label. Both labels
+  // centre their line vertically, so caption and value sit on the track's centre line (both
+  // label rectangles are centred on it).
+  name_label_ =
+      MakeLabel(m_hWnd, model_.name(), SS_CENTERIMAGE, 0, rc.top, 40, rc.bottom - rc.top, 14);
+  value_label_ = MakeLabel(m_hWnd, model_.name(), SS_RIGHT | SS_CENTERIMAGE, 270, rc.top + 3, 40,
                            (rc.bottom - 3) - (rc.top + 3), 12);
   Refresh();
 }

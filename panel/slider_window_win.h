@@ -1,5 +1,6 @@
 // The window of a labelled slider in an adjustment page's 320 x 22 cell: the caption in pixels
-// 0-40, the slider widget in 50-270 and the value, right-aligned, in 270-310.
+// 0-40, the slider widget in 50-270 and the value, right-aligned, in 270-310; caption and value
+// vertically centred on the track.
 #pragma once
 
 #include "common/win/handles.h"

@@ -22,8 +22,10 @@ WidgetRect ToWidgetRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-// A rounded-rectangle outline of radius 2; the bottom corners square when `top_only`.
-void DrawOutline(HDC dc, const RECT& client, bool top_only) {
+// A rounded-rectangle outline of radius 2; the corners on the list's side square while it is
+// open (the list meets them there).
+enum class SquareEdge { kNone, kBottom, kTop };
+void DrawOutline(HDC dc, const RECT& client, SquareEdge square) {
   Gdiplus::Graphics g(dc);
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   Gdiplus::Pen pen(
@@ -34,9 +36,13 @@ void DrawOutline(HDC dc, const RECT& client, bool top_only) {
   const Gdiplus::REAL r = static_cast<Gdiplus::REAL>(client.right - 1);
   const Gdiplus::REAL b = static_cast<Gdiplus::REAL>(client.bottom - 1), d = 4.0f;
   Gdiplus::GraphicsPath path;
-  path.AddArc(l, t, d, d, 180, 90);
-  path.AddArc(r - d, t, d, d, 270, 90);
-  if (top_only) {
+  if (square == SquareEdge::kTop) {
+    path.AddLine(l, t, r, t);
+  } else {
+    path.AddArc(l, t, d, d, 180, 90);
+    path.AddArc(r - d, t, d, d, 270, 90);
+  }
+  if (square == SquareEdge::kBottom) {
     path.AddLine(r, b, l, b);
   } else {
     path.AddArc(r - d, b - d, d, d, 0, 90);
@@ -99,7 +105,9 @@ LRESULT ComboBox::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   BufferedPaint paint(m_hWnd);
   HDC dc = paint.dc();
   if (!dc) return 0;
-  DrawOutline(dc, paint.client(), list_open_);
+  DrawOutline(
+      dc, paint.client(),
+      !list_open_ ? SquareEdge::kNone : (list_above_ ? SquareEdge::kTop : SquareEdge::kBottom));
   const bool hot = hot_ != kHotNormal;
   HBITMAP arrow = list_open_ ? (hot ? arrow_open_hot_.get() : arrow_open_.get())
                              : (hot ? arrow_closed_hot_.get() : arrow_closed_.get());
@@ -134,8 +142,16 @@ LRESULT ComboBox::OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
   list_open_ = true;
   RECT combo;
   ::GetWindowRect(m_hWnd, &combo);
-  const RECT rc = ToRect(ComboListRect(ToWidgetRect(combo), list_.Count()));
-  if (!list_.ShowBelow(m_hWnd, rc)) list_open_ = false;
+  // Below the box where the screen has room, else above it, else scrolling: never off-screen.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  if (::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+    work = monitor.rcWork;
+  const ComboListPlacement placement =
+      PlaceComboList(ToWidgetRect(combo), ToWidgetRect(work), list_.Count());
+  list_above_ = placement.above;
+  if (!list_.Show(m_hWnd, placement)) list_open_ = false;
   Repaint();
   return 0;
 }

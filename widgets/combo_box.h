@@ -1,6 +1,7 @@
 // A drop-down picker: the displayed text, an arrow, and a CComboBoxList that opens below it on
-// a click. Picking an item shows its text and calls the listener's OnComboSelect; only a click
-// in the list (or SetCurSel) changes the selection. WM_GETTEXT answers the displayed text.
+// a click (above it, or scrolling, where the screen has no room below). Picking an item shows its
+// text and calls the listener's OnComboSelect; only a click in the list (or SetCurSel) changes the
+// selection. WM_GETTEXT answers the displayed text.
 #pragma once
 
 #include <windows.h>
@@ -90,6 +91,7 @@ class ComboBox : public win::CWindowImpl<ComboBox> {
   IComboBoxListener* listener_ = nullptr;
   int hot_ = kHotNormal;
   bool list_open_ = false;
+  bool list_above_ = false;  // the open list lies above the box
   bool tracking_leave_ = false;
   RECT text_rc_ = {};
   RECT arrow_rc_ = {};

@@ -1,6 +1,8 @@
-// The combo box's drop-down list: a top-most pop-up below its owner, 46 pixels per item, closed
-// by a click anywhere outside it (a thread mouse hook), by deactivating the program, or by
-// picking an item. Only one list is open at a time; opening one closes the other.
+// The combo box's drop-down list: a top-most pop-up below its owner (above it when the screen
+// has no room below), 46 pixels per item, the current item marked; when not every item fits on
+// the screen it scrolls (wheel or scroll bar). Closed by a click anywhere outside it (a thread
+// mouse hook), by deactivating the program, or by picking an item. Only one list is open at a
+// time; opening one closes the other.
 //
 // Messages to the owner window, both posted with zero parameters:
 //   kItemChosen (0x4EE): an item was clicked; the owner reads the selected index.
@@ -16,10 +18,14 @@
 #include <vector>
 
 #include "common/win/window_impl.h"
+#include "widgets/combo_layout.h"
+#include "widgets/listeners.h"
+#include "widgets/mini_scroll_bar.h"
 
 namespace vl {
 
-class CComboBoxList : public win::CWindowImpl<CComboBoxList> {
+class CComboBoxList : public win::CWindowImpl<CComboBoxList>,
+                      private IMiniScrollBarOnScrollListener {
  public:
   static constexpr UINT kItemChosen = 0x4EE;
   static constexpr UINT kListClosed = 0x4EF;
@@ -43,10 +49,18 @@ class CComboBoxList : public win::CWindowImpl<CComboBoxList> {
   bool SetSelected(int index);
   int hover() const { return hover_; }
 
-  // Opens the list for `owner` in the screen rectangle `rc` without activating it.
-  bool ShowBelow(HWND owner, const RECT& rc);
+  // Opens the list for `owner` where `placement` says (screen coordinates) without activating
+  // it, scrolled so that the current item shows.
+  bool Show(HWND owner, const ComboListPlacement& placement);
   bool IsOpen() const { return m_hWnd != nullptr; }
   void Close();
+  // How the open list lies: above its owner, scrolling, and how far it is scrolled (pixels).
+  bool opens_above() const { return above_; }
+  bool scrolls() const { return scrolls_; }
+  int scroll() const { return scroll_; }
+  // Scrolls by whole items (negative: up), within the list.
+  void ScrollItems(int items);
+  MiniScrollBar& scroll_bar() { return bar_; }
 
   bool closed_by_outside_click() const { return closed_by_outside_click_; }
   void ClearClosedByOutsideClick() { closed_by_outside_click_ = false; }
@@ -62,6 +76,7 @@ class CComboBoxList : public win::CWindowImpl<CComboBoxList> {
   MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
   MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLeftButtonDown)
   MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLeftButtonDown)
+  MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
   MESSAGE_HANDLER(WM_MOUSEACTIVATE, OnMouseActivate)
   MESSAGE_HANDLER(WM_ACTIVATEAPP, OnActivateApp)
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -73,12 +88,22 @@ class CComboBoxList : public win::CWindowImpl<CComboBoxList> {
   LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnMouseWheel(UINT, WPARAM w, LPARAM, BOOL&) {
+    ScrollForWheel(GET_WHEEL_DELTA_WPARAM(w));
+    return 0;
+  }
   LRESULT OnMouseActivate(UINT, WPARAM, LPARAM, BOOL&) { return MA_NOACTIVATE; }
   LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
 
   static LRESULT CALLBACK MouseHook(int code, WPARAM w, LPARAM l);
   void ApplyRegion(int width, int height);
+  // IMiniScrollBarOnScrollListener: the scroll bar moved the items.
+  void OnScroll(MiniScrollBar* bar, int position) override;
+  void SetScroll(int scroll);
+  void ScrollForWheel(int delta);
+  void UpdateHover(int client_y);
+  int VisibleHeight() const;
 
   std::vector<std::string> items_;
   int hover_ = -1;
@@ -86,6 +111,11 @@ class CComboBoxList : public win::CWindowImpl<CComboBoxList> {
   HWND owner_ = nullptr;
   bool closed_by_outside_click_ = false;
   bool tracking_leave_ = false;
+  bool above_ = false;
+  bool scrolls_ = false;
+  int scroll_ = 0;
+  int wheel_rest_ = 0;  // wheel movement short of a notch, kept for the next one
+  MiniScrollBar bar_;   // only while the list scrolls
 };
 
 }  // namespace vl

@@ -1,7 +1,7 @@
 // The program's pictures: "PNG" resources of Lumaroo.exe by number. This table is also what the
 // artwork generator (app/res/art) reads: every entry must have a drawing there.
 // Button states come in the order the buttons' SetImages takes them where a caller uses them:
-// normal, hover, pressed (the disabled state reuses normal).
+// normal, hover, pressed (the disabled state reuses normal unless it has a picture of its own).
 #pragma once
 
 namespace vl::pictures {
@@ -54,10 +54,11 @@ constexpr int kComboArrowOpen = 237;
 constexpr int kComboArrowOpenHot = 238;
 constexpr int kComboArrowClosedHot = 239;
 constexpr int kComboArrowClosed = 240;
-// Refresh link icon (16 x 16).
+// Refresh link icon (16 x 16); the disabled one is lighter, as is the disabled link's text.
 constexpr int kRefreshHover = 241;
 constexpr int kRefreshPressed = 242;
 constexpr int kRefreshNormal = 243;
+constexpr int kRefreshDisabled = 268;
 // Preview overlay icons (18 x 18, white on the video, light and dark pink).
 constexpr int kFlipVerticalNormal = 244;
 constexpr int kFlipVerticalHover = 245;

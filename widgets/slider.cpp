@@ -106,8 +106,10 @@ LRESULT Slider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   const RECT& client = paint.client();
   const int width = client.right - client.left, height = client.bottom - client.top;
   const SIZE thumb = ThumbSize();
-  const int track_top = (height - 2) / 2;
+  const int track_top = SliderTrackTop(height);
   const SliderFill fill = SliderFillSpan(range_, width, static_cast<int>(thumb.cx));
+  const SliderCentreMark centre = SliderCentreMarkAt(
+      range_, width, height, static_cast<int>(thumb.cx), static_cast<int>(thumb.cy));
   {
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -115,8 +117,16 @@ LRESULT Slider::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     g.FillRectangle(&track, 0, track_top, width, 2);
     Gdiplus::SolidBrush accent(ToColor(kFill));
     if (fill.to > fill.from) g.FillRectangle(&accent, fill.from, track_top, fill.to - fill.from, 2);
-    if (fill.centre_dot)
-      g.FillEllipse(&accent, width / 2.0f - 2.0f, height / 2.0f - 2.5f, 4.0f, 4.0f);
+    // The 4 x 4 dot as two crossed bars, corners left out: round at this size, and the same
+    // pixels whatever the renderer's pixel offset (an ellipse this small lands half a pixel
+    // off in some of them).
+    if (centre.shown) {
+      const WidgetRect& d = centre.dot;
+      g.FillRectangle(&accent, d.left + 1, d.top, d.width() - 2, d.height());
+      g.FillRectangle(&accent, d.left, d.top + 1, d.width(), d.height() - 2);
+    }
+    for (const WidgetRect& n : {centre.notch_above, centre.notch_below})
+      if (centre.notches) g.FillRectangle(&accent, n.left, n.top, n.width(), n.height());
   }
   if (thumb_)
     DrawAlphaBitmap(dc, thumb_.get(), ThumbLeft(), (height - thumb.cy) / 2, 255, paint.scratch());

@@ -58,4 +58,26 @@ SliderFill SliderFillSpan(const SliderRange& r, int client_width, int thumb_widt
   return fill;
 }
 
+int SliderTrackTop(int client_height) {
+  return (client_height - 2) / 2;
+}
+
+SliderCentreMark SliderCentreMarkAt(const SliderRange& r, int client_width, int client_height,
+                                    int thumb_width, int thumb_height) {
+  SliderCentreMark mark;
+  if (r.minimum >= 0) return mark;
+  mark.shown = true;
+  const int centre = client_width / 2;
+  const int track_top = SliderTrackTop(client_height);
+  // Rows track_top - 1 .. track_top + 2: the 2-pixel track in the middle of the dot.
+  mark.dot = {centre - 2, track_top - 1, centre + 2, track_top + 3};
+  const int thumb_left = SliderThumbLeft(r, client_width, thumb_width);
+  const int thumb_top = (client_height - thumb_height) / 2;
+  const bool hidden = thumb_left < mark.dot.right && thumb_left + thumb_width > mark.dot.left;
+  mark.notch_above = {centre - 1, 0, centre + 1, thumb_top};
+  mark.notch_below = {centre - 1, thumb_top + thumb_height, centre + 1, client_height};
+  mark.notches = hidden && !mark.notch_above.empty() && !mark.notch_below.empty();
+  return mark;
+}
+
 }  // namespace vl

@@ -37,4 +37,19 @@ struct SliderFill {
 // centre and the thumb (to its right edge for values >= 0, from its left edge below 0).
 SliderFill SliderFillSpan(const SliderRange& range, int client_width, int thumb_width);
 
+// Top row of the 2-pixel track: (client height - 2) / 2.
+int SliderTrackTop(int client_height);
+
+// The centre mark of a range below zero: a 4 x 4 dot centred on the track at half the width.
+// Where the thumb hides the dot (at 0 and around it), a 2-pixel notch above and one below the
+// thumb keep the centre in sight.
+struct SliderCentreMark {
+  bool shown = false;
+  WidgetRect dot;
+  bool notches = false;
+  WidgetRect notch_above, notch_below;
+};
+SliderCentreMark SliderCentreMarkAt(const SliderRange& range, int client_width, int client_height,
+                                    int thumb_width, int thumb_height);
+
 }  // namespace vl

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <memory>
@@ -73,6 +74,18 @@ int CountOf(const std::string& text, const std::string& what) {
   int n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+// The darkest grey level (average of R, G, B) a window shows: how dark a link's ink is.
+int DarkestInk(HWND window) {
+  const test::ScreenShot shot(window);
+  int darkest = 255;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const COLORREF c = shot.at(x, y);
+      darkest = std::min(darkest, (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+    }
+  return darkest;
 }
 
 // A loopback port that refuses connections (bound, not listening).
@@ -316,6 +329,8 @@ TEST_F(MainWindowTest, ConnectShowsTheStreamFeedsTheCamerasAndTurnsWithTheOrient
   auto phone = test::StartPhone({"--video", test::ClipPath(), "--fps", "30", "--loop", "0"});
   Attach("", kTwoAndroidPhones);
   Open();
+  ASSERT_TRUE(XInput::Park());
+  const int usable_link = DarkestInk(controls().refresh_button());
   dialog_->stream_worker()->SetPort(phone->port());
   ClickOn(controls().connect_button());
   ASSERT_TRUE(WaitForWidth(1080)) << (boxes_.empty() ? "" : boxes_[0].text);
@@ -323,6 +338,19 @@ TEST_F(MainWindowTest, ConnectShowsTheStreamFeedsTheCamerasAndTurnsWithTheOrient
   EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
   EXPECT_FALSE(IsWindowEnabled(controls().picker()));
   EXPECT_FALSE(IsWindowEnabled(controls().refresh_button()));
+  // The refresh link cannot be used while connected, and looks it: icon and text lighter than
+  // when it works, still legible.
+  PumpFor(100);
+  const int disabled_link = DarkestInk(controls().refresh_button());
+  EXPECT_LT(usable_link, 130);
+  EXPECT_GT(disabled_link, usable_link + 40);
+  EXPECT_LT(disabled_link, 230);
+  // The title bar's divider runs across the whole window, the panel's side too.
+  {
+    const test::ScreenShot window(main());
+    for (int x : {2, 400, 727, 728, 900, 1077})
+      EXPECT_EQ(window.at(x, 67), RGB(224, 224, 224)) << "x " << x;
+  }
   MainPreviewHost& preview = dialog_->preview_host();
   EXPECT_TRUE(Visible(preview.orientation_button()));
   EXPECT_TRUE(Visible(preview.vertical_flip_button()));

@@ -44,6 +44,7 @@ class SettingsTest : public ::testing::Test {
  protected:
   ~SettingsTest() override {
     for (const std::string& dir : {user_, app_}) {
+      SetFileAttributesA((dir + "AppConfig.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA((dir + "AppConfig.ini").c_str());
       RemoveDirectoryA(dir.c_str());
     }
@@ -63,15 +64,40 @@ TEST_F(SettingsTest, WriteGoesIntoBothCopiesUnderConfig) {
   EXPECT_EQ(files_.Paths(), (std::vector<std::string>{user_file_, app_file_}));
 }
 
-TEST_F(SettingsTest, UserCopyWinsUnlessItsValueIsEmptyOrAbsent) {
+TEST_F(SettingsTest, UserCopyWinsWheneverItHoldsTheKey) {
   RawWrite(user_file_, "AppUrl", "http://user.example/");
   RawWrite(app_file_, "AppUrl", "http://app.example/");
   EXPECT_EQ(files_.Read("AppUrl"), "http://user.example/");
-  RawWrite(user_file_, "AppUrl", "");
-  EXPECT_EQ(files_.Read("AppUrl"), "http://app.example/");
+  RawWrite(user_file_, "AppUrl", "");  // held, and empty: the newest value
+  EXPECT_EQ(files_.Read("AppUrl"), "");
   RawWrite(app_file_, "AdbDriveUrl", "only here");
   EXPECT_EQ(files_.Read("AdbDriveUrl"), "only here");
   EXPECT_EQ(files_.Read("Absent"), "");
+}
+
+// The installed program's folder is protected: the installer's "run now" (elevated) left a
+// fallback copy there that later runs, as the user, cannot write. Its staleness must not come
+// back: a value withdrawn since then stays withdrawn, and everything else works.
+TEST_F(SettingsTest, AFallbackCopyThatCannotBeWrittenCostsOnlyThatCopy) {
+  RawWrite(app_file_, "AdbDriveUrl", "http://old.example/driver.zip");
+  RawWrite(app_file_, "AppName", "Old name");
+  // Read-only, and held open without sharing: the attribute alone stops no one running as root
+  // (as the test bench may), the open handle stops every writer.
+  ASSERT_TRUE(SetFileAttributesA(app_file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  HANDLE held = CreateFileA(app_file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  files_.Write("AdbDriveUrl", "");  // the server withdrew the link
+  files_.Write("AppName", "Quillet");
+  files_.Write("ConnTips", "new tip");
+  CloseHandle(held);
+  const std::string fallback = FileText(app_file_);
+  ASSERT_NE(fallback.find("Old name"), std::string::npos) << "the fallback copy was written";
+  ASSERT_EQ(fallback.find("Quillet"), std::string::npos) << "the fallback copy was written";
+  EXPECT_EQ(files_.Read("AdbDriveUrl"), "");
+  EXPECT_EQ(files_.Read("AppName"), "Quillet");
+  EXPECT_EQ(files_.Read("ConnTips"), "new tip");
+  EXPECT_EQ(RawRead(user_file_, "ConnTips"), "new tip");
 }
 
 TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLines) {

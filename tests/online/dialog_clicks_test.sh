@@ -10,17 +10,18 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work"/*.log 2>/dev/null; exit 1; }
 
-# Starts the tool, waits for its layout in the log.
+# Starts the tool (WHAT[:LOGNAME] OPTIONS...), waits for its layout in the log.
 start() {
-  local log=$work/$1.log
-  wine "$tool" "$@" --log "Z:$log" </dev/null >/dev/null 2>&1 &
+  local what=${1%%:*} log=$work/${1#*:}.log
+  shift
+  wine "$tool" "$what" "$@" --log "Z:$log" </dev/null >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 300); do
     grep -q '^ready' "$log" 2>/dev/null && return 0
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  fail "$1: the window did not come up"
+  fail "$what: the window did not come up"
 }
 # Clicks the middle of control $2 (as logged in $1's log).
 click() {
@@ -52,6 +53,31 @@ grep -qx 'open http://www.velloria.com.cn/usb.html' "$work/help.log" || fail "de
 grep -qx 'open http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios' \
   "$work/help.log" || fail "tutorial"
 echo "help dialog: links and tutorial opened, result 2"
+
+# The keyboard, as on any dialog: Return is "我知道了"; Tab then Space is "详细教程".
+key() {  # title, keys...
+  local wid="" title=$1
+  shift
+  for _ in $(seq 1 100); do
+    wid=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+    sleep 0.1
+  done
+  [ -n "$wid" ] || fail "no window $title"
+  xdotool key --window "$wid" "$@"
+  sleep 0.5
+}
+start help:help-return
+key 使用帮助 Return
+finish help-return
+[ "$rc" = 1 ] || fail "Return ended the help dialog with $rc, not 1"
+start help:help-tab --adb-driver http://www.velloria.com.cn/adb.zip
+key 使用帮助 Tab space
+finish help-tab
+[ "$rc" = 2 ] || fail "Tab and Space ended the help dialog with $rc, not 2"
+grep -qx 'open http://www.velloria.com.cn/serel/app/pc_site/serel_camera/live.php#ios' \
+  "$work/help-tab.log" || fail "Tab and Space did not press 详细教程"
+echo "help dialog: Return is 我知道了, Tab and Space press 详细教程"
 
 start setting
 click setting 4

@@ -109,6 +109,65 @@ TEST_F(DialogsTest, HelpShowsOnlyTheLinksThatAreConfigured) {
   DestroyWindow(dialog);
 }
 
+// A pixel of a window as the screen shows it.
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  POINT p = {x, y};
+  ClientToScreen(window, &p);
+  HDC screen = GetDC(nullptr);
+  const COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+TEST_F(DialogsTest, HelpButtonsAreTheToolkitsOnTheButtonBand) {
+  HelpDlg help(prompts_);
+  HWND dialog = help.Create(nullptr);
+  ASSERT_NE(dialog, nullptr);
+  ShowWindow(dialog, SW_SHOW);
+  UpdateWindow(dialog);
+  RECT client;
+  GetClientRect(dialog, &client);
+  const struct {
+    int id;
+    const char* text;
+  } buttons[] = {{IDC_HELP_TUTORIAL, "详细教程"}, {IDOK, "我知道了"}};
+  RECT rects[2];
+  for (int i = 0; i < 2; ++i) {
+    HWND button = GetDlgItem(dialog, buttons[i].id);
+    ASSERT_NE(button, nullptr) << buttons[i].text;
+    char name[64] = {};
+    GetClassNameA(button, name, sizeof name);
+    EXPECT_STREQ(name, "VelloriaButton") << buttons[i].text;
+    EXPECT_EQ(WindowText(button), buttons[i].text);
+    GetWindowRect(button, &rects[i]);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rects[i]), 2);
+    EXPECT_GE(rects[i].top, client.bottom - HelpDlg::kButtonBandHeight) << buttons[i].text;
+    EXPECT_LE(rects[i].bottom, client.bottom) << buttons[i].text;
+    EXPECT_EQ(rects[i].right - rects[i].left, 96);
+    EXPECT_EQ(rects[i].bottom - rects[i].top, 36);
+  }
+  EXPECT_LT(rects[0].right, rects[1].left);  // "详细教程" left of "我知道了"
+  EXPECT_EQ(rects[1].right, client.right - HelpDlg::kButtonMargin);
+  // What the screen shows: the pink face of "我知道了", the white face of "详细教程", the grey
+  // band around them, and no push button left of the template's.
+  const COLORREF ok = ScreenPixel(dialog, rects[1].left + 6, rects[1].top + 6);
+  EXPECT_GT(GetRValue(ok), 200);
+  EXPECT_LT(GetGValue(ok), 120);
+  EXPECT_EQ(ScreenPixel(dialog, rects[0].left + 6, rects[0].top + 6), RGB(255, 255, 255));
+  EXPECT_EQ(ScreenPixel(dialog, rects[0].left - 4, rects[0].top + 6), RGB(240, 240, 240));
+  // The rounded corner shows the band, not a white square.
+  EXPECT_EQ(ScreenPixel(dialog, rects[1].left, rects[1].top), RGB(240, 240, 240));
+  int buttons_found = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[64] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (std::string(name) == "Button") ++buttons_found;
+  }
+  EXPECT_EQ(buttons_found, 0);
+  DestroyWindow(dialog);
+}
+
 TEST_F(DialogsTest, HelpLinksOpenTheirPagesAndTheButtonsEndTheDialog) {
   UpdateRemoteConfig([](RemoteConfig& c) {
     c.adb_drive_url = "http://www.velloria.com.cn/adb.zip";

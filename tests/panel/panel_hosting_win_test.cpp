@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "common/text_convert.h"
 #include "device/socket_layer.h"
@@ -15,11 +16,13 @@
 #include "panel/dui_items.h"
 #include "panel/dui_pages.h"
 #include "panel/dui_tabs.h"
+#include "panel/filter_band.h"
 #include "panel/item_windows_win.h"
 #include "panel/list_view_window_win.h"
 #include "panel/page_windows_win.h"
 #include "panel/panel_limits.h"
 #include "panel/slider_window_win.h"
+#include "widgets/slider_math.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/media/stream_test_support.h"
 #include "tests/panel/panel_win_test_support.h"
@@ -51,6 +54,13 @@ void AddDemoPictures(PanelManager& manager) {
     manager.AddResource(e.path().filename().string(), std::move(data),
                         static_cast<int32_t>(bytes.size()));
   }
+}
+
+COLORREF Colour(uint32_t rrggbb) {
+  return RGB(rrggbb >> 16, (rrggbb >> 8) & 0xFF, rrggbb & 0xFF);
+}
+uint32_t Rgb(COLORREF c) {
+  return (static_cast<uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
 // A pixel as the screen shows it once the paint has reached the display.
@@ -238,6 +248,7 @@ TEST_F(PanelWindowTest, TabsPaintTheirSelectionAndCaptions) {
 }
 
 TEST_F(PanelWindowTest, FilterItemsShowBandsMarksAndTheirColours) {
+  ASSERT_TRUE(test::XInput::Park());
   Connect();
   AddDemoPictures(host_.manager());
   host_.SendCommand(DemoPanel());
@@ -248,28 +259,31 @@ TEST_F(PanelWindowTest, FilterItemsShowBandsMarksAndTheirColours) {
   ::GetClientRect(original, &rc);
   EXPECT_EQ(rc.right, 68);
   EXPECT_EQ(rc.bottom, 90);
-  // Selected: the square in the pink mask colour (alpha 0xE5 over the picture), the band below.
+  // Selected: the square in the pink mask colour (alpha 0xE5 over the picture), the band below
+  // it exactly under the square (rows 68 to 89), dark enough for its white caption.
   const COLORREF square = Pixel(original, 2, 2);
   EXPECT_GT(GetRValue(square), 200);
   EXPECT_LT(GetGValue(square), 120);
-  EXPECT_TRUE(test::Near(
-      Pixel(original, 2, 68 + 2),
-      RGB(0xE7 * 178 / 255 + 255 - 178, 0x59 * 178 / 255 + 255 - 178, 0x88 * 178 / 255 + 255 - 178),
-      4));
+  for (int y : {68, 79, 89})
+    EXPECT_EQ(Pixel(original, 2, y), Colour(FilterBandColour(0xE75988, false))) << "row " << y;
+  EXPECT_GE(ContrastRatio(Rgb(Pixel(original, 2, 70)), 0xFFFFFF), 4.5);
+  EXPECT_NE(Pixel(original, 2, 67), Pixel(original, 2, 68));  // the square ends, the band starts
   // Not selected and not plain: the picture and a band; a plain one unselected: no band.
   EXPECT_FALSE(test::Near(Pixel(natural, 2, 68 + 2), RGB(255, 255, 255), 8));
   host_.SendCommand(Utf8ToAnsi(R"(<command name="modify" parent_id="3"><ctrl class="page_list"
       id="20" name="滤镜" selected="109"/></command>)"));
   EXPECT_TRUE(test::Near(Pixel(original, 2, 68 + 2), RGB(255, 255, 255), 0));
   EXPECT_EQ(test::WindowText(original), Utf8ToAnsi("原图"));
-  // The forest filter's own mask colour (0x3BA55C): its band, and fully opaque while hovered.
+  // The forest filter's own mask colour (0x3BA55C): its band, readable, and darker still while
+  // hovered, where the square is the opaque mask colour.
   HWND forest = Window(109);
   const COLORREF band = Pixel(forest, 2, 68 + 2);
-  EXPECT_TRUE(test::Near(
-      band, RGB(0x3B * 178 / 255 + 77, 0xA5 * 178 / 255 + 77, 0x5C * 178 / 255 + 77), 4));
+  EXPECT_EQ(band, Colour(FilterBandColour(0x3BA55C, false)));
+  EXPECT_GE(ContrastRatio(Rgb(band), 0xFFFFFF), 4.5);
+  EXPECT_GT(GetGValue(band), GetRValue(band));  // still green
   test::XInput::MoveTo(test::ScreenPoint(forest, 34, 20));
   ASSERT_TRUE(test::PumpUntil(
-      [&] { return test::Near(Pixel(forest, 2, 68 + 2), RGB(0x3B, 0xA5, 0x5C), 1); }));
+      [&] { return Pixel(forest, 2, 68 + 2) == Colour(FilterBandColour(0x3BA55C, true)); }));
   EXPECT_TRUE(test::Near(Pixel(forest, 2, 2), RGB(0x3B, 0xA5, 0x5C), 1));
   test::XInput::Park();
 }
@@ -348,15 +362,46 @@ TEST_F(PanelWindowTest, AWidePictureIsFittedAndCentredInTheSquare) {
   EXPECT_EQ(item->picture()->height(), 34);
 }
 
+// The rows [first, last] of a window's pixels between x `left` and `right` that carry ink
+// (text darker than light grey); {-1, -1} when none do.
+std::pair<int, int> InkRows(const test::ScreenShot& shot, int left, int right) {
+  int first = -1, last = -1;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = left; x < right; ++x) {
+      const COLORREF c = shot.at(x, y);
+      if ((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3 < 200) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+    }
+  return {first, last};
+}
+
 TEST_F(PanelWindowTest, SlidersShowCaptionValueAndFollowModifies) {
   Connect();
   host_.SendCommand(DemoPanel());
+  host_.SendCommand(R"(<command name="modify" parent_id="1"><ctrl class="tab_holder" id="2"
+      selected="11"/><ctrl class="page_switch" id="3" selected="21"/></command>)");
   auto* adjust = static_cast<DUIPageAdjust*>(Find(21));
   auto* smooth = static_cast<DUISlider*>(adjust->list().GetChildren()[0]);
   auto* view = static_cast<SliderWindow*>(smooth->view());
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(test::WindowText(view->name_label()), Utf8ToAnsi("磨皮"));
   EXPECT_EQ(test::WindowText(view->value_label()), "60");
+  // Caption and value sit on the track: their ink is centred on its centre line, between rows
+  // 10 and 11 of the 22-pixel cell.
+  ASSERT_TRUE(::IsWindowVisible(view->m_hWnd));
+  test::PumpFor(50);
+  const test::ScreenShot ink(view->m_hWnd);
+  // The track's top row, filled up to the thumb at 60 of 0..100.
+  EXPECT_EQ(ink.at(150, SliderTrackTop(22)), RGB(232, 88, 137));
+  for (auto [left, right] : {std::pair{0, 40}, std::pair{270, 310}}) {
+    const auto [first, last] = InkRows(ink, left, right);
+    ASSERT_GE(first, 0) << "no text in " << left << ".." << right;
+    EXPECT_NEAR((first + last) / 2.0, 10.5, 1.0)
+        << "ink rows " << first << ".." << last << " of the text in " << left << ".." << right;
+  }
   RECT cell = test::RectIn(view->m_hWnd, ::GetParent(view->m_hWnd));
   EXPECT_EQ(cell.right - cell.left, 320);
   EXPECT_EQ(cell.bottom - cell.top, 22);

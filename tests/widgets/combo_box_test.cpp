@@ -6,6 +6,7 @@
 
 #include "tests/widgets/widget_test_support.h"
 #include "widgets/combo_box.h"
+#include "widgets/combo_layout.h"
 #include "widgets/font_cache.h"
 
 namespace vl {
@@ -146,15 +147,105 @@ TEST_F(ComboBoxTest, SetCurSelAndListOperations) {
   EXPECT_EQ(test::WindowText(combo), "no phone");
 }
 
-// The rightmost inked (text-dark or grey) pixel of a row band of a window, or -1.
+RECT WorkArea(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+// Counts the pixels of the accent pink (the current item's text and mark) in a list item.
+int PinkPixelsInItem(CComboBoxList& list, int index) {
+  const test::ScreenShot shot(list);
+  int pink = 0;
+  for (int y = index * kComboItemHeight - list.scroll() + 4;
+       y < (index + 1) * kComboItemHeight - list.scroll() - 4; ++y)
+    for (int x = 4; x < shot.width() - 4; ++x) {
+      const COLORREF c = shot.at(x, y);
+      if (GetRValue(c) > 180 && GetGValue(c) < 170 && GetRValue(c) - GetGValue(c) > 60) ++pink;
+    }
+  return pink;
+}
+
+TEST_F(ComboBoxTest, NearTheScreensBottomTheListOpensAboveAndStaysOnScreen) {
+  const RECT work = WorkArea(host);
+  // The box 30 pixels above the work area's bottom: no room for three items below it.
+  SetWindowPos(host, nullptr, 100, work.bottom - 56 - 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  test::PumpFor(50);
+  ASSERT_TRUE(OpenByClick());
+  RECT box;
+  GetWindowRect(combo, &box);
+  const RECT list = ListRect();
+  EXPECT_TRUE(combo.list().opens_above());
+  EXPECT_FALSE(combo.list().scrolls());
+  EXPECT_EQ(list.bottom, box.top + 1);
+  EXPECT_EQ(list.bottom - list.top, 3 * 46);
+  EXPECT_EQ(list.left, box.left);
+  EXPECT_LE(list.bottom, work.bottom);
+  // Items read top to bottom as below the box; a click on one picks it.
+  ASSERT_TRUE(XInput::Click(ItemPoint(2)));
+  ASSERT_TRUE(PumpUntil([&] { return !picks.texts.empty(); }, 2000));
+  EXPECT_EQ(picks.texts, std::vector<std::string>{"Mate 60"});
+}
+
+TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBePicked) {
+  combo.RemoveAll();
+  for (int i = 1; i <= 30; ++i) combo.AddItem(("phone " + std::to_string(i)).c_str());
+  combo.SetCurSel(0);
+  ASSERT_TRUE(OpenByClick());
+  const RECT work = WorkArea(host);
+  const RECT list = ListRect();
+  ASSERT_TRUE(combo.list().scrolls());
+  EXPECT_GE(list.top, work.top);
+  EXPECT_LE(list.bottom, work.bottom);
+  EXPECT_EQ((list.bottom - list.top) % 46, 0);  // whole items
+  EXPECT_LT(list.bottom - list.top, 30 * 46);
+  EXPECT_EQ(combo.list().scroll(), 0);
+  // Three notches of the wheel over the list: three items down.
+  const POINT over = ItemPoint(1);
+  ASSERT_TRUE(XInput::Run("mousemove " + std::to_string(over.x) + " " + std::to_string(over.y) +
+                          " click 5 click 5 click 5"));
+  ASSERT_TRUE(PumpUntil([&] { return combo.list().scroll() == 3 * 46; }, 2000))
+      << combo.list().scroll();
+  EXPECT_TRUE(combo.list().IsOpen());
+  // To the end, then the last phone is picked with a click.
+  for (int i = 0; i < 8; ++i) ASSERT_TRUE(XInput::Run("click --repeat 5 --delay 20 5"));
+  const int end = 30 * 46 - (list.bottom - list.top);
+  ASSERT_TRUE(PumpUntil([&] { return combo.list().scroll() == end; }, 2000))
+      << combo.list().scroll();
+  ASSERT_TRUE(XInput::Click({list.left + 40, list.bottom - 23}));
+  ASSERT_TRUE(PumpUntil([&] { return !picks.texts.empty(); }, 2000));
+  EXPECT_EQ(picks.texts, std::vector<std::string>{"phone 30"});
+  EXPECT_EQ(combo.GetCurSel(), 29);
+  // Opened again, it shows the current phone.
+  ASSERT_TRUE(OpenByClick());
+  const int visible = ListRect().bottom - ListRect().top;
+  EXPECT_LE(combo.list().scroll(), 29 * 46);
+  EXPECT_GE(combo.list().scroll() + visible, 30 * 46);
+}
+
+TEST_F(ComboBoxTest, TheCurrentItemIsMarked) {
+  combo.SetCurSel(1);
+  ASSERT_TRUE(OpenByClick());
+  XInput::Park();
+  test::PumpFor(100);
+  EXPECT_GT(PinkPixelsInItem(combo.list(), 1), 20);
+  EXPECT_EQ(PinkPixelsInItem(combo.list(), 0), 0);
+  EXPECT_EQ(PinkPixelsInItem(combo.list(), 2), 0);
+}
+
+// The rightmost inked pixel (dark, grey or the current item's pink: anything well below the
+// white background on average) of a row band of a window, or -1.
 int RightmostInk(HWND window, int top, int bottom, int width) {
   int right = -1;
   HDC screen = GetDC(nullptr);
   RECT rc;
   GetWindowRect(window, &rc);
   for (int y = top; y < bottom; ++y)
-    for (int x = 0; x < width; ++x)
-      if (GetRValue(GetPixel(screen, rc.left + x, rc.top + y)) < 200 && x > right) right = x;
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = GetPixel(screen, rc.left + x, rc.top + y);
+      if ((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3 < 200 && x > right) right = x;
+    }
   ReleaseDC(nullptr, screen);
   return right;
 }

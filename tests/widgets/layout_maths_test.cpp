@@ -115,10 +115,56 @@ TEST(ComboLayout, TextAndArrowAreas) {
   EXPECT_EQ(ComboArrowRect(client), (WidgetRect{316, 0, 334, 36}));
 }
 
-TEST(ComboLayout, ListOpensOnePixelAboveTheBottomAtTheComboWidth) {
-  const WidgetRect combo{116, 702, 460, 738};
-  EXPECT_EQ(ComboListRect(combo, 3), (WidgetRect{116, 737, 460, 737 + 3 * 46}));
-  EXPECT_EQ(ComboListRect(combo, 0).height(), 1);
+// Where the picker's list opens: room below, room above, neither (scrolling), on monitors
+// anywhere in the virtual screen. The main window's picker is 344 x 36; 46 pixels per item.
+struct PlacementCase {
+  const char* name;
+  WidgetRect combo, work;
+  int items;
+  WidgetRect expected;
+  bool above, scrolls;
+};
+
+TEST(ComboLayout, ListOpensWhereTheScreenHasRoom) {
+  const WidgetRect screen{0, 0, 1280, 800}, half{0, 0, 1280, 400}, strip{0, 0, 1280, 80};
+  const WidgetRect taskbar{0, 0, 1280, 760}, west{-1280, 0, 0, 1024};
+  const WidgetRect picker{16, 602, 360, 638}, low{16, 740, 360, 776}, mid{16, 200, 360, 236};
+  const WidgetRect high{16, 100, 360, 136}, top{16, 20, 360, 56}, docked{16, 700, 360, 736};
+  const WidgetRect on_west{-1200, 900, -856, 936};
+  const PlacementCase cases[] = {
+      {"room below", picker, screen, 3, {16, 637, 360, 775}, false, false},
+      {"exactly room below", picker, {0, 0, 1280, 775}, 3, {16, 637, 360, 775}, false, false},
+      {"1 pixel short: above", picker, {0, 0, 1280, 774}, 3, {16, 465, 360, 603}, true, false},
+      {"3 phones at the bottom", low, screen, 3, {16, 603, 360, 741}, true, false},
+      {"taskbar: the work area", docked, taskbar, 3, {16, 563, 360, 701}, true, false},
+      {"neither, above roomier", mid, half, 20, {16, 17, 360, 201}, true, true},
+      {"neither, below roomier", high, half, 20, {16, 135, 360, 365}, false, true},
+      {"not one item's room", top, strip, 5, {16, 55, 360, 80}, false, true},
+      {"monitor left of primary", on_west, west, 3, {-1200, 763, -856, 901}, true, false},
+      {"no items: 1 pixel below", picker, screen, 0, {16, 637, 360, 638}, false, false},
+  };
+  for (const PlacementCase& c : cases) {
+    const ComboListPlacement p = PlaceComboList(c.combo, c.work, c.items);
+    EXPECT_EQ(p.rect, c.expected) << c.name;
+    EXPECT_EQ(p.above, c.above) << c.name;
+    EXPECT_EQ(p.scrolls, c.scrolls) << c.name;
+    if (c.items > 0) {  // never beyond the work area
+      EXPECT_GE(p.rect.top, c.work.top) << c.name;
+      EXPECT_LE(p.rect.bottom, c.work.bottom) << c.name;
+    }
+  }
+}
+
+TEST(ComboLayout, HugeItemCountsStayInsideTheWorkArea) {
+  for (int items : {100000, INT_MAX / kComboItemHeight + 1, INT_MAX}) {
+    const ComboListPlacement p = PlaceComboList({16, 602, 360, 638}, {0, 0, 1280, 800}, items);
+    EXPECT_TRUE(p.scrolls) << items;
+    EXPECT_TRUE(p.above) << items;
+    EXPECT_EQ(p.rect.top, 603 % kComboItemHeight) << items;
+    EXPECT_EQ(p.rect.bottom, 603) << items;
+  }
+  EXPECT_GT(ComboListHeight(INT_MAX), 0);
+  EXPECT_EQ(ComboListHeight(-3), 1);
 }
 
 TEST(ComboLayout, ItemUnderAPoint) {
@@ -127,6 +173,29 @@ TEST(ComboLayout, ItemUnderAPoint) {
   EXPECT_EQ(ComboItemAt(46, 2), 1);
   EXPECT_EQ(ComboItemAt(92, 2), -1);
   EXPECT_EQ(ComboItemAt(-1, 2), -1);
+  // Scrolled down by two and a half items.
+  EXPECT_EQ(ComboItemAt(0, 10, 115), 2);
+  EXPECT_EQ(ComboItemAt(22, 10, 115), 2);
+  EXPECT_EQ(ComboItemAt(23, 10, 115), 3);
+  EXPECT_EQ(ComboItemAt(400, 10, 115), -1);
+  EXPECT_EQ(ComboItemAt(INT_MAX, 10, INT_MAX), -1);
+}
+
+TEST(ComboLayout, ScrollingShowsTheCurrentItemWhole) {
+  struct Case {
+    int index, items, visible, scroll, expected;
+  } cases[] = {
+      {0, 20, 184, 0, 0},           // already shown
+      {3, 20, 184, 0, 0},           // the last whole item shown
+      {4, 20, 184, 0, 46},          // one below: moves by one item
+      {19, 20, 184, 0, 920 - 184},  // the last item: the end
+      {2, 20, 184, 230, 92},        // above the view: becomes its top
+      {-1, 20, 184, 5000, 736},     // no current item: only clamped
+      {5, 3, 184, 40, 0},           // everything fits: never scrolls
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ComboScrollToShow(c.index, c.items, c.visible, c.scroll), c.expected)
+        << c.index << " of " << c.items;
 }
 
 }  // namespace

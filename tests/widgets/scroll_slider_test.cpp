@@ -209,6 +209,41 @@ TEST_F(SliderTest, CentredRangeFillsFromTheMiddle) {
   EXPECT_EQ(slider.GetValue(), -50);
 }
 
+bool Pink(COLORREF c) {
+  return GetRValue(c) > 200 && GetGValue(c) < 160 && GetBValue(c) < 190;
+}
+
+TEST_F(SliderTest, TheCentreDotIsRoundOnTheTrackAndStaysInSightUnderTheThumb) {
+  slider.SetMinimum(-50);
+  slider.SetMaximum(50);
+  slider.SetValue(25);
+  test::PumpFor(50);
+  {
+    // The dot: 4 x 4 around the track's centre line (rows 10 and 11 of 22, centre x 110); its
+    // left half lies on the grey track, left of the fill that starts at the centre.
+    const test::ScreenShot shot(slider);
+    for (POINT p : {POINT{108, 10}, POINT{109, 11}, POINT{109, 9}, POINT{110, 12}})
+      EXPECT_TRUE(Pink(shot.at(p.x, p.y))) << p.x << "," << p.y;
+    EXPECT_EQ(shot.at(106, 10), RGB(224, 224, 224));  // grey track beside it
+    EXPECT_EQ(shot.at(110, 1), RGB(255, 255, 255));   // no notch: the dot is in sight
+  }
+  // At 0 the thumb sits on the dot; notches above and below it mark the centre.
+  slider.SetValue(0);
+  test::PumpFor(50);
+  {
+    const test::ScreenShot shot(slider);
+    EXPECT_EQ(slider.ThumbLeft() + slider.ThumbSize().cx / 2, 110);
+    for (POINT p : {POINT{109, 0}, POINT{110, 2}, POINT{109, 19}, POINT{110, 21}})
+      EXPECT_TRUE(Pink(shot.at(p.x, p.y))) << p.x << "," << p.y;
+    EXPECT_EQ(shot.at(104, 1), RGB(255, 255, 255));
+  }
+  // A range from 0 has no centre mark at all.
+  slider.SetMinimum(0);
+  slider.SetValue(50);
+  test::PumpFor(50);
+  EXPECT_EQ(test::ScreenShot(slider).at(110, 1), RGB(255, 255, 255));
+}
+
 TEST_F(SliderTest, EmptyRangeDrawsTheThumbLeftAndReportsTheMinimum) {
   slider.SetMinimum(30);
   slider.SetMaximum(30);

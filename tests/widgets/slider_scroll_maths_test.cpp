@@ -39,6 +39,32 @@ TEST(SliderMath, NegativeRangeFillsFromTheCentre) {
   EXPECT_EQ(fill.to, 110);
 }
 
+// The centre mark of a -50..50 slider on the panel's 220 x 22 track with its 16 x 16 thumb:
+// the dot always; the notches exactly while the thumb covers any of the dot.
+TEST(SliderMath, CentreMarkStaysInSightWhereverTheThumbIs) {
+  const struct {
+    int value;
+    bool notches;
+  } cases[] = {{0, true},   {1, true},  {3, true},   {4, true},   {6, false},
+               {50, false}, {-4, true}, {-6, false}, {-50, false}};
+  for (const auto& c : cases) {
+    const SliderRange r{-50, 50, c.value};
+    const SliderCentreMark mark = SliderCentreMarkAt(r, 220, 22, kThumb, kThumb);
+    EXPECT_TRUE(mark.shown) << c.value;
+    EXPECT_EQ(mark.dot, (WidgetRect{108, 9, 112, 13})) << c.value;  // rows 10-11 in its middle
+    EXPECT_EQ(mark.notches, c.notches)
+        << c.value << " thumb at " << SliderThumbLeft(r, 220, kThumb);
+    if (mark.notches) {
+      EXPECT_EQ(mark.notch_above, (WidgetRect{109, 0, 111, 3}));
+      EXPECT_EQ(mark.notch_below, (WidgetRect{109, 19, 111, 22}));
+    }
+  }
+  EXPECT_EQ(SliderTrackTop(22), 10);
+  // No negative minimum, no mark; a client no taller than the thumb has no room for notches.
+  EXPECT_FALSE(SliderCentreMarkAt({0, 100, 50}, 220, 22, kThumb, kThumb).shown);
+  EXPECT_FALSE(SliderCentreMarkAt({-50, 50, 0}, 220, 16, kThumb, kThumb).notches);
+}
+
 TEST(SliderMath, PositiveRangeFillsFromTheLeft) {
   const SliderRange r{0, 100, 100};
   const SliderFill fill = SliderFillSpan(r, 220, kThumb);

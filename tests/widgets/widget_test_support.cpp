@@ -1,5 +1,6 @@
 #include "tests/widgets/widget_test_support.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "widgets/image_loader.h"
@@ -105,6 +106,44 @@ COLORREF PixelAt(HWND window, int x, int y) {
   const COLORREF colour = GetPixel(screen, p.x, p.y);
   ReleaseDC(nullptr, screen);
   return colour;
+}
+
+ScreenShot::ScreenShot(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT rc;
+  GetClientRect(window, &rc);
+  width_ = rc.right;
+  height_ = rc.bottom;
+  if (width_ <= 0 || height_ <= 0) return;
+  const POINT origin = ScreenPoint(window, 0, 0);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory && bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* bgrx = static_cast<const uint8_t*>(bits);
+    pixels_.resize(static_cast<size_t>(width_) * height_);
+    for (size_t i = 0; i < pixels_.size(); ++i)
+      pixels_[i] = RGB(bgrx[i * 4 + 2], bgrx[i * 4 + 1], bgrx[i * 4]);
+    SelectObject(memory, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenShot::at(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return RGB(0, 0, 0);
+  return pixels_[static_cast<size_t>(y) * width_ + x];
 }
 
 std::string WindowText(HWND window) {

@@ -51,6 +51,20 @@ POINT ScreenCentre(HWND window);
 // The colour at client (x, y) of a window as it shows on the screen.
 COLORREF PixelAt(HWND window, int x, int y);
 
+// The client area of a window as the screen shows it, read at once (after its paints).
+class ScreenShot {
+ public:
+  explicit ScreenShot(HWND window);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // RGB of client (x, y); black outside.
+  COLORREF at(int x, int y) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<COLORREF> pixels_;
+};
+
 // The text a window answers to WM_GETTEXT.
 std::string WindowText(HWND window);
 

@@ -168,7 +168,7 @@ class Gallery : public win::CWindowImpl<Gallery> {
       auto* b = Make<CIconButton>();
       b->Create(m_hWnd, {x, 206, x + 80, 242}, 3, Ansi("更新设备").c_str());
       b->SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed,
-                   pics::kRefreshNormal);
+                   pics::kRefreshDisabled);
       b->SetFontSize(12);
       b->SetGap(6);
       b->SetTextColors(RGB(114, 114, 114), RGB(231, 89, 136), RGB(213, 82, 125),
@@ -242,11 +242,12 @@ class Gallery : public win::CWindowImpl<Gallery> {
     }
 
     // Sliders.
-    Caption(kRight, 330, "Slider — 0..100 at 50, -50..50 at 25 and -25, empty range 30..30");
-    const int ranges[][3] = {{0, 100, 50}, {-50, 50, 25}, {-50, 50, -25}, {30, 30, 30}};
-    for (int i = 0; i < 4; ++i) {
+    Caption(kRight, 330, "Slider — 0..100 at 50, -50..50 at 25, -25 and 0, empty range 30..30");
+    const int ranges[][3] = {
+        {0, 100, 50}, {-50, 50, 25}, {-50, 50, -25}, {-50, 50, 0}, {30, 30, 30}};
+    for (int i = 0; i < 5; ++i) {
       auto* s = Make<Slider>();
-      const int top = 352 + i * 28;
+      const int top = 350 + i * 25;
       s->Create(m_hWnd, {kRight, top, kRight + 220, top + 22});
       s->SetMinimum(ranges[i][0]);
       s->SetMaximum(ranges[i][1]);

@@ -13,10 +13,11 @@ namespace {
 const char kUsage[] =
     "Usage: window_probe TITLE [--class CLASS]\n"
     "  Finds the visible top-level window whose title is TITLE and prints\n"
-    "    window x=.. y=.. w=.. h=.. visible=0|1 text=TITLE\n"
+    "    window x=.. y=.. w=.. h=.. visible=0|1 client=X,Y,W,H text=TITLE\n"
     "  and, for every child window in z-order (descendants included),\n"
     "    child class=CLASS id=ID x=.. y=.. w=.. h=.. visible=0|1 enabled=0|1 text=TEXT\n"
-    "  Rectangles are in screen coordinates; TEXT is what the window answers to WM_GETTEXT.\n"
+    "  Rectangles are in screen coordinates (client: the window's client area, without the\n"
+    "  frame and caption); TEXT is what the window answers to WM_GETTEXT.\n"
     "Exit status: 0 found, 1 usage, 2 no such window.\n";
 
 std::string Utf8(const std::wstring& text) {
@@ -97,7 +98,11 @@ int main() {
   if (!search.found) return 2;
   std::printf("window ");
   PrintRect(search.found);
-  std::printf(" text=%s\n", Utf8(search.title).c_str());
+  RECT client = {};
+  GetClientRect(search.found, &client);
+  MapWindowPoints(search.found, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  std::printf(" client=%ld,%ld,%ld,%ld text=%s\n", client.left, client.top,
+              client.right - client.left, client.bottom - client.top, Utf8(search.title).c_str());
   EnumChildWindows(search.found, PrintChild, 0);
   std::fflush(stdout);
   return 0;

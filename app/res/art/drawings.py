@@ -93,7 +93,8 @@ def chevron(up, hot):
 
 # --- links: 16 x 16 --------------------------------------------------------------------------
 
-LINK_STATES = {"normal": "link", "hover": "accent", "pressed": "accent_dark"}
+LINK_STATES = {"normal": "link", "hover": "accent", "pressed": "accent_dark",
+               "disabled": "link_disabled"}
 
 
 def refresh_icon(state):
@@ -290,6 +291,7 @@ DRAWINGS = {
     "kRefreshHover": lambda: refresh_icon("hover"),
     "kRefreshPressed": lambda: refresh_icon("pressed"),
     "kRefreshNormal": lambda: refresh_icon("normal"),
+    "kRefreshDisabled": lambda: refresh_icon("disabled"),
     "kFlipVerticalNormal": lambda: overlay(flip_vertical_glyph, "normal"),
     "kFlipVerticalHover": lambda: overlay(flip_vertical_glyph, "hover"),
     "kFlipVerticalPressed": lambda: overlay(flip_vertical_glyph, "pressed"),

@@ -15,6 +15,7 @@ PALETTE = {
     "on_accent": "#FFFFFF",      # glyphs on pink and on the video
     "glyph": "#8C8C8C",          # title-bar glyphs, combo arrows
     "link": "#727272",           # RGB(114, 114, 114): link icons (refresh, help)
+    "link_disabled": "#BEBEBE",  # RGB(190, 190, 190): a link that cannot be used now
     "back_icon": "#9E9E9E",      # RGB(158, 158, 158): the panel's back arrow
     "reset_icon": "#8F8F8F",     # RGB(143, 143, 143): the panel's reset arrows
     "text_dark": "#595959",      # RGB(89, 89, 89): the connected button's icon and text
