@@ -119,6 +119,10 @@ def targets_for(build_dir, regex, targets):
             if os.path.isabs(arg) and stem in targets:
                 wanted.add(stem)
                 found = True
+        if not found and test["name"] in targets:
+            # Not built yet, so CTest names no program: a test added by vl_add_gtest is its target.
+            wanted.add(test["name"])
+            found = True
         if not found:
             return None
     return sorted(wanted)
@@ -160,6 +164,8 @@ def main():
     signal.signal(signal.SIGHUP, stop)
     planter.recover()
 
+    # Configured again first: the lists of tests and targets follow the current CMake files.
+    subprocess.run(["cmake", args.build_dir], stdout=subprocess.DEVNULL, check=True)
     targets = known_targets(args.build_dir)
     plans = {m.tests: targets_for(args.build_dir, m.tests, targets) for m in mutants}
     # The unmutated code must build and pass the covering tests, or no verdict would mean much.
