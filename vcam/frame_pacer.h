@@ -19,10 +19,10 @@ class FramePacer {
   void Resync(int64_t now);
   // How long to wait, at stream time `now`, before the next sample is due; 0 when it is due.
   int64_t TimeUntilDue(int64_t now) const;
-  // Takes the next sample at stream time `now` and returns its start stamp. A source more than
-  // one frame late (a stall, a busy machine) skips the frames it missed: the stamp is that of
-  // the latest frame already due, never more than one frame behind the clock and never
-  // earlier than a stamp handed out before.
+  // Takes the next sample at stream time `now` and returns its start stamp. A source one frame
+  // late or more (a stall, a busy machine) skips the frames it missed: the stamp is that of the
+  // latest frame already due, less than one frame behind the clock and never earlier than a
+  // stamp handed out before.
   int64_t Take(int64_t now);
 
   int64_t frame_duration() const { return frame_duration_; }

@@ -97,13 +97,5 @@ TEST(AppEntry, MainWindowThatCannotBeCreatedEndsWithExitCodeZero) {
   EXPECT_EQ(CurrentMainWindow(), nullptr);
 }
 
-TEST(MainWindowObject, IsTheCurrentMainWindowWhileItLives) {
-  {
-    CMainDlg dialog;
-    EXPECT_EQ(CurrentMainWindow(), &dialog);
-  }
-  EXPECT_EQ(CurrentMainWindow(), nullptr);
-}
-
 }  // namespace
 }  // namespace vl

@@ -204,14 +204,23 @@ TEST_F(ConnectionWorkflowTest, AdbThatStartsIsNotMentioned) {
 }
 
 TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
-  Arrive({});
-  view_.TakeLog();
-  flow_.OnConnectCommand();
-  ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_EQ(view_.boxes[0].first, Ansi("无可用设备，请刷新设备列表"));
-  EXPECT_EQ(view_.boxes[0].second, Ansi("无可用设备"));
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"box", "look idle"}));
-  EXPECT_TRUE(stream_.started.empty());
+  // No list, nothing selected, or a selection past the list's end (a picker out of step).
+  struct Case {
+    std::vector<DeviceEntry> list;
+    int selected;
+  };
+  for (const Case& c : {Case{{}, -1}, Case{{kIphone, kPixel}, -1}, Case{{kIphone, kPixel}, 2}}) {
+    Arrive(c.list);
+    view_.selected = c.selected;
+    view_.boxes.clear();
+    view_.TakeLog();
+    flow_.OnConnectCommand();
+    ASSERT_EQ(view_.boxes.size(), 1u) << c.selected;
+    EXPECT_EQ(view_.boxes[0].first, Ansi("无可用设备，请刷新设备列表"));
+    EXPECT_EQ(view_.boxes[0].second, Ansi("无可用设备"));
+    EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"box", "look idle"}));
+    EXPECT_TRUE(stream_.started.empty());
+  }
 }
 
 TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPosition) {

@@ -26,12 +26,14 @@
 #include "device/socket_layer.h"
 #include "media/bmt_reader.h"
 #include "media/frame_mapping_win.h"
+#include "online/online_resource.h"
 #include "online/remote_config.h"
 #include "online/shell_prompts_win.h"
 #include "panel/panel_manager.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/device/fake_iphones.h"
 #include "tests/media/stream_test_support.h"
+#include "tests/media/video_test_support.h"
 #include "tests/widgets/widget_test_support.h"
 #include "tools/vcam_capture/capture_graph.h"
 
@@ -407,6 +409,39 @@ TEST_F(MainWindowTest, ConnectShowsTheStreamFeedsTheCamerasAndTurnsWithTheOrient
   EXPECT_EQ(boxes_.size(), 2u);
 }
 
+// The clip's corners are red, green, yellow and blue (clockwise from the top left): each toggle
+// reaches the pictures of the preview and of the camera.
+TEST_F(MainWindowTest, FlipAndMirrorButtonsTurnThePicturesOfThePreviewAndTheCamera) {
+  auto phone = test::StartPhone(
+      {"--video", test::ClipPath("landscape_1280x720"), "--fps", "30", "--loop", "0"});
+  Attach("", kTwoAndroidPhones);
+  Open();
+  dialog_->stream_worker()->SetPort(phone->port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(WaitForWidth(1080));
+  MainPreviewHost& preview = dialog_->preview_host();
+  auto corners = [&] {
+    const VideoFrame* f = preview.preview().current_picture();
+    return f ? test::Corners(*f) : std::string();
+  };
+  ASSERT_TRUE(PumpUntil([&] { return corners() == "RGYB"; }, 10000)) << corners();
+  ClickOn(preview.horizontal_flip_button());
+  EXPECT_TRUE(PumpUntil([&] { return corners() == "GRBY"; }, 5000)) << corners();
+  ClickOn(preview.vertical_flip_button());
+  EXPECT_TRUE(PumpUntil([&] { return corners() == "YBRG"; }, 5000)) << corners();
+  // The camera's sample (bottom-up BGR): its top-left corner is the clip's bottom-right, yellow.
+  const CameraSamples camera = CaptureCamera(L"Velloria(\u6A2A\u5C4F)");
+  ASSERT_TRUE(camera.ok);
+  ASSERT_EQ(camera.width, 1280);
+  const uint8_t* top_left = camera.bytes.data() + (720 - 1 - 36) * 1280 * 3 + 64 * 3;
+  EXPECT_LT(top_left[0], 80);   // blue
+  EXPECT_GT(top_left[1], 170);  // green
+  EXPECT_GT(top_left[2], 170);  // red
+  ClickOn(preview.vertical_flip_button());
+  ClickOn(preview.horizontal_flip_button());
+  EXPECT_TRUE(PumpUntil([&] { return corners() == "RGYB"; }, 5000)) << corners();
+}
+
 struct TextSearch {
   std::string text;
   HWND found = nullptr;
@@ -534,18 +569,56 @@ TEST_F(MainWindowTest, BurstOfDeviceChangesGivesOneRefreshASecondAfterTheLast) {
 TEST_F(MainWindowTest, RefreshButtonRescansAndKeepsTheChosenPhoneSelected) {
   Attach("", kTwoAndroidPhones);
   Open();
+  // The Galaxy (second line) is chosen and connected to; the connection fails.
   Pick(1);
-  // The phones swap places in adb's list. No phone was connected to yet, so the refreshed list
-  // selects its first line.
-  adb_->WriteConfig("device GALAXY03 device\ndevice PIXEL001 device\n");
+  RefusingPort nobody;
+  dialog_->stream_worker()->SetPort(nobody.port());
+  ClickOn(controls().connect_button());
+  ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 20000));
+  // A phone joins ahead of it in adb's list: the refreshed list selects the Galaxy where it now
+  // stands, not the first line.
+  adb_->WriteConfig("device NEW00004 device\ndevice PIXEL001 device\ndevice GALAXY03 device\n");
   ClickOn(controls().refresh_button());
   ASSERT_TRUE(PumpUntil(
       [&] {
-        return PickerItems() == std::vector<std::string>{"GALAXY03", "PIXEL001"};
+        return PickerItems() == std::vector<std::string>{"NEW00004", "PIXEL001", "GALAXY03"};
       },
       20000));
-  EXPECT_EQ(controls().picker().GetCurSel(), 0);
+  EXPECT_EQ(controls().picker().GetCurSel(), 2);
   EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);
+}
+
+// The help dialog runs modally inside the handling of the device list: a thread timer (served by
+// its loop) counts it once it is up and ends it.
+int g_help_dialogs = 0;
+BOOL CALLBACK EndHelpDialog(HWND window, LPARAM) {
+  if (IsWindowVisible(window) && GetDlgItem(window, IDC_HELP_TUTORIAL) != nullptr) {
+    ++g_help_dialogs;
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+void CALLBACK WatchForHelpDialog(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), &EndHelpDialog, 0);
+}
+
+TEST_F(MainWindowTest, ThirdEmptyRefreshInARowOpensTheHelpDialog) {
+  Attach("", "");
+  Open();
+  g_help_dialogs = 0;
+  const UINT_PTR watch = SetTimer(nullptr, 0, 100, &WatchForHelpDialog);
+  const std::string devices = test::AsLogged("adb\\adb.exe devices");
+  for (int press = 1; press <= 3; ++press) {
+    ClickOn(controls().refresh_button());
+    ASSERT_TRUE(PumpUntil([&] { return CountOf(adb_->ReadLog(), devices) == press + 1; }, 20000));
+    if (press < 3) {
+      PumpFor(500);
+      EXPECT_EQ(g_help_dialogs, 0) << "after " << press << " empty refreshes";
+    }
+  }
+  EXPECT_TRUE(PumpUntil([&] { return g_help_dialogs == 1; }, 10000));
+  KillTimer(nullptr, watch);
+  EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);  // counted afresh from here
 }
 
 TEST_F(MainWindowTest, MissingAdbIsToldOnceWithTheDriverLinkWhileIphonesAreListed) {

@@ -100,20 +100,5 @@ TEST_F(TrayIconTest, NoIconIsAddedWithoutAWindowAndAFailedAddIsTriedAgain) {
   EXPECT_EQ(calls_[2].message, static_cast<DWORD>(NIM_ADD));
 }
 
-TEST(TrayIconReal, ShellAcceptsTheIconAndTheBalloon) {
-  HWND window =
-      CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  TrayIcon tray;
-  tray.SetOwner(window, LoadIcon(nullptr, IDI_APPLICATION));
-  tray.ShowBalloon("hello", "Velloria", NIIF_INFO, 1000);
-  EXPECT_TRUE(tray.added());
-  NOTIFYICONDATAA remove{};
-  remove.cbSize = sizeof remove;
-  remove.hWnd = window;
-  remove.uID = TrayIcon::kIconId;
-  Shell_NotifyIconA(NIM_DELETE, &remove);
-  DestroyWindow(window);
-}
-
 }  // namespace
 }  // namespace vl

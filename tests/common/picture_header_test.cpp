@@ -51,8 +51,12 @@ TEST(PictureHeader, ReadsTypeAndSizeOfPngAndJpeg) {
   EXPECT_EQ(header->type, PictureType::kPng);
   EXPECT_EQ(header->width, 727u);
   EXPECT_EQ(header->height, 522u);
-  for (uint8_t marker : {0xC0, 0xC2}) {  // baseline and progressive
-    const std::string jpeg = Jpeg(1280, 720, marker);
+  // Baseline and progressive; Huffman tables (DHT, C4) ahead of the frame header are skipped.
+  const std::string baseline = Jpeg(1280, 720);
+  const std::string tables_first =
+      baseline.substr(0, 2) + std::string("\xFF\xC4\x00\x0A\x00\x01\x02\x03\x04\x05\x06\x07", 12) +
+      baseline.substr(2);
+  for (const std::string& jpeg : {baseline, Jpeg(1280, 720, 0xC2), tables_first}) {
     header = ReadPictureHeader(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
     ASSERT_TRUE(header);
     EXPECT_EQ(header->type, PictureType::kJpeg);

@@ -18,6 +18,7 @@
 #include "device/ios_device_list.h"
 #include "device/socket_layer.h"
 #include "device/usbmux_client.h"
+#include "device/usbmux_protocol.h"
 #include "tools/fake_usbmuxd/fake_usbmuxd.h"
 
 namespace vl {
@@ -306,6 +307,16 @@ TEST_F(IosClientTest, AListOfAThousandDevicesIsCutAtTheBound) {
   ASSERT_TRUE(devices.has_value());
   ASSERT_EQ(devices->size(), usbmux::kMaxDevices);
   EXPECT_EQ(devices->front().udid, "MANY-1");
+}
+
+TEST(UsbmuxUdid, OnlyLettersDigitsAndDashesUpToTheBoundNameAPhone) {
+  // The UDID becomes part of the pair record's path and of adb-like command lines.
+  const std::string longest(usbmux::kMaxUdidBytes, 'A');
+  for (const std::string& udid : {std::string("00008030-001A2B3C"), longest})
+    EXPECT_TRUE(usbmux::IsPlausibleUdid(udid)) << udid;
+  for (const std::string& udid : {std::string(), longest + "A", std::string("a/b"),
+                                  std::string("a.b"), std::string("a b"), std::string("a\\b")})
+    EXPECT_FALSE(usbmux::IsPlausibleUdid(udid)) << udid;
 }
 
 struct PhoneCase {

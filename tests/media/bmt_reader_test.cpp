@@ -65,43 +65,40 @@ TEST_F(StreamReaderTest, WrongGreetingFailsWithoutAcknowledgement) {
   EXPECT_FALSE(phone->Reports().back().ack_received);
 }
 
-TEST_F(StreamReaderTest, HeaderLengthZeroStillAcknowledges) {
-  auto phone = StartPhone({"--header", ""});
-  auto reader = Connect(*phone);
-  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
-  ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
-  EXPECT_EQ(phone->Reports().back().ack_value, 0u);
+TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElementOrAreZero) {
+  struct Case {
+    const char* header;
+    int32_t reverse_v, reverse_h;
+  };
+  const Case cases[] = {
+      {"", 0, 0},                                         // no header at all: still acknowledged
+      {"<header reverse_v=\"1\" reverse_h=\"1\"", 0, 0},  // not parsable
+      {"<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"12abc\" reverse_h=\" -3\">"
+       "<inner reverse_v=\"9\"/></any>",
+       12, -3},
+      {"<h reverse_v=\"yes\" reverse_h=\"\"/>", 0, 0},
+      {"<h reverse_v=\"99999999999\" reverse_h=\"-99999999999\"/>", INT32_MAX, INT32_MIN},
+  };
+  for (const Case& c : cases) {
+    auto phone = StartPhone({"--header", c.header});
+    auto reader = Connect(*phone);
+    EXPECT_EQ(reader->ReverseFlags().reverse_v, c.reverse_v) << c.header;
+    EXPECT_EQ(reader->ReverseFlags().reverse_h, c.reverse_h) << c.header;
+    ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.ack_received; }, kWait));
+    EXPECT_EQ(phone->Reports().back().ack_value, 0u) << c.header;
+  }
 }
 
-TEST_F(StreamReaderTest, UnparsableHeaderLeavesFlagsZero) {
-  auto phone = StartPhone({"--header", "<header reverse_v=\"1\" reverse_h=\"1\""});
-  auto reader = Connect(*phone);
-  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
-}
-
-TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElement) {
-  auto phone =
-      StartPhone({"--header",
-                  "<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"12abc\" reverse_h=\" -3\">"
-                  "<inner reverse_v=\"9\"/></any>"});
-  auto reader = Connect(*phone);
-  EXPECT_EQ(reader->ReverseFlags().reverse_v, 12);
-  EXPECT_EQ(reader->ReverseFlags().reverse_h, -3);
-}
-
-TEST_F(StreamReaderTest, NonNumericFlagsReadAsZero) {
-  auto phone = StartPhone({"--header", "<h reverse_v=\"yes\" reverse_h=\"\"/>"});
-  auto reader = Connect(*phone);
-  EXPECT_EQ(reader->ReverseFlags().reverse_v, 0);
-  EXPECT_EQ(reader->ReverseFlags().reverse_h, 0);
-}
-
-TEST_F(StreamReaderTest, HeaderLongerThanTheBoundFailsTheHandshake) {
-  auto phone = StartPhone({"--header-length", std::to_string(kMaxHeaderLength + 1)});
-  auto reader = Connect(*phone, 0);
-  EXPECT_FALSE(reader->IsConnected());
+TEST_F(StreamReaderTest, HeaderUpToTheBoundIsReadAndOneByteMoreFailsTheHandshake) {
+  for (const int32_t length : {kMaxHeaderLength, kMaxHeaderLength + 1}) {
+    std::string header = "<h reverse_v=\"1\"/>";  // padded with blanks: still a document
+    header.resize(static_cast<size_t>(length), ' ');
+    const bool within = length <= kMaxHeaderLength;
+    auto phone = StartPhone({"--header", header});
+    auto reader = Connect(*phone, within ? 1 : 0);
+    EXPECT_EQ(reader->IsConnected(), within) << length;
+    EXPECT_EQ(reader->ReverseFlags().reverse_v, within ? 1 : 0) << length;
+  }
 }
 
 TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDispatched) {

@@ -75,13 +75,8 @@ TEST(FrameMappingWinTest, BadHeadersReadAsNoPicture) {
   FrameMappingReader reader;
   ASSERT_NE(reader.Read().pixels, nullptr);
 
-  WriteRawHeader(1 << 30, 720, 2764800);  // huge width
-  EXPECT_EQ(reader.Read().pixels, nullptr);
-  WriteRawHeader(1280, 720, -5);  // negative size
-  EXPECT_EQ(reader.Read().pixels, nullptr);
+  // The header's own checks are frame_mapping_layout_test's; here the real section's size.
   WriteRawHeader(1280, 720, 0x7FFFFFF0);  // more bytes than the section holds
-  EXPECT_EQ(reader.Read().pixels, nullptr);
-  WriteRawHeader(4000, 4000, 48000000);  // a picture larger than the section
   EXPECT_EQ(reader.Read().pixels, nullptr);
   WriteRawHeader(1280, 720, 0);  // width and height kept, but no picture
   const MappedPicture none = reader.Read();

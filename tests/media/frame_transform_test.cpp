@@ -92,6 +92,7 @@ TEST(FillOrientedLimitsTest, RejectsWindowsOutsideThePictureAndBadViews) {
   const BgrBottomUpView whole{out.data(), 8, 4, 24};
   EXPECT_FALSE(FillOriented(s.View(), {}, 1, 0, whole));
   EXPECT_FALSE(FillOriented(s.View(), {}, 0, -1, whole));
+  EXPECT_FALSE(FillOriented(s.View(), {}, 0, 1, whole));  // one row past the bottom
   EXPECT_FALSE(FillOriented(s.View(), {true, false, false}, 0, 0, whole));  // rotated: 4 x 8
   EXPECT_FALSE(FillOriented({nullptr, 8, 4, 24}, {}, 0, 0, whole));
   EXPECT_FALSE(FillOriented({s.bytes.data(), 8, 4, 20}, {}, 0, 0, whole));  // stride too short

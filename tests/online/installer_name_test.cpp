@@ -31,6 +31,7 @@ TEST(InstallerNames, RefusesNamesThatLeaveTheFolderOrAreNoInstaller) {
       "http://h/.exe",                          // no name
       "http://h/setup .exe",                    // trailing blank, stripped by Windows
       "http://h/setup..exe",                    //
+      "http://h/a..b.exe",                      // ".." anywhere
       "http://h/con.exe",                       // a device
       "http://h/LPT1.exe",                      //
       "http://h/a|b.exe",                       //

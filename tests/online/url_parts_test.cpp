@@ -6,47 +6,32 @@
 namespace vl {
 namespace {
 
-UrlParts Split(const char* url) {
-  UrlParts parts;
-  EXPECT_TRUE(SplitUrl(url, &parts)) << url;
-  return parts;
-}
-
-TEST(SplitUrl, PlainHttpUsesPort80AndKeepsTheQueryInThePath) {
-  const UrlParts p = Split("http://www.velloria.com.cn/serelpartner/config.php?ver=1.0.0.0&rand=5");
-  EXPECT_FALSE(p.secure);
-  EXPECT_EQ(p.host, "www.velloria.com.cn");
-  EXPECT_EQ(p.port, 80);
-  EXPECT_EQ(p.path, "/serelpartner/config.php?ver=1.0.0.0&rand=5");
-}
-
-TEST(SplitUrl, HttpsUsesTlsOnPort443) {
-  const UrlParts p = Split("HTTPS://cdn.example.cn/a/setup.exe");
-  EXPECT_TRUE(p.secure);
-  EXPECT_EQ(p.host, "cdn.example.cn");
-  EXPECT_EQ(p.port, 443);
-  EXPECT_EQ(p.path, "/a/setup.exe");
-}
-
-TEST(SplitUrl, AWrittenPortIsSeparatedFromTheHost) {
-  UrlParts p = Split("http://127.0.0.1:8080/x");
-  EXPECT_EQ(p.host, "127.0.0.1");
-  EXPECT_EQ(p.port, 8080);
-  p = Split("https://h:65535/");
-  EXPECT_TRUE(p.secure);
-  EXPECT_EQ(p.port, 65535);
-  EXPECT_EQ(p.path, "/");
-}
-
-TEST(SplitUrl, WithoutSchemeTheHostStartsAtTheFirstCharacter) {
-  const UrlParts p = Split("example.cn/page");
-  EXPECT_EQ(p.host, "example.cn");
-  EXPECT_EQ(p.port, 80);
-  EXPECT_EQ(p.path, "/page");
-}
-
-TEST(SplitUrl, TheFragmentIsNotSent) {
-  EXPECT_EQ(Split("http://h/live.php#ios").path, "/live.php");
+TEST(SplitUrl, SchemeHostPortAndPathWithoutTheFragment) {
+  struct Case {
+    const char* url;
+    bool secure;
+    const char* host;
+    uint16_t port;
+    const char* path;
+  };
+  const Case cases[] = {
+      // Plain http on port 80; the query stays in the path.
+      {"http://www.velloria.com.cn/serelpartner/config.php?ver=1.0.0.0&rand=5", false,
+       "www.velloria.com.cn", 80, "/serelpartner/config.php?ver=1.0.0.0&rand=5"},
+      {"HTTPS://cdn.example.cn/a/setup.exe", true, "cdn.example.cn", 443, "/a/setup.exe"},
+      {"http://127.0.0.1:8080/x", false, "127.0.0.1", 8080, "/x"},
+      {"https://h:65535/", true, "h", 65535, "/"},
+      {"example.cn/page", false, "example.cn", 80, "/page"},   // no scheme: the host starts at once
+      {"http://h/live.php#ios", false, "h", 80, "/live.php"},  // the fragment is not sent
+  };
+  for (const Case& c : cases) {
+    UrlParts p;
+    ASSERT_TRUE(SplitUrl(c.url, &p)) << c.url;
+    EXPECT_EQ(p.secure, c.secure) << c.url;
+    EXPECT_EQ(p.host, c.host) << c.url;
+    EXPECT_EQ(p.port, c.port) << c.url;
+    EXPECT_EQ(p.path, c.path) << c.url;
+  }
 }
 
 TEST(SplitUrl, RefusesAddressesWithoutHostPathOrWithABadPort) {
@@ -62,12 +47,16 @@ TEST(SplitUrl, RefusesAddressesWithoutHostPathOrWithABadPort) {
       "http://h:123456/x",          //
       "http://:80/x",               // port without host
       "ftp://h/x",                  // another scheme
+      "httpx://h/x",                // look-alikes of http and https
+      "httpsx://h/x",               //
+      "htt://h/x",                  //
       "file://c:/windows/x.exe",    //
       "http://user@h/x",            // credentials
       "http://h?x=/y",              // query before the path
       "http://h\\evil/x",           //
       "http://h x/y",               // blank in the host
       "http://h/x\r\nHost: other",  // would split the request
+      "http://h/x\rHost: other",    //
   };
   for (const char* url : bad) {
     UrlParts p;
@@ -88,6 +77,8 @@ TEST(IsWebAddress, OnlyHttpAndHttpsAddressesMayReachTheShell) {
   EXPECT_FALSE(IsWebAddress("cmd /c calc"));
   EXPECT_FALSE(IsWebAddress("javascript:alert(1)"));
   EXPECT_FALSE(IsWebAddress("http:/h/x"));
+  EXPECT_FALSE(IsWebAddress("httpx://h/x"));
+  EXPECT_FALSE(IsWebAddress("https2://h/x"));
   EXPECT_FALSE(IsWebAddress(""));
 }
 

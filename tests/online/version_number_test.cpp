@@ -17,26 +17,22 @@ TEST(Version, ParsesFourFieldsAndFillsMissingOnesWithZero) {
   EXPECT_EQ(FormatVersion({1, 0, 10, 100}), "1.0.10.100");
 }
 
-TEST(Version, FieldsAbove255CompareByTheirWholeValue) {
-  // Packing eight bits per field made 256 look like 0: a downgrade offered at every start.
-  EXPECT_TRUE(IsNewerVersion("2.0.0.255", "2.0.0.256"));
-  EXPECT_FALSE(IsNewerVersion("2.0.0.256", "2.0.0.255"));
-  EXPECT_FALSE(IsNewerVersion("1.256.0.0", "1.0.0.0"));
-  EXPECT_TRUE(IsNewerVersion("1.0.0.0", "1.256.0.0"));
-  EXPECT_TRUE(IsNewerVersion("1.0.300.0", "1.1.0.0"));
-}
-
-TEST(Version, NewerOnlyWhenAnEarlierFieldDecides) {
-  EXPECT_TRUE(IsNewerVersion("1.0.9.0", "1.0.10.0"));
-  EXPECT_FALSE(IsNewerVersion("1.0.9.0", "1.0.9.0"));
-  EXPECT_FALSE(IsNewerVersion("1.0.10.0", "1.0.9.0"));
-  EXPECT_TRUE(IsNewerVersion("1.0.0.0", "1.0.0.1"));
-  EXPECT_FALSE(IsNewerVersion("2.0.0.0", "1.9.9.9"));
-  EXPECT_TRUE(IsNewerVersion("1.2.3.0", "1.2.4"));
-}
-
-TEST(Version, AnUnreadableProgramVersionSeesNoUpdate) {
-  EXPECT_FALSE(IsNewerVersion("", "9.9.9.9"));
+TEST(Version, NewerOnlyWhenTheFirstDifferingFieldIsLarger) {
+  // Fields above 255 compare by their whole value: packing eight bits per field made 256 look
+  // like 0, a downgrade offered at every start. An unreadable program version sees no update.
+  const struct {
+    const char *program, *offered;
+    bool newer;
+  } cases[] = {
+      {"2.0.0.255", "2.0.0.256", true}, {"2.0.0.256", "2.0.0.255", false},
+      {"1.256.0.0", "1.0.0.0", false},  {"1.0.0.0", "1.256.0.0", true},
+      {"1.0.300.0", "1.1.0.0", true},   {"1.0.9.0", "1.0.10.0", true},
+      {"1.0.9.0", "1.0.9.0", false},    {"1.0.10.0", "1.0.9.0", false},
+      {"1.0.0.0", "1.0.0.1", true},     {"2.0.0.0", "1.9.9.9", false},
+      {"1.2.3.0", "1.2.4", true},       {"", "9.9.9.9", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsNewerVersion(c.program, c.offered), c.newer) << c.program << " < " << c.offered;
 }
 
 }  // namespace

@@ -140,6 +140,23 @@ TEST_F(PanelEventTest, EventsQueuedWhileDisconnectedGoOutInOrderAfterTheNextHand
   EXPECT_NE(events[2].find("doubleclick"), std::string::npos);
 }
 
+TEST_F(PanelEventTest, PastTheBoundTheOldestQueuedEventsAreDropped) {
+  Item(12)->OnClick();  // the oldest: dropped by the last of the slider's events
+  auto* slider = static_cast<DUISlider*>(Item(7));
+  for (size_t i = 0; i < EventOutbox::kMaxQueued; ++i) slider->OnSliderEnd(static_cast<int>(i));
+  WaitSenderIdle();
+  EXPECT_EQ(manager_->outbox().pending(), EventOutbox::kMaxQueued);
+  auto phone = test::StartPhone({});
+  auto reader = Connect(*phone);
+  manager_->FlushEvents();
+  ASSERT_TRUE(HasEvents(*phone, EventOutbox::kMaxQueued));
+  const auto events = Events(phone->Reports().back());
+  EXPECT_NE(events.front().find("slider_end\" id=\"7\" parent_id=\"2\" pos=\"0\""),
+            std::string::npos)
+      << events.front();
+  EXPECT_NE(events.back().find("pos=\"1023\""), std::string::npos) << events.back();
+}
+
 TEST_F(PanelEventTest, BurstsOfEventsStayWholeBesideTheHeartbeat) {
   auto phone = test::StartPhone({});
   auto reader = BMTReader::Create();

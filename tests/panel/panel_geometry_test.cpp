@@ -18,6 +18,7 @@ TEST(ListGeometryTest, SevenItemsInThreeColumns) {
   EXPECT_EQ(ListCell(g, 3).top, 80);
   EXPECT_EQ(ListCell(g, 6), R(0, 160, 68, 228));
   EXPECT_EQ(ListContentHeight(g, 7), 228);
+  EXPECT_EQ(ListContentHeight(g, 3), 68);  // one full row, none begun below it
   EXPECT_EQ(ListContentHeight(g, 0), 0);
 }
 

@@ -89,6 +89,19 @@ TEST(PanelCountTest, SlidersOfAdjustmentPagesCountToo) {
   EXPECT_EQ(f.manager.CountControls(), kMaxPanelControls);
 }
 
+TEST(PanelCountTest, ADescriptionUpToTheAttributeBoundIsKeptAndOneByteMoreIsDropped) {
+  // class="filter_item" id="5" name="...": names and values, and a charge per attribute.
+  const int64_t fixed = 3 * kAttributeCharge + 5 + 11 + 2 + 1 + 4;
+  const std::string fits(static_cast<size_t>(kMaxAttributeBytes - fixed), 'n');
+  PanelFixture f;
+  f.Apply(R"(<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_list" id="2">)"
+          "<ctrl class=\"filter_item\" id=\"5\" name=\"" +
+          fits + "\"/><ctrl class=\"filter_item\" id=\"6\" name=\"" + fits +
+          "n\"/></ctrl></ctrl></command>");
+  EXPECT_NE(f.manager.FindControl(5, false), nullptr);
+  EXPECT_EQ(f.manager.FindControl(6, false), nullptr);
+}
+
 TEST(PanelClassTest, BehaviourFollowsTheClassAControlWasCreatedWith) {
   PanelFixture f;
   f.Apply(R"(<command name="config"><ctrl class="op_area" id="1">
@@ -146,10 +159,11 @@ TEST(PanelSliderRangeTest, EqualAndInvertedRangesStayOrdered) {
   auto* equal = static_cast<DUISlider*>(f.manager.FindControl(3, false));
   ASSERT_NE(equal, nullptr);
   EXPECT_EQ(equal->value(), 40);
+  // min 80, then max 20 below it lowers the minimum, then pos 50 is held at the maximum.
   auto* inverted = static_cast<DUISlider*>(f.manager.FindControl(4, false));
-  EXPECT_LE(inverted->minimum(), inverted->maximum());
-  EXPECT_GE(inverted->value(), inverted->minimum());
-  EXPECT_LE(inverted->value(), inverted->maximum());
+  EXPECT_EQ(inverted->minimum(), 20);
+  EXPECT_EQ(inverted->maximum(), 20);
+  EXPECT_EQ(inverted->value(), 20);
   auto* wide = static_cast<DUISlider*>(f.manager.FindControl(5, false));
   EXPECT_EQ(wide->value(), INT32_MIN);
   wide->SetValue(INT32_MAX);

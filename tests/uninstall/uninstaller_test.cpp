@@ -228,6 +228,7 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
   test::MakeFolders(installation.File(L"recordings"));
   test::WriteText(installation.File(L"recordings\\clip.mp4"), "mine");
   test::WriteText(installation.File(L"res\\my-picture.png"), "mine");
+  for (const wchar_t* file : {L"a.txt", L"b.txt"}) test::WriteText(installation.File(file), "mine");
 
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
@@ -242,8 +243,11 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
   }
   EXPECT_FALSE(InstallerTracesExist());
   ASSERT_EQ(prompts.asked().size(), 2u);
-  for (const wchar_t* name : {L"my-notes.txt", L"recordings", L"res"})
+  // Five kept names are all listed; only more than five are cut to a count.
+  ASSERT_EQ(report.left.size(), 5u);
+  for (const wchar_t* name : {L"my-notes.txt", L"recordings", L"res", L"a.txt", L"b.txt"})
     EXPECT_NE(prompts.asked()[1].text.find(name), std::wstring::npos) << name;
+  EXPECT_EQ(prompts.asked()[1].text.find(L"等5项"), std::wstring::npos);
 }
 
 TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {

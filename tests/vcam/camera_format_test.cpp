@@ -7,23 +7,25 @@
 namespace vl::vcam {
 namespace {
 
-TEST(OfferedFrameSize, LandscapeCameraTurnsEverySizeToLandscape) {
-  EXPECT_EQ(OfferedFrameSize(CameraOrientation::kLandscape, 1280, 720).width, 1280);
-  const FrameSize turned = OfferedFrameSize(CameraOrientation::kLandscape, 720, 1280);
-  EXPECT_EQ(turned.width, 1280);
-  EXPECT_EQ(turned.height, 720);
-  const FrameSize other = OfferedFrameSize(CameraOrientation::kLandscape, 480, 640);
-  EXPECT_EQ(other.width, 640);
-  EXPECT_EQ(other.height, 480);
-}
-
-TEST(OfferedFrameSize, PortraitCameraTurnsEverySizeToPortrait) {
-  const FrameSize turned = OfferedFrameSize(CameraOrientation::kPortrait, 1280, 720);
-  EXPECT_EQ(turned.width, 720);
-  EXPECT_EQ(turned.height, 1280);
-  const FrameSize kept = OfferedFrameSize(CameraOrientation::kPortrait, 720, 1280);
-  EXPECT_EQ(kept.width, 720);
-  EXPECT_EQ(kept.height, 1280);
+TEST(OfferedFrameSize, EachCameraTurnsSizesToItsOrientationAndKeepsSquares) {
+  constexpr auto kL = CameraOrientation::kLandscape;
+  constexpr auto kP = CameraOrientation::kPortrait;
+  struct Case {
+    CameraOrientation orientation;
+    int32_t width, height, offered_width, offered_height;
+    bool turned;
+  };
+  for (const Case c : {Case{kL, 1280, 720, 1280, 720, false}, Case{kL, 720, 1280, 1280, 720, true},
+                       Case{kL, 480, 640, 640, 480, true}, Case{kP, 1280, 720, 720, 1280, true},
+                       Case{kP, 720, 1280, 720, 1280, false}, Case{kL, 640, 640, 640, 640, false},
+                       Case{kP, 640, 640, 640, 640, false}}) {
+    const FrameSize got = OfferedFrameSize(c.orientation, c.width, c.height);
+    EXPECT_EQ(got.width, c.offered_width) << c.width << "x" << c.height;
+    EXPECT_EQ(got.height, c.offered_height) << c.width << "x" << c.height;
+    // A square picture is never turned: its pixels would move for nothing.
+    EXPECT_EQ(NeedsRotation(c.orientation, c.width, c.height), c.turned)
+        << c.width << "x" << c.height;
+  }
 }
 
 TEST(OfferedFrameSize, MissingOrDamagedHeaderGivesTheDefault) {
@@ -35,7 +37,8 @@ TEST(OfferedFrameSize, MissingOrDamagedHeaderGivesTheDefault) {
                     {-1280, 720},
                     {1280, -720},
                     {100000, 720},
-                    {kMaxOfferedSide + 1, 8}}) {
+                    {kMaxOfferedSide + 1, 8},
+                    {8, kMaxOfferedSide + 1}}) {
       const FrameSize got = OfferedFrameSize(o, wh.first, wh.second);
       EXPECT_EQ(got.width, def.width) << wh.first << "x" << wh.second;
       EXPECT_EQ(got.height, def.height) << wh.first << "x" << wh.second;

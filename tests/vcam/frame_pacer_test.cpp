@@ -106,6 +106,12 @@ TEST(FramePacer, StampsStepByOneFrameFromZeroAndRestart) {
   EXPECT_EQ(pacer.TimeUntilDue(100000), kFrame - 100000);
   EXPECT_EQ(pacer.Take(kFrame), kFrame);
   EXPECT_EQ(pacer.Take(kFrame + 10), 2 * kFrame);  // early takes keep the step
+  // Exactly one frame late (frame 3 due at 3 frames, taken at 4): frame 3's stamp would be a
+  // whole frame behind the clock, so it is skipped.
+  EXPECT_EQ(pacer.Take(4 * kFrame), 4 * kFrame);
+  EXPECT_EQ(pacer.skipped(), 1);
+  EXPECT_EQ(pacer.Take(6 * kFrame - 1), 5 * kFrame);  // just under a frame late: kept
+  EXPECT_EQ(pacer.skipped(), 1);
   pacer.Restart();
   EXPECT_EQ(pacer.Take(5 * kFrame + 7), 5 * kFrame);  // late from the start: caught up
 }

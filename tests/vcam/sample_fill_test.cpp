@@ -70,24 +70,17 @@ void ExpectSamePixel(const uint8_t* got, const uint8_t* want, int x, int y) {
   EXPECT_EQ(got[2], want[2]) << "at " << x << "," << y;
 }
 
-TEST(FillWithoutPicture, Rgb24IsBlueEverywhere) {
-  Sample s(1280, 720, SampleLayout::kRgb24);
-  FillWithoutPicture(s.Target(), &Zero);
-  for (size_t i = 0; i < s.bytes.size(); i += 3) {
-    ASSERT_EQ(s.bytes[i], 0xFF) << i;
-    ASSERT_EQ(s.bytes[i + 1], 0x00) << i;
-    ASSERT_EQ(s.bytes[i + 2], 0x00) << i;
-  }
-}
-
-TEST(FillWithoutPicture, Rgb32IsBlueWithOpaqueFourthByte) {
-  Sample s(720, 1280, SampleLayout::kRgb32);
-  FillWithoutPicture(s.Target(), &Zero);
-  for (size_t i = 0; i < s.bytes.size(); i += 4) {
-    ASSERT_EQ(s.bytes[i], 0xFF);
-    ASSERT_EQ(s.bytes[i + 1], 0x00);
-    ASSERT_EQ(s.bytes[i + 2], 0x00);
-    ASSERT_EQ(s.bytes[i + 3], 0xFF);
+TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueEverywhereWithAnOpaqueFourthByte) {
+  for (const SampleLayout layout : {SampleLayout::kRgb24, SampleLayout::kRgb32}) {
+    Sample s(1280, 720, layout);
+    FillWithoutPicture(s.Target(), &Zero);
+    const size_t bpp = layout == SampleLayout::kRgb32 ? 4 : 3;
+    for (size_t i = 0; i < s.bytes.size(); i += bpp) {
+      ASSERT_EQ(s.bytes[i], 0xFF) << i;
+      ASSERT_EQ(s.bytes[i + 1], 0x00) << i;
+      ASSERT_EQ(s.bytes[i + 2], 0x00) << i;
+      if (bpp == 4) ASSERT_EQ(s.bytes[i + 3], 0xFF) << i;
+    }
   }
 }
 
@@ -142,11 +135,15 @@ TEST(FillWithPicture, SmallerPictureIsCentredAndTheBorderKeepsItsBytes) {
 TEST(FillWithPicture, LargerPictureIsCroppedAroundItsCentre) {
   TestPicture pic(10, 8);
   Sample s(6, 4, SampleLayout::kRgb24);
+  // The allocator's buffer may be longer than the picture: the bytes beyond it stay untouched.
+  const size_t picture_bytes = s.bytes.size();
+  s.bytes.resize(picture_bytes + 2 * static_cast<size_t>(s.Stride()), 0xAB);
   std::vector<uint8_t> scratch;
   ASSERT_TRUE(
       FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x) ExpectSamePixel(s.Pixel(x, y), pic.Pixel(x + 2, y + 2), x, y);
+  for (size_t i = picture_bytes; i < s.bytes.size(); ++i) ASSERT_EQ(s.bytes[i], 0xAB) << i;
 }
 
 TEST(FillWithPicture, OddDifferencesTruncateTowardZero) {

@@ -383,6 +383,28 @@ TEST_F(CameraStreamTest, FormatSetBeforeConnectingIsOfferedFirstAndConnected) {
   EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB565);
 }
 
+TEST_F(CameraStreamTest, TheBufferHoldsAWholePictureWhenTheTypeStatesNoImageSize) {
+  std::vector<OwnedType> types = AllTypes();
+  AM_MEDIA_TYPE mt = *types[1].mt;  // RGB24, as a capture program may leave biSizeImage at 0
+  std::vector<BYTE> format(mt.pbFormat, mt.pbFormat + mt.cbFormat);
+  mt.pbFormat = format.data();
+  reinterpret_cast<VIDEOINFOHEADER*>(format.data())->bmiHeader.biSizeImage = 0;
+  ASSERT_EQ(config_->SetFormat(&mt), S_OK);
+  vl::tools::CaptureOptions any;
+  any.subtype = GUID_NULL;
+  vl::tools::CaptureGraph graph;
+  ASSERT_EQ(graph.Build(filter_.get(), any), S_OK);
+  ComPtr<IPin> peer;
+  ASSERT_EQ(pin_->ConnectedTo(peer.put()), S_OK);
+  ComPtr<IMemInputPin> input;
+  ASSERT_EQ(peer.As(input), S_OK);
+  ComPtr<IMemAllocator> allocator;
+  ASSERT_EQ(input->GetAllocator(allocator.put()), S_OK);
+  ALLOCATOR_PROPERTIES properties{};
+  ASSERT_EQ(allocator->GetProperties(&properties), S_OK);
+  EXPECT_GE(properties.cbBuffer, 1280 * 720 * 3);
+}
+
 TEST_F(CameraStreamTest, SubtypeMustAgreeWithTheHeadersBitCountAndCompression) {
   std::vector<OwnedType> types = AllTypes();
   auto with = [&](const OwnedType& base, WORD bits, DWORD compression, auto check) {

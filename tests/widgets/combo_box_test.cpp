@@ -140,6 +140,12 @@ TEST_F(ComboBoxTest, SetCurSelAndListOperations) {
   EXPECT_EQ(combo.FindItem(-1, "iPhone 13"), 1);
   EXPECT_EQ(combo.FindItem(1, "iPhone 13"), -1);
   EXPECT_EQ(combo.GetItemText(7), "");
+  // Removing a line above the selection keeps the same phone selected; removing it selects none.
+  combo.RemoveItem(0);
+  EXPECT_EQ(combo.GetCurSel(), 1);
+  EXPECT_EQ(combo.GetItemText(1), "Mate 60");
+  combo.RemoveItem(1);
+  EXPECT_EQ(combo.GetCurSel(), -1);
   combo.RemoveAll();
   EXPECT_EQ(combo.Count(), 0);
   EXPECT_EQ(combo.GetCurSel(), -1);

@@ -37,6 +37,10 @@ TEST(SliderMath, NegativeRangeFillsFromTheCentre) {
   fill = SliderFillSpan(r, 220, kThumb);
   EXPECT_EQ(fill.from, SliderThumbLeft(r, 220, kThumb));
   EXPECT_EQ(fill.to, 110);
+  SetSliderValue(r, 0);  // 0 fills like the values above it: from the centre over the thumb
+  fill = SliderFillSpan(r, 220, kThumb);
+  EXPECT_EQ(fill.from, 110);
+  EXPECT_EQ(fill.to, SliderThumbLeft(r, 220, kThumb) + kThumb);
 }
 
 // The centre mark of a -50..50 slider on the panel's 220 x 22 track with its 16 x 16 thumb:

@@ -37,52 +37,9 @@ std::set<std::string> OptionsInHelp() {
   return names;
 }
 
-TEST(PhonesimOptions, HelpDocumentsEveryOptionAndEveryDocumentedOptionParses) {
-  // Every option the parser knows (kept in step with phonesim_options.cpp).
-  const char* const known[] = {"help",
-                               "host",
-                               "port",
-                               "port-file",
-                               "connections",
-                               "accept-timeout-ms",
-                               "greeting",
-                               "no-greeting",
-                               "header",
-                               "header-file",
-                               "reverse-v",
-                               "reverse-h",
-                               "header-length",
-                               "fps",
-                               "chunk",
-                               "loop",
-                               "seed",
-                               "video",
-                               "panel",
-                               "panel-text",
-                               "resource",
-                               "resource-dir",
-                               "resource-bytes",
-                               "packet",
-                               "packet-text",
-                               "raw",
-                               "sleep",
-                               "close",
-                               "close-mid-packet",
-                               "oversized-length",
-                               "garbage-types",
-                               "silence",
-                               "end",
-                               "hold-ms",
-                               "log",
-                               "verbose",
-                               "script",
-                               "on",
-                               "churn",
-                               "resource-churn",
-                               "send-log"};
+TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
   const std::set<std::string> documented = OptionsInHelp();
-  for (const char* name : known) EXPECT_TRUE(documented.count(name)) << "--" << name;
-  // And nothing documented is unknown to the parser.
+  ASSERT_GT(documented.size(), 30u);
   const std::string header_file =
       (std::filesystem::temp_directory_path() / "vl_phonesim_h.xml").string();
   std::ofstream(header_file) << "<h/>";
