@@ -19,7 +19,7 @@
 
 #include "common/win/window_impl.h"
 #include "widgets/combo_layout.h"
-#include "widgets/listeners.h"
+#include "widgets/i_mini_scroll_bar_on_scroll_listener.h"
 #include "widgets/mini_scroll_bar.h"
 
 namespace vl {

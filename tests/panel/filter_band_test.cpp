@@ -51,7 +51,9 @@ TEST(FilterBand, EveryBandCarriesAReadableWhiteCaption) {
     EXPECT_GE(ContrastRatio(hovered, kWhite), kCaptionContrast) << m.name;
     EXPECT_LE(resting, kWhite) << m.name;
     // The hover shows: darker than the resting band (black stays black).
-    if (resting != 0) EXPECT_LT(RelativeLuminance(hovered), RelativeLuminance(resting)) << m.name;
+    if (resting != 0) {
+      EXPECT_LT(RelativeLuminance(hovered), RelativeLuminance(resting)) << m.name;
+    }
   }
 }
 

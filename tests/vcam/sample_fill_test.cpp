@@ -79,7 +79,9 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueEverywhereWithAnOpaqueFourthByte) {
       ASSERT_EQ(s.bytes[i], 0xFF) << i;
       ASSERT_EQ(s.bytes[i + 1], 0x00) << i;
       ASSERT_EQ(s.bytes[i + 2], 0x00) << i;
-      if (bpp == 4) ASSERT_EQ(s.bytes[i + 3], 0xFF) << i;
+      if (bpp == 4) {
+        ASSERT_EQ(s.bytes[i + 3], 0xFF) << i;
+      }
     }
   }
 }
