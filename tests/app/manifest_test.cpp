@@ -165,8 +165,9 @@ TEST_F(ProgramActivationContext, BindsCommonControls6) {
   ASSERT_TRUE(ActivateActCtx(context_, &cookie));
   ACTCTX_SECTION_KEYED_DATA data = {};
   data.cbSize = sizeof data;
-  const BOOL redirected = FindActCtxSectionStringW(
-      FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &data);
+  const BOOL redirected =
+      FindActCtxSectionStringW(FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr,
+                               ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &data);
   DeactivateActCtx(0, cookie);
   EXPECT_TRUE(redirected);
   EXPECT_EQ(data.hActCtx, context_);
