@@ -5,12 +5,13 @@
 
 namespace vl::test {
 
-std::unique_ptr<phonesim::PhoneSimulator> StartPhone(std::vector<std::string> args) {
+std::unique_ptr<phonesim::PhoneSimulator> StartPhone(std::vector<std::string> args,
+                                                     std::ostream* log) {
   phonesim::Options options;
   std::string error;
   args.insert(args.begin(), {"--port", "0"});
   if (!phonesim::ParseArguments(args, options, error)) throw std::runtime_error(error);
-  auto sim = std::make_unique<phonesim::PhoneSimulator>(options, nullptr);
+  auto sim = std::make_unique<phonesim::PhoneSimulator>(options, log);
   if (!sim->Listen(error)) throw std::runtime_error(error);
   sim->Start();
   return sim;

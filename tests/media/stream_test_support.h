@@ -16,8 +16,10 @@
 
 namespace vl::test {
 
-// Starts a simulator with the given phonesim arguments on a free loopback port.
-std::unique_ptr<phonesim::PhoneSimulator> StartPhone(std::vector<std::string> args);
+// Starts a simulator with the given phonesim arguments on a free loopback port; its log goes to
+// `log` when given.
+std::unique_ptr<phonesim::PhoneSimulator> StartPhone(std::vector<std::string> args,
+                                                     std::ostream* log = nullptr);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 // The H.264 Annex B clip the build makes for the tests (1 s, 30 pictures, 320 x 240).

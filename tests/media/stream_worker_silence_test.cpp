@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <thread>
 
 #include "device/socket_layer.h"
@@ -72,15 +73,37 @@ TEST_F(StreamWorkerSilenceTest, StopWhilePhoneIsSilentDoesNotSitOutTheReceiveWai
 }
 
 TEST_F(StreamWorkerSilenceTest, PhoneThatNeverAnswersTheGreetingFailsTheConnection) {
-  auto phone = StartPhone({"--no-greeting"});
-  worker_.SetPort(phone->port());
-  const auto start = Clock::now();
-  worker_.Start(&entry_);
-  ASSERT_TRUE(listener_.WaitFor("failed", std::chrono::seconds(30)));
-  const double s = Since(start);
-  EXPECT_GT(s, 9.0);
-  EXPECT_LT(s, 15.0);
-  EXPECT_EQ(listener_.Events(), std::vector<std::string>{"failed"});
+  // The wait under test starts when the greeting has reached the phone. An attempt whose
+  // loopback transport failed before that (seen once on a loaded machine under Wine) says
+  // nothing about it: it is repeated, with what both sides saw printed. An attempt that failed
+  // after the phone had the greeting is judged as it stands.
+  for (int attempt = 1;; ++attempt) {
+    std::ostringstream phone_log;
+    auto phone = StartPhone({"--no-greeting"}, &phone_log);
+    RecordingListener listener;
+    worker_.SetListener(&listener);
+    worker_.SetPort(phone->port());
+    const auto start = Clock::now();
+    worker_.Start(&entry_);
+    ASSERT_TRUE(listener.WaitFor("failed", std::chrono::seconds(30)));
+    const double s = Since(start);
+    const bool greeted =
+        phone->WaitFor([](const phonesim::SessionReport& r) { return !r.greeting.empty(); },
+                       std::chrono::seconds(2));
+    worker_.Stop();
+    phone.reset();  // its log is complete and no longer written
+    const std::string seen = "phone:\n" + phone_log.str() + "adb:\n" + adb_.ReadLog();
+    if (!greeted && attempt < 3) {
+      std::printf("attempt %d failed after %.2f s before the greeting reached the phone\n%s",
+                  attempt, s, seen.c_str());
+      continue;
+    }
+    EXPECT_TRUE(greeted) << seen;
+    EXPECT_GT(s, 9.0) << seen;
+    EXPECT_LT(s, 15.0) << seen;
+    EXPECT_EQ(listener.Events(), std::vector<std::string>{"failed"});
+    break;
+  }
 }
 
 TEST_F(StreamWorkerSilenceTest, StopWhileThePhoneKeepsTheGreetingWaitingEndsTheAttemptAtOnce) {
