@@ -8,7 +8,15 @@
 ; Built by scripts/build:  makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DICON=<.ico>
 ;   -DDESKTOP_RUN=<desktop_run.exe> and either -DRELEASE (the program pins the real publisher)
 ;   or -DTEST_BUILD (a test build's program: marked as such, never to be shipped).
+; A test build may add -DTARGET_AMD64: a 64-bit installer of the 64-bit program (DIST's win32/
+; then holds that program), for machines that run no 32-bit code. Releases are 32-bit.
 
+!ifdef TARGET_AMD64
+  !ifndef TEST_BUILD
+    !error "TARGET_AMD64 is for test builds only"
+  !endif
+  Target amd64-unicode
+!endif
 Unicode true
 ; The name setup.exe is what users download; Windows treating it as an installer is intended.
 !pragma warning disable 9000

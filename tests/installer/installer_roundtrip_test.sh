@@ -11,33 +11,50 @@
 # folder linked from inside it and a marker in the folder the Start-menu folder was turned into a
 # link to survive; its own file goes at the next start of Windows. A copy of Uninstall.exe on the
 # desktop deletes nothing there.
+# Where the machine runs no 32-bit code (tree win64), the same round trip runs a 64-bit test
+# installer of the 64-bit program: it installs into the native Program Files and both cameras are
+# the 64-bit modules.
 # Usage: installer_roundtrip_test.sh <32-bit vcam_capture.exe> <64-bit vcam_capture.exe>
-#                                   <stand-in platform tools folder> <version>
+#                                   <stand-in platform tools folder> <version> [win32|win64]
 set -u
 capture32=$1
 capture64=$2
 platform_tools=$3
 version=$4
+tree=${5:-win32}
 source "$(dirname "$0")/../../scripts/lib/env.sh"
 : "${DISPLAY:?needs an X display (scripts/test starts Xvfb)}"
 
 # dist/ with the platform tools laid in by the build's own step and its list made anew, packed by
 # the same script (stand-ins: the real tools never enter the tests).
 release=$(mktemp -d /tmp/vl-roundtrip-release-XXXXXX)
-cp -r "$VL_ROOT/dist/win32" "$VL_ROOT/dist/win64" "$release/"
+if [ "$tree" = win64 ]; then
+  program_dist="$VL_ROOT/dist/win64-program"
+  cp -r "$program_dist" "$release/win32"
+  target=(-DTARGET_AMD64)
+  program_files_name="Program Files"
+  capture_bits=(64)
+else
+  program_dist="$VL_ROOT/dist/win32"
+  cp -r "$program_dist" "$release/win32"
+  target=()
+  program_files_name="Program Files (x86)"
+  capture_bits=(32 64)
+fi
+cp -r "$VL_ROOT/dist/win64" "$release/win64"
 python3 "$VL_ROOT/scripts/lib/platform_tools.py" "$platform_tools" "$release/win32/adb" ||
   { echo "FAIL: the platform tools were not laid out"; exit 1; }
 "$VL_ROOT/installer/make-installed-list" "$release" ||
   { echo "FAIL: the installer's list"; exit 1; }
-makensis -V2 -DTEST_BUILD -DDIST="$release" -DOUTFILE="$release/setup.exe" \
-  -DICON="$VL_BUILD/win32/pictures/lumaroo.ico" \
-  -DDESKTOP_RUN="$VL_BUILD/win32/installer/desktop_run.exe" "$VL_ROOT/installer/velloria.nsi" \
+makensis -V2 -DTEST_BUILD "${target[@]}" -DDIST="$release" -DOUTFILE="$release/setup.exe" \
+  -DICON="$VL_BUILD/$tree/pictures/lumaroo.ico" \
+  -DDESKTOP_RUN="$VL_BUILD/$tree/installer/desktop_run.exe" "$VL_ROOT/installer/velloria.nsi" \
   >/dev/null || { echo "FAIL: makensis"; exit 1; }
 setup_exe="$release/setup.exe"
 drive_c="$WINEPREFIX/drive_c"
-program_files="$drive_c/Program Files (x86)"
+program_files="$drive_c/$program_files_name"
 installed="$program_files/Velloria"
-win_installed='C:\Program Files (x86)\Velloria'
+win_installed="C:\\$program_files_name\\Velloria"
 profile="$drive_c/users/$(id -un)"
 desktop="$profile/Desktop"
 programs="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
@@ -102,7 +119,7 @@ if [ -L "$desktop" ] || [ ! -d "$desktop" ]; then
   echo "FAIL: $desktop is not a folder of the Wine prefix (run scripts/setup)"
   exit 1
 fi
-[ -f "$VL_ROOT/dist/win32/Lumaroo.exe" ] ||
+[ -f "$program_dist/Lumaroo.exe" ] ||
   { echo "FAIL: dist/ is missing (scripts/build makes it)"; exit 1; }
 [ -f "$capture64" ] || { echo "FAIL: $capture64 is missing (build the win64 tree)"; exit 1; }
 
@@ -135,14 +152,19 @@ check "uninstall entry: installation folder" value_is "$entry" InstallLocation "
 check "uninstall entry: publisher" value_is "$entry" Publisher Velloria
 check "uninstall entry: icon" value_is "$entry" DisplayIcon "$win_installed\\Lumaroo.exe,0"
 check "uninstall entry: uninstall string" value_is "$entry" UninstallString "\"$win_installed\\Uninstall.exe\""
-check "32-bit landscape camera registered from the installation" \
-  default_is "$landscape_clsid\\InprocServer32" "$win_installed\\vlux_horizontal.dll" /reg:32
+if [ "$tree" = win64 ]; then
+  check "64-bit landscape camera registered from the installation" \
+    default_is "$landscape_clsid\\InprocServer32" "$win_installed\\x64\\vlux_horizontal.dll" /reg:64
+else
+  check "32-bit landscape camera registered from the installation" \
+    default_is "$landscape_clsid\\InprocServer32" "$win_installed\\vlux_horizontal.dll" /reg:32
+fi
 check "64-bit portrait camera registered from the installation" \
   default_is "$portrait_clsid\\InprocServer32" "$win_installed\\x64\\vlux_vertical.dll" /reg:64
 check "desktop shortcut" grep -qa Lumaroo.exe "$desktop/Velloria.lnk"
 check "Start-menu shortcut" grep -qa Lumaroo.exe "$programs/Velloria/Velloria.lnk"
 check "Start-menu uninstall shortcut" grep -qa Uninstall.exe "$programs/Velloria/卸载Velloria.lnk"
-for bits in 32 64; do
+for bits in "${capture_bits[@]}"; do
   capture=$capture32
   [ $bits = 64 ] && capture=$capture64
   check "the $bits-bit capture tool lists Velloria(横屏)" lists_camera "$capture" 'Velloria(横屏)'
@@ -219,7 +241,7 @@ start_menu_gone() { [ ! -e "$programs/Velloria" ] || [ -L "$programs/Velloria" ]
 check "Start-menu folder removed, its link not followed" start_menu_gone
 check "32-bit camera registration removed" no key_exists "$landscape_clsid" /reg:32
 check "64-bit camera registration removed" no key_exists "$portrait_clsid" /reg:64
-for bits in 32 64; do
+for bits in "${capture_bits[@]}"; do
   capture=$capture32
   [ $bits = 64 ] && capture=$capture64
   check "the $bits-bit capture tool no longer lists Velloria(横屏)" no lists_camera "$capture" 'Velloria(横屏)'
@@ -236,7 +258,7 @@ check "after a restart only the link is left in the folder" \
   [ "$(ls -A "$installed" 2>/dev/null)" = linked ]
 
 # --- a copy on the desktop --------------------------------------------------------------------
-cp "$VL_ROOT/dist/win32/Uninstall.exe" "$desktop/Uninstall.exe"
+cp "$program_dist/Uninstall.exe" "$desktop/Uninstall.exe"
 mkdir -p "$desktop/keep-folder" && echo keep >"$desktop/keep-folder/inner.txt"
 echo keep >"$desktop/keep-file.txt"
 wine 'C:\users\'"$(id -un)"'\Desktop\Uninstall.exe' </dev/null >/dev/null 2>&1 &
