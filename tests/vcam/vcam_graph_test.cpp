@@ -347,8 +347,10 @@ TEST_F(CameraGraphTest, WithoutAPictureToShowTheSamplesAreBlue) {
   }
 }
 
-TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
+// Each camera shows its module's help picture, centred; the portrait camera's turned clockwise.
+TEST_F(CameraGraphTest, FallbackPictureIsCentredAndTurnedIntoEachCamera) {
   ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
   const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
   ASSERT_EQ(f.width, 1280);
   // The 640 x 360 card sits at (320, 180); its quadrant centres:
@@ -361,6 +363,16 @@ TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
   EXPECT_TRUE(Near(f.At(955, 535), kYellow, 955, 535));
   EXPECT_FALSE(Near(f.At(316, 176), kRed, 316, 176));
   EXPECT_FALSE(Near(f.At(964, 544), kYellow, 964, 544));
+  // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
+  // bottom-left white to the top left.
+  const Frame p = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(p.width, 720);
+  ASSERT_EQ(p.height, 1280);
+  EXPECT_TRUE(Near(p.At(450, 480), kRed, 450, 480));
+  EXPECT_TRUE(Near(p.At(270, 480), kWhite, 270, 480));
+  EXPECT_TRUE(Near(p.At(450, 800), kGreen, 450, 800));
+  EXPECT_TRUE(Near(p.At(270, 800), kYellow, 270, 800));
+  EXPECT_EQ(p.At(450, 480)[3], 0xFF);
 }
 
 std::string ReadFileBytes(const char* unix_path) {
@@ -415,20 +427,6 @@ TEST_F(CameraGraphTest, AHelpPictureInTheUserFolderIsShownOnlyWhenItIsASmallJpeg
     EXPECT_TRUE(Near(f.At(480, 270), c.expected, 480, 270));
   }
   RemoveUserPictures();
-}
-
-TEST_F(CameraGraphTest, PortraitCameraTurnsTheLandscapeFallbackClockwise) {
-  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
-  const Frame f = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
-  ASSERT_EQ(f.width, 720);
-  ASSERT_EQ(f.height, 1280);
-  // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
-  // bottom-left white to the top left.
-  EXPECT_TRUE(Near(f.At(450, 480), kRed, 450, 480));
-  EXPECT_TRUE(Near(f.At(270, 480), kWhite, 270, 480));
-  EXPECT_TRUE(Near(f.At(450, 800), kGreen, 450, 800));
-  EXPECT_TRUE(Near(f.At(270, 800), kYellow, 270, 800));
-  EXPECT_EQ(f.At(450, 480)[3], 0xFF);
 }
 
 // A published picture arrives pixel for pixel, turned clockwise when its orientation is not the
