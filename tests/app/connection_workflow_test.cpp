@@ -197,12 +197,6 @@ TEST_F(ConnectionWorkflowTest, MissingAdbIsToldOnceBehindTheListedIphonesWithThe
   }
 }
 
-TEST_F(ConnectionWorkflowTest, AdbThatStartsIsNotMentioned) {
-  Arrive({kIphone, kPixel});
-  Arrive({});
-  EXPECT_TRUE(view_.boxes.empty());
-}
-
 TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
   // No list, nothing selected, or a selection past the list's end (a picker out of step).
   struct Case {

@@ -12,39 +12,34 @@ std::vector<std::string> Serials(const std::string& output) {
   return s;
 }
 
-TEST(AdbDeviceList, HeaderOneDeviceAndBlankLineGiveThatSerialWithoutCarriageReturn) {
-  EXPECT_EQ(Serials("List of devices attached\r\nR58M123ABC\tdevice\r\n\r\n"),
-            std::vector<std::string>{"R58M123ABC"});
-  EXPECT_EQ(Serials("List of devices attached\nemulator-5554\tdevice\n\n"),
-            std::vector<std::string>{"emulator-5554"});
-}
-
-TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrder) {
-  const std::string out =
-      "* daemon not running; starting now at tcp:5037\r\n"
-      "* daemon started successfully\r\n"
-      "List of devices attached\r\n"
-      "UNAUTH01\tunauthorized\r\n"
-      "GOOD0001\tdevice\r\n"
-      "OFF00001\toffline\r\n"
-      "GOOD0002\tdevice\r\n\r\n";
-  EXPECT_EQ(Serials(out), (std::vector<std::string>{"GOOD0001", "GOOD0002"}));
-}
-
-TEST(AdbDeviceList, NoDeviceGivesNothing) {
-  EXPECT_TRUE(Serials("List of devices attached\r\n\r\n").empty());
-  EXPECT_TRUE(Serials("").empty());
-  EXPECT_TRUE(Serials("List of devices attached\r\nX1\tunauthorized\r\n\r\n").empty());
+TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrderWithoutCarriageReturns) {
+  using List = std::vector<std::string>;
+  const struct {
+    std::string output;
+    List serials;
+  } cases[] = {
+      {"List of devices attached\r\nR58M123ABC\tdevice\r\n\r\n", {"R58M123ABC"}},
+      {"List of devices attached\nemulator-5554\tdevice\n\n", {"emulator-5554"}},
+      {"* daemon not running; starting now at tcp:5037\r\n"
+       "* daemon started successfully\r\n"
+       "List of devices attached\r\n"
+       "UNAUTH01\tunauthorized\r\n"
+       "GOOD0001\tdevice\r\n"
+       "OFF00001\toffline\r\n"
+       "GOOD0002\tdevice\r\n\r\n",
+       {"GOOD0001", "GOOD0002"}},
+      {"List of devices attached\r\n\r\n", {}},
+      {"", {}},
+      {"List of devices attached\r\nX1\tunauthorized\r\n\r\n", {}},
+      {"List of devices attached\r\n\tdevice\r\n", {}},  // no empty serial
+  };
+  for (const auto& c : cases) EXPECT_EQ(Serials(c.output), c.serials) << c.output;
 }
 
 TEST(AdbDeviceList, AppendsToWhatTheListHeld) {
   std::vector<std::string> s{"earlier"};
   ParseAdbDeviceSerials("List of devices attached\nA\tdevice\n", s);
   EXPECT_EQ(s, (std::vector<std::string>{"earlier", "A"}));
-}
-
-TEST(AdbDeviceList, TabDeviceAtLineStartGivesNoEmptySerial) {
-  EXPECT_TRUE(Serials("List of devices attached\r\n\tdevice\r\n").empty());
 }
 
 TEST(AdbDeviceList, SerialsThatWouldSplitTheCommandLineAreSkipped) {
@@ -65,44 +60,29 @@ TEST(AdbDeviceList, SerialsThatWouldSplitTheCommandLineAreSkipped) {
   EXPECT_FALSE(IsPlainSerial("a\x7F"));
 }
 
-TEST(GetpropName, ModelWinsOverLaterKeys) {
-  std::string name;
-  ASSERT_TRUE(
-      ParseGetpropProductName("[ro.build.product]: [walleye]\r\n[ro.product.model]: [Pixel 2]\r\n"
-                              "[ro.product.name]: [walleye_x]\r\n",
-                              name));
-  EXPECT_EQ(name, "Pixel 2");
-}
-
-TEST(GetpropName, FallsBackToProductNameThenBuildProduct) {
-  std::string name;
-  ASSERT_TRUE(
-      ParseGetpropProductName("[ro.product.name]: [cheetah]\r\n[ro.build.product]: [x]\r\n", name));
-  EXPECT_EQ(name, "cheetah");
-  ASSERT_TRUE(ParseGetpropProductName("[ro.build.product]: [bluejay]\r\n", name));
-  EXPECT_EQ(name, "bluejay");
-}
-
-TEST(GetpropName, EmptyModelValueIsTakenAndLaterKeysIgnored) {
-  std::string name = "unchanged";
-  ASSERT_TRUE(
-      ParseGetpropProductName("[ro.product.model]: []\r\n[ro.product.name]: [n]\r\n", name));
-  EXPECT_EQ(name, "");
-}
-
-TEST(GetpropName, MissingKeysOrBracketsGiveNothing) {
-  std::string name = "unchanged";
-  EXPECT_FALSE(ParseGetpropProductName("[ro.serialno]: [123]\r\n", name));
-  EXPECT_FALSE(ParseGetpropProductName("[ro.product.model]", name));
-  EXPECT_FALSE(ParseGetpropProductName("[ro.product.model]: [unterminated", name));
-  EXPECT_EQ(name, "unchanged");
-}
-
-TEST(GetpropName, KeyWithoutValueFallsToTheNextKey) {
-  std::string name;
-  // The model key is the last thing in the output: no value bracket after it.
-  ASSERT_TRUE(ParseGetpropProductName("[ro.product.name]: [sunfish]\r\n[ro.product.model]", name));
-  EXPECT_EQ(name, "sunfish");
+// The model, else the product name, else the build product; an empty model is a name too.
+TEST(GetpropName, ModelThenProductNameThenBuildProduct) {
+  const struct {
+    const char* output;
+    const char* name;  // nullptr: none found
+  } cases[] = {
+      {"[ro.build.product]: [walleye]\r\n[ro.product.model]: [Pixel 2]\r\n"
+       "[ro.product.name]: [walleye_x]\r\n",
+       "Pixel 2"},
+      {"[ro.product.name]: [cheetah]\r\n[ro.build.product]: [x]\r\n", "cheetah"},
+      {"[ro.build.product]: [bluejay]\r\n", "bluejay"},
+      {"[ro.product.model]: []\r\n[ro.product.name]: [n]\r\n", ""},
+      // The model key is the last thing in the output: no value bracket after it.
+      {"[ro.product.name]: [sunfish]\r\n[ro.product.model]", "sunfish"},
+      {"[ro.serialno]: [123]\r\n", nullptr},
+      {"[ro.product.model]", nullptr},
+      {"[ro.product.model]: [unterminated", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string name = "unchanged";
+    EXPECT_EQ(ParseGetpropProductName(c.output, name), c.name != nullptr) << c.output;
+    EXPECT_EQ(name, c.name ? c.name : "unchanged") << c.output;
+  }
 }
 
 TEST(AdbCommands, AreWrittenExactly) {

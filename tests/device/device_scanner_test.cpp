@@ -71,17 +71,23 @@ void ExpectEntry(const DeviceEntry& e, const std::string& name, const std::strin
   EXPECT_EQ(e.kind, kind);
 }
 
+// One scan to its end: the list it delivered.
+std::vector<DeviceEntry> ScanOnce(DeviceScanner& scanner) {
+  Results results;
+  scanner.SetResultHandler(results.Handler());
+  EXPECT_TRUE(scanner.StartScan());
+  EXPECT_TRUE(results.WaitForCount(1));
+  EXPECT_TRUE(WaitForScanThreadsToEnd());
+  scanner.SetResultHandler(nullptr);
+  const auto lists = results.Lists();
+  return lists.empty() ? std::vector<DeviceEntry>{} : lists[0];
+}
+
 TEST(DeviceScanner, ListsIphonesFirstThenAndroidPhonesInAdbOrder) {
   FakeAdbWorkdir adb(kTwoAndroidPhones);
   FakeIos::Reset({{"UDID-CN", kChineseUtf8}, {"UDID-PAD", "iPad"}});
-  Results results;
   DeviceScanner scanner(FakeIos::Table());
-  scanner.SetResultHandler(results.Handler());
-  ASSERT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(results.WaitForCount(1));
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
-
-  const std::vector<DeviceEntry> list = results.Lists()[0];
+  const std::vector<DeviceEntry> list = ScanOnce(scanner);
   ASSERT_EQ(list.size(), 4u);
   ExpectEntry(list[0], kChineseGbk, "UDID-CN", kDeviceKindIos);
   ExpectEntry(list[1], "iPad", "UDID-PAD", kDeviceKindIos);
@@ -96,13 +102,8 @@ TEST(DeviceScanner, ListsIphonesFirstThenAndroidPhonesInAdbOrder) {
 TEST(DeviceScanner, NoPhoneDeliversAnEmptyList) {
   FakeAdbWorkdir adb("");
   FakeIos::Reset({});
-  Results results;
   DeviceScanner scanner(FakeIos::Table());
-  scanner.SetResultHandler(results.Handler());
-  ASSERT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(results.WaitForCount(1));
-  EXPECT_TRUE(results.Lists()[0].empty());
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
+  EXPECT_TRUE(ScanOnce(scanner).empty());
 }
 
 TEST(DeviceScanner, LeavesOutIphonesThatCannotBeOpenedOrRefuseTheHandshake) {
@@ -114,16 +115,11 @@ TEST(DeviceScanner, LeavesOutIphonesThatCannotBeOpenedOrRefuseTheHandshake) {
   FakeIosPhone nameless{"UDID-NONAME", ""};
   nameless.has_name = false;
   FakeIos::Reset({closed, refusing, nameless, {"UDID-OK", "Fine"}});
-  Results results;
   DeviceScanner scanner(FakeIos::Table());
-  scanner.SetResultHandler(results.Handler());
-  ASSERT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(results.WaitForCount(1));
-  const std::vector<DeviceEntry> list = results.Lists()[0];
+  const std::vector<DeviceEntry> list = ScanOnce(scanner);
   ASSERT_EQ(list.size(), 2u);
   ExpectEntry(list[0], "", "UDID-NONAME", kDeviceKindIos);  // listed, with an empty name
   ExpectEntry(list[1], "Fine", "UDID-OK", kDeviceKindIos);
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
 }
 
 TEST(DeviceScanner, ReleasesHandlesAndStringsThroughTheLibrary) {
@@ -131,12 +127,8 @@ TEST(DeviceScanner, ReleasesHandlesAndStringsThroughTheLibrary) {
   FakeIosPhone refusing{"UDID-REFUSE", "Refuses"};
   refusing.accepts_handshake = false;
   FakeIos::Reset({{"UDID-1", "One"}, refusing, {"UDID-2", "Two"}});
-  Results results;
   DeviceScanner scanner(FakeIos::Table());
-  scanner.SetResultHandler(results.Handler());
-  ASSERT_TRUE(scanner.StartScan());
-  ASSERT_TRUE(results.WaitForCount(1));
-  ASSERT_TRUE(WaitForScanThreadsToEnd());
+  ASSERT_EQ(ScanOnce(scanner).size(), 2u);
   const FakeIos& ios = FakeIos::Get();
   EXPECT_EQ(ios.live_handles(), 0);
   EXPECT_EQ(ios.live_strings(), 0);
@@ -247,15 +239,11 @@ TEST(DeviceScanner, WithoutAdbOrLibraryTheOtherHalfStillLists) {
   }
   {
     FakeAdbWorkdir adb(kTwoAndroidPhones);
-    Results results;
     DeviceScanner scanner(nullptr);  // no iPhone library
-    scanner.SetResultHandler(results.Handler());
-    ASSERT_TRUE(scanner.StartScan());
-    ASSERT_TRUE(results.WaitForCount(1));
-    ASSERT_EQ(results.Lists()[0].size(), 2u);
-    EXPECT_EQ(results.Lists()[0][0].identifier, "PIXEL001");
+    const std::vector<DeviceEntry> list = ScanOnce(scanner);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].identifier, "PIXEL001");
     EXPECT_FALSE(scanner.AdbMissing());
-    ASSERT_TRUE(WaitForScanThreadsToEnd());
   }
 }
 

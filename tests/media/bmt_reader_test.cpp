@@ -65,21 +65,15 @@ TEST_F(StreamReaderTest, WrongGreetingFailsWithoutAcknowledgement) {
   EXPECT_FALSE(phone->Reports().back().ack_received);
 }
 
-TEST_F(StreamReaderTest, FlagsAreReadLikeAtoiFromTheFirstElementOrAreZero) {
+// The header's own rules are the stream header test's; here the reader applies them to what the
+// phone sent, and a phone that sends no header at all is still acknowledged.
+TEST_F(StreamReaderTest, FlagsComeFromTheHeaderAndAnAbsentOneGivesZero) {
   struct Case {
     const char* header;
     int32_t reverse_v, reverse_h;
   };
-  const Case cases[] = {
-      {"", 0, 0},                                         // no header at all: still acknowledged
-      {"<header reverse_v=\"1\" reverse_h=\"1\"", 0, 0},  // not parsable
-      {"<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"12abc\" reverse_h=\" -3\">"
-       "<inner reverse_v=\"9\"/></any>",
-       12, -3},
-      {"<h reverse_v=\"yes\" reverse_h=\"\"/>", 0, 0},
-      {"<h reverse_v=\"99999999999\" reverse_h=\"-99999999999\"/>", INT32_MAX, INT32_MIN},
-  };
-  for (const Case& c : cases) {
+  for (const Case& c :
+       {Case{"", 0, 0}, Case{"<any reverse_v=\"12abc\" reverse_h=\" -3\"/>", 12, -3}}) {
     auto phone = StartPhone({"--header", c.header});
     auto reader = Connect(*phone);
     EXPECT_EQ(reader->ReverseFlags().reverse_v, c.reverse_v) << c.header;

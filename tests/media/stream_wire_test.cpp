@@ -43,28 +43,32 @@ TEST(StreamWire, ResourceNeedsAWholeNameField) {
   EXPECT_FALSE(SplitResourcePayload(nullptr, 300, v));
 }
 
-TEST(StreamHeader, ReadsBothFlagsFromTheRootWhateverItsName) {
-  const HeaderFlags f = ParseStreamHeader("<cfg reverse_v=\"1\" reverse_h=\"2\"/>");
-  EXPECT_EQ(f.reverse_v, 1);
-  EXPECT_EQ(f.reverse_h, 2);
-}
-
-TEST(StreamHeader, AtoiRulesLeadingDigitsSignAndBlanks) {
-  EXPECT_EQ(ParseStreamHeader("<h reverse_v=\"7px\"/>").reverse_v, 7);
-  EXPECT_EQ(ParseStreamHeader("<h reverse_v=\"  +4\"/>").reverse_v, 4);
-  EXPECT_EQ(ParseStreamHeader("<h reverse_h=\"-1\"/>").reverse_h, -1);
-  EXPECT_EQ(ParseStreamHeader("<h reverse_v=\"x1\"/>").reverse_v, 0);
-  EXPECT_EQ(ParseStreamHeader("<h reverse_v=\"0x10\"/>").reverse_v, 0);
-  // Out of range values are clamped instead of overflowing.
-  EXPECT_EQ(ParseStreamHeader("<h reverse_v=\"99999999999\"/>").reverse_v, INT32_MAX);
-}
-
-TEST(StreamHeader, MissingBrokenOrEmptyDocumentsGiveZero) {
-  for (const char* doc : {"", "<h/>", "<h reverse_v=\"1\"", "not xml", "<!-- only -->",
-                          "<a><b reverse_v=\"1\"/></a>"}) {
-    const HeaderFlags f = ParseStreamHeader(doc);
-    EXPECT_EQ(f.reverse_v, 0) << doc;
-    EXPECT_EQ(f.reverse_h, 0) << doc;
+// Both flags from the root element whatever its name, read like atoi (leading digits, sign and
+// blanks), clamped to 32 bits; a missing, broken or empty document gives zero.
+TEST(StreamHeader, FlagsAreReadLikeAtoiFromTheRootOrAreZero) {
+  const struct {
+    const char* document;
+    int32_t reverse_v, reverse_h;
+  } cases[] = {
+      {"<cfg reverse_v=\"1\" reverse_h=\"2\"/>", 1, 2},
+      {"<h reverse_v=\"7px\" reverse_h=\" -1\"/>", 7, -1},
+      {"<h reverse_v=\"  +4\" reverse_h=\"\"/>", 4, 0},
+      {"<h reverse_v=\"x1\" reverse_h=\"yes\"/>", 0, 0},
+      {"<h reverse_v=\"0x10\"/>", 0, 0},
+      {"<h reverse_v=\"99999999999\" reverse_h=\"-99999999999\"/>", INT32_MAX, INT32_MIN},
+      {"<?xml version=\"1.0\"?><!-- phone --><any reverse_v=\"3\"><in reverse_h=\"9\"/></any>", 3,
+       0},
+      {"", 0, 0},
+      {"<h/>", 0, 0},
+      {"<h reverse_v=\"1\"", 0, 0},
+      {"not xml", 0, 0},
+      {"<!-- only -->", 0, 0},
+      {"<a><b reverse_v=\"1\"/></a>", 0, 0},
+  };
+  for (const auto& c : cases) {
+    const HeaderFlags f = ParseStreamHeader(c.document);
+    EXPECT_EQ(f.reverse_v, c.reverse_v) << c.document;
+    EXPECT_EQ(f.reverse_h, c.reverse_h) << c.document;
   }
 }
 

@@ -42,48 +42,46 @@ RgbPicture *VideoFrameBufferTest::landscape_, *VideoFrameBufferTest::portrait_,
     *VideoFrameBufferTest::four_three_, *VideoFrameBufferTest::small_,
     *VideoFrameBufferTest::full_hd_;
 
-TEST_F(VideoFrameBufferTest, LandscapePictureBecomesTheBottomUpBgrOutputUnchanged) {
-  auto out = Push(buffer_, *landscape_);
-  ASSERT_TRUE(out);
-  EXPECT_EQ(out->width(), 1280);
-  EXPECT_EQ(out->height(), 720);
-  EXPECT_EQ(out->size(), 2764800);
-  for (int y = 0; y < 720; y += 7)
-    for (int x = 0; x < 1280; x += 5) {
-      const uint8_t* s = landscape_->At(x, y);
-      const Rgb p = Pixel(*out, x, y);
-      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << x << "," << y;
-    }
-}
-
-TEST_F(VideoFrameBufferTest, PortraitPictureWithPortraitOffIsRotatedClockwiseUnscaled) {
-  auto out = Push(buffer_, *portrait_);
-  ASSERT_TRUE(out);
-  EXPECT_EQ(out->width(), 1280);
-  EXPECT_EQ(out->height(), 720);
-  // Clockwise: the phone's bottom-left corner comes to the top-left, its top-left to the top-right.
-  EXPECT_EQ(Corners(*portrait_), "RGYB");
-  EXPECT_EQ(Corners(*out), "BRGY");
-  // No scaling, no cropping: every output pixel is exactly one source pixel.
-  for (int r = 0; r < 720; r += 3)
-    for (int c = 0; c < 1280; c += 3) {
-      const uint8_t* s = portrait_->At(r, 1279 - c);  // T(r, c) = S(h - 1 - c, r)
-      const Rgb p = Pixel(*out, c, r);
-      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << r << "," << c;
-    }
-}
-
-TEST_F(VideoFrameBufferTest, FourByThreeIsCropped120RowsTopAndBottomUnscaled) {
-  auto out = Push(buffer_, *four_three_);
-  ASSERT_TRUE(out);
-  ASSERT_EQ(out->height(), 720);
-  for (int y = 0; y < 720; ++y)
-    for (int x = 0; x < 1280; x += 11) {
-      const uint8_t* s = four_three_->At(x, y + 120);
-      const Rgb p = Pixel(*out, x, y);
-      ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << x << "," << y;
-    }
-  EXPECT_EQ(Corners(*out), "RGYB");
+// Pictures that need no scaling: every output pixel is exactly one source pixel.
+TEST_F(VideoFrameBufferTest, UnscaledPicturesMapEveryPixelToOneSourcePixel) {
+  struct Case {
+    const char* name;
+    RgbPicture* picture;
+    const char* corners;
+    // Source pixel (top-down) of output pixel (x, y).
+    std::pair<int, int> (*source)(int x, int y);
+  } const cases[] = {
+      {"landscape: unchanged", landscape_, "RGYB",
+       [](int x, int y) {
+         return std::pair{x, y};
+       }},
+      // Clockwise: the phone's bottom-left corner comes to the top-left, its top-left to the
+      // top-right.
+      {"portrait: turned clockwise", portrait_, "BRGY",
+       [](int x, int y) {
+         return std::pair{y, 1279 - x};
+       }},
+      {"4:3: 120 rows cropped top and bottom", four_three_, "RGYB",
+       [](int x, int y) {
+         return std::pair{x, y + 120};
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto out = Push(buffer_, *c.picture);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->width(), 1280);
+    ASSERT_EQ(out->height(), 720);
+    EXPECT_EQ(out->size(), 2764800);
+    EXPECT_EQ(Corners(*out), c.corners);
+    for (int y = 0; y < 720; y += 3)
+      for (int x = 0; x < 1280; x += 5) {
+        const auto [sx, sy] = c.source(x, y);
+        const uint8_t* s = c.picture->At(sx, sy);
+        const Rgb p = Pixel(*out, x, y);
+        ASSERT_TRUE(p.r == s[0] && p.g == s[1] && p.b == s[2]) << x << "," << y;
+      }
+  }
 }
 
 TEST_F(VideoFrameBufferTest, SmallPictureIsStretchedSmoothly) {

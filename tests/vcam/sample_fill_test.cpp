@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -86,12 +87,21 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueEverywhereWithAnOpaqueFourthByte) {
   }
 }
 
-TEST(FillWithoutPicture, OtherTypesGetNoiseFromTheRandomSource) {
-  Sample s(16, 4, SampleLayout::kOther);
-  const int first = Counter() + 1;
-  FillWithoutPicture(s.Target(), &Counter);
-  for (size_t i = 0; i < s.bytes.size(); ++i)
-    ASSERT_EQ(s.bytes[i], static_cast<uint8_t>(first + static_cast<int>(i)));
+TEST(FillWithoutPicture, OtherTypesGetNoiseFromTheRandomSourceWithOrWithoutAPicture) {
+  const TestPicture pic(8, 4);
+  for (const bool with_picture : {false, true}) {
+    Sample s(16, 4, SampleLayout::kOther);
+    std::vector<uint8_t> scratch;
+    const int first = Counter() + 1;
+    if (with_picture) {
+      ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch,
+                                  &Counter));
+    } else {
+      FillWithoutPicture(s.Target(), &Counter);
+    }
+    for (size_t i = 0; i < s.bytes.size(); ++i)
+      ASSERT_EQ(s.bytes[i], static_cast<uint8_t>(first + static_cast<int>(i))) << with_picture;
+  }
 }
 
 TEST(FillWithoutPicture, PaddedRowsAndShortBuffersStayInBounds) {
@@ -107,133 +117,66 @@ TEST(FillWithoutPicture, PaddedRowsAndShortBuffersStayInBounds) {
   EXPECT_EQ(short_buffer[6], 0x22);
 }
 
-TEST(FillWithPicture, SameSizeIsAnExactCopy) {
-  TestPicture pic(1280, 720);
-  Sample s(1280, 720, SampleLayout::kRgb24);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  EXPECT_EQ(s.bytes, pic.bytes);
-}
+// Pictures are drawn unscaled and centred (negative offsets crop, odd differences truncate
+// toward zero in memory rows), turned clockwise first when their orientation is not the
+// camera's: the turned picture's visual (xt, yt) is the source's (yt, height - 1 - xt).
+struct PictureCase {
+  const char* name;
+  int32_t picture_width, picture_height, sample_width, sample_height;
+  CameraOrientation orientation;
+  SampleLayout layout;
+  bool turned;
+  int32_t left, top;  // where the (turned) picture's top-left lands, in visual coordinates
+};
 
-TEST(FillWithPicture, SmallerPictureIsCentredAndTheBorderKeepsItsBytes) {
-  TestPicture pic(4, 2);
-  Sample s(8, 6, SampleLayout::kRgb24);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 8; ++x) {
-      const bool inside = x >= 2 && x < 6 && y >= 2 && y < 4;
-      if (inside) {
-        ExpectSamePixel(s.Pixel(x, y), pic.Pixel(x - 2, y - 2), x, y);
-      } else {
-        EXPECT_EQ(s.Pixel(x, y)[0], 0xAB) << x << "," << y;
-        EXPECT_EQ(s.Pixel(x, y)[2], 0xAB) << x << "," << y;
+const PictureCase kPictureCases[] = {
+    {"same size", 1280, 720, 1280, 720, CameraOrientation::kLandscape, SampleLayout::kRgb24, false,
+     0, 0},
+    {"smaller, centred", 4, 2, 8, 6, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, 2,
+     2},
+    {"larger, cropped", 10, 8, 6, 4, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, -2,
+     -2},
+    // (6 - 9) / 2 = -1 across; (5 - 3) / 2 = 1 memory rows from the bottom.
+    {"odd, wider", 9, 3, 6, 5, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, -1, 1},
+    {"odd, narrower", 2, 2, 5, 2, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, 1, 0},
+    {"portrait into the landscape camera", 720, 1280, 1280, 720, CameraOrientation::kLandscape,
+     SampleLayout::kRgb24, true, 0, 0},
+    {"landscape into the portrait camera", 1280, 720, 720, 1280, CameraOrientation::kPortrait,
+     SampleLayout::kRgb24, true, 0, 0},
+    {"small portrait, turned and centred", 2, 4, 8, 4, CameraOrientation::kLandscape,
+     SampleLayout::kRgb24, true, 2, 1},
+    {"32 bits, centred", 640, 360, 1280, 720, CameraOrientation::kLandscape, SampleLayout::kRgb32,
+     false, 320, 180},
+};
+
+TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
+  for (const PictureCase& c : kPictureCases) {
+    SCOPED_TRACE(c.name);
+    TestPicture pic(c.picture_width, c.picture_height);
+    Sample s(c.sample_width, c.sample_height, c.layout);
+    // The allocator's buffer may be longer than the picture: the bytes beyond it stay untouched.
+    s.bytes.resize(s.bytes.size() + 2 * static_cast<size_t>(s.Stride()), 0xAB);
+    std::vector<uint8_t> want = s.bytes, scratch;
+    const int32_t shown_width = c.turned ? c.picture_height : c.picture_width;
+    const int32_t shown_height = c.turned ? c.picture_width : c.picture_height;
+    const int bpp = c.layout == SampleLayout::kRgb32 ? 4 : 3;
+    for (int32_t y = 0; y < c.sample_height; ++y)
+      for (int32_t x = 0; x < c.sample_width; ++x) {
+        const int32_t xt = x - c.left, yt = y - c.top;
+        if (xt < 0 || yt < 0 || xt >= shown_width || yt >= shown_height) continue;
+        const uint8_t* from =
+            c.turned ? pic.Pixel(yt, c.picture_height - 1 - xt) : pic.Pixel(xt, yt);
+        uint8_t* to = want.data() + (s.Pixel(x, y) - s.bytes.data());
+        std::memcpy(to, from, 3);
+        if (bpp == 4) to[3] = 0xFF;
       }
-    }
-}
-
-TEST(FillWithPicture, LargerPictureIsCroppedAroundItsCentre) {
-  TestPicture pic(10, 8);
-  Sample s(6, 4, SampleLayout::kRgb24);
-  // The allocator's buffer may be longer than the picture: the bytes beyond it stay untouched.
-  const size_t picture_bytes = s.bytes.size();
-  s.bytes.resize(picture_bytes + 2 * static_cast<size_t>(s.Stride()), 0xAB);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) ExpectSamePixel(s.Pixel(x, y), pic.Pixel(x + 2, y + 2), x, y);
-  for (size_t i = picture_bytes; i < s.bytes.size(); ++i) ASSERT_EQ(s.bytes[i], 0xAB) << i;
-}
-
-TEST(FillWithPicture, OddDifferencesTruncateTowardZero) {
-  // (6 - 9) / 2 = -1 and (5 - 2) / 2 = 1 horizontally; heights (5 - 3) / 2 = 1.
-  TestPicture wide(9, 3);
-  Sample s(6, 5, SampleLayout::kRgb24);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), wide.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  // Memory rows: sample row 1 holds picture row 0 (bottom). Visual y = 5 - 1 - memrow.
-  for (int memrow = 1; memrow <= 3; ++memrow)
-    for (int x = 0; x < 6; ++x)
-      ExpectSamePixel(s.Pixel(x, 4 - memrow), wide.Pixel(x + 1, 2 - (memrow - 1)), x, memrow);
-  TestPicture narrow(2, 2);
-  Sample t(5, 2, SampleLayout::kRgb24);
-  ASSERT_TRUE(
-      FillWithPicture(t.Target(), narrow.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  ExpectSamePixel(t.Pixel(1, 0), narrow.Pixel(0, 0), 1, 0);
-  EXPECT_EQ(t.Pixel(0, 0)[0], 0xAB);
-  EXPECT_EQ(t.Pixel(3, 0)[0], 0xAB);
-}
-
-TEST(FillWithPicture, PortraitPictureTurnsClockwiseIntoTheLandscapeCamera) {
-  // Clockwise: the picture's top-left corner ends up at the top-right, its bottom-left at the
-  // top-left. Visual source (xs, ys) of an h-high picture lands at (h - 1 - ys, xs).
-  TestPicture pic(720, 1280);
-  Sample s(1280, 720, SampleLayout::kRgb24, 0x5A);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (int y = 0; y < 720; y += 7)
-    for (int x = 0; x < 1280; x += 11) ExpectSamePixel(s.Pixel(x, y), pic.Pixel(y, 1279 - x), x, y);
-  ExpectSamePixel(s.Pixel(1279, 0), pic.Pixel(0, 0), 1279, 0);
-  ExpectSamePixel(s.Pixel(0, 0), pic.Pixel(0, 1279), 0, 0);
-  // The turned picture covers the frame exactly: every pixel comes from the picture.
-  for (int y = 0; y < 720; ++y)
-    for (int x = 0; x < 1280; ++x)
-      ASSERT_EQ(std::memcmp(s.Pixel(x, y), pic.Pixel(y, 1279 - x), 3), 0) << x << "," << y;
-}
-
-TEST(FillWithPicture, LandscapePictureTurnsClockwiseIntoThePortraitCamera) {
-  TestPicture pic(1280, 720);
-  Sample s(720, 1280, SampleLayout::kRgb24, 0x5A);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kPortrait, &scratch, &Zero));
-  for (int y = 0; y < 1280; y += 9)
-    for (int x = 0; x < 720; x += 5) ExpectSamePixel(s.Pixel(x, y), pic.Pixel(y, 719 - x), x, y);
-  for (int y = 0; y < 1280; ++y)
-    for (int x = 0; x < 720; ++x)
-      ASSERT_EQ(std::memcmp(s.Pixel(x, y), pic.Pixel(y, 719 - x), 3), 0) << x << "," << y;
-}
-
-TEST(FillWithPicture, SmallPortraitPictureTurnsAndCentres) {
-  // 2 wide, 4 high: turned it is 4 wide, 2 high, centred at (2, 1) in an 8 x 4 frame.
-  TestPicture pic(2, 4);
-  Sample s(8, 4, SampleLayout::kRgb24);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 4; ++x)
-      ExpectSamePixel(s.Pixel(x + 2, y + 1), pic.Pixel(y, 3 - x), x + 2, y + 1);
-  EXPECT_EQ(s.Pixel(0, 0)[0], 0xAB);
-}
-
-TEST(FillWithPicture, Rgb32CopiesWithOpaqueFourthByte) {
-  TestPicture pic(640, 360);
-  Sample s(1280, 720, SampleLayout::kRgb32, 0x00);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (int y = 0; y < 360; y += 3)
-    for (int x = 0; x < 640; x += 3) {
-      const uint8_t* px = s.Pixel(x + 320, y + 180);
-      ExpectSamePixel(px, pic.Pixel(x, y), x, y);
-      ASSERT_EQ(px[3], 0xFF);
-    }
-  EXPECT_EQ(s.Pixel(0, 0)[3], 0x00);  // outside the picture: untouched
-}
-
-TEST(FillWithPicture, OtherTypesGetNoise) {
-  TestPicture pic(8, 4);
-  Sample s(8, 4, SampleLayout::kOther);
-  std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
-  for (uint8_t b : s.bytes) ASSERT_EQ(b, 0);
+    ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), c.orientation, &scratch, &Zero));
+    const auto diff = std::mismatch(s.bytes.begin(), s.bytes.end(), want.begin());
+    const int64_t at = diff.first - s.bytes.begin();
+    EXPECT_EQ(diff.first, s.bytes.end())
+        << "byte " << at << " (row " << at / s.Stride() << " from the bottom, column byte "
+        << at % s.Stride() << ")";
+  }
 }
 
 TEST(FillWithPicture, ShortSampleBufferIsNeverOverrun) {

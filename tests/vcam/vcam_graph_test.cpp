@@ -7,6 +7,7 @@
 #include <dshow.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -312,39 +313,44 @@ TEST_F(CameraGraphTest, DeviceEnumeratorListsBothCamerasOnceAfterRegistration) {
   EXPECT_EQ(ClassValue(portrait_key + "\\InprocServer32", "ThreadingModel"), "Both");
 }
 
-TEST_F(CameraGraphTest, WithoutPictureOrFallbackTheSamplesAreBlue) {
+// Without a picture or a fallback, and with a section no picture can be read from: any process
+// of the session can write the section, and a header of 2147483647 x 2147483647 with a 16-byte
+// size must not make the camera read outside it (here, in this process).
+TEST_F(CameraGraphTest, WithoutAPictureToShowTheSamplesAreBlue) {
   ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
   ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
-  const Frame rgb24 = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
-  ASSERT_EQ(rgb24.width, 1280);
-  ASSERT_EQ(rgb24.height, 720);
-  for (size_t i = 0; i < rgb24.bytes.size(); i += 3)
-    ASSERT_TRUE(rgb24.bytes[i] == 0xFF && rgb24.bytes[i + 1] == 0 && rgb24.bytes[i + 2] == 0)
-        << "byte " << i;
-  const Frame rgb32 = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
-  ASSERT_EQ(rgb32.width, 720);
-  ASSERT_EQ(rgb32.height, 1280);
-  for (size_t i = 0; i < rgb32.bytes.size(); i += 4)
-    ASSERT_TRUE(rgb32.bytes[i] == 0xFF && rgb32.bytes[i + 1] == 0 && rgb32.bytes[i + 2] == 0 &&
-                rgb32.bytes[i + 3] == 0xFF)
-        << "byte " << i;
+  const struct {
+    const char* what;
+    const wchar_t* camera;
+    GUID subtype;
+    int32_t width, height;
+    bool huge_header;
+  } cases[] = {
+      {"nothing published, 24 bits", kLandscapeName, MEDIASUBTYPE_RGB24, 1280, 720, false},
+      {"nothing published, 32 bits", kPortraitName, MEDIASUBTYPE_RGB32, 720, 1280, false},
+      {"a huge header", kLandscapeName, MEDIASUBTYPE_RGB24, 1280, 720, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<PublishedSection> section;
+    if (c.huge_header) {
+      section = std::make_unique<PublishedSection>(0x7FFFFFFF, 0x7FFFFFFF,
+                                                   std::vector<uint8_t>(16, 0x11));
+      ASSERT_TRUE(section->written());
+    }
+    const Frame f = Capture(c.camera, c.subtype);
+    ASSERT_EQ(f.width, c.width);
+    ASSERT_EQ(f.height, c.height);
+    const uint8_t blue[4] = {0xFF, 0, 0, 0xFF};
+    for (size_t i = 0; i < f.bytes.size(); i += static_cast<size_t>(f.bpp))
+      ASSERT_EQ(std::memcmp(&f.bytes[i], blue, static_cast<size_t>(f.bpp)), 0) << "byte " << i;
+  }
 }
 
-TEST_F(CameraGraphTest, HugeWidthAndHeightInTheSectionStillGiveTheBluePicture) {
-  // Any process of the session can write the section: a header of 2147483647 x 2147483647
-  // with a 16-byte size must not make the camera read outside it (here, in this process).
-  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
-  PublishedSection section(0x7FFFFFFF, 0x7FFFFFFF, std::vector<uint8_t>(16, 0x11));
-  ASSERT_TRUE(section.written());
-  const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
-  ASSERT_EQ(f.width, 1280);
-  ASSERT_EQ(f.height, 720);
-  for (size_t i = 0; i < f.bytes.size(); i += 3)
-    ASSERT_TRUE(f.bytes[i] == 0xFF && f.bytes[i + 1] == 0 && f.bytes[i + 2] == 0) << "byte " << i;
-}
-
-TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
+// Each camera shows its module's help picture, centred; the portrait camera's turned clockwise.
+TEST_F(CameraGraphTest, FallbackPictureIsCentredAndTurnedIntoEachCamera) {
   ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
+  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
   const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
   ASSERT_EQ(f.width, 1280);
   // The 640 x 360 card sits at (320, 180); its quadrant centres:
@@ -357,6 +363,16 @@ TEST_F(CameraGraphTest, FallbackPictureIsCentredUpright) {
   EXPECT_TRUE(Near(f.At(955, 535), kYellow, 955, 535));
   EXPECT_FALSE(Near(f.At(316, 176), kRed, 316, 176));
   EXPECT_FALSE(Near(f.At(964, 544), kYellow, 964, 544));
+  // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
+  // bottom-left white to the top left.
+  const Frame p = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
+  ASSERT_EQ(p.width, 720);
+  ASSERT_EQ(p.height, 1280);
+  EXPECT_TRUE(Near(p.At(450, 480), kRed, 450, 480));
+  EXPECT_TRUE(Near(p.At(270, 480), kWhite, 270, 480));
+  EXPECT_TRUE(Near(p.At(450, 800), kGreen, 450, 800));
+  EXPECT_TRUE(Near(p.At(270, 800), kYellow, 270, 800));
+  EXPECT_EQ(p.At(450, 480)[3], 0xFF);
 }
 
 std::string ReadFileBytes(const char* unix_path) {
@@ -413,32 +429,39 @@ TEST_F(CameraGraphTest, AHelpPictureInTheUserFolderIsShownOnlyWhenItIsASmallJpeg
   RemoveUserPictures();
 }
 
-TEST_F(CameraGraphTest, PortraitCameraTurnsTheLandscapeFallbackClockwise) {
-  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
-  const Frame f = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
-  ASSERT_EQ(f.width, 720);
-  ASSERT_EQ(f.height, 1280);
-  // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
-  // bottom-left white to the top left.
-  EXPECT_TRUE(Near(f.At(450, 480), kRed, 450, 480));
-  EXPECT_TRUE(Near(f.At(270, 480), kWhite, 270, 480));
-  EXPECT_TRUE(Near(f.At(450, 800), kGreen, 450, 800));
-  EXPECT_TRUE(Near(f.At(270, 800), kYellow, 270, 800));
-  EXPECT_EQ(f.At(450, 480)[3], 0xFF);
-}
-
-TEST_F(CameraGraphTest, PublishedPictureArrivesExactlyIn24And32Bits) {
+// A published picture arrives pixel for pixel, turned clockwise when its orientation is not the
+// camera's: the camera offers its own orientation whatever the section holds.
+TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyAndWinOverTheFallback) {
   ASSERT_EQ(Register(with_res_ + "vlux_horizontal.dll"), 0);
-  Pattern picture(1280, 720);
-  PublishedSection section(1280, 720, picture.bytes);
-  ASSERT_TRUE(section.written());
-  const Frame rgb24 = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
-  EXPECT_TRUE(rgb24.bytes == picture.bytes);
-  const Frame rgb32 = Capture(kLandscapeName, MEDIASUBTYPE_RGB32);
-  ASSERT_EQ(rgb32.bytes.size(), picture.bytes.size() / 3 * 4);
-  for (size_t p = 0; p < picture.bytes.size() / 3; ++p) {
-    ASSERT_EQ(std::memcmp(&rgb32.bytes[p * 4], &picture.bytes[p * 3], 3), 0) << "pixel " << p;
-    ASSERT_EQ(rgb32.bytes[p * 4 + 3], 0xFF) << "pixel " << p;
+  ASSERT_EQ(Register(with_res_ + "vlux_vertical.dll"), 0);
+  const struct {
+    const char* what;
+    int32_t width, height;
+    const wchar_t* camera;
+    GUID subtype;
+  } cases[] = {
+      {"landscape, 24 bits", 1280, 720, kLandscapeName, MEDIASUBTYPE_RGB24},
+      {"landscape, 32 bits", 1280, 720, kLandscapeName, MEDIASUBTYPE_RGB32},
+      {"portrait into the landscape camera", 720, 1280, kLandscapeName, MEDIASUBTYPE_RGB24},
+      {"landscape into the portrait camera", 1280, 720, kPortraitName, MEDIASUBTYPE_RGB24},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Pattern picture(c.width, c.height);
+    PublishedSection section(c.width, c.height, picture.bytes);
+    ASSERT_TRUE(section.written());
+    const Frame f = Capture(c.camera, c.subtype);
+    const bool turned = (c.camera == kLandscapeName) != (c.width > c.height);
+    ASSERT_EQ(f.width, turned ? c.height : c.width);
+    ASSERT_EQ(f.height, turned ? c.width : c.height);
+    for (int32_t y = 0; y < f.height; ++y)
+      for (int32_t x = 0; x < f.width; ++x) {
+        const uint8_t* want = turned ? picture.At(y, c.height - 1 - x) : picture.At(x, y);
+        ASSERT_EQ(std::memcmp(f.At(x, y), want, 3), 0) << x << "," << y;
+        if (f.bpp == 4) {
+          ASSERT_EQ(f.At(x, y)[3], 0xFF) << x << "," << y;
+        }
+      }
   }
 }
 
@@ -474,33 +497,6 @@ TEST_F(CameraGraphTest, CaptureGraphReadsFrameNumbersOnTheWallClockAndBoundsItsR
   EXPECT_GT(records[3].arrival_us, records[2].arrival_us);
   // The wall clock is the machine's: its time since 1970 is after 2020.
   EXPECT_GT(before, int64_t{1577836800} * 1000000);
-}
-
-TEST_F(CameraGraphTest, PortraitPictureArrivesTurnedClockwiseInTheLandscapeCamera) {
-  ASSERT_EQ(Register(bare_ + "vlux_horizontal.dll"), 0);
-  Pattern picture(720, 1280);
-  PublishedSection section(720, 1280, picture.bytes);
-  ASSERT_TRUE(section.written());
-  // A camera opened while portrait pictures are published still offers landscape.
-  const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
-  ASSERT_EQ(f.width, 1280);
-  ASSERT_EQ(f.height, 720);
-  for (int y = 0; y < 720; ++y)
-    for (int x = 0; x < 1280; ++x)
-      ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 1279 - x), 3), 0) << x << "," << y;
-}
-
-TEST_F(CameraGraphTest, PortraitCameraOffersPortraitForALandscapeSection) {
-  ASSERT_EQ(Register(bare_ + "vlux_vertical.dll"), 0);
-  Pattern picture(1280, 720);
-  PublishedSection section(1280, 720, picture.bytes);
-  ASSERT_TRUE(section.written());
-  const Frame f = Capture(kPortraitName, MEDIASUBTYPE_RGB24);
-  ASSERT_EQ(f.width, 720);
-  ASSERT_EQ(f.height, 1280);
-  for (int y = 0; y < 1280; y += 3)
-    for (int x = 0; x < 720; x += 3)
-      ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 719 - x), 3), 0) << x << "," << y;
 }
 
 TEST_F(CameraGraphTest, PictureAppearsAfterTheCameraStartedAndOutlivesThePublisher) {

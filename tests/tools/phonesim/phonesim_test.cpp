@@ -155,16 +155,6 @@ TEST(PhonesimOptions, FileNamesInAScriptAreTakenFromItsDirectory) {
   EXPECT_EQ(o.steps[5].text, "p.xml");  // a command text, not a file
 }
 
-TEST(PhonesimOptions, HeaderDocumentCarriesTheFlags) {
-  Options o;
-  o.reverse_v = 1;
-  o.reverse_h = 0;
-  EXPECT_EQ(HeaderDocument(o), "<header reverse_v=\"1\" reverse_h=\"0\"/>");
-  o.custom_header = true;
-  o.header_text = "";
-  EXPECT_EQ(HeaderDocument(o), "");
-}
-
 std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
   std::vector<uint8_t> b(8 + payload.size());
   PutLe32(b.data(), type);
@@ -330,19 +320,16 @@ TEST(PhonesimSession, PictureChunksSendEachPictureAsOnePacket) {
   phone->Shutdown();
 }
 
-TEST(PhonesimProgram, HelpRunsAsAProgram) {
-  ProcessRunner runner;
-  ASSERT_TRUE(runner.Launch(test::BuiltProgram("phonesim", "phonesim") + " --help"));
-  const std::string out = runner.ReadAll();
-  EXPECT_EQ(out.rfind("phonesim - ", 0), 0u) << out;
-  EXPECT_NE(out.find("--video FILE"), std::string::npos);
-}
-
-TEST(PhonesimProgram, ServesAReaderAndLogsWhatItReceived) {
+TEST(PhonesimProgram, HelpsAndServesAReaderAndLogsWhatItReceived) {
   net::SocketLibrary sockets;
   test::FakeAdbWorkdir adb("device PHONE1 device\n");
   const std::string port_file = (adb.dir() / "port.txt").string();
   const std::string log_file = (adb.dir() / "phonesim.log").string();
+  ProcessRunner help;
+  ASSERT_TRUE(help.Launch(test::BuiltProgram("phonesim", "phonesim") + " --help"));
+  const std::string usage = help.ReadAll();
+  EXPECT_EQ(usage.rfind("phonesim - ", 0), 0u) << usage;
+  EXPECT_NE(usage.find("--video FILE"), std::string::npos);
   ProcessRunner runner;
   ASSERT_TRUE(runner.Launch(test::BuiltProgram("phonesim", "phonesim") + " --port 0 --port-file " +
                             port_file + " --log " + log_file +
