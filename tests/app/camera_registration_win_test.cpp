@@ -102,33 +102,30 @@ class CameraRegistrationTest : public ::testing::Test {
   HWND owner_ = nullptr;
 };
 
-TEST_F(CameraRegistrationTest, MissingModuleShowsItsPathFollowedByMissing) {
-  const std::string path = dir_ + "vlux_vertical.dll";
-  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi("缺失"));
-  EXPECT_EQ(boxes_[0].caption, "");
-  EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(boxes_[0].owner, owner_);
-}
-
-TEST_F(CameraRegistrationTest, JunkModuleShowsRegistrationFailed) {
-  const std::string path = dir_ + "vlux_vertical.dll";
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxNamingThePath) {
+  const std::string missing = dir_ + "vlux_vertical.dll";
+  const std::string junk = dir_ + "junk.dll";
+  HANDLE f = CreateFileA(junk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(f, "not a module at all", 19, &written, nullptr);
   CloseHandle(f);
-  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi(" 注册失败"));
-}
-
-TEST_F(CameraRegistrationTest, RefusedRegistrationShowsRegistrationFailedAndUnloads) {
-  const std::string path = Copy(BuiltTestModule("failing_register.dll"), "failing_register.dll");
-  EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, path + Utf8ToAnsi(" 注册失败"));
-  EXPECT_EQ(GetModuleHandleA("failing_register.dll"), nullptr);
+  copies_.push_back(junk);
+  const std::string refusing =
+      Copy(BuiltTestModule("failing_register.dll"), "failing_register.dll");
+  const std::string failed = Utf8ToAnsi(" 注册失败");
+  for (const auto& [path, text] :
+       {std::pair{missing, missing + Utf8ToAnsi("缺失")}, std::pair{junk, junk + failed},
+        std::pair{refusing, refusing + failed}}) {
+    SCOPED_TRACE(path);
+    boxes_.clear();
+    EXPECT_EQ(RegisterCameraModule(path, owner_), 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, text);
+    EXPECT_EQ(boxes_[0].caption, "");
+    EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(boxes_[0].owner, owner_);
+  }
+  EXPECT_EQ(GetModuleHandleA("failing_register.dll"), nullptr);  // the refusing one unloaded
 }
 
 TEST_F(CameraRegistrationTest, ModuleWithoutTheExportCountsAsRegistered) {

@@ -125,14 +125,13 @@ TEST_F(MessageLoopTest, ReturnsTheQuitCodeAndIdlesAfterOrdinaryMessages) {
   EXPECT_EQ(timeline_.events, (Events{"idle", "app", "idle", "app", "idle"}));
 }
 
-TEST_F(MessageLoopTest, FilterSeesMessagesBeforeTranslation) {
+TEST_F(MessageLoopTest, FilterSeesMessagesBeforeTranslationAndMayConsumeThem) {
   KeyFilter pass(&timeline_, false);
   Run({WM_KEYDOWN}, &pass);
   // Translation turned the key into a character after the filter let it through.
   EXPECT_EQ(timeline_.events, (Events{"idle", "filter", "keydown", "char:a", "idle"}));
-}
-
-TEST_F(MessageLoopTest, ConsumedMessageIsNeitherTranslatedNorDispatched) {
+  // A consumed message is neither translated nor dispatched.
+  timeline_.events.clear();
   KeyFilter eat(&timeline_, true);
   Run({WM_KEYDOWN}, &eat);
   EXPECT_EQ(timeline_.events, (Events{"idle", "filter:eat", "idle"}));

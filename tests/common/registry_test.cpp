@@ -79,7 +79,7 @@ TEST_F(RegistryTest, OverlongStringIsRefusedNotAllocated) {
   EXPECT_EQ(text.size(), RegistryKey::kMaxStringBytes - 1);
 }
 
-TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndKeepsTheParent) {
+TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelNarrowOrWideAndKeepsTheParent) {
   for (const char* path : {"\\x\\y\\z", "\\x\\y\\z2", "\\x\\w", "\\x\\v\\u\\t"}) {
     RegistryKey key;
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (root_ + path).c_str()), ERROR_SUCCESS);
@@ -93,17 +93,14 @@ TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndKeepsTheParent) {
   EXPECT_FALSE(Exists(root_ + "\\x"));
   EXPECT_TRUE(Exists(root_ + "\\kept"));
   EXPECT_TRUE(Exists(root_));
-}
 
-TEST_F(RegistryTest, DeleteKeyTreeWideRemovesKeysWithChineseNames) {
-  const std::wstring wide_root(root_.begin(), root_.end());
-  const std::wstring tree = wide_root + L"\\\u6a2a\u5c4f";
+  // The wide form, on keys with Chinese names.
+  const std::wstring tree = std::wstring(root_.begin(), root_.end()) + L"\\\u6a2a\u5c4f";
   RegistryKey key;
   ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (tree + L"\\\u7ad6\u5c4f").c_str()), ERROR_SUCCESS);
   key.reset();
   EXPECT_EQ(DeleteKeyTree(HKEY_CURRENT_USER, tree.c_str()), ERROR_SUCCESS);
-  RegistryKey gone;
-  EXPECT_EQ(gone.Open(HKEY_CURRENT_USER, tree.c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, tree.c_str()), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryTest, MissingKeyCountsAsDeletedAndAnEmptyPathIsRefused) {

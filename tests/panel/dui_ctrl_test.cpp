@@ -121,13 +121,16 @@ TEST_F(PanelWindowsTest, PagesPlaceTheirListsAndAdjustmentPagesTakeTheSliderLayo
   EXPECT_EQ(View(53)->rect(), R(0, 94, 320, 116));
 }
 
+// Seven filter items in a grid of three columns, the fifth selected.
+constexpr char kGrid[] = R"(<command name="config"><ctrl class="op_area" id="1">
+  <ctrl class="page_switch" id="2" selected="3"><ctrl class="page_list" id="3" selected="104">
+    <ctrl class="filter_item" id="100"/><ctrl class="filter_item" id="101"/>
+    <ctrl class="filter_item" id="102"/><ctrl class="filter_item" id="103"/>
+    <ctrl class="filter_item" id="104"/><ctrl class="filter_item" id="105"/>
+    <ctrl class="filter_item" id="106"/></ctrl></ctrl></ctrl></command>)";
+
 TEST_F(PanelWindowsTest, TheGridPlacesItemsInCellsAndRepacksAfterARemoval) {
-  f.Apply(R"(<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_switch" id="2"
-        selected="3"><ctrl class="page_list" id="3" selected="104">
-      <ctrl class="filter_item" id="100"/><ctrl class="filter_item" id="101"/>
-      <ctrl class="filter_item" id="102"/><ctrl class="filter_item" id="103"/>
-      <ctrl class="filter_item" id="104"/><ctrl class="filter_item" id="105"/>
-      <ctrl class="filter_item" id="106"/></ctrl></ctrl></ctrl></command>)");
+  f.Apply(kGrid);
   auto* page = static_cast<DUIPageList*>(f.Find(3));
   FakeView* list = f.platform.ViewOf(&page->list());
   EXPECT_EQ(View(106)->rect(), R(0, 160, 68, 228));
@@ -154,14 +157,10 @@ TEST_F(PanelWindowsTest, TheGridPlacesItemsInCellsAndRepacksAfterARemoval) {
 }
 
 TEST_F(PanelWindowsTest, OnlyItemsWhoseSelectionOrAttributesChangeRepaint) {
-  f.Apply(R"(<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_switch" id="2"
-        selected="3"><ctrl class="page_list" id="3" selected="100">
-      <ctrl class="filter_item" id="100"/><ctrl class="filter_item" id="101"/>
-      <ctrl class="filter_item" id="102"/><ctrl class="filter_item" id="103"/>
-    </ctrl></ctrl></ctrl></command>)");
+  f.Apply(kGrid);
   int before = f.platform.log.repaints;
   f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
-  EXPECT_EQ(f.platform.log.repaints, before + 2);  // 100 unmarked, 102 marked
+  EXPECT_EQ(f.platform.log.repaints, before + 2);  // 104 unmarked, 102 marked
   before = f.platform.log.repaints;
   f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
   EXPECT_EQ(f.platform.log.repaints, before);

@@ -1,4 +1,5 @@
-// The panel's layout maths: the item grid, the tab row and the panel area.
+// The item grid's maths at its edges. Where the tab row, the slider column and the panel area
+// land is checked through the controls' windows (dui_ctrl_test).
 #include <gtest/gtest.h>
 
 #include "panel/panel_geometry.h"
@@ -22,13 +23,6 @@ TEST(ListGeometryTest, SevenItemsInThreeColumns) {
   EXPECT_EQ(ListContentHeight(g, 0), 0);
 }
 
-TEST(ListGeometryTest, TheSliderColumnOfAnAdjustmentPage) {
-  ListGeometry g{320, 22, 0, 25, 1};
-  EXPECT_EQ(ListCell(g, 0), R(0, 0, 320, 22));
-  EXPECT_EQ(ListCell(g, 1), R(0, 47, 320, 69));
-  EXPECT_EQ(ListCell(g, 2).top, 94);
-}
-
 TEST(ListGeometryTest, ColumnsBelowOneMeanOneAndHugeValuesCannotOverflow) {
   for (int32_t col : {0, -1, INT32_MIN}) {
     ListGeometry g{68, 68, 34, 12, col};
@@ -41,16 +35,6 @@ TEST(ListGeometryTest, ColumnsBelowOneMeanOneAndHugeValuesCannotOverflow) {
   EXPECT_EQ(c.width(), kMaxCellSize);
   ListGeometry negative{-50, -50, -9, -9, 3};
   EXPECT_EQ(ListCell(negative, 4), R(0, 0, 0, 0));
-}
-
-TEST(TabSlotTest, EqualColumnsAndTheRemainderStaysEmpty) {
-  EXPECT_EQ(TabSlot(R(0, 0, 300, 38), 3, 0), R(0, 0, 100, 38));
-  EXPECT_EQ(TabSlot(R(0, 0, 300, 38), 3, 2), R(200, 0, 300, 38));
-  EXPECT_EQ(TabSlot(R(0, 0, 301, 38), 3, 2), R(200, 0, 300, 38));
-}
-
-TEST(PanelAreaTest, RightOfThePreviewInTheConnectedWindow) {
-  EXPECT_EQ(PanelArea(1080, 648), R(728, 68, 1078, 640));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // in the code page the text arrives in.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "common/text_convert.h"
@@ -208,36 +209,28 @@ TEST(PanelCaptionTest, NoFilterWordsAreComparedInTheAnsiCodePage) {
   // the words must be compared in that encoding, not in this file's UTF-8.
   PanelFixture f;
   const std::string original = Utf8ToAnsi("原图");
-  const std::string none = Utf8ToAnsi("无");
-  const std::string cancel = Utf8ToAnsi("取消");
   ASSERT_NE(original, "原图");  // really another encoding than this file's UTF-8
-  f.Apply(
-      "<command name=\"config\"><ctrl class=\"page_list\" id=\"1\">"
-      "<ctrl class=\"filter_item\" id=\"2\" name=\"" +
-      original +
-      "\"/>"
-      "<ctrl class=\"filter_item\" id=\"3\" name=\"" +
-      none +
-      "\"/>"
-      "<ctrl class=\"filter_item\" id=\"4\" name=\"" +
-      cancel +
-      "\"/>"
-      "<ctrl class=\"filter_item\" id=\"5\" name=\"原图\"/>"
-      "<ctrl class=\"filter_item\" id=\"6\" name=\"" +
-      original +
-      "x\"/>"
-      "</ctrl></command>");
-  auto plain = [&](int id) {
-    return static_cast<DUIFilterItem*>(f.manager.root()->GetChildren()[id - 2])->plain();
+  const struct {
+    std::string name;
+    bool plain;
+  } items[] = {{original, true},
+               {Utf8ToAnsi("无"), true},
+               {Utf8ToAnsi("取消"), true},
+               {"原图", false},
+               {original + "x", false}};
+  std::string xml = "<command name=\"config\"><ctrl class=\"page_list\" id=\"1\">";
+  for (size_t i = 0; i < std::size(items); ++i) {
+    xml += "<ctrl class=\"filter_item\" id=\"" + std::to_string(2 + i) + "\" name=\"" +
+           items[i].name + "\"/>";
+  }
+  f.Apply(xml + "</ctrl></command>");
+  auto plain = [&](size_t i) {
+    return static_cast<DUIFilterItem*>(f.manager.root()->GetChildren()[i])->plain();
   };
-  EXPECT_TRUE(plain(2));
-  EXPECT_TRUE(plain(3));
-  EXPECT_TRUE(plain(4));
-  EXPECT_FALSE(plain(5));
-  EXPECT_FALSE(plain(6));
+  for (size_t i = 0; i < std::size(items); ++i) EXPECT_EQ(plain(i), items[i].plain) << i;
   // Once plain, always plain.
   f.Apply("<command name=\"modify\" parent_id=\"1\"><ctrl id=\"2\" name=\"Vivid\"/></command>");
-  EXPECT_TRUE(plain(2));
+  EXPECT_TRUE(plain(0));
 }
 
 }  // namespace

@@ -12,9 +12,14 @@ using test::MakeFolders;
 using test::ScratchFolder;
 using test::WriteText;
 
-TEST(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
+// Each case works in a scratch folder; `root` is the tree to remove.
+class DirectoryTree : public testing::Test {
+ protected:
   ScratchFolder scratch;
   const std::wstring root = scratch.path() + L"\\tree";
+};
+
+TEST_F(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
   MakeFolders(root + L"\\a\\b\\c");
   MakeFolders(root + L"\\empty");
   WriteText(root + L"\\top.txt", "1");
@@ -25,9 +30,7 @@ TEST(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
   EXPECT_TRUE(Exists(scratch.path()));
 }
 
-TEST(DirectoryTree, SparesUninstallBatInAnyCaseAndKeepsItsFolders) {
-  ScratchFolder scratch;
-  const std::wstring root = scratch.path() + L"\\tree";
+TEST_F(DirectoryTree, SparesUninstallBatInAnyCaseAndKeepsItsFolders) {
   MakeFolders(root + L"\\sub");
   WriteText(root + L"\\sub\\Uninstall.BAT", "spared");
   WriteText(root + L"\\sub\\other.txt", "x");
@@ -38,9 +41,7 @@ TEST(DirectoryTree, SparesUninstallBatInAnyCaseAndKeepsItsFolders) {
   EXPECT_FALSE(Exists(root + L"\\gone.txt"));
 }
 
-TEST(DirectoryTree, FileInUseStaysWithItsFolder) {
-  ScratchFolder scratch;
-  const std::wstring root = scratch.path() + L"\\tree";
+TEST_F(DirectoryTree, FileInUseStaysWithItsFolder) {
   MakeFolders(root);
   WriteText(root + L"\\busy.log", "x");
   WriteText(root + L"\\free.txt", "x");
@@ -52,10 +53,8 @@ TEST(DirectoryTree, FileInUseStaysWithItsFolder) {
   EXPECT_FALSE(Exists(root + L"\\free.txt"));
 }
 
-TEST(DirectoryTree, LinkInsideIsNeverFollowed) {
-  ScratchFolder scratch;
+TEST_F(DirectoryTree, LinkInsideIsNeverFollowed) {
   const std::wstring outside = scratch.path() + L"\\outside";
-  const std::wstring root = scratch.path() + L"\\tree";
   MakeFolders(outside + L"\\nested");
   MakeFolders(root + L"\\sub");
   WriteText(outside + L"\\marker.txt", "keep");
@@ -76,9 +75,8 @@ TEST(DirectoryTree, LinkInsideIsNeverFollowed) {
   }
 }
 
-TEST(DirectoryTree, AFolderThatIsItselfALinkIsNotFollowed) {
+TEST_F(DirectoryTree, AFolderThatIsItselfALinkIsNotFollowed) {
   // A Start-menu folder replaced by a link to a folder of the user's.
-  ScratchFolder scratch;
   const std::wstring marker_folder = scratch.path() + L"\\marker";
   MakeFolders(marker_folder + L"\\inner");
   WriteText(marker_folder + L"\\marker.txt", "keep");

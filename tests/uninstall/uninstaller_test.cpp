@@ -97,22 +97,28 @@ bool RegisterModule(const std::wstring& path) {
   return ok;
 }
 
+// Each case starts from a scratch installation with the installer's traces around it.
 class UninstallRun : public testing::Test {
  protected:
-  void SetUp() override { CoInitialize(nullptr); }
+  void SetUp() override {
+    CoInitialize(nullptr);
+    MakeInstallerTraces(installation.folder());
+  }
   void TearDown() override {
     RemoveInstallerTraces();
     CoUninitialize();
   }
+  // The installation's own uninstaller, the questions answered by `prompts`.
+  UninstallReport Run(ScriptedPrompts& prompts) {
+    return RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  }
+  ScratchInstallation installation;
 };
 
 TEST_F(UninstallRun, CancelOrNoAtTheFirstQuestionChangesNothing) {
   for (int answer : {IDCANCEL, IDNO}) {
-    ScratchInstallation installation;
-    MakeInstallerTraces(installation.folder());
     ScriptedPrompts prompts({answer});
-    const UninstallReport report =
-        RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+    const UninstallReport report = Run(prompts);
     EXPECT_EQ(report.outcome, UninstallOutcome::kCancelled);
     ASSERT_EQ(prompts.asked().size(), 1u);
     EXPECT_EQ(prompts.asked()[0].text, kConfirmText);
@@ -124,8 +130,6 @@ TEST_F(UninstallRun, CancelOrNoAtTheFirstQuestionChangesNothing) {
 }
 
 TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   // A folder outside, reached through a link inside the installation.
   const std::wstring outside = installation.scratch() + L"\\Elsewhere";
   test::MakeFolders(outside);
@@ -137,8 +141,7 @@ TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
   ASSERT_TRUE(CameraListed(kPortraitCamera));
 
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  const UninstallReport report = Run(prompts);
 
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   ASSERT_EQ(prompts.asked().size(), 2u);
@@ -168,7 +171,6 @@ TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   ASSERT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the desktop links out of the prefix";
 
-  ScratchInstallation installation;
   const std::wstring tag = std::to_wstring(GetCurrentProcessId());
   const std::wstring copy = desktop + L"\\Uninstall.exe";
   const std::wstring marker = desktop + L"\\keep-" + tag + L".txt";
@@ -199,8 +201,6 @@ TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
 }
 
 TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   // A copy unpacked into a tools folder, with a file of the user's beside the program.
   const std::wstring tools = installation.scratch() + L"\\Tools";
   test::MakeFolders(tools);
@@ -222,8 +222,6 @@ TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
 }
 
 TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   test::WriteText(installation.File(L"my-notes.txt"), "mine");
   test::MakeFolders(installation.File(L"recordings"));
   test::WriteText(installation.File(L"recordings\\clip.mp4"), "mine");
@@ -231,8 +229,7 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
   for (const wchar_t* file : {L"a.txt", L"b.txt"}) test::WriteText(installation.File(file), "mine");
 
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  const UninstallReport report = Run(prompts);
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   EXPECT_EQ(test::ReadText(installation.File(L"my-notes.txt")), "mine");
   EXPECT_EQ(test::ReadText(installation.File(L"recordings\\clip.mp4")), "mine");
@@ -251,12 +248,9 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
 }
 
 TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   DeleteFileW(installation.File(L"installed.lst").c_str());
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  const UninstallReport report = Run(prompts);
   EXPECT_FALSE(report.layout_found);
   EXPECT_TRUE(InstallationIntact(installation));
   EXPECT_FALSE(InstallerTracesExist());
@@ -265,8 +259,6 @@ TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {
 }
 
 TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   // Another program's adb in a folder named like the product's, running.
   const std::wstring planted = installation.scratch() + L"\\Orsel\\adb";
   test::MakeFolders(planted);
@@ -276,8 +268,7 @@ TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
   Sleep(300);
 
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  const UninstallReport report = Run(prompts);
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   // Not the product's: no retry question, nothing started from that folder, still running.
   ASSERT_EQ(prompts.asked().size(), 2u);
@@ -288,7 +279,6 @@ TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
 }
 
 TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
-  ScratchInstallation installation;
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
       RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"), true));
@@ -299,8 +289,6 @@ TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
 }
 
 TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   ChildProcess program, adb;
   ASSERT_TRUE(program.Start(installation.File(L"Lumaroo.exe")));
   ASSERT_TRUE(adb.Start(installation.File(L"adb\\adb.exe"), L"server"));
@@ -317,8 +305,7 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
     adb_ended = adb.WaitForExit(60000);
     kill_log = test::ReadText(installation.File(L"adb\\kill-server.log"));
   };
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  const UninstallReport report = Run(prompts);
 
   EXPECT_TRUE(program_ended);
   EXPECT_EQ(program_exit, 2u);
@@ -335,8 +322,6 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
 }
 
 TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
-  ScratchInstallation installation;
-  MakeInstallerTraces(installation.folder());
   test::CopyFileTo(test::ProductStub(), installation.File(L"Lumaroo.exe"));
   ChildProcess hung;
   ASSERT_TRUE(hung.Start(installation.File(L"Lumaroo.exe"), L"hung-window"));
@@ -344,9 +329,7 @@ TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
 
   ScriptedPrompts prompts({IDOK, IDCANCEL});
   std::promise<UninstallReport> done;
-  std::thread run([&] {
-    done.set_value(RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"))));
-  });
+  std::thread run([&] { done.set_value(Run(prompts)); });
   auto result = done.get_future();
   const bool finished = result.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
   hung.Kill();  // frees a run that is stuck in the window's message
