@@ -4,9 +4,12 @@
 
 #include "app/camera_registration.h"
 #include "app/main_dlg_layout.h"
+#include "app/program_settings_store.h"
 #include "common/main_window_class.h"
+#include "common/module_directory.h"
 #include "common/win/app_module.h"
 #include "common/win/dib.h"
+#include "online/remote_config.h"
 #include "widgets/image_loader.h"
 #include "widgets/picture_ids.h"
 
@@ -68,7 +71,12 @@ CMainDlg* CurrentMainWindow() {
   return g_current_main_window;
 }
 
-CMainDlg::CMainDlg() : scanner_(std::make_unique<DeviceScanner>()) {
+CMainDlg::CMainDlg()
+    : scanner_(std::make_unique<DeviceScanner>()),
+      online_host_(std::make_shared<ProgramSettingsStore>(),
+                   [this](const std::string& text, const std::string& title) {
+                     tray_.ShowBalloon(text.c_str(), title.c_str(), NIIF_INFO, kBalloonTimeoutMs);
+                   }) {
   g_current_main_window = this;
 }
 
@@ -134,7 +142,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   }
   UIAddWindow(m_hWnd);
 
-  online_host_.OnReadCachedSettings();
+  online_host_.LoadCachedRemoteConfig();
 
   // The scan's result arrives as kMsgDeviceListArrived once this thread handles messages again.
   scanner_->SetResultWindow(m_hWnd);
@@ -154,16 +162,17 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   IWorkflowTurns& turns = *this;
   workflow_ = std::make_unique<ConnectionWorkflow>(view, *stream_control_, *device_source_, &turns);
 
-  panel_host_.SetMainWindow(m_hWnd);
-  online_host_.Attach(MainOnlineHost::Parts{m_hWnd, small_icon_, &preview_host_.preview(),
-                                            scanner_.get(), worker_.get()});
+  tray_.SetOwner(m_hWnd, small_icon_);
+  // The connection tip of the record (cached, or fetched since) is the worker's failure text.
+  worker_->SetConnectionTipsSource([] { return GetRemoteConfig().tips_conn; });
 
   controls_.BeginLoading();
 
   RegisterCameraModules(m_hWnd);
-  panel_host_.OnStarted();
-  worker_->SetResourceStore(panel_host_.manager());
-  online_host_.OnStarted();
+  // The panel manager is made here (it becomes the current one); the phone's pictures go to it.
+  panel_host_ = std::make_unique<PanelHosting>(m_hWnd, ml::kPanel);
+  worker_->SetResourceStore(&panel_host_->manager());
+  online_host_.Start(m_hWnd, ApplicationDirectory());
   return TRUE;
 }
 
@@ -269,6 +278,18 @@ LRESULT CMainDlg::OnStreamConnectFailed(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CMainDlg::OnDeviceListArrived(UINT, WPARAM, LPARAM, BOOL&) {
   // The parameters are not used: the workflow takes its own copy of the scanner's list.
   if (workflow_) workflow_->OnDeviceListArrived();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  // The stream worker waits in SendMessage: nothing leaves ApplyCommand.
+  if (panel_host_) panel_host_->ApplyCommand(reinterpret_cast<const char*>(lparam));
+  return 0;
+}
+
+LRESULT CMainDlg::OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&) {
+  // New help pictures from the online services: the preview's placeholder shows them.
+  preview_host_.preview().ReloadPlaceholder(true);
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dlg_layout.h"
 #include "panel/dui_ctrl.h"
 #include "panel/panel_limits.h"
 #include "panel/panel_manager.h"
@@ -77,7 +78,7 @@ class Platform : public vl::IPanelPlatform {
 class Host : public vl::IPanelHost {
  public:
   void SetPanelWindow(vl::DUICtrl* root) override {
-    if (root) root->Create(nullptr, vl::PanelArea(1080, 648));
+    if (root) root->Create(nullptr, vl::main_layout::kPanel);
   }
 };
 

@@ -1,4 +1,4 @@
-// The panel's layout maths: the item grid, the tab row and the panel area.
+// The panel's layout maths: the item grid and the tab row.
 #include <gtest/gtest.h>
 
 #include "panel/panel_geometry.h"
@@ -47,10 +47,6 @@ TEST(TabSlotTest, EqualColumnsAndTheRemainderStaysEmpty) {
   EXPECT_EQ(TabSlot(R(0, 0, 300, 38), 3, 0), R(0, 0, 100, 38));
   EXPECT_EQ(TabSlot(R(0, 0, 300, 38), 3, 2), R(200, 0, 300, 38));
   EXPECT_EQ(TabSlot(R(0, 0, 301, 38), 3, 2), R(200, 0, 300, 38));
-}
-
-TEST(PanelAreaTest, RightOfThePreviewInTheConnectedWindow) {
-  EXPECT_EQ(PanelArea(1080, 648), R(728, 68, 1078, 640));
 }
 
 }  // namespace
