@@ -10,6 +10,7 @@
 #include "common/win/app_module.h"
 #include "common/win/dib.h"
 #include "online/remote_config.h"
+#include "widgets/buffered_paint.h"
 #include "widgets/image_loader.h"
 #include "widgets/picture_ids.h"
 
@@ -187,31 +188,20 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(m_hWnd, &ps);
-  RECT client;
-  GetClientRect(&client);
-  const int width = client.right, height = client.bottom;
-  HDC memory = CreateCompatibleDC(dc);
-  win::UniqueBitmap picture(CreateCompatibleBitmap(dc, width, height));
-  if (memory && picture) {
-    HGDIOBJ previous = SelectObject(memory, picture.get());
-    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (background_) DrawAlphaBitmap(memory, background_.get(), 1, 1);
-    // The title bar's divider spans the window at every width; the background picture only
-    // holds it as far as the preview.
-    RECT divider = {1, ml::kTitleDividerY, width - 1, ml::kTitleDividerY + 1};
-    win::UniqueBrush divider_brush(CreateSolidBrush(RGB(224, 224, 224)));
-    FillRect(memory, &divider, divider_brush.get());
-    win::UniqueRegion frame(
-        CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
-    win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));
-    FrameRgn(memory, frame.get(), frame_brush.get(), 1, 1);
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-  }
-  if (memory) DeleteDC(memory);
-  EndPaint(m_hWnd, &ps);
+  BufferedPaint paint(m_hWnd);  // white, copied to the window in one block
+  HDC dc = paint.dc();
+  if (!dc) return 0;
+  const int width = paint.client().right, height = paint.client().bottom;
+  if (background_) DrawAlphaBitmap(dc, background_.get(), 1, 1);
+  // The title bar's divider spans the window at every width; the background picture only
+  // holds it as far as the preview.
+  RECT divider = {1, ml::kTitleDividerY, width - 1, ml::kTitleDividerY + 1};
+  win::UniqueBrush divider_brush(CreateSolidBrush(RGB(224, 224, 224)));
+  FillRect(dc, &divider, divider_brush.get());
+  win::UniqueRegion frame(
+      CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
+  win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));
+  FrameRgn(dc, frame.get(), frame_brush.get(), 1, 1);
   return 0;
 }
 
