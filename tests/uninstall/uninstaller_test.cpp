@@ -112,7 +112,7 @@ TEST_F(UninstallRun, CancelOrNoAtTheFirstQuestionChangesNothing) {
     MakeInstallerTraces(installation.folder());
     ScriptedPrompts prompts({answer});
     const UninstallReport report =
-        RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+        RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
     EXPECT_EQ(report.outcome, UninstallOutcome::kCancelled);
     ASSERT_EQ(prompts.asked().size(), 1u);
     EXPECT_EQ(prompts.asked()[0].text, kConfirmText);
@@ -138,7 +138,7 @@ TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
 
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
 
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   ASSERT_EQ(prompts.asked().size(), 2u);
@@ -182,7 +182,7 @@ TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
     RemoveInstallerTraces();
     if (!recorded.empty()) MakeInstallerTraces(recorded);
     ScriptedPrompts prompts({IDOK, IDOK});
-    const UninstallReport report = RunUninstall(nullptr, prompts, SetupFor(copy));
+    const UninstallReport report = RunUninstall(nullptr, SetupFor(copy));
     EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
     EXPECT_FALSE(report.installation_removed);
     EXPECT_TRUE(Exists(copy));
@@ -209,8 +209,7 @@ TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
   test::WriteText(tools + L"\\notes.txt", "mine");
 
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(tools + L"\\Uninstall.exe"));
+  const UninstallReport report = RunUninstall(nullptr, SetupFor(tools + L"\\Uninstall.exe"));
   EXPECT_EQ(report.installation.verdict, InstallDirVerdict::kNotInInstallation);
   EXPECT_EQ(test::ReadText(tools + L"\\notes.txt"), "mine");
   EXPECT_TRUE(Exists(tools + L"\\Lumaroo.exe"));
@@ -232,7 +231,7 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
 
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   EXPECT_EQ(test::ReadText(installation.File(L"my-notes.txt")), "mine");
   EXPECT_EQ(test::ReadText(installation.File(L"recordings\\clip.mp4")), "mine");
@@ -256,7 +255,7 @@ TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {
   DeleteFileW(installation.File(L"installed.lst").c_str());
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
   EXPECT_FALSE(report.layout_found);
   EXPECT_TRUE(InstallationIntact(installation));
   EXPECT_FALSE(InstallerTracesExist());
@@ -277,7 +276,7 @@ TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
 
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   // Not the product's: no retry question, nothing started from that folder, still running.
   ASSERT_EQ(prompts.asked().size(), 2u);
@@ -291,7 +290,7 @@ TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
   ScratchInstallation installation;
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"), true));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe"), true));
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   EXPECT_TRUE(InstallationIntact(installation));
   ASSERT_EQ(prompts.asked().size(), 2u);
@@ -318,7 +317,7 @@ TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
     kill_log = test::ReadText(installation.File(L"adb\\kill-server.log"));
   };
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
 
   EXPECT_TRUE(program_ended);
   EXPECT_EQ(program_exit, 2u);
@@ -345,7 +344,7 @@ TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
   ScriptedPrompts prompts({IDOK, IDCANCEL});
   std::promise<UninstallReport> done;
   std::thread run([&] {
-    done.set_value(RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"))));
+    done.set_value(RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe"))));
   });
   auto result = done.get_future();
   const bool finished = result.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
