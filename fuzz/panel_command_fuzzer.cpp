@@ -176,7 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3:  // the user clicks every control with an id from the body (events queue)
         for (size_t i = 0; i + 1 < length; i += 2) {
           const int32_t id = static_cast<int32_t>(body[i] | body[i + 1] << 8);
-          if (vl::DUICtrl* c = manager.FindControl(id, true)) c->SendEvent("click");
+          if (vl::DUICtrl* c = manager.FindControl(id, vl::RootSearch::kWithRoot))
+            c->SendEvent("click");
         }
         break;
     }

@@ -109,7 +109,7 @@ struct PanelFixture {
   PanelManager manager{&host, &platform};
 
   void Apply(const std::string& text) { manager.ApplyCommand(text.c_str()); }
-  DUICtrl* Find(int32_t id) const { return manager.FindControl(id, true); }
+  DUICtrl* Find(int32_t id) const { return manager.FindControl(id, RootSearch::kWithRoot); }
   // Ids of a control's children in order.
   static std::vector<int32_t> Ids(const DUICtrl* c);
   // Adds a resource named `name` holding `text`.
