@@ -46,8 +46,8 @@ class OnlineHost : public win::CMessageMap {
   void LoadCachedRemoteConfig();
   // Last turn: the context of the fetch thread (this window, the program's folder and version,
   // the configuration endpoint the program was built with, the folder the help pictures go to:
-  // by default the user's own) and the first fetch. The dialogs are owned by this window from
-  // now on.
+  // by default the user's own) and the first fetch. The dialogs and downloads that the message
+  // map starts belong to `main_window` from then on.
   void Start(HWND main_window, const std::string& program_directory,
              const std::string& config_endpoint = ConfigEndpoint(),
              const std::string& picture_directory = win::UserPictureFolder(true));
