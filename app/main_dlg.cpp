@@ -4,9 +4,13 @@
 
 #include "app/camera_registration.h"
 #include "app/main_dlg_layout.h"
+#include "app/program_settings_store.h"
 #include "common/main_window_class.h"
+#include "common/module_directory.h"
 #include "common/win/app_module.h"
 #include "common/win/dib.h"
+#include "online/remote_config.h"
+#include "widgets/buffered_paint.h"
 #include "widgets/image_loader.h"
 #include "widgets/picture_ids.h"
 
@@ -68,7 +72,12 @@ CMainDlg* CurrentMainWindow() {
   return g_current_main_window;
 }
 
-CMainDlg::CMainDlg() : scanner_(std::make_unique<DeviceScanner>()) {
+CMainDlg::CMainDlg()
+    : scanner_(std::make_unique<DeviceScanner>()),
+      online_host_(std::make_shared<ProgramSettingsStore>(),
+                   [this](const std::string& text, const std::string& title) {
+                     tray_.ShowBalloon(text.c_str(), title.c_str(), NIIF_INFO, kBalloonTimeoutMs);
+                   }) {
   g_current_main_window = this;
 }
 
@@ -134,7 +143,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   }
   UIAddWindow(m_hWnd);
 
-  online_host_.OnReadCachedSettings();
+  online_host_.LoadCachedRemoteConfig();
 
   // The scan's result arrives as kMsgDeviceListArrived once this thread handles messages again.
   scanner_->SetResultWindow(m_hWnd);
@@ -154,16 +163,17 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   IWorkflowTurns& turns = *this;
   workflow_ = std::make_unique<ConnectionWorkflow>(view, *stream_control_, *device_source_, &turns);
 
-  panel_host_.SetMainWindow(m_hWnd);
-  online_host_.Attach(MainOnlineHost::Parts{m_hWnd, small_icon_, &preview_host_.preview(),
-                                            scanner_.get(), worker_.get()});
+  tray_.SetOwner(m_hWnd, small_icon_);
+  // The connection tip of the record (cached, or fetched since) is the worker's failure text.
+  worker_->SetConnectionTipsSource([] { return GetRemoteConfig().tips_conn; });
 
   controls_.BeginLoading();
 
   RegisterCameraModules(m_hWnd);
-  panel_host_.OnStarted();
-  worker_->SetResourceStore(panel_host_.manager());
-  online_host_.OnStarted();
+  // The panel manager is made here (it becomes the current one); the phone's pictures go to it.
+  panel_host_ = std::make_unique<PanelHosting>(m_hWnd, ml::kPanel);
+  worker_->SetResourceStore(&panel_host_->manager());
+  online_host_.Start(m_hWnd, ApplicationDirectory());
   return TRUE;
 }
 
@@ -178,31 +188,20 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(m_hWnd, &ps);
-  RECT client;
-  GetClientRect(&client);
-  const int width = client.right, height = client.bottom;
-  HDC memory = CreateCompatibleDC(dc);
-  win::UniqueBitmap picture(CreateCompatibleBitmap(dc, width, height));
-  if (memory && picture) {
-    HGDIOBJ previous = SelectObject(memory, picture.get());
-    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (background_) DrawAlphaBitmap(memory, background_.get(), 1, 1);
-    // The title bar's divider spans the window at every width; the background picture only
-    // holds it as far as the preview.
-    RECT divider = {1, ml::kTitleDividerY, width - 1, ml::kTitleDividerY + 1};
-    win::UniqueBrush divider_brush(CreateSolidBrush(RGB(224, 224, 224)));
-    FillRect(memory, &divider, divider_brush.get());
-    win::UniqueRegion frame(
-        CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
-    win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));
-    FrameRgn(memory, frame.get(), frame_brush.get(), 1, 1);
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-  }
-  if (memory) DeleteDC(memory);
-  EndPaint(m_hWnd, &ps);
+  BufferedPaint paint(m_hWnd);  // white, copied to the window in one block
+  HDC dc = paint.dc();
+  if (!dc) return 0;
+  const int width = paint.client().right, height = paint.client().bottom;
+  if (background_) DrawAlphaBitmap(dc, background_.get(), 1, 1);
+  // The title bar's divider spans the window at every width; the background picture only
+  // holds it as far as the preview.
+  RECT divider = {1, ml::kTitleDividerY, width - 1, ml::kTitleDividerY + 1};
+  win::UniqueBrush divider_brush(CreateSolidBrush(RGB(224, 224, 224)));
+  FillRect(dc, &divider, divider_brush.get());
+  win::UniqueRegion frame(
+      CreateRoundRectRgn(0, 0, width, height, ml::kCornerEllipse, ml::kCornerEllipse));
+  win::UniqueBrush frame_brush(CreateSolidBrush(RGB(173, 173, 173)));
+  FrameRgn(dc, frame.get(), frame_brush.get(), 1, 1);
   return 0;
 }
 
@@ -269,6 +268,18 @@ LRESULT CMainDlg::OnStreamConnectFailed(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CMainDlg::OnDeviceListArrived(UINT, WPARAM, LPARAM, BOOL&) {
   // The parameters are not used: the workflow takes its own copy of the scanner's list.
   if (workflow_) workflow_->OnDeviceListArrived();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  // The stream worker waits in SendMessage: nothing leaves ApplyCommand.
+  if (panel_host_) panel_host_->ApplyCommand(reinterpret_cast<const char*>(lparam));
+  return 0;
+}
+
+LRESULT CMainDlg::OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&) {
+  // New help pictures from the online services: the preview's placeholder shows them.
+  preview_host_.preview().ReloadPlaceholder(true);
   return 0;
 }
 

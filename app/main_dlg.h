@@ -5,10 +5,10 @@
 //   main_dlg_view.cpp      the window as the connection workflow's view
 //   main_dlg_controls.*    its own widgets and the loading overlay
 //   main_preview_host.*    the preview and the overlay buttons painted on it
-//   main_panel_host.*      the phone's panel (kMsgPanelCommand, SetPanelWindow)
-//   main_online_host.*     online services (kMsgUpdateOffer, kMsgHelpPictures,
-//                          kCommandSettings, kCommandNoDeviceHelp, balloons)
 //   connection_workflow.*  the rules of connecting, apart from any window
+// It carries two other subsystems, each through its one host: the phone's panel (PanelHosting
+// of panel/, given kMsgPanelCommand and the panel's area) and the online services (OnlineHost of
+// online/, whose message map handles kMsgUpdateOffer, kCommandSettings and kCommandNoDeviceHelp).
 #pragma once
 
 #include <windows.h>
@@ -19,10 +19,9 @@
 
 #include "app/connection_workflow.h"
 #include "app/main_dlg_controls.h"
-#include "app/main_online_host.h"
-#include "app/main_panel_host.h"
 #include "app/main_preview_host.h"
 #include "app/resource.h"
+#include "app/tray_icon.h"
 #include "common/win/handles.h"
 #include "common/win/message_loop.h"
 #include "common/win/update_ui.h"
@@ -30,6 +29,8 @@
 #include "device/device_scanner.h"
 #include "media/stream_worker.h"
 #include "media/window_notify_listener.h"
+#include "online/online_host_win.h"
+#include "panel/panel_hosting_win.h"
 
 namespace vl {
 
@@ -44,6 +45,10 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   // Timer that refreshes the device list after the last of a burst of device changes.
   static constexpr UINT_PTR kDeviceChangeTimer = 1;
   static constexpr UINT kDeviceChangeDelayMs = 1000;
+  // How long the online services' balloons stay.
+  static constexpr UINT kBalloonTimeoutMs = 10000;
+  // Empty device lists in a row after which the help dialog opens (if still no phone is listed).
+  static constexpr int kRefreshesBeforeHelp = 3;
 
   CMainDlg();
   ~CMainDlg() override;
@@ -55,21 +60,17 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override;
 
-  // A new panel from the panel manager (see MainPanelHost).
-  void SetPanelWindow(DUICtrl* root) { panel_host_.SetPanelWindow(root); }
-  // A balloon on the program's notification-area icon (see MainOnlineHost).
-  void ShowBalloon(const char* text, const char* title, DWORD info_flags, UINT timeout_ms) {
-    online_host_.ShowBalloon(text, title, info_flags, timeout_ms);
-  }
-
   // The parts, for the hosts and the tests.
   StreamWorker* stream_worker() { return worker_.get(); }
   DeviceScanner& scanner() { return *scanner_; }
   ConnectionWorkflow* workflow() { return workflow_.get(); }
   MainDlgControls& controls() { return controls_; }
   MainPreviewHost& preview_host() { return preview_host_; }
-  MainPanelHost& panel_host() { return panel_host_; }
-  MainOnlineHost& online_host() { return online_host_; }
+  // The panel's host, made in the last turn of the start (null before).
+  PanelHosting* panel_host() { return panel_host_.get(); }
+  OnlineHost& online_host() { return online_host_; }
+  // The notification-area icon, where the balloons show.
+  TrayIcon& tray() { return tray_; }
   HICON small_icon() const { return small_icon_; }
 
   BEGIN_MSG_MAP(CMainDlg)
@@ -85,6 +86,8 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   MESSAGE_HANDLER(kMsgStreamRunEnded, OnStreamRunEnded)
   MESSAGE_HANDLER(kMsgStreamConnectFailed, OnStreamConnectFailed)
   MESSAGE_HANDLER(kMsgDeviceListArrived, OnDeviceListArrived)
+  MESSAGE_HANDLER(kMsgPanelCommand, OnPanelCommand)
+  MESSAGE_HANDLER(kMsgHelpPictures, OnHelpPictures)
   COMMAND_ID_HANDLER(kCommandConnect, OnConnectCommand)
   COMMAND_ID_HANDLER(kCommandClose, OnCloseCommand)
   COMMAND_ID_HANDLER(kCommandRefresh, OnRefreshCommand)
@@ -92,7 +95,6 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   COMMAND_ID_HANDLER(kCommandHorizontalFlip, OnHorizontalFlipCommand)
   COMMAND_ID_HANDLER(kCommandMinimise, OnMinimiseCommand)
   COMMAND_ID_HANDLER(kCommandVerticalFlip, OnVerticalFlipCommand)
-  CHAIN_MSG_MAP_MEMBER(panel_host_)
   CHAIN_MSG_MAP_MEMBER(online_host_)
   END_MSG_MAP()
 
@@ -112,6 +114,8 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   LRESULT OnStreamRunEnded(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnStreamConnectFailed(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDeviceListArrived(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPanelCommand(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHelpPictures(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnConnectCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnCloseCommand(WORD, WORD, HWND, BOOL&);
   LRESULT OnRefreshCommand(WORD, WORD, HWND, BOOL&);
@@ -150,8 +154,11 @@ class CMainDlg : public win::CDialogImpl<CMainDlg>,
   std::unique_ptr<ConnectionWorkflow> workflow_;
   MainDlgControls controls_;
   MainPreviewHost preview_host_;
-  MainPanelHost panel_host_;
-  MainOnlineHost online_host_;
+  std::unique_ptr<PanelHosting> panel_host_;
+  TrayIcon tray_;
+  // Destroyed first: the fetch and download threads keep what they share with it (the settings,
+  // the prompts, the link to the window) and show no balloon from then on.
+  OnlineHost online_host_;
 
   win::UniqueBitmap background_;
   HICON small_icon_ = nullptr;  // 16 x 16, for the notification area

@@ -1,5 +1,6 @@
 // Geometry of the main window: its two sizes, the children's rectangles in client coordinates
-// of the 730 x 648 window, and where the caption buttons go at any width.
+// of the 730 x 648 window, the phone's panel at the right of the 1080 x 648 one, and where the
+// caption buttons go at any width.
 #pragma once
 
 #include "common/pixel_rect.h"
@@ -29,6 +30,14 @@ constexpr Rect kHorizontalFlipButton{130, 552, 220, 574};
 constexpr Rect kOrientationButton{636, 552, 726, 574};
 constexpr Rect kPreview{1, 68, 728, 590};
 constexpr Rect kLoadingOverlay{2, 2, 727, 645};
+
+// Where the phone's panel goes in a client area of the given size: from the preview's right edge
+// and the drag strip's bottom to 2 pixels before the right edge and 8 above the bottom. The panel
+// is laid out for the connected window (kPanel) even while the window is still narrow.
+constexpr Rect PanelArea(int client_width, int client_height) {
+  return Rect{kPreview.right, kDragStripBottom, client_width - 2, client_height - 8};
+}
+constexpr Rect kPanel = PanelArea(kConnectedWidth, kHeight);
 
 // The caption buttons follow the right edge: close, minimise and settings at 45, 85 and 125
 // pixels from it, each 34 x 34 at the top.

@@ -58,15 +58,21 @@ void CMainDlg::ShowMessage(const std::string& text, const std::string& caption) 
 }
 
 void CMainDlg::OnEmptyDeviceList(int& refresh_count) {
-  online_host_.OnEmptyDeviceList(refresh_count);
+  // Three refreshes or more open the help dialog if the scanner still lists no phone, and the
+  // count starts again.
+  if (refresh_count < kRefreshesBeforeHelp) return;
+  refresh_count = 0;
+  if (scanner_->GetEntries().empty()) online_host_.ShowHelp(m_hWnd);
 }
 
 void CMainDlg::OnConnectedLayout() {
-  panel_host_.OnConnectedLayout();
+  // The panel shows (and the events that waited for a connection go out).
+  if (panel_host_) panel_host_->OnConnected();
 }
 
 void CMainDlg::OnDisconnectedLayout() {
-  panel_host_.OnDisconnectedLayout();
+  // The panel hides; its contents stay until the phone sends the next.
+  if (panel_host_) panel_host_->OnDisconnected();
 }
 
 std::string CMainDlg::AndroidDriverLink() {

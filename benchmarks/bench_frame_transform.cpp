@@ -72,8 +72,8 @@ void Scale(benchmark::State& state, int src_w, int src_h) {
   std::vector<uint8_t> dst(kOutBytes);
   vl::SmoothScaler scaler;
   for (auto _ : state) {
-    scaler.Scale(src.data(), src_w, src_h, src_w * 3, kOutWidth, kOutHeight, 0, 0, dst.data(),
-                 kOutWidth, kOutHeight, kOutWidth * 3);
+    scaler.Scale({src.data(), src_w, src_h, src_w * 3},
+                 {kOutWidth, kOutHeight, 0, 0, dst.data(), kOutWidth, kOutHeight, kOutWidth * 3});
     benchmark::DoNotOptimize(dst.data());
     benchmark::ClobberMemory();
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dlg_layout.h"
 #include "panel/panel_limits.h"
 #include "panel/panel_manager.h"
 
@@ -114,7 +115,7 @@ class Host : public vl::IPanelHost {
   }
   ~Host() override { DestroyWindow(window_); }
   void SetPanelWindow(vl::DUICtrl* root) override {
-    if (root) root->Create(window_, vl::PanelArea(1080, 648));
+    if (root) root->Create(window_, vl::main_layout::kPanel);
   }
   vl::IPanelHost* host() { return this; }
   vl::IPanelPlatform* platform() { return &platform_; }

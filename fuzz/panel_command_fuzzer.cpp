@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dlg_layout.h"
 #include "panel/dui_ctrl.h"
 #include "panel/panel_limits.h"
 #include "panel/panel_manager.h"
@@ -77,7 +78,7 @@ class Platform : public vl::IPanelPlatform {
 class Host : public vl::IPanelHost {
  public:
   void SetPanelWindow(vl::DUICtrl* root) override {
-    if (root) root->Create(nullptr, vl::PanelArea(1080, 648));
+    if (root) root->Create(nullptr, vl::main_layout::kPanel);
   }
 };
 
@@ -175,7 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3:  // the user clicks every control with an id from the body (events queue)
         for (size_t i = 0; i + 1 < length; i += 2) {
           const int32_t id = static_cast<int32_t>(body[i] | body[i + 1] << 8);
-          if (vl::DUICtrl* c = manager.FindControl(id, true)) c->SendEvent("click");
+          if (vl::DUICtrl* c = manager.FindControl(id, vl::RootSearch::kWithRoot))
+            c->SendEvent("click");
         }
         break;
     }

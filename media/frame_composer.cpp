@@ -59,14 +59,17 @@ bool FrameComposer::Compose(const RgbView& src, const Orientation& orientation,
     options.mirror = orientation.mirror;
     const ptrdiff_t down = orientation.flip ? out.stride : -out.stride;
     uint8_t* first_row = orientation.flip ? out.pixels : out.pixels + (out.height - 1) * out.stride;
-    return scaler_.Scale(src.pixels, src.width, src.height, src.stride, drawn_width, drawn_height,
-                         part.left, part.top, first_row, out.width, out.height, down, options);
+    return scaler_.Scale(
+        {src.pixels, src.width, src.height, src.stride},
+        {drawn_width, drawn_height, part.left, part.top, first_row, out.width, out.height, down},
+        options);
   }
   // Turned: scaled into the scratch picture, then filled into the output in the usual one pass.
   const ptrdiff_t stride = static_cast<ptrdiff_t>(part.width) * 3;
   scaled_.resize(static_cast<size_t>(stride) * part.height);
-  if (!scaler_.Scale(src.pixels, src.width, src.height, src.stride, drawn_width, drawn_height,
-                     part.left, part.top, scaled_.data(), part.width, part.height, stride))
+  if (!scaler_.Scale({src.pixels, src.width, src.height, src.stride},
+                     {drawn_width, drawn_height, part.left, part.top, scaled_.data(), part.width,
+                      part.height, stride}))
     return false;
   const RgbView scaled{scaled_.data(), part.width, part.height, stride};
   return FillOriented(scaled, orientation, 0, 0, out);

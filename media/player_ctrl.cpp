@@ -163,9 +163,10 @@ void PlayerCtrl::DrawPicture(int cw, int ch) {
       const ptrdiff_t stride24 = static_cast<ptrdiff_t>(plan.drawn_width) * 3;
       scaled24_.resize(static_cast<size_t>(stride24) * plan.drawn_height);
       if (scaled_ &&
-          scaler_.Scale(current_->bits(), current_->width(), current_->height(), current_->stride(),
-                        plan.drawn_width, plan.drawn_height, 0, 0, scaled24_.data(),
-                        plan.drawn_width, plan.drawn_height, stride24) &&
+          scaler_.Scale(
+              {current_->bits(), current_->width(), current_->height(), current_->stride()},
+              {plan.drawn_width, plan.drawn_height, 0, 0, scaled24_.data(), plan.drawn_width,
+               plan.drawn_height, stride24}) &&
           WidenTo32Bits(scaled24_.data(), stride24, scaled_bits_,
                         static_cast<ptrdiff_t>(DibRowStride(plan.drawn_width, 32)),
                         plan.drawn_width, plan.drawn_height))

@@ -523,10 +523,16 @@ bool SmoothScaler::ScaleWithGathers(const uint8_t* src, ptrdiff_t src_stride, ui
 #endif
 }
 
-bool SmoothScaler::Scale(const uint8_t* src, int width, int height, ptrdiff_t src_stride,
-                         int drawn_width, int drawn_height, int left, int top, uint8_t* dst,
-                         int out_width, int out_height, ptrdiff_t dst_stride,
+bool SmoothScaler::Scale(const ScaleSource& source, const ScaleTarget& target,
                          const ScaleOptions& options) {
+  const uint8_t* const src = source.pixels;
+  const int width = source.width, height = source.height;
+  const ptrdiff_t src_stride = source.stride;
+  const int drawn_width = target.drawn_width, drawn_height = target.drawn_height;
+  const int left = target.left, top = target.top;
+  uint8_t* const dst = target.pixels;
+  const int out_width = target.width, out_height = target.height;
+  const ptrdiff_t dst_stride = target.stride;
   if (src == nullptr || dst == nullptr || width <= 0 || height <= 0 || out_width <= 0 ||
       out_height <= 0 || left < 0 || top < 0 || left > drawn_width - out_width ||
       top > drawn_height - out_height || src_stride < static_cast<ptrdiff_t>(width) * 3 ||

@@ -54,6 +54,24 @@ struct ByteBlocks {
   void Build(const ScaleAxis& axis, bool swap);
 };
 
+// The picture read: width x height pixels of 3 bytes, rows `stride` bytes apart.
+struct ScaleSource {
+  const uint8_t* pixels = nullptr;
+  int width = 0, height = 0;
+  ptrdiff_t stride = 0;
+};
+
+// What is written: the source drawn at drawn_width x drawn_height, and of that drawn picture the
+// width x height window whose top-left corner is (left, top), row y at pixels + y * stride (a
+// negative stride writes upwards).
+struct ScaleTarget {
+  int drawn_width = 0, drawn_height = 0;
+  int left = 0, top = 0;
+  uint8_t* pixels = nullptr;
+  int width = 0, height = 0;
+  ptrdiff_t stride = 0;
+};
+
 struct ScaleOptions {
   bool swap_red_blue = false;  // the first and third byte of every output pixel exchanged
   bool mirror = false;         // every output row written right to left
@@ -61,13 +79,10 @@ struct ScaleOptions {
 
 class SmoothScaler {
  public:
-  // Scales `src` (width x height, rows `src_stride` bytes apart) to drawn_width x drawn_height
-  // and writes the out_width x out_height window whose top-left corner in the drawn picture is
-  // (left, top) into `dst`, row y at dst + y * dst_stride (a negative stride writes upwards).
-  // Returns false, writing nothing, on an empty picture or a window outside the drawn picture.
-  bool Scale(const uint8_t* src, int width, int height, ptrdiff_t src_stride, int drawn_width,
-             int drawn_height, int left, int top, uint8_t* dst, int out_width, int out_height,
-             ptrdiff_t dst_stride, const ScaleOptions& options = {});
+  // Scales `source` into `target`. Returns false, writing nothing, on an empty picture or a
+  // window outside the drawn picture.
+  bool Scale(const ScaleSource& source, const ScaleTarget& target,
+             const ScaleOptions& options = {});
 
  private:
   bool ScaleWithGathers(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst,

@@ -52,12 +52,13 @@ OnlineHost::~OnlineHost() {
   shared_->Close();
 }
 
-void OnlineHost::LoadCachedSettings() {
-  LoadCachedRemoteConfig(settings_);
+void OnlineHost::LoadCachedRemoteConfig() {
+  vl::LoadCachedRemoteConfig(settings_);
 }
 
 void OnlineHost::Start(HWND main_window, const std::string& program_directory,
                        const std::string& config_endpoint, const std::string& picture_directory) {
+  window_ = main_window;
   shared_->link = std::make_unique<MainWindowLink>(main_window);
   download_.SetPrompts(prompts_, shared_);
   OnlineContext context;
@@ -75,7 +76,7 @@ void OnlineHost::Start(HWND main_window, const std::string& program_directory,
   StartRemoteConfigFetch(false);
 }
 
-bool OnlineHost::OnUpdateDownload(HWND main_window, const char* url) {
+bool OnlineHost::StartUpdateDownload(HWND main_window, const char* url) {
   if (url == nullptr) return false;
   download_.SetPrompts(prompts_, shared_);
   return download_.Start(main_window, url);
@@ -89,6 +90,26 @@ INT_PTR OnlineHost::ShowSettings(HWND owner) {
 INT_PTR OnlineHost::ShowHelp(HWND owner) {
   HelpDlg dialog(*prompts_);
   return dialog.DoModal(owner);
+}
+
+LRESULT OnlineHost::OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&) {
+  // Any program on the desktop can send this message with any number: only an address that this
+  // process's update check is sending (and waits with) is read.
+  if (!IsUpdateOfferFromThisProcess(lparam)) return 0;
+  // The address stays the sender's (it waits for this message); the download window copies it.
+  StartUpdateDownload(window_, reinterpret_cast<const char*>(lparam));
+  return 0;
+}
+
+LRESULT OnlineHost::OnSettingsCommand(WORD, WORD, HWND, BOOL&) {
+  HWND active = ::GetActiveWindow();
+  ShowSettings(active != nullptr ? active : window_);
+  return 0;
+}
+
+LRESULT OnlineHost::OnHelpCommand(WORD, WORD, HWND, BOOL&) {
+  ShowHelp(window_);
+  return 0;
 }
 
 }  // namespace vl

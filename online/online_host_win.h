@@ -1,7 +1,7 @@
 // The online services as the main window hosts them: cached settings read at start, the
-// configuration fetch, the update download (kMsgUpdateOffer), the help-picture refresh
-// (kMsgHelpPictures) and the settings and help dialogs. The main window owns one and forwards those
-// turns to it.
+// configuration fetch, the update download (kMsgUpdateOffer) and the settings and help dialogs
+// (kCommandSettings, kCommandNoDeviceHelp). The main window owns one, calls its start-up turns
+// and chains its message map; the help-picture news (kMsgHelpPictures) is the window's own.
 #pragma once
 
 #include <windows.h>
@@ -10,15 +10,18 @@
 #include <memory>
 #include <string>
 
+#include "common/main_window_messages.h"
+#include "common/win/message_map.h"
 #include "common/win/user_data_folder.h"
 #include "online/download_update_wnd.h"
 #include "online/online_context.h"
 #include "online/i_settings_store.h"
+#include "online/main_window_link_win.h"
 #include "online/shell_prompts_win.h"
 
 namespace vl {
 
-class OnlineHost {
+class OnlineHost : public win::CMessageMap {
  public:
   using BalloonSink = ShellPrompts::BalloonSink;
 
@@ -40,25 +43,39 @@ class OnlineHost {
   std::weak_ptr<const void> shared_with_threads() const { return shared_; }
 
   // First turn of the main window's start: the cached values into the configuration record.
-  void LoadCachedSettings();
+  void LoadCachedRemoteConfig();
   // Last turn: the context of the fetch thread (this window, the program's folder and version,
   // the configuration endpoint the program was built with, the folder the help pictures go to:
-  // by default the user's own) and the first fetch.
+  // by default the user's own) and the first fetch. The dialogs and downloads that the message
+  // map starts belong to `main_window` from then on.
   void Start(HWND main_window, const std::string& program_directory,
              const std::string& config_endpoint = ConfigEndpoint(),
              const std::string& picture_directory = win::UserPictureFolder(true));
 
   // kMsgUpdateOffer: `url` is the installer address (the sender keeps the buffer). Dropped while a
   // download runs. True when a download started.
-  bool OnUpdateDownload(HWND main_window, const char* url);
+  bool StartUpdateDownload(HWND main_window, const char* url);
   bool downloading() const { return download_.running(); }
 
   // The settings (kCommandSettings) and help (kCommandNoDeviceHelp) dialogs, modal.
   INT_PTR ShowSettings(HWND owner);
   INT_PTR ShowHelp(HWND owner);
 
+  BEGIN_MSG_MAP(OnlineHost)
+  MESSAGE_HANDLER(kMsgUpdateOffer, OnUpdateOffer)
+  COMMAND_ID_HANDLER(kCommandSettings, OnSettingsCommand)
+  COMMAND_ID_HANDLER(kCommandNoDeviceHelp, OnHelpCommand)
+  END_MSG_MAP()
+
  private:
   struct Shared;
+
+  // Only an address this process's update check is sending: any program can send kMsgUpdateOffer.
+  LRESULT OnUpdateOffer(UINT, WPARAM, LPARAM lparam, BOOL&);
+  LRESULT OnSettingsCommand(WORD, WORD, HWND, BOOL&);
+  LRESULT OnHelpCommand(WORD, WORD, HWND, BOOL&);
+
+  HWND window_ = nullptr;  // the main window, from Start
 
   std::shared_ptr<Shared> shared_;
   ISettingsStore& settings_;

@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 
-#include "common/main_window_messages.h"
-#include "online/update_check.h"
 #include "online/user_prompts.h"
 
 namespace vl {
@@ -28,24 +25,5 @@ class ShellPrompts : public IUserPrompts {
  private:
   BalloonSink balloons_;
 };
-
-class MainWindowLink : public IUpdateDownloadStarter {
- public:
-  explicit MainWindowLink(HWND window) : window_(window) {}
-  // The address stays the sender's: the send returns only after the window has copied it.
-  // Only addresses sent this way are taken by the window (IsUpdateOfferFromThisProcess).
-  void StartUpdateDownload(const std::string& url) override;
-  void HelpPictureChanged();
-  // The window is going: nothing more is sent to it.
-  void Close() { window_ = nullptr; }
-
- private:
-  std::atomic<HWND> window_;
-};
-
-// kMsgUpdateOffer carries an address in this process: the window reads it only when this process
-// sent it through a MainWindowLink and is still waiting for the answer. Any program can send a
-// window any message; an address from elsewhere is never read.
-bool IsUpdateOfferFromThisProcess(LPARAM lparam);
 
 }  // namespace vl

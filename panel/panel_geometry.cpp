@@ -45,8 +45,4 @@ PanelRect TabSlot(const PanelRect& client, int32_t count, int32_t index) {
   return PanelRect{left, client.top, left + w, client.bottom};
 }
 
-PanelRect PanelArea(int32_t client_width, int32_t client_height) {
-  return PanelRect{728, 68, client_width - 2, client_height - 8};
-}
-
 }  // namespace vl

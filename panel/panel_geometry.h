@@ -31,8 +31,4 @@ int32_t ListContentHeight(const ListGeometry& g, int32_t count);
 // stays empty), full height of the holder's client rectangle.
 PanelRect TabSlot(const PanelRect& client, int32_t count, int32_t index);
 
-// Where the main window puts the panel's root: from the preview's right edge (728) and 68 from
-// the top to 2 from the right and 8 from the bottom of a client area of the given size.
-PanelRect PanelArea(int32_t client_width, int32_t client_height);
-
 }  // namespace vl

@@ -1,33 +1,24 @@
 #include "panel/panel_hosting_win.h"
 
-#include <algorithm>
 #include <exception>
 #include <string>
 
 #include "panel/control_window_win.h"
-#include "panel/panel_geometry.h"
 
 namespace vl {
 
-PanelHosting::PanelHosting(HWND window) : window_(window) {}
+PanelHosting::PanelHosting(HWND window, const PanelRect& area) : window_(window), area_(area) {}
 
-void PanelHosting::OnPanelCommand(const char* text) {
+void PanelHosting::ApplyCommand(const char* text) {
   if (!text) return;
   // Called inside kMsgPanelCommand, which another thread sent: nothing may leave this handler
-  // (the program would end). A command that runs out of memory is dropped (ApplyCommand), and
-  // so is one whose copy cannot be made.
+  // (the program would end). A command that runs out of memory is dropped (the manager's
+  // ApplyCommand), and so is one whose copy cannot be made.
   try {
     const std::string copy(text);  // the sender's buffer is valid only during the call
     manager_.ApplyCommand(copy.c_str());
   } catch (const std::exception&) {
   }
-}
-
-RECT PanelHosting::PanelRectangle() const {
-  RECT client{};
-  ::GetClientRect(window_, &client);
-  const int width = std::max<int>(client.right, kConnectedClientWidth);
-  return ToRect(PanelArea(width, client.bottom));
 }
 
 HWND PanelHosting::panel_window() const {
@@ -41,8 +32,7 @@ HWND PanelHosting::panel_window() const {
 void PanelHosting::SetPanelWindow(DUICtrl* root) {
   if (!root) return;
   panel_ = root;
-  const RECT rc = PanelRectangle();
-  root->Create(window_, PanelRect{rc.left, rc.top, rc.right, rc.bottom});
+  root->Create(window_, area_);
   if (HWND panel = panel_window()) ::ShowWindow(panel, connected_ ? SW_SHOW : SW_HIDE);
 }
 

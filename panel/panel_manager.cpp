@@ -107,8 +107,8 @@ PanelManager::Found PanelManager::Find(int32_t id, bool include_root) const {
   return {};
 }
 
-DUICtrl* PanelManager::FindControl(int32_t id, bool include_root) const {
-  return Find(id, include_root).control;
+DUICtrl* PanelManager::FindControl(int32_t id, RootSearch from) const {
+  return Find(id, from == RootSearch::kWithRoot).control;
 }
 
 int PanelManager::CountControls() const {
@@ -220,7 +220,7 @@ void PanelManager::Delete(const tinyxml2::XMLElement& command, const AttributeMa
   if (parent_id == -1) return;
   // Removing children never changes which control is found first for the parent (they come
   // after it in the search order), so it is looked up once.
-  DUICtrl* parent = FindControl(parent_id, false);
+  DUICtrl* parent = FindControl(parent_id, RootSearch::kBelowRoot);
   if (!parent) return;
   std::vector<int32_t> ids;
   for (const tinyxml2::XMLElement* e = FirstDescription(command); e; e = e->NextSiblingElement()) {
@@ -236,7 +236,7 @@ void PanelManager::Modify(const tinyxml2::XMLElement& command, const AttributeMa
   if (parent_id == -1) return;
   // A modify changes only the parent's children, which come after the parent in the search
   // order: the parent found first stays the same, and is looked up once.
-  DUICtrl* parent = FindControl(parent_id, true);
+  DUICtrl* parent = FindControl(parent_id, RootSearch::kWithRoot);
   if (!parent) return;
   std::vector<ChildChange> changes;
   for (const tinyxml2::XMLElement* e = FirstDescription(command); e; e = e->NextSiblingElement()) {

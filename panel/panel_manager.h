@@ -23,6 +23,10 @@ class XMLElement;
 
 namespace vl {
 
+// Where PanelManager::FindControl starts: at the root itself, or at the root's children (a
+// control may reuse the root's id).
+enum class RootSearch { kWithRoot, kBelowRoot };
+
 class PanelManager : public IResourceStore, public IPanelContext {
  public:
   // Becomes the current panel manager. Both pointers may be null (no host: a "config" builds a
@@ -61,9 +65,9 @@ class PanelManager : public IResourceStore, public IPanelContext {
   void FlushEvents() { outbox_->Flush(); }
 
   DUICtrl* root() const { return root_.get(); }
-  // The first control with that id in command order: the root (when included), then the root's
+  // The first control with that id in command order: the root (kWithRoot), then the root's
   // children, then for each child in turn the list built the same way from it.
-  DUICtrl* FindControl(int32_t id, bool include_root) const;
+  DUICtrl* FindControl(int32_t id, RootSearch from) const;
   // Controls in the tree, root included.
   int CountControls() const;
 

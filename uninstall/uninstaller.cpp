@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "common/win/message_box.h"
 #include "common/win/registry.h"
 #include "uninstall/camera_modules.h"
 #include "uninstall/directory_tree.h"
@@ -32,8 +33,7 @@ void RemoveUninstallEntry() {
 // Asks until nothing runs from the installation any more; false when the user gives up. The
 // adb server is asked to stop by the installation's own adb; one that still runs from the
 // installation at the next pass (or when that adb cannot be started) is ended by its id.
-bool StopRunningProduct(IUserPrompts& prompts, const UninstallSetup& setup,
-                        const std::wstring& installation) {
+bool StopRunningProduct(const UninstallSetup& setup, const std::wstring& installation) {
   bool adb_asked = false;
   for (RunningProduct product = FindRunningProduct(installation); product.running();
        product = FindRunningProduct(installation)) {
@@ -45,7 +45,8 @@ bool StopRunningProduct(IUserPrompts& prompts, const UninstallSetup& setup,
         EndProcessesWithin(product.adb_servers, installation);
       }
     }
-    if (prompts.Show(GetActiveWindow(), kRunningText, kRunningCaption, MB_RETRYCANCEL) != IDRETRY)
+    if (win::ShowMessageBox(GetActiveWindow(), kRunningText, kRunningCaption, MB_RETRYCANCEL) !=
+        IDRETRY)
       return false;
   }
   return true;
@@ -120,9 +121,9 @@ std::wstring FinalMessage(const UninstallReport& report) {
   return text;
 }
 
-UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const UninstallSetup& setup) {
+UninstallReport RunUninstall(HWND dialog, const UninstallSetup& setup) {
   UninstallReport report;
-  const int confirm = prompts.Show(dialog, kConfirmText, kConfirmCaption, MB_OKCANCEL);
+  const int confirm = win::ShowMessageBox(dialog, kConfirmText, kConfirmCaption, MB_OKCANCEL);
   if (confirm != IDOK && confirm != IDYES) return report;
 
   report.installation =
@@ -130,11 +131,11 @@ UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const Uninstall
   if (report.installation.verdict != InstallDirVerdict::kInstallation) {
     // Not the installation's own uninstaller: the entry, the shortcuts and every file stay.
     report.outcome = UninstallOutcome::kCompleted;
-    prompts.Show(dialog, FinalMessage(report).c_str(), L"", MB_OK);
+    win::ShowMessageBox(dialog, FinalMessage(report), L"", MB_OK);
     return report;
   }
   const std::wstring installation = report.installation.directory;
-  if (!StopRunningProduct(prompts, setup, installation)) return report;
+  if (!StopRunningProduct(setup, installation)) return report;
   Sleep(setup.settle_ms);
 
   // Read before anything goes: the list is itself one of the installation's files.
@@ -162,7 +163,7 @@ UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const Uninstall
     report.left = FolderEntries(installation, own_file);
   }
   report.outcome = UninstallOutcome::kCompleted;
-  prompts.Show(dialog, FinalMessage(report).c_str(), L"", MB_OK);
+  win::ShowMessageBox(dialog, FinalMessage(report), L"", MB_OK);
   return report;
 }
 

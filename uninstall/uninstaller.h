@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "uninstall/install_directory.h"
-#include "uninstall/user_prompts.h"
 
 namespace vl::uninstall {
 
@@ -47,8 +46,9 @@ std::wstring RecordedInstallLocation();
 // The setup of the running program: its own path and the special folders of this machine.
 UninstallSetup ProgramSetup();
 
-// Runs the whole uninstall; every question goes through `prompts`, owned by `dialog`.
-UninstallReport RunUninstall(HWND dialog, IUserPrompts& prompts, const UninstallSetup& setup);
+// Runs the whole uninstall; every question is a message box owned by `dialog`, shown through the
+// program's message-box seam (common/win/message_box.h), which tests answer.
+UninstallReport RunUninstall(HWND dialog, const UninstallSetup& setup);
 
 // The final message: the done text, and what was kept and why.
 std::wstring FinalMessage(const UninstallReport& report);

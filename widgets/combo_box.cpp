@@ -2,6 +2,7 @@
 
 #include <gdiplus.h>
 
+#include "common/win/pixel_rect_win.h"
 #include "widgets/buffered_paint.h"
 #include "widgets/combo_layout.h"
 #include "widgets/font_cache.h"
@@ -14,13 +15,6 @@ namespace {
 constexpr COLORREF kOutline = RGB(224, 224, 224);
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kTextOpen = RGB(140, 140, 140);
-
-RECT ToRect(const WidgetRect& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
-WidgetRect ToWidgetRect(const RECT& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
 
 // A rounded-rectangle outline of radius 2; the corners on the list's side square while it is
 // open (the list meets them there).
@@ -86,8 +80,8 @@ void ComboBox::SetHot(int hot) {
 LRESULT ComboBox::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   RECT client;
   ::GetClientRect(m_hWnd, &client);
-  text_rc_ = ToRect(ComboTextRect(ToWidgetRect(client)));
-  arrow_rc_ = ToRect(ComboArrowRect(ToWidgetRect(client)));
+  text_rc_ = ToRect(ComboTextRect(ToPixelRect(client)));
+  arrow_rc_ = ToRect(ComboArrowRect(ToPixelRect(client)));
   arrow_open_ = LoadPngResourceBitmap(pictures::kComboArrowOpen);
   arrow_open_hot_ = LoadPngResourceBitmap(pictures::kComboArrowOpenHot);
   arrow_closed_hot_ = LoadPngResourceBitmap(pictures::kComboArrowClosedHot);
@@ -149,7 +143,7 @@ LRESULT ComboBox::OnLeftButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
   if (::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
     work = monitor.rcWork;
   const ComboListPlacement placement =
-      PlaceComboList(ToWidgetRect(combo), ToWidgetRect(work), list_.Count());
+      PlaceComboList(ToPixelRect(combo), ToPixelRect(work), list_.Count());
   list_above_ = placement.above;
   if (!list_.Show(m_hWnd, placement)) list_open_ = false;
   Repaint();

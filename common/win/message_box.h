@@ -20,4 +20,11 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 // one. Set on the UI thread before the boxes it should catch.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// The same seam for UTF-16 texts (the uninstaller's, shown whatever the ANSI code page): the
+// system's MessageBoxW unless a handler is set.
+using WideMessageBoxHandler = std::function<int(HWND owner, const std::wstring& text,
+                                                const std::wstring& caption, UINT type)>;
+int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
+WideMessageBoxHandler SetWideMessageBoxHandler(WideMessageBoxHandler handler);
+
 }  // namespace vl::win

@@ -7,6 +7,7 @@
 // from the fake mobile-device service around the test (each test writes its iPhones into the
 // fake's file); adb is the fake adb in a scratch working directory.
 #include "app/main_dlg.h"
+#include "app/program_settings_store.h"
 
 #include <windows.h>
 
@@ -28,7 +29,7 @@
 #include "media/frame_mapping_win.h"
 #include "online/online_resource.h"
 #include "online/remote_config.h"
-#include "online/shell_prompts_win.h"
+#include "online/main_window_link_win.h"
 #include "panel/panel_manager.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/device/fake_iphones.h"
@@ -472,7 +473,7 @@ TEST_F(MainWindowTest, ThePhonesPanelShowsBesideThePreviewWhileConnectedAndAnswe
   dialog_->stream_worker()->SetPort(phone->port());
   ClickOn(controls().connect_button());
   ASSERT_TRUE(WaitForWidth(1080));
-  MainPanelHost& host = dialog_->panel_host();
+  PanelHosting& host = *dialog_->panel_host();
   ASSERT_TRUE(PumpUntil([&] { return host.panel_window() != nullptr; }, 10000));
   HWND panel = host.panel_window();
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(panel) != FALSE; }, 5000));
@@ -725,11 +726,11 @@ TEST_F(MainWindowTest, FirstBalloonAddsTheSmallIconWithTheProgramsTip) {
   Attach("", "");
   Open();
   std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
-  dialog_->online_host().tray().SetNotifier([&](DWORD m, NOTIFYICONDATAA* d) {
+  dialog_->tray().SetNotifier([&](DWORD m, NOTIFYICONDATAA* d) {
     calls.push_back({m, *d});
     return TRUE;
   });
-  dialog_->ShowBalloon("update ready", "Velloria", NIIF_INFO, 3000);
+  dialog_->tray().ShowBalloon("update ready", "Velloria", NIIF_INFO, 3000);
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].first, static_cast<DWORD>(NIM_ADD));
   EXPECT_EQ(calls[0].second.hWnd, main());
@@ -752,7 +753,7 @@ TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
   Open();
   // A download announces itself with a balloon first: the tray records every one.
   int balloons = 0;
-  dialog_->online_host().tray().SetNotifier([&](DWORD message, NOTIFYICONDATAA*) {
+  dialog_->tray().SetNotifier([&](DWORD message, NOTIFYICONDATAA*) {
     if (message == NIM_MODIFY) ++balloons;
     return TRUE;
   });
@@ -769,7 +770,7 @@ TEST_F(MainWindowTest, AnUpdateOfferIsTakenOnlyFromThisProcesssOwnSender) {
   ASSERT_TRUE(PumpUntil([&] { return balloons > 0; }, 5000));
   fetch.join();
   // The address cannot be fetched: the retry question, answered No, ends the download.
-  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().services().downloading(); }, 30000));
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().downloading(); }, 30000));
 }
 
 }  // namespace

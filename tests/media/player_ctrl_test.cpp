@@ -177,8 +177,8 @@ TEST_F(PlayerCtrlTest, ShowsTheSmoothlyScaledPictureExactly) {
   const int w = plan.drawn_width, h = plan.drawn_height;
   std::vector<uint8_t> want(static_cast<size_t>(w) * 3 * h);
   SmoothScaler scaler;
-  ASSERT_TRUE(scaler.Scale(picture->bits(), 1280, 720, picture->stride(), w, h, 0, 0, want.data(),
-                           w, h, w * 3));
+  ASSERT_TRUE(scaler.Scale({picture->bits(), 1280, 720, picture->stride()},
+                           {w, h, 0, 0, want.data(), w, h, w * 3}));
   const WindowShot shot(player_);
   int differing = 0;
   for (int y = 0; y < h; ++y)

@@ -29,8 +29,8 @@ Picture Scale(Picture& src, int dw, int dh, int left = 0, int top = 0, int ow = 
   if (oh < 0) oh = dh;
   Picture out(ow, oh);
   SmoothScaler scaler;
-  EXPECT_TRUE(scaler.Scale(src.bytes.data(), src.w, src.h, src.w * 3, dw, dh, left, top,
-                           out.bytes.data(), ow, oh, ow * 3));
+  EXPECT_TRUE(scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+                           {dw, dh, left, top, out.bytes.data(), ow, oh, ow * 3}));
   return out;
 }
 
@@ -123,12 +123,12 @@ TEST(SmoothScalerTest, RejectsWindowsOutsideTheDrawnPicture) {
   Picture src(10, 10), out(10, 10);
   SmoothScaler scaler;
   EXPECT_FALSE(
-      scaler.Scale(src.bytes.data(), 10, 10, 30, 20, 20, 11, 0, out.bytes.data(), 10, 10, 30));
+      scaler.Scale({src.bytes.data(), 10, 10, 30}, {20, 20, 11, 0, out.bytes.data(), 10, 10, 30}));
   EXPECT_FALSE(
-      scaler.Scale(src.bytes.data(), 10, 10, 30, 20, 20, 0, -1, out.bytes.data(), 10, 10, 30));
-  EXPECT_FALSE(scaler.Scale(nullptr, 10, 10, 30, 20, 20, 0, 0, out.bytes.data(), 10, 10, 30));
+      scaler.Scale({src.bytes.data(), 10, 10, 30}, {20, 20, 0, -1, out.bytes.data(), 10, 10, 30}));
+  EXPECT_FALSE(scaler.Scale({nullptr, 10, 10, 30}, {20, 20, 0, 0, out.bytes.data(), 10, 10, 30}));
   EXPECT_FALSE(
-      scaler.Scale(src.bytes.data(), 10, 10, 29, 20, 20, 0, 0, out.bytes.data(), 10, 10, 30));
+      scaler.Scale({src.bytes.data(), 10, 10, 29}, {20, 20, 0, 0, out.bytes.data(), 10, 10, 30}));
 }
 
 // The gathers (chosen on processors with SSSE3) against the portable kernels, and the output
@@ -148,13 +148,14 @@ std::vector<uint8_t> ScaleCase(const Picture& src, const Case& c, const ScaleOpt
   std::vector<uint8_t> out(static_cast<size_t>(stride) * c.oh, 0xA5);
   uint8_t* first = upwards ? out.data() + (c.oh - 1) * stride : out.data();
   SmoothScaler scaler;
-  EXPECT_TRUE(scaler.Scale(src.bytes.data(), src.w, src.h, src.w * 3, c.dw, c.dh, c.left, c.top,
-                           first, c.ow, c.oh, upwards ? -stride : stride, o));
+  EXPECT_TRUE(
+      scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+                   {c.dw, c.dh, c.left, c.top, first, c.ow, c.oh, upwards ? -stride : stride}, o));
   // The same scaler again: tables kept between calls give the same result.
   std::vector<uint8_t> again(out.size(), 0xA5);
   first = upwards ? again.data() + (c.oh - 1) * stride : again.data();
-  scaler.Scale(src.bytes.data(), src.w, src.h, src.w * 3, c.dw, c.dh, c.left, c.top, first, c.ow,
-               c.oh, upwards ? -stride : stride, o);
+  scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+               {c.dw, c.dh, c.left, c.top, first, c.ow, c.oh, upwards ? -stride : stride}, o);
   EXPECT_EQ(out, again);
   return out;
 }
@@ -241,8 +242,8 @@ TEST(FrameComposerTest, ScaledOutputEqualsScalingThenTheOnePassFill) {
         OrientedSize(plan.drawn_width, plan.drawn_height, o.rotate, &dw, &dh);
         std::vector<uint8_t> scaled(static_cast<size_t>(dw) * dh * 3);
         SmoothScaler scaler;
-        ASSERT_TRUE(scaler.Scale(src.bytes.data(), w, h, w * 3, dw, dh, 0, 0, scaled.data(), dw, dh,
-                                 dw * 3));
+        ASSERT_TRUE(scaler.Scale({src.bytes.data(), w, h, w * 3},
+                                 {dw, dh, 0, 0, scaled.data(), dw, dh, dw * 3}));
         std::vector<uint8_t> want(out.size());
         ASSERT_TRUE(FillOriented({scaled.data(), dw, dh, dw * 3}, o, -plan.x, -plan.y,
                                  {want.data(), ow, oh, stride}));

@@ -38,7 +38,7 @@ class HostWindow : public win::CWindowImpl<HostWindow> {
  private:
   LRESULT OnUpdateDownload(UINT, WPARAM, LPARAM l, BOOL&) {
     ++offers;
-    host_.OnUpdateDownload(m_hWnd, reinterpret_cast<const char*>(l));
+    host_.StartUpdateDownload(m_hWnd, reinterpret_cast<const char*>(l));
     return 0;
   }
   LRESULT OnHelpPictureChanged(UINT, WPARAM, LPARAM, BOOL&) {
@@ -82,7 +82,7 @@ class OnlineHostTest : public ::testing::Test {
 TEST_F(OnlineHostTest, StartLoadsTheCachedSettingsBeforeAnyFetch) {
   settings_.values = {
       {"ConnTips", "a</br>b"}, {"AppName", "Cached"}, {"AdbDriveUrl", "http://x/adb"}};
-  host_.LoadCachedSettings();
+  host_.LoadCachedRemoteConfig();
   EXPECT_EQ(GetRemoteConfig().tips_conn, "a\nb");
   EXPECT_EQ(GetRemoteConfig().app_name, "Cached");
   EXPECT_EQ(GetRemoteConfig().adb_drive_url, "http://x/adb");
@@ -136,9 +136,9 @@ TEST_F(OnlineHostTest, ASecondOfferWhileDownloadingIsDropped) {
     c.appupdate_version = "1.0.11.0";
     c.appupdate_url = server_.Url("/slow/200/pc/a.exe");
   });
-  EXPECT_TRUE(host_.OnUpdateDownload(window_, server_.Url("/slow/200/pc/a.exe").c_str()));
-  EXPECT_FALSE(host_.OnUpdateDownload(window_, server_.Url("/pc/a.exe").c_str()));
-  EXPECT_FALSE(host_.OnUpdateDownload(window_, nullptr));
+  EXPECT_TRUE(host_.StartUpdateDownload(window_, server_.Url("/slow/200/pc/a.exe").c_str()));
+  EXPECT_FALSE(host_.StartUpdateDownload(window_, server_.Url("/pc/a.exe").c_str()));
+  EXPECT_FALSE(host_.StartUpdateDownload(window_, nullptr));
   for (int i = 0; i < 1000 && host_.downloading(); ++i) Pump(10);
   ASSERT_EQ(prompts_.Records("start").size(), 1u);
   EXPECT_EQ(server_.Requests().size(), 1u);

@@ -47,7 +47,9 @@ class PanelEventTest : public ::testing::Test {
     EXPECT_EQ(reader->Connect(2, "PHONE1", phone.port()), 1);
     return reader;
   }
-  DUIItem* Item(int32_t id) { return static_cast<DUIItem*>(manager_->FindControl(id, false)); }
+  DUIItem* Item(int32_t id) {
+    return static_cast<DUIItem*>(manager_->FindControl(id, RootSearch::kBelowRoot));
+  }
   void WaitSenderIdle() {
     for (int i = 0; i < 500 && manager_->outbox().sending(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -78,8 +80,8 @@ TEST_F(PanelEventTest, EachControlReportsWithItsIdAndItsParentsId) {
   auto* slider = static_cast<DUISlider*>(Item(7));
   slider->OnSliderPos(41);
   slider->OnSliderEnd(40);
-  static_cast<DUIPageAdjust*>(manager_->FindControl(5, false))->OnCommand(4);
-  static_cast<DUIPageAdjust*>(manager_->FindControl(5, false))->OnCommand(3);
+  static_cast<DUIPageAdjust*>(manager_->FindControl(5, RootSearch::kBelowRoot))->OnCommand(4);
+  static_cast<DUIPageAdjust*>(manager_->FindControl(5, RootSearch::kBelowRoot))->OnCommand(3);
   ASSERT_TRUE(HasEvents(*phone, 6));
   const std::string head = "<command name=\"notify\"><event name=\"";
   const std::string tail = "></event></command>";
@@ -244,25 +246,33 @@ TEST(PanelDemoScriptTest, TheDemoPhoneBuildsItsPanelAndAnswersTaps) {
   ASSERT_TRUE(manager.FindResource("filter_retro.png", &png));
   EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
   // Four tabs over four pages; the beauty page's sliders are inside its list.
-  EXPECT_EQ(manager.FindControl(2, false)->GetChildren().size(), 4u);
-  EXPECT_EQ(manager.FindControl(20, false)->GetChildren().size(), 15u);
-  EXPECT_EQ(
-      static_cast<DUIPageAdjust*>(manager.FindControl(21, false))->list().GetChildren().size(), 7u);
+  EXPECT_EQ(manager.FindControl(2, RootSearch::kBelowRoot)->GetChildren().size(), 4u);
+  EXPECT_EQ(manager.FindControl(20, RootSearch::kBelowRoot)->GetChildren().size(), 15u);
+  EXPECT_EQ(static_cast<DUIPageAdjust*>(manager.FindControl(21, RootSearch::kBelowRoot))
+                ->list()
+                .GetChildren()
+                .size(),
+            7u);
   const std::string beauty = Utf8ToAnsi("美颜");
-  EXPECT_EQ(manager.FindControl(11, false)->name(), beauty);
-  EXPECT_TRUE(static_cast<DUIFilterItem*>(manager.FindControl(100, false))->plain());
+  EXPECT_EQ(manager.FindControl(11, RootSearch::kBelowRoot)->name(), beauty);
+  EXPECT_TRUE(
+      static_cast<DUIFilterItem*>(manager.FindControl(100, RootSearch::kBelowRoot))->plain());
 
   // A tap on the beauty tab: the phone selects the tab and shows its page.
-  static_cast<DUITabButton*>(manager.FindControl(11, false))->OnClick();
+  static_cast<DUITabButton*>(manager.FindControl(11, RootSearch::kBelowRoot))->OnClick();
   const int before = listener.commands;
   ASSERT_TRUE(read_until([&] { return listener.commands > before; }));
-  EXPECT_EQ(static_cast<DUITabHolder*>(manager.FindControl(2, false))->selected(), 11);
-  EXPECT_EQ(static_cast<DUIPageHolder*>(manager.FindControl(3, false))->selected(), 21);
+  EXPECT_EQ(static_cast<DUITabHolder*>(manager.FindControl(2, RootSearch::kBelowRoot))->selected(),
+            11);
+  EXPECT_EQ(static_cast<DUIPageHolder*>(manager.FindControl(3, RootSearch::kBelowRoot))->selected(),
+            21);
   // A tap on a filter selects it; reset puts a moved slider back.
-  static_cast<DUIItem*>(manager.FindControl(107, false))->OnClick();
+  static_cast<DUIItem*>(manager.FindControl(107, RootSearch::kBelowRoot))->OnClick();
   ASSERT_TRUE(read_until([&] { return listener.commands > before + 1; }));
-  EXPECT_EQ(static_cast<DUIPageList*>(manager.FindControl(20, false))->list().selected(), 107);
-  auto* adjust = static_cast<DUIPageAdjust*>(manager.FindControl(21, false));
+  EXPECT_EQ(
+      static_cast<DUIPageList*>(manager.FindControl(20, RootSearch::kBelowRoot))->list().selected(),
+      107);
+  auto* adjust = static_cast<DUIPageAdjust*>(manager.FindControl(21, RootSearch::kBelowRoot));
   auto* smooth = static_cast<DUISlider*>(adjust->list().GetChildren()[0]);
   smooth->OnSliderEnd(95);
   adjust->OnCommand(DUIPageAdjust::kResetCommand);

@@ -77,7 +77,7 @@ void DoubleClick(POINT p) {
 
 class PanelWindowTest : public ::testing::Test {
  protected:
-  DUICtrl* Find(int32_t id) { return host_.manager().FindControl(id, true); }
+  DUICtrl* Find(int32_t id) { return host_.manager().FindControl(id, RootSearch::kWithRoot); }
   HWND Window(int32_t id) { return WindowOf(Find(id)); }
   void Connect() {  // what kMsgStreamConnected does, without a phone
     ::PostMessageA(host_, kMsgStreamConnected, 0, 0);

@@ -99,8 +99,8 @@ TEST(PanelCountTest, ADescriptionUpToTheAttributeBoundIsKeptAndOneByteMoreIsDrop
           "<ctrl class=\"filter_item\" id=\"5\" name=\"" +
           fits + "\"/><ctrl class=\"filter_item\" id=\"6\" name=\"" + fits +
           "n\"/></ctrl></ctrl></command>");
-  EXPECT_NE(f.manager.FindControl(5, false), nullptr);
-  EXPECT_EQ(f.manager.FindControl(6, false), nullptr);
+  EXPECT_NE(f.manager.FindControl(5, RootSearch::kBelowRoot), nullptr);
+  EXPECT_EQ(f.manager.FindControl(6, RootSearch::kBelowRoot), nullptr);
 }
 
 TEST(PanelClassTest, BehaviourFollowsTheClassAControlWasCreatedWith) {
@@ -157,15 +157,15 @@ TEST(PanelSliderRangeTest, EqualAndInvertedRangesStayOrdered) {
         <ctrl class="slider" id="4" min="80" max="20" pos="50"/>
         <ctrl class="slider" id="5" min="-2147483648" max="2147483647" pos="-2147483648"/>
       </ctrl></ctrl></command>)");
-  auto* equal = static_cast<DUISlider*>(f.manager.FindControl(3, false));
+  auto* equal = static_cast<DUISlider*>(f.manager.FindControl(3, RootSearch::kBelowRoot));
   ASSERT_NE(equal, nullptr);
   EXPECT_EQ(equal->value(), 40);
   // min 80, then max 20 below it lowers the minimum, then pos 50 is held at the maximum.
-  auto* inverted = static_cast<DUISlider*>(f.manager.FindControl(4, false));
+  auto* inverted = static_cast<DUISlider*>(f.manager.FindControl(4, RootSearch::kBelowRoot));
   EXPECT_EQ(inverted->minimum(), 20);
   EXPECT_EQ(inverted->maximum(), 20);
   EXPECT_EQ(inverted->value(), 20);
-  auto* wide = static_cast<DUISlider*>(f.manager.FindControl(5, false));
+  auto* wide = static_cast<DUISlider*>(f.manager.FindControl(5, RootSearch::kBelowRoot));
   EXPECT_EQ(wide->value(), INT32_MIN);
   wide->SetValue(INT32_MAX);
   EXPECT_EQ(wide->value(), INT32_MAX);

@@ -263,12 +263,13 @@ TEST(PanelFindTest, DuplicateIdsFindTheFirstInOrderAndTheRootOnlyWhenIncluded) {
       </ctrl>
       <ctrl class="page_switch" id="8" name="switch"/>
     </ctrl></command>)");
-  EXPECT_EQ(f.manager.FindControl(4, true)->name(), "root");
-  EXPECT_EQ(f.manager.FindControl(4, false)->name(), "tab");
-  EXPECT_EQ(f.manager.FindControl(8, false)->name(), "holder");
+  EXPECT_EQ(f.manager.FindControl(4, RootSearch::kWithRoot)->name(), "root");
+  EXPECT_EQ(f.manager.FindControl(4, RootSearch::kBelowRoot)->name(), "tab");
+  EXPECT_EQ(f.manager.FindControl(8, RootSearch::kBelowRoot)->name(), "holder");
   // So an insert under id 4 goes to the tab, a modify under id 4 to the root's children.
   f.Apply(Insert(4, "<ctrl class=\"tab\" id=\"9\"/>"));
-  EXPECT_EQ(PanelFixture::Ids(f.manager.FindControl(4, false)), (std::vector<int32_t>{9}));
+  EXPECT_EQ(PanelFixture::Ids(f.manager.FindControl(4, RootSearch::kBelowRoot)),
+            (std::vector<int32_t>{9}));
   f.Apply(Modify(4, "<ctrl id=\"8\" name=\"first 8\"/>"));
   EXPECT_EQ(f.manager.root()->GetChildren()[0]->name(), "first 8");
   EXPECT_EQ(f.manager.root()->GetChildren()[1]->name(), "switch");

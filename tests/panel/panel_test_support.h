@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dlg_layout.h"
 #include "panel/dui_ctrl.h"
 #include "panel/i_panel_host.h"
 #include "panel/panel_manager.h"
@@ -96,7 +97,7 @@ class FakeHost : public IPanelHost {
  public:
   void SetPanelWindow(DUICtrl* root) override {
     ++calls;
-    if (root) root->Create(nullptr, PanelArea(1080, 648));
+    if (root) root->Create(nullptr, main_layout::kPanel);
   }
   int calls = 0;
 };
@@ -108,7 +109,7 @@ struct PanelFixture {
   PanelManager manager{&host, &platform};
 
   void Apply(const std::string& text) { manager.ApplyCommand(text.c_str()); }
-  DUICtrl* Find(int32_t id) const { return manager.FindControl(id, true); }
+  DUICtrl* Find(int32_t id) const { return manager.FindControl(id, RootSearch::kWithRoot); }
   // Ids of a control's children in order.
   static std::vector<int32_t> Ids(const DUICtrl* c);
   // Adds a resource named `name` holding `text`.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/main_dlg_layout.h"
 #include "panel/control_window_win.h"
 
 namespace vl::test {
@@ -10,7 +11,7 @@ PanelHostWindow::PanelHostWindow() {
   // At the screen's top-left corner, above everything: clicks land where the tests aim.
   Create(nullptr, RECT{0, 0, kUnconnectedWidth, kHeight}, "Velloria panel test",
          WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_TOPMOST);
-  hosting_ = std::make_unique<PanelHosting>(m_hWnd);
+  hosting_ = std::make_unique<PanelHosting>(m_hWnd, main_layout::kPanel);
   ::SetForegroundWindow(m_hWnd);
   PumpFor(50);
 }
@@ -29,7 +30,7 @@ void PanelHostWindow::SendCommand(const std::string& ansi_text) {
 
 LRESULT PanelHostWindow::OnConnected(UINT, WPARAM, LPARAM, BOOL&) {
   connected_ = true;
-  SetWidth(PanelHosting::kConnectedClientWidth);
+  SetWidth(main_layout::kConnectedWidth);
   hosting_->OnConnected();
   return 0;
 }
@@ -45,7 +46,7 @@ LRESULT PanelHostWindow::OnDisconnected(UINT msg, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT PanelHostWindow::OnPanelCommand(UINT, WPARAM, LPARAM l, BOOL&) {
-  hosting_->OnPanelCommand(reinterpret_cast<const char*>(l));
+  hosting_->ApplyCommand(reinterpret_cast<const char*>(l));
   return 0;
 }
 

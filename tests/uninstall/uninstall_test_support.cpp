@@ -224,7 +224,18 @@ HWND WaitForWindow(const wchar_t* title, DWORD timeout_ms) {
   }
 }
 
-int ScriptedPrompts::Show(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+ScriptedPrompts::ScriptedPrompts(std::deque<int> answers) : answers_(std::move(answers)) {
+  previous_ = win::SetWideMessageBoxHandler(
+      [this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
+        return Show(text, caption, type);
+      });
+}
+
+ScriptedPrompts::~ScriptedPrompts() {
+  win::SetWideMessageBoxHandler(std::move(previous_));
+}
+
+int ScriptedPrompts::Show(const std::wstring& text, const std::wstring& caption, UINT type) {
   asked_.push_back({text, caption, type});
   if (before_answer) before_answer(asked_.size() - 1, asked_.back());
   if (answers_.empty()) return IDCANCEL;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/win/handles.h"
-#include "uninstall/user_prompts.h"
+#include "common/win/message_box.h"
 
 namespace vl::test {
 
@@ -66,24 +66,30 @@ class ChildProcess {
 // Waits until a top-level window with this title exists (or `timeout_ms` passed).
 HWND WaitForWindow(const wchar_t* title, DWORD timeout_ms);
 
-// The answers a test gives to the uninstaller's questions, in order, and the questions asked.
-class ScriptedPrompts : public uninstall::IUserPrompts {
+// The answers a test gives to the uninstaller's questions, in order, and the questions asked:
+// while it lives, it answers every UTF-16 message box of the process (the message-box seam).
+class ScriptedPrompts {
  public:
   struct Prompt {
     std::wstring text;
     std::wstring caption;
     UINT type;
   };
-  explicit ScriptedPrompts(std::deque<int> answers) : answers_(std::move(answers)) {}
+  explicit ScriptedPrompts(std::deque<int> answers);
+  ~ScriptedPrompts();
+  ScriptedPrompts(const ScriptedPrompts&) = delete;
+  ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
   // Called before each answer with the prompt's index (for example to end a program first).
   std::function<void(size_t index, const Prompt&)> before_answer;
 
-  int Show(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override;
   const std::vector<Prompt>& asked() const { return asked_; }
 
  private:
+  int Show(const std::wstring& text, const std::wstring& caption, UINT type);
+
   std::deque<int> answers_;  // once used up, every further question is cancelled
   std::vector<Prompt> asked_;
+  win::WideMessageBoxHandler previous_;
 };
 
 // A scratch installation: <scratch>\Programs\Velloria with the real program, uninstaller and

@@ -108,9 +108,10 @@ class UninstallRun : public testing::Test {
     RemoveInstallerTraces();
     CoUninitialize();
   }
-  // The installation's own uninstaller, the questions answered by `prompts`.
-  UninstallReport Run(ScriptedPrompts& prompts) {
-    return RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe")));
+  // The installation's own uninstaller, its questions answered by the prompts (which answer
+  // every message box while they live).
+  UninstallReport Run(const ScriptedPrompts& /*answering*/) {
+    return RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe")));
   }
   ScratchInstallation installation;
 };
@@ -184,7 +185,7 @@ TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
     RemoveInstallerTraces();
     if (!recorded.empty()) MakeInstallerTraces(recorded);
     ScriptedPrompts prompts({IDOK, IDOK});
-    const UninstallReport report = RunUninstall(nullptr, prompts, SetupFor(copy));
+    const UninstallReport report = RunUninstall(nullptr, SetupFor(copy));
     EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
     EXPECT_FALSE(report.installation_removed);
     EXPECT_TRUE(Exists(copy));
@@ -210,7 +211,7 @@ TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
 
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(tools + L"\\Uninstall.exe"));
+      RunUninstall(nullptr, SetupFor(tools + L"\\Uninstall.exe"));
   EXPECT_EQ(report.installation.verdict, InstallDirVerdict::kNotInInstallation);
   EXPECT_EQ(test::ReadText(tools + L"\\notes.txt"), "mine");
   EXPECT_TRUE(Exists(tools + L"\\Lumaroo.exe"));
@@ -281,7 +282,7 @@ TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
 TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
   ScriptedPrompts prompts({IDOK, IDOK});
   const UninstallReport report =
-      RunUninstall(nullptr, prompts, SetupFor(installation.File(L"Uninstall.exe"), true));
+      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe"), true));
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
   EXPECT_TRUE(InstallationIntact(installation));
   ASSERT_EQ(prompts.asked().size(), 2u);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_dlg_layout.h"
 #include "common/main_window_messages.h"
 #include "common/win/window_impl.h"
 #include "device/adb_bridge.h"
@@ -98,7 +99,7 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
     // The main window's layout: the preview at the left, the panel area at the right.
     preview_.SetWorker(worker_);
     preview_.Create(m_hWnd, RECT{1, 68, 728, 590});
-    panel_ = std::make_unique<vl::PanelHosting>(m_hWnd);
+    panel_ = std::make_unique<vl::PanelHosting>(m_hWnd, vl::main_layout::kPanel);
     worker_->SetResourceStore(&panel_->manager());
     return 0;
   }
@@ -128,7 +129,7 @@ class ViewerWindow : public vl::win::CWindowImpl<ViewerWindow> {
     return 0;
   }
   LRESULT OnPanelCommand(UINT, WPARAM, LPARAM lparam, BOOL&) {
-    panel_->OnPanelCommand(reinterpret_cast<const char*>(lparam));
+    panel_->ApplyCommand(reinterpret_cast<const char*>(lparam));
     Report(panel_->panel_window() ? "panel command (panel shown)" : "panel command");
     return 0;
   }
