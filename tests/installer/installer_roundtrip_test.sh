@@ -85,7 +85,9 @@ pending_removals() {
 }
 
 # Waits for a visible window (xdotool search arguments) and presses Return in it: the default
-# button (OK, or Retry in a Retry/Cancel box). Then waits for that window to go.
+# button (OK, or Retry in a Retry/Cancel box). Then waits for that window to go. A program that
+# has just started can take the focus back a moment later (a loaded machine makes that moment
+# late); the key then went elsewhere, and like a user it focuses the box and presses again.
 press_return_in() {
   local window=""
   for _ in $(seq 1 200); do
@@ -94,14 +96,16 @@ press_return_in() {
     sleep 0.1
   done
   [ -n "$window" ] || { echo "no window for: $*"; return 1; }
-  xdotool windowfocus --sync "$window" 2>/dev/null || true
-  sleep 0.3
-  xdotool key --window "$window" Return
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible "$@" 2>/dev/null | grep -qx "$window" || return 0
-    sleep 0.1
+  for attempt in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    sleep 0.3
+    xdotool key --window "$window" Return 2>/dev/null
+    for _ in $(seq 1 30); do
+      xdotool search --onlyvisible "$@" 2>/dev/null | grep -qx "$window" || return 0
+      sleep 0.1
+    done
+    echo "the window for $* stayed after Return (press $attempt)"
   done
-  echo "the window for $* stayed"
   return 1
 }
 
@@ -126,6 +130,10 @@ fi
 cleanup() {
   [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null
   [ -n "${uninstall_pid:-}" ] && kill "$uninstall_pid" 2>/dev/null
+  # Ending the starter leaves the Windows process running: a program left over would meet the
+  # next tests' programs (one instance per desktop). Only this prefix's processes are ended.
+  wine taskkill /f /im Lumaroo.exe >/dev/null 2>&1
+  wine taskkill /f /im Uninstall.exe >/dev/null 2>&1
   rm -f "$installed/linked" "$programs/Velloria"
   rm -rf "$installed" "$outside" "$marker_beside" "$desktop/Uninstall.exe" "$desktop/keep-"* \
     "$desktop/Velloria.lnk" "$programs/Velloria" "$programs/Velloria.installed" "$portable" \
