@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -33,12 +34,8 @@ AVFrame* RgbPicture::View() {
 }
 
 void RecordingSink::PushFrame(const AVFrame* picture) {
-  uint64_t hash = 1469598103934665603ull;
-  for (int y = 0; y < picture->height; ++y) {
-    const uint8_t* row = picture->data[0] + static_cast<ptrdiff_t>(y) * picture->linesize[0];
-    for (int i = 0; i < picture->width * 3; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  entries.push_back({picture->width, picture->height, picture->format, picture->linesize[0], hash});
+  entries.push_back({picture->width, picture->height, picture->format, picture->linesize[0],
+                     PictureHash(picture)});
   if (pictures.size() < keep_pixels_) {
     RgbPicture copy;
     copy.width = picture->width;
@@ -116,66 +113,42 @@ std::vector<RgbPicture> DecodePictures(const std::string& clip, size_t count) {
   RecordingSink sink(count);
   H264Decoder decoder;
   decoder.SetSink(&sink);
-  const std::vector<uint8_t> bytes = ReadClip(clip);
-  for (size_t off = 0; off < bytes.size() && sink.pictures.size() < count; off += 4096)
-    decoder.DecodeChunk(bytes.data() + off,
-                        static_cast<int32_t>(std::min<size_t>(4096, bytes.size() - off)));
+  DecodeInChunks(decoder, ReadClip(clip), 4096);
   return std::move(sink.pictures);
 }
 
-Rgb AverageRgb(const RgbPicture& picture, int x, int y, int size) {
-  long r = 0, g = 0, b = 0, n = 0;
-  for (int yy = y - size / 2; yy < y + size / 2; ++yy)
-    for (int xx = x - size / 2; xx < x + size / 2; ++xx) {
-      const uint8_t* p = picture.At(xx, yy);
-      r += p[0], g += p[1], b += p[2], ++n;
-    }
-  return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
-}
-
-Rgb AverageFrame(const VideoFrame& frame, int x, int y, int size) {
-  long r = 0, g = 0, b = 0, n = 0;
-  for (int yy = y - size / 2; yy < y + size / 2; ++yy)
-    for (int xx = x - size / 2; xx < x + size / 2; ++xx) {
-      const uint8_t* p = frame.bits() + (frame.height() - 1 - yy) * frame.stride() + xx * 3;
-      b += p[0], g += p[1], r += p[2], ++n;
-    }
-  return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
-}
-
-char CornerColour(const Rgb& c) {
-  struct Named {
-    char name;
-    Rgb rgb;
-  };
-  static const Named kColours[] = {
-      {'R', {255, 0, 0}}, {'G', {0, 255, 0}}, {'B', {0, 0, 255}}, {'Y', {255, 255, 0}}};
-  for (const Named& n : kColours)
-    if (std::abs(c.r - n.rgb.r) < 40 && std::abs(c.g - n.rgb.g) < 40 &&
-        std::abs(c.b - n.rgb.b) < 40)
-      return n.name;
-  return '?';
-}
-
 namespace {
-template <typename Sample>
-std::string CornersOf(int w, int h, Sample sample) {
-  // Sample well inside each corner block (a fifth of each dimension in the clips).
+// The corner colours of a w x h picture whose pixel (x, y), top-down, `at` gives: the average of
+// an 8 x 8 block well inside each corner block (a fifth of each dimension in the clips), named
+// 'R', 'G', 'B', 'Y', or '?' when none is close.
+template <typename At>
+std::string CornersOf(int w, int h, At at) {
+  auto colour = [&](int cx, int cy) {
+    int sum[3] = {};
+    for (int y = cy - 4; y < cy + 4; ++y)
+      for (int x = cx - 4; x < cx + 4; ++x)
+        for (int k = 0; k < 3; ++k) sum[k] += at(x, y, k);
+    static const std::pair<char, Rgb> kColours[] = {
+        {'R', {255, 0, 0}}, {'G', {0, 255, 0}}, {'B', {0, 0, 255}}, {'Y', {255, 255, 0}}};
+    for (const auto& [name, c] : kColours)
+      if (std::abs(sum[0] / 64 - c.r) < 40 && std::abs(sum[1] / 64 - c.g) < 40 &&
+          std::abs(sum[2] / 64 - c.b) < 40)
+        return name;
+    return '?';
+  };
   const int dx = std::max(8, w / 20), dy = std::max(8, h / 20);
-  std::string s;
-  s += CornerColour(sample(dx, dy));
-  s += CornerColour(sample(w - 1 - dx, dy));
-  s += CornerColour(sample(w - 1 - dx, h - 1 - dy));
-  s += CornerColour(sample(dx, h - 1 - dy));
-  return s;
+  return {colour(dx, dy), colour(w - 1 - dx, dy), colour(w - 1 - dx, h - 1 - dy),
+          colour(dx, h - 1 - dy)};
 }
 }  // namespace
 
 std::string Corners(const RgbPicture& p) {
-  return CornersOf(p.width, p.height, [&](int x, int y) { return AverageRgb(p, x, y); });
+  return CornersOf(p.width, p.height, [&](int x, int y, int k) { return p.At(x, y)[k]; });
 }
-std::string Corners(const VideoFrame& f) {
-  return CornersOf(f.width(), f.height(), [&](int x, int y) { return AverageFrame(f, x, y); });
+std::string Corners(const VideoFrame& f) {  // bottom-up BGR
+  return CornersOf(f.width(), f.height(), [&](int x, int y, int k) {
+    return f.bits()[(f.height() - 1 - y) * f.stride() + x * 3 + 2 - k];
+  });
 }
 
 }  // namespace vl::test

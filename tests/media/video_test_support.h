@@ -68,12 +68,6 @@ std::vector<RgbPicture> DecodePictures(const std::string& clip, size_t count);
 struct Rgb {
   int r, g, b;
 };
-// Average colour of the size x size block centred on (x, y), in top-down picture coordinates.
-Rgb AverageRgb(const RgbPicture& picture, int x, int y, int size = 8);
-Rgb AverageFrame(const VideoFrame& frame, int x, int y, int size = 8);
-
-// Names the corner colour a block shows: 'R', 'G', 'B', 'Y', or '?' when none is close.
-char CornerColour(const Rgb& c);
 // The corner colours of a picture, clockwise from the top-left, e.g. "RGYB" for the clips.
 std::string Corners(const RgbPicture& picture);
 std::string Corners(const VideoFrame& frame);
