@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "media/frame_composer.h"
@@ -68,25 +69,19 @@ TEST(SmoothScalerTest, HalvingAveragesEachTwoByTwoBlock) {
     }
 }
 
-TEST(SmoothScalerTest, ThreeToTwoWeighsByCoveredArea) {
-  Picture src(3, 1);
-  src.At(0, 0)[0] = 0;
-  src.At(1, 0)[0] = 90;
-  src.At(2, 0)[0] = 240;
-  Picture out = Scale(src, 2, 1);
-  EXPECT_EQ(out.At(0, 0)[0], 30);   // (2 * 0 + 90) / 3
-  EXPECT_EQ(out.At(1, 0)[0], 190);  // (90 + 2 * 240) / 3
-}
-
-TEST(SmoothScalerTest, GrowingInterpolatesBetweenPixelCentresNeverRepeats) {
-  Picture src(2, 1);
-  src.At(0, 0)[1] = 0;
-  src.At(1, 0)[1] = 255;
-  Picture out = Scale(src, 4, 1);
-  EXPECT_EQ(out.At(0, 0)[1], 0);
-  EXPECT_EQ(out.At(1, 0)[1], 64);
-  EXPECT_EQ(out.At(2, 0)[1], 191);
-  EXPECT_EQ(out.At(3, 0)[1], 255);
+// One row: three to two weighs by covered area; growing interpolates between pixel centres and
+// never repeats a pixel.
+TEST(SmoothScalerTest, ThreeToTwoWeighsByCoveredAreaAndGrowingInterpolates) {
+  struct Case {
+    std::vector<uint8_t> src, want;
+  } const cases[] = {{{0, 90, 240}, {30, 190}},  // (2 * 0 + 90) / 3, (90 + 2 * 240) / 3
+                     {{0, 255}, {0, 64, 191, 255}}};
+  for (const Case& c : cases) {
+    Picture src(static_cast<int>(c.src.size()), 1);
+    for (size_t x = 0; x < c.src.size(); ++x) src.bytes[x * 3 + 1] = c.src[x];
+    Picture out = Scale(src, static_cast<int>(c.want.size()), 1);
+    for (size_t x = 0; x < c.want.size(); ++x) EXPECT_EQ(out.bytes[x * 3 + 1], c.want[x]) << x;
+  }
 }
 
 TEST(SmoothScalerTest, RampKeepsItsPositionWhenShrinkingAndGrowing) {
@@ -122,13 +117,13 @@ TEST(SmoothScalerTest, WindowEqualsTheSamePartOfTheWholeDrawnPicture) {
 TEST(SmoothScalerTest, RejectsWindowsOutsideTheDrawnPicture) {
   Picture src(10, 10), out(10, 10);
   SmoothScaler scaler;
-  EXPECT_FALSE(
-      scaler.Scale({src.bytes.data(), 10, 10, 30}, {20, 20, 11, 0, out.bytes.data(), 10, 10, 30}));
-  EXPECT_FALSE(
-      scaler.Scale({src.bytes.data(), 10, 10, 30}, {20, 20, 0, -1, out.bytes.data(), 10, 10, 30}));
-  EXPECT_FALSE(scaler.Scale({nullptr, 10, 10, 30}, {20, 20, 0, 0, out.bytes.data(), 10, 10, 30}));
-  EXPECT_FALSE(
-      scaler.Scale({src.bytes.data(), 10, 10, 29}, {20, 20, 0, 0, out.bytes.data(), 10, 10, 30}));
+  // Past the right edge, above the top, no pixels, rows shorter than the width.
+  for (auto [pixels, stride, left, top] : {std::tuple{src.bytes.data(), 30, 11, 0},
+                                           {src.bytes.data(), 30, 0, -1},
+                                           {nullptr, 30, 0, 0},
+                                           {src.bytes.data(), 29, 0, 0}})
+    EXPECT_FALSE(
+        scaler.Scale({pixels, 10, 10, stride}, {20, 20, left, top, out.bytes.data(), 10, 10, 30}));
 }
 
 // The gathers (chosen on processors with SSSE3) against the portable kernels, and the output
