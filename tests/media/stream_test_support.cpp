@@ -1,5 +1,6 @@
 #include "tests/media/stream_test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -46,10 +47,7 @@ std::vector<std::string> RecordingListener::Events() const {
 bool RecordingListener::WaitFor(const std::string& event, std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(lock_);
   return changed_.wait_for(lock, timeout, [&] {
-    for (const auto& e : events_) {
-      if (e == event) return true;
-    }
-    return false;
+    return std::find(events_.begin(), events_.end(), event) != events_.end();
   });
 }
 

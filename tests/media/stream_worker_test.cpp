@@ -107,12 +107,13 @@ TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
   EXPECT_EQ(BMTReader::Current(), nullptr);
 }
 
-TEST_F(StreamWorkerTest, ConnectionFailureReportsTheDefaultTextInTheAnsiCodePage) {
+// Without remote tips a failure reports the built-in text; a tip fetched while the program runs
+// replaces it at the next failure.
+TEST_F(StreamWorkerTest, FailureReportsTheDefaultTextInTheAnsiCodePageOrTheRemoteTips) {
   uint16_t port = 0;
-  {
-    auto listener = net::OpenListener("127.0.0.1", 0, &port);
-    net::ShutdownAndClose(listener);
-  }
+  net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));  // nobody answers there
+  std::string tips;
+  worker_.SetConnectionTipsSource([&tips] { return tips; });
   worker_.SetPort(port);
   worker_.Start(&phone_entry_);
   ASSERT_TRUE(listener_.WaitFor("failed", kWait));
@@ -124,33 +125,20 @@ TEST_F(StreamWorkerTest, ConnectionFailureReportsTheDefaultTextInTheAnsiCodePage
   EXPECT_NE(text.find("Quillet"), std::string::npos);
   EXPECT_NE(text.find("\nTips"), std::string::npos);
   EXPECT_EQ(text.find("\xEF\xBC\x81"), std::string::npos);
-  std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(decoder_->created, 1);
-  EXPECT_EQ(decoder_->destroyed, 1);
-}
-
-TEST_F(StreamWorkerTest, RemoteTipsReplaceTheDefaultFailureTextAsTheyAreWhenItFails) {
-  auto phone = StartPhone({"--greeting", "HELLO", "--connections", "2"});
-  std::string tips;  // none known yet: the built-in text
-  worker_.SetConnectionTipsSource([&tips] { return tips; });
+  {
+    std::lock_guard<std::mutex> lock(decoder_->lock);
+    EXPECT_EQ(decoder_->created, 1);
+    EXPECT_EQ(decoder_->destroyed, 1);
+  }
+  tips = "please open the app";
+  auto phone = StartPhone({"--greeting", "HELLO"});
   worker_.SetPort(phone->port());
   worker_.Start(&phone_entry_);
-  ASSERT_TRUE(listener_.WaitFor("failed", kWait));
-  WaitUntilIdle();
-  EXPECT_EQ(worker_.GetErrorText().substr(0, kFailedPrefix.size()), kFailedPrefix);
-  // A tip fetched while the program runs applies to the next failure.
-  tips = "please open the app";
-  worker_.Start(&phone_entry_);
-  const auto failures = [this] {
-    const auto events = listener_.Events();
-    return std::count(events.begin(), events.end(), std::string("failed"));
-  };
   const auto deadline = std::chrono::steady_clock::now() + kWait;
-  while (failures() < 2 && std::chrono::steady_clock::now() < deadline) {
+  while (listener_.Events().size() < 2 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(failures(), 2);
   WaitUntilIdle();
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"failed", "failed"}));
   EXPECT_EQ(worker_.GetErrorText(), "please open the app");
 }
 
@@ -182,31 +170,22 @@ TEST_F(StreamWorkerTest, StopDuringStreamingAsksTheDecoderToStopAndEndsTheRun) {
   EXPECT_GT(decoder_->chunks, 0);
 }
 
-// A length past the bound and a close in the middle of a packet end the run; garbage before
-// them does not.
-TEST_F(StreamWorkerTest, OversizedLengthAndMidPacketCloseEndTheRunGarbageDoesNot) {
+// Runs follow each other, each with a new decoder (a Start while running is ignored). A length
+// past the bound and a close in the middle of a packet end a run; garbage before them does not.
+TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthOrAMidPacketClose) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--panel-text", "<a/>", "--oversized-length"},
-        {"--garbage-types", "100", "--panel-text", "<b/>", "--close-mid-packet", "5000"}}) {
+       {std::vector<std::string>{"--packet-text", "1:abc", "--panel-text", "<a/>",
+                                 "--oversized-length"},
+        {"--garbage-types", "100", "--packet-text", "1:abc", "--panel-text", "<b/>",
+         "--close-mid-packet", "5000"}}) {
     auto phone = StartPhone(args);
     worker_.SetPort(phone->port());
-    worker_.Start(&phone_entry_);
-    WaitUntilIdle();
-  }
-  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "panel:<a/>", "ended",
-                                                          "connected", "panel:<b/>", "ended"}));
-}
-
-TEST_F(StreamWorkerTest, RunsCanFollowEachOtherWithANewDecoderEach) {
-  auto phone = StartPhone({"--connections", "2", "--packet-text", "1:abc", "--end", "close"});
-  worker_.SetPort(phone->port());
-  for (int run = 0; run < 2; ++run) {
     worker_.Start(&phone_entry_);
     worker_.Start(&phone_entry_);  // ignored while running
     WaitUntilIdle();
   }
-  EXPECT_EQ(listener_.Events(),
-            (std::vector<std::string>{"connected", "ended", "connected", "ended"}));
+  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "panel:<a/>", "ended",
+                                                          "connected", "panel:<b/>", "ended"}));
   std::lock_guard<std::mutex> lock(decoder_->lock);
   EXPECT_EQ(decoder_->created, 2);
   EXPECT_EQ(decoder_->destroyed, 2);

@@ -69,28 +69,18 @@ TEST_F(VideoStreamWorkerTest, DecodedPicturesReachTakeFrameWithThePhonesFlags) {
   EXPECT_EQ(worker_.TakeFrame(), current);  // no new picture: the current one again
 }
 
-TEST_F(VideoStreamWorkerTest, UserMirrorCancelsThePhonesAndPortraitTurnsThePicture) {
+// Each run starts with an empty queue; in portrait mode the picture is turned clockwise, the
+// user's mirror cancels the phone's, and the phone's flip turns it upside down.
+TEST_F(VideoStreamWorkerTest, EachRunStartsWithAnEmptyQueueAndTheUsersMirrorCancelsThePhones) {
+  Run("landscape_640x360");  // leaves ten landscape pictures queued
   worker_.SetMirror(1, 0);
   worker_.SetPortrait(1);
-  Run("landscape_1280x720", {"--reverse-h", "1"});
-  Drain();
-  VideoFrame* current = worker_.TakeFrame();
-  ASSERT_NE(current, nullptr);
-  EXPECT_EQ(current->width(), 720);
-  EXPECT_EQ(current->height(), 1280);
-  EXPECT_EQ(Corners(*current), "BRGY");  // turned clockwise, not mirrored
-}
-
-TEST_F(VideoStreamWorkerTest, EachRunStartsWithAnEmptyQueue) {
-  Run("landscape_640x360");  // leaves ten landscape pictures queued
-  worker_.SetPortrait(1);
-  Run("landscape_1280x720", {"--reverse-v", "1"});
-  // Only the second run's pictures: portrait (turned clockwise), then flipped upside down by
-  // its header.
+  Run("landscape_1280x720", {"--reverse-h", "1", "--reverse-v", "1"});
   VideoFrame* first = worker_.TakeFrame();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->width(), 720);
-  EXPECT_EQ(Corners(*first), "YGRB");
+  EXPECT_EQ(first->height(), 1280);
+  EXPECT_EQ(Corners(*first), "YGRB");  // "BRGY" turned, upside down, not mirrored
 }
 
 }  // namespace
