@@ -36,12 +36,6 @@ TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrderWithoutCarriageReturns)
   for (const auto& c : cases) EXPECT_EQ(Serials(c.output), c.serials) << c.output;
 }
 
-TEST(AdbDeviceList, AppendsToWhatTheListHeld) {
-  std::vector<std::string> s{"earlier"};
-  ParseAdbDeviceSerials("List of devices attached\nA\tdevice\n", s);
-  EXPECT_EQ(s, (std::vector<std::string>{"earlier", "A"}));
-}
-
 TEST(AdbDeviceList, SerialsThatWouldSplitTheCommandLineAreSkipped) {
   const std::string out =
       "List of devices attached\r\n"
@@ -85,14 +79,12 @@ TEST(GetpropName, ModelThenProductNameThenBuildProduct) {
   }
 }
 
-TEST(AdbCommands, AreWrittenExactly) {
+TEST(AdbCommands, AreWrittenExactlyWithLow16BitPorts) {
   EXPECT_EQ(AdbDevicesCommand(), "adb\\adb.exe devices");
   EXPECT_EQ(AdbShellCommand("R58M"), "adb\\adb.exe -s R58M shell");
   EXPECT_EQ(AdbForwardCommand("R58M", 8984, 8984),
             "adb\\adb.exe -s R58M forward tcp:8984 tcp:8984");
-}
-
-TEST(AdbCommands, ForwardPortsUseTheirLow16Bits) {
+  // Forward ports: their low 16 bits.
   EXPECT_EQ(AdbForwardCommand("S", 65536 + 8984, 8984),
             "adb\\adb.exe -s S forward tcp:8984 tcp:8984");
   EXPECT_EQ(AdbForwardCommand("S", -1, 65536), "adb\\adb.exe -s S forward tcp:65535 tcp:0");

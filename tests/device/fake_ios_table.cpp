@@ -6,10 +6,8 @@
 namespace vl::test {
 namespace {
 
-struct Device {
-  FakeIosPhone phone;
-};
-struct Lockdown {
+// A device or lockdown handle: the phone it was opened on.
+struct Handle {
   FakeIosPhone phone;
 };
 
@@ -40,7 +38,6 @@ struct FakeIosCalls {
     std::vector<FakeIosPhone> phones;
     {
       std::unique_lock<std::mutex> lock(g_fake.lock_);
-      ++g_fake.list_calls_;
       g_fake.held_ = g_fake.gate_closed_;
       g_fake.changed_.notify_all();
       g_fake.changed_.wait(lock, [] { return !g_fake.gate_closed_; });
@@ -62,14 +59,14 @@ struct FakeIosCalls {
     std::lock_guard<std::mutex> lock(g_fake.lock_);
     for (const FakeIosPhone& p : g_fake.phones_) {
       if (p.udid != udid || !p.opens) continue;
-      *device = new Device{p};
+      *device = new Handle{p};
       ++g_fake.live_handles_;
       return 0;
     }
     return -3;  // no device
   }
   static int DeviceFree(IosDevice device) {
-    delete static_cast<Device*>(device);
+    delete static_cast<Handle*>(device);
     Count(-1);
     return 0;
   }
@@ -82,19 +79,19 @@ struct FakeIosCalls {
   static int Receive(IosConnection, char*, uint32_t, uint32_t*, unsigned int) { return -2; }
   static int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
     *client = nullptr;
-    const FakeIosPhone& phone = static_cast<Device*>(device)->phone;
+    const FakeIosPhone& phone = static_cast<Handle*>(device)->phone;
     if (!phone.accepts_handshake || std::strcmp(label, kIosClientLabel) != 0) return -5;
-    *client = new Lockdown{phone};
+    *client = new Handle{phone};
     Count(1);
     return 0;
   }
   static int LockdownFree(IosLockdown client) {
-    delete static_cast<Lockdown*>(client);
+    delete static_cast<Handle*>(client);
     Count(-1);
     return 0;
   }
   static int GetDeviceName(IosLockdown client, char** name) {
-    const FakeIosPhone& phone = static_cast<Lockdown*>(client)->phone;
+    const FakeIosPhone& phone = static_cast<Handle*>(client)->phone;
     *name = nullptr;
     if (!phone.has_name) return -12;  // missing value
     *name = NewString(phone.utf8_name);
@@ -112,7 +109,7 @@ FakeIos& FakeIos::Reset(std::vector<FakeIosPhone> phones) {
   g_fake.phones_ = std::move(phones);
   g_fake.gate_closed_ = false;
   g_fake.held_ = false;
-  g_fake.live_handles_ = g_fake.live_strings_ = g_fake.freed_ = g_fake.list_calls_ = 0;
+  g_fake.live_handles_ = g_fake.live_strings_ = g_fake.freed_ = 0;
   g_fake.changed_.notify_all();
   return g_fake;
 }
@@ -166,10 +163,6 @@ int FakeIos::live_strings() const {
 int FakeIos::strings_freed_by_library() const {
   std::lock_guard<std::mutex> lock(lock_);
   return freed_;
-}
-int FakeIos::list_calls() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return list_calls_;
 }
 
 }  // namespace vl::test

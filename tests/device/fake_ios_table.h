@@ -36,7 +36,6 @@ class FakeIos {
   int live_handles() const;
   int live_strings() const;
   int strings_freed_by_library() const;
-  int list_calls() const;
 
  private:
   friend struct FakeIosCalls;
@@ -48,7 +47,6 @@ class FakeIos {
   int live_handles_ = 0;
   int live_strings_ = 0;
   int freed_ = 0;
-  int list_calls_ = 0;
 };
 
 }  // namespace vl::test
