@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <regex>
 #include <set>
 #include <thread>
@@ -13,7 +12,6 @@
 #include "device/process_runner.h"
 #include "device/socket_layer.h"
 #include "media/bmt_reader.h"
-#include "media/i_resource_store.h"
 #include "media/stream_wire.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/media/stream_test_support.h"
@@ -68,24 +66,35 @@ TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
   }
 }
 
-TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThem) {
-  const std::string script =
-      (std::filesystem::temp_directory_path() / "vl_phonesim_script.txt").string();
-  std::ofstream(script)
-      << "# demo\r\npanel-text <config name=\"a b\"/>\r\n\r\nsleep 250\nresource-bytes x=3\n";
+// Steps keep their order and a script's add to them (comments, blank lines and CR LF ends
+// skipped); file names in a script are taken from its directory.
+TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThemWithTheirDirectory) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vl_phonesim_dir";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "s.txt") << "# demo\r\npanel-text <config name=\"a b\"/>\r\n\r\nsleep 250\n"
+                                  "resource-bytes x=3\npanel p.xml\nresource face=pics/f.png\n"
+                                  "resource-dir pics\npanel /abs/q.xml\npanel-text p.xml\n";
   Options o;
   std::string error;
-  ASSERT_TRUE(
-      ParseArguments({"--fps", "60", "--panel", "p.xml", "--script", script, "--close"}, o, error))
+  ASSERT_TRUE(ParseArguments(
+      {"--fps", "60", "--panel", "here.xml", "--script", (dir / "s.txt").string(), "--close"}, o,
+      error))
       << error;
-  ASSERT_EQ(o.steps.size(), 5u);
+  ASSERT_EQ(o.steps.size(), 10u);
+  EXPECT_EQ(o.fps, 60.0);
   EXPECT_EQ(o.steps[0].kind, StepKind::kPanelFile);
+  EXPECT_EQ(o.steps[0].text, "here.xml");
   EXPECT_EQ(o.steps[1].kind, StepKind::kPanelText);
   EXPECT_EQ(o.steps[1].text, "<config name=\"a b\"/>");
   EXPECT_EQ(o.steps[2].number, 250);
   EXPECT_EQ(o.steps[3].name, "x");
-  EXPECT_EQ(o.steps[4].kind, StepKind::kClose);
-  EXPECT_EQ(o.fps, 60.0);
+  EXPECT_EQ(std::filesystem::path(o.steps[4].text), dir / "p.xml");
+  EXPECT_EQ(o.steps[5].name, "face");
+  EXPECT_EQ(std::filesystem::path(o.steps[5].text), dir / "pics/f.png");
+  EXPECT_EQ(std::filesystem::path(o.steps[6].text), dir / "pics");
+  EXPECT_EQ(o.steps[7].text, "/abs/q.xml");
+  EXPECT_EQ(o.steps[8].text, "p.xml");  // a command text, not a file
+  EXPECT_EQ(o.steps[9].kind, StepKind::kClose);
 }
 
 TEST(PhonesimOptions, BadValuesAreRefused) {
@@ -135,26 +144,6 @@ TEST(PhonesimOptions, ReactionsAnswerTheMatchingEvent) {
   }
 }
 
-TEST(PhonesimOptions, FileNamesInAScriptAreTakenFromItsDirectory) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vl_phonesim_dir";
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir / "s.txt") << "panel p.xml\nresource face=pics/f.png\nresource-dir pics\n"
-                                  "panel /abs/q.xml\npanel-text p.xml\n";
-  Options o;
-  std::string error;
-  ASSERT_TRUE(
-      ParseArguments({"--panel", "here.xml", "--script", (dir / "s.txt").string()}, o, error))
-      << error;
-  ASSERT_EQ(o.steps.size(), 6u);
-  EXPECT_EQ(o.steps[0].text, "here.xml");
-  EXPECT_EQ(std::filesystem::path(o.steps[1].text), dir / "p.xml");
-  EXPECT_EQ(o.steps[2].name, "face");
-  EXPECT_EQ(std::filesystem::path(o.steps[2].text), dir / "pics/f.png");
-  EXPECT_EQ(std::filesystem::path(o.steps[3].text), dir / "pics");
-  EXPECT_EQ(o.steps[4].text, "/abs/q.xml");
-  EXPECT_EQ(o.steps[5].text, "p.xml");  // a command text, not a file
-}
-
 std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
   std::vector<uint8_t> b(8 + payload.size());
   PutLe32(b.data(), type);
@@ -178,44 +167,26 @@ TEST(PhonesimChecker, ParsesPacketsSplitAnywhere) {
   EXPECT_EQ(checker.pending_bytes(), 0u);
 }
 
+// A heartbeat's header inside an event's payload (the event is no longer XML), a video packet
+// from the PC, a heartbeat with a payload.
 TEST(PhonesimChecker, FlagsInterleavedOrForeignBytes) {
-  // A heartbeat's header inside an event's payload: the event is no longer XML.
-  std::vector<uint8_t> event = Packet(4, "<notify id=\"1\"/>");
+  std::vector<uint8_t> interleaved = Packet(4, "<notify id=\"1\"/>");
   const auto beat = Packet(5, "");
-  event.insert(event.begin() + 12, beat.begin(), beat.end());
-  event.resize(event.size() - 8);
-  PacketChecker checker;
-  std::vector<CheckedPacket> out;
-  checker.Feed(event.data(), event.size(), out);
-  ASSERT_FALSE(out.empty());
-  EXPECT_FALSE(out[0].valid);
-
-  PacketChecker second;
-  out.clear();
-  const auto video = Packet(1, "xx");
-  second.Feed(video.data(), video.size(), out);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_FALSE(out[0].valid);
-  EXPECT_TRUE(second.out_of_step());
-  const auto heartbeat_with_payload = Packet(5, "z");
-  PacketChecker third;
-  out.clear();
-  third.Feed(heartbeat_with_payload.data(), heartbeat_with_payload.size(), out);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_FALSE(out[0].valid);
-}
-
-TEST(PhonesimFrames, FindsEveryPictureOfARealClip) {
-  const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
-  ASSERT_FALSE(clip.empty());
-  const std::vector<size_t> starts = FindFrameStarts(clip);
-  ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
-  EXPECT_EQ(starts[0], 0u);       // parameter sets belong to the first picture
-  for (size_t i = 1; i < starts.size(); ++i) {
-    EXPECT_GT(starts[i], starts[i - 1]);
-    EXPECT_EQ(clip[starts[i]], 0);
+  interleaved.insert(interleaved.begin() + 12, beat.begin(), beat.end());
+  interleaved.resize(interleaved.size() - 8);
+  for (const auto& bytes : {interleaved, Packet(1, "xx"), Packet(5, "z")}) {
+    PacketChecker checker;
+    std::vector<CheckedPacket> out;
+    checker.Feed(bytes.data(), bytes.size(), out);
+    ASSERT_FALSE(out.empty());
+    if (bytes[0] != 4) {
+      ASSERT_EQ(out.size(), 1u);
+    }
+    EXPECT_FALSE(out[0].valid);
+    if (bytes[0] == 1) {
+      EXPECT_TRUE(checker.out_of_step());
+    }
   }
-  EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
 }
 
 TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVideo) {
@@ -241,7 +212,6 @@ TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVide
   ASSERT_GE(events.size(), 15u);
   for (size_t i = 0; i < events.size(); ++i)
     EXPECT_EQ(events[i], i % 2 ? "panel:<b/>" : "panel:<a/>") << i;
-
   // One line per picture, in order, on the wall clock, paced at 30 pictures a second.
   std::ifstream in(send_log);
   int round = 0;
@@ -266,22 +236,10 @@ TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVide
 TEST(PhonesimSession, ChurnsAResourceAlongTheVideo) {
   net::SocketLibrary sockets;
   test::FakeAdbWorkdir adb("device PHONE1 device\n");
-  struct Store : IResourceStore {
-    void AddResource(const std::string& name, std::unique_ptr<uint8_t[]> data,
-                     int32_t size) override {
-      std::lock_guard<std::mutex> hold(lock);
-      names.push_back(name);
-      sizes.push_back(size);
-      if (size > 1) second_bytes.push_back(data[1]);
-    }
-    std::mutex lock;
-    std::vector<std::string> names;
-    std::vector<int32_t> sizes;
-    std::vector<int> second_bytes;
-  } store;
   auto phone = test::StartPhone(
       {"--resource-churn", "10:pic.png=300", "--video", test::ClipPath(), "--fps", "30"});
   test::RecordingListener listener;
+  test::RecordingResourceStore store;
   auto reader = BMTReader::Create(PacketSinks{&listener, &store});
   ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
   const auto start = std::chrono::steady_clock::now();
@@ -290,20 +248,29 @@ TEST(PhonesimSession, ChurnsAResourceAlongTheVideo) {
   }
   reader->Close();
   phone->Shutdown();
-  std::lock_guard<std::mutex> hold(store.lock);
-  ASSERT_GE(store.names.size(), 20u);  // about 60 in 600 ms
-  for (size_t i = 0; i < store.names.size(); ++i) {
-    EXPECT_EQ(store.names[i], "pic.png");
-    EXPECT_EQ(store.sizes[i], 300);
-    EXPECT_EQ(store.second_bytes[i], 10);  // generated bytes: i * 7 + 3
+  const auto resources = store.Entries();
+  ASSERT_GE(resources.size(), 20u);  // about 60 in 600 ms
+  for (const auto& r : resources) {
+    EXPECT_EQ(r.name, "pic.png");
+    ASSERT_EQ(r.data.size(), 300u);
+    EXPECT_EQ(r.data[1], 10);  // generated bytes: i * 7 + 3
   }
 }
 
-TEST(PhonesimSession, PictureChunksSendEachPictureAsOnePacket) {
+// Every picture of a real clip is found (the parameter sets belong to the first), and picture
+// chunks send each as one packet.
+TEST(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
   net::SocketLibrary sockets;
   test::FakeAdbWorkdir adb("device PHONE1 device\n");
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
   const std::vector<size_t> starts = FindFrameStarts(clip);
+  ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
+  EXPECT_EQ(starts[0], 0u);
+  for (size_t i = 1; i < starts.size(); ++i) {
+    EXPECT_GT(starts[i], starts[i - 1]);
+    EXPECT_EQ(clip[starts[i]], 0);
+  }
+  EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
   auto phone = test::StartPhone(
       {"--video", test::ClipPath(), "--fps", "0", "--chunk", "picture", "--end", "close"});
   auto reader = BMTReader::Create();
