@@ -256,23 +256,10 @@ TEST_F(ConnectionWorkflowTest, ConnectedAndDisconnectedLooksInOrder) {
   EXPECT_TRUE(view_.boxes.empty());
 }
 
-TEST_F(ConnectionWorkflowTest, FailureRestoresTheIdleLookBeforeItsBox) {
-  Arrive({kPixel});
-  flow_.OnConnectCommand();
-  view_.TakeLog();
-  stream_.running = false;
-  flow_.OnFailed();
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"narrow", "panel hidden", "look idle",
-                                                       "not polling", "box"}));
-  ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_EQ(view_.boxes[0].first, "phone said no");
-  EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
-}
-
 // Enter while connecting (the dialog manager's IDOK is the connect command) gives the
 // connection up: the worker ends it as a failed one, which is no failure to report. The next
-// connection that fails by itself shows its box again.
-TEST_F(ConnectionWorkflowTest, AConnectionGivenUpWhileConnectingShowsNoFailureBox) {
+// connection that fails by itself shows its box.
+TEST_F(ConnectionWorkflowTest, AConnectionGivenUpShowsNoFailureBoxAndAFailedOneDoesAfterTheLook) {
   Arrive({kPixel});
   flow_.OnConnectCommand();
   ASSERT_EQ(flow_.state(), WorkflowState::kConnecting);
@@ -283,10 +270,16 @@ TEST_F(ConnectionWorkflowTest, AConnectionGivenUpWhileConnectingShowsNoFailureBo
             (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
   EXPECT_TRUE(view_.boxes.empty());
   EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
+  // A failure of its own restores the idle look before its box.
   flow_.OnConnectCommand();
   stream_.running = false;
+  view_.TakeLog();
   flow_.OnFailed();
-  EXPECT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"narrow", "panel hidden", "look idle",
+                                                       "not polling", "box"}));
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].first, "phone said no");
+  EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
 }
 
 TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {
@@ -305,7 +298,7 @@ TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {
   EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
 }
 
-TEST_F(ConnectionWorkflowTest, OrientationToggleNamesTheOtherCameraAndTellsTheWorker) {
+TEST_F(ConnectionWorkflowTest, OrientationMirrorAndFlipTogglesTellTheWorker) {
   flow_.ToggleOrientation();
   flow_.ToggleOrientation();
   EXPECT_EQ(stream_.portrait_calls, (std::vector<int>{1, 0}));
@@ -316,9 +309,7 @@ TEST_F(ConnectionWorkflowTest, OrientationToggleNamesTheOtherCameraAndTellsTheWo
   EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"button says landscape", "box",
                                                        "button says portrait", "box"}));
   EXPECT_FALSE(flow_.portrait());
-}
-
-TEST_F(ConnectionWorkflowTest, MirrorAndFlipGiveBothFlagsAndOutliveConnections) {
+  // Mirror and flip give the worker both flags, and outlive connections.
   flow_.ToggleMirror();
   flow_.ToggleFlip();
   Arrive({kPixel});
