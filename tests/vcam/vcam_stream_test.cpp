@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -82,13 +81,6 @@ TEST_F(CameraStreamTest, FilterIdentityAndInterfaces) {
   FILTER_STATE state;
   EXPECT_EQ(filter_->GetState(0, &state), S_OK);
   EXPECT_EQ(state, State_Stopped);
-  LPWSTR vendor = nullptr;
-  EXPECT_EQ(filter_->QueryVendorInfo(&vendor), E_NOTIMPL);
-  FILTER_INFO info;
-  EXPECT_EQ(filter_->JoinFilterGraph(nullptr, L"Camera one"), S_OK);
-  EXPECT_EQ(filter_->QueryFilterInfo(&info), S_OK);
-  EXPECT_STREQ(info.achName, L"Camera one");
-  EXPECT_EQ(info.pGraph, nullptr);
 }
 
 bool ClassesRootKeyExists(const std::string& path) {
@@ -134,12 +126,6 @@ TEST_F(CameraStreamTest, PinIdentityAndUnconnectedAnswers) {
   EXPECT_EQ(pin_->EndOfStream(), E_UNEXPECTED);
   EXPECT_EQ(pin_->BeginFlush(), E_UNEXPECTED);
   EXPECT_EQ(pin_->EndFlush(), E_UNEXPECTED);
-  ULONG count = 0;
-  EXPECT_EQ(pin_->QueryInternalConnections(nullptr, &count), E_NOTIMPL);
-  ComPtr<IQualityControl> quality;
-  ASSERT_EQ(pin_.As(quality), S_OK);
-  Quality q = {};
-  EXPECT_EQ(quality->Notify(filter_.get(), q), E_NOTIMPL);
   EXPECT_EQ(pin_->Connect(nullptr, nullptr), E_POINTER);
 }
 
@@ -218,25 +204,6 @@ TEST_F(CameraStreamTest, MediaTypeEnumeratorCountsSkipsResetsAndClones) {
   EXPECT_EQ(e->Skip(1), S_FALSE);
   e->Reset();
   EXPECT_EQ(e->Skip(6), S_FALSE);
-}
-
-TEST_F(CameraStreamTest, PinEnumeratorHandsOutTheOnePinOncePerReset) {
-  ComPtr<IEnumPins> e;
-  ASSERT_EQ(filter_->EnumPins(e.put()), S_OK);
-  ComPtr<IPin> pin;
-  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_OK);
-  EXPECT_EQ(pin.get(), pin_.get());
-  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_FALSE);
-  EXPECT_EQ(e->Reset(), S_OK);
-  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_OK);
-  EXPECT_EQ(pin.get(), pin_.get());
-  e->Reset();
-  EXPECT_EQ(e->Skip(1), S_OK);
-  EXPECT_EQ(e->Next(1, pin.put(), nullptr), S_FALSE);
-  e->Reset();
-  EXPECT_EQ(e->Skip(2), S_FALSE);
-  IPin* pins[2] = {};
-  EXPECT_EQ(e->Next(2, pins, nullptr), E_INVALIDARG);
 }
 
 // Variants of the offered types with one change each: anything but the offered size and a
@@ -331,21 +298,41 @@ GUID CurrentSubtype(IAMStreamConfig* config) {
   return current.mt->subtype;
 }
 
-TEST_F(CameraStreamTest, SetFormatIsRefusedWhileTheFilterStreams) {
+// While the graph runs nothing reconnects or changes the type under the renderer; stopping ends
+// delivery and closes the worker thread.
+TEST_F(CameraStreamTest, WhileStreamingTheConnectionStaysAndStoppingEndsTheWorker) {
   std::vector<OwnedType> types = AllTypes();
   vl::tools::CaptureOptions options;
   options.use_clock = false;
   vl::tools::CaptureGraph graph;
   ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
+  // With no wish downstream the camera's first offer wins.
   ASSERT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB32);
+  ComPtr<IPin> peer;
+  ASSERT_EQ(pin_->ConnectedTo(peer.put()), S_OK);
+  EXPECT_EQ(pin_->Connect(peer.get(), nullptr), VFW_E_ALREADY_CONNECTED);
   ASSERT_EQ(graph.Run(), S_OK);
   EXPECT_EQ(config_->SetFormat(types[1].mt), VFW_E_NOT_STOPPED);
-  EXPECT_TRUE(graph.WaitForSamples(3, 10000));
+  EXPECT_EQ(pin_->Disconnect(), VFW_E_NOT_STOPPED);
+  ASSERT_TRUE(graph.WaitForSamples(3, 10000));
   ASSERT_EQ(graph.Stop(), S_OK);
-  // Neither the connection nor the format changed under the renderer.
   EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB32);
   EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB32);
   for (const auto& record : graph.Records()) EXPECT_EQ(record.length, 1280 * 720 * 4);
+  // Once more, with the platform's own threads of a running graph already up: after the stop
+  // nothing is delivered and no thread of ours is left over.
+  const int before = ThreadCount();
+  graph.ClearRecords();
+  ASSERT_EQ(graph.Run(), S_OK);
+  ASSERT_TRUE(graph.WaitForSamples(3, 10000));
+  ASSERT_EQ(graph.Stop(), S_OK);
+  const size_t delivered = graph.Records().size();
+  Sleep(200);
+  EXPECT_EQ(graph.Records().size(), delivered);
+  FILTER_STATE state;
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Stopped);
+  EXPECT_LE(ThreadCount(), before);
 }
 
 TEST_F(CameraStreamTest, SetFormatOnAConnectedPinAsksThePeerFirst) {
@@ -454,7 +441,6 @@ TEST_F(CameraStreamTest, StreamCapsDescribeOneFixed24BitFormat) {
   ASSERT_EQ(config_->GetNumberOfCapabilities(&count, &size), S_OK);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(size, 128);
-  EXPECT_EQ(sizeof(VIDEO_STREAM_CONFIG_CAPS), 128u);
   // Whatever the current type, the capabilities describe 24-bit RGB.
   std::vector<OwnedType> types = AllTypes();
   ASSERT_EQ(config_->SetFormat(types[0].mt), S_OK);
@@ -549,71 +535,36 @@ TEST_F(CameraStreamTest, PausingAnUnconnectedFilterStartsNoThread) {
   EXPECT_EQ(filter_->Stop(), S_OK);
 }
 
-TEST_F(CameraStreamTest, ConnectingWhileActiveIsRefused) {
-  vl::tools::CaptureGraph graph;
-  ASSERT_EQ(graph.Build(filter_.get(), vl::tools::CaptureOptions{}), S_OK);
-  ComPtr<IPin> peer;
-  ASSERT_EQ(pin_->ConnectedTo(peer.put()), S_OK);
-  EXPECT_EQ(pin_->Connect(peer.get(), nullptr), VFW_E_ALREADY_CONNECTED);
-  ASSERT_EQ(graph.Run(), S_OK);
-  EXPECT_EQ(pin_->Disconnect(), VFW_E_NOT_STOPPED);
-  ASSERT_EQ(graph.Stop(), S_OK);
-  AM_MEDIA_TYPE mt;
-  ASSERT_EQ(pin_->ConnectionMediaType(&mt), S_OK);
-  // With no wish downstream the camera's first offer wins.
-  EXPECT_EQ(mt.subtype, MEDIASUBTYPE_RGB32);
-  CoTaskMemFree(mt.pbFormat);
-}
-
-TEST_F(CameraStreamTest, StoppingEndsDeliveryAndTheWorkerThread) {
-  vl::tools::CaptureOptions options;
-  options.use_clock = false;
-  vl::tools::CaptureGraph graph;
-  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
-  const int before = ThreadCount();
-  ASSERT_EQ(graph.Run(), S_OK);
-  ASSERT_TRUE(graph.WaitForSamples(3, 5000));
-  LARGE_INTEGER frequency, before_stop, after_stop;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&before_stop);
-  ASSERT_EQ(graph.Stop(), S_OK);
-  QueryPerformanceCounter(&after_stop);
-  // Reported, not asserted: about one FillBuffer (30 ms) at most.
-  RecordProperty("stop_us", static_cast<int>((after_stop.QuadPart - before_stop.QuadPart) *
-                                             1000000 / frequency.QuadPart));
-  const size_t delivered = graph.Records().size();
-  Sleep(200);
-  EXPECT_EQ(graph.Records().size(), delivered);
-  FILTER_STATE state;
-  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
-  EXPECT_EQ(state, State_Stopped);
-  // The worker has been closed: no thread of ours is left over.
-  EXPECT_LE(ThreadCount(), before);
-}
-
+// From zero at every start, whole frames apart, with a graph clock and without: a camera held up
+// by a busy machine skips the frames it missed rather than stamping late, and a stalled renderer
+// would hold the first sample for ever.
 TEST_F(CameraStreamTest, EveryStartOfStreamingStampsFromZero) {
-  vl::tools::CaptureOptions options;
-  options.use_clock = false;
-  vl::tools::CaptureGraph graph;
-  ASSERT_EQ(graph.Build(filter_.get(), options), S_OK);
-  for (int run = 0; run < 3; ++run) {
-    SCOPED_TRACE(run);
-    graph.ClearRecords();
-    ASSERT_EQ(graph.Run(), S_OK);
-    ASSERT_TRUE(graph.WaitForSamples(4, 5000));
-    ASSERT_EQ(graph.Stop(), S_OK);
-    const std::vector<vl::tools::SampleRecord> records = graph.Records();
-    ASSERT_GE(records.size(), 4u);
-    // From zero each time, whole frames apart: a camera held up by a busy machine skips the
-    // frames it missed rather than stamping late.
-    EXPECT_EQ(records.front().start, 0);
-    for (size_t i = 0; i < records.size(); ++i) {
-      ASSERT_TRUE(records[i].has_time);
-      EXPECT_EQ(records[i].start % 333333, 0);
-      if (i > 0) {
-        EXPECT_GT(records[i].start, records[i - 1].start);
+  for (const bool use_clock : {false, true}) {
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(landscape_->CreateFilter(kLandscapeClsid, &filter), S_OK);
+    vl::tools::CaptureOptions options;
+    options.use_clock = use_clock;
+    vl::tools::CaptureGraph graph;
+    ASSERT_EQ(graph.Build(filter.get(), options), S_OK);
+    ASSERT_EQ(graph.HasClock(), use_clock);
+    for (int run = 0; run < 2; ++run) {
+      SCOPED_TRACE(testing::Message()
+                   << (use_clock ? "graph clock, run " : "no clock, run ") << run);
+      graph.ClearRecords();
+      ASSERT_EQ(graph.Run(), S_OK);
+      ASSERT_TRUE(graph.WaitForSamples(4, 10000));
+      ASSERT_EQ(graph.Stop(), S_OK);
+      const std::vector<vl::tools::SampleRecord> records = graph.Records();
+      ASSERT_GE(records.size(), 4u);
+      EXPECT_EQ(records.front().start, 0);
+      for (size_t i = 0; i < records.size(); ++i) {
+        ASSERT_TRUE(records[i].has_time);
+        EXPECT_EQ(records[i].start % 333333, 0);
+        if (i > 0) {
+          EXPECT_GT(records[i].start, records[i - 1].start);
+        }
+        EXPECT_EQ(records[i].stop, records[i].start + 333333);
       }
-      EXPECT_EQ(records[i].stop, records[i].start + 333333);
     }
   }
 }
@@ -632,10 +583,7 @@ TEST_F(CameraStreamTest, PortraitBuildIdentityAndSize) {
   CoTaskMemFree(id);
   ComPtr<IAMStreamConfig> config;
   ASSERT_EQ(pin.As(config), S_OK);
-  OwnedType current;
-  ASSERT_EQ(config->GetFormat(&current.mt), S_OK);
-  EXPECT_EQ(current.Info()->bmiHeader.biWidth, 720);
-  EXPECT_EQ(current.Info()->bmiHeader.biHeight, 1280);
+  // Its current type's size is what the capture graph builder test reads.
   VIDEO_STREAM_CONFIG_CAPS caps;
   OwnedType caps_type;
   ASSERT_EQ(config->GetStreamCaps(0, &caps_type.mt, reinterpret_cast<BYTE*>(&caps)), S_OK);
