@@ -53,7 +53,7 @@ Colour SectionPixel(const MappedPicture& p, int x, int y) {
   return {px[2], px[1], px[0]};
 }
 
-class PlayerStreamTest : public ::testing::Test {
+class PlayerStreamTest : public ::testing::TestWithParam<bool> {
  protected:
   static void SetUpTestSuite() {
     parent_ = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "stream test", WS_POPUP | WS_VISIBLE, 0,
@@ -96,19 +96,26 @@ class PlayerStreamTest : public ::testing::Test {
 };
 HWND PlayerStreamTest::parent_ = nullptr;
 
-TEST_F(PlayerStreamTest, LandscapeStreamReachesTheSectionAndStaysAfterTheRun) {
+// In portrait mode the section's picture is upright: turned clockwise, the phone's bottom-left
+// (blue) block is at the top-left.
+TEST_P(PlayerStreamTest, StreamReachesTheSectionAndStaysAfterTheRun) {
+  const bool portrait = GetParam();
   FrameMappingReader camera;
+  worker_.SetPortrait(portrait ? 1 : 0);
   StreamClip("landscape_1280x720");
   MappedPicture seen = camera.Read();
   ASSERT_NE(seen.pixels, nullptr);
-  EXPECT_EQ(seen.width, 1280);
-  EXPECT_EQ(seen.height, 720);
+  EXPECT_EQ(seen.width, portrait ? 720 : 1280);
+  EXPECT_EQ(seen.height, portrait ? 1280 : 720);
   EXPECT_EQ(seen.size, 2764800);
-  const std::vector<uint8_t> expected = ExpectedLastPicture("landscape_1280x720", false);
+  const std::vector<uint8_t> expected = ExpectedLastPicture("landscape_1280x720", portrait);
   auto [largest, off] = Difference(seen.pixels, expected);
   EXPECT_LE(largest, 8);
   EXPECT_LT(off, expected.size() / 1000);
-
+  EXPECT_TRUE(
+      Near(SectionPixel(seen, 20, 20), portrait ? Colour{0, 0, 255} : Colour{255, 0, 0}, 40));
+  EXPECT_TRUE(Near(SectionPixel(seen, portrait ? 700 : 1260, 20),
+                   portrait ? Colour{255, 0, 0} : Colour{0, 255, 0}, 40));
   // The run is over and the preview stopped publishing: the section keeps the last picture.
   player_.StopPolling();
   PumpUntil([] { return false; }, 200);
@@ -117,25 +124,12 @@ TEST_F(PlayerStreamTest, LandscapeStreamReachesTheSectionAndStaysAfterTheRun) {
   EXPECT_EQ(Difference(seen.pixels, expected).first, largest);
   // The preview shows it letterboxed.
   const WindowShot shot(player_);
-  EXPECT_TRUE(Near(shot.At(363, 20), {0, 0, 0}));
-  EXPECT_TRUE(Near(shot.At(20, 80), {255, 0, 0}, 40));
+  EXPECT_TRUE(Near(shot.At(portrait ? 100 : 363, portrait ? 260 : 20), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(portrait ? 240 : 20, portrait ? 20 : 80),
+                   portrait ? Colour{0, 0, 255} : Colour{255, 0, 0}, 40));
 }
 
-TEST_F(PlayerStreamTest, PortraitModeTurnsTheSectionPictureUpright) {
-  FrameMappingReader camera;
-  worker_.SetPortrait(1);
-  StreamClip("landscape_1280x720");
-  const MappedPicture seen = camera.Read();
-  ASSERT_NE(seen.pixels, nullptr);
-  EXPECT_EQ(seen.width, 720);
-  EXPECT_EQ(seen.height, 1280);
-  EXPECT_EQ(seen.size, 2764800);
-  const std::vector<uint8_t> expected = ExpectedLastPicture("landscape_1280x720", true);
-  EXPECT_LE(Difference(seen.pixels, expected).first, 8);
-  // Turned clockwise: the phone's bottom-left (blue) block is now at the top-left.
-  EXPECT_TRUE(Near(SectionPixel(seen, 20, 20), {0, 0, 255}, 40));
-  EXPECT_TRUE(Near(SectionPixel(seen, 700, 20), {255, 0, 0}, 40));
-}
+INSTANTIATE_TEST_SUITE_P(LandscapeAndPortrait, PlayerStreamTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace vl::test

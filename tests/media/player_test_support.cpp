@@ -18,11 +18,6 @@ std::unique_ptr<VideoFrame> QuadrantPicture(int width, int height) {
   return frame;
 }
 
-Colour PixelOf(const VideoFrame& frame, int x, int y) {
-  const uint8_t* p = frame.bits() + (frame.height() - 1 - y) * frame.stride() + x * 3;
-  return {p[2], p[1], p[0]};
-}
-
 WindowShot::WindowShot(HWND window) {
   RECT client;
   GetClientRect(window, &client);

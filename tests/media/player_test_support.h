@@ -21,8 +21,6 @@ inline bool Near(const Colour& a, const Colour& b, int tolerance = 12) {
 // A picture whose quadrants are red (top-left), green (top-right), yellow (bottom-right) and
 // blue (bottom-left).
 std::unique_ptr<VideoFrame> QuadrantPicture(int width, int height);
-// The colour of pixel (x, y) (top-down) of a picture.
-Colour PixelOf(const VideoFrame& frame, int x, int y);
 
 // What a window's client area shows right now.
 class WindowShot {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -55,10 +56,7 @@ class RecordingWindow {
     return PumpUntil([&] { return Has(e); }, timeout);
   }
   bool Has(const std::string& e) const {
-    for (const auto& x : events_) {
-      if (x == e) return true;
-    }
-    return false;
+    return std::find(events_.begin(), events_.end(), e) != events_.end();
   }
 
  private:
@@ -98,12 +96,8 @@ class StreamWorkerWindowTest : public ::testing::Test {
   StreamWorker worker_;
 };
 
-TEST_F(StreamWorkerWindowTest, RunsWithTheChineseAnsiCodePage) {
-  ASSERT_NE(window_.hwnd(), nullptr);
-  EXPECT_EQ(GetACP(), 936u);
-}
-
 TEST_F(StreamWorkerWindowTest, ConnectedCommandAndEndArriveInOrderThroughTheForward) {
+  ASSERT_NE(window_.hwnd(), nullptr);
   auto phone = StartPhone({"--panel-text", "<config name=\"美颜\"/>", "--video", test::ClipPath(),
                            "--fps", "0", "--end", "close"});
   worker_.SetPort(phone->port());
