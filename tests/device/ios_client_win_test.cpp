@@ -2,8 +2,8 @@
 // libplist) against the fake mobile-device service on the Linux side, whose lockdown sessions go
 // on in TLS as real phones' do: the scan names a Chinese iPhone in code page 936, leaves out the
 // phone whose handshake fails and the one never paired, and hands the list to a window as
-// kMsgDeviceListArrived; the stream worker runs an iPhone end to end through the proxied service
-// port; a silent phone does not hold the worker's Stop; without the service the scan still lists
+// kMsgDeviceListArrived; the stream worker runs an iPhone through the proxied service port and a
+// phone fallen silent does not hold the worker's Stop; without the service the scan still lists
 // the Android phones.
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 #include "media/stream_worker.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/device/fake_iphones.h"
+#include "tests/media/player_test_support.h"
 #include "tests/media/stream_test_support.h"
 
 namespace vl {
@@ -51,15 +52,6 @@ struct ResultWindow {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~ResultWindow() { DestroyWindow(hwnd); }
-  bool Wait(int timeout_ms) {
-    const DWORD start = GetTickCount();
-    while (!arrived && GetTickCount() - start < static_cast<DWORD>(timeout_ms)) {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return arrived;
-  }
   HWND hwnd;
   bool arrived = false;
   int count = -1;
@@ -77,7 +69,7 @@ class IosClientWinTest : public ::testing::Test {
     DeviceScanner scanner;  // the process's iPhone client
     scanner.SetResultWindow(window.hwnd);
     EXPECT_TRUE(scanner.StartScan());
-    EXPECT_TRUE(window.Wait(60000));
+    EXPECT_TRUE(test::PumpUntil([&] { return window.arrived; }, 60000));
     EXPECT_EQ(window.count, static_cast<int>(window.names.size()));
     for (int i = 0; i < 500 && scanner.IsScanning(); ++i) Sleep(10);
     return window.names;
@@ -103,9 +95,11 @@ TEST_F(IosClientWinTest, ScanNamesIphonesInTheAnsiCodePageLeavesOutFailuresAndSe
   EXPECT_EQ(iphones_.Log().find("session UDID-STRANGER"), std::string::npos);
 }
 
-TEST_F(IosClientWinTest, StreamWorkerRunsAnIphoneEndToEndThroughTheProxiedPort) {
+// The phone then falls silent: the worker's Stop wakes the receive waiting inside the client (the
+// run would otherwise sit out its ten-second wait); it ends the run, not the phone.
+TEST_F(IosClientWinTest, StreamWorkerRunsAnIphoneThroughTheProxiedPortUntilStopped) {
   auto phone = test::StartPhone({"--reverse-v", "1", "--panel-text", "<config/>", "--packet-text",
-                                 "1:frame", "--end", "close"});
+                                 "1:frame", "--end", "hold"});
   iphones_.Attach("device UDID-CN iPhone\nservice UDID-CN 8984 " + std::to_string(phone->port()) +
                   "\n");
   test::RecordingListener listener;
@@ -116,32 +110,15 @@ TEST_F(IosClientWinTest, StreamWorkerRunsAnIphoneEndToEndThroughTheProxiedPort) 
   worker.SetPort(8984);
   const DeviceEntry iphone{"iPhone", "UDID-CN", kDeviceKindIos};
   worker.Start(&iphone);
-  ASSERT_TRUE(listener.WaitFor("ended", std::chrono::seconds(30))) << worker.GetErrorText();
+  ASSERT_TRUE(listener.WaitFor("panel:<config/>", std::chrono::seconds(30)))
+      << worker.GetErrorText();
+  EXPECT_TRUE(iphones_.Logged("Connect UDID-CN 8984"));
+  EXPECT_EQ(worker.ReverseFlags().reverse_v, 1);
+  Sleep(300);
   worker.Stop();
   EXPECT_EQ(listener.Events(), (std::vector<std::string>{"connected", "panel:<config/>", "ended"}));
-  EXPECT_EQ(worker.ReverseFlags().reverse_v, 1);
-  EXPECT_TRUE(iphones_.Logged("Connect UDID-CN 8984"));
   std::lock_guard<std::mutex> lock(decoded->lock);
   EXPECT_EQ(std::string(decoded->bytes.begin(), decoded->bytes.end()), "frame");
-}
-
-TEST_F(IosClientWinTest, StopWithASilentIphoneEndsTheRunAtOnce) {
-  auto phone = test::StartPhone({"--silence"});
-  iphones_.Attach("device UDID-CN iPhone\nservice UDID-CN 8984 " + std::to_string(phone->port()) +
-                  "\n");
-  test::RecordingListener listener;
-  StreamWorker worker;
-  worker.SetListener(&listener);
-  worker.SetDecoderFactory(nullptr);
-  worker.SetPort(8984);
-  const DeviceEntry iphone{"iPhone", "UDID-CN", kDeviceKindIos};
-  worker.Start(&iphone);
-  ASSERT_TRUE(listener.WaitFor("connected", std::chrono::seconds(30))) << worker.GetErrorText();
-  Sleep(300);
-  // The worker's Stop wakes the receive waiting inside the client (the run would otherwise sit
-  // out its ten-second wait); it ends the run, not the phone.
-  worker.Stop();
-  EXPECT_EQ(listener.Events(), (std::vector<std::string>{"connected", "ended"}));
 }
 
 TEST_F(IosClientWinTest, WithoutTheServiceOnlyAndroidPhonesAreListed) {
