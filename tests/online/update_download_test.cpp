@@ -111,6 +111,18 @@ TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
   }
   EXPECT_TRUE(prompts_.Records("start").empty());
   EXPECT_EQ(server_.Requests().size(), 7u);
+  // Another program of the user rewrites the file before it is checked.
+  state_.downloaded = [](const std::string& path) {
+    test::WriteWholeFile(path, InstallerBytes("altered.exe"));
+  };
+  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kUntrusted);
+  EXPECT_EQ(UpdateFolders(), folders_before_);
+  EXPECT_TRUE(prompts_.Records("start").empty());
+  // A start that fails is a failure too.
+  state_.downloaded = nullptr;
+  prompts_.start_succeeds = false;
+  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kStartFailed);
+  EXPECT_EQ(UpdateFolders(), folders_before_);
 }
 
 TEST_F(UpdateDownloadTest, OurOwnSignedFilesAreRefusedUnlessTheyAreTheOfferedNewerInstaller) {
@@ -135,16 +147,6 @@ TEST_F(UpdateDownloadTest, OurOwnSignedFilesAreRefusedUnlessTheyAreTheOfferedNew
     EXPECT_EQ(Attempt(server_.Url(c.path)), UpdateAttempt::kNotTheOffer);
     EXPECT_EQ(UpdateFolders(), folders_before_);
   }
-  EXPECT_TRUE(prompts_.Records("start").empty());
-}
-
-TEST_F(UpdateDownloadTest, AFileChangedAfterTheDownloadIsRefusedAndLeavesNothing) {
-  state_.downloaded = [](const std::string& path) {
-    // Another program of the user rewrites the file before it is checked.
-    test::WriteWholeFile(path, InstallerBytes("altered.exe"));
-  };
-  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kUntrusted);
-  EXPECT_EQ(UpdateFolders(), folders_before_);
   EXPECT_TRUE(prompts_.Records("start").empty());
 }
 
@@ -183,12 +185,6 @@ TEST_F(UpdateDownloadTest, NamesThatEscapeTheFolderAreRefusedBeforeAnyRequest) {
   EXPECT_EQ(test::ReadWholeFile("vlux_horizontal.dll"), "module");
   DeleteFileA("vlux_horizontal.dll");
   EXPECT_TRUE(server_.Requests().empty());
-  EXPECT_EQ(UpdateFolders(), folders_before_);
-}
-
-TEST_F(UpdateDownloadTest, AFailedStartIsAFailure) {
-  prompts_.start_succeeds = false;
-  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kStartFailed);
   EXPECT_EQ(UpdateFolders(), folders_before_);
 }
 
