@@ -117,7 +117,7 @@ class DeviceConnectionTest : public ::testing::Test {
   FakeAdbWorkdir adb_{"device PHONE1 device\n"};
 };
 
-TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectOrForNonPositiveLengths) {
+TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectForNonPositiveLengthsOrUnknownKinds) {
   TestConnection c;
   char b[4] = {};
   EXPECT_EQ(c.kind(), -1);
@@ -128,6 +128,11 @@ TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectOrForNonPositiveLengths) {
   c.Close();
   c.Close();
   EXPECT_FALSE(c.IsConnected());
+  // An unknown kind opens nothing either.
+  EXPECT_EQ(c.Connect(7, "PHONE1", 8984), 0);
+  EXPECT_EQ(c.kind(), 7);
+  EXPECT_EQ(c.handshakes, 0);
+  EXPECT_EQ(adb_.ReadLog(), "");
 }
 
 TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUntilEitherSideCloses) {
@@ -199,14 +204,6 @@ TEST_F(DeviceConnectionTest, FailedHandshakeClosesTheTransport) {
   char b = 0;
   EXPECT_EQ(c.Send(&b, 1), 0);
   EXPECT_TRUE(peer.Read(1).empty());  // the phone sees the connection end
-}
-
-TEST_F(DeviceConnectionTest, UnknownKindOpensNothing) {
-  TestConnection c;
-  EXPECT_EQ(c.Connect(7, "PHONE1", 8984), 0);
-  EXPECT_EQ(c.kind(), 7);
-  EXPECT_EQ(c.handshakes, 0);
-  EXPECT_EQ(adb_.ReadLog(), "");
 }
 
 TEST_F(DeviceConnectionTest, IphoneThatIsNotAttachedFailsCleanly) {

@@ -195,15 +195,12 @@ TEST_F(StreamReaderTest, EachTypeIsReadUpToItsBoundExactly) {
                            "big.png=" + std::to_string(kMaxResourceData), "--packet-text",
                            "1:" + std::string(kMaxVideoPayload, 'v'), "--end", "close"});
   auto reader = Connect(*phone);
-  auto p = reader->ReadPacket();
-  ASSERT_TRUE(p);
-  EXPECT_EQ(p->length, kMaxPanelPayload);
-  p = reader->ReadPacket();
-  ASSERT_TRUE(p);
-  EXPECT_EQ(p->length, kMaxResourcePayload);
-  p = reader->ReadPacket();
-  ASSERT_TRUE(p);
-  EXPECT_EQ(p->length, kMaxVideoPayload);
+  std::unique_ptr<MediaPacket> p;
+  for (const int32_t bound : {kMaxPanelPayload, kMaxResourcePayload, kMaxVideoPayload}) {
+    p = reader->ReadPacket();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->length, bound);
+  }
   EXPECT_EQ(p->payload[kMaxVideoPayload - 1], 'v');
   const auto events = listener_.Events();
   ASSERT_EQ(events.size(), 1u);
@@ -336,7 +333,9 @@ TEST_F(StreamReaderTest, EventsWaitForTheHandshakeToBeAcknowledged) {
   EXPECT_EQ(after_greeting, std::string(4, '\0'));
 }
 
-TEST_F(StreamReaderTest, NewestReaderIsCurrentWhileItLives) {
+// The newest reader is the current one while it lives; SendPacket refuses a payload it does not
+// have, and anything once closed.
+TEST_F(StreamReaderTest, NewestReaderIsCurrentAndSendPacketRefusesWhatItCannotSend) {
   auto first = BMTReader::Create();
   EXPECT_EQ(BMTReader::Current(), first);
   {
@@ -344,9 +343,6 @@ TEST_F(StreamReaderTest, NewestReaderIsCurrentWhileItLives) {
     EXPECT_EQ(BMTReader::Current(), second);
   }
   EXPECT_EQ(BMTReader::Current(), nullptr);
-}
-
-TEST_F(StreamReaderTest, SendPacketRefusesAPayloadItDoesNotHave) {
   auto phone = StartPhone({});
   auto reader = Connect(*phone);
   MediaPacket lying;
