@@ -38,7 +38,7 @@ constexpr char kTabsAndPages[] = R"(<command name="config">
   </ctrl>
 </command>)";
 
-TEST_F(PanelWindowsTest, OperationAreaPlacesTheTabRowAboveThePageSwitchOnly) {
+TEST_F(PanelWindowsTest, OperationAreaPlacesTheTabRowAboveThePageSwitchUntilTheNextPanel) {
   f.Apply(kTabsAndPages);
   ASSERT_NE(View(1), nullptr);
   EXPECT_EQ(View(1)->rect(), R(728, 68, 1078, 640));
@@ -46,6 +46,11 @@ TEST_F(PanelWindowsTest, OperationAreaPlacesTheTabRowAboveThePageSwitchOnly) {
   EXPECT_EQ(View(10)->rect(), R(0, 0, 350, 38));
   EXPECT_EQ(View(20)->rect(), R(0, 38, 350, 572));
   EXPECT_EQ(View(10)->parent(), View(1));
+  // The next panel replaces every window.
+  EXPECT_GT(f.platform.log.live.size(), 8u);
+  f.Apply(R"(<command name="config"><ctrl class="op_area" id="9"/></command>)");
+  ASSERT_EQ(f.platform.log.live.size(), 1u);
+  EXPECT_EQ(f.platform.log.live[0]->control().GetId(), 9);
 }
 
 TEST_F(PanelWindowsTest, TabsShareTheRowAndOtherChildrenKeepTheirSlotEmpty) {
@@ -154,26 +159,15 @@ TEST_F(PanelWindowsTest, TheGridPlacesItemsInCellsAndRepacksAfterARemoval) {
   // A filter item inserted into the page shows in the grid at once.
   f.Apply(R"(<command name="insert" parent_id="3"><ctrl class="filter_item" id="107"/></command>)");
   EXPECT_EQ(View(107)->rect(), R(0, 160, 68, 228));
-}
-
-TEST_F(PanelWindowsTest, OnlyItemsWhoseSelectionOrAttributesChangeRepaint) {
-  f.Apply(kGrid);
+  // Only items whose selection or attributes change repaint.
   int before = f.platform.log.repaints;
   f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
-  EXPECT_EQ(f.platform.log.repaints, before + 2);  // 104 unmarked, 102 marked
+  EXPECT_EQ(f.platform.log.repaints, before + 2);  // 100 unmarked, 102 marked
   before = f.platform.log.repaints;
   f.Apply(R"(<command name="modify" parent_id="2"><ctrl id="3" selected="102"/></command>)");
   EXPECT_EQ(f.platform.log.repaints, before);
-  f.Apply(R"(<command name="modify" parent_id="3"><ctrl id="101" name="new"/></command>)");
+  f.Apply(R"(<command name="modify" parent_id="3"><ctrl id="103" name="new"/></command>)");
   EXPECT_EQ(f.platform.log.repaints, before + 1);
-}
-
-TEST_F(PanelWindowsTest, DestroyingThePanelRemovesEveryWindow) {
-  f.Apply(kTabsAndPages);
-  EXPECT_GT(f.platform.log.live.size(), 8u);
-  f.Apply(R"(<command name="config"><ctrl class="op_area" id="9"/></command>)");
-  ASSERT_EQ(f.platform.log.live.size(), 1u);
-  EXPECT_EQ(f.platform.log.live[0]->control().GetId(), 9);
 }
 
 }  // namespace

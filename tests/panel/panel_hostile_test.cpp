@@ -50,6 +50,14 @@ std::string HiddenPageConfig(int items, const std::string& image) {
   return x + "</ctrl></ctrl></ctrl></command>";
 }
 
+// A modify of the hidden page's `items` filter items, each naming `image` again.
+std::string HiddenPageReload(int items, const std::string& image) {
+  std::string x = "<command name=\"modify\" parent_id=\"4\">";
+  for (int i = 0; i < items; ++i)
+    x += "<ctrl class=\"filter_item\" id=\"" + Id(100 + i) + "\" image=\"" + image + "\"/>";
+  return x + "</command>";
+}
+
 std::string Descriptions(int count, const std::string& cls, int first_id) {
   std::string x;
   for (int i = 0; i < count; ++i)
@@ -90,13 +98,7 @@ TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConf
     const Step steps[] = {
         {"one 8 MiB picture", [&] { AddPicture(f, "big", 8 * kMiB); }},
         {"200 items on a hidden page naming it", [&] { f.Apply(HiddenPageConfig(200, "big")); }},
-        {"the same 200 items loaded again",
-         [&] {
-           std::string x = "<command name=\"modify\" parent_id=\"4\">";
-           for (int i = 0; i < 200; ++i)
-             x += "<ctrl class=\"filter_item\" id=\"" + Id(100 + i) + "\" image=\"big\"/>";
-           f.Apply(x + "</command>");
-         }},
+        {"the same 200 items loaded again", [&] { f.Apply(HiddenPageReload(200, "big")); }},
         {"an insert of 20,000 descriptions under a missing parent", [&] { f.Apply(lost_insert); }},
         {"2,046 adjustment pages", [&] { f.Apply(adjust_pages); }},
         {"the picture replaced, and the pages again",
@@ -146,16 +148,12 @@ TEST_F(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
   EXPECT_LT(AllocationMeter::LiveBytes() - before, 8 * kMiB / 4);
   // Bytes that do not decode are tried once per resource, not once per item.
   f.Resource("junk", std::string(4096, 'x'));
-  std::string x = "<command name=\"modify\" parent_id=\"4\">";
-  for (int i = 0; i < 200; ++i)
-    x += "<ctrl class=\"filter_item\" id=\"" + Id(100 + i) + "\" image=\"junk\"/>";
-  f.Apply(x + "</command>");
+  f.Apply(HiddenPageReload(200, "junk"));
   EXPECT_EQ(f.platform.decodes, 2);
   EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(150))->picture(), first);  // kept
   // A replacement is a new picture for the items that load it again.
   f.Resource("big", "PIC 10x20");
-  f.Apply(R"(<command name="modify" parent_id="4"><ctrl class="filter_item" id="100"
-             image="big"/></command>)");
+  f.Apply(HiddenPageReload(1, "big"));
   EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(100))->picture()->height(), 20);
   EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(101))->picture(), first);
 }

@@ -26,7 +26,7 @@ int Depth(const DUICtrl* c) {
   return deepest + 1;
 }
 
-TEST(PanelDepthTest, ChainedInsertsStopAtTheDepthCap) {
+TEST(PanelDepthTest, ChainedInsertsAndNestedConfigsStopAtTheDepthCap) {
   PanelFixture f;
   f.Apply(R"(<command name="config"><ctrl class="op_area" id="1">
              <ctrl class="page_switch" id="2"/></ctrl></command>)");
@@ -40,19 +40,17 @@ TEST(PanelDepthTest, ChainedInsertsStopAtTheDepthCap) {
   EXPECT_NE(f.Find(kMaxPanelDepth), nullptr);
   EXPECT_EQ(f.Find(kMaxPanelDepth + 1), nullptr);
   EXPECT_EQ(f.manager.CountControls(), kMaxPanelDepth);
-}
-
-TEST(PanelDepthTest, DeeplyNestedConfigKeepsTheLevelsWithinTheCap) {
-  PanelFixture f;
+  // A deeply nested config keeps the levels within the cap too.
+  PanelFixture g;
   std::string xml = "<command name=\"config\">";
   const int nesting = 90;  // below the XML parser's own limit of 100 elements
   for (int i = 1; i <= nesting; ++i) xml += "<ctrl class=\"tab\" id=\"" + std::to_string(i) + "\">";
   for (int i = 1; i <= nesting; ++i) xml += "</ctrl>";
   xml += "</command>";
-  f.Apply(xml);
-  ASSERT_NE(f.manager.root(), nullptr);
-  EXPECT_EQ(Depth(f.manager.root()), kMaxPanelDepth);
-  EXPECT_EQ(f.manager.CountControls(), kMaxPanelDepth);
+  g.Apply(xml);
+  ASSERT_NE(g.manager.root(), nullptr);
+  EXPECT_EQ(Depth(g.manager.root()), kMaxPanelDepth);
+  EXPECT_EQ(g.manager.CountControls(), kMaxPanelDepth);
 }
 
 TEST(PanelCountTest, ConfigAndInsertStopAtTheControlCap) {
@@ -171,7 +169,7 @@ TEST(PanelSliderRangeTest, EqualAndInvertedRangesStayOrdered) {
   EXPECT_EQ(wide->value(), INT32_MAX);
 }
 
-TEST(PanelResourceBoundTest, PastTheBoundNewNamesAndGrowthAreRefused) {
+TEST(PanelResourceBoundTest, PastTheBoundNewNamesAndGrowthAreRefusedInTheManagersStoreToo) {
   PanelResourceStore store(1000);
   auto bytes = [](size_t n) { return std::make_unique<uint8_t[]>(n); };
   EXPECT_TRUE(store.Add("a", bytes(400), 400));
@@ -189,15 +187,12 @@ TEST(PanelResourceBoundTest, PastTheBoundNewNamesAndGrowthAreRefused) {
   int empties = 0;
   while (store.Add("e" + std::to_string(empties), nullptr, 0)) ++empties;
   EXPECT_LT(empties, 10);
-}
-
-TEST(PanelResourceBoundTest, TheManagersStoreIsBounded) {
+  // The manager's store is bounded.
   PanelFixture f;
   const int32_t chunk = 8 * 1024 * 1024;
   int stored = 0;
   for (int i = 0; i < 12; ++i) {
     f.manager.AddResource("pic" + std::to_string(i), std::make_unique<uint8_t[]>(chunk), chunk);
-    std::vector<uint8_t> out;
     if (f.manager.FindResource("pic" + std::to_string(i), &out)) ++stored;
   }
   EXPECT_EQ(stored, static_cast<int>(kMaxResourceStoreBytes / chunk) - 1);

@@ -52,9 +52,14 @@ std::string Filter(int id) {
   return "<ctrl class=\"filter_item\" id=\"" + std::to_string(id) + "\"/>";
 }
 
-TEST(PanelConfigTest, BuildsTheNestedTreeAndHandsTheRootToTheHost) {
+// A manager holding kPanel.
+class PanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override { f.Apply(kPanel); }
   PanelFixture f;
-  f.Apply(kPanel);
+};
+
+TEST_F(PanelTest, BuildsTheNestedTreeAndHandsTheRootToTheHost) {
   DUICtrl* root = f.manager.root();
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->kind(), ControlClass::kOpArea);
@@ -158,9 +163,7 @@ TEST_F(PanelInsertTest, TheRootItselfIsNoParentForInsertOrDelete) {
   EXPECT_EQ(PanelFixture::Ids(f.manager.root()), std::vector<int32_t>{1});
 }
 
-TEST(PanelInsertPagesTest, PagesTakeItemsOnlyAndHoldersTakeAnything) {
-  PanelFixture f;
-  f.Apply(kPanel);
+TEST_F(PanelTest, PagesTakeItemsOnlyAndHoldersTakeAnything) {
   f.Apply(Insert(30, "<ctrl class=\"op_area\" id=\"50\"/>" + Filter(51)));
   EXPECT_EQ(f.Find(50), nullptr);
   ASSERT_NE(f.Find(51), nullptr);
@@ -170,9 +173,7 @@ TEST(PanelInsertPagesTest, PagesTakeItemsOnlyAndHoldersTakeAnything) {
   EXPECT_EQ(PanelFixture::Ids(f.Find(10)), (std::vector<int32_t>{11, 12, 52}));
 }
 
-TEST(PanelDeleteTest, RemovesTheFirstDirectChildWithThatId) {
-  PanelFixture f;
-  f.Apply(kPanel);
+TEST_F(PanelTest, RemovesTheFirstDirectChildWithThatId) {
   f.Apply(Delete(30, Filter(32)));
   EXPECT_EQ(PanelFixture::Ids(f.Find(30)), (std::vector<int32_t>{31, 33}));
   // Not a direct child (33 is a grandchild of 20), a missing id, no id, parent -1: no change.
@@ -196,9 +197,7 @@ TEST(PanelDeleteTest, DuplicateIdsRemoveTheFirstOnly) {
   EXPECT_EQ(f.Find(5)->name(), "second");
 }
 
-TEST(PanelModifyTest, ReplacesTheWholeMapOfTheChild) {
-  PanelFixture f;
-  f.Apply(kPanel);
+TEST_F(PanelTest, ModifyReplacesTheWholeMapOfTheChild) {
   f.Apply(Modify(30, "<ctrl class=\"filter_item\" id=\"31\" mask_color=\"0x00FF00\"/>"));
   auto* item = static_cast<DUIFilterItem*>(f.Find(31));
   EXPECT_EQ(item->mask_color(), 0x00FF00);
@@ -208,11 +207,7 @@ TEST(PanelModifyTest, ReplacesTheWholeMapOfTheChild) {
   EXPECT_EQ(item->mask_color(), 0x00FF00);
   EXPECT_EQ(item->name(), "x");
   EXPECT_EQ(item->class_name(), "");
-}
-
-TEST(PanelModifyTest, HoldersModifiedWithoutSelectedSelectIdZero) {
-  PanelFixture f;
-  f.Apply(kPanel);
+  // Holders modified without "selected" select id 0.
   auto* tabs = static_cast<DUITabHolder*>(f.Find(10));
   EXPECT_EQ(tabs->selected(), 11);
   f.Apply(Modify(1, "<ctrl class=\"tab_holder\" id=\"10\" selected=\"12\"/>"));
@@ -226,11 +221,7 @@ TEST(PanelModifyTest, HoldersModifiedWithoutSelectedSelectIdZero) {
   EXPECT_EQ(pages->selected(), 30);
   f.Apply(Modify(1, "<ctrl class=\"page_switch\" id=\"20\"/>"));
   EXPECT_EQ(pages->selected(), 0);
-}
-
-TEST(PanelModifyTest, TheRootsIdReachesItsDirectChildrenAndDropsTheRest) {
-  PanelFixture f;
-  f.Apply(kPanel);
+  // The root's id reaches its direct children only; other parents are not found.
   f.Apply(Modify(1, "<ctrl class=\"page_switch\" id=\"20\" name=\"renamed\"/>" +
                         std::string("<ctrl class=\"tab\" id=\"11\" name=\"not direct\"/>") +
                         "<ctrl class=\"tab\" name=\"no id\"/>"));
@@ -324,20 +315,6 @@ TEST(PanelResourceTest, ItemsTakeTheirPictureWhenTheyLoad) {
   f.Apply(Modify(1, "<ctrl id=\"3\" image=\"junk.png\"/>"));
   ASSERT_NE(circle->picture(), nullptr);
   EXPECT_EQ(circle->picture()->width(), 30);
-}
-
-TEST(PanelSliderTest, ModifyWithAMinimumAboveTheValueRaisesIt) {
-  PanelFixture f;
-  f.Apply(kPanel);
-  auto* adjust = static_cast<DUIPageAdjust*>(f.Find(40));
-  auto* slider = static_cast<DUISlider*>(adjust->list().GetChildren()[1]);
-  EXPECT_EQ(slider->value(), 50);
-  f.Apply(Modify(40, "<ctrl id=\"42\" pos=\"10\"/>"));
-  EXPECT_EQ(slider->value(), 10);
-  f.Apply(Modify(40, "<ctrl id=\"42\" min=\"20\"/>"));
-  EXPECT_EQ(slider->minimum(), 20);
-  EXPECT_EQ(slider->value(), 20);
-  EXPECT_EQ(f.manager.outbox().pending(), 0u);  // no event from a modify
 }
 
 }  // namespace

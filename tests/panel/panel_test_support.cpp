@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "widgets/fit_size.h"
+
 namespace vl::test {
 
 FakeView::~FakeView() {
@@ -43,16 +45,8 @@ std::unique_ptr<PanelPicture> FakePlatform::DecodePicture(const uint8_t* data, s
   const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 64));
   int w = 0, h = 0;
   if (std::sscanf(text.c_str(), "PIC %dx%d", &w, &h) != 2 || w <= 0 || h <= 0) return nullptr;
-  if (w > bound || h > bound) {  // fit the square, keeping the aspect ratio
-    if (w > h) {
-      h = h * bound / w;
-      w = bound;
-    } else {
-      w = w * bound / h;
-      h = bound;
-    }
-  }
-  return std::make_unique<FakePicture>(w, h);
+  const FitSize fit = FitIntoSquare(w, h, bound, false);  // as the windows' decoder does
+  return std::make_unique<FakePicture>(fit.width, fit.height);
 }
 
 int FakePlatform::LiveWindows() const {
