@@ -52,7 +52,20 @@ class ComboBoxTest : public ::testing::Test {
   Picks picks;
 };
 
-TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46) {
+// Counts the pixels of the accent pink (the current item's text and mark) in a list item.
+int PinkPixelsInItem(CComboBoxList& list, int index) {
+  const test::ScreenShot shot(list);
+  int pink = 0;
+  for (int y = index * kComboItemHeight - list.scroll() + 4;
+       y < (index + 1) * kComboItemHeight - list.scroll() - 4; ++y)
+    for (int x = 4; x < shot.width() - 4; ++x) {
+      const COLORREF c = shot.at(x, y);
+      if (GetRValue(c) > 180 && GetGValue(c) < 170 && GetRValue(c) - GetGValue(c) > 60) ++pink;
+    }
+  return pink;
+}
+
+TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46AndMarksTheCurrentItem) {
   ASSERT_TRUE(OpenByClick());
   RECT box;
   GetWindowRect(combo, &box);
@@ -65,6 +78,18 @@ TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46) {
   EXPECT_TRUE(CComboBoxList::HookInstalled());
   EXPECT_NE(GetWindowLongA(combo.list(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   EXPECT_NE(GetForegroundWindow(), combo.list().m_hWnd);  // not activated
+  // The current item is marked.
+  XInput::Park();
+  test::PumpFor(100);
+  EXPECT_GT(PinkPixelsInItem(combo.list(), 0), 20);
+  EXPECT_EQ(PinkPixelsInItem(combo.list(), 1), 0);
+  EXPECT_EQ(PinkPixelsInItem(combo.list(), 2), 0);
+  // A click on the box while open closes it without reopening; the next one opens it.
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(combo, 100, 18)));
+  test::PumpFor(200);
+  EXPECT_FALSE(combo.list().IsOpen());
+  EXPECT_FALSE(combo.list_open());
+  ASSERT_TRUE(OpenByClick());
 }
 
 TEST_F(ComboBoxTest, ClickOnAnItemSelectsItClosesAndTellsTheListenerOnce) {
@@ -82,35 +107,20 @@ TEST_F(ComboBoxTest, ClickOnAnItemSelectsItClosesAndTellsTheListenerOnce) {
   EXPECT_FALSE(CComboBoxList::HookInstalled());
 }
 
-TEST_F(ComboBoxTest, HoverAloneNeverChangesTheSelection) {
+TEST_F(ComboBoxTest, HoverAndAnOutsideClickKeepTheSelectionAndTheNextClickOnTheBoxReopens) {
   ASSERT_TRUE(OpenByClick());
   ASSERT_TRUE(XInput::MoveTo(ItemPoint(1)));
   ASSERT_EQ(combo.list().hover(), 1);
   EXPECT_EQ(combo.GetCurSel(), 0);
   // Closed by a click elsewhere: the shown phone is still the one that Connect takes.
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
-  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen() && !combo.list_open(); }, 2000));
   EXPECT_EQ(combo.GetCurSel(), 0);
   EXPECT_EQ(combo.text(), "Pixel 7");
   EXPECT_TRUE(picks.texts.empty());
-}
-
-TEST_F(ComboBoxTest, OutsideClickClosesAndTheNextClickOnTheBoxReopens) {
-  ASSERT_TRUE(OpenByClick());
-  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
-  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen() && !combo.list_open(); }, 2000));
   EXPECT_FALSE(CComboBoxList::HookInstalled());
   EXPECT_FALSE(combo.list().closed_by_outside_click());
   ASSERT_TRUE(OpenByClick()) << "one click on the box must open it again";
-}
-
-TEST_F(ComboBoxTest, ClickOnTheBoxWhileOpenClosesWithoutReopening) {
-  ASSERT_TRUE(OpenByClick());
-  ASSERT_TRUE(XInput::Click(test::ScreenPoint(combo, 100, 18)));
-  test::PumpFor(200);
-  EXPECT_FALSE(combo.list().IsOpen());
-  EXPECT_FALSE(combo.list_open());
-  ASSERT_TRUE(OpenByClick());
 }
 
 TEST_F(ComboBoxTest, ASecondListReplacesTheFirstAndKeepsTheHook) {
@@ -158,19 +168,6 @@ RECT WorkArea(HWND window) {
   info.cbSize = sizeof info;
   GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
   return info.rcWork;
-}
-
-// Counts the pixels of the accent pink (the current item's text and mark) in a list item.
-int PinkPixelsInItem(CComboBoxList& list, int index) {
-  const test::ScreenShot shot(list);
-  int pink = 0;
-  for (int y = index * kComboItemHeight - list.scroll() + 4;
-       y < (index + 1) * kComboItemHeight - list.scroll() - 4; ++y)
-    for (int x = 4; x < shot.width() - 4; ++x) {
-      const COLORREF c = shot.at(x, y);
-      if (GetRValue(c) > 180 && GetGValue(c) < 170 && GetRValue(c) - GetGValue(c) > 60) ++pink;
-    }
-  return pink;
 }
 
 TEST_F(ComboBoxTest, NearTheScreensBottomTheListOpensAboveAndStaysOnScreen) {
@@ -230,29 +227,16 @@ TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBeP
   EXPECT_GE(combo.list().scroll() + visible, 30 * 46);
 }
 
-TEST_F(ComboBoxTest, TheCurrentItemIsMarked) {
-  combo.SetCurSel(1);
-  ASSERT_TRUE(OpenByClick());
-  XInput::Park();
-  test::PumpFor(100);
-  EXPECT_GT(PinkPixelsInItem(combo.list(), 1), 20);
-  EXPECT_EQ(PinkPixelsInItem(combo.list(), 0), 0);
-  EXPECT_EQ(PinkPixelsInItem(combo.list(), 2), 0);
-}
-
 // The rightmost inked pixel (dark, grey or the current item's pink: anything well below the
 // white background on average) of a row band of a window, or -1.
 int RightmostInk(HWND window, int top, int bottom, int width) {
+  const test::ScreenShot shot(window);
   int right = -1;
-  HDC screen = GetDC(nullptr);
-  RECT rc;
-  GetWindowRect(window, &rc);
   for (int y = top; y < bottom; ++y)
     for (int x = 0; x < width; ++x) {
-      const COLORREF c = GetPixel(screen, rc.left + x, rc.top + y);
+      const COLORREF c = shot.at(x, y);
       if ((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3 < 200 && x > right) right = x;
     }
-  ReleaseDC(nullptr, screen);
   return right;
 }
 

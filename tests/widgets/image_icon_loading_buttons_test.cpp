@@ -18,6 +18,12 @@ using test::PumpUntil;
 using test::XInput;
 namespace pics = pictures;
 
+// The close button's pictures on an image button with command 7.
+void CreateCloseButton(test::TestHost& host, ImageButton& button) {
+  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
+  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+}
+
 class ButtonTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(XInput::Park()); }
@@ -26,8 +32,7 @@ class ButtonTest : public ::testing::Test {
 
 TEST_F(ButtonTest, HoverFadesIntoTheHoverPictureAndLeavingFadesBack) {
   ImageButton button;
-  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  ASSERT_NO_FATAL_FAILURE(CreateCloseButton(host, button));
   test::PumpFor(50);
   const COLORREF normal = test::PixelAt(button, 6, 17);  // the wash's left edge
   ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));
@@ -61,8 +66,7 @@ class RecordingButton : public ImageButton {
 // Hovers a button with the real pointer and says whether any picture was painted part-faded.
 bool HoverPaintsAFade(test::TestHost& host, bool fade) {
   RecordingButton button;
-  EXPECT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  CreateCloseButton(host, button);
   button.SetFade(fade);
   test::PumpFor(50);
   button.alphas.clear();
@@ -85,20 +89,14 @@ TEST_F(ButtonTest, AFadingButtonPaintsTheStepsOfItsFade) {
   EXPECT_TRUE(HoverPaintsAFade(host, true));
 }
 
-TEST_F(ButtonTest, ImageButtonClickPostsItsCommand) {
+// Only a press and a release both over the image button send its command.
+TEST_F(ButtonTest, ImageButtonClickPostsItsCommandAndPressOrReleaseAloneDoesNothing) {
   ImageButton button;
-  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
-  ASSERT_TRUE(XInput::Click(test::ScreenCentre(button)));
-  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }));
-  EXPECT_EQ(host.commands, std::vector<int>{7});
-  EXPECT_EQ(button.state(), ButtonBase::kHover);
-}
-
-TEST_F(ButtonTest, PressOnImageButtonAndReleaseOutsideDoesNothing) {
-  ImageButton button;
-  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  ASSERT_NO_FATAL_FAILURE(CreateCloseButton(host, button));
+  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
+  ASSERT_TRUE(XInput::Release(test::ScreenCentre(button)));
+  test::PumpFor(150);
+  EXPECT_TRUE(host.commands.empty());
   ASSERT_TRUE(XInput::Press(test::ScreenCentre(button)));
   EXPECT_EQ(button.state(), ButtonBase::kPressed);
   ASSERT_TRUE(XInput::Release(test::ScreenPoint(host, 300, 300)));
@@ -108,56 +106,42 @@ TEST_F(ButtonTest, PressOnImageButtonAndReleaseOutsideDoesNothing) {
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 300, 300)));
   test::PumpFor(100);
   EXPECT_TRUE(host.commands.empty());
+  ASSERT_TRUE(XInput::Click(test::ScreenCentre(button)));
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }));
+  EXPECT_EQ(host.commands, std::vector<int>{7});
+  EXPECT_EQ(button.state(), ButtonBase::kHover);
 }
 
-TEST_F(ButtonTest, PressOutsideAndReleaseOverImageButtonDoesNothing) {
-  ImageButton button;
-  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
-  ASSERT_TRUE(XInput::Release(test::ScreenCentre(button)));
-  test::PumpFor(150);
-  EXPECT_TRUE(host.commands.empty());
-}
-
-TEST_F(ButtonTest, PressOutsideAndReleaseOverIconButtonFires) {
-  CIconButton link;
-  ASSERT_TRUE(link.Create(host, {100, 20, 180, 56}, 3, "refresh"));
-  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed,
-                 pics::kRefreshNormal);
-  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
-  ASSERT_TRUE(XInput::Release(test::ScreenCentre(link)));
-  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000));
-  EXPECT_EQ(host.commands, std::vector<int>{3});
-}
-
-TEST_F(ButtonTest, IconButtonDrawsStateColoursAndAnswersItsCaption) {
+TEST_F(ButtonTest, IconButtonFiresOnAReleaseOverItDrawsStateColoursAndAnswersItsCaption) {
   CIconButton link;
   ASSERT_TRUE(link.Create(host, {100, 20, 200, 56}, 3));
+  // Without pictures (or without a pressed one) it has no icon width; it paints without them.
+  EXPECT_EQ(link.IconWidth(), 0);
+  test::PumpFor(50);
+  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed, 0);
+  EXPECT_EQ(link.IconWidth(), 16);
+  link.SetImages(pics::kRefreshNormal, 0, 0, 0);
+  EXPECT_EQ(link.IconWidth(), 0);
+  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed,
+                 pics::kRefreshNormal);
   link.SetText("A&B");
   link.SetTextColors(RGB(114, 114, 114), RGB(231, 89, 136), RGB(213, 82, 125), RGB(1, 2, 3));
   EXPECT_EQ(test::WindowText(link), "A&B");
   EXPECT_EQ(link.CurrentTextColor(), RGB(114, 114, 114));
+  // Pressed elsewhere and released over it, it fires (unlike an image button), hovered.
+  ASSERT_TRUE(XInput::Press(test::ScreenPoint(host, 300, 300)));
+  ASSERT_TRUE(XInput::Release(test::ScreenCentre(link)));
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000));
+  EXPECT_EQ(host.commands, std::vector<int>{3});
   ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(link)));
   EXPECT_EQ(link.CurrentTextColor(), RGB(231, 89, 136));
   link.EnableWindow(FALSE);
   EXPECT_EQ(link.CurrentTextColor(), RGB(1, 2, 3));
 }
 
-TEST_F(ButtonTest, IconButtonWithoutPicturesHasNoIconWidth) {
-  CIconButton link;
-  ASSERT_TRUE(link.Create(host, {100, 20, 200, 56}, 9, "help"));
-  EXPECT_EQ(link.IconWidth(), 0);
-  test::PumpFor(50);  // paints without a picture
-  link.SetImages(pics::kRefreshNormal, pics::kRefreshHover, pics::kRefreshPressed, 0);
-  EXPECT_EQ(link.IconWidth(), 16);
-  link.SetImages(pics::kRefreshNormal, 0, 0, 0);  // no pressed picture: no icon width
-  EXPECT_EQ(link.IconWidth(), 0);
-}
-
 TEST_F(ButtonTest, NewPicturesDuringAFadeStopItAndDropTheOldPictures) {
   ImageButton button;
-  ASSERT_TRUE(button.Create(host, {20, 20, 54, 54}, 7));
-  button.SetImages(pics::kCloseNormal, pics::kCloseHover, pics::kClosePressed, pics::kCloseNormal);
+  ASSERT_NO_FATAL_FAILURE(CreateCloseButton(host, button));
   test::PumpFor(50);
   ASSERT_NE(button.last_drawn(), nullptr);
   ASSERT_TRUE(XInput::MoveTo(test::ScreenCentre(button)));

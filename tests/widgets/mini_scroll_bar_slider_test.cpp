@@ -57,7 +57,7 @@ TEST_F(ScrollBarTest, LineCommandsScrollByTheStepAndNotify) {
   EXPECT_EQ(scrolls.positions.size(), 4u);
 }
 
-TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAndAboveItPagesUp) {
+TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAboveItPagesUpAndHoldingRepeats) {
   ASSERT_EQ(bar.ThumbRect().bottom - bar.ThumbRect().top, 76);
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 300)));
   ASSERT_TRUE(PumpUntil([&] { return !scrolls.positions.empty(); }, 1000));
@@ -68,13 +68,11 @@ TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAndAboveItPagesUp) {
   EXPECT_EQ(thumb.top, (380 - 76) * 380 / 1520);
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 2)));
   ASSERT_TRUE(PumpUntil([&] { return bar.GetPos() == 0; }, 1000));
-}
-
-TEST_F(ScrollBarTest, HoldingBelowTheThumbRepeatsEvery150Ms) {
+  // Held below the thumb, the paging repeats to the end.
   ASSERT_TRUE(XInput::Press(test::ScreenPoint(bar, 5, 370)));
   ASSERT_TRUE(PumpUntil([&] { return bar.GetPos() == 1520; }, 3000));
   ASSERT_TRUE(XInput::Release(test::ScreenPoint(bar, 5, 370)));
-  EXPECT_EQ(scrolls.positions, (std::vector<int>{380, 760, 1140, 1520}));
+  EXPECT_EQ(scrolls.positions, (std::vector<int>{380, 0, 380, 760, 1140, 1520}));
 }
 
 TEST_F(ScrollBarTest, DraggingTheThumbMovesThePositionAndStopsAtTheEnds) {
@@ -171,32 +169,20 @@ TEST_F(SliderTest, ACaptureTakenMidDragEndsTheDragOnce) {
   EXPECT_EQ(events.ends.size(), 2u);
 }
 
-TEST_F(SliderTest, CentredRangeFillsFromTheMiddle) {
+bool Pink(COLORREF c) {
+  return GetRValue(c) > 200 && GetGValue(c) < 160 && GetBValue(c) < 190;
+}
+
+TEST_F(SliderTest, ACentredRangeFillsFromTheMiddleWithARoundDotInSightUnderTheThumb) {
   slider.SetMinimum(-50);
   slider.SetMaximum(50);
   slider.SetValue(25);
   test::PumpFor(50);
   // Pink between the centre dot and the thumb, grey track to the left of the centre.
   const COLORREF right_of_centre = test::PixelAt(slider, 125, 10);
-  const COLORREF left_of_centre = test::PixelAt(slider, 60, 10);
   EXPECT_GT(GetRValue(right_of_centre), 200);
   EXPECT_LT(GetGValue(right_of_centre), 140);
-  EXPECT_EQ(left_of_centre, RGB(224, 224, 224));
-  const POINT thumb = test::ScreenPoint(slider, slider.ThumbLeft() + 8, 11);
-  ASSERT_TRUE(XInput::Drag(thumb, {5, thumb.y}));
-  ASSERT_TRUE(XInput::Release({5, thumb.y}));
-  EXPECT_EQ(slider.GetValue(), -50);
-}
-
-bool Pink(COLORREF c) {
-  return GetRValue(c) > 200 && GetGValue(c) < 160 && GetBValue(c) < 190;
-}
-
-TEST_F(SliderTest, TheCentreDotIsRoundOnTheTrackAndStaysInSightUnderTheThumb) {
-  slider.SetMinimum(-50);
-  slider.SetMaximum(50);
-  slider.SetValue(25);
-  test::PumpFor(50);
+  EXPECT_EQ(test::PixelAt(slider, 60, 10), RGB(224, 224, 224));
   {
     // The dot: 4 x 4 around the track's centre line (rows 10 and 11 of 22, centre x 110); its
     // left half lies on the grey track, left of the fill that starts at the centre.
@@ -216,6 +202,11 @@ TEST_F(SliderTest, TheCentreDotIsRoundOnTheTrackAndStaysInSightUnderTheThumb) {
       EXPECT_TRUE(Pink(shot.at(p.x, p.y))) << p.x << "," << p.y;
     EXPECT_EQ(shot.at(104, 1), RGB(255, 255, 255));
   }
+  // Dragged to the left end: the minimum.
+  const POINT thumb = test::ScreenPoint(slider, slider.ThumbLeft() + 8, 11);
+  ASSERT_TRUE(XInput::Drag(thumb, {5, thumb.y}));
+  ASSERT_TRUE(XInput::Release({5, thumb.y}));
+  EXPECT_EQ(slider.GetValue(), -50);
   // A range from 0 has no centre mark at all.
   slider.SetMinimum(0);
   slider.SetValue(50);

@@ -24,19 +24,17 @@ TEST(NinePartLayout, CornersKeepTheirSizeEdgesAndCentreStretch) {
   EXPECT_EQ(p[8].dest, (WidgetRect{107, 236, 110, 250}));
 }
 
-TEST(NinePartLayout, MinusOneTakesThePartnersInset) {
+TEST(NinePartLayout, MinusOneTakesThePartnersInsetAndLargeInsetsAreCutToThePicture) {
   const NinePartInsets in = ResolveInsets({-1, 5, 6, -1}, 40, 40);
   EXPECT_EQ(in.left, 5);
   EXPECT_EQ(in.right, 5);
   EXPECT_EQ(in.top, 6);
   EXPECT_EQ(in.bottom, 6);
-}
-
-TEST(NinePartLayout, InsetsLargerThanThePictureAreCutToIt) {
-  const NinePartInsets in = ResolveInsets({8, 8, 30, 30}, 10, 40);
-  EXPECT_EQ(in.left + in.right, 10);
-  EXPECT_EQ(in.top + in.bottom, 40);
-  EXPECT_EQ(in.left, 8);
+  // Insets larger than the picture are cut to it.
+  const NinePartInsets cut = ResolveInsets({8, 8, 30, 30}, 10, 40);
+  EXPECT_EQ(cut.left + cut.right, 10);
+  EXPECT_EQ(cut.top + cut.bottom, 40);
+  EXPECT_EQ(cut.left, 8);
 }
 
 TEST(NinePartLayout, SmallDestinationShrinksCornersWithoutOverlap) {
@@ -60,50 +58,40 @@ TEST(NinePartLayout, EmptyPictureOrDestinationGivesNoPieces) {
     EXPECT_TRUE(piece.dest.empty());
 }
 
-TEST(FitIntoSquare, LongerSideBecomesTheBound) {
-  EXPECT_EQ(FitIntoSquare(400, 200, 100, false).width, 100);
-  EXPECT_EQ(FitIntoSquare(400, 200, 100, false).height, 50);
-  EXPECT_EQ(FitIntoSquare(200, 400, 100, false).width, 50);
-  EXPECT_EQ(FitIntoSquare(200, 400, 100, false).height, 100);
-  EXPECT_EQ(FitIntoSquare(300, 300, 100, false).width, 100);
-  EXPECT_EQ(FitIntoSquare(300, 300, 100, false).height, 100);
-  // The panel's thumbnails: 136 x 68 into 68 becomes 68 x 34.
-  EXPECT_EQ(FitIntoSquare(136, 68, 68, false).height, 34);
-}
-
-TEST(FitIntoSquare, SmallPicturesKeepTheirSizeUnlessForced) {
-  const FitSize kept = FitIntoSquare(60, 40, 100, false);
-  EXPECT_EQ(kept.width, 60);
-  EXPECT_EQ(kept.height, 40);
-  const FitSize forced = FitIntoSquare(60, 40, 100, true);
-  EXPECT_EQ(forced.width, 100);
-  EXPECT_EQ(forced.height, 66);
-}
-
-TEST(FitIntoSquare, ExtremeAspectKeepsEverySideAtLeastOnePixel) {
-  const FitSize wide = FitIntoSquare(100000, 1, 68, false);
-  EXPECT_EQ(wide.width, 68);
-  EXPECT_EQ(wide.height, 1);
-  const FitSize tall = FitIntoSquare(1, INT_MAX, 68, false);
-  EXPECT_EQ(tall.width, 1);
-  EXPECT_EQ(tall.height, 68);
-}
-
-TEST(FitIntoSquare, EmptyPictureOrBoundGivesNothing) {
+TEST(FitIntoSquare, LongerSideBecomesTheBoundAndSmallPicturesKeepTheirSizeUnlessForced) {
+  const struct {
+    int width, height, bound;
+    bool force;
+    int fitted_width, fitted_height;
+  } cases[] = {
+      {400, 200, 100, false, 100, 50},
+      {200, 400, 100, false, 50, 100},
+      {300, 300, 100, false, 100, 100},
+      {136, 68, 68, false, 68, 34},  // the panel's thumbnails
+      {60, 40, 100, false, 60, 40},
+      {60, 40, 100, true, 100, 66},
+      // An extreme aspect keeps every side at least one pixel.
+      {100000, 1, 68, false, 68, 1},
+      {1, INT_MAX, 68, false, 1, 68},
+  };
+  for (const auto& c : cases) {
+    const FitSize fit = FitIntoSquare(c.width, c.height, c.bound, c.force);
+    EXPECT_EQ(fit.width, c.fitted_width) << c.width << "x" << c.height;
+    EXPECT_EQ(fit.height, c.fitted_height) << c.width << "x" << c.height;
+  }
+  // An empty picture or bound gives nothing.
   EXPECT_FALSE(FitIntoSquare(0, 40, 100, false).valid());
   EXPECT_FALSE(FitIntoSquare(40, 0, 100, true).valid());
   EXPECT_FALSE(FitIntoSquare(-5, 40, 100, false).valid());
   EXPECT_FALSE(FitIntoSquare(40, 40, 0, true).valid());
 }
 
-TEST(FontSize, PixelSizesBecomePointTenthsAt96Dpi) {
+TEST(FontSize, PixelSizesBecomePointTenthsAt96DpiAndBack) {
   EXPECT_EQ(FontPointTenths(12), 90);   // 9 pt
   EXPECT_EQ(FontPointTenths(16), 120);  // 12 pt
   EXPECT_EQ(FontPointTenths(13), 97);   // 9.75 pt truncated
   EXPECT_EQ(FontPointTenths(9), 67);
-}
-
-TEST(FontSize, PointTenthsGiveBackThePixelSizeAt96DpiAndScaleWithDpi) {
+  // And back to the pixel size at 96 DPI, scaled with the DPI.
   for (int px : {9, 12, 13, 14, 18}) EXPECT_EQ(FontPixelHeight(FontPointTenths(px), 96), px) << px;
   EXPECT_EQ(FontPixelHeight(FontPointTenths(12), 144), 18);  // 150 %
   EXPECT_EQ(FontPixelHeight(FontPointTenths(14), 120), 18);  // 125 %: 17.5 rounds up

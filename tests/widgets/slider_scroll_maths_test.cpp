@@ -69,22 +69,17 @@ TEST(SliderMath, CentreMarkStaysInSightWhereverTheThumbIs) {
   EXPECT_FALSE(SliderCentreMarkAt({-50, 50, 0}, 220, 16, kThumb, kThumb).notches);
 }
 
-TEST(SliderMath, PositiveRangeFillsFromTheLeft) {
-  const SliderRange r{0, 100, 100};
-  const SliderFill fill = SliderFillSpan(r, 220, kThumb);
+// A positive range fills from the left; an empty range draws the thumb left and reports the
+// minimum; a track no wider than the thumb never divides.
+TEST(SliderMath, PositiveEmptyAndThumbWideRanges) {
+  const SliderFill fill = SliderFillSpan({0, 100, 100}, 220, kThumb);
   EXPECT_FALSE(fill.centre_dot);
   EXPECT_EQ(fill.from, 0);
   EXPECT_EQ(fill.to, 220);
-}
-
-TEST(SliderMath, EmptyRangeDrawsTheThumbLeftAndReportsTheMinimum) {
-  const SliderRange r{7, 7, 7};
-  EXPECT_EQ(SliderThumbLeft(r, 220, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, 150, 220, kThumb), 7);
-  EXPECT_EQ(SliderFillSpan(r, 220, kThumb).to, kThumb);
-}
-
-TEST(SliderMath, TrackNoWiderThanTheThumbNeverDivides) {
+  const SliderRange empty{7, 7, 7};
+  EXPECT_EQ(SliderThumbLeft(empty, 220, kThumb), 0);
+  EXPECT_EQ(SliderValueAt(empty, 150, 220, kThumb), 7);
+  EXPECT_EQ(SliderFillSpan(empty, 220, kThumb).to, kThumb);
   const SliderRange r{0, 100, 60};
   EXPECT_EQ(SliderThumbLeft(r, kThumb, kThumb), 0);
   EXPECT_EQ(SliderValueAt(r, 10, kThumb, kThumb), 0);
@@ -139,29 +134,24 @@ TEST(ScrollMath, ThumbIsAtLeast56PixelsButNeverTallerThanTheClient) {
   EXPECT_EQ(ScrollThumbHeight({0, 10, 0}, 300), 300);
 }
 
-TEST(ScrollMath, RangeNotLargerThanPageKeepsPositionZero) {
+TEST(ScrollMath, PositionsStayInTheScrollableSpanAndFullThumbsNeverDivide) {
   const ScrollState s{100, 100, 0};
   EXPECT_EQ(MaxScrollPosition(s), 0);
   EXPECT_EQ(ClampScrollPosition(s, 30), 0);
   EXPECT_EQ(ScrollThumbTop(s, 400), 0);
   EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 50), 0);
-}
-
-TEST(ScrollMath, ThumbFillingTheTrackNeverDivides) {
-  // A 56-pixel client: the thumb's minimum height fills it.
-  const ScrollState s{1000, 100, 300};
-  EXPECT_EQ(ScrollThumbHeight(s, 56), 56);
-  EXPECT_EQ(ScrollThumbTop(s, 56), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 56, 10), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 30, 10), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 0, 0), 0);
-}
-
-TEST(ScrollMath, PositionsAreClampedToTheScrollableSpan) {
-  const ScrollState s{500, 200, 0};
-  EXPECT_EQ(ClampScrollPosition(s, -4), 0);
-  EXPECT_EQ(ClampScrollPosition(s, 301), 300);
-  EXPECT_EQ(ClampScrollPosition(s, 120), 120);
+  // Positions are clamped to the scrollable span.
+  const ScrollState t{500, 200, 0};
+  EXPECT_EQ(ClampScrollPosition(t, -4), 0);
+  EXPECT_EQ(ClampScrollPosition(t, 301), 300);
+  EXPECT_EQ(ClampScrollPosition(t, 120), 120);
+  // A thumb filling the track (its minimum height fills a 56-pixel client) never divides.
+  const ScrollState u{1000, 100, 300};
+  EXPECT_EQ(ScrollThumbHeight(u, 56), 56);
+  EXPECT_EQ(ScrollThumbTop(u, 56), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(u, 56, 10), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(u, 30, 10), 0);
+  EXPECT_EQ(ScrollPositionForThumbTop(u, 0, 0), 0);
 }
 
 }  // namespace
