@@ -210,8 +210,7 @@ TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
   test::WriteText(tools + L"\\notes.txt", "mine");
 
   ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, SetupFor(tools + L"\\Uninstall.exe"));
+  const UninstallReport report = RunUninstall(nullptr, SetupFor(tools + L"\\Uninstall.exe"));
   EXPECT_EQ(report.installation.verdict, InstallDirVerdict::kNotInInstallation);
   EXPECT_EQ(test::ReadText(tools + L"\\notes.txt"), "mine");
   EXPECT_TRUE(Exists(tools + L"\\Lumaroo.exe"));
@@ -248,15 +247,24 @@ TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
   EXPECT_EQ(prompts.asked()[1].text.find(L"等5项"), std::wstring::npos);
 }
 
-TEST_F(UninstallRun, WithoutTheInstallersListNoFileIsDeleted) {
-  DeleteFileW(installation.File(L"installed.lst").c_str());
-  ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report = Run(prompts);
-  EXPECT_FALSE(report.layout_found);
-  EXPECT_TRUE(InstallationIntact(installation));
-  EXPECT_FALSE(InstallerTracesExist());
-  ASSERT_EQ(prompts.asked().size(), 2u);
-  EXPECT_NE(prompts.asked()[1].text, kDoneText);
+// With its own path cut short, or without the installer's list, no file goes and the final box
+// says why; the entry and the shortcuts, which need no list, go in the second case only.
+TEST_F(UninstallRun, ATruncatedOwnPathOrNoInstallersListDeletesNoFile) {
+  for (const bool truncated : {true, false}) {
+    SCOPED_TRACE(truncated ? "own path truncated" : "no list");
+    if (!truncated) DeleteFileW(installation.File(L"installed.lst").c_str());
+    ScriptedPrompts prompts({IDOK, IDOK});
+    const UninstallReport report =
+        RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe"), truncated));
+    EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+    EXPECT_FALSE(report.layout_found);
+    EXPECT_TRUE(InstallationIntact(installation));
+    EXPECT_EQ(InstallerTracesExist(), truncated);
+    ASSERT_EQ(prompts.asked().size(), 2u);
+    const wchar_t* why =
+        truncated ? L"\u8def\u5f84\u8fc7\u957f" : L"\u5b89\u88c5\u6587\u4ef6\u6e05\u5355";
+    EXPECT_NE(prompts.asked()[1].text.find(why), std::wstring::npos);
+  }
 }
 
 TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
@@ -277,16 +285,6 @@ TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
   Sleep(500);
   EXPECT_FALSE(Exists(planted + L"\\kill-server.log"));
   EXPECT_TRUE(server.Running());
-}
-
-TEST_F(UninstallRun, TruncatedOwnPathKeepsTheFolder) {
-  ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report =
-      RunUninstall(nullptr, SetupFor(installation.File(L"Uninstall.exe"), true));
-  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
-  EXPECT_TRUE(InstallationIntact(installation));
-  ASSERT_EQ(prompts.asked().size(), 2u);
-  EXPECT_NE(prompts.asked()[1].text.find(L"\u8def\u5f84\u8fc7\u957f"), std::wstring::npos);
 }
 
 TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
