@@ -187,16 +187,6 @@ TEST_F(PanelTest, RemovesTheFirstDirectChildWithThatId) {
   EXPECT_TRUE(PanelFixture::Ids(f.Find(30)).empty());
 }
 
-TEST(PanelDeleteTest, DuplicateIdsRemoveTheFirstOnly) {
-  PanelFixture f;
-  f.Apply(R"(<command name="config"><ctrl class="op_area" id="1"><ctrl class="page_list" id="2">
-      <ctrl class="filter_item" id="5" name="first"/><ctrl class="filter_item" id="5" name="second"/>
-    </ctrl></ctrl></command>)");
-  f.Apply(Delete(2, Filter(5)));
-  ASSERT_NE(f.Find(5), nullptr);
-  EXPECT_EQ(f.Find(5)->name(), "second");
-}
-
 TEST_F(PanelTest, ModifyReplacesTheWholeMapOfTheChild) {
   f.Apply(Modify(30, "<ctrl class=\"filter_item\" id=\"31\" mask_color=\"0x00FF00\"/>"));
   auto* item = static_cast<DUIFilterItem*>(f.Find(31));
@@ -246,7 +236,7 @@ TEST(PanelFindTest, ChildrenOfAControlPrecedeItsGrandchildren) {
   EXPECT_EQ(f.Find(7)->name(), "A11");  // depth first by blocks, not level by level
 }
 
-TEST(PanelFindTest, DuplicateIdsFindTheFirstInOrderAndTheRootOnlyWhenIncluded) {
+TEST(PanelFindTest, DuplicateIdsFindAndDeleteTheFirstAndTheRootOnlyWhenIncluded) {
   PanelFixture f;
   f.Apply(R"(<command name="config"><ctrl class="op_area" id="4" name="root">
       <ctrl class="tab_holder" id="8" name="holder">
@@ -261,6 +251,12 @@ TEST(PanelFindTest, DuplicateIdsFindTheFirstInOrderAndTheRootOnlyWhenIncluded) {
   f.Apply(Insert(4, "<ctrl class=\"tab\" id=\"9\"/>"));
   EXPECT_EQ(PanelFixture::Ids(f.manager.FindControl(4, RootSearch::kBelowRoot)),
             (std::vector<int32_t>{9}));
+  // Of duplicate ids a delete removes the first only.
+  f.Apply(Insert(4, "<ctrl class=\"tab\" id=\"9\" name=\"second\"/>"));
+  f.Apply(Delete(4, "<ctrl id=\"9\"/>"));
+  const DUICtrl* tab = f.manager.FindControl(4, RootSearch::kBelowRoot);
+  ASSERT_EQ(tab->GetChildren().size(), 1u);
+  EXPECT_EQ(tab->GetChildren()[0]->name(), "second");
   f.Apply(Modify(4, "<ctrl id=\"8\" name=\"first 8\"/>"));
   EXPECT_EQ(f.manager.root()->GetChildren()[0]->name(), "first 8");
   EXPECT_EQ(f.manager.root()->GetChildren()[1]->name(), "switch");
