@@ -217,7 +217,7 @@ TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
   }
 }
 
-TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPosition) {
+TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPositionWhichStaysSelected) {
   Arrive({kIphone, kPixel});
   view_.selected = 1;
   // A scan running meanwhile has emptied and then reordered the scanner's list: the picker
@@ -233,6 +233,16 @@ TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPosition) 
   flow_.OnConnectCommand();
   ASSERT_EQ(stream_.started.size(), 2u);
   EXPECT_EQ(stream_.started[1].identifier, "PIXEL001");
+  // Connected, a refreshed list keeps the Pixel selected where it now stands; with the same
+  // identifier twice, the last one; without it, the first line.
+  flow_.OnConnected();
+  Arrive({kGalaxy, kPixel, kIphone});
+  EXPECT_EQ(view_.selected, 1);
+  Arrive({kPixel, kGalaxy, kPixel});
+  EXPECT_EQ(view_.selected, 2);
+  Arrive({kGalaxy, kIphone});
+  EXPECT_EQ(view_.selected, 0);
+  EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
 }
 
 TEST_F(ConnectionWorkflowTest, ConnectedAndDisconnectedLooksInOrder) {
@@ -280,22 +290,6 @@ TEST_F(ConnectionWorkflowTest, AConnectionGivenUpShowsNoFailureBoxAndAFailedOneD
   ASSERT_EQ(view_.boxes.size(), 1u);
   EXPECT_EQ(view_.boxes[0].first, "phone said no");
   EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
-}
-
-TEST_F(ConnectionWorkflowTest, RefreshedListKeepsTheConnectedPhoneSelected) {
-  Arrive({kIphone, kPixel});
-  view_.selected = 1;
-  flow_.OnConnectCommand();
-  flow_.OnConnected();
-  Arrive({kGalaxy, kPixel, kIphone});
-  EXPECT_EQ(view_.selected, 1);
-  // With the same identifier twice, the last one is selected.
-  Arrive({kPixel, kGalaxy, kPixel});
-  EXPECT_EQ(view_.selected, 2);
-  // Without it, the first line.
-  Arrive({kGalaxy, kIphone});
-  EXPECT_EQ(view_.selected, 0);
-  EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
 }
 
 TEST_F(ConnectionWorkflowTest, OrientationMirrorAndFlipTogglesTellTheWorker) {
