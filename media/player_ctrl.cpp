@@ -131,8 +131,23 @@ void PlayerCtrl::Poll() {
     mapping_.Publish(current_->width(), current_->height(), current_->bits(), current_->size());
   if (painted_) {
     painted_ = false;
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // Only the picture changes from tick to tick. The bars and the buttons drawn on them are
+    // repainted where the last paint put the picture or the placeholder, so that nothing of an
+    // earlier picture of another shape stays behind.
+    const RECT area = PictureArea();
+    RECT dirty;
+    ::UnionRect(&dirty, &area, &shown_);
+    ::InvalidateRect(m_hWnd, &dirty, FALSE);
   }
+}
+
+RECT PlayerCtrl::PictureArea() const {
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  if (current_ == nullptr) return client;
+  const ContainPlan plan = PlanContain(current_->width(), current_->height(),
+                                       client.right - client.left, client.bottom - client.top);
+  return {plan.x, plan.y, plan.x + plan.drawn_width, plan.y + plan.drawn_height};
 }
 
 void PlayerCtrl::EnsureBackBuffer(HDC paint_dc, int width, int height) {
@@ -145,9 +160,9 @@ void PlayerCtrl::EnsureBackBuffer(HDC paint_dc, int width, int height) {
   if (back_bitmap_) back_dc_original_ = SelectObject(back_dc_.get(), back_bitmap_.get());
 }
 
-void PlayerCtrl::DrawPicture(int cw, int ch) {
+bool PlayerCtrl::DrawPicture(int cw, int ch) {
   const ContainPlan plan = PlanContain(current_->width(), current_->height(), cw, ch);
-  if (plan.drawn_width <= 0 || plan.drawn_height <= 0) return;
+  if (plan.drawn_width <= 0 || plan.drawn_height <= 0) return false;
   HBITMAP source = current_->bitmap();
   if (plan.drawn_width != current_->width() || plan.drawn_height != current_->height()) {
     if (!scaled_ || scaled_serial_ != current_->serial() || scaled_width_ != plan.drawn_width ||
@@ -172,12 +187,18 @@ void PlayerCtrl::DrawPicture(int cw, int ch) {
                         plan.drawn_width, plan.drawn_height))
         scaled_serial_ = current_->serial();
     }
-    if (scaled_serial_ != current_->serial()) return;
+    if (scaled_serial_ != current_->serial()) return false;
     source = scaled_.get();
   }
   win::ScopedSelect select(scratch_dc_.get(), source);
-  BitBlt(back_dc_.get(), plan.x, plan.y, plan.drawn_width, plan.drawn_height, scratch_dc_.get(), 0,
-         0, SRCCOPY);
+  return BitBlt(back_dc_.get(), plan.x, plan.y, plan.drawn_width, plan.drawn_height,
+                scratch_dc_.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+void PlayerCtrl::FillBlack(HDC dc, const RECT& area) {
+  const COLORREF old_background = SetBkColor(dc, RGB(0, 0, 0));
+  ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+  SetBkColor(dc, old_background);
 }
 
 LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
@@ -189,19 +210,30 @@ LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   if (back_dc_ && scratch_dc_ && cw > 0 && ch > 0) EnsureBackBuffer(dc, cw, ch);
   if (back_bitmap_) {
     HDC back = back_dc_.get();
-    const COLORREF old_background = SetBkColor(back, RGB(0, 0, 0));
-    ExtTextOutA(back, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
-    SetBkColor(back, old_background);
-    if (source_) {
-      if (current_ != nullptr) {
-        DrawPicture(cw, ch);
-      } else if (placeholder_) {
-        win::ScopedSelect select(scratch_dc_.get(), placeholder_.get());
-        BitBlt(back, 0, 0, cw, ch, scratch_dc_.get(), 0, 0, SRCCOPY);
-      }
+    // Only the part to repaint is composed and copied out: at every tick that is the picture.
+    const RECT& paint = ps.rcPaint;
+    const int saved = SaveDC(back);
+    IntersectClipRect(back, paint.left, paint.top, paint.right, paint.bottom);
+    const bool picture = source_ && current_ != nullptr;
+    const RECT area = picture ? PictureArea() : RECT{};
+    {
+      // Black where the picture does not cover; under the picture only if it cannot be drawn.
+      const int before_fill = SaveDC(back);
+      if (picture) ExcludeClipRect(back, area.left, area.top, area.right, area.bottom);
+      FillBlack(back, client);
+      RestoreDC(back, before_fill);
+    }
+    if (picture) {
+      if (!DrawPicture(cw, ch)) FillBlack(back, area);
+    } else if (source_ && placeholder_) {
+      win::ScopedSelect select(scratch_dc_.get(), placeholder_.get());
+      BitBlt(back, 0, 0, cw, ch, scratch_dc_.get(), 0, 0, SRCCOPY);
     }
     if (draw_handler_ != nullptr) draw_handler_->Draw(back, scratch_dc_.get());
-    BitBlt(dc, 0, 0, cw, ch, back, 0, 0, SRCCOPY);
+    RestoreDC(back, saved);
+    BitBlt(dc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top, back,
+           paint.left, paint.top, SRCCOPY);
+    shown_ = picture ? area : client;
   }
   painted_ = true;
   EndPaint(m_hWnd, &ps);

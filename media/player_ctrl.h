@@ -74,8 +74,11 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   void Poll();
   void EnsureBackBuffer(HDC paint_dc, int width, int height);
   // Draws the current picture letterboxed into the back buffer; the scaled copy is made once per
-  // picture and client size.
-  void DrawPicture(int client_width, int client_height);
+  // picture and client size. False when nothing could be drawn.
+  bool DrawPicture(int client_width, int client_height);
+  // Where the current picture is drawn in the client area; the whole client without a picture.
+  RECT PictureArea() const;
+  static void FillBlack(HDC dc, const RECT& area);
   void ReleaseGdi();
 
   FrameSource source_;
@@ -101,6 +104,8 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   SmoothScaler scaler_;
 
   bool painted_ = true;
+  // What the last paint drew: the picture's rectangle, or the whole client without a picture.
+  RECT shown_ = {};
   RECT help_area_ = {};
 };
 

@@ -160,7 +160,16 @@ InstallDirCheck CheckInstallDirectory(const ModulePath& uninstaller,
   }
   // The folder the uninstaller really runs from, whatever links or short names its path has.
   std::wstring own = FinalPath(uninstaller.path);
-  if (own.empty()) own = Normalised(uninstaller.path);
+  if (own.empty()) {
+    // A path the file system cannot open: its folder is still resolved the way the recorded
+    // location is, so that both compare alike (on 64-bit Windows a 32-bit process's "System32"
+    // resolves to SysWOW64).
+    const std::wstring written = Normalised(uninstaller.path);
+    const size_t cut = written.find_last_of(L'\\');
+    const std::wstring folder =
+        cut == std::wstring::npos ? std::wstring() : FinalPath(written.substr(0, cut + 1));
+    own = folder.empty() ? written : folder + written.substr(cut);
+  }
   const size_t slash = own.find_last_of(L'\\');
   check.directory = Normalised(slash == std::wstring::npos ? std::wstring() : own.substr(0, slash));
 

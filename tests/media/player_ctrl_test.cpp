@@ -165,6 +165,44 @@ TEST_F(PlayerCtrlTest, APictureIsScaledOnceNotAtEveryRepaint) {
   EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 255, 255}));
 }
 
+TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
+  auto landscape = QuadrantPicture(1280, 720);
+  auto portrait = QuadrantPicture(720, 1280);
+  VideoFrame* current = nullptr;
+  player_.SetFrameSource([&] { return current; });
+  Create();
+  auto show = [&](VideoFrame* picture) {
+    current = picture;
+    Tick();
+    UpdateWindow(player_);
+    return WindowShot(player_);
+  };
+  auto repainted_at_tick = [&] {
+    Tick();
+    RECT dirty = {};
+    GetUpdateRect(player_, &dirty, FALSE);
+    UpdateWindow(player_);
+    return std::vector<LONG>{dirty.left, dirty.top, dirty.right, dirty.bottom};
+  };
+  const Colour black = {0, 0, 0};
+  show(nullptr);  // the placeholder fills the window
+  // The placeholder's place above the picture turns black.
+  EXPECT_TRUE(Near(show(landscape.get()).At(363, 20), black, 0));
+  // Then only the picture is repainted at each tick: 727 x 408 at y = 57.
+  EXPECT_EQ(repainted_at_tick(), (std::vector<LONG>{0, 57, 727, 465}));
+  // A portrait picture: where the landscape one was, the bars are black again.
+  WindowShot shot = show(portrait.get());
+  EXPECT_TRUE(Near(shot.At(100, 260), black, 0));
+  EXPECT_TRUE(Near(shot.At(620, 100), black, 0));
+  EXPECT_TRUE(Near(shot.At(290, 100), {255, 0, 0}));
+  EXPECT_EQ(repainted_at_tick(), (std::vector<LONG>{217, 0, 510, 522}));
+  // And back: nothing of the portrait picture stays above or below.
+  shot = show(landscape.get());
+  EXPECT_TRUE(Near(shot.At(363, 20), black, 0));
+  EXPECT_TRUE(Near(shot.At(300, 500), black, 0));
+  EXPECT_TRUE(Near(shot.At(180, 160), {255, 0, 0}));
+}
+
 TEST_F(PlayerCtrlTest, WithoutPicturesShowsThePlaceholderUnscaled) {
   player_.SetFrameSource([] { return nullptr; });
   Create();
