@@ -2,7 +2,8 @@
 
 A CTest test that ran a GoogleTest program counts as its test cases (from the program's XML);
 one that crashed or timed out after its cases passed counts one failure more. Any other CTest
-test (a script) counts as one.
+test (a script) counts as one. A test that failed and was run once more (again.xml beside
+ctest.xml) counts as that second run ended, and is named on the error output.
 """
 import os
 import sys
@@ -31,11 +32,21 @@ def main(trees):
             print(f"{tree}: no test results", file=sys.stderr)
             failed += 1
             continue
+        again = {}
+        again_xml = os.path.join(results, "again.xml")
+        if os.path.exists(again_xml):
+            again = {c.get("name"): c for c in ET.parse(again_xml).getroot().iter("testcase")}
         for case in ET.parse(junit).getroot().iter("testcase"):
             name = case.get("name")
+            if name in again:
+                case = again[name]
             ok = case.get("status") not in ("fail",) and case.find("failure") is None
             if case.get("status") == "notrun" or case.find("skipped") is not None:
                 ok = False
+            if name in again:
+                verdict = "passed" if ok else "failed again"
+                print(f"{os.path.basename(tree)}: {name} failed, then {verdict} when run once more",
+                      file=sys.stderr)
             gtest_xml = os.path.join(results, name + ".xml")
             if os.path.exists(gtest_xml):
                 try:
