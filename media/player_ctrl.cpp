@@ -134,16 +134,16 @@ void PlayerCtrl::Poll() {
     // Only the picture changes from tick to tick. The bars and the buttons drawn on them are
     // repainted where the last paint put the picture or the placeholder, so that nothing of an
     // earlier picture of another shape stays behind.
-    const RECT area = PictureArea();
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const RECT area = PictureArea(client);
     RECT dirty;
     ::UnionRect(&dirty, &area, &shown_);
     ::InvalidateRect(m_hWnd, &dirty, FALSE);
   }
 }
 
-RECT PlayerCtrl::PictureArea() const {
-  RECT client;
-  ::GetClientRect(m_hWnd, &client);
+RECT PlayerCtrl::PictureArea(const RECT& client) const {
   if (current_ == nullptr) return client;
   const ContainPlan plan = PlanContain(current_->width(), current_->height(),
                                        client.right - client.left, client.bottom - client.top);
@@ -215,7 +215,7 @@ LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     const int saved = SaveDC(back);
     IntersectClipRect(back, paint.left, paint.top, paint.right, paint.bottom);
     const bool picture = source_ && current_ != nullptr;
-    const RECT area = picture ? PictureArea() : RECT{};
+    const RECT area = picture ? PictureArea(client) : RECT{};
     {
       // Black where the picture does not cover; under the picture only if it cannot be drawn.
       const int before_fill = SaveDC(back);

@@ -76,8 +76,8 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   // Draws the current picture letterboxed into the back buffer; the scaled copy is made once per
   // picture and client size. False when nothing could be drawn.
   bool DrawPicture(int client_width, int client_height);
-  // Where the current picture is drawn in the client area; the whole client without a picture.
-  RECT PictureArea() const;
+  // Where the current picture is drawn in `client`; the whole client without a picture.
+  RECT PictureArea(const RECT& client) const;
   static void FillBlack(HDC dc, const RECT& area);
   void ReleaseGdi();
 
