@@ -1,5 +1,6 @@
 // The configuration document: every key, line breaks in the cached tip, missing and malformed
-// parts; the record loaded from the settings file at start.
+// parts; the record loaded from the settings file at start. Program versions (four 16-bit fields
+// compared from the first) and the update decision: which box, and what a Yes leads to.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,10 +9,14 @@
 #include "common/text_convert.h"
 #include "online/config_document.h"
 #include "online/remote_config.h"
+#include "online/update_check.h"
+#include "online/version_number.h"
 #include "tests/online/fake_prompts.h"
 
 namespace vl {
 namespace {
+
+using Settings = std::map<std::string, std::string>;
 
 class ConfigDocumentTest : public ::testing::Test {
  protected:
@@ -58,13 +63,12 @@ TEST_F(ConfigDocumentTest, EveryKeyReachesTheRecordAndTheCachedOnesTheSettings) 
   EXPECT_EQ(c.appupdate_url, "http://www.velloria.com.cn/setup_1.0.10.exe");
   EXPECT_EQ(c.appupdate_msg, "New & better");
 
-  EXPECT_EQ(settings_.values["ConnTips"], "line one</br>line two</br>line three");
-  EXPECT_EQ(settings_.values["AppName"], "Quillet");
-  EXPECT_EQ(settings_.values["AppUrl"], "http://www.velloria.com.cn/quillet/");
-  EXPECT_EQ(settings_.values["OpenDebugModeUrl"], "https://www.baidu.com/s?wd=");
-  EXPECT_EQ(settings_.values["AdbDriveUrl"], "http://www.velloria.com.cn/adb.zip");
   // Picture addresses are stored by the picture refresh, the update offer never.
-  EXPECT_EQ(settings_.values.size(), 5u);
+  EXPECT_EQ(settings_.values, (Settings{{"ConnTips", "line one</br>line two</br>line three"},
+                                        {"AppName", "Quillet"},
+                                        {"AppUrl", "http://www.velloria.com.cn/quillet/"},
+                                        {"OpenDebugModeUrl", "https://www.baidu.com/s?wd="},
+                                        {"AdbDriveUrl", "http://www.velloria.com.cn/adb.zip"}}));
 }
 
 TEST_F(ConfigDocumentTest, MissingElementsLeaveTheRecordAndTheSettingsAlone) {
@@ -84,27 +88,17 @@ TEST_F(ConfigDocumentTest, MissingElementsLeaveTheRecordAndTheSettingsAlone) {
   EXPECT_EQ(c.app_name, "cached name");
   EXPECT_EQ(c.adb_drive_url, "http://cached/adb");
   EXPECT_EQ(c.app_url, "");
-  EXPECT_EQ(settings_.values["ConnTips"], "a</br>b");
-  EXPECT_EQ(settings_.values.count("AppName"), 0u);
-  EXPECT_EQ(settings_.values.count("AdbDriveUrl"), 0u);
-  EXPECT_EQ(settings_.values.count("AppUrl"), 1u);
-}
+  EXPECT_EQ(settings_.values, (Settings{{"ConnTips", "a</br>b"}, {"AppUrl", ""}}));
 
-TEST_F(ConfigDocumentTest, AnUpdateElementWithoutChildrenOffersEmptyValues) {
+  // An update element without some of its children offers empty values for them.
   UpdateRemoteConfig([](RemoteConfig& c) { c.appupdate_version = "old"; });
-  const auto doc = ParseConfigDocument("<c><update><appupdate_msg>m</appupdate_msg></update></c>");
-  ASSERT_TRUE(doc);
-  EXPECT_TRUE(doc->has_update);
-  ApplyConfigDocument(*doc, settings_);
+  const auto update =
+      ParseConfigDocument("<c><update><appupdate_msg>m</appupdate_msg></update></c>");
+  ASSERT_TRUE(update);
+  EXPECT_TRUE(update->has_update);
+  ApplyConfigDocument(*update, settings_);
   EXPECT_EQ(GetRemoteConfig().appupdate_version, "");
   EXPECT_EQ(GetRemoteConfig().appupdate_msg, "m");
-}
-
-TEST_F(ConfigDocumentTest, MalformedDocumentsChangeNothing) {
-  EXPECT_FALSE(ParseConfigDocument(""));
-  EXPECT_FALSE(ParseConfigDocument("<html><body>502 Bad Gateway"));
-  EXPECT_FALSE(ParseConfigDocument("plain text"));
-  EXPECT_FALSE(ParseConfigDocument(std::string("<c>\0</c>", 8)));
 }
 
 TEST_F(ConfigDocumentTest, TheBodyNeedsNoTerminatingZero) {
@@ -120,38 +114,33 @@ TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromTheDeclaredEncoding) 
   const std::string gbk_tip = Utf8ToAnsi(tip), gbk_name = Utf8ToAnsi(name);
   ASSERT_NE(gbk_tip, tip);  // the ANSI code page here is GBK
   const struct {
-    const char* what;
-    std::string document;
-  } cases[] = {
-      {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><c><tips_conn>" + tip +
-                             "</tips_conn><update><appupdate_msg>" + name +
-                             "</appupdate_msg></update></c>"},
-      {"nothing declared", "<?xml version=\"1.0\"?><c><tips_conn>" + tip +
-                               "</tips_conn><update><appupdate_msg>" + name +
-                               "</appupdate_msg></update></c>"},
-      {"no declaration", "<c><tips_conn>" + tip + "</tips_conn><update><appupdate_msg>" + name +
-                             "</appupdate_msg></update></c>"},
-      {"GBK declared", "<?xml version='1.0' encoding='gbk'?><c><tips_conn>" + gbk_tip +
-                           "</tips_conn><update><appupdate_msg>" + gbk_name +
-                           "</appupdate_msg></update></c>"},
-      {"GB2312 declared", "<?xml version=\"1.0\" encoding=\"GB2312\"?><c><tips_conn>" + gbk_tip +
-                              "</tips_conn><update><appupdate_msg>" + gbk_name +
-                              "</appupdate_msg></update></c>"},
-  };
+    const char* prolog;
+    bool gbk;
+  } cases[] = {{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", false},
+               {"<?xml version=\"1.0\"?>", false},
+               {"", false},
+               {"<?xml version='1.0' encoding='gbk'?>", true},
+               {"<?xml version=\"1.0\" encoding=\"GB2312\"?>", true}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const auto doc = ParseConfigDocument(c.document);
+    SCOPED_TRACE(c.prolog);
+    const auto doc =
+        ParseConfigDocument(std::string(c.prolog) + "<c><tips_conn>" + (c.gbk ? gbk_tip : tip) +
+                            "</tips_conn><update><appupdate_msg>" + (c.gbk ? gbk_name : name) +
+                            "</appupdate_msg></update></c>");
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->tips_conn, gbk_tip);
     EXPECT_EQ(doc->appupdate_msg, gbk_name);
   }
 }
 
-TEST_F(ConfigDocumentTest, ADocumentInAnotherEncodingIsRefused) {
+TEST_F(ConfigDocumentTest, MalformedDocumentsOrAnotherEncodingAreRefused) {
+  for (const std::string& document : {std::string(), std::string("<html><body>502 Bad Gateway"),
+                                      std::string("plain text"), std::string("<c>\0</c>", 8)})
+    EXPECT_FALSE(ParseConfigDocument(document)) << document;
   for (const char* encoding : {"ISO-8859-1", "UTF-16", "Big5", ""}) {
-    SCOPED_TRACE(encoding);
     EXPECT_FALSE(ParseConfigDocument(std::string("<?xml version=\"1.0\" encoding=\"") + encoding +
-                                     "\"?><c><app_name>x</app_name></c>"));
+                                     "\"?><c><app_name>x</app_name></c>"))
+        << encoding;
   }
 }
 
@@ -199,9 +188,64 @@ TEST(RemoteConfigRecord, ReadersSeeWholeValuesWhileTheFetchThreadWrites) {
   EXPECT_EQ(torn, 0);
 }
 
-TEST(ConfigRequest, CarriesVersionAndTime) {
-  EXPECT_EQ(ConfigRequestUrl("http://h/serelpartner/config.php", "1.0.0.0", 1700000000),
-            "http://h/serelpartner/config.php?ver=1.0.0.0&rand=1700000000");
+TEST(Version, ParsesFourFieldsAndFillsMissingOnesWithZero) {
+  EXPECT_EQ(ParseVersion("1.2.3.4"), (VersionNumber{1, 2, 3, 4}));
+  EXPECT_EQ(ParseVersion("1.2.3"), (VersionNumber{1, 2, 3, 0}));
+  EXPECT_EQ(ParseVersion("7"), (VersionNumber{7, 0, 0, 0}));
+  EXPECT_EQ(ParseVersion(""), (VersionNumber{0, 0, 0, 0}));
+  EXPECT_EQ(ParseVersion("2.1beta.x.9"), (VersionNumber{2, 1, 0, 9}));
+  EXPECT_EQ(ParseVersion("1.2.3.4.5"), (VersionNumber{1, 2, 3, 4}));
+  EXPECT_EQ(ParseVersion("1.70000.99999999999999999999.3"), (VersionNumber{1, 65535, 65535, 3}));
+  EXPECT_EQ(FormatVersion({1, 0, 10, 100}), "1.0.10.100");
+}
+
+TEST(Version, NewerOnlyWhenTheFirstDifferingFieldIsLarger) {
+  // Fields above 255 compare by their whole value: packing eight bits per field made 256 look
+  // like 0, a downgrade offered at every start. An unreadable program version sees no update.
+  const struct {
+    const char *program, *offered;
+    bool newer;
+  } cases[] = {
+      {"2.0.0.255", "2.0.0.256", true}, {"2.0.0.256", "2.0.0.255", false},
+      {"1.256.0.0", "1.0.0.0", false},  {"1.0.0.0", "1.256.0.0", true},
+      {"1.0.300.0", "1.1.0.0", true},   {"1.0.9.0", "1.0.10.0", true},
+      {"1.0.9.0", "1.0.9.0", false},    {"1.0.10.0", "1.0.9.0", false},
+      {"1.0.0.0", "1.0.0.1", true},     {"2.0.0.0", "1.9.9.9", false},
+      {"1.2.3.0", "1.2.4", true},       {"", "9.9.9.9", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsNewerVersion(c.program, c.offered), c.newer) << c.program << " < " << c.offered;
+}
+
+TEST(UpdateCheck, WhichBoxAndWhatAYesLeadsTo) {
+  const std::string ask = "ask:release note|Velloria软件更新提示";
+  const struct {
+    const char *program, *offered, *url;
+    bool notify, yes;
+    std::string records;
+  } cases[] = {
+      // A newer version asks; Yes downloads an installer or opens a web page, never anything else.
+      {"1.0.9.0", "1.0.10.0", "http://h/setup.exe", false, true,
+       ask + " download:http://h/setup.exe"},
+      {"1.0.9.0", "1.0.10.0", "http://h/setup.exe", true, false, ask},
+      {"1.0.0.0", "2.0.0.0", "https://www.velloria.com.cn/download/", false, true,
+       ask + " open:https://www.velloria.com.cn/download/"},
+      {"1.0.0.0", "2.0.0.0", "C:\\Windows\\System32\\calc", false, true, ask},
+      {"1.0.0.0", "2.0.0.0", "file:///c:/windows/notepad", false, true, ask},
+      // Not newer: silent unless asked.
+      {"2.0.0.256", "2.0.0.255", "http://h/setup.exe", false, false, ""},
+      {"1.0.9.0", "1.0.9.0", "http://h/setup.exe", true, false, "inform:未检查到有更新！|软件更新"},
+      // An empty offer or address, or an unreadable program version: no box even when asked.
+      {"1.0.0.0", "", "http://h/setup.exe", true, false, ""},
+      {"1.0.0.0", "9.0.0.0", "", true, false, ""},
+      {"", "9.0.0.0", "http://h/setup.exe", false, false, ""},
+  };
+  for (const auto& c : cases) {
+    test::FakePrompts prompts;
+    if (c.yes) prompts.AnswerYes();
+    CheckForUpdate(c.program, c.offered, "release note", c.url, c.notify, prompts, prompts);
+    EXPECT_EQ(prompts.Summary(), c.records) << c.program << " " << c.offered << " " << c.url;
+  }
 }
 
 }  // namespace

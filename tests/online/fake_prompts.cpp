@@ -1,5 +1,7 @@
 #include "tests/online/fake_prompts.h"
 
+#include "common/text_convert.h"
+
 namespace vl::test {
 
 bool FakePrompts::AskYesNo(const std::string& text, const std::string& caption) {
@@ -11,27 +13,10 @@ bool FakePrompts::AskYesNo(const std::string& text, const std::string& caption) 
   return yes;
 }
 
-void FakePrompts::Inform(const std::string& text, const std::string& caption) {
-  Add("inform", text, caption);
-}
-
-void FakePrompts::ShowBalloon(const std::string& text, const std::string& title) {
-  Add("balloon", text, title);
-}
-
-bool FakePrompts::OpenWebPage(const std::string& url) {
-  Add("open", url, "");
-  return true;
-}
-
 bool FakePrompts::StartProgram(const std::string& path, const std::string& parameters) {
   if (on_start) on_start(path);
   Add("start", path, parameters);
   return start_succeeds;
-}
-
-void FakePrompts::StartUpdateDownload(const std::string& url) {
-  Add("download", url, "");
 }
 
 void FakePrompts::AnswerYes(int times) {
@@ -56,6 +41,15 @@ std::vector<PromptRecord> FakePrompts::Records(const std::string& kind) const {
   return out;
 }
 
+std::string FakePrompts::Summary() const {
+  std::string out;
+  for (const PromptRecord& r : Records()) {
+    out += (out.empty() ? "" : " ") + r.kind + ":" + AnsiToUtf8(r.text);
+    if (!r.caption.empty()) out += "|" + AnsiToUtf8(r.caption);
+  }
+  return out;
+}
+
 void FakePrompts::Clear() {
   std::lock_guard<std::mutex> hold(lock_);
   records_.clear();
@@ -77,7 +71,6 @@ std::string MemorySettings::Read(const std::string& key) {
 void MemorySettings::Write(const std::string& key, const std::string& value) {
   std::lock_guard<std::mutex> hold(lock_);
   values[key] = value;
-  written_keys.push_back(key);
 }
 
 }  // namespace vl::test

@@ -23,11 +23,18 @@ struct PromptRecord {
 class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
  public:
   bool AskYesNo(const std::string& text, const std::string& caption) override;
-  void Inform(const std::string& text, const std::string& caption) override;
-  void ShowBalloon(const std::string& text, const std::string& title) override;
-  bool OpenWebPage(const std::string& url) override;
+  void Inform(const std::string& text, const std::string& caption) override {
+    Add("inform", text, caption);
+  }
+  void ShowBalloon(const std::string& text, const std::string& title) override {
+    Add("balloon", text, title);
+  }
+  bool OpenWebPage(const std::string& url) override {
+    Add("open", url, "");
+    return true;
+  }
   bool StartProgram(const std::string& path, const std::string& parameters) override;
-  void StartUpdateDownload(const std::string& url) override;
+  void StartUpdateDownload(const std::string& url) override { Add("download", url, ""); }
 
   // Answers of the next Yes/No boxes, in order; No once they run out.
   void AnswerYes(int times = 1);
@@ -38,6 +45,8 @@ class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
 
   std::vector<PromptRecord> Records() const;
   std::vector<PromptRecord> Records(const std::string& kind) const;
+  // "kind:text|caption" of every record, blank-separated, in UTF-8 ("|caption" when there is one).
+  std::string Summary() const;
   void Clear();
 
  private:
@@ -52,7 +61,6 @@ class MemorySettings : public ISettingsStore {
   std::string Read(const std::string& key) override;
   void Write(const std::string& key, const std::string& value) override;
   std::map<std::string, std::string> values;
-  std::vector<std::string> written_keys;
 
  private:
   std::mutex lock_;
