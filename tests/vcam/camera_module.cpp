@@ -44,6 +44,14 @@ ComPtr<IPin> OutputPin(IBaseFilter* filter) {
   return nullptr;
 }
 
+bool ClassesRootKeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 int ThreadCount() {
   vl::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
   if (!snapshot) return -1;

@@ -47,6 +47,8 @@ class CameraModule {
 
 // The first output pin of `filter`.
 ComPtr<IPin> OutputPin(IBaseFilter* filter);
+// Whether HKEY_CLASSES_ROOT holds the key `path`.
+bool ClassesRootKeyExists(const std::string& path);
 // Threads of this process right now.
 int ThreadCount();
 // Windows path of a module built in this tree (compile-time Unix path under Wine's Z:).
