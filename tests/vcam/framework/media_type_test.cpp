@@ -30,7 +30,9 @@ TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
   EXPECT_EQ(GetBitmapSize(&h), -48);
 }
 
-TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
+// Copies own their format blocks; a partial type matches by what it specifies, its block's bytes
+// only when it has one.
+TEST(MediaTypeTest, CopiesOwnTheirFormatBlocksAndPartialTypesMatchByWhatTheySpecify) {
   CMediaType original(&MEDIATYPE_Video);
   BYTE* block = original.AllocFormatBuffer(16);
   ASSERT_NE(block, nullptr);
@@ -52,34 +54,30 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlocks) {
   partial.majortype = MEDIATYPE_Audio;
   EXPECT_FALSE(assigned.MatchesPartial(&partial));
   EXPECT_EQ(assigned.VideoInfo(), nullptr);  // not a VideoInfo block
-}
 
-TEST(MediaTypeTest, PartialTypeWithAFormatSizeButNoBlockIsNotReadThrough) {
   CMediaType full(&MEDIATYPE_Video);
   full.subtype = MEDIASUBTYPE_RGB24;
   full.formattype = FORMAT_VideoInfo;
-  BYTE* block = full.AllocFormatBuffer(sizeof(VIDEOINFOHEADER));
-  ASSERT_NE(block, nullptr);
-  block[0] = 7;
-  AM_MEDIA_TYPE partial = {};
-  partial.majortype = MEDIATYPE_Video;
-  partial.formattype = FORMAT_VideoInfo;
-  partial.cbFormat = sizeof(VIDEOINFOHEADER);  // a size, but no block
-  partial.pbFormat = nullptr;
-  EXPECT_TRUE(full.MatchesPartial(&partial));
+  ASSERT_NE(full.AllocFormatBuffer(sizeof(VIDEOINFOHEADER)), nullptr);
+  full.pbFormat[0] = 7;
+  AM_MEDIA_TYPE with_size = {};
+  with_size.majortype = MEDIATYPE_Video;
+  with_size.formattype = FORMAT_VideoInfo;
+  with_size.cbFormat = sizeof(VIDEOINFOHEADER);  // a size, but no block: not read through
+  EXPECT_TRUE(full.MatchesPartial(&with_size));
   // With a block, the bytes decide.
   std::vector<BYTE> bytes(full.pbFormat, full.pbFormat + full.cbFormat);
-  partial.pbFormat = bytes.data();
-  EXPECT_TRUE(full.MatchesPartial(&partial));
+  with_size.pbFormat = bytes.data();
+  EXPECT_TRUE(full.MatchesPartial(&with_size));
   bytes[0] = 8;
-  EXPECT_FALSE(full.MatchesPartial(&partial));
-  partial.cbFormat = 40;  // another size
-  EXPECT_FALSE(full.MatchesPartial(&partial));
+  EXPECT_FALSE(full.MatchesPartial(&with_size));
+  with_size.cbFormat = 40;  // another size
+  EXPECT_FALSE(full.MatchesPartial(&with_size));
   // Our own type without a block never matches a partial type that has one.
   CMediaType bare(&MEDIATYPE_Video);
   bare.formattype = FORMAT_VideoInfo;
-  partial.cbFormat = sizeof(VIDEOINFOHEADER);
-  EXPECT_FALSE(bare.MatchesPartial(&partial));
+  with_size.cbFormat = sizeof(VIDEOINFOHEADER);
+  EXPECT_FALSE(bare.MatchesPartial(&with_size));
 }
 
 }  // namespace
