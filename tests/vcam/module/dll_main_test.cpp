@@ -38,7 +38,9 @@ TEST_F(ModuleEntryTest, BothModulesExportExactlyTheFiveEntryPoints) {
   EXPECT_EQ(ExportNames(portrait_->handle()), expected);
 }
 
-TEST_F(ModuleEntryTest, GetClassObjectRefusesOtherClassesAndInterfaces) {
+// DllGetClassObject hands out only its own class factory, whose CreateInstance checks its
+// arguments.
+TEST_F(ModuleEntryTest, GetClassObjectAndCreateInstanceRefuseWhatTheyDoNotServe) {
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(landscape_->GetClassObject(kPortraitClsid, IID_IClassFactory, &out),
             CLASS_E_CLASSNOTAVAILABLE);
@@ -47,22 +49,16 @@ TEST_F(ModuleEntryTest, GetClassObjectRefusesOtherClassesAndInterfaces) {
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(portrait_->GetClassObject(kLandscapeClsid, IID_IClassFactory, &out),
             CLASS_E_CLASSNOTAVAILABLE);
-  ComPtr<IUnknown> factory;
-  EXPECT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IUnknown, factory.put_void()), S_OK);
-  ComPtr<IClassFactory> as_factory;
-  EXPECT_EQ(factory.As(as_factory), S_OK);
-  ComPtr<IPersist> not_there;
-  EXPECT_EQ(factory.As(not_there), E_NOINTERFACE);
-}
-
-TEST_F(ModuleEntryTest, ClassFactoryCreateInstanceArguments) {
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-            S_OK);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, nullptr), E_POINTER);
   ComPtr<IUnknown> outer_stand_in;
-  ASSERT_EQ(factory.As(outer_stand_in), S_OK);
-  void* out = reinterpret_cast<void*>(1);
+  ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IUnknown, outer_stand_in.put_void()),
+            S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(outer_stand_in.As(factory), S_OK);
+  ComPtr<IPersist> not_there;
+  EXPECT_EQ(outer_stand_in.As(not_there), E_NOINTERFACE);
+
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, nullptr), E_POINTER);
+  out = reinterpret_cast<void*>(1);
   EXPECT_EQ(factory->CreateInstance(outer_stand_in.get(), IID_IBaseFilter, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
   ComPtr<IAMStreamConfig> config;
