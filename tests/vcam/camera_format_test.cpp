@@ -82,7 +82,6 @@ TEST(OfferedFormats, FivePositionsInTheAdvertisedOrder) {
   OfferedFormat f;
   EXPECT_FALSE(GetOfferedFormat(-1, &f));
   EXPECT_FALSE(GetOfferedFormat(5, &f));
-  EXPECT_EQ(kDefaultFormatPosition, 1);
 }
 
 TEST(StreamCaps, FiguresForBothSizes) {

@@ -13,6 +13,9 @@
 namespace vl::vcam {
 namespace {
 
+constexpr auto kL = CameraOrientation::kLandscape, kP = CameraOrientation::kPortrait;
+constexpr auto k24 = SampleLayout::kRgb24, k32 = SampleLayout::kRgb32;
+
 // A 24-bit bottom-up picture whose every pixel encodes its visual position (x, y from the
 // top), so that any misplaced pixel is recognisable.
 struct TestPicture {
@@ -51,7 +54,7 @@ struct Sample {
     return SampleTarget{const_cast<uint8_t*>(bytes.data()), bytes.size(), width, height, layout};
   }
   const uint8_t* Pixel(int32_t x, int32_t y) const {
-    const int bpp = layout == SampleLayout::kRgb32 ? 4 : 3;
+    const int bpp = layout == k32 ? 4 : 3;
     return bytes.data() + (height - 1 - y) * Stride() + static_cast<int64_t>(x) * bpp;
   }
 };
@@ -65,11 +68,13 @@ int Zero() {
   return 0;
 }
 
-TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueEverywhereWithAnOpaqueFourthByte) {
-  for (const SampleLayout layout : {SampleLayout::kRgb24, SampleLayout::kRgb32}) {
+// Blue everywhere with an opaque fourth byte; padding at the end of rows is left alone, and of
+// a buffer shorter than the type says only whole pixels inside it are written.
+TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBuffer) {
+  for (const SampleLayout layout : {k24, k32}) {
     Sample s(1280, 720, layout);
     FillWithoutPicture(s.Target(), &Zero);
-    const size_t bpp = layout == SampleLayout::kRgb32 ? 4 : 3;
+    const size_t bpp = layout == k32 ? 4 : 3;
     for (size_t i = 0; i < s.bytes.size(); i += bpp) {
       ASSERT_EQ(s.bytes[i], 0xFF) << i;
       ASSERT_EQ(s.bytes[i + 1], 0x00) << i;
@@ -79,6 +84,15 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueEverywhereWithAnOpaqueFourthByte) {
       }
     }
   }
+  // Width 3: 9 bytes of pixels, 12 per row.
+  Sample padded(3, 2, k24, 0x11);
+  FillWithoutPicture(padded.Target(), &Zero);
+  EXPECT_EQ(padded.bytes[9], 0x11);
+  EXPECT_EQ(padded.bytes[12], 0xFF);
+  std::vector<uint8_t> short_buffer(1000, 0x22);
+  FillWithoutPicture(SampleTarget{short_buffer.data(), 7, 1280, 720, k24}, &Zero);
+  EXPECT_EQ(short_buffer[5], 0x00);
+  EXPECT_EQ(short_buffer[6], 0x22);
 }
 
 TEST(FillWithoutPicture, OtherTypesGetNoiseFromTheRandomSourceWithOrWithoutAPicture) {
@@ -88,27 +102,13 @@ TEST(FillWithoutPicture, OtherTypesGetNoiseFromTheRandomSourceWithOrWithoutAPict
     std::vector<uint8_t> scratch;
     const int first = Counter() + 1;
     if (with_picture) {
-      ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), CameraOrientation::kLandscape, &scratch,
-                                  &Counter));
+      ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), kL, &scratch, &Counter));
     } else {
       FillWithoutPicture(s.Target(), &Counter);
     }
     for (size_t i = 0; i < s.bytes.size(); ++i)
       ASSERT_EQ(s.bytes[i], static_cast<uint8_t>(first + static_cast<int>(i))) << with_picture;
   }
-}
-
-TEST(FillWithoutPicture, PaddedRowsAndShortBuffersStayInBounds) {
-  // Width 3: 9 bytes of pixels, 12 per row; padding is left alone.
-  Sample padded(3, 2, SampleLayout::kRgb24, 0x11);
-  FillWithoutPicture(padded.Target(), &Zero);
-  EXPECT_EQ(padded.bytes[9], 0x11);
-  EXPECT_EQ(padded.bytes[12], 0xFF);
-  // A buffer shorter than the type says: only whole pixels inside it are written.
-  std::vector<uint8_t> short_buffer(1000, 0x22);
-  FillWithoutPicture(SampleTarget{short_buffer.data(), 7, 1280, 720, SampleLayout::kRgb24}, &Zero);
-  EXPECT_EQ(short_buffer[5], 0x00);
-  EXPECT_EQ(short_buffer[6], 0x22);
 }
 
 // Pictures are drawn unscaled and centred (negative offsets crop, odd differences truncate
@@ -124,23 +124,16 @@ struct PictureCase {
 };
 
 const PictureCase kPictureCases[] = {
-    {"same size", 1280, 720, 1280, 720, CameraOrientation::kLandscape, SampleLayout::kRgb24, false,
-     0, 0},
-    {"smaller, centred", 4, 2, 8, 6, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, 2,
-     2},
-    {"larger, cropped", 10, 8, 6, 4, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, -2,
-     -2},
+    {"same size", 1280, 720, 1280, 720, kL, k24, false, 0, 0},
+    {"smaller, centred", 4, 2, 8, 6, kL, k24, false, 2, 2},
+    {"larger, cropped", 10, 8, 6, 4, kL, k24, false, -2, -2},
     // (6 - 9) / 2 = -1 across; (5 - 3) / 2 = 1 memory rows from the bottom.
-    {"odd, wider", 9, 3, 6, 5, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, -1, 1},
-    {"odd, narrower", 2, 2, 5, 2, CameraOrientation::kLandscape, SampleLayout::kRgb24, false, 1, 0},
-    {"portrait into the landscape camera", 720, 1280, 1280, 720, CameraOrientation::kLandscape,
-     SampleLayout::kRgb24, true, 0, 0},
-    {"landscape into the portrait camera", 1280, 720, 720, 1280, CameraOrientation::kPortrait,
-     SampleLayout::kRgb24, true, 0, 0},
-    {"small portrait, turned and centred", 2, 4, 8, 4, CameraOrientation::kLandscape,
-     SampleLayout::kRgb24, true, 2, 1},
-    {"32 bits, centred", 640, 360, 1280, 720, CameraOrientation::kLandscape, SampleLayout::kRgb32,
-     false, 320, 180},
+    {"odd, wider", 9, 3, 6, 5, kL, k24, false, -1, 1},
+    {"odd, narrower", 2, 2, 5, 2, kL, k24, false, 1, 0},
+    {"portrait into the landscape camera", 720, 1280, 1280, 720, kL, k24, true, 0, 0},
+    {"landscape into the portrait camera", 1280, 720, 720, 1280, kP, k24, true, 0, 0},
+    {"small portrait, turned and centred", 2, 4, 8, 4, kL, k24, true, 2, 1},
+    {"32 bits, centred", 640, 360, 1280, 720, kL, k32, false, 320, 180},
 };
 
 TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
@@ -153,7 +146,7 @@ TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
     std::vector<uint8_t> want = s.bytes, scratch;
     const int32_t shown_width = c.turned ? c.picture_height : c.picture_width;
     const int32_t shown_height = c.turned ? c.picture_width : c.picture_height;
-    const int bpp = c.layout == SampleLayout::kRgb32 ? 4 : 3;
+    const int bpp = c.layout == k32 ? 4 : 3;
     for (int32_t y = 0; y < c.sample_height; ++y)
       for (int32_t x = 0; x < c.sample_width; ++x) {
         const int32_t xt = x - c.left, yt = y - c.top;
@@ -173,25 +166,20 @@ TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
   }
 }
 
-TEST(FillWithPicture, ShortSampleBufferIsNeverOverrun) {
+// A short buffer is never overrun, and without pixels nothing is drawn.
+TEST(FillWithPicture, ShortSampleBufferIsNeverOverrunAndMissingPixelsAreRefused) {
   TestPicture pic(1280, 720);
   // Exactly sized to 100 rows: AddressSanitizer reports any write past it.
   const int64_t stride = 1280 * 3;
   std::vector<uint8_t> buffer(static_cast<size_t>(stride * 100 + 5), 0x33);
   std::vector<uint8_t> scratch;
-  ASSERT_TRUE(
-      FillWithPicture(SampleTarget{buffer.data(), buffer.size(), 1280, 720, SampleLayout::kRgb32},
-                      pic.View(), CameraOrientation::kLandscape, &scratch, &Zero));
+  ASSERT_TRUE(FillWithPicture(SampleTarget{buffer.data(), buffer.size(), 1280, 720, k32},
+                              pic.View(), kL, &scratch, &Zero));
   // 32-bit rows are 5120 bytes: 75 whole rows fit, the 76th partly (whole pixels only).
   EXPECT_EQ(buffer[3], 0xFF);
   EXPECT_EQ(buffer.back(), 0x33);
-}
-
-TEST(FillWithPicture, MissingPixelsAreRefused) {
-  Sample s(8, 4, SampleLayout::kRgb24);
-  std::vector<uint8_t> scratch;
-  EXPECT_FALSE(
-      FillWithPicture(s.Target(), SourcePicture{}, CameraOrientation::kLandscape, &scratch, &Zero));
+  Sample s(8, 4, k24);
+  EXPECT_FALSE(FillWithPicture(s.Target(), SourcePicture{}, kL, &scratch, &Zero));
   for (uint8_t b : s.bytes) ASSERT_EQ(b, 0xAB);
 }
 
@@ -203,20 +191,20 @@ TEST(FillSample, HugeWidthAndHeightInTheSectionGiveTheBluePicture) {
   const int32_t header[3] = {0x7FFFFFFF, 0x7FFFFFFF, 16};
   std::memcpy(section.data(), header, sizeof(header));
   const MappedPicture published = ReadFrameMappingHeader(section.data(), section.size());
-  const FrameSize size =
-      OfferedFrameSize(CameraOrientation::kLandscape, published.width, published.height);
+  const FrameSize size = OfferedFrameSize(kL, published.width, published.height);
   EXPECT_EQ(size.width, 1280);
   EXPECT_EQ(size.height, 720);
   std::vector<uint8_t> scratch;
-  for (SampleLayout layout : {SampleLayout::kRgb24, SampleLayout::kRgb32}) {
+  for (SampleLayout layout : {k24, k32}) {
     Sample sample(size.width, size.height, layout);
-    FillSample(sample.Target(), published, nullptr, CameraOrientation::kLandscape, &scratch, &Zero);
+    FillSample(sample.Target(), published, nullptr, kL, &scratch, &Zero);
     Sample blue(size.width, size.height, layout);
     FillWithoutPicture(blue.Target(), &Zero);
     EXPECT_TRUE(sample.bytes == blue.bytes);
   }
 }
 
+// A published picture wins over the fallback; without one the fallback is drawn, centred.
 TEST(FillSample, PublishedPictureWinsOverTheFallback) {
   TestPicture published_picture(1280, 720);
   std::vector<uint8_t> section(kFrameMappingHeaderSize + published_picture.bytes.size());
@@ -226,14 +214,12 @@ TEST(FillSample, PublishedPictureWinsOverTheFallback) {
   TestPicture fallback_picture(64, 64);
   const SourcePicture fallback = fallback_picture.View();
   std::vector<uint8_t> scratch;
-  Sample sample(1280, 720, SampleLayout::kRgb24);
-  FillSample(sample.Target(), ReadFrameMappingHeader(section.data(), section.size()), &fallback,
-             CameraOrientation::kLandscape, &scratch, &Zero);
+  Sample sample(1280, 720, k24);
+  FillSample(sample.Target(), ReadFrameMappingHeader(section.data(), section.size()), &fallback, kL,
+             &scratch, &Zero);
   EXPECT_EQ(std::memcmp(sample.Pixel(640, 360), published_picture.Pixel(640, 360), 3), 0);
-  // Without a published picture the fallback is drawn, centred.
-  Sample second(1280, 720, SampleLayout::kRgb24);
-  FillSample(second.Target(), MappedPicture{}, &fallback, CameraOrientation::kLandscape, &scratch,
-             &Zero);
+  Sample second(1280, 720, k24);
+  FillSample(second.Target(), MappedPicture{}, &fallback, kL, &scratch, &Zero);
   EXPECT_EQ(std::memcmp(second.Pixel(608, 328), fallback_picture.Pixel(0, 0), 3), 0);
 }
 
