@@ -58,43 +58,34 @@ TEST(NinePartLayout, EmptyPictureOrDestinationGivesNoPieces) {
     EXPECT_TRUE(piece.dest.empty());
 }
 
+// The panel's thumbnails fit 136 x 68 into 68; an extreme aspect keeps every side at least one
+// pixel; an empty picture or bound gives an invalid 0 x 0.
 TEST(FitIntoSquare, LongerSideBecomesTheBoundAndSmallPicturesKeepTheirSizeUnlessForced) {
   const struct {
     int width, height, bound;
     bool force;
     int fitted_width, fitted_height;
-  } cases[] = {
-      {400, 200, 100, false, 100, 50},
-      {200, 400, 100, false, 50, 100},
-      {300, 300, 100, false, 100, 100},
-      {136, 68, 68, false, 68, 34},  // the panel's thumbnails
-      {60, 40, 100, false, 60, 40},
-      {60, 40, 100, true, 100, 66},
-      // An extreme aspect keeps every side at least one pixel.
-      {100000, 1, 68, false, 68, 1},
-      {1, INT_MAX, 68, false, 1, 68},
-  };
+  } cases[] = {{400, 200, 100, false, 100, 50},  {200, 400, 100, false, 50, 100},
+               {300, 300, 100, false, 100, 100}, {136, 68, 68, false, 68, 34},
+               {60, 40, 100, false, 60, 40},     {60, 40, 100, true, 100, 66},
+               {100000, 1, 68, false, 68, 1},    {1, INT_MAX, 68, false, 1, 68},
+               {0, 40, 100, false, 0, 0},        {40, 0, 100, true, 0, 0},
+               {-5, 40, 100, false, 0, 0},       {40, 40, 0, true, 0, 0}};
   for (const auto& c : cases) {
     const FitSize fit = FitIntoSquare(c.width, c.height, c.bound, c.force);
     EXPECT_EQ(fit.width, c.fitted_width) << c.width << "x" << c.height;
     EXPECT_EQ(fit.height, c.fitted_height) << c.width << "x" << c.height;
   }
-  // An empty picture or bound gives nothing.
-  EXPECT_FALSE(FitIntoSquare(0, 40, 100, false).valid());
-  EXPECT_FALSE(FitIntoSquare(40, 0, 100, true).valid());
-  EXPECT_FALSE(FitIntoSquare(-5, 40, 100, false).valid());
-  EXPECT_FALSE(FitIntoSquare(40, 40, 0, true).valid());
 }
 
+// 12 px is 9 pt, 16 px 12 pt, 13 px 9.75 pt truncated; back to the pixel size at 96 DPI, and
+// scaled with the DPI (150 %; 125 %, where 17.5 rounds up).
 TEST(FontSize, PixelSizesBecomePointTenthsAt96DpiAndBack) {
-  EXPECT_EQ(FontPointTenths(12), 90);   // 9 pt
-  EXPECT_EQ(FontPointTenths(16), 120);  // 12 pt
-  EXPECT_EQ(FontPointTenths(13), 97);   // 9.75 pt truncated
-  EXPECT_EQ(FontPointTenths(9), 67);
-  // And back to the pixel size at 96 DPI, scaled with the DPI.
+  const int tenths[][2] = {{12, 90}, {16, 120}, {13, 97}, {9, 67}};
+  for (const auto& t : tenths) EXPECT_EQ(FontPointTenths(t[0]), t[1]) << t[0];
   for (int px : {9, 12, 13, 14, 18}) EXPECT_EQ(FontPixelHeight(FontPointTenths(px), 96), px) << px;
-  EXPECT_EQ(FontPixelHeight(FontPointTenths(12), 144), 18);  // 150 %
-  EXPECT_EQ(FontPixelHeight(FontPointTenths(14), 120), 18);  // 125 %: 17.5 rounds up
+  EXPECT_EQ(FontPixelHeight(FontPointTenths(12), 144), 18);
+  EXPECT_EQ(FontPixelHeight(FontPointTenths(14), 120), 18);
 }
 
 TEST(ComboLayout, TextAndArrowAreas) {
@@ -155,32 +146,28 @@ TEST(ComboLayout, HugeItemCountsStayInsideTheWorkArea) {
   EXPECT_EQ(ComboListHeight(-3), 1);
 }
 
+// The second half scrolled down by two and a half items.
 TEST(ComboLayout, ItemUnderAPoint) {
-  EXPECT_EQ(ComboItemAt(0, 2), 0);
-  EXPECT_EQ(ComboItemAt(45, 2), 0);
-  EXPECT_EQ(ComboItemAt(46, 2), 1);
-  EXPECT_EQ(ComboItemAt(92, 2), -1);
-  EXPECT_EQ(ComboItemAt(-1, 2), -1);
-  // Scrolled down by two and a half items.
-  EXPECT_EQ(ComboItemAt(0, 10, 115), 2);
-  EXPECT_EQ(ComboItemAt(22, 10, 115), 2);
-  EXPECT_EQ(ComboItemAt(23, 10, 115), 3);
-  EXPECT_EQ(ComboItemAt(400, 10, 115), -1);
-  EXPECT_EQ(ComboItemAt(INT_MAX, 10, INT_MAX), -1);
+  const struct {
+    int y, items, scroll, item;
+  } cases[] = {{0, 2, 0, 0},       {45, 2, 0, 0},
+               {46, 2, 0, 1},      {92, 2, 0, -1},
+               {-1, 2, 0, -1},     {0, 10, 115, 2},
+               {22, 10, 115, 2},   {23, 10, 115, 3},
+               {400, 10, 115, -1}, {INT_MAX, 10, INT_MAX, -1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ComboItemAt(c.y, c.items, c.scroll), c.item) << c.y << " scrolled " << c.scroll;
 }
 
+// Already shown, the last whole item shown, one below it (moves by one item), the last item
+// (the end), above the view (becomes its top), no current item (only clamped), everything
+// fitting (never scrolls).
 TEST(ComboLayout, ScrollingShowsTheCurrentItemWhole) {
   struct Case {
     int index, items, visible, scroll, expected;
-  } cases[] = {
-      {0, 20, 184, 0, 0},           // already shown
-      {3, 20, 184, 0, 0},           // the last whole item shown
-      {4, 20, 184, 0, 46},          // one below: moves by one item
-      {19, 20, 184, 0, 920 - 184},  // the last item: the end
-      {2, 20, 184, 230, 92},        // above the view: becomes its top
-      {-1, 20, 184, 5000, 736},     // no current item: only clamped
-      {5, 3, 184, 40, 0},           // everything fits: never scrolls
-  };
+  } cases[] = {{0, 20, 184, 0, 0},    {3, 20, 184, 0, 0},    {4, 20, 184, 0, 46},
+               {19, 20, 184, 0, 736}, {2, 20, 184, 230, 92}, {-1, 20, 184, 5000, 736},
+               {5, 3, 184, 40, 0}};
   for (const Case& c : cases)
     EXPECT_EQ(ComboScrollToShow(c.index, c.items, c.visible, c.scroll), c.expected)
         << c.index << " of " << c.items;

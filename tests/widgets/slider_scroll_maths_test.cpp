@@ -11,36 +11,56 @@ namespace {
 
 constexpr int kThumb = 16;
 
+// The value under the mouse on the panel's 220-pixel track (204 pixels of travel for the thumb),
+// kept in the range; an empty range gives its minimum, a track no wider than the thumb never
+// divides, and the widest range does not overflow.
 TEST(SliderMath, ValueFollowsTheMouseAndStaysInTheRange) {
-  const SliderRange r{0, 100, 50};
-  // 220-pixel track (the panel's slider) with a 16-pixel thumb: 204 pixels of travel.
-  EXPECT_EQ(SliderValueAt(r, 8, 220, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, 8 + 102, 220, kThumb), 50);
-  EXPECT_EQ(SliderValueAt(r, 212, 220, kThumb), 100);
-  EXPECT_EQ(SliderValueAt(r, -500, 220, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, 5000, 220, kThumb), 100);
+  const struct {
+    int minimum, maximum, x, width, value;
+  } cases[] = {{0, 100, 8, 220, 0},
+               {0, 100, 110, 220, 50},
+               {0, 100, 212, 220, 100},
+               {0, 100, -500, 220, 0},
+               {0, 100, 5000, 220, 100},
+               {-50, 50, 110, 220, 0},
+               {-50, 50, -1000, 220, -50},
+               {-50, 50, 1000, 220, 50},
+               {7, 7, 150, 220, 7},
+               {0, 100, 10, kThumb, 0},
+               {0, 100, 10, 0, 0},
+               {INT_MIN, INT_MAX, 8, 220, INT_MIN},
+               {INT_MIN, INT_MAX, 212, 220, INT_MAX}};
+  for (const auto& c : cases)
+    EXPECT_EQ(SliderValueAt({c.minimum, c.maximum, c.minimum}, c.x, c.width, kThumb), c.value)
+        << c.minimum << ".." << c.maximum << " at " << c.x << " of " << c.width;
 }
 
-TEST(SliderMath, NegativeRangeFillsFromTheCentre) {
-  SliderRange r{-50, 50, 0};
-  EXPECT_EQ(SliderValueAt(r, 110, 220, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, -1000, 220, kThumb), -50);
-  EXPECT_EQ(SliderValueAt(r, 1000, 220, kThumb), 50);
-  SetSliderValue(r, 25);
-  const int x = SliderThumbLeft(r, 220, kThumb);
-  EXPECT_EQ(x, 153);  // 75 x 204 / 100
-  SliderFill fill = SliderFillSpan(r, 220, kThumb);
-  EXPECT_TRUE(fill.centre_dot);
-  EXPECT_EQ(fill.from, 110);
-  EXPECT_EQ(fill.to, x + kThumb);
-  SetSliderValue(r, -25);
-  fill = SliderFillSpan(r, 220, kThumb);
-  EXPECT_EQ(fill.from, SliderThumbLeft(r, 220, kThumb));
-  EXPECT_EQ(fill.to, 110);
-  SetSliderValue(r, 0);  // 0 fills like the values above it: from the centre over the thumb
-  fill = SliderFillSpan(r, 220, kThumb);
-  EXPECT_EQ(fill.from, 110);
-  EXPECT_EQ(fill.to, SliderThumbLeft(r, 220, kThumb) + kThumb);
+// The thumb's left edge and the filled part: from the left for a positive or empty range; for a
+// range below zero between the centre (110) and the thumb, to its right edge for 0 and the
+// values above, from its left edge below 0.
+TEST(SliderMath, ThumbAndFill) {
+  const struct {
+    SliderRange r;
+    int left, from, to;
+    bool centre_dot;
+  } cases[] = {{{-50, 50, 25}, 153, 110, 169, true},  // 75 x 204 / 100
+               {{-50, 50, -25}, 51, 51, 110, true},
+               {{-50, 50, 0}, 102, 110, 118, true},
+               {{0, 100, 100}, 204, 0, 220, false},
+               {{7, 7, 7}, 0, 0, kThumb, false}};
+  for (const auto& c : cases) {
+    const SliderFill fill = SliderFillSpan(c.r, 220, kThumb);
+    EXPECT_EQ(SliderThumbLeft(c.r, 220, kThumb), c.left) << c.r.minimum << " " << c.r.value;
+    EXPECT_EQ(fill.from, c.from) << c.r.minimum << " " << c.r.value;
+    EXPECT_EQ(fill.to, c.to) << c.r.minimum << " " << c.r.value;
+    EXPECT_EQ(fill.centre_dot, c.centre_dot) << c.r.minimum << " " << c.r.value;
+  }
+  // A track no wider than the thumb never divides; the widest range does not overflow.
+  EXPECT_EQ(SliderThumbLeft({0, 100, 60}, kThumb, kThumb), 0);
+  EXPECT_EQ(SliderThumbLeft({0, 100, 60}, 4, kThumb), 0);
+  const int x = SliderThumbLeft({INT_MIN, INT_MAX, 0}, 220, kThumb);
+  EXPECT_GE(x, 101);
+  EXPECT_LE(x, 102);
 }
 
 // The centre mark of a -50..50 slider on the panel's 220 x 22 track with its 16 x 16 thumb:
@@ -69,24 +89,6 @@ TEST(SliderMath, CentreMarkStaysInSightWhereverTheThumbIs) {
   EXPECT_FALSE(SliderCentreMarkAt({-50, 50, 0}, 220, 16, kThumb, kThumb).notches);
 }
 
-// A positive range fills from the left; an empty range draws the thumb left and reports the
-// minimum; a track no wider than the thumb never divides.
-TEST(SliderMath, PositiveEmptyAndThumbWideRanges) {
-  const SliderFill fill = SliderFillSpan({0, 100, 100}, 220, kThumb);
-  EXPECT_FALSE(fill.centre_dot);
-  EXPECT_EQ(fill.from, 0);
-  EXPECT_EQ(fill.to, 220);
-  const SliderRange empty{7, 7, 7};
-  EXPECT_EQ(SliderThumbLeft(empty, 220, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(empty, 150, 220, kThumb), 7);
-  EXPECT_EQ(SliderFillSpan(empty, 220, kThumb).to, kThumb);
-  const SliderRange r{0, 100, 60};
-  EXPECT_EQ(SliderThumbLeft(r, kThumb, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, 10, kThumb, kThumb), 0);
-  EXPECT_EQ(SliderThumbLeft(r, 4, kThumb), 0);
-  EXPECT_EQ(SliderValueAt(r, 10, 0, kThumb), 0);
-}
-
 TEST(SliderMath, MinimumAboveMaximumNeverInvertsTheRange) {
   // The phone sends "min" 80, then "max" 20: the maximum wins and the minimum follows.
   SliderRange r;
@@ -105,53 +107,40 @@ TEST(SliderMath, MinimumAboveMaximumNeverInvertsTheRange) {
   EXPECT_EQ(s.value, 150);
 }
 
-TEST(SliderMath, ExtremeRangesDoNotOverflow) {
-  const SliderRange r{INT_MIN, INT_MAX, 0};
-  EXPECT_EQ(SliderValueAt(r, 8, 220, kThumb), INT_MIN);
-  EXPECT_EQ(SliderValueAt(r, 212, 220, kThumb), INT_MAX);
-  const int x = SliderThumbLeft(r, 220, kThumb);
-  EXPECT_GE(x, 101);
-  EXPECT_LE(x, 102);
+// Thumb height (at least 56 pixels, never taller than the client) and top; a thumb that fills
+// the track, as with content that fits or a 56-pixel client, never divides.
+TEST(ScrollMath, ThumbHeightAndTop) {
+  const struct {
+    ScrollState s;
+    int client, height, top;
+  } cases[] = {{{1000, 200, 0}, 400, 80, 0},     {{1000, 200, 400}, 400, 80, 160},
+               {{1000, 200, 800}, 400, 80, 320}, {{100000, 10, 0}, 400, kMinimumThumbHeight, 0},
+               {{100000, 10, 0}, 40, 40, 0},     {{0, 10, 0}, 300, 300, 0},
+               {{100, 100, 0}, 400, 400, 0},     {{1000, 100, 300}, 56, 56, 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScrollThumbHeight(c.s, c.client), c.height) << c.s.range << " in " << c.client;
+    EXPECT_EQ(ScrollThumbTop(c.s, c.client), c.top) << c.s.position << " in " << c.client;
+  }
 }
 
-TEST(ScrollMath, ThumbSizeAndPlace) {
-  ScrollState s{1000, 200, 0};
-  EXPECT_EQ(ScrollThumbHeight(s, 400), 80);
-  EXPECT_EQ(ScrollThumbTop(s, 400), 0);
-  s.position = 800;
-  EXPECT_EQ(ScrollThumbTop(s, 400), 320);
-  s.position = 400;
-  EXPECT_EQ(ScrollThumbTop(s, 400), 160);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 160), 400);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, -30), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 999), 800);
-}
-
-TEST(ScrollMath, ThumbIsAtLeast56PixelsButNeverTallerThanTheClient) {
-  const ScrollState s{100000, 10, 0};
-  EXPECT_EQ(ScrollThumbHeight(s, 400), kMinimumThumbHeight);
-  EXPECT_EQ(ScrollThumbHeight(s, 40), 40);
-  EXPECT_EQ(ScrollThumbHeight({0, 10, 0}, 300), 300);
-}
-
-TEST(ScrollMath, PositionsStayInTheScrollableSpanAndFullThumbsNeverDivide) {
-  const ScrollState s{100, 100, 0};
-  EXPECT_EQ(MaxScrollPosition(s), 0);
-  EXPECT_EQ(ClampScrollPosition(s, 30), 0);
-  EXPECT_EQ(ScrollThumbTop(s, 400), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(s, 400, 50), 0);
-  // Positions are clamped to the scrollable span.
+// Positions stay in the scrollable span, for a thumb dragged anywhere too.
+TEST(ScrollMath, PositionsStayInTheScrollableSpan) {
+  const struct {
+    ScrollState s;
+    int client, thumb_top, position;
+  } cases[] = {{{1000, 200, 400}, 400, 160, 400}, {{1000, 200, 400}, 400, -30, 0},
+               {{1000, 200, 400}, 400, 999, 800}, {{100, 100, 0}, 400, 50, 0},
+               {{1000, 100, 300}, 56, 10, 0},     {{1000, 100, 300}, 30, 10, 0},
+               {{1000, 100, 300}, 0, 0, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ScrollPositionForThumbTop(c.s, c.client, c.thumb_top), c.position)
+        << c.thumb_top << " in " << c.client;
+  EXPECT_EQ(MaxScrollPosition({100, 100, 0}), 0);
+  EXPECT_EQ(ClampScrollPosition({100, 100, 0}, 30), 0);
   const ScrollState t{500, 200, 0};
   EXPECT_EQ(ClampScrollPosition(t, -4), 0);
   EXPECT_EQ(ClampScrollPosition(t, 301), 300);
   EXPECT_EQ(ClampScrollPosition(t, 120), 120);
-  // A thumb filling the track (its minimum height fills a 56-pixel client) never divides.
-  const ScrollState u{1000, 100, 300};
-  EXPECT_EQ(ScrollThumbHeight(u, 56), 56);
-  EXPECT_EQ(ScrollThumbTop(u, 56), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(u, 56, 10), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(u, 30, 10), 0);
-  EXPECT_EQ(ScrollPositionForThumbTop(u, 0, 0), 0);
 }
 
 }  // namespace
