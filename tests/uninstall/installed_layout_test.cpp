@@ -22,28 +22,12 @@ TEST(InstalledLayout, ReadsFilesAndFoldersWithCrLfOrLf) {
 }
 
 TEST(InstalledLayout, RefusesTheWholeListForAnyPathThatLeavesTheFolder) {
-  const char* const bad[] = {
-      "..\\Windows\\x.dll",
-      "res\\..\\..\\x",
-      "C:\\Windows\\x.dll",
-      "\\Windows\\x.dll",
-      "C:x.dll",
-      "\\\\server\\share",
-      "res/default.png",
-      "res\\\\x",
-      "res\\.\\x",
-      "*.dll",
-      "a?.exe",
-      "\"quoted\"",
-      "a<b",
-      "a|b",
-      "res.\\x",
-      "res \\x",
-      "tab\there",
-      "\\",
-      "x\\\\",
-  };
-  for (const char* line : bad) {
+  // Up, absolute, drive-relative, network, forward or doubled separators, dot folders,
+  // wildcards and characters no file name has, a folder name ending in a dot or a space.
+  for (const char* line :
+       {"..\\Windows\\x.dll", "res\\..\\..\\x", "C:\\Windows\\x.dll", "\\Windows\\x.dll", "C:x.dll",
+        "\\\\server\\share", "res/default.png", "res\\\\x", "res\\.\\x", "*.dll", "a?.exe",
+        "\"quoted\"", "a<b", "a|b", "res.\\x", "res \\x", "tab\there", "\\", "x\\\\"}) {
     SCOPED_TRACE(line);
     EXPECT_FALSE(ParseInstalledLayout(std::string("Lumaroo.exe\r\n") + line + "\r\n"));
   }

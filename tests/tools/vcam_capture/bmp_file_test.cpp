@@ -60,12 +60,10 @@ TEST(BmpFile, DamagedOrUnsupportedFilesAreRefused) {
     std::memcpy(copy.data() + at, &value, 4);
     return copy;
   };
-  for (const auto& bad : {patched(10, 0xFFFFFFF0u),  // pixel offset past the end
-                          patched(18, 100000),       // absurd width
-                          patched(22, 0x80000000u),  // INT32_MIN height
-                          patched(30, 1),            // RLE compression
-                          patched(28, 8),            // 8 bits, no compression
-                          patched(14, 12)}) {        // old core header
+  // A pixel offset past the end, an absurd width, an INT32_MIN height, RLE compression, 8 bits
+  // without compression, the old core header.
+  for (const auto& bad : {patched(10, 0xFFFFFFF0u), patched(18, 100000), patched(22, 0x80000000u),
+                          patched(30, 1), patched(28, 8), patched(14, 12)}) {
     EXPECT_FALSE(DecodeBmp(bad.data(), bad.size(), &out));
   }
   EXPECT_FALSE(EncodeBmp(BmpPicture{}, &file));
