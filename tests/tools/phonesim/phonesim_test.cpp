@@ -5,8 +5,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "device/process_runner.h"
@@ -29,9 +31,8 @@ std::set<std::string> OptionsInHelp() {
   std::set<std::string> names;
   const std::regex option("--([a-z][a-z0-9-]*)");
   for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
-       it != std::sregex_iterator(); ++it) {
+       it != std::sregex_iterator(); ++it)
     names.insert((*it)[1]);
-  }
   return names;
 }
 
@@ -41,19 +42,12 @@ TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
   const std::string header_file =
       (std::filesystem::temp_directory_path() / "vl_phonesim_h.xml").string();
   std::ofstream(header_file) << "<h/>";
-  const std::map<std::string, std::string> values = {{"chunk", "1:10"},
-                                                     {"resource", "a=b"},
-                                                     {"resource-bytes", "a=1"},
-                                                     {"packet", "2:00"},
-                                                     {"packet-text", "2:x"},
-                                                     {"end", "close"},
-                                                     {"header-file", header_file},
-                                                     {"raw", "00"},
-                                                     {"close-mid-packet", "10"},
-                                                     {"fps", "25"},
-                                                     {"on", "click:1=<x/>"},
-                                                     {"churn", "100:commands.txt"},
-                                                     {"resource-churn", "3:pic=100"}};
+  std::map<std::string, std::string> values = {{"header-file", header_file}};
+  for (const std::string pair :
+       {"chunk=1:10", "resource=a=b", "resource-bytes=a=1", "packet=2:00", "packet-text=2:x",
+        "end=close", "raw=00", "close-mid-packet=10", "fps=25", "on=click:1=<x/>",
+        "churn=100:commands.txt", "resource-churn=3:pic=100"})
+    values[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
   for (const std::string& name : documented) {
     if (name == "script") continue;  // needs a file; covered below
     Options o;
@@ -98,20 +92,14 @@ TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThemWithTheirDirectory) 
 }
 
 TEST(PhonesimOptions, BadValuesAreRefused) {
-  for (std::vector<std::string> args : {std::vector<std::string>{"--port", "70000"},
-                                        {"--chunk", "5:2"},
-                                        {"--chunk", "0:3"},
-                                        {"--packet", "x:00"},
-                                        {"--raw", "0g"},
-                                        {"--resource", "nofile"},
-                                        {"--end", "maybe"},
-                                        {"--bogus"},
-                                        {"stray"},
-                                        {"--sleep"},
-                                        {"--script", "/nonexistent/script"}}) {
+  for (const char* line : {"--port 70000", "--chunk 5:2", "--chunk 0:3", "--packet x:00",
+                           "--raw 0g", "--resource nofile", "--end maybe", "--bogus", "stray",
+                           "--sleep", "--script /nonexistent/script"}) {
+    std::istringstream words(line);
+    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
     Options o;
     std::string error;
-    EXPECT_FALSE(ParseArguments(args, o, error)) << args[0];
+    EXPECT_FALSE(ParseArguments(args, o, error)) << line;
     EXPECT_FALSE(error.empty());
   }
 }
@@ -153,11 +141,9 @@ std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
 }
 
 TEST(PhonesimChecker, ParsesPacketsSplitAnywhere) {
-  std::vector<uint8_t> stream = Packet(5, "");
-  const auto event = Packet(4, "<notify id=\"1\"/>");
-  stream.insert(stream.end(), event.begin(), event.end());
-  const auto beat = Packet(5, "");
-  stream.insert(stream.end(), beat.begin(), beat.end());
+  std::vector<uint8_t> stream;
+  for (const auto& packet : {Packet(5, ""), Packet(4, "<notify id=\"1\"/>"), Packet(5, "")})
+    stream.insert(stream.end(), packet.begin(), packet.end());
   PacketChecker checker;
   std::vector<CheckedPacket> out;
   for (uint8_t b : stream) checker.Feed(&b, 1, out);
@@ -179,34 +165,38 @@ TEST(PhonesimChecker, FlagsInterleavedOrForeignBytes) {
     std::vector<CheckedPacket> out;
     checker.Feed(bytes.data(), bytes.size(), out);
     ASSERT_FALSE(out.empty());
-    if (bytes[0] != 4) {
-      ASSERT_EQ(out.size(), 1u);
-    }
+    EXPECT_TRUE(bytes[0] == 4 || out.size() == 1u) << out.size();
     EXPECT_FALSE(out[0].valid);
-    if (bytes[0] == 1) {
-      EXPECT_TRUE(checker.out_of_step());
-    }
+    EXPECT_TRUE(bytes[0] != 1 || checker.out_of_step());
   }
 }
 
-TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVideo) {
+// Each session serves a reader over a real socket; the fake adb lists the phone.
+class PhonesimSession : public testing::Test {
+ protected:
+  // Reads for `ms` milliseconds what a phone started with `args` sends.
+  void ReadFor(std::vector<std::string> args, int ms, IResourceStore* store = nullptr) {
+    auto phone = test::StartPhone(std::move(args));
+    auto reader = BMTReader::Create(PacketSinks{&listener, store});
+    ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(ms))
+      if (!reader->ReadPacket()) break;
+    reader->Close();
+    phone->Shutdown();
+  }
   net::SocketLibrary sockets;
-  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+  test::FakeAdbWorkdir adb{"device PHONE1 device\n"};
+  test::RecordingListener listener;
+};
+
+TEST_F(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVideo) {
   const std::string commands = (adb.dir() / "commands.txt").string();
   const std::string send_log = (adb.dir() / "sent.txt").string();
   std::ofstream(commands) << "# two commands\n<a/>\n\n<b/>\n";
-  auto phone = test::StartPhone({"--churn", "50:" + commands, "--video", test::ClipPath(), "--fps",
-                                 "30", "--send-log", send_log});
-  test::RecordingListener listener;
-  auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
-  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
-  const auto start = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) {
-    if (!reader->ReadPacket()) break;
-  }
-  reader->Close();
-  phone->Shutdown();
-
+  ASSERT_NO_FATAL_FAILURE(ReadFor({"--churn", "50:" + commands, "--video", test::ClipPath(),
+                                   "--fps", "30", "--send-log", send_log},
+                                  1500));
   // The commands alternate, about every 50 ms, while the video plays and after it.
   const std::vector<std::string> events = listener.Events();
   ASSERT_GE(events.size(), 15u);
@@ -233,21 +223,11 @@ TEST(PhonesimSession, LogsEachPictureSentWholeAndChurnsPanelCommandsAlongTheVide
 }
 
 // A resource sent again and again alongside the video, as a busy phone refreshes a picture.
-TEST(PhonesimSession, ChurnsAResourceAlongTheVideo) {
-  net::SocketLibrary sockets;
-  test::FakeAdbWorkdir adb("device PHONE1 device\n");
-  auto phone = test::StartPhone(
-      {"--resource-churn", "10:pic.png=300", "--video", test::ClipPath(), "--fps", "30"});
-  test::RecordingListener listener;
+TEST_F(PhonesimSession, ChurnsAResourceAlongTheVideo) {
   test::RecordingResourceStore store;
-  auto reader = BMTReader::Create(PacketSinks{&listener, &store});
-  ASSERT_EQ(reader->Connect(2, "PHONE1", phone->port()), 1);
-  const auto start = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(600)) {
-    if (!reader->ReadPacket()) break;
-  }
-  reader->Close();
-  phone->Shutdown();
+  ASSERT_NO_FATAL_FAILURE(
+      ReadFor({"--resource-churn", "10:pic.png=300", "--video", test::ClipPath(), "--fps", "30"},
+              600, &store));
   const auto resources = store.Entries();
   ASSERT_GE(resources.size(), 20u);  // about 60 in 600 ms
   for (const auto& r : resources) {
@@ -259,9 +239,7 @@ TEST(PhonesimSession, ChurnsAResourceAlongTheVideo) {
 
 // Every picture of a real clip is found (the parameter sets belong to the first), and picture
 // chunks send each as one packet.
-TEST(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
-  net::SocketLibrary sockets;
-  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+TEST_F(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
   const std::vector<size_t> starts = FindFrameStarts(clip);
   ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
@@ -287,9 +265,7 @@ TEST(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
   phone->Shutdown();
 }
 
-TEST(PhonesimProgram, HelpsAndServesAReaderAndLogsWhatItReceived) {
-  net::SocketLibrary sockets;
-  test::FakeAdbWorkdir adb("device PHONE1 device\n");
+TEST_F(PhonesimSession, TheProgramHelpsServesAReaderAndLogsWhatItReceived) {
   const std::string port_file = (adb.dir() / "port.txt").string();
   const std::string log_file = (adb.dir() / "phonesim.log").string();
   ProcessRunner help;
@@ -307,12 +283,10 @@ TEST(PhonesimProgram, HelpsAndServesAReaderAndLogsWhatItReceived) {
     if (port == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_GT(port, 0);
-  test::RecordingListener listener;
   auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
   ASSERT_EQ(reader->Connect(2, "PHONE1", port), 1);
   EXPECT_EQ(reader->ReverseFlags().reverse_v, 3);
-  auto p = reader->ReadPacket();
-  ASSERT_TRUE(p);
+  ASSERT_TRUE(reader->ReadPacket());
   EXPECT_EQ(listener.Events(), std::vector<std::string>{"panel:<hello/>"});
   // The program holds the connection 3 s: one heartbeat arrives, then it closes.
   EXPECT_EQ(reader->ReadPacket(), nullptr);
