@@ -12,20 +12,18 @@
 namespace vl::win {
 namespace {
 
-// Records what reaches the window procedure and the idle handler, in one timeline.
-struct Timeline {
-  std::vector<std::string> events;
-};
+using Events = std::vector<std::string>;
 
+// Records what reaches the window procedure, in the timeline the idle handler also writes.
 class RecordingWindow : public CWindowImpl<RecordingWindow> {
  public:
-  explicit RecordingWindow(Timeline* t) : t_(t) {}
+  explicit RecordingWindow(Events* t) : t_(t) {}
 
   BEGIN_MSG_MAP(RecordingWindow)
-  MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
-  MESSAGE_HANDLER(WM_CHAR, OnChar)
+  MESSAGE_HANDLER(WM_KEYDOWN, OnOrdinary)
+  MESSAGE_HANDLER(WM_CHAR, OnOrdinary)
+  MESSAGE_HANDLER(WM_APP, OnOrdinary)
   MESSAGE_HANDLER(WM_TIMER, OnTimer)
-  MESSAGE_HANDLER(WM_APP, OnApp)
   MESSAGE_HANDLER(WM_MOUSEMOVE, OnContinual)
   MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnContinual)
   MESSAGE_HANDLER(WM_PAINT, OnContinual)
@@ -33,16 +31,10 @@ class RecordingWindow : public CWindowImpl<RecordingWindow> {
   END_MSG_MAP()
 
  private:
-  LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&) {
-    t_->events.push_back("keydown");
-    return 0;
-  }
-  LRESULT OnChar(UINT, WPARAM w, LPARAM, BOOL&) {
-    t_->events.push_back("char:" + std::string(1, static_cast<char>(w)));
-    return 0;
-  }
-  LRESULT OnApp(UINT, WPARAM, LPARAM, BOOL&) {
-    t_->events.push_back("app");
+  LRESULT OnOrdinary(UINT msg, WPARAM w, LPARAM, BOOL&) {
+    t_->push_back(msg == WM_KEYDOWN ? "keydown"
+                  : msg == WM_CHAR  ? "char:" + std::string(1, static_cast<char>(w))
+                                    : "app");
     return 0;
   }
   // A continual message: ask for a timer so the loop has something to wake up for.
@@ -52,26 +44,26 @@ class RecordingWindow : public CWindowImpl<RecordingWindow> {
       BeginPaint(m_hWnd, &ps);
       EndPaint(m_hWnd, &ps);
     }
-    t_->events.push_back("continual");
+    t_->push_back("continual");
     SetTimer(1, 50);
     return 0;
   }
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
     KillTimer(1);
-    t_->events.push_back("timer");
+    t_->push_back("timer");
     return 0;
   }
-  Timeline* t_;
+  Events* t_;
 };
 
 // Idle handler that drives a script: each idle pass posts the next message and then declares
 // idle work done, so the loop only calls it again when idle processing is switched back on.
 class ScriptedIdle : public CIdleHandler {
  public:
-  ScriptedIdle(Timeline* t, HWND wnd, std::vector<UINT> script)
+  ScriptedIdle(Events* t, HWND wnd, std::vector<UINT> script)
       : t_(t), wnd_(wnd), script_(std::move(script)) {}
   BOOL OnIdle() override {
-    t_->events.push_back("idle");
+    t_->push_back("idle");
     if (next_ < script_.size()) {
       const UINT msg = script_[next_++];
       PostMessageA(wnd_, msg, msg == WM_KEYDOWN ? 'A' : 0, msg == WM_KEYDOWN ? 0x1E0001 : 0);
@@ -82,7 +74,7 @@ class ScriptedIdle : public CIdleHandler {
   }
 
  private:
-  Timeline* t_;
+  Events* t_;
   HWND wnd_;
   std::vector<UINT> script_;
   size_t next_ = 0;
@@ -90,65 +82,52 @@ class ScriptedIdle : public CIdleHandler {
 
 class KeyFilter : public CMessageFilter {
  public:
-  KeyFilter(Timeline* t, bool consume) : t_(t), consume_(consume) {}
+  KeyFilter(Events* t, bool consume) : t_(t), consume_(consume) {}
   BOOL PreTranslateMessage(MSG* msg) override {
-    if (msg->message == WM_KEYDOWN) t_->events.push_back(consume_ ? "filter:eat" : "filter");
+    if (msg->message == WM_KEYDOWN) t_->push_back(consume_ ? "filter:eat" : "filter");
     return consume_ && msg->message == WM_KEYDOWN;
   }
 
  private:
-  Timeline* t_;
+  Events* t_;
   bool consume_;
 };
 
-class MessageLoopTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RECT rc{0, 0, 100, 100};
-    ASSERT_TRUE(window_.Create(nullptr, rc, "loop test", WS_POPUP));
-  }
-  int Run(const std::vector<UINT>& script, CMessageFilter* filter = nullptr) {
+// The loop returns the quit code and idles after ordinary messages; a filter sees a message
+// before translation turns a key into a character, and a message it consumes is neither
+// translated nor dispatched. No idle pass comes between one of the four continual messages and
+// the timer it started.
+TEST(MessageLoopTest, FiltersComeFirstAndIdleResumesAfterAllButTheContinualMessages) {
+  Events timeline;
+  RecordingWindow window(&timeline);
+  RECT rc{0, 0, 100, 100};
+  ASSERT_TRUE(window.Create(nullptr, rc, "loop test", WS_POPUP));
+  KeyFilter pass(&timeline, false), eat(&timeline, true);
+  const struct {
+    std::vector<UINT> script;
+    CMessageFilter* filter;
+    Events want;
+  } cases[] = {
+      {{WM_APP, WM_APP}, nullptr, {"idle", "app", "idle", "app", "idle"}},
+      {{WM_KEYDOWN}, &pass, {"idle", "filter", "keydown", "char:a", "idle"}},
+      {{WM_KEYDOWN}, &eat, {"idle", "filter:eat", "idle"}},
+      {{WM_MOUSEMOVE}, nullptr, {"idle", "continual", "timer", "idle"}},
+      {{WM_NCMOUSEMOVE}, nullptr, {"idle", "continual", "timer", "idle"}},
+      {{WM_PAINT}, nullptr, {"idle", "continual", "timer", "idle"}},
+      {{0x0118}, nullptr, {"idle", "continual", "timer", "idle"}},
+  };
+  for (const auto& c : cases) {
+    timeline.clear();
     CMessageLoop loop;
-    ScriptedIdle idle(&timeline_, window_, script);
+    ScriptedIdle idle(&timeline, window, c.script);
     loop.AddIdleHandler(&idle);
-    if (filter) loop.AddMessageFilter(filter);
-    return loop.Run();
+    if (c.filter) loop.AddMessageFilter(c.filter);
+    EXPECT_EQ(loop.Run(), 7);
+    EXPECT_EQ(timeline, c.want) << std::hex << c.script[0];
   }
-  Timeline timeline_;
-  RecordingWindow window_{&timeline_};
-};
-
-using Events = std::vector<std::string>;
-
-TEST_F(MessageLoopTest, ReturnsTheQuitCodeAndIdlesAfterOrdinaryMessages) {
-  EXPECT_EQ(Run({WM_APP, WM_APP}), 7);
-  EXPECT_EQ(timeline_.events, (Events{"idle", "app", "idle", "app", "idle"}));
 }
 
-TEST_F(MessageLoopTest, FilterSeesMessagesBeforeTranslationAndMayConsumeThem) {
-  KeyFilter pass(&timeline_, false);
-  Run({WM_KEYDOWN}, &pass);
-  // Translation turned the key into a character after the filter let it through.
-  EXPECT_EQ(timeline_.events, (Events{"idle", "filter", "keydown", "char:a", "idle"}));
-  // A consumed message is neither translated nor dispatched.
-  timeline_.events.clear();
-  KeyFilter eat(&timeline_, true);
-  Run({WM_KEYDOWN}, &eat);
-  EXPECT_EQ(timeline_.events, (Events{"idle", "filter:eat", "idle"}));
-}
-
-class ContinualMessageTest : public MessageLoopTest, public ::testing::WithParamInterface<UINT> {};
-
-TEST_P(ContinualMessageTest, DoesNotResumeIdleProcessing) {
-  Run({GetParam()});
-  // No idle pass between the continual message and the timer it started.
-  EXPECT_EQ(timeline_.events, (Events{"idle", "continual", "timer", "idle"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(FourMessages, ContinualMessageTest,
-                         ::testing::Values(WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x0118u));
-
-TEST_F(MessageLoopTest, HandlerRemovedDuringItsOwnCallIsNotCalledAgain) {
+TEST(MessageLoopTest, HandlerRemovedDuringItsOwnCallIsNotCalledAgain) {
   CMessageLoop loop;
   struct SelfRemoving : CIdleHandler {
     CMessageLoop* loop;

@@ -1,12 +1,13 @@
 // Conversions between UTF-8, UTF-16 and the ANSI code page (GBK, 936). The same expectations
-// hold natively (iconv) and under Wine (the system's code page tables).
+// hold natively (iconv) and under Wine (the system's code page tables). And the module directory:
+// the module path up to its last backslash.
 #include "common/text_convert.h"
 
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <utility>
+
+#include "common/module_directory.h"
 
 namespace vl {
 namespace {
@@ -16,21 +17,13 @@ const std::string kUtf8 = "\xE6\xB5\x8B\xE8\xAF\x95(\xE6\xA8\xAA\xE5\xB1\x8F)";
 const std::u16string kUtf16 = u"\u6D4B\u8BD5(\u6A2A\u5C4F)";
 const std::string kGbk = "\xB2\xE2\xCA\xD4(\xBA\xE1\xC6\xC1)";
 
-#ifdef _WIN32
-TEST(AnsiCodePage, IsChineseSimplifiedUnderTheTestBench) {
-  EXPECT_EQ(GetACP(), 936u);
-}
-#endif
-
-TEST(Utf8Utf16, RoundTripsChineseAndAstralCharacters) {
+// Chinese and astral characters round-trip; malformed input becomes replacement characters.
+TEST(Utf8Utf16, RoundTripsAndReplacesMalformedInput) {
   EXPECT_EQ(Utf8ToUtf16(kUtf8), kUtf16);
   EXPECT_EQ(Utf16ToUtf8(kUtf16), kUtf8);
   const std::string emoji = "a\xF0\x9F\x98\x80z";  // U+1F600 needs a surrogate pair
   EXPECT_EQ(Utf8ToUtf16(emoji), std::u16string(u"a\xD83D\xDE00z"));
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(emoji)), emoji);
-}
-
-TEST(Utf8Utf16, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToUtf16("a\x80z"), std::u16string(u"a\uFFFDz"));          // stray continuation
   EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz"), std::u16string(u"a\uFFFDz"));      // overlong '/'
   EXPECT_EQ(Utf8ToUtf16("a\xED\xA0\x80z"), std::u16string(u"a\uFFFDz"));  // encoded surrogate
@@ -39,29 +32,23 @@ TEST(Utf8Utf16, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(u"x\xD800y")), "x\xEF\xBF\xBDy");  // lone surrogate
 }
 
-TEST(AnsiText, ConvertsChineseBothWays) {
+// Chinese converts both ways, ASCII and nothing pass through. Korean Hangul and an emoji have
+// no GBK form; the Chinese around them survives. As on Windows, the default character stands
+// for each UTF-16 unit: two for the emoji.
+TEST(AnsiText, ConvertsChineseBothWaysAndTheRestBecomesQuestionMarks) {
   EXPECT_EQ(Utf8ToAnsi(kUtf8), kGbk);
   EXPECT_EQ(AnsiToUtf8(kGbk), kUtf8);
   EXPECT_EQ(Utf16ToAnsi(kUtf16), kGbk);
   EXPECT_EQ(AnsiToUtf16(kGbk), kUtf16);
-}
-
-TEST(AnsiText, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-  // Korean Hangul and an emoji have no GBK form; the Chinese around them survives. As on
-  // Windows, the default character stands for each UTF-16 unit: two for the emoji.
-  const std::string utf8 = "\xE6\xB5\x8B\xEA\xB0\x80\xF0\x9F\x98\x80!";  // 测 가 😀 !
-  EXPECT_EQ(Utf8ToAnsi(utf8),
-            "\xB2\xE2?"
-            "?"
-            "?!");
-}
-
-TEST(AnsiText, EmptyAndAsciiPassThrough) {
   EXPECT_EQ(Utf8ToAnsi(""), "");
   EXPECT_EQ(AnsiToUtf8(""), "");
   EXPECT_EQ(Utf8ToAnsi("reverse_v=1 <x/>"), "reverse_v=1 <x/>");
+  EXPECT_EQ(Utf8ToAnsi("\xE6\xB5\x8B\xEA\xB0\x80\xF0\x9F\x98\x80!"),  // 测 가 😀 !
+            "\xB2\xE2\?\?\?!");
 }
 
+// A cut never splits a double-byte character; ASCII is cut at the limit, and a lone lead byte
+// at the end counts as one (a truncated character is not made longer).
 TEST(AnsiCut, NeverSplitsADoubleByteCharacter) {
   // kGbk is 2 + 2 + 1 + 2 + 2 + 1 bytes: a cut after 3 or 8 bytes would halve a character.
   EXPECT_EQ(CutAnsiText(kGbk, 3), kGbk.substr(0, 2));
@@ -72,11 +59,22 @@ TEST(AnsiCut, NeverSplitsADoubleByteCharacter) {
   // Every cut is a whole number of characters: it converts back without a replacement.
   for (size_t n = 0; n <= kGbk.size(); ++n)
     EXPECT_EQ(AnsiToUtf8(CutAnsiText(kGbk, n)).find("\xEF\xBF\xBD"), std::string::npos) << n;
+  EXPECT_EQ(CutAnsiText("abcdef", 4), "abcd");
+  EXPECT_EQ(CutAnsiText("ab\xB2", 3), "ab\xB2");
 }
 
-TEST(AnsiCut, AsciiIsCutAtTheLimitAndALoneLeadByteAtTheEndCountsAsOne) {
-  EXPECT_EQ(CutAnsiText("abcdef", 4), "abcd");
-  EXPECT_EQ(CutAnsiText("ab\xB2", 3), "ab\xB2");  // a truncated character is not made longer
+// Forward slashes are not separators for this purpose; only the last backslash counts. Chinese
+// directory names in the ANSI code page stay byte for byte ("视频" in GBK); a path without a
+// directory gives an empty one.
+TEST(ModuleDirectory, IsTheModulePathUpToItsLastBackslash) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Program Files\\Velloria\\Lumaroo.exe", "C:\\Program Files\\Velloria\\"},
+      {"D:\\Lumaroo.exe", "D:\\"},
+      {"C:\\a/b\\c.d\\x.exe", "C:\\a/b\\c.d\\"},
+      {"C:\\\xCA\xD3\xC6\xB5\\Lumaroo.exe", "C:\\\xCA\xD3\xC6\xB5\\"},
+      {"Lumaroo.exe", ""},
+      {"", ""}};
+  for (const auto& [path, directory] : cases) EXPECT_EQ(DirectoryOfModulePath(path), directory);
 }
 
 }  // namespace
