@@ -1,11 +1,15 @@
-// The section header decides whether a reader sees a picture; a damaged header must never make
-// it read outside the section.
+// The shared sections' layouts. The frame section's header decides whether a reader sees a
+// picture; a damaged header must never make it read outside the section. The decode trace's
+// ring gives back what the program wrote, in order, from any starting count, across the ring's
+// wrap, and never outside a short view.
 #include "media/frame_mapping_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "media/decode_trace_layout.h"
 
 namespace vl {
 namespace {
@@ -23,19 +27,22 @@ class MappingHeader : public ::testing::Test {
   MappedPicture Read() { return ReadFrameMappingHeader(section.data(), section.size()); }
 };
 
-TEST_F(MappingHeader, NeverWrittenSectionHasNoPicture) {
-  const MappedPicture pic = Read();
+// A section never written has no picture, nor has one after a picture too large for it; a
+// picture written reads back with its pixels.
+TEST_F(MappingHeader, WrittenPictureReadsBackWithItsPixelsAndTooLargeOnesAreRefused) {
+  MappedPicture pic = Read();
   EXPECT_EQ(pic.pixels, nullptr);
   EXPECT_EQ(pic.width, 0);
   EXPECT_EQ(pic.height, 0);
-}
-
-TEST_F(MappingHeader, WrittenPictureReadsBackWithItsPixels) {
-  std::vector<uint8_t> pixels(64 * 48 * 3);
+  std::vector<uint8_t> pixels(section.size());
+  EXPECT_FALSE(WriteFrameMapping(section.data(), section.size(), 64, 49, pixels.data(),
+                                 static_cast<int32_t>(pixels.size())));
+  EXPECT_EQ(Read().width, 0);  // nothing written
+  pixels.resize(64 * 48 * 3);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7);
   ASSERT_TRUE(WriteFrameMapping(section.data(), section.size(), 64, 48, pixels.data(),
                                 static_cast<int32_t>(pixels.size())));
-  const MappedPicture pic = Read();
+  pic = Read();
   EXPECT_EQ(pic.width, 64);
   EXPECT_EQ(pic.height, 48);
   EXPECT_EQ(pic.size, 64 * 48 * 3);
@@ -83,11 +90,48 @@ TEST_F(MappingHeader, OnlyHeadersWhosePictureFitsAreAPicture) {
   }
 }
 
-TEST_F(MappingHeader, WriterRefusesPicturesLargerThanTheSection) {
-  std::vector<uint8_t> big(section.size());
-  EXPECT_FALSE(WriteFrameMapping(section.data(), section.size(), 64, 49, big.data(),
-                                 static_cast<int32_t>(big.size())));
-  EXPECT_EQ(Read().width, 0);  // nothing written
+DecodeTraceRecord Record(uint32_t n) {
+  DecodeTraceRecord r;
+  r.unix_us = 1700000000000000LL + n * 33333LL;
+  r.run = 1 + n / 1000;
+  r.picture = n % 1000;
+  return r;
+}
+
+void ExpectRecords(const std::vector<DecodeTraceRecord>& got, uint32_t first, uint32_t count) {
+  ASSERT_EQ(got.size(), count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const DecodeTraceRecord want = Record(first + i);
+    EXPECT_EQ(got[i].unix_us, want.unix_us) << i;
+    EXPECT_EQ(got[i].run, want.run) << i;
+    EXPECT_EQ(got[i].picture, want.picture) << i;
+  }
+}
+
+TEST(DecodeTraceLayoutTest, RecordsComeBackInOrderFromAnyStartingCountAndAFullRingKeepsTheNewest) {
+  std::vector<uint8_t> view(kDecodeTraceSize, 0);
+  EXPECT_EQ(DecodeTraceCount(view.data(), view.size()), 0u);
+  EXPECT_TRUE(ReadDecodeTrace(view.data(), view.size()).empty());
+  const uint32_t total = kDecodeTraceCapacity + 500;
+  for (uint32_t n = 0; n < total; ++n) {
+    WriteDecodeTraceRecord(view.data(), view.size(), n, Record(n));
+    if (n + 1 != 100) continue;
+    EXPECT_EQ(DecodeTraceCount(view.data(), view.size()), 100u);
+    ExpectRecords(ReadDecodeTrace(view.data(), view.size()), 0, 100);
+    ExpectRecords(ReadDecodeTrace(view.data(), view.size(), 60), 60, 40);
+    EXPECT_TRUE(ReadDecodeTrace(view.data(), view.size(), 100).empty());
+  }
+  ExpectRecords(ReadDecodeTrace(view.data(), view.size()), 500, kDecodeTraceCapacity);
+  ExpectRecords(ReadDecodeTrace(view.data(), view.size(), total - 3), total - 3, 3);
+}
+
+TEST(DecodeTraceLayoutTest, AShortViewIsNeitherWrittenNorRead) {
+  std::vector<uint8_t> view(kDecodeTraceSize - 1, 0x5a);
+  WriteDecodeTraceRecord(view.data(), view.size(), 0, Record(7));
+  for (uint8_t b : view) ASSERT_EQ(b, 0x5a);
+  EXPECT_EQ(DecodeTraceCount(view.data(), view.size()), 0u);
+  EXPECT_TRUE(ReadDecodeTrace(view.data(), view.size()).empty());
+  EXPECT_TRUE(ReadDecodeTrace(nullptr, kDecodeTraceSize).empty());
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
-// The shared frame section between processes' writer and readers, under Wine.
+// The shared sections under Wine: the frame section between writer and readers, and the
+// program's decode trace writer against the section a measuring tool makes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "common/win/handles.h"
+#include "common/win/wall_clock.h"
+#include "media/decode_trace_layout.h"
+#include "media/decode_trace_win.h"
 #include "media/frame_mapping_win.h"
 
 namespace vl {
@@ -30,68 +36,96 @@ void WriteRawHeader(int32_t width, int32_t height, int32_t size) {
   CloseHandle(h);
 }
 
-TEST(FrameMappingWinTest, ReaderWithoutSectionSeesNoPictureAndRetries) {
+// One writer's section from the reader's side: a reader that comes first retries, a damaged
+// header reads as no picture (the header's own checks are frame_mapping_layout_test's; here the
+// real section's size) until the writer repairs it, and an open reader keeps the last picture
+// after the writer is gone.
+TEST(FrameMappingWinTest, ReaderFollowsTheWritersSectionAndKeepsItsLastPicture) {
   FrameMappingReader reader;
   EXPECT_EQ(reader.Read().pixels, nullptr);
   EXPECT_FALSE(reader.IsOpen());
-  FrameMappingWriter writer;
-  const std::vector<uint8_t> pixels = Pixels(1);
-  ASSERT_TRUE(writer.Publish(1280, 720, pixels.data(), 2764800));
-  const MappedPicture seen = reader.Read();  // the next attempt finds it
-  ASSERT_NE(seen.pixels, nullptr);
-  EXPECT_EQ(seen.width, 1280);
-  EXPECT_EQ(seen.height, 720);
-  EXPECT_EQ(seen.size, 2764800);
-  EXPECT_EQ(0, std::memcmp(seen.pixels, pixels.data(), pixels.size()));
-}
-
-TEST(FrameMappingWinTest, SectionIs20MiBAndKeepsTheLastPictureForOpenReaders) {
-  FrameMappingReader reader;
+  const std::vector<uint8_t> landscape = Pixels(1), portrait = Pixels(2);
   {
     FrameMappingWriter writer;
-    const std::vector<uint8_t> pixels = Pixels(2);
-    ASSERT_TRUE(writer.Publish(720, 1280, pixels.data(), 2764800));
+    ASSERT_TRUE(writer.Publish(1280, 720, landscape.data(), 2764800));
+    MappedPicture seen = reader.Read();  // the next attempt finds it
+    ASSERT_NE(seen.pixels, nullptr);
+    EXPECT_EQ(seen.width, 1280);
+    EXPECT_EQ(seen.height, 720);
+    EXPECT_EQ(seen.size, 2764800);
+    EXPECT_EQ(0, std::memcmp(seen.pixels, landscape.data(), landscape.size()));
+
+    WriteRawHeader(1280, 720, 0x7FFFFFF0);  // more bytes than the section holds
+    EXPECT_EQ(reader.Read().pixels, nullptr);
+    WriteRawHeader(1280, 720, 0);  // width and height kept, but no picture
+    seen = reader.Read();
+    EXPECT_EQ(seen.pixels, nullptr);
+    EXPECT_EQ(seen.width, 1280);
+    EXPECT_EQ(seen.height, 720);
+
+    std::vector<uint8_t> big(0x1400000);
+    EXPECT_FALSE(writer.Publish(4096, 2048, big.data(), 0x1400000));
+    ASSERT_TRUE(writer.Publish(720, 1280, portrait.data(), 2764800));
     ASSERT_NE(reader.Read().pixels, nullptr);
     MEMORY_BASIC_INFORMATION info = {};
     HANDLE h = OpenFileMappingA(FILE_MAP_READ, FALSE, kFrameMappingName);
     void* view = MapViewOfFile(h, FILE_MAP_READ, 0, 0, 0);
     VirtualQuery(view, &info, sizeof(info));
-    EXPECT_GE(info.RegionSize, 0x1400000u);
+    EXPECT_GE(info.RegionSize, 0x1400000u);  // 20 MiB
     UnmapViewOfFile(view);
     CloseHandle(h);
   }
-  // The writer is gone; the reader's handle keeps the section and its picture.
   const MappedPicture seen = reader.Read();
   ASSERT_NE(seen.pixels, nullptr);
   EXPECT_EQ(seen.width, 720);
   EXPECT_EQ(seen.height, 1280);
-  EXPECT_EQ(0, std::memcmp(seen.pixels, Pixels(2).data(), 2764800));
+  EXPECT_EQ(0, std::memcmp(seen.pixels, portrait.data(), 2764800));
 }
 
-TEST(FrameMappingWinTest, BadHeadersReadAsNoPicture) {
-  FrameMappingWriter writer;
-  const std::vector<uint8_t> pixels = Pixels(3);
-  ASSERT_TRUE(writer.Publish(1280, 720, pixels.data(), 2764800));
-  FrameMappingReader reader;
-  ASSERT_NE(reader.Read().pixels, nullptr);
+// The measuring tool's side: the section and a view of it.
+struct ToolSection {
+  explicit ToolSection(size_t size = kDecodeTraceSize)
+      : mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                   static_cast<DWORD>(size), kDecodeTraceName)),
+        view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, size)),
+        size(size) {}
+  uint8_t* bytes() const { return static_cast<uint8_t*>(view.get()); }
+  std::vector<DecodeTraceRecord> Records() const { return ReadDecodeTrace(bytes(), size); }
+  win::UniqueHandle mapping;
+  win::UniqueMappedView view;
+  size_t size;
+};
 
-  // The header's own checks are frame_mapping_layout_test's; here the real section's size.
-  WriteRawHeader(1280, 720, 0x7FFFFFF0);  // more bytes than the section holds
-  EXPECT_EQ(reader.Read().pixels, nullptr);
-  WriteRawHeader(1280, 720, 0);  // width and height kept, but no picture
-  const MappedPicture none = reader.Read();
-  EXPECT_EQ(none.pixels, nullptr);
-  EXPECT_EQ(none.width, 1280);
-  EXPECT_EQ(none.height, 720);
-
-  ASSERT_TRUE(writer.Publish(1280, 720, pixels.data(), 2764800));  // the writer repairs it
-  EXPECT_NE(reader.Read().pixels, nullptr);
-}
-
-TEST(FrameMappingWinTest, WriterRefusesPicturesLargerThanTheSection) {
-  FrameMappingWriter writer;
-  std::vector<uint8_t> big(0x1400000);
-  EXPECT_FALSE(writer.Publish(4096, 2048, big.data(), 0x1400000));
+// A writer that found no section finds one made during its run at its next look (once a
+// second) and notes every queued picture with its run and the wall clock; someone else's smaller
+// section of that name is left alone.
+TEST(DecodeTraceWinTest, NotesEveryQueuedPictureOnceAFullSizeSectionExists) {
+  DecodeTraceWriter writer;
+  writer.OnQueued(0);  // nobody measures: nothing to write into
+  {
+    ToolSection foreign(4096);
+    ASSERT_NE(foreign.bytes(), nullptr);
+    std::fill_n(foreign.bytes(), foreign.size, 0x5a);
+    DecodeTraceWriter other;
+    other.OnQueued(0);
+    other.OnQueued(1);
+    for (size_t i = 0; i < foreign.size; ++i) ASSERT_EQ(foreign.bytes()[i], 0x5a) << i;
+  }
+  ToolSection tool;
+  ASSERT_NE(tool.bytes(), nullptr);
+  Sleep(1100);
+  const int64_t before = win::WallClockMicroseconds();
+  for (uint64_t picture : {1, 2, 0, 1}) writer.OnQueued(picture);
+  const int64_t after = win::WallClockMicroseconds();
+  const std::vector<DecodeTraceRecord> records = tool.Records();
+  ASSERT_EQ(records.size(), 4u);
+  const uint32_t runs[] = {1, 1, 2, 2}, pictures[] = {1, 2, 0, 1};
+  for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].run, runs[i]) << i;
+    EXPECT_EQ(records[i].picture, pictures[i]) << i;
+    EXPECT_GE(records[i].unix_us, i == 0 ? before : records[i - 1].unix_us) << i;
+    EXPECT_LE(records[i].unix_us, after) << i;
+  }
 }
 
 }  // namespace
