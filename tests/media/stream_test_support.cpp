@@ -69,25 +69,22 @@ namespace {
 class RecordingDecoder : public IVideoDecoder {
  public:
   explicit RecordingDecoder(std::shared_ptr<DecoderLog> log) : log_(std::move(log)) {
-    std::lock_guard<std::mutex> lock(log_->lock);
-    ++log_->created;
+    Count(&DecoderLog::created);
   }
-  ~RecordingDecoder() override {
-    std::lock_guard<std::mutex> lock(log_->lock);
-    ++log_->destroyed;
-  }
+  ~RecordingDecoder() override { Count(&DecoderLog::destroyed); }
   int DecodeChunk(const uint8_t* data, int32_t length) override {
     std::lock_guard<std::mutex> lock(log_->lock);
     log_->bytes.insert(log_->bytes.end(), data, data + length);
     ++log_->chunks;
     return 0;
   }
-  void RequestStop() override {
-    std::lock_guard<std::mutex> lock(log_->lock);
-    ++log_->stop_requests;
-  }
+  void RequestStop() override { Count(&DecoderLog::stop_requests); }
 
  private:
+  void Count(int DecoderLog::*counter) {
+    std::lock_guard<std::mutex> lock(log_->lock);
+    ++((*log_).*counter);
+  }
   std::shared_ptr<DecoderLog> log_;
 };
 

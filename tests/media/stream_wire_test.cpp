@@ -1,10 +1,16 @@
-// Byte-level rules: little-endian fields, resource payload layout, header document flags.
+// Byte-level rules: little-endian fields, resource payload layout, header document flags; and
+// the stream reader's buffer: whatever the transport delivers at a time, the reads give the
+// stream's bytes in order; long payloads bypass the buffer; an ended stream gives a short read.
 #include "media/stream_header.h"
 #include "media/stream_wire.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
+
+#include "media/buffered_byte_source.h"
 
 namespace vl {
 namespace {
@@ -19,6 +25,8 @@ TEST(StreamWire, PacketHeaderIsTypeThenLengthLittleEndian) {
   EXPECT_EQ(static_cast<int32_t>(GetLe32(h + 4)), -2);
 }
 
+// The name ends at the first NUL, or fills the whole 255-byte field; the data follows the
+// field. A payload shorter than the field is no resource.
 TEST(StreamWire, ResourceNameEndsAtTheFirstNulAndDataFollowsTheField) {
   std::vector<uint8_t> p(255 + 3, 0);
   const char name[] = "btn\0tail";
@@ -31,11 +39,7 @@ TEST(StreamWire, ResourceNameEndsAtTheFirstNulAndDataFollowsTheField) {
   EXPECT_EQ(v.size, 3);
   EXPECT_EQ(v.data, p.data() + 255);
   EXPECT_EQ(v.data[2], 7);
-}
-
-TEST(StreamWire, ResourceNeedsAWholeNameField) {
-  std::vector<uint8_t> p(255, 'a');
-  ResourceView v;
+  std::fill(p.begin(), p.end(), 'a');
   ASSERT_TRUE(SplitResourcePayload(p.data(), 255, v));
   EXPECT_EQ(v.name, std::string(255, 'a'));
   EXPECT_EQ(v.size, 0);
@@ -69,6 +73,78 @@ TEST(StreamHeader, FlagsAreReadLikeAtoiFromTheRootOrAreZero) {
     const HeaderFlags f = ParseStreamHeader(c.document);
     EXPECT_EQ(f.reverse_v, c.reverse_v) << c.document;
     EXPECT_EQ(f.reverse_h, c.reverse_h) << c.document;
+  }
+}
+
+// A transport that has `stream` to give, delivering at most `piece` bytes per read.
+class PieceSource : public IByteSource {
+ public:
+  PieceSource(std::vector<uint8_t> stream, int32_t piece)
+      : stream_(std::move(stream)), piece_(piece) {}
+  int32_t Receive(void* buffer, int32_t length) override {
+    ++reads;
+    const int32_t n = std::min<int32_t>(length, Left());
+    Copy(buffer, n);
+    return n;
+  }
+  int32_t ReceiveSome(void* buffer, int32_t capacity) override {
+    ++reads;
+    const int32_t n = std::min({capacity, piece_, Left()});
+    Copy(buffer, n);
+    return n;
+  }
+  int reads = 0;
+
+ private:
+  int32_t Left() const { return static_cast<int32_t>(stream_.size() - at_); }
+  void Copy(void* buffer, int32_t n) {
+    std::copy_n(stream_.begin() + static_cast<std::ptrdiff_t>(at_), n,
+                static_cast<uint8_t*>(buffer));
+    at_ += static_cast<size_t>(n);
+  }
+  std::vector<uint8_t> stream_;
+  size_t at_ = 0;
+  int32_t piece_;
+};
+
+TEST(BufferedByteSourceTest, ReadsGiveTheStreamInOrderWhateverTheTransportDelivers) {
+  std::vector<uint8_t> stream(300000);
+  std::iota(stream.begin(), stream.end(), 0);
+  // Reads as a packet reader makes them: two 4-byte fields, then payloads short and long.
+  const int32_t reads[] = {4, 4, 100, 4, 4, 70000, 4, 4, 1, 4, 4, 65536, 4, 4, 30000, 5};
+  for (int32_t piece : {1, 7, 4096, 65536, 1 << 20}) {
+    PieceSource source(stream, piece);
+    BufferedByteSource buffered(source);
+    size_t at = 0;
+    for (int32_t length : reads) {
+      std::vector<uint8_t> got(static_cast<size_t>(length));
+      ASSERT_EQ(buffered.Receive(got.data(), length), length) << "pieces of " << piece;
+      ASSERT_TRUE(
+          std::equal(got.begin(), got.end(), stream.begin() + static_cast<std::ptrdiff_t>(at)))
+          << "pieces of " << piece << " at " << at;
+      at += static_cast<size_t>(length);
+    }
+  }
+}
+
+// The small fields of many packets come from few reads; a stream that ends gives a short read.
+TEST(BufferedByteSourceTest, SmallFieldsComeFromFewReadsAndAnEndedStreamGivesAShortRead) {
+  std::vector<uint8_t> stream(100 * 40, 1);  // 100 packets of 8 header bytes and 32 of payload
+  PieceSource source(stream, 1 << 20);
+  BufferedByteSource buffered(source);
+  uint8_t field[32];
+  for (int packet = 0; packet < 100; ++packet) {
+    ASSERT_EQ(buffered.Receive(field, 4), 4);
+    ASSERT_EQ(buffered.Receive(field, 4), 4);
+    ASSERT_EQ(buffered.Receive(field, 32), 32);
+  }
+  EXPECT_EQ(source.reads, 1);
+  for (int32_t length : {10, 200000}) {
+    PieceSource source(std::vector<uint8_t>(50, 3), 16);
+    BufferedByteSource buffered(source);
+    std::vector<uint8_t> got(static_cast<size_t>(length));
+    EXPECT_EQ(buffered.Receive(got.data(), 8), 8);
+    EXPECT_EQ(buffered.Receive(got.data(), length), length == 10 ? 10 : 42) << length;
   }
 }
 

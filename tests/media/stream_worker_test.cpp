@@ -1,10 +1,11 @@
 // StreamWorker end to end: fake adb forward, phone simulator, recorders for the window, the
-// resource store and the decoder.
+// resource store and the decoder; then the video path with the real decoder and frame buffer,
+// TakeFrame handing the pictures out.
 #include "media/stream_worker.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <chrono>
 #include <new>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "media/bmt_reader.h"
 #include "tests/device/fake_adb_workdir.h"
 #include "tests/media/stream_test_support.h"
+#include "tests/media/video_test_support.h"
 
 namespace vl {
 namespace {
@@ -54,28 +56,6 @@ class StreamWorkerTest : public ::testing::Test {
   StreamWorker worker_;
 };
 
-// A store that runs out of memory, as a 32-bit program may on a large resource.
-class ExhaustedStore : public IResourceStore {
- public:
-  void AddResource(const std::string&, std::unique_ptr<uint8_t[]>, int32_t) override {
-    throw std::bad_alloc();
-  }
-};
-
-TEST_F(StreamWorkerTest, RunningOutOfMemoryEndsTheRunInsteadOfTheProgram) {
-  ExhaustedStore exhausted;
-  worker_.SetResourceStore(&exhausted);
-  auto phone =
-      StartPhone({"--resource-bytes", "a.png=40", "--panel-text", "<never/>", "--end", "hold"});
-  worker_.SetPort(phone->port());
-  worker_.Start(&phone_entry_);
-  ASSERT_TRUE(listener_.WaitFor("ended", kWait));
-  WaitUntilIdle();
-  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
-  std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(decoder_->destroyed, decoder_->created);
-}
-
 TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
   ASSERT_GT(clip.size(), 1000u);
@@ -107,19 +87,30 @@ TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
   EXPECT_EQ(BMTReader::Current(), nullptr);
 }
 
-// Without remote tips a failure reports the built-in text; a tip fetched while the program runs
-// replaces it at the next failure.
-TEST_F(StreamWorkerTest, FailureReportsTheDefaultTextInTheAnsiCodePageOrTheRemoteTips) {
-  uint16_t port = 0;
-  net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));  // nobody answers there
+// A failure reports the built-in text in the ANSI code page: the short one without a device,
+// the long one when adb is missing or nobody answers (no forward without a device or adb); a tip
+// fetched while the program runs replaces the long text at the next failure.
+TEST_F(StreamWorkerTest, FailuresReportTheDefaultTextInTheAnsiCodePageOrTheRemoteTips) {
   std::string tips;
   worker_.SetConnectionTipsSource([&tips] { return tips; });
+  uint16_t port = 0;
+  net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));  // nobody answers there
   worker_.SetPort(port);
-  worker_.Start(&phone_entry_);
-  ASSERT_TRUE(listener_.WaitFor("failed", kWait));
-  WaitUntilIdle();
-  EXPECT_EQ(listener_.Events(), std::vector<std::string>{"failed"});
-  const std::string text = worker_.GetErrorText();
+  auto fail = [&](const DeviceEntry* entry) {
+    const size_t before = listener_.Events().size();
+    worker_.Start(entry);
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (listener_.Events().size() == before && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitUntilIdle();
+    return worker_.GetErrorText();
+  };
+  EXPECT_EQ(fail(nullptr), kFailedPrefix);  // the short text
+  adb_.RemoveAdb();
+  EXPECT_EQ(fail(&phone_entry_).substr(0, kFailedPrefix.size()), kFailedPrefix);
+  EXPECT_EQ(adb_.ReadLog(), "");
+  adb_.RestoreAdb();
+  const std::string text = fail(&phone_entry_);
   EXPECT_EQ(text.substr(0, kFailedPrefix.size()), kFailedPrefix);
   // "Quillet" and the line break survive; the text is GBK, not UTF-8 ("！" is A3 A1 in GBK).
   EXPECT_NE(text.find("Quillet"), std::string::npos);
@@ -127,32 +118,14 @@ TEST_F(StreamWorkerTest, FailureReportsTheDefaultTextInTheAnsiCodePageOrTheRemot
   EXPECT_EQ(text.find("\xEF\xBC\x81"), std::string::npos);
   {
     std::lock_guard<std::mutex> lock(decoder_->lock);
-    EXPECT_EQ(decoder_->created, 1);
-    EXPECT_EQ(decoder_->destroyed, 1);
+    EXPECT_EQ(decoder_->created, 3);
+    EXPECT_EQ(decoder_->destroyed, 3);
   }
   tips = "please open the app";
   auto phone = StartPhone({"--greeting", "HELLO"});
   worker_.SetPort(phone->port());
-  worker_.Start(&phone_entry_);
-  const auto deadline = std::chrono::steady_clock::now() + kWait;
-  while (listener_.Events().size() < 2 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  WaitUntilIdle();
-  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"failed", "failed"}));
-  EXPECT_EQ(worker_.GetErrorText(), "please open the app");
-}
-
-TEST_F(StreamWorkerTest, NoDeviceOrNoAdbFailsWithoutForwarding) {
-  worker_.Start(nullptr);
-  ASSERT_TRUE(listener_.WaitFor("failed", kWait));
-  WaitUntilIdle();
-  EXPECT_EQ(worker_.GetErrorText(), kFailedPrefix);  // the short text
-  adb_.RemoveAdb();
-  worker_.Start(&phone_entry_);
-  WaitUntilIdle();
-  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"failed", "failed"}));
-  EXPECT_EQ(worker_.GetErrorText().substr(0, kFailedPrefix.size()), kFailedPrefix);
-  EXPECT_EQ(adb_.ReadLog(), "");
+  EXPECT_EQ(fail(&phone_entry_), "please open the app");
+  EXPECT_EQ(listener_.Events(), std::vector<std::string>(4, "failed"));
 }
 
 TEST_F(StreamWorkerTest, StopDuringStreamingAsksTheDecoderToStopAndEndsTheRun) {
@@ -171,35 +144,86 @@ TEST_F(StreamWorkerTest, StopDuringStreamingAsksTheDecoderToStopAndEndsTheRun) {
 }
 
 // Runs follow each other, each with a new decoder (a Start while running is ignored). A length
-// past the bound and a close in the middle of a packet end a run; garbage before them does not.
-TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthOrAMidPacketClose) {
+// past the bound, a close in the middle of a packet, and a store that runs out of memory (as a
+// 32-bit program may on a large resource: the run ends instead of the program) end a run;
+// garbage before them does not.
+TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthAMidPacketCloseOrNoMemory) {
+  struct ExhaustedStore : IResourceStore {
+    void AddResource(const std::string&, std::unique_ptr<uint8_t[]>, int32_t) override {
+      throw std::bad_alloc();
+    }
+  } exhausted;
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--packet-text", "1:abc", "--panel-text", "<a/>",
                                  "--oversized-length"},
         {"--garbage-types", "100", "--packet-text", "1:abc", "--panel-text", "<b/>",
-         "--close-mid-packet", "5000"}}) {
+         "--close-mid-packet", "5000"},
+        {"--resource-bytes", "a.png=40", "--panel-text", "<never/>", "--end", "hold"}}) {
+    if (args[0] == "--resource-bytes") worker_.SetResourceStore(&exhausted);
     auto phone = StartPhone(args);
     worker_.SetPort(phone->port());
     worker_.Start(&phone_entry_);
     worker_.Start(&phone_entry_);  // ignored while running
     WaitUntilIdle();
   }
-  EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "panel:<a/>", "ended",
-                                                          "connected", "panel:<b/>", "ended"}));
+  EXPECT_EQ(listener_.Events(),
+            (std::vector<std::string>{"connected", "panel:<a/>", "ended", "connected", "panel:<b/>",
+                                      "ended", "connected", "ended"}));
   std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(decoder_->created, 2);
-  EXPECT_EQ(decoder_->destroyed, 2);
+  EXPECT_EQ(decoder_->created, 3);
+  EXPECT_EQ(decoder_->destroyed, 3);
   EXPECT_EQ(std::string(decoder_->bytes.begin(), decoder_->bytes.end()), "abcabc");
 }
 
-TEST_F(StreamWorkerTest, WithoutDecoderFactoryVideoIsDroppedAndTheStreamGoesOn) {
-  StreamWorker plain;
-  plain.SetListener(&listener_);
-  auto phone = StartPhone({"--packet-text", "1:abc", "--panel-text", "<c/>", "--end", "close"});
-  plain.SetPort(phone->port());
-  plain.Start(&phone_entry_);
-  ASSERT_TRUE(listener_.WaitFor("ended", kWait));
+// The worker's own decoders deliver into its frame buffer.
+class VideoStreamWorkerTest : public StreamWorkerTest {
+ protected:
+  VideoStreamWorkerTest() { plain_.SetListener(&listener_); }
+  // Streams what the phone sends (a clip at full speed) and waits for the run to end.
+  void Run(std::vector<std::string> args) {
+    args.insert(args.end(), {"--fps", "0", "--end", "close"});
+    auto phone = StartPhone(args);
+    plain_.SetPort(phone->port());
+    plain_.Start(&phone_entry_);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (plain_.IsRunning() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_FALSE(plain_.IsRunning());
+  }
+  StreamWorker plain_;
+};
+
+TEST_F(VideoStreamWorkerTest, UndecodableVideoIsDroppedAndTheStreamGoesOn) {
+  Run({"--packet-text", "1:abc", "--panel-text", "<c/>"});
   EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "panel:<c/>", "ended"}));
+}
+
+TEST_F(VideoStreamWorkerTest, DecodedPicturesReachTakeFrameWithThePhonesFlags) {
+  EXPECT_EQ(plain_.TakeFrame(), nullptr);  // nothing before the first picture
+  Run({"--video", test::ClipPath("landscape_1280x720"), "--reverse-h", "1"});
+  VideoFrame* current = plain_.TakeFrame();
+  ASSERT_NE(current, nullptr);
+  EXPECT_EQ(current->width(), 1280);
+  EXPECT_EQ(current->height(), 720);
+  EXPECT_EQ(test::Corners(*current), "GRBY");  // mirrored by the phone's header
+  // Ten pictures were queued (the clip came faster than anyone took them): the newest came out
+  // at once, the older ones were dropped instead of being shown ten ticks late. No new picture:
+  // the current one again.
+  EXPECT_EQ(plain_.TakeFrame(), current);
+}
+
+// Each run starts with an empty queue; in portrait mode the picture is turned clockwise, the
+// user's mirror cancels the phone's, and the phone's flip turns it upside down.
+TEST_F(VideoStreamWorkerTest, EachRunStartsWithAnEmptyQueueAndTheUsersMirrorCancelsThePhones) {
+  Run({"--video", test::ClipPath("landscape_640x360")});  // leaves ten landscape pictures queued
+  plain_.SetMirror(1, 0);
+  plain_.SetPortrait(1);
+  Run({"--video", test::ClipPath("landscape_1280x720"), "--reverse-h", "1", "--reverse-v", "1"});
+  VideoFrame* first = plain_.TakeFrame();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->width(), 720);
+  EXPECT_EQ(first->height(), 1280);
+  EXPECT_EQ(test::Corners(*first), "YGRB");  // "BRGY" turned, upside down, not mirrored
 }
 
 }  // namespace

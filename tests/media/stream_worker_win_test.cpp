@@ -7,16 +7,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/main_window_messages.h"
-#include "common/text_convert.h"
 #include "device/socket_layer.h"
 #include "media/stream_worker.h"
 #include "tests/device/fake_adb_workdir.h"
+#include "tests/media/player_test_support.h"
 #include "tests/media/stream_test_support.h"
 
 namespace vl {
@@ -41,20 +40,6 @@ class RecordingWindow {
   HWND hwnd() const { return hwnd_; }
   const std::vector<std::string>& events() const { return events_; }
 
-  // Handles messages until pred holds or the time-out passes.
-  bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    return true;
-  }
-  bool PumpUntilEvent(const std::string& e, std::chrono::milliseconds timeout) {
-    return PumpUntil([&] { return Has(e); }, timeout);
-  }
   bool Has(const std::string& e) const {
     return std::find(events_.begin(), events_.end(), e) != events_.end();
   }
@@ -96,42 +81,33 @@ class StreamWorkerWindowTest : public ::testing::Test {
   StreamWorker worker_;
 };
 
-TEST_F(StreamWorkerWindowTest, ConnectedCommandAndEndArriveInOrderThroughTheForward) {
+// A run's messages arrive in order through the forward; a failed connection then arrives as
+// 0x403 with the fixed text in code page 936.
+TEST_F(StreamWorkerWindowTest, ConnectedCommandAndEndArriveInOrderThenAFailure) {
   ASSERT_NE(window_.hwnd(), nullptr);
   auto phone = StartPhone({"--panel-text", "<config name=\"美颜\"/>", "--video", test::ClipPath(),
                            "--fps", "0", "--end", "close"});
   worker_.SetPort(phone->port());
   worker_.Start(&entry_);
-  ASSERT_TRUE(window_.PumpUntilEvent("0x402", std::chrono::seconds(20)));
-  EXPECT_EQ(window_.events(), (std::vector<std::string>{
-                                  "0x401", "0x404:<config name=\"\xC3\xC0\xD1\xD5\"/>", "0x402"}));
+  ASSERT_TRUE(test::PumpUntil([&] { return window_.Has("0x402"); }, 20000));
   // The forward command line exactly as CreateProcess handed it to adb.
   EXPECT_EQ(adb_.ReadLog(), "cmd: adb\\adb.exe -s PHONE1 forward tcp:8984 tcp:8984\n");
-  worker_.Stop();
-}
-
-TEST_F(StreamWorkerWindowTest, FailureArrivesAs0x403WithTheFixedTextInCodePage936) {
+  test::PumpUntil([&] { return !worker_.IsRunning(); }, 5000);
   uint16_t port = 0;
   net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));
   worker_.SetPort(port);
   worker_.Start(&entry_);
-  ASSERT_TRUE(window_.PumpUntilEvent("0x403", std::chrono::seconds(20)));
-  window_.PumpUntil([&] { return !worker_.IsRunning(); }, std::chrono::seconds(5));
-  EXPECT_EQ(window_.events(), std::vector<std::string>{"0x403"});
+  ASSERT_TRUE(test::PumpUntil([&] { return window_.Has("0x403"); }, 20000));
+  test::PumpUntil([&] { return !worker_.IsRunning(); }, 5000);
+  EXPECT_EQ(window_.events(),
+            (std::vector<std::string>{"0x401", "0x404:<config name=\"\xC3\xC0\xD1\xD5\"/>", "0x402",
+                                      "0x403"}));
   const std::string text = worker_.GetErrorText();
   const char kGbk[] =
-      "\xcd\xac\xb2\xbd\xca\xa7\xb0\xdc\xa3\xa1\xc7\xeb\xb4\xf2\xbf\xaa"
-      "Quillet"
-      "\xca\xd6\xbb\xfa"
-      "APP"
-      "\xb2\xa2\xbd\xf8\xc8\xeb\xd6\xb1\xb2\xa5\xc4\xa3\xca\xbd\xa1\xa3"
-      "\nTips\xa3\xba"
-      "QuilletAPP"
-      "\xa3\xac\xca\xd7\xd2\xb3\xd3\xd2\xbb\xac\xbd\xf8\xc8\xeb\xb8\xf6"
-      "\xc8\xcb\xd6\xd0\xd0\xc4\xa3\xac\xd1\xa1\xd4\xf1\xa1\xb8"
-      "Orsel"
-      "\xb7\xfe\xce\xf1"
-      " - Zentrel\xa1\xb9";
+      "\xcd\xac\xb2\xbd\xca\xa7\xb0\xdc\xa3\xa1\xc7\xeb\xb4\xf2\xbf\xaaQuillet\xca\xd6\xbb\xfa"
+      "APP\xb2\xa2\xbd\xf8\xc8\xeb\xd6\xb1\xb2\xa5\xc4\xa3\xca\xbd\xa1\xa3\nTips\xa3\xbaQuillet"
+      "APP\xa3\xac\xca\xd7\xd2\xb3\xd3\xd2\xbb\xac\xbd\xf8\xc8\xeb\xb8\xf6\xc8\xcb\xd6\xd0"
+      "\xd0\xc4\xa3\xac\xd1\xa1\xd4\xf1\xa1\xb8Orsel\xb7\xfe\xce\xf1 - Zentrel\xa1\xb9";
   EXPECT_EQ(text, kGbk);
   // And Windows' own tables read it back as the intended characters (as MessageBoxA will).
   const int n =
@@ -146,7 +122,7 @@ TEST_F(StreamWorkerWindowTest, StopHandlesAPanelCommandTheWorkerIsSendingMeanwhi
   auto phone = StartPhone({"--panel-text", "<pending/>", "--sleep", "200", "--end", "close"});
   worker_.SetPort(phone->port());
   worker_.Start(&entry_);
-  ASSERT_TRUE(window_.PumpUntilEvent("0x401", std::chrono::seconds(20)));
+  ASSERT_TRUE(test::PumpUntil([&] { return window_.Has("0x401"); }, 20000));
   // Not handling messages now: the worker blocks in SendMessage kMsgPanelCommand until Stop lets it
   // in.
   ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.steps_done >= 1; },
@@ -156,7 +132,7 @@ TEST_F(StreamWorkerWindowTest, StopHandlesAPanelCommandTheWorkerIsSendingMeanwhi
   worker_.Stop();
   EXPECT_FALSE(worker_.IsRunning());
   EXPECT_TRUE(window_.Has("0x404:<pending/>"));
-  ASSERT_TRUE(window_.PumpUntilEvent("0x402", std::chrono::seconds(5)));
+  ASSERT_TRUE(test::PumpUntil([&] { return window_.Has("0x402"); }, 5000));
   EXPECT_EQ(window_.events(), (std::vector<std::string>{"0x401", "0x404:<pending/>", "0x402"}));
 }
 
