@@ -1,39 +1,49 @@
-// The one-pass fill against the plain per-pixel definition of rotation, mirror and flip, for
-// every combination, odd sizes (partial tiles, runs shorter than four pixels), padded strides
-// and windows.
+// The pixel kernels against their plain per-pixel definitions: the one-pass fill (rotation,
+// mirror and flip, every combination, odd sizes, padded strides and windows), widening to 32
+// bits, and smooth scaling (area averages when shrinking, bilinear when growing, exact on flat
+// colour, centred positions, windows of the drawn picture equal to the same part of the whole).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "common/dib_stride.h"
+#include "media/frame_composer.h"
+#include "media/frame_geometry.h"
 #include "media/frame_transform.h"
 #include "media/plain_kernels.h"
+#include "media/smooth_scaler.h"
 
 namespace vl {
 namespace {
 
-struct Source {
+struct Picture {
   int w, h;
   ptrdiff_t stride;
   std::vector<uint8_t> bytes;
-  Source(int width, int height, int padding) : w(width), h(height), stride(width * 3 + padding) {
+  Picture(int width, int height, int padding = 0)
+      : w(width), h(height), stride(width * 3 + padding) {
     bytes.resize(static_cast<size_t>(stride) * h);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
   }
   RgbView View() const { return {bytes.data(), w, h, stride}; }
   const uint8_t* At(int row, int col) const { return &bytes[row * stride + col * 3]; }
+  uint8_t* At(int row, int col) { return &bytes[row * stride + col * 3]; }
 };
 
 // The oriented picture's pixel (r, c), straight from the definition.
-const uint8_t* Reference(const Source& s, const Orientation& o, int r, int c) {
+const uint8_t* Reference(const Picture& s, const Orientation& o, int r, int c) {
   const int tw = o.rotate ? s.h : s.w, th = o.rotate ? s.w : s.h;
   if (o.mirror) c = tw - 1 - c;
   if (o.flip) r = th - 1 - r;
   return o.rotate ? s.At(s.h - 1 - c, r) : s.At(r, c);
 }
 
-void ExpectMatches(const Source& s, const Orientation& o, int left, int top, int out_w, int out_h) {
+void ExpectMatches(const Picture& s, const Orientation& o, int left, int top, int out_w,
+                   int out_h) {
   const ptrdiff_t stride = static_cast<ptrdiff_t>(Rgb24RowStride(out_w));
   std::vector<uint8_t> out(static_cast<size_t>(stride) * out_h + 16, 0xEE);
   ASSERT_TRUE(FillOriented(s.View(), o, left, top, {out.data(), out_w, out_h, stride}));
@@ -60,45 +70,23 @@ class FillOrientedTest : public ::testing::TestWithParam<std::tuple<int, bool>> 
   }
 };
 
-TEST_P(FillOrientedTest, WholePictureMatchesTheDefinition) {
+// Whole pictures, and windows of one (the bottom-right corner among them).
+TEST_P(FillOrientedTest, WholePicturesAndWindowsMatchTheDefinition) {
   const Orientation o = Bits();
-  for (auto [w, h, pad] : {std::tuple{1, 1, 0},
-                           {3, 2, 1},
-                           {7, 5, 0},
-                           {33, 65, 2},
-                           {67, 31, 5},
-                           {64, 64, 0},
-                           {130, 97, 0}}) {
-    const Source s(w, h, pad);
-    const int tw = o.rotate ? h : w, th = o.rotate ? w : h;
-    ExpectMatches(s, o, 0, 0, tw, th);
+  const int sizes[][3] = {{1, 1, 0},   {3, 2, 1},   {7, 5, 0},   {33, 65, 2},
+                          {67, 31, 5}, {64, 64, 0}, {130, 97, 0}};
+  for (const auto& [w, h, pad] : sizes) {
+    const Picture s(w, h, pad);
+    ExpectMatches(s, o, 0, 0, o.rotate ? h : w, o.rotate ? w : h);
   }
-}
-
-TEST_P(FillOrientedTest, WindowMatchesTheDefinition) {
-  const Orientation o = Bits();
-  const Source s(45, 70, 3);
+  const Picture s(45, 70, 3);
   const int tw = o.rotate ? 70 : 45, th = o.rotate ? 45 : 70;
   ExpectMatches(s, o, 5, 9, tw - 11, th - 20);
-  ExpectMatches(s, o, tw - 6, th - 3, 6, 3);  // bottom-right corner
+  ExpectMatches(s, o, tw - 6, th - 3, 6, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOrientations, FillOrientedTest,
                          ::testing::Combine(::testing::Range(0, 8), ::testing::Bool()));
-
-TEST(FillOrientedLimitsTest, RejectsWindowsOutsideThePictureAndBadViews) {
-  const Source s(8, 4, 0);
-  std::vector<uint8_t> out(8 * 3 * 8, 0);
-  const BgrBottomUpView whole{out.data(), 8, 4, 24};
-  EXPECT_FALSE(FillOriented(s.View(), {}, 1, 0, whole));
-  EXPECT_FALSE(FillOriented(s.View(), {}, 0, -1, whole));
-  EXPECT_FALSE(FillOriented(s.View(), {}, 0, 1, whole));  // one row past the bottom
-  EXPECT_FALSE(FillOriented(s.View(), {true, false, false}, 0, 0, whole));  // rotated: 4 x 8
-  EXPECT_FALSE(FillOriented({nullptr, 8, 4, 24}, {}, 0, 0, whole));
-  EXPECT_FALSE(FillOriented({s.bytes.data(), 8, 4, 20}, {}, 0, 0, whole));  // stride too short
-  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0; }));
-  EXPECT_TRUE(FillOriented(s.View(), {}, 0, 0, whole));
-}
 
 // Widening to 32 bits, both kernels: widths around the 16-pixel blocks, padded strides, bottom-up
 // (negative) strides; every byte against the definition and nothing written beyond the rows.
@@ -110,7 +98,7 @@ class WidenTest : public ::testing::TestWithParam<bool> {
 
 TEST_P(WidenTest, KeepsEveryPixelsBytesAndZeroesTheFourth) {
   for (int w : {1, 3, 15, 16, 17, 31, 32, 33, 47, 727}) {
-    const Source s(w, 5, 2);
+    const Picture s(w, 5, 2);
     const ptrdiff_t stride = static_cast<ptrdiff_t>(w) * 4 + 8;  // 8 bytes of padding
     std::vector<uint8_t> out(static_cast<size_t>(stride) * 5, 0xEE);
     ASSERT_TRUE(WidenTo32Bits(s.bytes.data(), s.stride, out.data(), stride, w, 5));
@@ -125,7 +113,7 @@ TEST_P(WidenTest, KeepsEveryPixelsBytesAndZeroesTheFourth) {
     }
   }
   // Upwards: the last source row lands in the first output row.
-  const Source s(20, 3, 0);
+  const Picture s(20, 3, 0);
   std::vector<uint8_t> out(20 * 4 * 3, 0xEE);
   ASSERT_TRUE(WidenTo32Bits(s.bytes.data() + 2 * s.stride, -s.stride, out.data(), 80, 20, 3));
   EXPECT_EQ(out[0], s.At(2, 0)[0]);
@@ -134,15 +122,246 @@ TEST_P(WidenTest, KeepsEveryPixelsBytesAndZeroesTheFourth) {
 
 INSTANTIATE_TEST_SUITE_P(BothKernels, WidenTest, ::testing::Bool());
 
-TEST(WidenLimitsTest, RefusesUnusableViewsWritingNothing) {
-  const Source s(8, 2, 0);
-  std::vector<uint8_t> out(8 * 4 * 2, 0);
+// Windows outside the picture and unusable views are refused, writing nothing.
+TEST(PixelLimitsTest, RefusesWindowsOutsideThePictureAndUnusableViewsWritingNothing) {
+  const Picture s(8, 4, 0);
+  std::vector<uint8_t> out(8 * 3 * 8, 0);
+  const BgrBottomUpView whole{out.data(), 8, 4, 24};
+  EXPECT_FALSE(FillOriented(s.View(), {}, 1, 0, whole));
+  EXPECT_FALSE(FillOriented(s.View(), {}, 0, -1, whole));
+  EXPECT_FALSE(FillOriented(s.View(), {}, 0, 1, whole));  // one row past the bottom
+  EXPECT_FALSE(FillOriented(s.View(), {true, false, false}, 0, 0, whole));  // rotated: 4 x 8
+  EXPECT_FALSE(FillOriented({nullptr, 8, 4, 24}, {}, 0, 0, whole));
+  EXPECT_FALSE(FillOriented({s.bytes.data(), 8, 4, 20}, {}, 0, 0, whole));  // stride too short
   EXPECT_FALSE(WidenTo32Bits(nullptr, 24, out.data(), 32, 8, 2));
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, nullptr, 32, 8, 2));
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 20, out.data(), 32, 8, 2));  // source rows too short
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 28, 8, 2));  // output rows too short
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 32, 0, 2));
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(FillOriented(s.View(), {}, 0, 0, whole));
+}
+
+Picture Scale(Picture& src, int dw, int dh, int left = 0, int top = 0, int ow = -1, int oh = -1) {
+  if (ow < 0) ow = dw;
+  if (oh < 0) oh = dh;
+  Picture out(ow, oh);
+  SmoothScaler scaler;
+  EXPECT_TRUE(scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+                           {dw, dh, left, top, out.bytes.data(), ow, oh, ow * 3}));
+  return out;
+}
+
+TEST(SmoothScalerTest, FlatColourStaysExactWhateverTheSizes) {
+  Picture src(97, 61);
+  for (int i = 0; i < src.w * src.h; ++i) {
+    src.bytes[i * 3] = 12;
+    src.bytes[i * 3 + 1] = 200;
+    src.bytes[i * 3 + 2] = 255;
+  }
+  for (auto [dw, dh] : {std::pair{1280, 720}, {40, 30}, {97, 200}, {300, 61}, {1, 1}}) {
+    Picture out = Scale(src, dw, dh);
+    for (int i = 0; i < dw * dh; ++i)
+      ASSERT_TRUE(out.bytes[i * 3] == 12 && out.bytes[i * 3 + 1] == 200 &&
+                  out.bytes[i * 3 + 2] == 255)
+          << dw << "x" << dh << " pixel " << i;
+  }
+}
+
+TEST(SmoothScalerTest, HalvingAveragesEachTwoByTwoBlock) {
+  Picture src(8, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) {
+      uint8_t* p = src.At(y, x);
+      p[0] = ((x + y) % 2) ? 255 : 0;  // checker: every block averages to one half
+      p[1] = static_cast<uint8_t>(x * 30);
+      p[2] = static_cast<uint8_t>(y * 60);
+    }
+  Picture out = Scale(src, 4, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) {
+      EXPECT_EQ(out.At(y, x)[0], 128);
+      EXPECT_EQ(out.At(y, x)[1], 60 * x + 15);
+      EXPECT_EQ(out.At(y, x)[2], 120 * y + 30);
+    }
+}
+
+// One row: three to two weighs by covered area; growing interpolates between pixel centres and
+// never repeats a pixel.
+TEST(SmoothScalerTest, ThreeToTwoWeighsByCoveredAreaAndGrowingInterpolates) {
+  struct Case {
+    std::vector<uint8_t> src, want;
+  } const cases[] = {{{0, 90, 240}, {30, 190}},  // (2 * 0 + 90) / 3, (90 + 2 * 240) / 3
+                     {{0, 255}, {0, 64, 191, 255}}};
+  for (const Case& c : cases) {
+    Picture src(static_cast<int>(c.src.size()), 1);
+    for (size_t x = 0; x < c.src.size(); ++x) src.bytes[x * 3 + 1] = c.src[x];
+    Picture out = Scale(src, static_cast<int>(c.want.size()), 1);
+    for (size_t x = 0; x < c.want.size(); ++x) EXPECT_EQ(out.bytes[x * 3 + 1], c.want[x]) << x;
+  }
+}
+
+TEST(SmoothScalerTest, RampKeepsItsPositionWhenShrinkingAndGrowing) {
+  // A horizontal ramp v = 2x + 10: an area average or a bilinear sample of a straight line is the
+  // line's value at the output pixel's centre, so any shift of the sampling grid shows.
+  Picture src(120, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 120; ++x) src.At(y, x)[2] = static_cast<uint8_t>(2 * x + 10);
+  for (int dw : {80, 60, 40, 200}) {
+    Picture out = Scale(src, dw, 8);
+    const double scale = 120.0 / dw;
+    for (int x = 1; x < dw - 1; ++x) {
+      const double centre = (x + 0.5) * scale - 0.5;
+      ASSERT_NEAR(out.At(4, x)[2], 2 * centre + 10, 1.0) << dw << " at " << x;
+    }
+  }
+}
+
+TEST(SmoothScalerTest, WindowEqualsTheSamePartOfTheWholeDrawnSource) {
+  Picture src(64, 48);
+  for (auto [dw, dh] : {std::pair{100, 90}, {40, 20}, {128, 30}}) {
+    Picture whole = Scale(src, dw, dh);
+    const int left = dw / 5, top = dh / 4, ow = dw / 2, oh = dh / 3;
+    Picture part = Scale(src, dw, dh, left, top, ow, oh);
+    for (int y = 0; y < oh; ++y)
+      ASSERT_EQ(0, std::memcmp(part.At(y, 0), whole.At(top + y, left), static_cast<size_t>(ow) * 3))
+          << dw << "x" << dh << " row " << y;
+  }
+}
+
+TEST(SmoothScalerTest, RejectsWindowsOutsideTheDrawnSource) {
+  Picture src(10, 10), out(10, 10);
+  SmoothScaler scaler;
+  // Past the right edge, above the top, no pixels, rows shorter than the width.
+  for (auto [pixels, stride, left, top] : {std::tuple{src.bytes.data(), 30, 11, 0},
+                                           {src.bytes.data(), 30, 0, -1},
+                                           {nullptr, 30, 0, 0},
+                                           {src.bytes.data(), 29, 0, 0}})
+    EXPECT_FALSE(
+        scaler.Scale({pixels, 10, 10, stride}, {20, 20, left, top, out.bytes.data(), 10, 10, 30}));
+}
+
+// The gathers (chosen on processors with SSSE3) against the portable kernels, and the output
+// options against their definition: the same bytes, for shrinking, growing and mixed sizes,
+// windows, byte orders, directions and row orders.
+struct Case {
+  int w, h, dw, dh, left, top, ow, oh;
+};
+
+std::vector<uint8_t> ScaleCase(const Picture& src, const Case& c, const ScaleOptions& o, bool plain,
+                               bool upwards) {
+  UsePlainScalerKernels(plain);
+  struct Reset {
+    ~Reset() { UsePlainScalerKernels(false); }
+  } reset;
+  const ptrdiff_t stride = c.ow * 3 + 5;  // rows padded: nothing may be written there
+  std::vector<uint8_t> out(static_cast<size_t>(stride) * c.oh, 0xA5);
+  uint8_t* first = upwards ? out.data() + (c.oh - 1) * stride : out.data();
+  SmoothScaler scaler;
+  EXPECT_TRUE(
+      scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+                   {c.dw, c.dh, c.left, c.top, first, c.ow, c.oh, upwards ? -stride : stride}, o));
+  // The same scaler again: tables kept between calls give the same result.
+  std::vector<uint8_t> again(out.size(), 0xA5);
+  first = upwards ? again.data() + (c.oh - 1) * stride : again.data();
+  scaler.Scale({src.bytes.data(), src.w, src.h, src.w * 3},
+               {c.dw, c.dh, c.left, c.top, first, c.ow, c.oh, upwards ? -stride : stride}, o);
+  EXPECT_EQ(out, again);
+  return out;
+}
+
+TEST(ScalerKernelsTest, GathersAndOptionsMatchThePortableKernelsAndTheirDefinition) {
+  std::mt19937 rng(11);
+  std::vector<Case> cases = {{1920, 1080, 1280, 720, 0, 0, 1280, 720},
+                             {1080, 1920, 720, 1280, 0, 0, 720, 1280},
+                             {1280, 720, 727, 409, 0, 0, 727, 409},
+                             {640, 360, 1280, 720, 0, 0, 1280, 720},
+                             {1920, 1440, 1280, 960, 0, 120, 1280, 720},
+                             {2340, 1080, 1560, 720, 140, 0, 1280, 720},
+                             {97, 61, 40, 23, 3, 2, 30, 20}};
+  for (int i = 0; i < 40; ++i) {
+    Case c;
+    c.w = 8 + static_cast<int>(rng() % 300);
+    c.h = 4 + static_cast<int>(rng() % 100);
+    c.dw = 6 + static_cast<int>(rng() % 400);
+    c.dh = 3 + static_cast<int>(rng() % 120);
+    c.ow = 1 + static_cast<int>(rng() % c.dw);
+    c.oh = 1 + static_cast<int>(rng() % c.dh);
+    c.left = static_cast<int>(rng() % (c.dw - c.ow + 1));
+    c.top = static_cast<int>(rng() % (c.dh - c.oh + 1));
+    cases.push_back(c);
+  }
+  for (const Case& c : cases) {
+    Picture src(c.w, c.h);
+    for (size_t i = 0; i < src.bytes.size(); ++i) src.bytes[i] = static_cast<uint8_t>(rng());
+    const std::vector<uint8_t> plain = ScaleCase(src, c, {}, true, false);
+    const ptrdiff_t stride = c.ow * 3 + 5;
+    for (bool swap : {false, true})
+      for (bool mirror : {false, true})
+        for (bool upwards : {false, true}) {
+          ScaleOptions o;
+          o.swap_red_blue = swap;
+          o.mirror = mirror;
+          const std::vector<uint8_t> fast = ScaleCase(src, c, o, false, upwards);
+          const std::vector<uint8_t> portable = ScaleCase(src, c, o, true, upwards);
+          ASSERT_EQ(fast, portable) << c.w << "x" << c.h << " -> " << c.dw << "x" << c.dh << " "
+                                    << swap << mirror << upwards;
+          // Definition: pixel (x, y) of the plain result, written at row y (counted from the
+          // end when upwards), column x (from the right when mirrored), bytes exchanged.
+          for (int y = 0; y < c.oh; ++y)
+            for (int x = 0; x < c.ow; ++x)
+              for (int k = 0; k < 3; ++k) {
+                const int row = upwards ? c.oh - 1 - y : y, col = mirror ? c.ow - 1 - x : x;
+                const int byte = swap ? 2 - k : k;
+                ASSERT_EQ(fast[row * stride + col * 3 + byte], plain[y * stride + x * 3 + k])
+                    << c.w << "x" << c.h << " -> " << c.dw << "x" << c.dh << " at " << x << ","
+                    << y;
+              }
+          for (int y = 0; y < c.oh; ++y)  // the padding of every row is untouched
+            for (int p = c.ow * 3; p < stride; ++p) ASSERT_EQ(fast[y * stride + p], 0xA5);
+        }
+  }
+}
+
+// The composer scales unturned pictures straight into the output; the result is the scaled
+// picture filled in the one pass of the definition, for every mirror and flip.
+TEST(FrameComposerTest, ScaledOutputEqualsScalingThenTheOnePassFill) {
+  std::mt19937 rng(5);
+  for (auto [w, h] : {std::pair{1920, 1080}, {1280, 960}, {640, 360}, {1080, 1920}}) {
+    Picture src(w, h);
+    for (auto& b : src.bytes) b = static_cast<uint8_t>(rng());
+    for (bool portrait : {false, true})
+      for (int flags = 0; flags < 4; ++flags) {
+        Orientation o;
+        o.rotate = (w < h) != portrait;
+        o.mirror = flags & 1;
+        o.flip = flags & 2;
+        const int ow = portrait ? 720 : 1280, oh = portrait ? 1280 : 720;
+        const ptrdiff_t stride = ow * 3;
+        std::vector<uint8_t> out(static_cast<size_t>(stride) * oh);
+        FrameComposer composer;
+        ASSERT_TRUE(
+            composer.Compose({src.bytes.data(), w, h, w * 3}, o, {out.data(), ow, oh, stride}));
+        // The definition: the phone's picture scaled to cover (in its own orientation), then
+        // the window the output shows filled in one pass.
+        int tw, th;
+        OrientedSize(w, h, o.rotate, &tw, &th);
+        const CoverPlan plan = PlanCover(tw, th, ow, oh);
+        if (plan.mode != CoverMode::kScale) continue;
+        int dw, dh;
+        OrientedSize(plan.drawn_width, plan.drawn_height, o.rotate, &dw, &dh);
+        std::vector<uint8_t> scaled(static_cast<size_t>(dw) * dh * 3);
+        SmoothScaler scaler;
+        ASSERT_TRUE(scaler.Scale({src.bytes.data(), w, h, w * 3},
+                                 {dw, dh, 0, 0, scaled.data(), dw, dh, dw * 3}));
+        std::vector<uint8_t> want(out.size());
+        ASSERT_TRUE(FillOriented({scaled.data(), dw, dh, dw * 3}, o, -plan.x, -plan.y,
+                                 {want.data(), ow, oh, stride}));
+        for (int y = 0; y < oh; ++y)
+          ASSERT_EQ(0, std::memcmp(&out[y * stride], &want[y * stride], ow * 3))
+              << w << "x" << h << " portrait " << portrait << " flags " << flags << " row " << y;
+      }
+  }
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 // H264Decoder on real clips (scripts/make-clips): every way of cutting a stream into packets gives
 // the pictures FFmpeg's own parser and decoder make of the whole stream, a picture sent whole is
 // decoded with its own packet, and the rest of its life: resynchronisation, damage, stopping,
-// size changes, the sink.
+// size changes, the sink. Its AnnexBSplitter on byte strings: the units whatever the chunks,
+// what the next chunk says about the pending unit, and the bounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "media/annexb_splitter.h"
 #include "media/h264_decoder.h"
 #include "tests/media/video_test_support.h"
 #include "tools/phonesim/annexb_frames.h"
@@ -89,11 +93,10 @@ size_t PacketHolding(std::vector<size_t> cuts, size_t at) {
 struct Feeding {
   const char* name;
   std::function<std::vector<size_t>(const Clip&)> cuts;
-  // Whether the clip's last picture comes out: only a phone that has cut between units gets its
-  // last unit decoded before another start code arrives.
-  bool last_picture;
-  // Whether every picture but the first comes out of the packet holding its last byte.
-  bool with_its_packet;
+  // Whether the phone cut between units only: then the clip's last picture comes out (its last
+  // unit is decoded before another start code arrives), and every picture but the first comes
+  // out of the packet holding its last byte.
+  bool between_units;
   // A picture whose last unit was decoded as complete a byte short may come out (the last byte
   // held only the slice's closing bits, or the picture is damaged there) ahead of its repaired
   // copy: the only picture that may be delivered twice.
@@ -130,57 +133,56 @@ size_t MiddleOfLastSlice(const Clip& c, size_t p) {
 }
 
 const Feeding kFeedings[] = {
-    {"the whole stream in one packet", [](const Clip&) { return std::vector<size_t>{}; }, false,
-     false},
-    {"one packet per picture", [](const Clip& c) { return c.pictures; }, true, true},
-    {"one packet per unit", [](const Clip& c) { return c.units; }, true, true},
+    {"the whole stream in one packet", [](const Clip&) { return std::vector<size_t>{}; }, false},
+    {"one packet per picture", [](const Clip& c) { return c.pictures; }, true},
+    {"one packet per unit", [](const Clip& c) { return c.units; }, true},
     {"cut inside every start code",
      [](const Clip& c) {
        return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u) - 2; });
      },
-     true, true},
+     true},
     {"cut inside every unit header (after its start code)",
      [](const Clip& c) {
        return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u); });
      },
-     false, false},
+     false},
     {"cut inside every slice",
      [](const Clip& c) {
        return InEveryUnit(
            c, true, [](const Clip& c, size_t u) { return (c.HeaderAt(u) + c.UnitEnd(u)) / 2; });
      },
-     false, false},
+     false},
     {"pictures cut one byte before their end",
      [](const Clip& c) {
        std::vector<size_t> cuts;
        for (size_t p = 0; p < c.pictures.size(); ++p) cuts.push_back(c.PictureEnd(p) - 1);
        return cuts;
      },
-     false, false},
-    {"packets of one byte", [](const Clip& c) { return Every(1, c); }, false, false},
-    {"packets of 333 bytes", [](const Clip& c) { return Every(333, c); }, false, false},
-    {"packets of 4097 bytes", [](const Clip& c) { return Every(4097, c); }, false, false},
+     false},
+    {"packets of one byte", [](const Clip& c) { return Every(1, c); }, false},
+    {"packets of 333 bytes", [](const Clip& c) { return Every(333, c); }, false},
+    {"packets of 4097 bytes", [](const Clip& c) { return Every(4097, c); }, false},
     // A phone that has sent whole pictures and then cuts one: what was decoded of the cut unit
     // is undone, and from then on units end at start codes only.
     {"whole pictures, then one cut inside a slice",
-     [](const Clip& c) { return PicturesWithOneCut(c, 10, MiddleOfLastSlice); }, false, false},
+     [](const Clip& c) { return PicturesWithOneCut(c, 10, MiddleOfLastSlice); }, false},
     {"whole pictures, then one cut inside a key frame's slice",
      [](const Clip& c) {
        return PicturesWithOneCut(c, c.pictures.size() > 30 ? 30 : 0, MiddleOfLastSlice);
      },
-     false, false},
+     false},
     {"whole pictures, then one cut one byte before a picture's end",
      [](const Clip& c) {
        return PicturesWithOneCut(c, 10,
                                  [](const Clip& c, size_t p) { return c.PictureEnd(p) - 1; });
      },
-     false, false, 10},
+     false, 10},
     {"whole pictures, then one cut after a slice's start code",
      [](const Clip& c) {
        return PicturesWithOneCut(
            c, 10, [](const Clip& c, size_t p) { return c.HeaderAt(c.LastSliceOf(p)); });
      },
-     false, false},
+     false},
 };
 
 class DecoderFeedingTest : public ::testing::TestWithParam<const char*> {};
@@ -194,14 +196,14 @@ TEST_P(DecoderFeedingTest, EveryPictureIsTheOneDecodedFromTheWholeStream) {
     const std::vector<size_t> cuts = feeding.cuts(clip);
     FeedCut(decoder, clip, cuts);
     std::vector<uint64_t> expected = clip.reference;
-    if (!feeding.last_picture) expected.pop_back();
+    if (!feeding.between_units) expected.pop_back();
     if (feeding.early_copy_of >= 0 && decoder.hashes.size() == expected.size() + 1) {
       const size_t early = static_cast<size_t>(feeding.early_copy_of);
       decoder.hashes.erase(decoder.hashes.begin() + static_cast<ptrdiff_t>(early));
     }
     ASSERT_EQ(decoder.hashes.size(), expected.size());
     for (size_t p = 0; p < expected.size(); ++p) ASSERT_EQ(decoder.hashes[p], expected[p]) << p;
-    if (!feeding.with_its_packet) continue;
+    if (!feeding.between_units) continue;
     for (size_t p = 1; p < expected.size(); ++p)
       ASSERT_EQ(decoder.packet_of[p], PacketHolding(cuts, clip.PictureEnd(p) - 1)) << p;
   }
@@ -210,34 +212,22 @@ TEST_P(DecoderFeedingTest, EveryPictureIsTheOneDecodedFromTheWholeStream) {
 INSTANTIATE_TEST_SUITE_P(Clips, DecoderFeedingTest,
                          ::testing::Values("landscape_640x360", "sliced_640x360"));
 
-std::vector<uint64_t> Hashes(const RecordingSink& sink) {
-  std::vector<uint64_t> h;
-  for (const auto& e : sink.entries) h.push_back(e.hash);
-  return h;
-}
-
 TEST(H264DecoderTest, StreamJoinedMidNalYieldsPicturesOnceAStartCodeArrives) {
-  const std::vector<uint8_t> clip = ReadClip("landscape_640x360");
-  RecordingSink clean, joined;
-  H264Decoder reference, decoder;
-  reference.SetSink(&clean);
-  decoder.SetSink(&joined);
-  DecodeInChunks(reference, clip, 4096);
-
+  const Clip clip("landscape_640x360");
   // The tail of a slice NAL without its start code, as if the phone's stream was joined late.
-  const size_t from = clip.size() / 2;
-  std::vector<uint8_t> tail(clip.begin() + from, clip.begin() + from + 3000);
+  const size_t from = clip.bytes.size() / 2;
+  std::vector<uint8_t> tail(clip.bytes.begin() + from, clip.bytes.begin() + from + 3000);
   for (size_t i = 0; i + 2 < tail.size(); ++i)
     if (tail[i] == 0 && tail[i + 1] == 0) tail[i + 1] = 0x55;  // no start code inside
+  FingerprintingDecoder decoder;
   EXPECT_EQ(decoder.DecodeChunk(tail.data(), static_cast<int32_t>(tail.size())), 1);
-  EXPECT_TRUE(joined.entries.empty());
-
-  DecodeInChunks(decoder, clip, 4096);
-  ASSERT_FALSE(joined.entries.empty());
-  const auto expected = Hashes(clean), got = Hashes(joined);
-  // Every picture of the clean stream arrives; the junk costs at most its own picture.
-  ASSERT_GE(got.size(), expected.size());
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.end() - expected.size()));
+  EXPECT_TRUE(decoder.hashes.empty());
+  DecodeInChunks(decoder, clip.bytes, 4096);
+  // Every picture of the clean stream arrives (the last waits for a start code); the junk costs
+  // at most its own picture.
+  const std::vector<uint64_t> expected(clip.reference.begin(), clip.reference.end() - 1);
+  ASSERT_GE(decoder.hashes.size(), expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), decoder.hashes.end() - expected.size()));
 }
 
 // Damage in the middle of a stream: a picture that never completes must not hold up the ones
@@ -280,38 +270,36 @@ TEST(H264DecoderTest, GarbageAndOversizePicturesDeliverNothingAndDecodingGoesOn)
   }
 }
 
+// No picture reaches the sink after RequestStop: asked from inside the third delivery, in the
+// middle of one long packet, or from another thread once the first picture has come.
 TEST(H264DecoderTest, NoPictureReachesTheSinkAfterRequestStop) {
   const std::vector<uint8_t> clip = ReadClip("landscape_640x360");
   RecordingSink sink;
   H264Decoder decoder;
   decoder.SetSink(&sink);
-  // Stop from inside the third delivery, in the middle of one long packet.
   sink.on_picture = [&](size_t count) {
     if (count == 3) decoder.RequestStop();
   };
   EXPECT_EQ(decoder.DecodeChunk(clip.data(), static_cast<int32_t>(clip.size())), 0);
-  EXPECT_EQ(sink.entries.size(), 3u);
   EXPECT_EQ(decoder.DecodeChunk(clip.data(), static_cast<int32_t>(clip.size())), 0);
   EXPECT_EQ(sink.entries.size(), 3u);
-}
 
-TEST(H264DecoderTest, RequestStopFromAnotherThreadEndsDelivery) {
-  const std::vector<uint8_t> clip = ReadClip("landscape_1280x720");
-  RecordingSink sink;
-  H264Decoder decoder;
-  decoder.SetSink(&sink);
+  const std::vector<uint8_t> large = ReadClip("landscape_1280x720");
+  RecordingSink other_sink;
+  H264Decoder other;
+  other.SetSink(&other_sink);
   std::atomic<bool> first{false};
-  sink.on_picture = [&](size_t) { first = true; };
+  other_sink.on_picture = [&](size_t) { first = true; };
   std::thread stopper([&] {
     while (!first) std::this_thread::yield();
-    decoder.RequestStop();
+    other.RequestStop();
   });
-  DecodeInChunks(decoder, clip, 4096);
+  DecodeInChunks(other, large, 4096);
   stopper.join();
-  const size_t delivered = sink.entries.size();
+  const size_t delivered = other_sink.entries.size();
   EXPECT_LT(delivered, 60u);
-  DecodeInChunks(decoder, clip, 4096);
-  EXPECT_EQ(sink.entries.size(), delivered);
+  DecodeInChunks(other, large, 4096);
+  EXPECT_EQ(other_sink.entries.size(), delivered);
 }
 
 // Every picture comes out as packed RGB24 at the phone's size (rows contiguous), across size
@@ -341,11 +329,15 @@ TEST(H264DecoderTest, DeliversPackedRgb24AtThePhoneSizeAcrossSizeChanges) {
   EXPECT_EQ(Corners(sink.pictures[120]), "RGYB");
 }
 
+// Without a sink pictures are decoded but not delivered; empty and negative lengths are harmless.
 TEST(H264DecoderTest, WithoutSinkPicturesAreDecodedButNotDelivered) {
   const std::vector<uint8_t> clip = ReadClip("landscape_640x360");
   const size_t half = clip.size() / 2;
   RecordingSink sink;
   H264Decoder decoder;
+  EXPECT_EQ(decoder.DecodeChunk(nullptr, 0), 1);
+  uint8_t byte = 0;
+  EXPECT_EQ(decoder.DecodeChunk(&byte, -5), 1);
   EXPECT_EQ(decoder.DecodeChunk(clip.data(), static_cast<int32_t>(half)), 1);
   decoder.SetSink(&sink);
   EXPECT_EQ(decoder.DecodeChunk(clip.data() + half, static_cast<int32_t>(clip.size() - half)), 1);
@@ -354,11 +346,133 @@ TEST(H264DecoderTest, WithoutSinkPicturesAreDecodedButNotDelivered) {
   EXPECT_LT(sink.entries.size(), 45u);
 }
 
-TEST(H264DecoderTest, EmptyAndNegativeLengthsAreHarmless) {
-  H264Decoder decoder;
-  EXPECT_EQ(decoder.DecodeChunk(nullptr, 0), 1);
-  uint8_t byte = 0;
-  EXPECT_EQ(decoder.DecodeChunk(&byte, -5), 1);
+using Bytes = std::vector<uint8_t>;
+
+// Every unit the stream's chunks complete, as byte strings.
+std::vector<Bytes> Units(AnnexBSplitter& splitter, const Bytes& stream, size_t chunk) {
+  std::vector<Bytes> units;
+  for (size_t off = 0; off < stream.size(); off += chunk) {
+    const size_t n = std::min(chunk, stream.size() - off);
+    splitter.Feed(stream.data() + off, n,
+                  [&](const NalUnit& u) { units.emplace_back(u.data, u.data + u.size); });
+  }
+  return units;
+}
+
+Bytes Pending(const AnnexBSplitter& splitter) {
+  const NalUnit u = splitter.Pending();
+  return Bytes(u.data, u.data + u.size);
+}
+
+struct StreamCase {
+  const char* name;
+  Bytes stream;
+  std::vector<Bytes> units;  // completed by the stream
+  Bytes pending;             // the unit the stream ends in
+};
+
+const StreamCase kStreams[] = {
+    {"three- and four-byte start codes",
+     {0, 0, 0, 1, 0x67, 1, 2, 0, 0, 1, 0x68, 3, 0, 0, 1, 0x65, 0x88, 4},
+     {{0, 0, 1, 0x67, 1, 2}, {0, 0, 1, 0x68, 3}},
+     {0, 0, 1, 0x65, 0x88, 4}},
+    {"bytes before the first start code are dropped",
+     {7, 1, 0, 1, 0, 0, 5, 0, 0, 1, 0x09, 0xF0, 0, 0, 0, 1, 0x41, 0x9A},
+     {{0, 0, 1, 0x09, 0xF0}},
+     {0, 0, 1, 0x41, 0x9A}},
+    {"trailing zero bytes belong to no unit",
+     {0, 0, 1, 0x06, 5, 0, 0, 0, 0, 0, 1, 0x41, 7, 0, 0},
+     {{0, 0, 1, 0x06, 5}},
+     {0, 0, 1, 0x41, 7}},
+    {"a 01 byte after one zero, and an emulation prevention byte, stay inside",
+     {0, 0, 1, 0x41, 0, 1, 0, 0, 3, 1, 9, 0, 0, 1, 0x41, 2},
+     {{0, 0, 1, 0x41, 0, 1, 0, 0, 3, 1, 9}},
+     {0, 0, 1, 0x41, 2}},
+    {"an empty unit between two start codes is no unit",
+     {0, 0, 1, 0, 0, 1, 0x41, 5, 0, 0, 1},
+     {{0, 0, 1, 0x41, 5}},
+     {}},
+    {"no start code at all", {1, 2, 3, 0, 0, 4, 0}, {}, {}},
+};
+
+TEST(AnnexBSplitterTest, UnitsAreTheSameForEveryChunkSize) {
+  for (const StreamCase& c : kStreams) {
+    for (size_t chunk = 1; chunk <= c.stream.size(); ++chunk) {
+      AnnexBSplitter splitter;
+      EXPECT_EQ(Units(splitter, c.stream, chunk), c.units) << c.name << ", chunks of " << chunk;
+      EXPECT_EQ(Pending(splitter), c.pending) << c.name << ", chunks of " << chunk;
+    }
+  }
+}
+
+struct BoundaryCase {
+  const char* name;
+  Bytes before, next;
+  AnnexBSplitter::Boundary boundary;
+};
+
+TEST(AnnexBSplitterTest, TheNextChunkTellsWhetherThePendingUnitEnded) {
+  using B = AnnexBSplitter::Boundary;
+  const BoundaryCase cases[] = {
+      {"no unit yet", {5, 6}, {0, 0, 1, 0x41}, B::kNoUnit},
+      {"a start code", {0, 0, 1, 0x41, 9}, {0, 0, 0, 1, 0x41}, B::kAtStart},
+      {"a start code cut after 00", {0, 0, 1, 0x41, 9, 0}, {0, 1, 0x41}, B::kAtStart},
+      {"a start code cut after 00 00", {0, 0, 1, 0x41, 9, 0, 0}, {1, 0x41}, B::kAtStart},
+      {"payload", {0, 0, 1, 0x41, 9}, {7, 8}, B::kInsideUnit},
+      {"emulation prevention after the cut", {0, 0, 1, 0x41, 9, 0, 0}, {3, 1}, B::kInsideUnit},
+      {"a 01 after one zero only", {0, 0, 1, 0x41, 9}, {0, 1, 5}, B::kInsideUnit},
+      {"the header after a start code", {0, 0, 1}, {0x41, 9}, B::kInsideUnit},
+      {"zeros only", {0, 0, 1, 0x41, 9}, {0, 0}, B::kUndecided},
+  };
+  for (const BoundaryCase& c : cases) {
+    AnnexBSplitter splitter;
+    Units(splitter, c.before, c.before.size());
+    EXPECT_EQ(splitter.Classify(c.next.data(), c.next.size()), c.boundary) << c.name;
+  }
+}
+
+// A dropped pending unit is not completed by the next start code, though the zeros before the
+// drop still begin it; a unit longer than the bound is dropped, its rest with it, until the next
+// start code.
+TEST(AnnexBSplitterTest, DroppedAndOverlongUnitsAreNotCompletedByTheNextStartCode) {
+  AnnexBSplitter splitter;
+  const Bytes first = {0, 0, 1, 0x65, 1, 2, 0, 0};
+  Units(splitter, first, first.size());
+  EXPECT_EQ(Pending(splitter), (Bytes{0, 0, 1, 0x65, 1, 2}));
+  splitter.DropPending();
+  EXPECT_TRUE(Pending(splitter).empty());
+  const Bytes next = {1, 0x41, 3, 0, 0, 1, 0x41, 4};
+  EXPECT_EQ(Units(splitter, next, next.size()), (std::vector<Bytes>{{0, 0, 1, 0x41, 3}}));
+  EXPECT_EQ(Pending(splitter), (Bytes{0, 0, 1, 0x41, 4}));
+
+  Bytes stream = {0, 0, 1, 0x41};
+  stream.resize(AnnexBSplitter::kMaxUnitSize + 10, 0x55);
+  EXPECT_EQ(Units(splitter, stream, 1 << 20), (std::vector<Bytes>{{0, 0, 1, 0x41, 4}}));
+  EXPECT_TRUE(Pending(splitter).empty());
+  const Bytes after = {0x55, 0, 0, 1, 0x41, 7, 0, 0, 1, 0x41, 8, 0, 0, 1};
+  EXPECT_EQ(Units(splitter, after, after.size()),
+            (std::vector<Bytes>{{0, 0, 1, 0x41, 7}, {0, 0, 1, 0x41, 8}}));
+}
+
+TEST(AnnexBSplitterTest, SlicesThatBeginAPictureAreKnownByTheirFirstMacroblock) {
+  struct Case {
+    Bytes unit;
+    bool slice, idr, begins;
+  };
+  const Case cases[] = {
+      {{0, 0, 1, 0x65, 0x88}, true, true, true},    // IDR, first_mb_in_slice 0
+      {{0, 0, 1, 0x41, 0x9A}, true, false, true},   // P, first_mb_in_slice 0
+      {{0, 0, 1, 0x41, 0x5A}, true, false, false},  // P, first_mb_in_slice 1 and more
+      {{0, 0, 1, 0x65, 0x40}, true, true, false},
+      {{0, 0, 1, 0x67, 0x80}, false, false, false},  // SPS
+      {{0, 0, 1, 0x41}, true, false, false},         // no payload yet
+  };
+  for (const Case& c : cases) {
+    const NalUnit u{c.unit.data(), c.unit.size()};
+    EXPECT_EQ(nal::IsSlice(u), c.slice) << int(c.unit[3]);
+    EXPECT_EQ(nal::IsIdrSlice(u), c.idr) << int(c.unit[3]);
+    EXPECT_EQ(nal::BeginsPicture(u), c.begins) << int(c.unit[3]) << " " << int(c.unit.back());
+  }
 }
 
 }  // namespace

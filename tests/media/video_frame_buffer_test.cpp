@@ -1,11 +1,17 @@
 // VideoFrameBuffer on pictures decoded from real clips: orientation, cover placement, the
-// phone's and the user's mirror and flip, portrait output, and the bounded queue.
+// phone's and the user's mirror and flip, portrait output, and the bounded queue; the placement
+// plans, and the store that recycles released pictures' memory.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "media/frame_geometry.h"
+#include "media/recycled_pictures.h"
 #include "media/video_frame_buffer.h"
 #include "tests/media/video_test_support.h"
 
@@ -25,22 +31,18 @@ std::unique_ptr<VideoFrame> Push(VideoFrameBuffer& buffer, RgbPicture& picture) 
 
 class VideoFrameBufferTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    landscape_ = new RgbPicture(DecodePictures("landscape_1280x720", 1)[0]);
-    portrait_ = new RgbPicture(DecodePictures("portrait_720x1280", 1)[0]);
-    four_three_ = new RgbPicture(DecodePictures("landscape_1280x960", 1)[0]);
-    small_ = new RgbPicture(DecodePictures("landscape_640x360", 1)[0]);
-    full_hd_ = new RgbPicture(DecodePictures("landscape_1920x1080", 1)[0]);
+  // The first picture of each clip, decoded once for the whole suite.
+  static RgbPicture& First(const std::string& clip) {
+    static std::map<std::string, RgbPicture> decoded;
+    auto it = decoded.find(clip);
+    if (it == decoded.end()) it = decoded.emplace(clip, DecodePictures(clip, 1)[0]).first;
+    return it->second;
   }
-  static void TearDownTestSuite() {
-    for (RgbPicture* p : {landscape_, portrait_, four_three_, small_, full_hd_}) delete p;
-  }
-  static RgbPicture *landscape_, *portrait_, *four_three_, *small_, *full_hd_;
+  RgbPicture& landscape_ = First("landscape_1280x720");
+  RgbPicture& portrait_ = First("portrait_720x1280");
+  RgbPicture& full_hd_ = First("landscape_1920x1080");
   VideoFrameBuffer buffer_;
 };
-RgbPicture *VideoFrameBufferTest::landscape_, *VideoFrameBufferTest::portrait_,
-    *VideoFrameBufferTest::four_three_, *VideoFrameBufferTest::small_,
-    *VideoFrameBufferTest::full_hd_;
 
 // Pictures that need no scaling: every output pixel is exactly one source pixel.
 TEST_F(VideoFrameBufferTest, UnscaledPicturesMapEveryPixelToOneSourcePixel) {
@@ -52,9 +54,10 @@ TEST_F(VideoFrameBufferTest, UnscaledPicturesMapEveryPixelToOneSourcePixel) {
     const char* corners;
     bool turned;
     int crop;
-  } const cases[] = {{"landscape: unchanged", landscape_, "RGYB", false, 0},
-                     {"portrait: turned clockwise", portrait_, "BRGY", true, 0},
-                     {"4:3: 120 rows cropped top and bottom", four_three_, "RGYB", false, 120}};
+  } const cases[] = {
+      {"landscape: unchanged", &landscape_, "RGYB", false, 0},
+      {"portrait: turned clockwise", &portrait_, "BRGY", true, 0},
+      {"4:3: 120 rows cropped top and bottom", &First("landscape_1280x960"), "RGYB", false, 120}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto out = Push(buffer_, *c.picture);
@@ -71,30 +74,31 @@ TEST_F(VideoFrameBufferTest, UnscaledPicturesMapEveryPixelToOneSourcePixel) {
       }
   }
   // Scaled pictures keep their orientation too (their pixels: the composer's and scaler's tests).
-  for (RgbPicture* scaled : {small_, full_hd_}) EXPECT_EQ(Corners(*Push(buffer_, *scaled)), "RGYB");
+  for (const char* scaled : {"landscape_640x360", "landscape_1920x1080"})
+    EXPECT_EQ(Corners(*Push(buffer_, First(scaled))), "RGYB");
 }
 
 TEST_F(VideoFrameBufferTest, PhoneAndUserMirrorAndFlipCombine) {
   buffer_.SetReverse(0, 1);
-  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "GRBY");  // mirrored by the phone's flag
+  EXPECT_EQ(Corners(*Push(buffer_, landscape_)), "GRBY");  // mirrored by the phone's flag
   buffer_.SetMirror(1, 0);
-  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "RGYB");  // the user's mirror cancels it
+  EXPECT_EQ(Corners(*Push(buffer_, landscape_)), "RGYB");  // the user's mirror cancels it
   buffer_.SetReverse(1, 0);
-  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "YBRG");  // flipped and mirrored
+  EXPECT_EQ(Corners(*Push(buffer_, landscape_)), "YBRG");  // flipped and mirrored
   buffer_.SetMirror(0, 1);
-  EXPECT_EQ(Corners(*Push(buffer_, *landscape_)), "RGYB");  // both flips cancel
+  EXPECT_EQ(Corners(*Push(buffer_, landscape_)), "RGYB");  // both flips cancel
   buffer_.SetMirror(1, 1);
   buffer_.SetReverse(1, 1);
-  auto same = Push(buffer_, *landscape_);
+  auto same = Push(buffer_, landscape_);
   VideoFrameBuffer plain;
-  auto reference = Push(plain, *landscape_);
+  auto reference = Push(plain, landscape_);
   EXPECT_EQ(0, std::memcmp(same->bits(), reference->bits(), static_cast<size_t>(same->size())));
 }
 
 TEST_F(VideoFrameBufferTest, PortraitModeMakesUpright720By1280Pictures) {
-  buffer_.PushFrame(landscape_->View());
+  buffer_.PushFrame(landscape_.View());
   buffer_.SetPortrait(1);
-  auto upright = Push(buffer_, *portrait_);
+  auto upright = Push(buffer_, portrait_);
   EXPECT_EQ(upright->width(), 1280);  // queued before the switch: keeps its size
   upright = buffer_.PopFront();
   ASSERT_TRUE(upright);
@@ -102,10 +106,10 @@ TEST_F(VideoFrameBufferTest, PortraitModeMakesUpright720By1280Pictures) {
   EXPECT_EQ(upright->height(), 1280);
   EXPECT_EQ(upright->size(), 2764800);
   EXPECT_EQ(Corners(*upright), "RGYB");
-  auto turned = Push(buffer_, *landscape_);  // a landscape phone picture is turned clockwise
+  auto turned = Push(buffer_, landscape_);  // a landscape phone picture is turned clockwise
   EXPECT_EQ(turned->width(), 720);
   EXPECT_EQ(Corners(*turned), "BRGY");
-  auto wide = Push(buffer_, *full_hd_);  // turned, then scaled down
+  auto wide = Push(buffer_, full_hd_);  // turned, then scaled down
   EXPECT_EQ(wide->height(), 1280);
   EXPECT_EQ(Corners(*wide), "BRGY");
 }
@@ -144,7 +148,8 @@ TEST_F(VideoFrameBufferTest, EleventhPictureDisplacesTheFirstAndPopNewestDropsTh
 TEST_F(VideoFrameBufferTest, IgnoresUnusablePicturesAndCountsQueuedOnesFromEachClear) {
   std::vector<uint64_t> told;
   buffer_.SetQueuedObserver([&](uint64_t picture) { told.push_back(picture); });
-  AVFrame yuv = *small_->View(), empty = yuv, zero = yuv;
+  RgbPicture& small = First("landscape_640x360");
+  AVFrame yuv = *small.View(), empty = yuv, zero = yuv;
   yuv.format = AV_PIX_FMT_YUV420P;
   empty.data[0] = nullptr;
   zero.width = 0;
@@ -152,15 +157,28 @@ TEST_F(VideoFrameBufferTest, IgnoresUnusablePicturesAndCountsQueuedOnesFromEachC
        std::initializer_list<const AVFrame*>{nullptr, &yuv, &empty, &zero})
     buffer_.PushFrame(unusable);
   EXPECT_FALSE(buffer_.PopFront());
-  for (int i = 0; i < 12; ++i) buffer_.PushFrame(small_->View());  // two displace older ones
+  for (int i = 0; i < 12; ++i) buffer_.PushFrame(small.View());  // two displace older ones
   buffer_.Clear();
   EXPECT_FALSE(buffer_.PopFront());
   EXPECT_EQ(buffer_.IsFull(), 0);
-  buffer_.PushFrame(landscape_->View());
+  buffer_.PushFrame(landscape_.View());
   std::vector<uint64_t> expected;
   for (uint64_t i = 0; i < 12; ++i) expected.push_back(i);
   expected.push_back(0);
   EXPECT_EQ(told, expected);
+}
+
+// A red picture whose cropped-away margins are green: nothing green may show.
+RgbPicture MarginPicture(int w, int h, int margin_x, int margin_y) {
+  RgbPicture p;
+  p.width = w;
+  p.height = h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool margin = x < margin_x || x >= w - margin_x || y < margin_y || y >= h - margin_y;
+      p.pixels.insert(p.pixels.end(), {uint8_t(margin ? 0 : 255), uint8_t(margin ? 255 : 0), 0});
+    }
+  return p;
 }
 
 TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
@@ -168,19 +186,10 @@ TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
   for (int portrait = 0; portrait < 2; ++portrait) {
     buffer_.SetPortrait(portrait);
     buffer_.SetMirror(portrait, 1 - portrait);
-    for (auto [w, h] : {std::pair{1, 1},
-                        {2, 3},
-                        {333, 777},
-                        {1281, 719},
-                        {4000, 100},
-                        {100, 4000},
-                        {1279, 720},
-                        {720, 1281}}) {
-      RgbPicture p;
-      p.width = w;
-      p.height = h;
-      p.pixels.assign(static_cast<size_t>(w) * h * 3, 0);
-      for (size_t i = 0; i < p.pixels.size(); i += 3) p.pixels[i] = 200;  // red everywhere
+    const int sizes[][2] = {{1, 1},      {2, 3},      {333, 777},  {1281, 719},
+                            {4000, 100}, {100, 4000}, {1279, 720}, {720, 1281}};
+    for (const auto& [w, h] : sizes) {
+      RgbPicture p = MarginPicture(w, h, 0, 0);  // red everywhere
       auto out = Push(buffer_, p);
       ASSERT_TRUE(out) << w << "x" << h;
       EXPECT_EQ(out->width(), portrait ? 720 : 1280);
@@ -189,28 +198,11 @@ TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
       for (int y = 0; y < out->height(); y += 37)
         for (int x = 0; x < out->width(); x += 41) {
           const Rgb c = Pixel(*out, x, y);
-          ASSERT_TRUE(c.r == 200 && c.g == 0 && c.b == 0)
+          ASSERT_TRUE(c.r == 255 && c.g == 0 && c.b == 0)
               << w << "x" << h << " at " << x << "," << y;
         }
     }
   }
-}
-
-// A red picture whose cropped-away margins are green: nothing green may show.
-RgbPicture MarginPicture(int w, int h, int margin_x, int margin_y) {
-  RgbPicture p;
-  p.width = w;
-  p.height = h;
-  p.pixels.resize(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* px = &p.pixels[(static_cast<size_t>(y) * w + x) * 3];
-      const bool margin = x < margin_x || x >= w - margin_x || y < margin_y || y >= h - margin_y;
-      px[0] = margin ? 0 : 255;
-      px[1] = margin ? 255 : 0;
-      px[2] = 0;
-    }
-  return p;
 }
 
 TEST_F(VideoFrameBufferTest, ScaledPicturesAreCroppedEquallyOnBothSides) {
@@ -261,6 +253,82 @@ TEST_F(VideoFrameBufferTest, DecoderFeedsTheBufferAndTheUiSideDrainsItConcurrent
   while (buffer_.PopFront()) ++taken;
   EXPECT_GE(taken, 10);
   EXPECT_LE(taken, 149);
+}
+
+// Output-sized pictures are taken as they are; a picture of the output's width or height but
+// longer the other way is cropped unscaled (an odd overflow crops one more at the end); other
+// sizes are scaled to cover, cropped equally on both sides.
+TEST(PlanCoverTest, IdenticalCroppedOrScaledToCover) {
+  constexpr CoverMode kSame = CoverMode::kIdentical, kCrop = CoverMode::kCrop,
+                      kScale = CoverMode::kScale;
+  struct Case {
+    int w, h, ow, oh;
+    CoverMode mode;
+    int dw, dh, x, y;
+  } cases[] = {
+      {1280, 720, 1280, 720, kSame, 1280, 720, 0, 0},
+      {720, 1280, 720, 1280, kSame, 720, 1280, 0, 0},
+      {1280, 960, 1280, 720, kCrop, 1280, 960, 0, -120},    // 4:3: 120 rows top and bottom
+      {960, 1280, 720, 1280, kCrop, 960, 1280, -120, 0},    // portrait output: columns
+      {1280, 961, 1280, 720, kCrop, 1280, 961, 0, -120},    // 241 rows too many
+      {640, 360, 1280, 720, kScale, 1280, 720, 0, 0},       // stretched
+      {1920, 1080, 1280, 720, kScale, 1280, 720, 0, 0},     // shrunk
+      {640, 480, 1280, 720, kScale, 1280, 960, 0, -120},    // 4:3 scaled, rows cropped
+      {2340, 1080, 1280, 720, kScale, 1560, 720, -140, 0},  // wide phone: columns cropped
+      {1000, 1000, 720, 1280, kScale, 1280, 1280, -280, 0},
+      {1280, 700, 1280, 720, kScale, 1316, 720, -18, 0},  // one side equal, the other smaller
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+    const CoverPlan p = PlanCover(c.w, c.h, c.ow, c.oh);
+    EXPECT_EQ(p.mode, c.mode);
+    if (c.mode != kSame) {
+      EXPECT_EQ(p.drawn_width, c.dw);
+      EXPECT_EQ(p.drawn_height, c.dh);
+      EXPECT_EQ(p.x, c.x);
+      EXPECT_EQ(p.y, c.y);
+    }
+  }
+}
+
+// Letterboxed into the preview; empty sizes plan nothing.
+TEST(PlanContainTest, LetterboxesIntoThePreview) {
+  const struct {
+    int w, h, ow, oh, dw, dh, x, y;
+  } cases[] = {{1280, 720, 727, 522, 727, 408, 0, 57},
+               {720, 1280, 727, 522, 293, 522, 217, 0},
+               {1280, 720, 0, 0, 0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    const ContainPlan p = PlanContain(c.w, c.h, c.ow, c.oh);
+    EXPECT_EQ(std::vector<int>({p.drawn_width, p.drawn_height, p.x, p.y}),
+              std::vector<int>({c.dw, c.dh, c.x, c.y}))
+        << c.w << "x" << c.h;
+  }
+  EXPECT_EQ(PlanCover(0, 720, 1280, 720).drawn_width, 0);
+}
+
+std::vector<int> released;
+void Release(const int& memory) {
+  released.push_back(memory);
+}
+using Store = RecycledPictures<int, Release>;
+
+TEST(RecycledPicturesTest, HandsOutOnlyTheSameSizeAndKeepsAFew) {
+  released.clear();
+  {
+    Store store;
+    int memory = 0;
+    EXPECT_FALSE(store.Take(1280, 720, &memory));
+    for (int i = 1; i <= 6; ++i) store.Give(1280, 720, i);  // two more than are kept
+    EXPECT_EQ(released, (std::vector<int>{5, 6}));
+    EXPECT_FALSE(store.Take(720, 1280, &memory));
+    ASSERT_TRUE(store.Take(1280, 720, &memory));
+    EXPECT_EQ(memory, 1);
+    store.Give(720, 1280, 7);
+    ASSERT_TRUE(store.Take(720, 1280, &memory));
+    EXPECT_EQ(memory, 7);
+  }
+  EXPECT_EQ(released, (std::vector<int>{5, 6, 2, 3, 4}));  // the kept ones go with the store
 }
 
 }  // namespace
