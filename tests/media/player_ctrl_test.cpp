@@ -1,20 +1,30 @@
 // The preview window under Wine: publication to the shared section at every tick, letterboxed
-// painting scaled once per picture, the placeholder, the help area and the draw handler.
+// painting scaled once per picture, the placeholder, the help area and the draw handler; then
+// the whole video path: the phone simulator streams a real clip, the real stream worker decodes
+// it into its frame buffer, the preview polls, paints and publishes, and a camera side reader
+// checks the shared section.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "common/module_directory.h"
+#include "device/socket_layer.h"
 #include "media/frame_geometry.h"
 #include "media/frame_mapping_win.h"
 #include "media/player_ctrl.h"
 #include "media/smooth_scaler.h"
+#include "media/stream_worker.h"
+#include "media/video_frame_buffer.h"
+#include "tests/device/fake_adb_workdir.h"
 #include "tests/media/player_test_support.h"
+#include "tests/media/stream_test_support.h"
+#include "tests/media/video_test_support.h"
 
 namespace vl::test {
 namespace {
@@ -68,54 +78,30 @@ class PlayerCtrlTest : public ::testing::Test {
 
 HWND PlayerCtrlTest::parent_ = nullptr;
 
-TEST_F(PlayerCtrlTest, EveryTickPublishesTheCurrentPictureToTheSection) {
-  auto picture = QuadrantPicture(1280, 720);
-  VideoFrame* current = picture.get();
-  int polls = 0;
-  player_.SetFrameSource([&] {
-    ++polls;
-    return current;
-  });
-  Create();
-  FrameMappingReader reader;
-  Tick();
-  EXPECT_EQ(polls, 1);
-  MappedPicture seen = reader.Read();
-  ASSERT_NE(seen.pixels, nullptr);
-  EXPECT_EQ(seen.width, 1280);
-  EXPECT_EQ(seen.height, 720);
-  EXPECT_EQ(seen.size, 2764800);
-  EXPECT_EQ(0, memcmp(seen.pixels, picture->bits(), 2764800));
-
-  // No new picture: the same one is written again, so a changed section is repaired.
-  picture->bits()[0] ^= 0xFF;
-  Tick();
-  EXPECT_EQ(0, memcmp(reader.Read().pixels, picture->bits(), 2764800));
-
-  auto portrait = QuadrantPicture(720, 1280);
-  current = portrait.get();
-  Tick();
-  seen = reader.Read();
-  EXPECT_EQ(seen.width, 720);
-  EXPECT_EQ(seen.height, 1280);
-  EXPECT_EQ(seen.size, 2764800);
-}
-
-// Letterboxed between black bars, every pixel of the picture is the smooth scaler's result
-// unchanged, whatever bitmap formats the preview copies it through (a picture of busy bytes).
-TEST_F(PlayerCtrlTest, PaintsTheSmoothlyScaledPictureExactlyBetweenBlackBars) {
+// Every tick publishes the current picture to the section, also when no new one came (so a
+// changed section is repaired). Letterboxed between black bars, every pixel of the picture is the
+// smooth scaler's result unchanged, whatever bitmap formats the preview copies it through (a
+// picture of busy bytes).
+TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlackBars) {
   struct Case {
     int w, h;
     ContainPlan plan;
   } const cases[] = {{1280, 720, {727, 408, 0, 57}}, {720, 1280, {293, 522, 217, 0}}};
   std::unique_ptr<VideoFrame> picture;
-  player_.SetFrameSource([&] { return picture.get(); });
+  int polls = 0;
+  player_.SetFrameSource([&] {
+    ++polls;
+    return picture.get();
+  });
   Create();
+  FrameMappingReader reader;
   for (const Case& c : cases) {
     picture = VideoFrame::Create(c.w, c.h);
     for (int64_t i = 0; i < picture->size(); ++i)
       picture->bits()[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    const int polled = polls;
     Tick();
+    EXPECT_EQ(polls, polled + 1);
     Repaint();
     const ContainPlan plan = PlanContain(c.w, c.h, 727, 522);
     ASSERT_EQ(std::tuple(plan.drawn_width, plan.drawn_height, plan.x, plan.y),
@@ -141,30 +127,21 @@ TEST_F(PlayerCtrlTest, PaintsTheSmoothlyScaledPictureExactlyBetweenBlackBars) {
       }
     EXPECT_EQ(differing, 0) << c.w << "x" << c.h;
     EXPECT_EQ(lit_bars, 0) << c.w << "x" << c.h;
+
+    MappedPicture seen = reader.Read();
+    ASSERT_NE(seen.pixels, nullptr);
+    EXPECT_EQ(seen.width, c.w);
+    EXPECT_EQ(seen.height, c.h);
+    EXPECT_EQ(seen.size, 2764800);
+    EXPECT_EQ(0, memcmp(seen.pixels, picture->bits(), 2764800));
+    picture->bits()[0] ^= 0xFF;
+    Tick();
+    EXPECT_EQ(0, memcmp(reader.Read().pixels, picture->bits(), 2764800));
   }
 }
 
-TEST_F(PlayerCtrlTest, APictureIsScaledOnceNotAtEveryRepaint) {
-  auto first = QuadrantPicture(1280, 720);
-  VideoFrame* current = first.get();
-  player_.SetFrameSource([&] { return current; });
-  Create();
-  Tick();
-  UpdateWindow(player_);
-  // Change the picture's pixels behind the preview's back: repaints keep showing the copy that
-  // was scaled when the picture arrived.
-  memset(first->bits(), 0xFF, static_cast<size_t>(first->size()));
-  Repaint();
-  EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 0, 0}));
-  // A new picture is scaled anew.
-  auto second = VideoFrame::Create(1280, 720);
-  memset(second->bits(), 0xFF, static_cast<size_t>(second->size()));
-  current = second.get();
-  Tick();
-  UpdateWindow(player_);
-  EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 255, 255}));
-}
-
+// The placeholder, unscaled, fills the window without pictures. Ticks repaint only the picture
+// and clear what an earlier paint left; a picture is scaled once, not at every repaint.
 TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
   auto landscape = QuadrantPicture(1280, 720);
   auto portrait = QuadrantPicture(720, 1280);
@@ -185,13 +162,16 @@ TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
     return std::vector<LONG>{dirty.left, dirty.top, dirty.right, dirty.bottom};
   };
   const Colour black = {0, 0, 0};
-  show(nullptr);  // the placeholder fills the window
+  WindowShot shot = show(nullptr);
+  // The card's colours as app/res/default.png draws them.
+  EXPECT_TRUE(Near(shot.At(5, 5), {0x1e, 0x20, 0x24}, 3));
+  EXPECT_TRUE(Near(shot.At(200, 200), {0x2a, 0x2d, 0x33}, 3));
   // The placeholder's place above the picture turns black.
   EXPECT_TRUE(Near(show(landscape.get()).At(363, 20), black, 0));
   // Then only the picture is repainted at each tick: 727 x 408 at y = 57.
   EXPECT_EQ(repainted_at_tick(), (std::vector<LONG>{0, 57, 727, 465}));
   // A portrait picture: where the landscape one was, the bars are black again.
-  WindowShot shot = show(portrait.get());
+  shot = show(portrait.get());
   EXPECT_TRUE(Near(shot.At(100, 260), black, 0));
   EXPECT_TRUE(Near(shot.At(620, 100), black, 0));
   EXPECT_TRUE(Near(shot.At(290, 100), {255, 0, 0}));
@@ -201,17 +181,14 @@ TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
   EXPECT_TRUE(Near(shot.At(363, 20), black, 0));
   EXPECT_TRUE(Near(shot.At(300, 500), black, 0));
   EXPECT_TRUE(Near(shot.At(180, 160), {255, 0, 0}));
-}
-
-TEST_F(PlayerCtrlTest, WithoutPicturesShowsThePlaceholderUnscaled) {
-  player_.SetFrameSource([] { return nullptr; });
-  Create();
-  Tick();
-  UpdateWindow(player_);
-  const WindowShot shot(player_);
-  // The card's colours as app/res/default.png draws them.
-  EXPECT_TRUE(Near(shot.At(5, 5), {0x1e, 0x20, 0x24}, 3));
-  EXPECT_TRUE(Near(shot.At(200, 200), {0x2a, 0x2d, 0x33}, 3));
+  // The picture's pixels changed behind the preview's back: repaints keep showing the copy that
+  // was scaled when the picture arrived. A new picture of the same size is scaled anew.
+  memset(landscape->bits(), 0xFF, static_cast<size_t>(landscape->size()));
+  Repaint();
+  EXPECT_TRUE(Near(WindowShot(player_).At(180, 160), {255, 0, 0}));
+  auto white = VideoFrame::Create(1280, 720);
+  memset(white->bits(), 0xFF, static_cast<size_t>(white->size()));
+  EXPECT_TRUE(Near(show(white.get()).At(180, 160), {255, 255, 255}));
 }
 
 TEST_F(PlayerCtrlTest, WithoutASourceOnlyBlackAndTheDrawHandlerShow) {
@@ -236,16 +213,20 @@ TEST_F(PlayerCtrlTest, WithoutASourceOnlyBlackAndTheDrawHandlerShow) {
   EXPECT_TRUE(Near(shot.At(300, 300), {0, 0, 0}));
 }
 
-TEST_F(PlayerCtrlTest, HelpAreaOpensTheHelpPageOnlyWithoutAPictureUnderTheHand) {
+// The help area opens the help page only without a picture under the hand; the polling timer
+// takes pictures until stopped.
+TEST_F(PlayerCtrlTest, HelpAreaOpensTheHelpPageOnlyWithoutAPictureAndPollingStops) {
   VideoFrame* current = nullptr;
   auto picture = QuadrantPicture(1280, 720);
-  player_.SetFrameSource([&] { return current; });
+  int polls = 0;
+  player_.SetFrameSource([&] {
+    ++polls;
+    return current;
+  });
   Create();
   const RECT& help = player_.help_area();
-  EXPECT_EQ(help.left, 200);
-  EXPECT_EQ(help.top, 400);
-  EXPECT_EQ(help.right, 527);
-  EXPECT_EQ(help.bottom, 502);
+  EXPECT_EQ(std::vector<LONG>({help.left, help.top, help.right, help.bottom}),
+            std::vector<LONG>({200, 400, 527, 502}));
 
   SendMessageA(player_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));  // outside
   EXPECT_TRUE(opened_.empty());
@@ -270,23 +251,112 @@ TEST_F(PlayerCtrlTest, HelpAreaOpensTheHelpPageOnlyWithoutAPictureUnderTheHand) 
   SendMessageA(player_, WM_SETCURSOR, reinterpret_cast<WPARAM>(player_.GetHwnd()),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
-}
 
-TEST_F(PlayerCtrlTest, PollingTimerTakesPicturesUntilStopped) {
-  int polls = 0;
-  player_.SetFrameSource([&] {
-    ++polls;
-    return nullptr;
-  });
-  Create();
+  const int ticked = polls;
   player_.StartPolling();
-  EXPECT_TRUE(PumpUntil([&] { return polls >= 3; }));
+  EXPECT_TRUE(PumpUntil([&] { return polls >= ticked + 3; }));
   player_.StopPolling();
   PumpUntil([] { return false; }, 100);
   const int stopped_at = polls;
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(polls, stopped_at);
 }
+
+// The output picture the pipeline makes of the clip's last delivered picture, decoded here
+// independently of the worker.
+std::vector<uint8_t> ExpectedLastPicture(const std::string& clip, bool portrait) {
+  RecordingSink sink(1000);
+  H264Decoder decoder;
+  decoder.SetSink(&sink);
+  DecodeInChunks(decoder, ReadClip(clip), 4096);
+  VideoFrameBuffer buffer;
+  buffer.SetPortrait(portrait ? 1 : 0);
+  buffer.PushFrame(sink.pictures.back().View());
+  auto frame = buffer.PopFront();
+  return std::vector<uint8_t>(frame->bits(), frame->bits() + frame->size());
+}
+
+// Largest difference of any byte, and how many bytes differ by more than 2.
+std::pair<int, size_t> Difference(const uint8_t* a, const std::vector<uint8_t>& b) {
+  int largest = 0;
+  size_t off = 0;
+  for (size_t i = 0; i < b.size(); ++i) {
+    const int d = std::abs(static_cast<int>(a[i]) - b[i]);
+    largest = std::max(largest, d);
+    if (d > 2) ++off;
+  }
+  return {largest, off};
+}
+
+// Colour of a pixel (top-down) of a bottom-up section picture.
+Colour SectionPixel(const MappedPicture& p, int x, int y) {
+  const uint8_t* px = p.pixels + static_cast<ptrdiff_t>(p.height - 1 - y) * p.width * 3 + x * 3;
+  return {px[2], px[1], px[0]};
+}
+
+class PlayerStreamTest : public PlayerCtrlTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  PlayerStreamTest() {
+    phone_entry_.display_name = "Pixel";
+    phone_entry_.identifier = "PHONE1";
+    phone_entry_.kind = 2;
+  }
+  ~PlayerStreamTest() override { worker_.Stop(); }
+
+  // Streams the clip through worker and preview until the run has ended and the preview has
+  // taken every queued picture.
+  void StreamClip(const std::string& clip) {
+    Create();
+    player_.SetWorker(&worker_);
+    auto phone = StartPhone({"--video", ClipPath(clip), "--fps", "30", "--end", "close"});
+    worker_.SetPort(phone->port());
+    worker_.Start(&phone_entry_);
+    player_.StartPolling();
+    ASSERT_TRUE(PumpUntil([&] { return !worker_.IsRunning(); }, 30000));
+    // The queue holds at most ten pictures: ten more ticks drain it.
+    PumpUntil([] { return false; }, 30 * 15);
+  }
+
+  net::SocketLibrary sockets_;
+  FakeAdbWorkdir adb_{"device PHONE1 device\n"};
+  DeviceEntry phone_entry_;
+  StreamWorker worker_;
+};
+
+// In portrait mode the section's picture is upright: turned clockwise, the phone's bottom-left
+// (blue) block is at the top-left.
+TEST_P(PlayerStreamTest, StreamReachesTheSectionAndStaysAfterTheRun) {
+  const bool portrait = GetParam();
+  FrameMappingReader camera;
+  worker_.SetPortrait(portrait ? 1 : 0);
+  StreamClip("landscape_1280x720");
+  MappedPicture seen = camera.Read();
+  ASSERT_NE(seen.pixels, nullptr);
+  EXPECT_EQ(seen.width, portrait ? 720 : 1280);
+  EXPECT_EQ(seen.height, portrait ? 1280 : 720);
+  EXPECT_EQ(seen.size, 2764800);
+  const std::vector<uint8_t> expected = ExpectedLastPicture("landscape_1280x720", portrait);
+  auto [largest, off] = Difference(seen.pixels, expected);
+  EXPECT_LE(largest, 8);
+  EXPECT_LT(off, expected.size() / 1000);
+  EXPECT_TRUE(
+      Near(SectionPixel(seen, 20, 20), portrait ? Colour{0, 0, 255} : Colour{255, 0, 0}, 40));
+  EXPECT_TRUE(Near(SectionPixel(seen, portrait ? 700 : 1260, 20),
+                   portrait ? Colour{255, 0, 0} : Colour{0, 255, 0}, 40));
+  // The run is over and the preview stopped publishing: the section keeps the last picture.
+  player_.StopPolling();
+  PumpUntil([] { return false; }, 200);
+  seen = camera.Read();
+  ASSERT_NE(seen.pixels, nullptr);
+  EXPECT_EQ(Difference(seen.pixels, expected).first, largest);
+  // The preview shows it letterboxed.
+  const WindowShot shot(player_);
+  EXPECT_TRUE(Near(shot.At(portrait ? 100 : 363, portrait ? 260 : 20), {0, 0, 0}));
+  EXPECT_TRUE(Near(shot.At(portrait ? 240 : 20, portrait ? 20 : 80),
+                   portrait ? Colour{0, 0, 255} : Colour{255, 0, 0}, 40));
+}
+
+INSTANTIATE_TEST_SUITE_P(LandscapeAndPortrait, PlayerStreamTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace vl::test
