@@ -75,14 +75,9 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBuffer) {
     Sample s(1280, 720, layout);
     FillWithoutPicture(s.Target(), &Zero);
     const size_t bpp = layout == k32 ? 4 : 3;
-    for (size_t i = 0; i < s.bytes.size(); i += bpp) {
-      ASSERT_EQ(s.bytes[i], 0xFF) << i;
-      ASSERT_EQ(s.bytes[i + 1], 0x00) << i;
-      ASSERT_EQ(s.bytes[i + 2], 0x00) << i;
-      if (bpp == 4) {
-        ASSERT_EQ(s.bytes[i + 3], 0xFF) << i;
-      }
-    }
+    const uint8_t blue[4] = {0xFF, 0x00, 0x00, 0xFF};
+    for (size_t i = 0; i < s.bytes.size(); i += bpp)
+      ASSERT_EQ(std::memcmp(&s.bytes[i], blue, bpp), 0) << i;
   }
   // Width 3: 9 bytes of pixels, 12 per row.
   Sample padded(3, 2, k24, 0x11);
