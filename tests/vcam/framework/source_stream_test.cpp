@@ -23,27 +23,21 @@ using vl::win::ComPtr;
 const CLSID kTestClsid = {
     0x5F1D7A10, 0x2B3C, 0x4D5E, {0x8F, 0x90, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6}};
 
-class TestSource;
-
-// 64 x 32 RGB24; `type_count` copies of that type are offered; FillBuffer answers `result`
-// after `good_samples` samples.
+// Two copies of 64 x 32 RGB24 are offered; FillBuffer answers `result` after `good_samples`
+// samples.
 class TestStream : public CSourceStream {
  public:
-  TestStream(HRESULT* hr, TestSource* filter, const wchar_t* name);
+  TestStream(HRESULT* hr, CSource* filter, const wchar_t* name)
+      : CSourceStream(L"Test stream", hr, filter, name) {}
   ~TestStream() override { Inactive(); }
 
   STDMETHODIMP Notify(IBaseFilter*, Quality) override { return E_NOTIMPL; }
 
   HRESULT GetMediaType(int position, CMediaType* mt) override {
     if (position < 0) return E_INVALIDARG;
-    if (position >= type_count) return VFW_S_NO_MORE_ITEMS;
+    if (position >= 2) return VFW_S_NO_MORE_ITEMS;
     auto* info = reinterpret_cast<VIDEOINFOHEADER*>(mt->AllocFormatBuffer(sizeof(VIDEOINFOHEADER)));
-    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info->bmiHeader.biWidth = 64;
-    info->bmiHeader.biHeight = 32;
-    info->bmiHeader.biPlanes = 1;
-    info->bmiHeader.biBitCount = 24;
-    info->bmiHeader.biSizeImage = GetBitmapSize(&info->bmiHeader);
+    info->bmiHeader = {sizeof(BITMAPINFOHEADER), 64, 32, 1, 24, BI_RGB, 64 * 32 * 3, 0, 0, 0, 0};
     info->AvgTimePerFrame = 333333;
     mt->majortype = MEDIATYPE_Video;
     mt->subtype = MEDIASUBTYPE_RGB24;
@@ -70,7 +64,6 @@ class TestStream : public CSourceStream {
   }
   void BumpTypes() { IncrementTypeVersion(); }
 
-  int type_count = 2;
   bool accept_types = true;
   volatile LONG filled = 0;
   LONG good_samples = 1000000;
@@ -90,9 +83,6 @@ class TestSource : public CSource {
   }
   TestStream* Stream(int i) { return static_cast<TestStream*>(streams_[static_cast<size_t>(i)]); }
 };
-
-TestStream::TestStream(HRESULT* hr, TestSource* filter, const wchar_t* name)
-    : CSourceStream(L"Test stream", hr, filter, name) {}
 
 ComPtr<IBaseFilter> AsFilter(TestSource* source) {
   ComPtr<IBaseFilter> filter;
