@@ -63,7 +63,6 @@ class ChildProcess {
     }
     DeleteFileA(output_path_.c_str());
   }
-  bool started() const { return process_.valid(); }
   // The exit code, or -1 when it did not start or end in time.
   int Wait(DWORD timeout_ms = 60000) {
     if (!process_ || WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) return -1;
@@ -442,8 +441,11 @@ TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnl
 }
 
 // A published picture arrives pixel for pixel, turned clockwise when its orientation is not the
-// camera's: the camera offers its own orientation whatever the section holds.
-TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyAndWinOverTheFallback) {
+// camera's: the camera offers its own orientation whatever the section holds. (Landscape into
+// the landscape camera at 24 bits is the appearing picture of the blue case.) Then what the
+// latency measurement and the soak rely on: every sample's frame number read back and timed on
+// the wall clock, and a long run that keeps only a bounded record.
+TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnTheWallClock) {
   ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
   ASSERT_EQ(Register(with_res_ + kDlls[1]), 0);
   const struct {
@@ -452,7 +454,6 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyAndWinOverTheFallback) {
     const wchar_t* camera;
     GUID subtype;
   } cases[] = {
-      {"landscape, 24 bits", 1280, 720, kLandscapeName, MEDIASUBTYPE_RGB24},
       {"landscape, 32 bits", 1280, 720, kLandscapeName, MEDIASUBTYPE_RGB32},
       {"portrait into the landscape camera", 720, 1280, kLandscapeName, MEDIASUBTYPE_RGB24},
       {"landscape into the portrait camera", 1280, 720, kPortraitName, MEDIASUBTYPE_RGB24},
@@ -475,12 +476,7 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyAndWinOverTheFallback) {
         }
       }
   }
-}
 
-// What the latency measurement and the soak rely on: every sample's frame number read back and
-// timed on the wall clock, and a long run that keeps only a bounded record.
-TEST_F(CameraGraphTest, CaptureGraphReadsFrameNumbersOnTheWallClockAndBoundsItsRecords) {
-  ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
   std::vector<uint8_t> picture(1280 * 720 * 3, 0x40);
   vl::tools::DrawFrameCode(picture.data(), 1280, 720, 1280 * 3, 4321);
   PublishedSection section(1280, 720, picture);
@@ -520,7 +516,6 @@ TEST_F(CameraGraphTest, ToolsPublishAndCaptureEndToEnd) {
   // The publisher holds the section while the capture tool runs in a third process.
   ChildProcess publisher(WindowsPath(VL_FRAME_PUBLISHER_EXE) +
                          " --solid 1280x720:123456 --hold 60");
-  ASSERT_TRUE(publisher.started());
   ASSERT_TRUE(publisher.WaitForOutput("published=1280x720 size=2764800", 20000))
       << publisher.Output();
 
