@@ -13,98 +13,64 @@
 #include "online/remote_config.h"
 #include "online/setting_dlg.h"
 #include "tests/online/fake_prompts.h"
-#include "tests/online/test_pictures.h"
+#include "tests/online/online_test_support.h"
 
 namespace vl {
 namespace {
 
-// Runs `steps` one per 60 ms timer tick on this thread while a modal dialog runs; each step
-// gets the active dialog of the thread (the newest popup).
-class Script {
- public:
-  using Step = std::function<void(HWND dialog)>;
-  explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 60, &Script::Tick);
-  }
-  ~Script() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool finished() const { return next_ == steps_.size(); }
+using Step = std::function<void(HWND dialog)>;
+std::vector<Step>* g_steps = nullptr;
+size_t g_next_step = 0;
 
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Script* self = current_;
-    if (self == nullptr || self->finished()) return;
-    HWND dialog = GetActiveWindow();
-    if (dialog == nullptr) return;
-    self->steps_[self->next_++](dialog);
-  }
-  static Script* current_;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-  UINT_PTR timer_ = 0;
-};
-Script* Script::current_ = nullptr;
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = GetActiveWindow();
+  if (g_steps != nullptr && g_next_step < g_steps->size() && dialog != nullptr)
+    (*g_steps)[g_next_step++](dialog);
+}
 
-void Command(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+// Runs `dialog` modally while `steps` run one per 60 ms timer tick on this thread, each with the
+// thread's active dialog (the newest popup); its result once all of them ran.
+template <class Dialog>
+INT_PTR RunModal(Dialog& dialog, std::vector<Step> steps) {
+  g_steps = &steps;
+  g_next_step = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 60, &RunNextStep);
+  const INT_PTR result = dialog.DoModal(nullptr);
+  KillTimer(nullptr, timer);
+  g_steps = nullptr;
+  EXPECT_EQ(g_next_step, steps.size());
+  return result;
+}
+
+// A button's command, as its click sends it.
+Step Press(int id) {
+  return [id](HWND dialog) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  };
 }
 
 // A left click as the mouse makes it, in the middle of a child window.
-void Click(HWND child) {
-  RECT rc;
-  GetClientRect(child, &rc);
-  const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-  SendMessageA(child, WM_MOUSEMOVE, 0, at);
-  SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageA(child, WM_LBUTTONUP, 0, at);
+Step Click(int id) {
+  return [id](HWND dialog) {
+    HWND child = GetDlgItem(dialog, id);
+    RECT rc;
+    GetClientRect(child, &rc);
+    const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    SendMessageA(child, WM_MOUSEMOVE, 0, at);
+    SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(child, WM_LBUTTONUP, 0, at);
+  };
+}
+
+void CloseBox(HWND dialog) {
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
 std::string WindowText(HWND window) {
   char text[256] = {};
   GetWindowTextA(window, text, sizeof text);
   return AnsiToUtf8(text);
-}
-
-class DialogsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    test::StartGdiplusForTests();
-    UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
-  }
-  std::vector<std::string> Opened() const {
-    std::vector<std::string> urls;
-    for (const auto& r : prompts_.Records("open")) urls.push_back(r.text);
-    return urls;
-  }
-  test::FakePrompts prompts_;
-};
-
-TEST_F(DialogsTest, HelpShowsOnlyTheLinksThatAreConfigured) {
-  HelpDlg bare(prompts_);
-  HWND dialog = bare.Create(nullptr);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(WindowText(dialog), "使用帮助");
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_DEBUG_MODE)));
-  EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)), "下载ADB驱动");
-  EXPECT_EQ(
-      WindowText(GetDlgItem(dialog, IDC_HELP_TEXT)).rfind("未检测到设备？\n\n安卓用户：\n", 0), 0u);
-  DestroyWindow(dialog);
-
-  UpdateRemoteConfig([](RemoteConfig& c) {
-    c.adb_drive_url = "http://www.velloria.com.cn/adb.zip";
-    c.open_debug_mode_url = "http://www.velloria.com.cn/debug.html";
-  });
-  HelpDlg configured(prompts_);
-  dialog = configured.Create(nullptr);
-  ShowWindow(dialog, SW_SHOW);
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)));
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_DEBUG_MODE)));
-  DestroyWindow(dialog);
 }
 
 // A pixel of a window as the screen shows it.
@@ -118,10 +84,34 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
   return c;
 }
 
-TEST_F(DialogsTest, HelpButtonsAreTheToolkitsOnTheButtonBand) {
+void ConfigureHelpLinks(const char* adb_driver, const char* debug_mode) {
+  UpdateRemoteConfig([&](RemoteConfig& c) {
+    c.adb_drive_url = adb_driver;
+    c.open_debug_mode_url = debug_mode;
+  });
+}
+
+class DialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::StartGdiplusForTests();
+    UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
+  }
+  test::FakePrompts prompts_;
+};
+
+// Without configured addresses the links hide (configured, online_dialog_clicks_test clicks them);
+// the buttons are the toolkit's, on the band.
+TEST_F(DialogsTest, HelpShowsOnlyTheConfiguredLinksAndTheToolkitsButtonsOnTheBand) {
   HelpDlg help(prompts_);
   HWND dialog = help.Create(nullptr);
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(WindowText(dialog), "使用帮助");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_DEBUG_MODE)));
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_HELP_ADB_DRIVER)), "下载ADB驱动");
+  EXPECT_EQ(
+      WindowText(GetDlgItem(dialog, IDC_HELP_TEXT)).rfind("未检测到设备？\n\n安卓用户：\n", 0), 0u);
   ShowWindow(dialog, SW_SHOW);
   UpdateWindow(dialog);
   RECT client;
@@ -156,54 +146,25 @@ TEST_F(DialogsTest, HelpButtonsAreTheToolkitsOnTheButtonBand) {
   EXPECT_EQ(ScreenPixel(dialog, rects[0].left - 4, rects[0].top + 6), RGB(240, 240, 240));
   // The rounded corner shows the band, not a white square.
   EXPECT_EQ(ScreenPixel(dialog, rects[1].left, rects[1].top), RGB(240, 240, 240));
-  int buttons_found = 0;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char name[64] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (std::string(name) == "Button") ++buttons_found;
-  }
-  EXPECT_EQ(buttons_found, 0);
+  EXPECT_EQ(FindWindowExA(dialog, nullptr, "Button", nullptr), nullptr);
   DestroyWindow(dialog);
 }
 
 TEST_F(DialogsTest, HelpLinksOpenTheirPagesAndTheButtonsEndTheDialog) {
-  UpdateRemoteConfig([](RemoteConfig& c) {
-    c.adb_drive_url = "http://www.velloria.com.cn/adb.zip";
-    c.open_debug_mode_url = "http://www.velloria.com.cn/debug.html";
-  });
+  ConfigureHelpLinks("http://www.velloria.com.cn/adb.zip", "http://www.velloria.com.cn/debug.html");
   HelpDlg help(prompts_);
-  {
-    Script script({[](HWND d) { Command(d, IDC_HELP_ADB_DRIVER); },
-                   [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
-                   [](HWND d) { Command(d, IDOK); }});
-    EXPECT_EQ(help.DoModal(nullptr), IDOK);
-  }
-  EXPECT_EQ(Opened(), (std::vector<std::string>{"http://www.velloria.com.cn/adb.zip",
-                                                "http://www.velloria.com.cn/debug.html"}));
+  const std::vector<Step> links = {Press(IDC_HELP_ADB_DRIVER), Press(IDC_HELP_DEBUG_MODE),
+                                   Press(IDOK)};
+  EXPECT_EQ(RunModal(help, links), IDOK);
+  EXPECT_EQ(prompts_.Summary(),
+            "open:http://www.velloria.com.cn/adb.zip open:http://www.velloria.com.cn/debug.html");
+  // "详细教程" (online_dialog_clicks_test) and closing end it with IDCANCEL.
   prompts_.Clear();
-  {
-    Script script({[](HWND d) { Command(d, IDC_HELP_TUTORIAL); }});
-    EXPECT_EQ(help.DoModal(nullptr), IDCANCEL);
-  }
-  EXPECT_EQ(Opened(), (std::vector<std::string>{kIosHelpPageUrl}));
-  prompts_.Clear();
-  {
-    Script script({[](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }});
-    EXPECT_EQ(help.DoModal(nullptr), IDCANCEL);
-  }
-  EXPECT_TRUE(Opened().empty());
+  EXPECT_EQ(RunModal(help, {CloseBox}), IDCANCEL);
   // Configured addresses that are no web pages are not opened.
-  UpdateRemoteConfig([](RemoteConfig& c) {
-    c.adb_drive_url = "C:\\Windows\\System32\\calc.exe";
-    c.open_debug_mode_url = "file:///c:/windows/notepad.exe";
-  });
-  {
-    Script script({[](HWND d) { Command(d, IDC_HELP_ADB_DRIVER); },
-                   [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
-                   [](HWND d) { Command(d, IDOK); }});
-    EXPECT_EQ(help.DoModal(nullptr), IDOK);
-  }
-  EXPECT_TRUE(Opened().empty());
+  ConfigureHelpLinks("C:\\Windows\\System32\\calc.exe", "file:///c:/windows/notepad.exe");
+  EXPECT_EQ(RunModal(help, links), IDOK);
+  EXPECT_EQ(prompts_.Summary(), "");
 }
 
 TEST_F(DialogsTest, ASearchAddressAsksForThePhoneAndSearchesForIt) {
@@ -211,75 +172,55 @@ TEST_F(DialogsTest, ASearchAddressAsksForThePhoneAndSearchesForIt) {
       [](RemoteConfig& c) { c.open_debug_mode_url = "https://www.baidu.com/s?wd="; });
   HelpDlg help(prompts_);
   std::string question_caption, prompt_text;
-  Script script({[](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
-                 [&](HWND box) {
-                   question_caption = WindowText(box);
-                   prompt_text = WindowText(GetDlgItem(box, IDC_INPUT_PROMPT));
-                   SetDlgItemTextA(box, IDC_INPUT_EDIT, "vivo \"X9\"");
-                   Command(box, IDOK);
-                 },
-                 [](HWND d) { Command(d, IDC_HELP_DEBUG_MODE); },
-                 [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); },
-                 [](HWND d) { Command(d, IDOK); }});
-  EXPECT_EQ(help.DoModal(nullptr), IDOK);
-  EXPECT_TRUE(script.finished());
+  EXPECT_EQ(RunModal(help, {Press(IDC_HELP_DEBUG_MODE),
+                            [&](HWND box) {
+                              question_caption = WindowText(box);
+                              prompt_text = WindowText(GetDlgItem(box, IDC_INPUT_PROMPT));
+                              SetDlgItemTextA(box, IDC_INPUT_EDIT, "vivo \"X9\"");
+                              Press(IDOK)(box);
+                            },
+                            Press(IDC_HELP_DEBUG_MODE), CloseBox, Press(IDOK)}),
+            IDOK);
   EXPECT_EQ(question_caption, "打开USB调试模式");
   EXPECT_EQ(prompt_text, "请输入手机品牌或型号");
   // Confirmed: the model and the phrase appended, blanks and quotes encoded (the Chinese phrase
   // as the code page writes it); cancelled: nothing opened.
-  ASSERT_EQ(Opened().size(), 1u);
-  EXPECT_EQ(AnsiToUtf8(Opened()[0]),
-            "https://www.baidu.com/s?wd=vivo%20%22X9%22%20打开USB调试模式");
+  EXPECT_EQ(prompts_.Summary(),
+            "open:https://www.baidu.com/s?wd=vivo%20%22X9%22%20打开USB调试模式");
 }
 
-TEST_F(DialogsTest, SettingsShowsTheWholeVersion) {
+// The whole version: this test program's version resource says 1.0.10.100, ten characters. The
+// update check and the default app page are online_dialog_clicks_test's, with real clicks.
+TEST_F(DialogsTest, SettingsShowTheVersionAndOpenTheConfiguredAppPage) {
   Setting setting(prompts_, nullptr);
-  HWND dialog = setting.Create(nullptr);
-  ASSERT_NE(dialog, nullptr);
-  // This test program's version resource says 1.0.10.100: ten characters, all of them shown.
+  RECT rc = {};
+  std::string link_text;
+  const Step look = [&](HWND d) {
+    GetWindowRect(d, &rc);
+    link_text = WindowText(GetDlgItem(d, Setting::kDownloadAppId));
+  };
+  EXPECT_EQ(RunModal(setting, {look, Press(Setting::kCloseId)}), 0);
   EXPECT_EQ(AnsiToUtf8(setting.version_text()), "当前版本号：1.0.10.100");
-  RECT rc;
-  GetWindowRect(dialog, &rc);
   EXPECT_EQ(rc.right - rc.left, Setting::kWidth);
   EXPECT_EQ(rc.bottom - rc.top, Setting::kHeight);
-  EXPECT_EQ(AnsiToUtf8(setting.download_link().text()), "下载Quillet");
-  DestroyWindow(dialog);
-}
+  EXPECT_EQ(link_text, "下载Quillet");
 
-TEST_F(DialogsTest, SettingsLinksCheckForUpdatesAndOpenTheAppPage) {
-  int checks = 0;
-  Setting setting(prompts_, [&] { ++checks; });
-  Script script({[](HWND d) { Click(GetDlgItem(d, Setting::kCheckUpdateId)); },
-                 [](HWND d) { Click(GetDlgItem(d, Setting::kDownloadAppId)); },
-                 [](HWND d) { Command(d, Setting::kCloseId); }});
-  EXPECT_EQ(setting.DoModal(nullptr), 0);
-  EXPECT_EQ(checks, 1);  // and the dialog stayed open for the next click
-  EXPECT_EQ(Opened(), (std::vector<std::string>{kProductHomePageUrl}));
-
-  prompts_.Clear();
   UpdateRemoteConfig([](RemoteConfig& c) {
     c.app_name = "Quillet Pro";
     c.app_url = "https://www.velloria.com.cn/quillet/";
   });
   Setting configured(prompts_, nullptr);
-  std::string link_text;
-  Script again({[&](HWND d) {
-                  link_text = WindowText(GetDlgItem(d, Setting::kDownloadAppId));
-                  Click(GetDlgItem(d, Setting::kDownloadAppId));
-                },
-                [](HWND d) { Click(GetDlgItem(d, Setting::kCloseId)); }});
-  EXPECT_EQ(configured.DoModal(nullptr), 0);
+  EXPECT_EQ(RunModal(configured, {look, Click(Setting::kDownloadAppId), Click(Setting::kCloseId)}),
+            0);
   EXPECT_EQ(link_text, "下载Quillet Pro");
-  EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.velloria.com.cn/quillet/"}));
+  EXPECT_EQ(prompts_.Summary(), "open:https://www.velloria.com.cn/quillet/");
 
   // An app address that is no web page falls back to the home page.
   prompts_.Clear();
   UpdateRemoteConfig([](RemoteConfig& c) { c.app_url = "\\\\server\\share\\tool.exe"; });
   Setting refused(prompts_, nullptr);
-  Script third({[](HWND d) { Click(GetDlgItem(d, Setting::kDownloadAppId)); },
-                [](HWND d) { Command(d, Setting::kCloseId); }});
-  EXPECT_EQ(refused.DoModal(nullptr), 0);
-  EXPECT_EQ(Opened(), (std::vector<std::string>{kProductHomePageUrl}));
+  EXPECT_EQ(RunModal(refused, {Click(Setting::kDownloadAppId), Press(Setting::kCloseId)}), 0);
+  EXPECT_EQ(prompts_.Summary(), std::string("open:") + kProductHomePageUrl);
 }
 
 }  // namespace

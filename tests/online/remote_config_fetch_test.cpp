@@ -1,21 +1,22 @@
 // The configuration fetch against the local test server: the request, the document into the
-// record and the settings, the update offer, the help pictures and the fetch guard.
+// record and the settings, the update offer, the help pictures and the fetch guard; then the
+// online services as a main window hosts them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <atomic>
 #include <ctime>
 #include <regex>
 
 #include "common/text_convert.h"
 #include "common/win/gdiplus_gate.h"
+#include "common/win/message_box.h"
+#include "common/win/window_impl.h"
+#include "online/online_host_win.h"
 #include "online/remote_config.h"
 #include "online/remote_config_fetch_win.h"
 #include "tests/online/fake_prompts.h"
-#include "tests/online/test_pictures.h"
-#include "tests/online/test_root.h"
-#include "tests/online/test_server_client.h"
+#include "tests/online/online_test_support.h"
 
 namespace vl {
 namespace {
@@ -37,23 +38,26 @@ class RemoteConfigFetchTest : public ::testing::Test {
     context_.picture_directory = program_dir_.path() + "res\\";
     context_.program_version = "1.0.9.0";
   }
-  void ServeConfig(const std::string& xml) { server_.PutFile("serelpartner/config.php", xml); }
+  // Serves `xml` as the configuration and fetches it.
+  int Fetch(const std::string& xml, bool notify = false) {
+    server_.PutFile("serelpartner/config.php", xml);
+    return FetchRemoteConfig(context_, notify);
+  }
   std::string ResFile(const char* name) const {
     return test::ReadWholeFile(program_dir_.path() + "res\\" + name);
   }
-  void PutResFile(const char* name, const std::string& bytes) const {
-    CreateDirectoryA((program_dir_.path() + "res").c_str(), nullptr);
-    test::WriteWholeFile(program_dir_.path() + "res\\" + name, bytes);
-  }
-  size_t RequestsFor(const std::string& prefix) const {
-    size_t n = 0;
-    for (const auto& r : server_.Requests())
-      if (r.line.compare(0, 4 + prefix.size(), "GET " + prefix) == 0) ++n;
-    return n;
-  }
+  // The three help picture addresses on the test server; "" stays empty.
   std::string Pictures(const std::string& conn, const std::string& vcam, const std::string& hcam) {
-    return "<image_help_conn>" + conn + "</image_help_conn><image_help_vcam>" + vcam +
-           "</image_help_vcam><image_help_hcam>" + hcam + "</image_help_hcam>";
+    const auto url = [this](const std::string& path) {
+      return path.empty() ? "" : server_.Url(path);
+    };
+    return "<image_help_conn>" + url(conn) + "</image_help_conn><image_help_vcam>" + url(vcam) +
+           "</image_help_vcam><image_help_hcam>" + url(hcam) + "</image_help_hcam>";
+  }
+  void ExpectNoPictureTaken() {
+    EXPECT_EQ(placeholder_reloads_, 0);
+    for (const char* key : {"HelpConnImage", "HelpVCamImage", "HelpHCamImage"})
+      EXPECT_EQ(settings_.values.count(key), 0u) << key;
   }
 
   test::TestServer server_;
@@ -64,89 +68,72 @@ class RemoteConfigFetchTest : public ::testing::Test {
   int placeholder_reloads_ = 0;
 };
 
-// Over HTTP and, for an https endpoint, over TLS with the same path and query.
-TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTimeAcceptingAnythingAndNoUserAgent) {
-  ASSERT_TRUE(test::TrustTestRoot());
-  ASSERT_TRUE(server_.tls_available());
-  ServeConfig("<config><app_name>Quillet</app_name></config>");
-  for (const bool secure : {false, true}) {
-    SCOPED_TRACE(secure ? "https" : "http");
-    UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
-    server_.ClearLog();
-    context_.config_endpoint = secure ? server_.SecureUrl("/serelpartner/config.php")
-                                      : server_.Url("/serelpartner/config.php");
-    const long long before = std::time(nullptr);
-    EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-    const auto requests = server_.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(
-        requests[0].line, m,
-        std::regex(R"(GET /serelpartner/config\.php\?ver=1\.0\.9\.0&rand=(\d+) HTTP/1\.1)")))
-        << requests[0].line;
-    const long long rand = std::stoll(m[1]);
-    EXPECT_GE(rand, before);
-    EXPECT_LE(rand, std::time(nullptr));
-    EXPECT_EQ(requests[0].Header("Accept"), "*/*");
-    EXPECT_FALSE(requests[0].Has("User-Agent"));
-    EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
-    EXPECT_EQ(settings_.values["AppName"], "Quillet");
-  }
-  // A host whose certificate cannot be trusted gives nothing, and nothing else is asked.
-  UpdateRemoteConfig([](RemoteConfig& c) { c = RemoteConfig(); });
-  server_.ClearLog();
-  context_.config_endpoint = server_.UntrustedSecureUrl("/serelpartner/config.php");
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 0);
-  EXPECT_TRUE(server_.Requests().empty());
-  EXPECT_EQ(GetRemoteConfig().app_name, "");
+// Over TLS, and without a user agent, program_config_test asks with the real program;
+// http_client_test refuses a host whose certificate cannot be trusted. Without an update element
+// there is no update check and no picture download, even when asked.
+TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTime) {
+  server_.PutFile("conn.png", test::PngPicture());
+  const long long before = std::time(nullptr);
+  EXPECT_EQ(
+      Fetch("<config><app_name>Quillet</app_name>" + Pictures("/conn.png", "", "") + "</config>",
+            true),
+      1);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(
+      requests[0].line, m,
+      std::regex(R"(GET /serelpartner/config\.php\?ver=1\.0\.9\.0&rand=(\d+) HTTP/1\.1)")))
+      << requests[0].line;
+  EXPECT_GE(std::stoll(m[1]), before);
+  EXPECT_LE(std::stoll(m[1]), std::time(nullptr));
+  EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
+  EXPECT_EQ(settings_.values["AppName"], "Quillet");
+  EXPECT_EQ(GetRemoteConfig().image_help_conn, server_.Url("/conn.png"));
+  EXPECT_TRUE(prompts_.Records().empty());
+  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
 }
 
-TEST_F(RemoteConfigFetchTest, ANewerInstallerIsOfferedAndYesHandsItToTheWindow) {
-  ServeConfig(
-      "<c><update><appupdate_version>1.0.10.0</appupdate_version>"
-      "<appupdate_url>http://d.example/setup_1.0.10.exe</appupdate_url>"
-      "<appupdate_msg>note</appupdate_msg></update></c>");
+TEST_F(RemoteConfigFetchTest, NothingNewerIsSaidWhenAskedANewerInstallerIsOffered) {
+  const std::string same =
+      "<c><update><appupdate_version>1.0.9.0</appupdate_version>"
+      "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>";
+  EXPECT_EQ(Fetch(same), 1);
+  EXPECT_TRUE(prompts_.Records().empty());
+  EXPECT_EQ(Fetch(same, true), 1);
+  EXPECT_EQ(prompts_.Summary(), "inform:未检查到有更新！|软件更新");
+
+  // Yes to a newer one hands its address to the window.
+  prompts_.Clear();
   prompts_.AnswerYes();
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  const auto records = prompts_.Records();
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].kind, "ask");
-  EXPECT_EQ(records[0].text, "note");
-  EXPECT_EQ(records[1].kind, "download");
-  EXPECT_EQ(records[1].text, "http://d.example/setup_1.0.10.exe");
+  EXPECT_EQ(Fetch("<c><update><appupdate_version>1.0.10.0</appupdate_version>"
+                  "<appupdate_url>http://d.example/setup_1.0.10.exe</appupdate_url>"
+                  "<appupdate_msg>note</appupdate_msg></update></c>"),
+            1);
+  EXPECT_EQ(prompts_.Summary(),
+            "ask:note|Velloria软件更新提示 download:http://d.example/setup_1.0.10.exe");
   EXPECT_EQ(GetRemoteConfig().appupdate_version, "1.0.10.0");
 }
 
-TEST_F(RemoteConfigFetchTest, AskedForAndNothingNewerSaysSo) {
-  ServeConfig(
-      "<c><update><appupdate_version>1.0.9.0</appupdate_version>"
-      "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_TRUE(prompts_.Records().empty());
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 1);
-  ASSERT_EQ(prompts_.Records("inform").size(), 1u);
-  EXPECT_EQ(AnsiToUtf8(prompts_.Records("inform")[0].text), "未检查到有更新！");
-}
-
-TEST_F(RemoteConfigFetchTest, WithoutAnUpdateElementNoCheckAndNoPictures) {
-  server_.PutFile("conn.png", test::PngPicture());
-  ServeConfig("<c>" + Pictures(server_.Url("/conn.png"), "", "") + "</c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 1);
-  EXPECT_EQ(server_.Requests().size(), 1u);
-  EXPECT_TRUE(prompts_.Records().empty());
-  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
-  EXPECT_EQ(GetRemoteConfig().image_help_conn, server_.Url("/conn.png"));
-}
-
+// The fetch thread may still run while the program shuts GDI+ down: once the shutdown has
+// begun, a downloaded help picture is not decoded (it is not taken either, and is tried again at
+// the next fetch), so no thread calls GDI+ after it is shut down.
 TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   server_.PutFile("conn.png", test::PngPicture());
   server_.PutFile("v.jpg", test::JpegPicture());
   server_.PutFile("h.jpg", test::JpegPicture());
-  ServeConfig("<c>" +
-              Pictures(server_.Url("/conn.png"), server_.Url("/v.jpg"), server_.Url("/h.jpg")) +
-              "<update><appupdate_version></appupdate_version>"
-              "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 1);
+  const std::string update =
+      "<update><appupdate_version></appupdate_version>"
+      "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>";
+  const std::string config = "<c>" + Pictures("/conn.png", "/v.jpg", "/h.jpg") + update;
+  win::CloseGdiplusGate();
+  EXPECT_EQ(Fetch(config), 1);
+  win::OpenGdiplusGate();
+  EXPECT_FALSE(test::FileExists(program_dir_.path() + "res\\default.png"));
+  ExpectNoPictureTaken();
+
+  // GDI+ up again (a later fetch): the pictures are taken; asked, the empty offer shows no box.
+  EXPECT_EQ(Fetch(config, true), 1);
   EXPECT_TRUE(prompts_.Records().empty());
   EXPECT_TRUE(ResFile("default.png") == test::PngPicture());
   EXPECT_TRUE(ResFile("default_v.jpg") == test::JpegPicture());
@@ -157,63 +144,14 @@ TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   EXPECT_EQ(settings_.values["HelpHCamImage"], server_.Url("/h.jpg"));
   EXPECT_EQ(program_dir_.Listing("res\\"), "default.png default_h.jpg default_v.jpg");
 
-  // Unchanged addresses: no downloads.
+  // Unchanged addresses: no downloads. An empty address is stored without download.
   server_.ClearLog();
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(Fetch(config), 1);
+  EXPECT_EQ(Fetch("<c>" + Pictures("/conn.png", "", "/h.jpg") + update), 1);
+  EXPECT_EQ(server_.Requests().size(), 2u);
   EXPECT_EQ(placeholder_reloads_, 1);
-}
-
-// The fetch thread may still run while the program shuts GDI+ down: once the shutdown has
-// begun, a downloaded help picture is not decoded (it is not taken either, and is tried again at
-// the next fetch), so no thread calls GDI+ after it is shut down.
-TEST_F(RemoteConfigFetchTest, NoPictureIsDecodedOnceGdiplusIsShuttingDown) {
-  server_.PutFile("conn.png", test::PngPicture());
-  ServeConfig("<c>" + Pictures(server_.Url("/conn.png"), "", "") +
-              "<update><appupdate_version></appupdate_version></update></c>");
-  win::CloseGdiplusGate();
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  win::OpenGdiplusGate();
-  EXPECT_FALSE(test::FileExists(program_dir_.path() + "res\\default.png"));
-  EXPECT_EQ(placeholder_reloads_, 0);
-  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
-  // GDI+ up again (a later fetch): the picture is taken.
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_TRUE(ResFile("default.png") == test::PngPicture());
-}
-
-TEST_F(RemoteConfigFetchTest, AFailedPictureKeepsTheOldOneAndIsTriedAgain) {
-  PutResFile("default.png", "old conn");
-  PutResFile("default_v.jpg", "old v");
-  PutResFile("default_h.jpg", "old h");
-  server_.PutFile("v.jpg", test::JpegPicture());
-  server_.PutFile("h.jpg", "<html>not a picture</html>");
-  const std::string update =
-      "<update><appupdate_version>1.0.0.0</appupdate_version>"
-      "<appupdate_url>http://d.example/setup.exe</appupdate_url></update>";
-  ServeConfig("<c>" +
-              Pictures(server_.Url("/status/404/conn.png"), server_.Url("/truncate/500/v.jpg"),
-                       server_.Url("/h.jpg")) +
-              update + "</c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_EQ(ResFile("default.png"), "old conn");
-  EXPECT_EQ(ResFile("default_v.jpg"), "old v");
-  EXPECT_EQ(ResFile("default_h.jpg"), "old h");
-  EXPECT_EQ(program_dir_.Listing("res\\"), "default.png default_h.jpg default_v.jpg");
-  EXPECT_EQ(placeholder_reloads_, 0);
-  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
-  EXPECT_EQ(settings_.values.count("HelpVCamImage"), 0u);
-  EXPECT_EQ(settings_.values.count("HelpHCamImage"), 0u);
-
-  // The next check tries the same addresses again; the one now served properly is applied.
-  server_.PutFile("h.jpg", test::JpegPicture());
-  server_.ClearLog();
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_EQ(server_.Requests().size(), 4u);
-  EXPECT_TRUE(ResFile("default_h.jpg") == test::JpegPicture());
-  EXPECT_EQ(settings_.values["HelpHCamImage"], server_.Url("/h.jpg"));
-  EXPECT_EQ(ResFile("default.png"), "old conn");
-  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
+  EXPECT_EQ(settings_.values["HelpVCamImage"], "");
+  EXPECT_TRUE(ResFile("default_v.jpg") == test::JpegPicture());
 }
 
 // An enhanced metafile (GDI+ decodes it; OLE's picture loader in a camera would draw it).
@@ -227,40 +165,48 @@ std::string Metafile() {
   return bytes;
 }
 
-TEST_F(RemoteConfigFetchTest, PicturesOfAnotherTypeOrTooLargeAreRefused) {
-  // Each served under a name its type does not match, or declaring too many pixels.
-  server_.PutFile("huge.png", test::ReadWholeFile(VL_LARGE_PNG_WIN));
-  server_.PutFile("v.jpg", test::PngPicture());
-  server_.PutFile("h.jpg", Metafile());
+TEST_F(RemoteConfigFetchTest, ABadPictureKeepsTheOldOneAndIsTriedAgain) {
+  CreateDirectoryA((program_dir_.path() + "res").c_str(), nullptr);
+  for (const char* name : {"default.png", "default_v.jpg", "default_h.jpg"})
+    test::WriteWholeFile(program_dir_.path() + "res\\" + name, std::string("old ") + name);
   ASSERT_FALSE(test::ReadWholeFile(VL_LARGE_PNG_WIN).empty());
-  ServeConfig("<c>" +
-              Pictures(server_.Url("/huge.png"), server_.Url("/v.jpg"), server_.Url("/h.jpg")) +
-              "<update><appupdate_version/></update></c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_EQ(program_dir_.Listing("res\\"), "");
-  EXPECT_EQ(placeholder_reloads_, 0);
-  for (const char* key : {"HelpConnImage", "HelpVCamImage", "HelpHCamImage"})
-    EXPECT_EQ(settings_.values.count(key), 0u) << key;
-}
+  server_.PutFile("v.jpg", test::JpegPicture());
+  server_.PutFile("h.jpg", "<html>not a picture</html>");
+  server_.PutFile("huge.png", test::ReadWholeFile(VL_LARGE_PNG_WIN));
+  server_.PutFile("png.jpg", test::PngPicture());
+  server_.PutFile("emf.jpg", Metafile());
+  const std::string update =
+      "<update><appupdate_version>1.0.0.0</appupdate_version>"
+      "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>";
+  // Missing, cut short, no picture; then too many pixels declared, or of another type than its
+  // name says.
+  const std::string failing =
+      "<c>" + Pictures("/status/404/conn.png", "/truncate/500/v.jpg", "/h.jpg") + update;
+  for (const std::string& config :
+       {failing, "<c>" + Pictures("/huge.png", "/png.jpg", "/emf.jpg") + update}) {
+    EXPECT_EQ(Fetch(config), 1);
+    EXPECT_EQ(ResFile("default.png"), "old default.png");
+    EXPECT_EQ(ResFile("default_v.jpg"), "old default_v.jpg");
+    EXPECT_EQ(ResFile("default_h.jpg"), "old default_h.jpg");
+    EXPECT_EQ(program_dir_.Listing("res\\"), "default.png default_h.jpg default_v.jpg");
+    ExpectNoPictureTaken();
+  }
 
-TEST_F(RemoteConfigFetchTest, AnEmptyAddressIsStoredWithoutDownload) {
-  settings_.values["HelpVCamImage"] = "http://old.example/v.jpg";
-  PutResFile("default_v.jpg", "old v");
-  ServeConfig("<c><image_help_vcam></image_help_vcam><update><appupdate_version/></update></c>");
-  EXPECT_EQ(FetchRemoteConfig(context_, false), 1);
-  EXPECT_EQ(server_.Requests().size(), 1u);
-  EXPECT_EQ(settings_.values["HelpVCamImage"], "");
-  EXPECT_EQ(ResFile("default_v.jpg"), "old v");
+  // The next check tries the same addresses again; the one now served properly is applied.
+  server_.PutFile("h.jpg", test::JpegPicture());
+  server_.ClearLog();
+  EXPECT_EQ(Fetch(failing), 1);
+  EXPECT_EQ(server_.Requests().size(), 4u);
+  EXPECT_TRUE(ResFile("default_h.jpg") == test::JpegPicture());
+  EXPECT_EQ(settings_.values["HelpHCamImage"], server_.Url("/h.jpg"));
+  EXPECT_EQ(ResFile("default.png"), "old default.png");
+  EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
 }
 
 TEST_F(RemoteConfigFetchTest, NoResponseOrABrokenDocumentChangesNothing) {
   UpdateRemoteConfig([](RemoteConfig& c) { c.app_name = "cached"; });
-  ServeConfig("");
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
-  ServeConfig("<c><app_name>half");
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 1);
-  context_.config_endpoint = "http://127.0.0.1:1/serelpartner/config.php";
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
+  EXPECT_EQ(Fetch("", true), 0);
+  EXPECT_EQ(Fetch("<c><app_name>half", true), 1);
   context_.config_endpoint = server_.Url("/status/500/config.php");
   EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
   // Without the program's version nothing is asked at all.
@@ -296,15 +242,140 @@ TEST(RemoteConfigFetchGuard, OneFetchAtATimeAndAFailedStartReleasesTheGuard) {
   held();
 }
 
-TEST_F(RemoteConfigFetchTest, TheRealThreadFetchesWithTheProgramsContext) {
-  ServeConfig("<c><adb_drive_url>http://d.example/adb.zip</adb_drive_url></c>");
-  SetOnlineContext(context_);
-  ASSERT_TRUE(StartRemoteConfigFetch(false));
-  for (int i = 0; i < 500 && IsRemoteConfigFetchRunning(); ++i) Sleep(10);
-  EXPECT_FALSE(IsRemoteConfigFetchRunning());
-  EXPECT_EQ(GetRemoteConfig().adb_drive_url, "http://d.example/adb.zip");
-  EXPECT_EQ(settings_.values["AdbDriveUrl"], "http://d.example/adb.zip");
-  SetOnlineContext(OnlineContext());
+// Stands in for the main window: forwards kMsgUpdateOffer to the host and counts kMsgHelpPictures.
+class HostWindow : public win::CWindowImpl<HostWindow> {
+ public:
+  explicit HostWindow(OnlineHost& host) : host_(host) {}
+  int placeholder_reloads = 0;
+  int offers = 0;
+
+  BEGIN_MSG_MAP(HostWindow)
+  MESSAGE_HANDLER(kMsgUpdateOffer, OnUpdateDownload)
+  MESSAGE_HANDLER(kMsgHelpPictures, OnHelpPictureChanged)
+  END_MSG_MAP()
+
+ private:
+  LRESULT OnUpdateDownload(UINT, WPARAM, LPARAM l, BOOL&) {
+    ++offers;
+    host_.StartUpdateDownload(m_hWnd, reinterpret_cast<const char*>(l));
+    return 0;
+  }
+  LRESULT OnHelpPictureChanged(UINT, WPARAM, LPARAM, BOOL&) {
+    ++placeholder_reloads;
+    return 0;
+  }
+  OnlineHost& host_;
+};
+
+// The online services as a main window hosts them: the cached settings at start, the fetch at
+// start, the update offer handed over with kMsgUpdateOffer and downloaded in the background with
+// balloons, the help picture with kMsgHelpPictures.
+class OnlineHostTest : public RemoteConfigFetchTest {
+ protected:
+  void SetUp() override {
+    RemoteConfigFetchTest::SetUp();
+    // Installers are signed by the tree's test publisher, under its test root.
+    ASSERT_TRUE(test::TrustTestRoot());
+    host_.SetPrompts(&prompts_);
+    const RECT rc = {0, 0, 100, 100};
+    ASSERT_NE(window_.Create(nullptr, rc, "host test", WS_POPUP), nullptr);
+  }
+  void TearDown() override {
+    for (int i = 0; i < 500 && IsRemoteConfigFetchRunning(); ++i) Pump(10);
+    window_.DestroyWindow();
+  }
+  void Pump(int ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(ms);
+  }
+
+  OnlineHost host_{settings_, nullptr};
+  HostWindow window_{host_};
+};
+
+TEST_F(OnlineHostTest, AnOfferedInstallerIsDownloadedInTheBackgroundAndStarted) {
+  server_.PutFile("pc/setup_1.0.10.exe",
+                  test::ReadWholeFile(std::string(VL_TEST_INSTALLERS_DIR) + "\\signed.exe"));
+  server_.PutFile("conn.png", test::PngPicture());
+  // The stand-in installer is 1.0.11.0, newer than the tests' program (version.rc).
+  server_.PutFile("serelpartner/config.php",
+                  "<c><tips_conn>tip</tips_conn><image_help_conn>" + server_.Url("/conn.png") +
+                      "</image_help_conn><update><appupdate_version>1.0.11.0</appupdate_version>"
+                      "<appupdate_url>" +
+                      server_.Url("/slow/300/pc/setup_1.0.10.exe") +
+                      "</appupdate_url><appupdate_msg>new</appupdate_msg></update></c>");
+  // The cached settings are loaded before any fetch.
+  settings_.values = {{"ConnTips", "a</br>b"}, {"AppName", "Cached"}};
+  host_.LoadCachedRemoteConfig();
+  EXPECT_EQ(GetRemoteConfig().tips_conn, "a\nb");
+  EXPECT_EQ(GetRemoteConfig().app_name, "Cached");
+  prompts_.AnswerYes();
+  host_.Start(window_, program_dir_.path(), server_.Url("/serelpartner/config.php"),
+              program_dir_.path() + "res\\");
+  for (int i = 0; i < 3000 && prompts_.Records("start").empty(); ++i) Pump(10);
+  for (int i = 0; i < 300 && host_.downloading(); ++i) Pump(10);
+
+  const auto asks = prompts_.Records("ask");
+  ASSERT_EQ(asks.size(), 1u);
+  EXPECT_EQ(asks[0].text, "new");
+  const auto starts = prompts_.Records("start");
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].caption, "?update=true");
+  EXPECT_EQ(starts[0].text.substr(starts[0].text.size() - 17), "\\setup_1.0.10.exe");
+  // The balloons are the update window's (update_download_test checks each).
+  ASSERT_FALSE(prompts_.Records("balloon").empty());
+  EXPECT_EQ(AnsiToUtf8(prompts_.Records("balloon").back().text), "更新下载完毕");
+  EXPECT_FALSE(host_.downloading());
+  // An offer without an address starts nothing; a second offer while one downloads is dropped
+  // by the update window (update_download_test).
+  EXPECT_FALSE(host_.StartUpdateDownload(window_, nullptr));
+  // The help picture, refreshed after the update check, reached the window as kMsgHelpPictures.
+  EXPECT_EQ(window_.placeholder_reloads, 1);
+  EXPECT_TRUE(test::ReadWholeFile(program_dir_.path() + "res\\default.png") == test::PngPicture());
+  EXPECT_EQ(settings_.values["ConnTips"], "tip");
+  const std::string installer = starts[0].text;
+  DeleteFileA(installer.c_str());
+  RemoveDirectoryA(installer.substr(0, installer.find_last_of('\\')).c_str());
+}
+
+// The main window closes while the configuration fetch still waits for a slow server. The
+// fetch thread is never joined: it goes on with what it shares with the host (the settings it
+// writes, the prompts that ask about the update, the link to the window), all still there, and
+// no longer reaches the window: no balloon, no kMsgUpdateOffer for the update the user accepts.
+TEST_F(OnlineHostTest, AFetchOutlivingTheHostUsesOnlyWhatItKeeps) {
+  server_.PutFile("serelpartner/config.php",
+                  "<c><tips_conn>late</tips_conn><update><appupdate_version>99.0.0.0"
+                  "</appupdate_version><appupdate_url>http://127.0.0.1:1/setup.exe"
+                  "</appupdate_url><appupdate_msg>newer</appupdate_msg></update></c>");
+  std::vector<std::string> boxes;
+  win::SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    return IDYES;
+  });
+  int balloons = 0;
+  auto settings = std::make_shared<test::MemorySettings>();
+  const std::weak_ptr<test::MemorySettings> watched = settings;
+  {
+    OnlineHost host(std::move(settings),
+                    [&](const std::string&, const std::string&) { ++balloons; });
+    host.Start(window_, program_dir_.path(), server_.Url("/slow/250/serelpartner/config.php"));
+    Pump(300);
+    ASSERT_TRUE(IsRemoteConfigFetchRunning());
+  }  // the window's host goes while the fetch waits for the rest of the document
+  // The fetch keeps the settings...
+  const auto kept = watched.lock();
+  ASSERT_TRUE(kept);
+  for (int i = 0; i < 1000 && IsRemoteConfigFetchRunning(); ++i) Pump(10);
+  ASSERT_FALSE(IsRemoteConfigFetchRunning());
+  win::SetMessageBoxHandler(nullptr);
+  // ...and finished its work on them...
+  EXPECT_EQ(kept->values["ConnTips"], "late");
+  // ...asked about the update with the prompts it kept, and reached the window no more.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "newer");
+  EXPECT_EQ(balloons, 0);
+  EXPECT_EQ(window_.offers, 0);
 }
 
 }  // namespace

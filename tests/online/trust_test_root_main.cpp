@@ -2,7 +2,7 @@
 // script tests whose programs then talk TLS to the loopback test server (test machines only).
 #include <cstdio>
 
-#include "tests/online/test_root.h"
+#include "tests/online/online_test_support.h"
 
 int main() {
   if (vl::test::TrustTestRoot()) return 0;

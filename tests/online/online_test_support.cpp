@@ -1,6 +1,8 @@
-#include "tests/online/test_server_client.h"
+#include "tests/online/online_test_support.h"
 
 #include <windows.h>
+#include <gdiplus.h>
+#include <wincrypt.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -22,26 +24,32 @@ std::string WindowsPath(std::string unix_path) {
   return "Z:" + unix_path;
 }
 
-}  // namespace
-
-std::string LoggedRequest::Header(const std::string& name) const {
-  for (const auto& h : headers)
-    if (_stricmp(h.first.c_str(), name.c_str()) == 0) return h.second;
-  return "";
+// Our scratch folders hold no names with blanks.
+void RemoveTree(const std::string& folder, int depth) {
+  std::istringstream names(FileNames(folder + "*"));
+  for (std::string name; names >> name;) {
+    const std::string path = folder + name;
+    if (!(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
+      DeleteFileA(path.c_str());
+    else if (depth > 0)
+      RemoveTree(path + "\\", depth - 1);
+  }
+  RemoveDirectoryA(folder.c_str());
 }
 
-bool LoggedRequest::Has(const std::string& name) const {
+}  // namespace
+
+std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
   for (const auto& h : headers)
-    if (_stricmp(h.first.c_str(), name.c_str()) == 0) return true;
-  return false;
+    if (_stricmp(h.first.c_str(), name.c_str()) == 0) return h.second;
+  return std::nullopt;
 }
 
 TestServer::TestServer() {
   port_ = std::atoi(Env("VL_TEST_HTTP_PORT").c_str());
   https_port_ = std::atoi(Env("VL_TEST_HTTPS_PORT").c_str());
   untrusted_https_port_ = std::atoi(Env("VL_TEST_HTTPS_UNTRUSTED_PORT").c_str());
-  const std::string root = Env("VL_TEST_HTTP_ROOT");
-  const std::string log = Env("VL_TEST_HTTP_LOG");
+  const std::string root = Env("VL_TEST_HTTP_ROOT"), log = Env("VL_TEST_HTTP_LOG");
   if (!root.empty()) root_ = WindowsPath(root) + "\\";
   if (!log.empty()) log_ = WindowsPath(log);
 }
@@ -70,7 +78,7 @@ void TestServer::PutFile(const std::string& name, const std::string& bytes) cons
 
 std::vector<LoggedRequest> TestServer::Requests() const {
   std::vector<LoggedRequest> requests;
-  std::istringstream in(ReadWholeFile(log_));
+  std::istringstream in(ReadWholeFile(log_) + "\n");  // an empty line ends the last request
   std::string line;
   LoggedRequest current;
   while (std::getline(in, line)) {
@@ -85,7 +93,6 @@ std::vector<LoggedRequest> TestServer::Requests() const {
         current.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
     }
   }
-  if (!current.line.empty()) requests.push_back(current);
   return requests;
 }
 
@@ -108,6 +115,67 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string PngPicture() {
+  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\app\\res\\default.png");
+}
+
+std::string JpegPicture() {
+  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\vcam\\res\\default_h.jpg");
+}
+
+std::string FileNames(const std::string& pattern) {
+  std::string names;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    names += (names.empty() ? "" : " ") + name;
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
+std::string TempFolder() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof temp, temp);
+  return temp;
+}
+
+ScratchFolder::ScratchFolder() {
+  static int serial = 0;
+  for (;;) {
+    path_ = TempFolder() + "vl-online-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++serial) + "\\";
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+}
+
+ScratchFolder::~ScratchFolder() {
+  RemoveTree(path_, 2);
+}
+
+void StartGdiplusForTests() {
+  static ULONG_PTR token = 0;
+  if (token != 0) return;
+  Gdiplus::GdiplusStartupInput input;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+}
+
+bool TrustTestRoot() {
+  const std::string der = ReadWholeFile(VL_SIGNING_DIR_WIN "\\root.der");
+  if (der.empty()) return false;
+  HCERTSTORE roots =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+  if (roots == nullptr) return false;
+  const BOOL added = CertAddEncodedCertificateToStore(
+      roots, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+      static_cast<DWORD>(der.size()), CERT_STORE_ADD_USE_EXISTING, nullptr);
+  CertCloseStore(roots, 0);
+  return added != FALSE;
 }
 
 }  // namespace vl::test

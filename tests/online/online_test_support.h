@@ -1,0 +1,79 @@
+// Support of the Windows online tests: the local HTTP test server (tools/http_test_server) that
+// CTest starts around them (its port, the folder it serves and the requests it logged), files,
+// pictures and scratch folders, and the build tree's test root.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vl::test {
+
+struct LoggedRequest {
+  std::string line;  // "GET /path HTTP/1.1", or "TLS <hex>" for a TLS handshake
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::optional<std::string> Header(const std::string& name) const;
+};
+
+class TestServer {
+ public:
+  TestServer();  // reads VL_TEST_HTTP_PORT / _ROOT / _LOG
+  bool available() const { return port_ != 0; }
+  int port() const { return port_; }
+  // "http://127.0.0.1:<port>" + path.
+  std::string Url(const std::string& path) const;
+  // The same files over TLS (the server runs with --tls-dir): "https://localhost:<port>" + path
+  // with a certificate issued by the test root, or one that no root vouches for.
+  bool tls_available() const { return https_port_ != 0 && untrusted_https_port_ != 0; }
+  std::string SecureUrl(const std::string& path) const;
+  std::string UntrustedSecureUrl(const std::string& path) const;
+  void PutFile(const std::string& name, const std::string& bytes) const;
+  std::vector<LoggedRequest> Requests() const;
+  void ClearLog() const;
+
+ private:
+  int port_ = 0;
+  int https_port_ = 0;
+  int untrusted_https_port_ = 0;
+  std::string root_, log_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// The repository's own pictures, as bytes: a PNG and a JPEG.
+std::string PngPicture();
+std::string JpegPicture();
+
+// The user's temporary folder, with its trailing backslash.
+std::string TempFolder();
+
+// The names of the files and folders that match `pattern` ("folder\\*.png"), blank-separated.
+std::string FileNames(const std::string& pattern);
+
+// A new empty folder under the temporary folder, with a trailing backslash; removed with its
+// files (one level of subfolders) by ~ScratchFolder.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::string& path() const { return path_; }
+  // Names of the files in `sub` (relative to the folder).
+  std::string Listing(const std::string& sub = "") const { return FileNames(path_ + sub + "*"); }
+
+ private:
+  std::string path_;
+};
+
+// Starts GDI+ for the whole test program.
+void StartGdiplusForTests();
+
+// The build tree's test root certificate (scripts/lib/make-test-signers) among the trusted roots
+// of the current user in the Wine prefix, as a real publisher's root is among Windows' roots:
+// signatures and TLS servers of the test publisher then verify as on Windows, and a certificate
+// that does not lead to it does not. Added once (idempotent); false on failure.
+bool TrustTestRoot();
+
+}  // namespace vl::test
