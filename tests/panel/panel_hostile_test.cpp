@@ -1,34 +1,115 @@
 // A phone that is not to be trusted, against the panel's bounds on memory, windows and work:
 // pictures that hundreds of items name, inserts that can never be added, pages that each make
 // several windows, commands that run out of memory half-way, and commands of thousands of
-// descriptions. The memory figures are what this program holds through operator new
-// (allocation_meter), under the address-space limit of a 32-bit process.
+// descriptions. The memory figures are what this program holds through operator new (replaced
+// here), under the address-space limit of a 32-bit process.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "panel/dui_items.h"
 #include "panel/dui_pages.h"
 #include "panel/panel_limits.h"
-#include "tests/panel/allocation_meter.h"
 #include "tests/panel/panel_test_support.h"
 
 namespace vl {
 namespace {
 
-using test::AllocationMeter;
+// Counts the bytes this program holds through operator new, and can make an allocation fail: past
+// a limit (a 32-bit process's address space, say) or at the n-th allocation from now.
+struct AllocationMeter {
+  // Bytes allocated with operator new and not yet deleted.
+  static int64_t LiveBytes() { return live.load(); }
+  // Allocations that would take the live bytes past `bytes` throw std::bad_alloc; 0: no limit.
+  static void SetLimit(int64_t bytes) { limit = bytes; }
+  // The n-th allocation from now throws std::bad_alloc (once); 0: none.
+  static void FailAt(int64_t n) {
+    failed = false;
+    countdown = n;
+  }
+  // Whether the failure set by FailAt has happened.
+  static bool Failed() { return failed.load(); }
+
+  static inline std::atomic<int64_t> live{0}, limit{0}, countdown{0};
+  static inline std::atomic<bool> failed{false};
+};
+
+// Each block carries its size in front, so that delete knows what it gives back.
+constexpr size_t kHeader = 16;
+
+void* Allocate(size_t size) {
+  if (AllocationMeter::countdown.load() > 0 && AllocationMeter::countdown.fetch_sub(1) == 1) {
+    AllocationMeter::failed = true;
+    return nullptr;
+  }
+  const int64_t limit = AllocationMeter::limit.load();
+  if (limit > 0 && AllocationMeter::live.load() + static_cast<int64_t>(size) > limit)
+    return nullptr;
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (!block) return nullptr;
+  *reinterpret_cast<size_t*>(block) = size;
+  AllocationMeter::live += static_cast<int64_t>(size);
+  return block + kHeader;
+}
+
+void Free(void* p) {
+  if (!p) return;
+  auto* block = static_cast<unsigned char*>(p) - kHeader;
+  AllocationMeter::live -= static_cast<int64_t>(*reinterpret_cast<size_t*>(block));
+  std::free(block);
+}
+
+}  // namespace
+}  // namespace vl
+
+void* operator new(size_t size) {
+  if (void* p = vl::Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t size) {
+  return operator new(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  return vl::Allocate(size);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  return vl::Allocate(size);
+}
+void operator delete(void* p) noexcept {
+  vl::Free(p);
+}
+void operator delete[](void* p) noexcept {
+  vl::Free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  vl::Free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  vl::Free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  vl::Free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  vl::Free(p);
+}
+
+namespace vl {
+namespace {
+
+using test::Command;
+using test::Ctrls;
 using test::PanelFixture;
 
 constexpr int64_t kMiB = 1024 * 1024;
 // What a 32-bit Windows program can allocate in all.
 constexpr int64_t kAddressSpace32 = 2048 * kMiB;
-
-std::string Id(int i) {
-  return std::to_string(i);
-}
 
 // A picture the fake platform decodes (68 x 68), padded to `size` bytes.
 void AddPicture(PanelFixture& f, const std::string& name, size_t size) {
@@ -38,37 +119,21 @@ void AddPicture(PanelFixture& f, const std::string& name, size_t size) {
   f.manager.AddResource(name, std::move(data), static_cast<int32_t>(size));
 }
 
-// A panel whose shown page (id 3) is empty and whose hidden page (id 4) holds `items` filter
-// items naming `image`.
+// `items` filter items (ids from 100) naming `image`.
+std::string ImageItems(int items, const std::string& image) {
+  return Ctrls("filter_item", 100, items, "image=\"" + image + "\"");
+}
+
+// A panel whose shown page (id 3) is empty and whose hidden page (id 4) holds the image items.
 std::string HiddenPageConfig(int items, const std::string& image) {
-  std::string x =
-      "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\">"
-      "<ctrl class=\"page_switch\" id=\"2\" selected=\"3\"><ctrl class=\"page_list\" id=\"3\"/>"
-      "<ctrl class=\"page_list\" id=\"4\">";
-  for (int i = 0; i < items; ++i)
-    x += "<ctrl class=\"filter_item\" id=\"" + Id(100 + i) + "\" image=\"" + image + "\"/>";
-  return x + "</ctrl></ctrl></ctrl></command>";
+  return test::Config(R"(<ctrl class="page_switch" id="2" selected="3"><ctrl class="page_list"
+      id="3"/><ctrl class="page_list" id="4">)" +
+                      ImageItems(items, image) + "</ctrl></ctrl>");
 }
 
-// A modify of the hidden page's `items` filter items, each naming `image` again.
+// The hidden page's image items loaded again.
 std::string HiddenPageReload(int items, const std::string& image) {
-  std::string x = "<command name=\"modify\" parent_id=\"4\">";
-  for (int i = 0; i < items; ++i)
-    x += "<ctrl class=\"filter_item\" id=\"" + Id(100 + i) + "\" image=\"" + image + "\"/>";
-  return x + "</command>";
-}
-
-std::string Descriptions(int count, const std::string& cls, int first_id) {
-  std::string x;
-  for (int i = 0; i < count; ++i)
-    x += "<ctrl class=\"" + cls + "\" id=\"" + Id(first_id + i) + "\"/>";
-  return x;
-}
-
-std::string AdjustPagesConfig(int pages) {
-  return "<command name=\"config\"><ctrl class=\"op_area\" id=\"1\">"
-         "<ctrl class=\"page_switch\" id=\"2\" selected=\"10\">" +
-         Descriptions(pages, "page_adjust", 10) + "</ctrl></ctrl></command>";
+  return Command("modify", 4, ImageItems(items, image));
 }
 
 const char kOrdinaryConfig[] = R"(<command name="config"><ctrl class="op_area" id="7">
@@ -88,9 +153,10 @@ TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConf
   const int64_t before = AllocationMeter::LiveBytes();
   {
     PanelFixture f;
-    const std::string adjust_pages = AdjustPagesConfig(kMaxPanelControls - 2);
-    const std::string lost_insert = "<command name=\"insert\" parent_id=\"999999\">" +
-                                    Descriptions(20000, "page_adjust", 5000) + "</command>";
+    const std::string adjust_pages =
+        test::Config("<ctrl class=\"page_switch\" id=\"2\" selected=\"10\">" +
+                     Ctrls("page_adjust", 10, kMaxPanelControls - 2) + "</ctrl>");
+    const std::string lost_insert = Command("insert", 999999, Ctrls("page_adjust", 5000, 20000));
     struct Step {
       const char* what;
       std::function<void()> run;
@@ -140,62 +206,55 @@ TEST_F(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
   const int64_t before = AllocationMeter::LiveBytes();
   f.Apply(HiddenPageConfig(200, "big"));
   EXPECT_EQ(f.platform.decodes, 1);
-  const PanelPicture* first = static_cast<DUIFilterItem*>(f.Find(100))->picture();
+  const PanelPicture* first = f.Get<DUIFilterItem>(100)->picture();
   ASSERT_NE(first, nullptr);
-  for (int i = 0; i < 200; ++i)
-    EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(100 + i))->picture(), first);
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(f.Get<DUIFilterItem>(100 + i)->picture(), first);
   // No item holds bytes of the picture: the items and their tree take far less than one copy.
   EXPECT_LT(AllocationMeter::LiveBytes() - before, 8 * kMiB / 4);
   // Bytes that do not decode are tried once per resource, not once per item.
   f.Resource("junk", std::string(4096, 'x'));
   f.Apply(HiddenPageReload(200, "junk"));
   EXPECT_EQ(f.platform.decodes, 2);
-  EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(150))->picture(), first);  // kept
+  EXPECT_EQ(f.Get<DUIFilterItem>(150)->picture(), first);  // kept
   // A replacement is a new picture for the items that load it again.
   f.Resource("big", "PIC 10x20");
   f.Apply(HiddenPageReload(1, "big"));
-  EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(100))->picture()->height(), 20);
-  EXPECT_EQ(static_cast<DUIFilterItem*>(f.Find(101))->picture(), first);
+  EXPECT_EQ(f.Get<DUIFilterItem>(100)->picture()->height(), 20);
+  EXPECT_EQ(f.Get<DUIFilterItem>(101)->picture(), first);
 }
 
 TEST_F(PanelHostileTest, AnInsertThatCannotBeAddedBuildsNothing) {
   PanelFixture f;
   f.Apply(kOrdinaryConfig);
-  const std::string body = Descriptions(20000, "page_adjust", 5000);
-  // What reading the command costs (its text and document), with a name that does nothing.
+  const std::string body = Ctrls("page_adjust", 5000, 20000);
+  // What a command costs at its peak (reading its text and document): the least room, to 64 KiB, it
+  // applies in.
   auto peak_of = [&](const std::string& command) {
     const int64_t before = AllocationMeter::LiveBytes();
-    int64_t peak = 0;
-    AllocationMeter::SetLimit(before + 64 * kMiB);
-    // The largest limit that still fails tells the peak: halve the room until it fails.
     int64_t low = 0, high = 64 * kMiB;
     while (high - low > 64 * 1024) {
       const int64_t room = (low + high) / 2;
       AllocationMeter::SetLimit(before + room);
-      bool ok = f.manager.ApplyCommand(command.c_str());
-      (ok ? high : low) = room;
+      (f.manager.ApplyCommand(command.c_str()) ? high : low) = room;
     }
     AllocationMeter::SetLimit(kAddressSpace32);
-    peak = high;
-    return peak;
+    return high;
   };
-  const int64_t reading =
-      peak_of("<command name=\"nothing\" parent_id=\"999\">" + body + "</command>");
+  // A name that does nothing costs the reading alone.
+  const int64_t reading = peak_of(Command("nothing", 999, body));
   const struct {
     const char* what;
     std::string command;
-  } cases[] = {
-      {"a missing parent", "<command name=\"insert\" parent_id=\"999\">" + body + "</command>"},
-      {"no parent id", "<command name=\"insert\">" + body + "</command>"},
-  };
+  } cases[] = {{"a missing parent", Command("insert", 999, body)},
+               {"no parent id", Command("insert", test::kNoParent, body)}};
   for (const auto& c : cases) {
     EXPECT_LE(peak_of(c.command), reading + kMiB) << c.what;
     EXPECT_EQ(f.manager.CountControls(), 6) << c.what;
   }
 }
 
-// Every allocation a command makes may be the one that fails (a 32-bit process near its end):
-// the command is dropped, the panel stays as it was, and the next command applies.
+// Every allocation a command makes may be the one that fails (a 32-bit process near its end): the
+// command is dropped, the panel stays as it was, and the next command applies.
 TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
   const struct {
     const char* what;
@@ -217,8 +276,8 @@ TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
       auto [c, depth] = stack.back();
       stack.pop_back();
       if (!c) continue;
-      s += std::string(static_cast<size_t>(depth), ' ') + c->class_name() + "#" + Id(c->GetId()) +
-           " " + c->name() + (c->HasWindow() ? " w" : "") + "\n";
+      s += std::string(static_cast<size_t>(depth), ' ') + c->class_name() + "#" +
+           std::to_string(c->GetId()) + " " + c->name() + (c->HasWindow() ? " w" : "") + "\n";
       for (const DUICtrl* k : c->OwnedControls()) stack.push_back({k, depth + 1});
     }
     return s;
@@ -236,8 +295,8 @@ TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
       const bool failed = AllocationMeter::Failed();
       AllocationMeter::FailAt(0);
       if (!failed) break;  // the command made fewer allocations than n: all were tried
-      // A window that could not be made leaves its control without one (the command applies);
-      // any other failure drops the command whole.
+      // A window that could not be made leaves its control without one (the command applies); any
+      // other failure drops the command whole.
       if (!applied) {
         ++failures;
         EXPECT_EQ(snapshot(f), before) << c.what << ", allocation " << n << " failed";
@@ -266,17 +325,17 @@ TEST_F(PanelHostileTest, EventsWaitingForAConnectionAreBounded) {
   EXPECT_LE(AllocationMeter::LiveBytes() - before, per_event * 1100);
 }
 
-// Adding or removing many children at once lays the grid out once: each window moves at most
-// once per command, not once per added sibling.
+// Adding or removing many children at once lays the grid out once: each window moves at most once
+// per command, not once per added sibling.
 TEST_F(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
   PanelFixture f;
+  const std::string grid =
+      R"(<ctrl class="page_switch" id="2" selected="1"><ctrl class="page_list")";
   f.Apply(
-      "<command name=\"config\"><ctrl class=\"op_area\" id=\"9\"><ctrl class=\"page_switch\" "
-      "id=\"2\" selected=\"1\"><ctrl class=\"page_list\" id=\"1\">" +
-      Descriptions(500, "filter_item", 1000) + "</ctrl></ctrl></ctrl></command>");
+      test::Config(grid + " id=\"1\">" + Ctrls("filter_item", 1000, 500) + "</ctrl></ctrl>", 9));
   auto moves = [&] {
     int n = 0;
-    for (const test::FakeView* v : f.platform.log.live) n += v->moves();
+    for (const test::FakeView* v : f.platform.log.live) n += v->moves;
     return n;
   };
   const struct {
@@ -286,20 +345,9 @@ TEST_F(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
     size_t children_after;
   } cases[] = {
       {"1,000 items inserted before the first",
-       "<command name=\"insert\" parent_id=\"1\" pos_index=\"0\">" +
-           Descriptions(1000, "filter_item", 5000) + "</command>",
-       500, 1500},
-      {"1,000 items removed",
-       [] {
-         std::string x = "<command name=\"delete\" parent_id=\"1\">";
-         for (int i = 0; i < 1000; ++i) x += "<ctrl id=\"" + Id(5000 + i) + "\"/>";
-         return x + "</command>";
-       }(),
-       500, 500},
-      {"items appended",
-       "<command name=\"insert\" parent_id=\"1\" pos_index=\"600\">" +
-           Descriptions(200, "filter_item", 9000) + "</command>",
-       0, 700},
+       Command("insert", 1, Ctrls("filter_item", 5000, 1000), "0"), 500, 1500},
+      {"1,000 items removed", Command("delete", 1, Ctrls("filter_item", 5000, 1000)), 500, 500},
+      {"items appended", Command("insert", 1, Ctrls("filter_item", 9000, 200), "600"), 0, 700},
   };
   for (const auto& c : cases) {
     const int before = moves();
@@ -307,7 +355,7 @@ TEST_F(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
     EXPECT_LE(moves() - before, c.most_moves) << c.what;
     EXPECT_EQ(f.Find(1)->GetChildren().size(), c.children_after) << c.what;
   }
-  ASSERT_EQ(f.platform.ViewOf(1000)->rect().left, 0);
+  ASSERT_EQ(f.platform.ViewOf(1000)->rect.left, 0);
 }
 
 }  // namespace

@@ -9,33 +9,25 @@
 namespace vl::test {
 
 FakeView::~FakeView() {
-  if (!alive_) return;
-  alive_ = false;
-  ++log_.destroyed;
+  if (!alive) return;
+  alive = false;
   // Windows made inside this one go with it, as the system destroys child windows. Nothing is
   // allocated here: destruction must not fail when memory runs out.
   auto& live = log_.live;
   for (FakeView* v : live) {
-    if (v == this) continue;
-    for (FakeView* p = v->parent_; p; p = p->parent_) {
-      if (p == this) {
-        v->alive_ = false;
-        ++log_.destroyed;
-        break;
-      }
-    }
+    for (FakeView* p = v->parent; p && v->alive; p = p->parent)
+      if (p == this) v->alive = false;
   }
-  live.erase(std::remove_if(live.begin(), live.end(), [](FakeView* v) { return !v->alive_; }),
+  live.erase(std::remove_if(live.begin(), live.end(), [](FakeView* v) { return !v->alive; }),
              live.end());
 }
 
-bool FakeView::Open(ViewParent parent, const PanelRect& rect) {
-  parent_ = static_cast<FakeView*>(parent);
-  rect_ = rect;
-  alive_ = true;
-  ++log_.opened;
+bool FakeView::Open(ViewParent in, const PanelRect& at) {
+  parent = static_cast<FakeView*>(in);
+  rect = at;
+  alive = true;
   log_.live.push_back(this);
-  control_.OnWindowCreated();
+  control.OnWindowCreated();
   return true;
 }
 
@@ -51,25 +43,48 @@ std::unique_ptr<PanelPicture> FakePlatform::DecodePicture(const uint8_t* data, s
 
 int FakePlatform::LiveWindows() const {
   int windows = 0;
-  for (const FakeView* v : log.live) windows += ViewWindows(v->control().kind());
+  for (const FakeView* v : log.live) windows += ViewWindows(v->control.kind());
   return windows;
 }
 
 FakeView* FakePlatform::ViewOf(int32_t id) const {
   for (FakeView* v : log.live) {
-    if (v->control().GetId() == id) return v;
+    if (v->control.GetId() == id) return v;
   }
   return nullptr;
 }
 
 FakeView* FakePlatform::ViewOf(const DUICtrl* control) const {
   for (FakeView* v : log.live) {
-    if (&v->control() == control) return v;
+    if (&v->control == control) return v;
   }
   return nullptr;
 }
 
-std::vector<int32_t> PanelFixture::Ids(const DUICtrl* c) {
+std::string Command(const std::string& name, int parent, const std::string& ctrls,
+                    const std::string& pos) {
+  std::string x = "<command name=\"" + name + "\"";
+  if (parent != kNoParent) x += " parent_id=\"" + std::to_string(parent) + "\"";
+  if (!pos.empty()) x += " pos_index=\"" + pos + "\"";
+  return x + ">" + ctrls + "</command>";
+}
+
+std::string Ctrls(const std::string& cls, int first_id, int count, const std::string& attrs) {
+  std::string x;
+  for (int i = 0; i < count; ++i) {
+    x += "<ctrl class=\"" + cls + "\" id=\"" + std::to_string(first_id + i) + "\"" +
+         (attrs.empty() ? "" : " " + attrs) + "/>";
+  }
+  return x;
+}
+
+std::string Config(const std::string& inside, int root) {
+  return Command(
+      "config", kNoParent,
+      "<ctrl class=\"op_area\" id=\"" + std::to_string(root) + "\">" + inside + "</ctrl>");
+}
+
+std::vector<int32_t> Ids(const DUICtrl* c) {
   std::vector<int32_t> ids;
   if (!c) return ids;
   for (const DUICtrl* k : c->GetChildren()) ids.push_back(k->GetId());

@@ -1,6 +1,6 @@
 // Stand-ins for the windowing system in the panel's native tests: views that record where each
-// control's window was made, moved, shown and refreshed, a "decoder" of tiny text pictures, and
-// a host that opens the root in the connected window's panel area.
+// control's window was made, moved, shown and refreshed, a "decoder" of tiny text pictures, and a
+// host that opens the root in the connected window's panel area.
 #pragma once
 
 #include <memory>
@@ -10,8 +10,8 @@
 #include "app/main_dlg_layout.h"
 #include "panel/dui_ctrl.h"
 #include "panel/i_panel_host.h"
-#include "panel/panel_manager.h"
 #include "panel/i_panel_platform.h"
+#include "panel/panel_manager.h"
 
 namespace vl::test {
 
@@ -20,60 +20,48 @@ class FakeView;
 // Everything the fake windows did, in order, for the tests to read.
 struct ViewLog {
   std::vector<FakeView*> live;  // views whose window exists
-  int opened = 0;
-  int destroyed = 0;
-  int refreshes = 0;
   int repaints = 0;
   int scroll_resets = 0;
 };
 
 class FakeView : public IControlView {
  public:
-  FakeView(DUICtrl& control, ViewLog& log) : control_(control), log_(log) {}
+  FakeView(DUICtrl& control, ViewLog& log) : control(control), log_(log) {}
   ~FakeView() override;
 
   bool Open(ViewParent parent, const PanelRect& rect) override;
-  bool IsAlive() const override { return alive_; }
-  PanelRect ClientRect() const override { return PanelRect{0, 0, rect_.width(), rect_.height()}; }
-  void Move(const PanelRect& rect) override {
-    rect_ = rect;
-    ++moves_;
+  bool IsAlive() const override { return alive; }
+  PanelRect ClientRect() const override { return PanelRect{0, 0, rect.width(), rect.height()}; }
+  void Move(const PanelRect& to) override {
+    rect = to;
+    ++moves;
   }
-  void Show(bool visible) override { visible_ = visible; }
-  bool IsShown() const override { return visible_; }
+  void Show(bool show) override { visible = show; }
+  bool IsShown() const override { return visible; }
   void Repaint() override { ++log_.repaints; }
-  void Refresh() override { ++log_.refreshes; }
+  void Refresh() override {}
   ViewParent ChildParent() override { return this; }
   void ResetScroll() override { ++log_.scroll_resets; }
-  void SetContentHeight(int32_t height) override { content_height_ = height; }
+  void SetContentHeight(int32_t height) override { content_height = height; }
 
-  DUICtrl& control() const { return control_; }
-  FakeView* parent() const { return parent_; }
-  const PanelRect& rect() const { return rect_; }
-  bool visible() const { return visible_; }
-  int moves() const { return moves_; }
-  int32_t content_height() const { return content_height_; }
+  DUICtrl& control;
+  FakeView* parent = nullptr;  // the view whose window holds this one
+  PanelRect rect;
+  bool alive = false;
+  bool visible = true;
+  int moves = 0;
+  int32_t content_height = -1;
 
  private:
-  DUICtrl& control_;
   ViewLog& log_;
-  FakeView* parent_ = nullptr;
-  PanelRect rect_;
-  bool alive_ = false;
-  bool visible_ = true;
-  int moves_ = 0;
-  int32_t content_height_ = -1;
 };
 
 // A picture "decoded" from the text "PIC WxH"; anything else does not decode.
-class FakePicture : public PanelPicture {
- public:
-  FakePicture(int32_t w, int32_t h) : w_(w), h_(h) {}
-  int32_t width() const override { return w_; }
-  int32_t height() const override { return h_; }
-
- private:
-  int32_t w_, h_;
+struct FakePicture : PanelPicture {
+  FakePicture(int32_t w, int32_t h) : w(w), h(h) {}
+  int32_t width() const override { return w; }
+  int32_t height() const override { return h; }
+  int32_t w, h;
 };
 
 class FakePlatform : public IPanelPlatform {
@@ -102,6 +90,19 @@ class FakeHost : public IPanelHost {
   int calls = 0;
 };
 
+// Command texts. `<command name="name" parent_id="parent" pos_index="pos">ctrls</command>`: without
+// parent_id for kNoParent, without pos_index when `pos` is empty.
+constexpr int kNoParent = INT32_MIN;
+std::string Command(const std::string& name, int parent, const std::string& ctrls,
+                    const std::string& pos = "");
+// `count` descriptions `<ctrl class="cls" id="..." attrs/>`, the ids counting up from `first_id`.
+std::string Ctrls(const std::string& cls, int first_id, int count = 1,
+                  const std::string& attrs = "");
+// A config of the operation area `root` holding `inside`.
+std::string Config(const std::string& inside, int root = 1);
+// Ids of a control's children in order.
+std::vector<int32_t> Ids(const DUICtrl* c);
+
 // A manager with the fake platform and host, for command tests.
 struct PanelFixture {
   FakePlatform platform;
@@ -109,9 +110,15 @@ struct PanelFixture {
   PanelManager manager{&host, &platform};
 
   void Apply(const std::string& text) { manager.ApplyCommand(text.c_str()); }
+  void Apply(const std::string& name, int parent, const std::string& ctrls,
+             const std::string& pos = "") {
+    Apply(Command(name, parent, ctrls, pos));
+  }
   DUICtrl* Find(int32_t id) const { return manager.FindControl(id, RootSearch::kWithRoot); }
-  // Ids of a control's children in order.
-  static std::vector<int32_t> Ids(const DUICtrl* c);
+  template <typename T>
+  T* Get(int32_t id) const {
+    return static_cast<T*>(Find(id));
+  }
   // Adds a resource named `name` holding `text`.
   void Resource(const std::string& name, const std::string& text);
 };
