@@ -1,8 +1,10 @@
-// Attribute maps: exact, first-match lookups and the phone's integer forms, including values
-// that would overflow a 32-bit integer.
+// Attribute maps: exact, first-match lookups and the phone's integer forms, including values that
+// would overflow a 32-bit integer.
 #include "panel/attribute_map.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace vl {
 namespace {
@@ -30,35 +32,32 @@ TEST(AttributeMapTest, LookupsAreExactAndTakeTheFirstMatchAndClonesAreDeepCopies
   EXPECT_FALSE(copy->Has("c"));
 }
 
+// Decimal and hex as the phone writes them. Hex reading stops at the first non-hex digit; "0x"
+// anywhere makes the value hex, read from its third character on ("120x5" from "0x5": '0', then 'x'
+// stops it; " 0x1F" from "x1F": nothing); only lower-case "0x" selects hex ("0X1F": atoi reads 0).
+// Values beyond 32 bits saturate instead of overflowing; hex keeps the 32-bit pattern (colours),
+// and saturates past eight digits.
 TEST(AttributeMapTest, IntegersReadLikeThePhoneWritesThem) {
-  EXPECT_EQ(ReadInteger("0x1F"), 31);
-  EXPECT_EQ(ReadInteger("25"), 25);
-  EXPECT_EQ(ReadInteger("abc"), 0);
-  EXPECT_EQ(ReadInteger(""), 0);
-  EXPECT_EQ(ReadInteger("  -12px"), -12);
-  EXPECT_EQ(ReadInteger("+8"), 8);
-  EXPECT_EQ(ReadInteger("0xE75988"), 0xE75988);
-  EXPECT_EQ(ReadInteger("0x00FF00"), 0x00FF00);
-  EXPECT_EQ(ReadInteger("0xff"), 255);
-  EXPECT_EQ(ReadInteger("0x"), 0);
-  EXPECT_EQ(ReadInteger("0x1G2"), 1);  // reading stops at the first non-hex digit
-  // "0x" anywhere makes the value hex, read from its third character on.
-  EXPECT_EQ(ReadInteger("120x5"), 0);  // from "0x5": '0', then 'x' stops it
-  EXPECT_EQ(ReadInteger(" 0x1F"), 0);  // from "x1F": nothing
-  EXPECT_EQ(ReadInteger("ab1F0x"), 0x1F0);
-  EXPECT_EQ(ReadInteger("0X1F"), 0);  // only lower-case "0x" selects hex; atoi reads 0
-  // Values beyond 32 bits saturate instead of overflowing.
-  EXPECT_EQ(ReadInteger("2147483647"), INT32_MAX);
-  EXPECT_EQ(ReadInteger("2147483648"), INT32_MAX);
-  EXPECT_EQ(ReadInteger("99999999999999999999999999"), INT32_MAX);
-  EXPECT_EQ(ReadInteger("-2147483648"), INT32_MIN);
-  EXPECT_EQ(ReadInteger("-2147483649"), INT32_MIN);
-  EXPECT_EQ(ReadInteger("-99999999999999999999999999"), INT32_MIN);
-  // Hex keeps the 32-bit pattern (colours), and saturates past eight digits.
-  EXPECT_EQ(ReadInteger("0xFFFFFFFF"), -1);
-  EXPECT_EQ(ReadInteger("0x80000000"), INT32_MIN);
-  EXPECT_EQ(ReadInteger("0x123456789"), -1);
-  EXPECT_EQ(ReadInteger("0xFFFFFFFFFFFFFFFFFFFFFFFFFFFF"), -1);
+  const struct {
+    int32_t value;
+    std::vector<const char*> texts;
+  } cases[] = {
+      {0, {"abc", "", "0x", "120x5", " 0x1F", "0X1F"}},
+      {31, {"0x1F"}},
+      {25, {"25"}},
+      {-12, {"  -12px"}},
+      {8, {"+8"}},
+      {0xE75988, {"0xE75988"}},
+      {0x00FF00, {"0x00FF00"}},
+      {255, {"0xff"}},
+      {1, {"0x1G2"}},
+      {0x1F0, {"ab1F0x"}},
+      {INT32_MAX, {"2147483647", "2147483648", "99999999999999999999999999"}},
+      {INT32_MIN, {"-2147483648", "-2147483649", "-99999999999999999999999999", "0x80000000"}},
+      {-1, {"0xFFFFFFFF", "0x123456789", "0xFFFFFFFFFFFFFFFFFFFFFFFFFFFF"}}};
+  for (const auto& c : cases) {
+    for (const char* text : c.texts) EXPECT_EQ(ReadInteger(text), c.value) << '"' << text << '"';
+  }
 }
 
 }  // namespace

@@ -4,19 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace vl {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-int Red(uint32_t c) {
-  return static_cast<int>(c >> 16);
-}
-int Green(uint32_t c) {
-  return static_cast<int>((c >> 8) & 0xFF);
-}
-int Blue(uint32_t c) {
-  return static_cast<int>(c & 0xFF);
+// Red, green and blue of 0xRRGGBB.
+std::array<int, 3> Channels(uint32_t c) {
+  return {static_cast<int>(c >> 16), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF)};
 }
 
 TEST(FilterBand, ContrastFollowsWcag) {
@@ -65,12 +62,12 @@ TEST(FilterBand, DarkensOnlyAsMuchAsNeededAndKeepsTheHue) {
     EXPECT_GT(RelativeLuminance(resting), 0.1) << std::hex << mask;
   }
   // The pink stays pink: red strongest, then blue, then green.
-  const uint32_t pink = FilterBandColour(0xE75988, false);
-  EXPECT_GT(Red(pink), Blue(pink));
-  EXPECT_GT(Blue(pink), Green(pink));
-  const uint32_t forest = FilterBandColour(0x3BA55C, true);
-  EXPECT_GT(Green(forest), Blue(forest));
-  EXPECT_GT(Blue(forest), Red(forest));
+  const auto [pink_r, pink_g, pink_b] = Channels(FilterBandColour(0xE75988, false));
+  EXPECT_GT(pink_r, pink_b);
+  EXPECT_GT(pink_b, pink_g);
+  const auto [forest_r, forest_g, forest_b] = Channels(FilterBandColour(0x3BA55C, true));
+  EXPECT_GT(forest_g, forest_b);
+  EXPECT_GT(forest_b, forest_r);
   // Dark bands are readable as they are: exactly the phone's colour at the band's alpha.
   EXPECT_EQ(FilterBandColour(0x333333, false), BlendOverWhite(0x333333, 0xB2));
   EXPECT_EQ(FilterBandColour(0x333333, true), 0x333333u);
