@@ -1,6 +1,9 @@
 // Loading a camera module in-process (no registration) and reaching its filter through
-// DllGetClassObject, for the module tests.
+// DllGetClassObject, for the module tests; both modules loaded once per test suite for tests
+// built with VL_VCAM_HORIZONTAL_DLL and VL_VCAM_VERTICAL_DLL defined.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 #include <dshow.h>
@@ -53,5 +56,28 @@ bool ClassesRootKeyExists(const std::string& path);
 int ThreadCount();
 // Windows path of a module built in this tree (compile-time Unix path under Wine's Z:).
 std::string WindowsPath(const char* unix_path);
+
+// Both camera modules loaded in-process once per test suite, with COM on each test's thread.
+class CameraModulesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    landscape_ = new CameraModule(WindowsPath(VL_VCAM_HORIZONTAL_DLL));
+    portrait_ = new CameraModule(WindowsPath(VL_VCAM_VERTICAL_DLL));
+  }
+  static void TearDownTestSuite() {
+    delete landscape_;
+    delete portrait_;
+    landscape_ = portrait_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    ASSERT_TRUE(landscape_->loaded());
+    ASSERT_TRUE(portrait_->loaded());
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  static inline CameraModule* landscape_ = nullptr;
+  static inline CameraModule* portrait_ = nullptr;
+};
 
 }  // namespace vl::test

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/dib_stride.h"
-#include "tests/vcam/camera_modules_fixture.h"
+#include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/capture_graph.h"
 
 namespace vl::test {

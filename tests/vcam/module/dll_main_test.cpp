@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/vcam/camera_modules_fixture.h"
+#include "tests/vcam/camera_module.h"
 
 namespace vl::test {
 namespace {
