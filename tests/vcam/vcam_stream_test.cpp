@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "common/dib_stride.h"

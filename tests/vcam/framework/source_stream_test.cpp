@@ -6,9 +6,6 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <cstring>
-#include <vector>
-
 #include "common/win/com_ptr.h"
 #include "tools/vcam_capture/capture_graph.h"
 #include "vcam/framework/media_type.h"
