@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <new>
 #include <string>
@@ -113,10 +112,7 @@ constexpr int64_t kAddressSpace32 = 2048 * kMiB;
 
 // A picture the fake platform decodes (68 x 68), padded to `size` bytes.
 void AddPicture(PanelFixture& f, const std::string& name, size_t size) {
-  auto data = std::make_unique<uint8_t[]>(size);
-  std::memset(data.get(), ' ', size);
-  std::memcpy(data.get(), "PIC 68x68", 9);
-  f.manager.AddResource(name, std::move(data), static_cast<int32_t>(size));
+  f.Resource(name, "PIC 68x68" + std::string(size - 9, ' '));
 }
 
 // `items` filter items (ids from 100) naming `image`.
@@ -129,11 +125,6 @@ std::string HiddenPageConfig(int items, const std::string& image) {
   return test::Config(R"(<ctrl class="page_switch" id="2" selected="3"><ctrl class="page_list"
       id="3"/><ctrl class="page_list" id="4">)" +
                       ImageItems(items, image) + "</ctrl></ctrl>");
-}
-
-// The hidden page's image items loaded again.
-std::string HiddenPageReload(int items, const std::string& image) {
-  return Command("modify", 4, ImageItems(items, image));
 }
 
 const char kOrdinaryConfig[] = R"(<command name="config"><ctrl class="op_area" id="7">
@@ -164,7 +155,7 @@ TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConf
     const Step steps[] = {
         {"one 8 MiB picture", [&] { AddPicture(f, "big", 8 * kMiB); }},
         {"200 items on a hidden page naming it", [&] { f.Apply(HiddenPageConfig(200, "big")); }},
-        {"the same 200 items loaded again", [&] { f.Apply(HiddenPageReload(200, "big")); }},
+        {"the same 200 items loaded again", [&] { f.Apply("modify", 4, ImageItems(200, "big")); }},
         {"an insert of 20,000 descriptions under a missing parent", [&] { f.Apply(lost_insert); }},
         {"2,046 adjustment pages", [&] { f.Apply(adjust_pages); }},
         {"the picture replaced, and the pages again",
@@ -213,12 +204,12 @@ TEST_F(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
   EXPECT_LT(AllocationMeter::LiveBytes() - before, 8 * kMiB / 4);
   // Bytes that do not decode are tried once per resource, not once per item.
   f.Resource("junk", std::string(4096, 'x'));
-  f.Apply(HiddenPageReload(200, "junk"));
+  f.Apply("modify", 4, ImageItems(200, "junk"));
   EXPECT_EQ(f.platform.decodes, 2);
   EXPECT_EQ(f.Get<DUIFilterItem>(150)->picture(), first);  // kept
   // A replacement is a new picture for the items that load it again.
   f.Resource("big", "PIC 10x20");
-  f.Apply(HiddenPageReload(1, "big"));
+  f.Apply("modify", 4, ImageItems(1, "big"));
   EXPECT_EQ(f.Get<DUIFilterItem>(100)->picture()->height(), 20);
   EXPECT_EQ(f.Get<DUIFilterItem>(101)->picture(), first);
 }
