@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <future>
-#include <thread>
 
 #include "common/win/registry.h"
 #include "tests/uninstall/uninstall_test_support.h"
@@ -130,12 +129,22 @@ TEST_F(UninstallRun, CancelOrNoAtTheFirstQuestionChangesNothing) {
   }
 }
 
+// Beside the installer's files: a link to a folder outside, files of the user's, and another
+// program's adb running from a folder named like the product's.
 TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
-  // A folder outside, reached through a link inside the installation.
   const std::wstring outside = installation.scratch() + L"\\Elsewhere";
   test::MakeFolders(outside);
   test::WriteText(outside + L"\\marker.txt", "keep");
   ASSERT_TRUE(test::MakeFolderLink(installation.File(L"linked"), outside));
+  test::MakeFolders(installation.File(L"recordings"));
+  const wchar_t* const mine[] = {L"my-notes.txt", L"recordings\\clip.mp4", L"res\\my-picture.png",
+                                 L"a.txt"};
+  for (const wchar_t* file : mine) test::WriteText(installation.File(file), "mine");
+  const std::wstring planted = installation.scratch() + L"\\Orsel\\adb";
+  test::MakeFolders(planted);
+  test::CopyFileTo(test::ProductStub(), planted + L"\\adb.exe");
+  ChildProcess server;
+  ASSERT_TRUE(server.Start(planted + L"\\adb.exe", L"server"));
   ASSERT_TRUE(RegisterModule(installation.File(L"vlux_horizontal.dll")));
   ASSERT_TRUE(RegisterModule(installation.File(L"vlux_vertical.dll")));
   ASSERT_TRUE(CameraListed(kLandscapeCamera));
@@ -145,106 +154,81 @@ TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
   const UninstallReport report = Run(prompts);
 
   EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+  // The planted adb is not the product's: no retry question, nothing started from its folder.
   ASSERT_EQ(prompts.asked().size(), 2u);
-  // The link was not the installer's: it stays, and the final message says so.
   EXPECT_EQ(prompts.asked()[1].text.rfind(kDoneText, 0), 0u);
-  EXPECT_NE(prompts.asked()[1].text.find(L"linked"), std::wstring::npos);
-  EXPECT_EQ(report.left, std::vector<std::wstring>{L"linked"});
   EXPECT_EQ(prompts.asked()[1].caption, L"");
   EXPECT_EQ(prompts.asked()[1].type, static_cast<UINT>(MB_OK));
+  // What was not the installer's stays, and the final message names it: five names are all
+  // listed; only more than five are cut to a count.
+  ASSERT_EQ(report.left.size(), 5u);
+  for (const wchar_t* name : {L"linked", L"my-notes.txt", L"recordings", L"res", L"a.txt"})
+    EXPECT_NE(prompts.asked()[1].text.find(name), std::wstring::npos) << name;
+  EXPECT_EQ(prompts.asked()[1].text.find(L"等5项"), std::wstring::npos);
+  for (const wchar_t* file : mine)
+    EXPECT_EQ(test::ReadText(installation.File(file)), "mine") << file;
   EXPECT_FALSE(EntryExists());
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk"));
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria"));
-  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
-                              L"vlux_vertical.dll", L"res", L"adb", L"installed.lst"}) {
+  for (const wchar_t* file :
+       {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll", L"vlux_vertical.dll",
+        L"res\\default.png", L"adb", L"installed.lst"}) {
     EXPECT_FALSE(Exists(installation.File(file))) << file;
   }
   EXPECT_FALSE(CameraListed(kLandscapeCamera));
   EXPECT_FALSE(CameraListed(kPortraitCamera));
   EXPECT_EQ(test::ReadText(installation.MarkerBeside()), "not part of the installation");
   EXPECT_EQ(test::ReadText(outside + L"\\marker.txt"), "keep");
+  Sleep(500);  // time for a kill-server started by mistake to leave its log
+  EXPECT_FALSE(Exists(planted + L"\\kill-server.log"));
+  EXPECT_TRUE(server.Running());
 }
 
-TEST_F(UninstallRun, CopyOnTheDesktopDeletesNothingThere) {
+// A copy of the uninstaller outside the installation (on the desktop, or unpacked with the
+// program and a file of the user's into a tools folder) deletes nothing, whatever the entry
+// records (nothing, the real installation, or a tampered desktop); the final box says why.
+TEST_F(UninstallRun, ACopyOutsideTheInstallationDeletesNothing) {
   const std::wstring desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
   // The desktop must be a folder of the test machine's own, not a link to a real home folder.
   const DWORD attributes = GetFileAttributesW(desktop.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   ASSERT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << "the desktop links out of the prefix";
-
-  const std::wstring tag = std::to_wstring(GetCurrentProcessId());
-  const std::wstring copy = desktop + L"\\Uninstall.exe";
-  const std::wstring marker = desktop + L"\\keep-" + tag + L".txt";
-  const std::wstring program = desktop + L"\\Lumaroo.exe";
-  test::CopyFileTo(test::BuiltFile(VL_UNINSTALL_EXE), copy);
-  test::WriteText(marker, "keep");
-  test::WriteText(program, "program");
-  // Recorded: nothing, the real installation elsewhere, or (a tampered entry) the desktop.
-  for (const std::wstring& recorded : {std::wstring(), installation.folder(), desktop}) {
-    SCOPED_TRACE(testing::Message() << "recorded: " << recorded.c_str());
-    RemoveInstallerTraces();
-    if (!recorded.empty()) MakeInstallerTraces(recorded);
-    ScriptedPrompts prompts({IDOK, IDOK});
-    const UninstallReport report = RunUninstall(nullptr, SetupFor(copy));
-    EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
-    EXPECT_FALSE(report.installation_removed);
-    EXPECT_TRUE(Exists(copy));
-    EXPECT_TRUE(Exists(program));
-    EXPECT_EQ(test::ReadText(marker), "keep");
-    EXPECT_TRUE(InstallationIntact(installation));
-    EXPECT_EQ(InstallerTracesExist(), !recorded.empty()) << "the real entry and shortcuts stay";
-    ASSERT_EQ(prompts.asked().size(), 2u);
-    EXPECT_NE(prompts.asked()[1].text, kDoneText) << "the final box says why nothing went";
-  }
-  DeleteFileW(copy.c_str());
-  DeleteFileW(marker.c_str());
-  DeleteFileW(program.c_str());
-}
-
-TEST_F(UninstallRun, APortableCopyElsewhereDeletesNothing) {
-  // A copy unpacked into a tools folder, with a file of the user's beside the program.
   const std::wstring tools = installation.scratch() + L"\\Tools";
   test::MakeFolders(tools);
-  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"installed.lst"})
-    test::CopyFileTo(installation.File(file), tools + L"\\" + file);
-  test::WriteText(tools + L"\\notes.txt", "mine");
-
-  ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report = RunUninstall(nullptr, SetupFor(tools + L"\\Uninstall.exe"));
-  EXPECT_EQ(report.installation.verdict, InstallDirVerdict::kNotInInstallation);
-  EXPECT_EQ(test::ReadText(tools + L"\\notes.txt"), "mine");
-  EXPECT_TRUE(Exists(tools + L"\\Lumaroo.exe"));
-  EXPECT_TRUE(Exists(tools + L"\\Uninstall.exe"));
-  EXPECT_TRUE(InstallationIntact(installation));
-  EXPECT_TRUE(InstallerTracesExist());
-  ASSERT_EQ(prompts.asked().size(), 2u);
-  EXPECT_NE(prompts.asked()[1].text.find(tools), std::wstring::npos);
-}
-
-TEST_F(UninstallRun, FilesThatAreNotTheInstallersStayAndAreNamed) {
-  test::WriteText(installation.File(L"my-notes.txt"), "mine");
-  test::MakeFolders(installation.File(L"recordings"));
-  test::WriteText(installation.File(L"recordings\\clip.mp4"), "mine");
-  test::WriteText(installation.File(L"res\\my-picture.png"), "mine");
-  for (const wchar_t* file : {L"a.txt", L"b.txt"}) test::WriteText(installation.File(file), "mine");
-
-  ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report = Run(prompts);
-  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
-  EXPECT_EQ(test::ReadText(installation.File(L"my-notes.txt")), "mine");
-  EXPECT_EQ(test::ReadText(installation.File(L"recordings\\clip.mp4")), "mine");
-  EXPECT_EQ(test::ReadText(installation.File(L"res\\my-picture.png")), "mine");
-  for (const wchar_t* file :
-       {L"Lumaroo.exe", L"vlux_horizontal.dll", L"res\\default.png", L"adb", L"installed.lst"}) {
-    EXPECT_FALSE(Exists(installation.File(file))) << file;
+  const std::wstring mine = L"\\keep-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  const wchar_t* const copied[] = {L"\\Uninstall.exe", L"\\Lumaroo.exe", L"\\installed.lst"};
+  for (const std::wstring& folder : {desktop, tools}) {
+    for (const wchar_t* file : copied)
+      test::CopyFileTo(installation.folder() + file, folder + file);
+    test::WriteText(folder + mine, "keep");
   }
-  EXPECT_FALSE(InstallerTracesExist());
-  ASSERT_EQ(prompts.asked().size(), 2u);
-  // Five kept names are all listed; only more than five are cut to a count.
-  ASSERT_EQ(report.left.size(), 5u);
-  for (const wchar_t* name : {L"my-notes.txt", L"recordings", L"res", L"a.txt", L"b.txt"})
-    EXPECT_NE(prompts.asked()[1].text.find(name), std::wstring::npos) << name;
-  EXPECT_EQ(prompts.asked()[1].text.find(L"等5项"), std::wstring::npos);
+  const struct {
+    std::wstring copy, recorded;
+    InstallDirVerdict verdict;
+  } cases[] = {{desktop, L"", InstallDirVerdict::kNoInstallLocation},
+               {desktop, installation.folder(), InstallDirVerdict::kNotInInstallation},
+               {desktop, desktop, InstallDirVerdict::kSpecialFolder},
+               {tools, installation.folder(), InstallDirVerdict::kNotInInstallation}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.copy.c_str() << ", recorded: " << c.recorded.c_str());
+    RemoveInstallerTraces();
+    if (!c.recorded.empty()) MakeInstallerTraces(c.recorded);
+    ScriptedPrompts prompts({IDOK, IDOK});
+    const UninstallReport report = RunUninstall(nullptr, SetupFor(c.copy + L"\\Uninstall.exe"));
+    EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
+    EXPECT_EQ(report.installation.verdict, c.verdict);
+    EXPECT_FALSE(report.installation_removed);
+    for (const wchar_t* file : copied) EXPECT_TRUE(Exists(c.copy + file)) << file;
+    EXPECT_EQ(test::ReadText(c.copy + mine), "keep");
+    EXPECT_TRUE(InstallationIntact(installation));
+    EXPECT_EQ(InstallerTracesExist(), !c.recorded.empty()) << "the real entry and shortcuts stay";
+    ASSERT_EQ(prompts.asked().size(), 2u);
+    EXPECT_NE(prompts.asked()[1].text, kDoneText) << "the final box says why nothing went";
+    EXPECT_TRUE(c.copy != tools || prompts.asked()[1].text.find(tools) != std::wstring::npos)
+        << "the final box names the tools folder";
+  }
+  for (const wchar_t* file : copied) DeleteFileW((desktop + file).c_str());
+  DeleteFileW((desktop + mine).c_str());
 }
 
 // With its own path cut short, or without the installer's list, no file goes and the final box
@@ -265,26 +249,6 @@ TEST_F(UninstallRun, ATruncatedOwnPathOrNoInstallersListDeletesNoFile) {
         truncated ? L"\u8def\u5f84\u8fc7\u957f" : L"\u5b89\u88c5\u6587\u4ef6\u6e05\u5355";
     EXPECT_NE(prompts.asked()[1].text.find(why), std::wstring::npos);
   }
-}
-
-TEST_F(UninstallRun, AnAdbPlacedByAnotherProgramIsNeverStarted) {
-  // Another program's adb in a folder named like the product's, running.
-  const std::wstring planted = installation.scratch() + L"\\Orsel\\adb";
-  test::MakeFolders(planted);
-  test::CopyFileTo(test::ProductStub(), planted + L"\\adb.exe");
-  ChildProcess server;
-  ASSERT_TRUE(server.Start(planted + L"\\adb.exe", L"server"));
-  Sleep(300);
-
-  ScriptedPrompts prompts({IDOK, IDOK});
-  const UninstallReport report = Run(prompts);
-  EXPECT_EQ(report.outcome, UninstallOutcome::kCompleted);
-  // Not the product's: no retry question, nothing started from that folder, still running.
-  ASSERT_EQ(prompts.asked().size(), 2u);
-  EXPECT_NE(prompts.asked()[1].text, kRunningText);
-  Sleep(500);
-  EXPECT_FALSE(Exists(planted + L"\\kill-server.log"));
-  EXPECT_TRUE(server.Running());
 }
 
 TEST_F(UninstallRun, RunningProgramIsClosedWithItsAdbServerAndRetryProceeds) {
@@ -327,12 +291,9 @@ TEST_F(UninstallRun, HungProgramDoesNotHoldTheUninstaller) {
   ASSERT_NE(test::WaitForWindow(kMainWindowTitle, 30000), nullptr);
 
   ScriptedPrompts prompts({IDOK, IDCANCEL});
-  std::promise<UninstallReport> done;
-  std::thread run([&] { done.set_value(Run(prompts)); });
-  auto result = done.get_future();
+  auto result = std::async(std::launch::async, [&] { return Run(prompts); });
   const bool finished = result.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
   hung.Kill();  // frees a run that is stuck in the window's message
-  run.join();
   ASSERT_TRUE(finished) << "the uninstaller waited for the hung window";
   EXPECT_EQ(result.get().outcome, UninstallOutcome::kCancelled);
   ASSERT_EQ(prompts.asked().size(), 2u);
