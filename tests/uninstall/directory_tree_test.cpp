@@ -30,64 +30,39 @@ TEST_F(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
   EXPECT_TRUE(Exists(scratch.path()));
 }
 
-TEST_F(DirectoryTree, SparesUninstallBatInAnyCaseAndKeepsItsFolders) {
-  MakeFolders(root + L"\\sub");
-  WriteText(root + L"\\sub\\Uninstall.BAT", "spared");
-  WriteText(root + L"\\sub\\other.txt", "x");
-  WriteText(root + L"\\gone.txt", "x");
-  EXPECT_FALSE(DeleteDirectoryTree(root));
-  EXPECT_TRUE(Exists(root + L"\\sub\\Uninstall.BAT"));
-  EXPECT_FALSE(Exists(root + L"\\sub\\other.txt"));
-  EXPECT_FALSE(Exists(root + L"\\gone.txt"));
-}
-
-TEST_F(DirectoryTree, FileInUseStaysWithItsFolder) {
-  MakeFolders(root);
-  WriteText(root + L"\\busy.log", "x");
-  WriteText(root + L"\\free.txt", "x");
-  win::UniqueHandle busy(CreateFileW((root + L"\\busy.log").c_str(), GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(busy);
-  EXPECT_FALSE(DeleteDirectoryTree(root));
-  EXPECT_TRUE(Exists(root + L"\\busy.log"));
-  EXPECT_FALSE(Exists(root + L"\\free.txt"));
-}
-
-TEST_F(DirectoryTree, LinkInsideIsNeverFollowed) {
+// What stays: an uninstall batch file in any case with the folders above it, a file in use,
+// and the folder a link points to, which is never followed.
+TEST_F(DirectoryTree, SparesUninstallBatFilesInUseAndWhatLinksPointTo) {
   const std::wstring outside = scratch.path() + L"\\outside";
   MakeFolders(outside + L"\\nested");
   MakeFolders(root + L"\\sub");
   WriteText(outside + L"\\marker.txt", "keep");
   WriteText(outside + L"\\nested\\marker2.txt", "keep");
-  WriteText(root + L"\\file.txt", "x");
+  for (const wchar_t* file :
+       {L"\\sub\\Uninstall.BAT", L"\\sub\\other.txt", L"\\gone.txt", L"\\busy.log"})
+    WriteText(root + file, "x");
+  win::UniqueHandle busy(CreateFileW((root + L"\\busy.log").c_str(), GENERIC_READ, 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(busy);
   ASSERT_TRUE(test::MakeFolderLink(root + L"\\sub\\link", outside));
   ASSERT_TRUE(Exists(root + L"\\sub\\link\\marker.txt"));
 
-  DeleteDirectoryTree(root);
+  EXPECT_FALSE(DeleteDirectoryTree(root));
+  EXPECT_TRUE(Exists(root + L"\\sub\\Uninstall.BAT"));
+  EXPECT_TRUE(Exists(root + L"\\busy.log"));
+  EXPECT_FALSE(Exists(root + L"\\sub\\other.txt"));
+  EXPECT_FALSE(Exists(root + L"\\gone.txt"));
+  // Windows removes the junction itself; Wine cannot remove a link to a folder that holds
+  // files, so there the link may stay, still pointing at the intact folder.
+  EXPECT_TRUE(!Exists(root + L"\\sub\\link") || Exists(root + L"\\sub\\link\\marker.txt"));
+  // A folder that is itself a link (a Start-menu folder replaced by a link to a folder of the
+  // user's) goes as a link only.
+  const std::wstring link = scratch.path() + L"\\Velloria";
+  ASSERT_TRUE(test::MakeFolderLink(link, outside));
+  ASSERT_TRUE(Exists(link + L"\\marker.txt"));
+  DeleteDirectoryTree(link);
   EXPECT_EQ(test::ReadText(outside + L"\\marker.txt"), "keep");
   EXPECT_EQ(test::ReadText(outside + L"\\nested\\marker2.txt"), "keep");
-  EXPECT_FALSE(Exists(root + L"\\file.txt"));
-  // Windows removes the junction itself; Wine cannot remove a link to a folder that holds
-  // files, so there the link (and the folders above it) may stay, still pointing at the intact
-  // folder.
-  if (Exists(root + L"\\sub\\link")) {
-    EXPECT_TRUE(Exists(root + L"\\sub\\link\\marker.txt"));
-  }
-}
-
-TEST_F(DirectoryTree, AFolderThatIsItselfALinkIsNotFollowed) {
-  // A Start-menu folder replaced by a link to a folder of the user's.
-  const std::wstring marker_folder = scratch.path() + L"\\marker";
-  MakeFolders(marker_folder + L"\\inner");
-  WriteText(marker_folder + L"\\marker.txt", "keep");
-  WriteText(marker_folder + L"\\inner\\marker2.txt", "keep");
-  const std::wstring link = scratch.path() + L"\\Velloria";
-  ASSERT_TRUE(test::MakeFolderLink(link, marker_folder));
-  ASSERT_TRUE(Exists(link + L"\\marker.txt"));
-
-  DeleteDirectoryTree(link);
-  EXPECT_EQ(test::ReadText(marker_folder + L"\\marker.txt"), "keep");
-  EXPECT_EQ(test::ReadText(marker_folder + L"\\inner\\marker2.txt"), "keep");
 }
 
 }  // namespace
