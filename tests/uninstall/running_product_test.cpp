@@ -54,64 +54,50 @@ class RunningProductTest : public testing::Test {
   std::wstring installation_;
 };
 
-TEST_F(RunningProductTest, OnlyProcessesFromTheInstallationCount) {
-  ChildProcess program, own_adb, nested_adb, other_adb, branded_adb, other_program;
+// Found, ended by id and stopped with kill-server: only what runs from the installation (or
+// through a link into it), never what runs from a folder elsewhere or named like the product's.
+TEST_F(RunningProductTest, OnlyProcessesFromTheInstallationCountAreEndedAndStopped) {
+  ChildProcess program, linked, own_adb, nested_adb, other_adb, branded_adb, other_program;
   StartStub(&program, installation_, L"Lumaroo.exe");
   StartStub(&own_adb, installation_ + L"\\adb", L"adb.exe");
   StartStub(&nested_adb, installation_ + L"\\extras\\adb", L"adb.exe");
   StartStub(&other_adb, scratch_.path() + L"\\platform-tools", L"adb.exe");
-  // A folder named like the product's is not the installation.
   StartStub(&branded_adb, scratch_.path() + L"\\Orsel\\adb", L"adb.exe");
   StartStub(&other_program, scratch_.path() + L"\\Portable", L"Lumaroo.exe");
+  const std::wstring link = scratch_.path() + L"\\Shortcut";
+  ASSERT_TRUE(test::MakeFolderLink(link, installation_));
+  ASSERT_TRUE(linked.Start(link + L"\\Lumaroo.exe", L"server"));
 
+  FindWith(installation_, IdOf(linked));
   const RunningProduct product = FindWith(installation_, IdOf(nested_adb));
   EXPECT_TRUE(product.running());
-  EXPECT_EQ(product.main_programs, std::vector<DWORD>{IdOf(program)});
+  EXPECT_EQ(product.main_programs.size(), 2u);
+  EXPECT_TRUE(Has(product.main_programs, IdOf(program)));
+  EXPECT_TRUE(Has(product.main_programs, IdOf(linked)));
   EXPECT_TRUE(Has(product.adb_servers, IdOf(own_adb)));
   EXPECT_TRUE(Has(product.adb_servers, IdOf(nested_adb)));
   EXPECT_FALSE(Has(product.adb_servers, IdOf(other_adb)));
   EXPECT_FALSE(Has(product.adb_servers, IdOf(branded_adb)));
   // Without an established installation nothing is the product's.
   EXPECT_FALSE(FindRunningProduct(L"").running());
-}
 
-TEST_F(RunningProductTest, AProgramStartedThroughALinkIntoTheInstallationCounts) {
-  const std::wstring link = scratch_.path() + L"\\Shortcut";
-  ASSERT_TRUE(test::MakeFolderLink(link, installation_));
-  CopyFileTo(ProductStub(), installation_ + L"\\Lumaroo.exe");
-  ChildProcess program;
-  ASSERT_TRUE(program.Start(link + L"\\Lumaroo.exe", L"server"));
-  EXPECT_TRUE(Has(FindWith(installation_, IdOf(program)).main_programs, IdOf(program)));
-}
+  EXPECT_EQ(EndProcessesWithin({IdOf(nested_adb), IdOf(other_adb)}, installation_), 1);
+  EXPECT_TRUE(nested_adb.WaitForExit(30000));
+  EXPECT_TRUE(other_adb.Running());
 
-TEST_F(RunningProductTest, KillServerRunsOnlyTheInstallationsOwnAdb) {
-  ChildProcess own, planted;
-  StartStub(&own, installation_ + L"\\adb", L"adb.exe");
-  StartStub(&planted, scratch_.path() + L"\\Orsel\\adb", L"adb.exe");
   ASSERT_TRUE(StopAdbServer(installation_));
   // ShellExecute and Wine may take many seconds to start a process on a loaded machine; the
   // wait ends as soon as the server exits.
-  EXPECT_TRUE(own.WaitForExit(60000));
+  EXPECT_TRUE(own_adb.WaitForExit(60000));
   EXPECT_EQ(test::ReadText(installation_ + L"\\adb\\kill-server.log"), "kill-server\r\n");
-  EXPECT_TRUE(planted.Running());
+  EXPECT_TRUE(branded_adb.Running());
   EXPECT_FALSE(test::Exists(scratch_.path() + L"\\Orsel\\adb\\kill-server.log"));
-
   // Without an adb of its own nothing is started. (The kill-server process may still hold the
   // file for a moment.)
-  const std::wstring own_adb = installation_ + L"\\adb\\adb.exe";
-  for (int i = 0; i < 200 && !DeleteFileW(own_adb.c_str()); ++i) Sleep(50);
-  ASSERT_FALSE(test::Exists(own_adb));
+  const std::wstring own_file = installation_ + L"\\adb\\adb.exe";
+  for (int i = 0; i < 200 && !DeleteFileW(own_file.c_str()); ++i) Sleep(50);
+  ASSERT_FALSE(test::Exists(own_file));
   EXPECT_FALSE(StopAdbServer(installation_));
-}
-
-TEST_F(RunningProductTest, EndsProcessesByIdOnlyInsideTheInstallation) {
-  ChildProcess inside, outside;
-  StartStub(&inside, installation_ + L"\\adb", L"adb.exe");
-  StartStub(&outside, scratch_.path() + L"\\platform-tools", L"adb.exe");
-  FindWith(installation_, IdOf(inside));
-  EXPECT_EQ(EndProcessesWithin({IdOf(inside), IdOf(outside)}, installation_), 1);
-  EXPECT_TRUE(inside.WaitForExit(30000));
-  EXPECT_TRUE(outside.Running());
 }
 
 TEST(CloseMainWindows, AWindowOfAnotherClassTitledLikeTheProgramIsLeftAlone) {
