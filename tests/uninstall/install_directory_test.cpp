@@ -85,17 +85,12 @@ TEST(InstallDirectory, OnlyTheRecordedFolderHoldingThisUninstallerIsTheInstallat
   }
 }
 
-TEST(InstallDirectory, RefusesDriveRoots) {
-  EXPECT_EQ(VerdictFor(L"C:\\Uninstall.exe", L"C:\\"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"Z:\\Uninstall.exe", L"Z:\\"), InstallDirVerdict::kDriveRoot);
-  EXPECT_EQ(VerdictFor(L"\\\\?\\C:\\Uninstall.exe", L"\\\\?\\C:\\"), InstallDirVerdict::kDriveRoot);
-}
-
-TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
-  const std::wstring desktop = Folder(CSIDL_DESKTOPDIRECTORY);
+// Never a drive root, a special folder or a folder holding one (a profile, the users' folder);
+// a folder of its own inside Program Files is an installation.
+TEST(InstallDirectory, RefusesDriveRootsAndSpecialFoldersButNotAFolderInsideOne) {
+  for (const std::wstring root : {L"C:\\", L"Z:\\", L"\\\\?\\C:\\"})
+    EXPECT_EQ(VerdictFor(root + L"Uninstall.exe", root), InstallDirVerdict::kDriveRoot) << root;
   const std::wstring profile = Folder(CSIDL_PROFILE);
-  ASSERT_FALSE(desktop.empty());
-  ASSERT_FALSE(profile.empty());
   // The native Program Files, which a 32-bit process gets only from the 64-bit registry view.
   std::wstring native_program_files;
   win::RegistryKey key;
@@ -103,27 +98,23 @@ TEST(InstallDirectory, RefusesSpecialFoldersAndFoldersHoldingThem) {
                      KEY_READ | KEY_WOW64_64KEY),
             ERROR_SUCCESS);
   ASSERT_EQ(key.GetString(L"ProgramFilesDir", &native_program_files), ERROR_SUCCESS);
+  PWSTR known = nullptr;
+  ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &known)));
+  const std::wstring downloads = known;
+  CoTaskMemFree(known);
   for (const std::wstring& folder :
-       {desktop, Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86), native_program_files,
-        Folder(CSIDL_WINDOWS), Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA), profile,
-        profile.substr(0, profile.find_last_of(L'\\'))}) {
+       {Folder(CSIDL_DESKTOPDIRECTORY), Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86),
+        native_program_files, Folder(CSIDL_WINDOWS), Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA),
+        profile, profile.substr(0, profile.find_last_of(L'\\')), downloads}) {
     SCOPED_TRACE(testing::Message() << folder.c_str());
     EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe", folder), InstallDirVerdict::kSpecialFolder);
   }
-  PWSTR downloads = nullptr;
-  ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)));
-  EXPECT_EQ(VerdictFor(std::wstring(downloads) + L"\\Uninstall.exe", downloads),
-            InstallDirVerdict::kSpecialFolder);
-  CoTaskMemFree(downloads);
-}
-
-TEST(InstallDirectory, AcceptsAnInstallationInsideProgramFiles) {
-  const std::wstring folder =
+  const std::wstring ours =
       Folder(CSIDL_PROGRAM_FILESX86) + L"\\VelloriaTest" + std::to_wstring(GetCurrentProcessId());
-  test::MakeFolders(folder);
-  test::WriteText(folder + L"\\Uninstall.exe", "uninstaller");
-  EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe", folder), InstallDirVerdict::kInstallation);
-  test::RemoveTree(folder);
+  test::MakeFolders(ours);
+  test::WriteText(ours + L"\\Uninstall.exe", "uninstaller");
+  EXPECT_EQ(VerdictFor(ours + L"\\Uninstall.exe", ours), InstallDirVerdict::kInstallation);
+  test::RemoveTree(ours);
 }
 
 TEST(InstallDirectory, PathsCompareWithoutCaseAndTrailingBackslash) {
