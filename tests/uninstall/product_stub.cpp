@@ -9,11 +9,10 @@
 // Every mode ends by itself after two minutes at the latest, so no test leaves it behind.
 #include <windows.h>
 
-#include <cwchar>
-
-#include "common/main_window_class.h"
 #include <functional>
 #include <string>
+
+#include "common/main_window_class.h"
 
 namespace {
 

@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace vl::test {
 namespace {
@@ -45,24 +48,15 @@ bool MakeJunction(const std::wstring& link, const std::wstring& target) {
 }
 
 // Under Wine: the Unix path of a Windows path (empty elsewhere).
-std::string UnixPath(const std::wstring& path) {
+std::wstring UnixPath(const std::wstring& path) {
   using ToUnix = char*(CDECL*)(const WCHAR*);
   auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (to_unix == nullptr) return std::string();
-  char* unix_path = to_unix(path.c_str());
-  if (unix_path == nullptr) return std::string();
-  std::string result = unix_path;
+  char* unix_path = to_unix != nullptr ? to_unix(path.c_str()) : nullptr;
+  if (unix_path == nullptr) return std::wstring();
+  const std::wstring result = std::filesystem::u8path(unix_path).wstring();
   HeapFree(GetProcessHeap(), 0, unix_path);
   return result;
-}
-
-std::wstring Widen(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         &wide[0], static_cast<int>(wide.size()));
-  wide.resize(length > 0 ? length : 0);
-  return wide;
 }
 
 // Wine starts Unix programs but does not report their end: the caller waits for the effect.
@@ -89,18 +83,15 @@ bool IsLink(const std::wstring& path) {
 
 void RemoveLink(const std::wstring& link) {
   if (RemoveDirectoryW(link.c_str()) || DeleteFileW(link.c_str())) return;
-  const std::string unix_link = UnixPath(link);
-  if (unix_link.empty()) return;
-  RunUnixTool(L"rm", L"-f \"" + Widen(unix_link) + L"\"", [&] { return !Exists(link); });
+  const std::wstring unix_link = UnixPath(link);
+  if (!unix_link.empty())
+    RunUnixTool(L"rm", L"-f \"" + unix_link + L"\"", [&] { return !Exists(link); });
 }
 
 }  // namespace
 
 std::wstring BuiltFile(const char* unix_path) {
-  std::wstring path = L"Z:" + Widen(unix_path);
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  return path;
+  return L"Z:" + std::filesystem::u8path(unix_path).make_preferred().wstring();
 }
 
 bool Exists(const std::wstring& path) {
@@ -108,21 +99,12 @@ bool Exists(const std::wstring& path) {
 }
 
 void WriteText(const std::wstring& path, const std::string& text) {
-  win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
 }
 
 std::string ReadText(const std::wstring& path) {
-  win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::string();
-  std::string text(4096, '\0');
-  DWORD read = 0;
-  ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-  text.resize(read);
-  return text;
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void CopyFileTo(const std::wstring& from, const std::wstring& to) {
@@ -130,10 +112,8 @@ void CopyFileTo(const std::wstring& from, const std::wstring& to) {
 }
 
 void MakeFolders(const std::wstring& folder) {
-  for (size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos;
-       slash = folder.find(L'\\', slash + 1))
-    CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
-  CreateDirectoryW(folder.c_str(), nullptr);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
 }
 
 void RemoveTree(const std::wstring& folder) {
@@ -160,10 +140,9 @@ void RemoveTree(const std::wstring& folder) {
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   if (MakeJunction(link, target)) return true;
-  const std::string unix_link = UnixPath(link);
-  const std::string unix_target = UnixPath(target);
+  const std::wstring unix_link = UnixPath(link), unix_target = UnixPath(target);
   if (unix_link.empty() || unix_target.empty()) return false;
-  return RunUnixTool(L"ln", L"-s \"" + Widen(unix_target) + L"\" \"" + Widen(unix_link) + L"\"",
+  return RunUnixTool(L"ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
                      [&] { return IsLink(link); });
 }
 

@@ -44,14 +44,11 @@ class ScratchFolder {
   std::wstring path_;
 };
 
-// A program started by the test; ended when the test no longer needs it.
+// A program started by the test; ended when the test no longer needs it (not copied: it owns
+// the process handle).
 class ChildProcess {
  public:
-  ChildProcess() = default;
   ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
   bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
   bool Running() const;
   // Waits for the end; false when it still runs after `timeout_ms`.
