@@ -69,15 +69,11 @@ class RecordingWindow {
 
 class StreamWorkerWindowTest : public ::testing::Test {
  protected:
-  StreamWorkerWindowTest() {
-    worker_.SetNotifyWindow(window_.hwnd());
-    entry_.identifier = "PHONE1";
-    entry_.kind = 2;
-  }
+  StreamWorkerWindowTest() { worker_.SetNotifyWindow(window_.hwnd()); }
   net::SocketLibrary sockets_;
   test::FakeAdbWorkdir adb_{"device PHONE1 device\n"};
   RecordingWindow window_;
-  DeviceEntry entry_;
+  DeviceEntry entry_{"", "PHONE1", 2};
   StreamWorker worker_;
 };
 
