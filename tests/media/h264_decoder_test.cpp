@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "media/annexb_splitter.h"
@@ -21,14 +22,13 @@ namespace {
 
 // A clip and where its units and pictures begin.
 struct Clip {
-  std::string name;
   std::vector<uint8_t> bytes;
   std::vector<size_t> units;     // start code offsets (a 4-byte code's leading zero included)
   std::vector<size_t> pictures;  // offsets of the first unit of each picture
   std::vector<uint64_t> reference;
 
   explicit Clip(const std::string& clip)
-      : name(clip), bytes(ReadClip(clip)), reference(ReferencePictureHashes(bytes)) {
+      : bytes(ReadClip(clip)), reference(ReferencePictureHashes(bytes)) {
     for (size_t i = 0; i + 3 < bytes.size(); ++i)
       if (bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1) {
         units.push_back(i > 0 && bytes[i - 1] == 0 ? i - 1 : i);
@@ -305,11 +305,11 @@ TEST(H264DecoderTest, NoPictureReachesTheSinkAfterRequestStop) {
 // Every picture comes out as packed RGB24 at the phone's size (rows contiguous), across size
 // changes within a run; the last one waits for a start code that a live stream always sends.
 TEST(H264DecoderTest, DeliversPackedRgb24AtThePhoneSizeAcrossSizeChanges) {
-  std::vector<uint8_t> stream = ReadClip("landscape_640x360");
-  const std::vector<uint8_t> larger = ReadClip("landscape_1280x720");
-  stream.insert(stream.end(), larger.begin(), larger.end());
-  const std::vector<uint8_t> portrait = ReadClip("portrait_720x1280");
-  stream.insert(stream.end(), portrait.begin(), portrait.end());
+  std::vector<uint8_t> stream;
+  for (const char* clip : {"landscape_640x360", "landscape_1280x720", "portrait_720x1280"}) {
+    const std::vector<uint8_t> bytes = ReadClip(clip);
+    stream.insert(stream.end(), bytes.begin(), bytes.end());
+  }
   RecordingSink sink(200);
   H264Decoder decoder;
   decoder.SetSink(&sink);
@@ -318,15 +318,12 @@ TEST(H264DecoderTest, DeliversPackedRgb24AtThePhoneSizeAcrossSizeChanges) {
   for (size_t i = 0; i < sink.entries.size(); ++i) {
     const int w = i < 60 ? 640 : i < 120 ? 1280 : 720;
     const int h = i < 60 ? 360 : i < 120 ? 720 : 1280;
-    ASSERT_EQ(sink.entries[i].width, w) << i;
-    ASSERT_EQ(sink.entries[i].height, h) << i;
-    ASSERT_EQ(sink.entries[i].stride, w * 3) << i;
-    ASSERT_EQ(sink.entries[i].format, AV_PIX_FMT_RGB24) << i;
+    const RecordingSink::Entry& e = sink.entries[i];
+    ASSERT_EQ(std::tuple(e.width, e.height, e.stride, e.format),
+              std::tuple(w, h, w * 3, static_cast<int>(AV_PIX_FMT_RGB24)))
+        << i;
   }
-  EXPECT_EQ(Corners(sink.pictures[0]), "RGYB");
-  EXPECT_EQ(Corners(sink.pictures[59]), "RGYB");
-  EXPECT_EQ(Corners(sink.pictures[60]), "RGYB");
-  EXPECT_EQ(Corners(sink.pictures[120]), "RGYB");
+  for (size_t i : {0, 59, 60, 120}) EXPECT_EQ(Corners(sink.pictures[i]), "RGYB") << i;
 }
 
 // Without a sink pictures are decoded but not delivered; empty and negative lengths are harmless.
