@@ -20,37 +20,26 @@ class RecordingWindow : public CWindowImpl<RecordingWindow> {
   explicit RecordingWindow(Events* t) : t_(t) {}
 
   BEGIN_MSG_MAP(RecordingWindow)
-  MESSAGE_HANDLER(WM_KEYDOWN, OnOrdinary)
-  MESSAGE_HANDLER(WM_CHAR, OnOrdinary)
-  MESSAGE_HANDLER(WM_APP, OnOrdinary)
-  MESSAGE_HANDLER(WM_TIMER, OnTimer)
-  MESSAGE_HANDLER(WM_MOUSEMOVE, OnContinual)
-  MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnContinual)
-  MESSAGE_HANDLER(WM_PAINT, OnContinual)
-  MESSAGE_HANDLER(0x0118, OnContinual)
+  MESSAGE_RANGE_HANDLER(WM_PAINT, WM_APP, OnMessage)
   END_MSG_MAP()
 
  private:
-  LRESULT OnOrdinary(UINT msg, WPARAM w, LPARAM, BOOL&) {
-    t_->push_back(msg == WM_KEYDOWN ? "keydown"
-                  : msg == WM_CHAR  ? "char:" + std::string(1, static_cast<char>(w))
-                                    : "app");
-    return 0;
-  }
-  // A continual message: ask for a timer so the loop has something to wake up for.
-  LRESULT OnContinual(UINT msg, WPARAM, LPARAM, BOOL&) {
-    if (msg == WM_PAINT) {
-      PAINTSTRUCT ps;
-      BeginPaint(m_hWnd, &ps);
-      EndPaint(m_hWnd, &ps);
+  LRESULT OnMessage(UINT msg, WPARAM w, LPARAM, BOOL& handled) {
+    if (msg == WM_KEYDOWN || msg == WM_APP) {
+      t_->push_back(msg == WM_APP ? "app" : "keydown");
+    } else if (msg == WM_CHAR) {
+      t_->push_back("char:" + std::string(1, static_cast<char>(w)));
+    } else if (msg == WM_TIMER) {
+      KillTimer(1);
+      t_->push_back("timer");
+    } else if (msg == WM_MOUSEMOVE || msg == WM_NCMOUSEMOVE || msg == WM_PAINT || msg == 0x0118) {
+      // A continual message: ask for a timer so the loop has something to wake up for.
+      if (msg == WM_PAINT) ValidateRect(m_hWnd, nullptr);
+      t_->push_back("continual");
+      SetTimer(1, 50);
+    } else {
+      handled = FALSE;
     }
-    t_->push_back("continual");
-    SetTimer(1, 50);
-    return 0;
-  }
-  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&) {
-    KillTimer(1);
-    t_->push_back("timer");
     return 0;
   }
   Events* t_;
