@@ -296,30 +296,11 @@ Colour SectionPixel(const MappedPicture& p, int x, int y) {
 
 class PlayerStreamTest : public PlayerCtrlTest, public ::testing::WithParamInterface<bool> {
  protected:
-  PlayerStreamTest() {
-    phone_entry_.display_name = "Pixel";
-    phone_entry_.identifier = "PHONE1";
-    phone_entry_.kind = 2;
-  }
   ~PlayerStreamTest() override { worker_.Stop(); }
-
-  // Streams the clip through worker and preview until the run has ended and the preview has
-  // taken every queued picture.
-  void StreamClip(const std::string& clip) {
-    Create();
-    player_.SetWorker(&worker_);
-    auto phone = StartPhone({"--video", ClipPath(clip), "--fps", "30", "--end", "close"});
-    worker_.SetPort(phone->port());
-    worker_.Start(&phone_entry_);
-    player_.StartPolling();
-    ASSERT_TRUE(PumpUntil([&] { return !worker_.IsRunning(); }, 30000));
-    // The queue holds at most ten pictures: ten more ticks drain it.
-    PumpUntil([] { return false; }, 30 * 15);
-  }
 
   net::SocketLibrary sockets_;
   FakeAdbWorkdir adb_{"device PHONE1 device\n"};
-  DeviceEntry phone_entry_;
+  DeviceEntry phone_entry_{"Pixel", "PHONE1", 2};
   StreamWorker worker_;
 };
 
@@ -329,7 +310,17 @@ TEST_P(PlayerStreamTest, StreamReachesTheSectionAndStaysAfterTheRun) {
   const bool portrait = GetParam();
   FrameMappingReader camera;
   worker_.SetPortrait(portrait ? 1 : 0);
-  StreamClip("landscape_1280x720");
+  // The clip goes through worker and preview until the run has ended and the preview has taken
+  // every queued picture: the queue holds at most ten, ten more ticks drain it.
+  Create();
+  player_.SetWorker(&worker_);
+  auto phone =
+      StartPhone({"--video", ClipPath("landscape_1280x720"), "--fps", "30", "--end", "close"});
+  worker_.SetPort(phone->port());
+  worker_.Start(&phone_entry_);
+  player_.StartPolling();
+  ASSERT_TRUE(PumpUntil([&] { return !worker_.IsRunning(); }, 30000));
+  PumpUntil([] { return false; }, 30 * 15);
   MappedPicture seen = camera.Read();
   ASSERT_NE(seen.pixels, nullptr);
   EXPECT_EQ(seen.width, portrait ? 720 : 1280);
