@@ -2,15 +2,6 @@
 // without the mobile-device service.
 #include "device/device_connection.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,12 +11,14 @@
 #include "device/socket_layer.h"
 #include "device/usbmux_client.h"
 #include "tests/device/fake_adb_workdir.h"
+#include "tests/device/refusing_port.h"
 
 namespace vl {
 namespace {
 
 using test::AsLogged;
 using test::FakeAdbWorkdir;
+using test::RefusingPort;
 
 class TestConnection : public DeviceConnection {
  public:
@@ -39,37 +32,6 @@ class TestConnection : public DeviceConnection {
 
  private:
   int result_;
-};
-
-// A loopback port that is bound but not listening: connecting to it is refused, and unlike a
-// port that was merely free, it cannot become the source port of that very connect (Linux may
-// pick a free destination port in the ephemeral range as source and connect the socket to
-// itself).
-class RefusingPort {
- public:
-  RefusingPort() : s_(net::OpenTcpSocket()) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-#ifdef _WIN32
-    int len = sizeof a;
-#else
-    socklen_t len = sizeof a;
-#endif
-    auto* address = reinterpret_cast<sockaddr*>(&a);
-    if (bind(s_, address, sizeof a) == 0 && getsockname(s_, address, &len) == 0)
-      port_ = ntohs(a.sin_port);
-  }
-  ~RefusingPort() {
-    net::ShutdownAndClose(s_);
-  }
-  uint16_t port() const {
-    return port_;
-  }
-
- private:
-  net::NativeSocket s_;
-  uint16_t port_ = 0;
 };
 
 // A loopback listener whose accepted socket the test drives directly.
@@ -117,24 +79,6 @@ class DeviceConnectionTest : public ::testing::Test {
   FakeAdbWorkdir adb_{"device PHONE1 device\n"};
 };
 
-TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectForNonPositiveLengthsOrUnknownKinds) {
-  TestConnection c;
-  char b[4] = {};
-  EXPECT_EQ(c.kind(), -1);
-  EXPECT_EQ(c.Receive(b, 4), 0);
-  EXPECT_EQ(c.Send(b, 4), 0);
-  EXPECT_EQ(c.Receive(b, 0), 0);
-  EXPECT_EQ(c.Send(b, -1), 0);
-  c.Close();
-  c.Close();
-  EXPECT_FALSE(c.IsConnected());
-  // An unknown kind opens nothing either.
-  EXPECT_EQ(c.Connect(7, "PHONE1", 8984), 0);
-  EXPECT_EQ(c.kind(), 7);
-  EXPECT_EQ(c.handshakes, 0);
-  EXPECT_EQ(adb_.ReadLog(), "");
-}
-
 TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUntilEitherSideCloses) {
   Peer peer;
   TestConnection c;
@@ -170,7 +114,66 @@ TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUnti
   EXPECT_EQ(c.Receive(in, 3), 0);
 }
 
-TEST_F(DeviceConnectionTest, ForwardThatCannotRunFailsWithoutSocketOrHandshake) {
+// Nothing moves before Connect, for non-positive lengths or for an unknown kind. A handshake that
+// fails, nobody listening, an iPhone not attached, adb that cannot run: each fails the connection
+// and leaves nothing to send or receive on.
+TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectAndEveryFailureLeavesNothingConnected) {
+  {
+    TestConnection c;
+    char b[4] = {};
+    EXPECT_EQ(c.kind(), -1);
+    EXPECT_EQ(c.Receive(b, 4), 0);
+    EXPECT_EQ(c.Send(b, 4), 0);
+    EXPECT_EQ(c.Receive(b, 0), 0);
+    EXPECT_EQ(c.Send(b, -1), 0);
+    c.Close();
+    c.Close();
+    EXPECT_FALSE(c.IsConnected());
+    // An unknown kind opens nothing either.
+    EXPECT_EQ(c.Connect(7, "PHONE1", 8984), 0);
+    EXPECT_EQ(c.kind(), 7);
+    EXPECT_EQ(c.handshakes, 0);
+    EXPECT_EQ(adb_.ReadLog(), "");
+  }
+  char b = 0;
+  {
+    Peer peer;
+    TestConnection c(0);
+    std::thread accept([&] { EXPECT_TRUE(peer.Accept()); });
+    EXPECT_EQ(c.Connect(2, "PHONE1", peer.port()), 0);
+    accept.join();
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(c.Send(&b, 1), 0);
+    EXPECT_TRUE(peer.Read(1).empty());  // the phone sees the connection end
+  }
+  RefusingPort refusing;
+  ASSERT_NE(refusing.port(), 0);
+  {
+    TestConnection c;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.Connect(2, "PHONE1", refusing.port()), 0);
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(s, 15.0);
+    EXPECT_EQ(c.handshakes, 0);
+    std::printf("refused connect reported after %.3f s\n", s);
+  }
+  {
+    // No mobile-device service: the library (natively) and the program's client look for it on
+    // a loopback port that refuses.
+#ifndef _WIN32
+    setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(refusing.port())).c_str(), 1);
+#endif
+    usbmux::SetServicePort(refusing.port());
+    TestConnection c;
+    EXPECT_EQ(c.Connect(1, "00008030-000000000000002E", 8984), 0);
+    EXPECT_EQ(c.kind(), 1);
+    EXPECT_EQ(c.handshakes, 0);
+    EXPECT_EQ(c.Receive(&b, 1), 0);
+    EXPECT_EQ(c.Send(&b, 1), 0);
+    c.Close();
+    c.Close();
+  }
   adb_.RemoveAdb();
   Peer peer;
   TestConnection c;
@@ -178,51 +181,7 @@ TEST_F(DeviceConnectionTest, ForwardThatCannotRunFailsWithoutSocketOrHandshake) 
   EXPECT_EQ(c.handshakes, 0);
   EXPECT_FALSE(c.IsConnected());
   EXPECT_EQ(c.kind(), 2);
-  char b = 0;
   EXPECT_EQ(c.Send(&b, 1), 0);  // 0, not -1: no socket was made
-}
-
-TEST_F(DeviceConnectionTest, NobodyListeningFailsWithinTheBound) {
-  RefusingPort refusing;
-  ASSERT_NE(refusing.port(), 0);
-  TestConnection c;
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(c.Connect(2, "PHONE1", refusing.port()), 0);
-  const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(s, 15.0);
-  EXPECT_EQ(c.handshakes, 0);
-  std::printf("refused connect reported after %.3f s\n", s);
-}
-
-TEST_F(DeviceConnectionTest, FailedHandshakeClosesTheTransport) {
-  Peer peer;
-  TestConnection c(0);
-  std::thread accept([&] { EXPECT_TRUE(peer.Accept()); });
-  EXPECT_EQ(c.Connect(2, "PHONE1", peer.port()), 0);
-  accept.join();
-  EXPECT_FALSE(c.IsConnected());
-  char b = 0;
-  EXPECT_EQ(c.Send(&b, 1), 0);
-  EXPECT_TRUE(peer.Read(1).empty());  // the phone sees the connection end
-}
-
-TEST_F(DeviceConnectionTest, IphoneThatIsNotAttachedFailsCleanly) {
-  // No mobile-device service: the library (natively) and the program's client look for it on a
-  // loopback port that refuses.
-  RefusingPort nobody;
-#ifndef _WIN32
-  setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(nobody.port())).c_str(), 1);
-#endif
-  usbmux::SetServicePort(nobody.port());
-  TestConnection c;
-  EXPECT_EQ(c.Connect(1, "00008030-000000000000002E", 8984), 0);
-  EXPECT_EQ(c.kind(), 1);
-  EXPECT_EQ(c.handshakes, 0);
-  char b = 0;
-  EXPECT_EQ(c.Receive(&b, 1), 0);
-  EXPECT_EQ(c.Send(&b, 1), 0);
-  c.Close();
-  c.Close();
 }
 
 }  // namespace
