@@ -2,7 +2,10 @@
 // mobile-device service and lockdown service on loopback, with lockdown in plain text and in TLS
 // (as real phones answer): the same iPhones listed with the same names, the same failures left
 // out, and the same transport to a phone's service port. Then the client alone against a
-// hostile service and hostile phones: every answer is bounded, and the scan ends.
+// hostile service and hostile phones: every answer is bounded, and the scan ends. Last, the
+// stream worker through the process's library (natively libimobiledevice) receives video from
+// the phone simulator behind the proxied service port. (The worker's Stop with a silent phone:
+// stream_worker_silence_test and, for an iPhone under Wine, ios_client_win_test.)
 #include "device/ios_client.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +23,9 @@
 #include "device/socket_layer.h"
 #include "device/usbmux_client.h"
 #include "device/usbmux_protocol.h"
+#include "media/stream_worker.h"
+#include "tests/device/fake_adb_workdir.h"
+#include "tests/media/stream_test_support.h"
 #include "tools/fake_usbmuxd/fake_usbmuxd.h"
 
 namespace vl {
@@ -100,11 +107,6 @@ class FakeServiceTest : public ::testing::Test {
   std::unique_ptr<FakeUsbmuxd> mux_;
 };
 
-template <typename Case>
-std::string NameOf(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
-
 // ---- Side by side ------------------------------------------------------------------------
 
 struct Side {
@@ -113,19 +115,20 @@ struct Side {
   bool tls;
 };
 
-class SideBySideTest : public FakeServiceTest, public ::testing::WithParamInterface<Side> {
- protected:
-  const IosApi* api() const { return GetParam().api(); }
-  Options LockdownMode() const {
-    Options o;
-    o.tls = GetParam().tls;
-    return o;
-  }
-};
+class SideBySideTest : public FakeServiceTest, public ::testing::WithParamInterface<Side> {};
 
-TEST_P(SideBySideTest, ListsTheSameIphonesByNameAndLeavesOutTheSameFailures) {
-  Serve(StandardPhones(0), LockdownMode());
-  const std::vector<DeviceEntry> entries = List(api());
+// One service for the whole walk: the list, then the transport to the listed phone's service
+// port, a receive ended from another thread, and the phones that cannot be reached.
+TEST_P(SideBySideTest, ListsAndConnectsLikeTheLibrary) {
+  const IosApi* api = GetParam().api();
+  uint16_t port = 0;
+  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
+  ASSERT_NE(listener, net::kInvalidSocket);
+  Options options;
+  options.tls = GetParam().tls;
+  Serve(StandardPhones(port), options);
+
+  const std::vector<DeviceEntry> entries = List(api);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].identifier, kChinese);
   EXPECT_EQ(entries[0].display_name, kNameGbk);
@@ -152,78 +155,62 @@ TEST_P(SideBySideTest, ListsTheSameIphonesByNameAndLeavesOutTheSameFailures) {
   } else {
     EXPECT_FALSE(LoggedStarting("tls "));
   }
-}
 
-TEST_P(SideBySideTest, CarriesBytesBothWaysToThePhonesServicePortAndReleasesEverything) {
-  uint16_t port = 0;
-  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
-  ASSERT_NE(listener, net::kInvalidSocket);
-  Serve(StandardPhones(port), LockdownMode());
-  TestConnection c;
-  c.SetIosApi(api());
-  ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 65536 + 8984), 1);  // the low 16 bits count
-  const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
-  ASSERT_NE(phone, net::kInvalidSocket);
-  EXPECT_TRUE(Logged(std::string("Connect ") + kChinese + " 8984"));
-  EXPECT_TRUE(Logged(std::string("lockdown ") + kChinese + " StartSession label=lumaroo"));
-
-  EXPECT_EQ(c.Send("ping", 4), 4);
-  char in[4] = {};
-  ASSERT_EQ(net::WaitReadable(phone, 5000), net::WaitResult::kReady);
-  EXPECT_EQ(net::ReceiveSome(phone, in, 4), 4);
-  EXPECT_EQ(std::string(in, 4), "ping");
-  // The phone sends 400 of 1000 bytes and closes: the receive gives the short count.
-  const std::vector<char> part(400, 'q');
-  EXPECT_EQ(net::SendSome(phone, part.data(), 400), 400);
-  net::ShutdownAndClose(phone);
-  std::vector<char> buffer(1000);
-  EXPECT_EQ(c.Receive(buffer.data(), 1000), 400);
-  EXPECT_EQ(std::string(buffer.data(), 400), std::string(400, 'q'));
-
-  c.Close();
-  EXPECT_FALSE(c.IsConnected());
-  EXPECT_EQ(c.Send("x", 1), 0);
-  for (int i = 0; i < 200 && mux_->OpenProxies() > 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(mux_->OpenProxies(), 0);  // the service connection went with Close
-  net::ShutdownAndClose(listener);
-}
-
-TEST_P(SideBySideTest, CloseEndsAReceiveWaitingForASilentPhone) {
-  uint16_t port = 0;
-  const net::NativeSocket listener = net::OpenListener("127.0.0.1", 0, &port);
-  Serve(StandardPhones(port), LockdownMode());
-  TestConnection c;
-  c.SetIosApi(api());
-  ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 1);
-  const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
-  ASSERT_NE(phone, net::kInvalidSocket);
-  int32_t received = -5;
-  std::thread reader([&] {
-    char buffer[16];
-    received = c.Receive(buffer, sizeof buffer);
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  c.Interrupt();  // the stream worker's Stop from another thread
-  reader.join();
-  EXPECT_EQ(received, 0);
-  c.Close();
-  net::ShutdownAndClose(phone);
-  net::ShutdownAndClose(listener);
-}
-
-TEST_P(SideBySideTest, PhonesThatCannotBeReachedFailTheConnection) {
-  Serve(StandardPhones(0), LockdownMode());
-  struct Case {
-    const char* udid;
-    int port;
-  };
-  // Not attached; no such service on the phone; the handshake fails; never paired.
-  for (const Case& k : {Case{"00008030-000000000000002E", 8984}, Case{kChinese, 8984},
-                        Case{kRefusing, 8984}, Case{kUnpaired, 8984}}) {
+  {
     TestConnection c;
-    c.SetIosApi(api());
-    EXPECT_EQ(c.Connect(kDeviceKindIos, k.udid, k.port), 0) << k.udid;
+    c.SetIosApi(api);
+    ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 65536 + 8984), 1);  // the low 16 bits count
+    const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
+    ASSERT_NE(phone, net::kInvalidSocket);
+    EXPECT_TRUE(Logged(std::string("Connect ") + kChinese + " 8984"));
+    EXPECT_EQ(c.Send("ping", 4), 4);
+    char in[4] = {};
+    ASSERT_EQ(net::WaitReadable(phone, 5000), net::WaitResult::kReady);
+    EXPECT_EQ(net::ReceiveSome(phone, in, 4), 4);
+    EXPECT_EQ(std::string(in, 4), "ping");
+    // The phone sends 400 of 1000 bytes and closes: the receive gives the short count.
+    const std::vector<char> part(400, 'q');
+    EXPECT_EQ(net::SendSome(phone, part.data(), 400), 400);
+    net::ShutdownAndClose(phone);
+    std::vector<char> buffer(1000);
+    EXPECT_EQ(c.Receive(buffer.data(), 1000), 400);
+    EXPECT_EQ(std::string(buffer.data(), 400), std::string(400, 'q'));
+    c.Close();
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(c.Send("x", 1), 0);
+    for (int i = 0; i < 200 && mux_->OpenProxies() > 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(mux_->OpenProxies(), 0);  // the service connection went with Close
+  }
+
+  {
+    // The stream worker's Stop, from another thread, ends a receive waiting for a silent phone.
+    TestConnection c;
+    c.SetIosApi(api);
+    ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 1);
+    const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
+    ASSERT_NE(phone, net::kInvalidSocket);
+    int32_t received = -5;
+    std::thread reader([&] {
+      char buffer[16];
+      received = c.Receive(buffer, sizeof buffer);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    c.Interrupt();
+    reader.join();
+    EXPECT_EQ(received, 0);
+    c.Close();
+    net::ShutdownAndClose(phone);
+  }
+  net::ShutdownAndClose(listener);
+
+  // Not attached; no such service on the phone; the handshake fails; never paired.
+  for (const auto& [udid, service] :
+       {std::pair{"00008030-000000000000002E", 8984}, std::pair{kChinese, 8985},
+        std::pair{kRefusing, 8984}, std::pair{kUnpaired, 8984}}) {
+    TestConnection c;
+    c.SetIosApi(api);
+    EXPECT_EQ(c.Connect(kDeviceKindIos, udid, service), 0) << udid;
     EXPECT_FALSE(c.IsConnected());
     char b = 0;
     EXPECT_EQ(c.Receive(&b, 1), 0);
@@ -237,7 +224,8 @@ const Side kSides[] = {
     {"OwnClientTls", &IosClientApi, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(IosClients, SideBySideTest, ::testing::ValuesIn(kSides), NameOf<Side>);
+INSTANTIATE_TEST_SUITE_P(IosClients, SideBySideTest, ::testing::ValuesIn(kSides),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The program's client alone -----------------------------------------------------------
 
@@ -261,40 +249,33 @@ TEST_F(IosClientTest, WithoutTheServiceListsNothingAndConnectsNowhere) {
   EXPECT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 0);
 }
 
-struct MuxCase {
-  const char* name;
-  MuxFault fault;
-  size_t listed;  // iPhones that still make it into the list
-};
-
-class HostileServiceTest : public FakeServiceTest, public ::testing::WithParamInterface<MuxCase> {};
-
-TEST_P(HostileServiceTest, ListsOnlyWhatIsSoundAndEnds) {
-  Options o;
-  o.fault = GetParam().fault;
-  Serve({Phone(kChinese, kNameUtf8)}, o);
-  const std::vector<DeviceEntry> entries = List(IosClientApi());
-  ASSERT_EQ(entries.size(), GetParam().listed);
-  if (!entries.empty()) {
-    EXPECT_EQ(entries[0].display_name, kNameGbk);
+// A hostile service: only what is sound is listed, and the scan ends.
+TEST_F(IosClientTest, HostileServiceRepliesListOnlyWhatIsSound) {
+  const struct {
+    MuxFault fault;
+    size_t listed;  // iPhones that still make it into the list
+  } cases[] = {
+      {MuxFault::kHugeLength, 0},  // a header announcing two gigabytes
+      {MuxFault::kNotAPlist, 0},
+      {MuxFault::kCutReply, 0},
+      {MuxFault::kWrongTag, 0},  // the reply to another request
+      {MuxFault::kSilent, 0},
+      // Entries without a usable UDID or number, Wi-Fi entries and repeats are left out; the
+      // phone itself is listed once.
+      {MuxFault::kOddEntries, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.fault));
+    Options o;
+    o.fault = c.fault;
+    Serve({Phone(kChinese, kNameUtf8)}, o);
+    const std::vector<DeviceEntry> entries = List(IosClientApi());
+    ASSERT_EQ(entries.size(), c.listed);
+    if (!entries.empty()) {
+      EXPECT_EQ(entries[0].display_name, kNameGbk);
+    }
   }
-}
-
-const MuxCase kMuxCases[] = {
-    {"HeaderAnnouncingTwoGigabytes", MuxFault::kHugeLength, 0},
-    {"BodyThatIsNoPropertyList", MuxFault::kNotAPlist, 0},
-    {"ReplyCutShort", MuxFault::kCutReply, 0},
-    {"ReplyToAnotherRequest", MuxFault::kWrongTag, 0},
-    {"SilentService", MuxFault::kSilent, 0},
-    // Entries without a usable UDID or number, Wi-Fi entries and repeats are left out; the
-    // phone itself is listed once.
-    {"OddEntries", MuxFault::kOddEntries, 1},
-};
-
-INSTANTIATE_TEST_SUITE_P(Faults, HostileServiceTest, ::testing::ValuesIn(kMuxCases),
-                         NameOf<MuxCase>);
-
-TEST_F(IosClientTest, AListOfAThousandDevicesIsCutAtTheBound) {
+  // A list of a thousand devices is cut at the bound.
   Options o;
   o.fault = MuxFault::kManyDevices;
   Serve({}, o);
@@ -314,45 +295,70 @@ TEST(UsbmuxUdid, OnlyLettersDigitsAndDashesUpToTheBoundNameAPhone) {
     EXPECT_FALSE(usbmux::IsPlausibleUdid(udid)) << udid;
 }
 
-struct PhoneCase {
-  const char* name;
-  DeviceFault fault;
-  bool tls;
-  bool listed;  // listed (with an empty name) rather than left out
-};
-
-class HostilePhoneTest : public FakeServiceTest, public ::testing::WithParamInterface<PhoneCase> {};
-
-TEST_P(HostilePhoneTest, IsLeftOutOrListedWithoutAName) {
-  Iphone hostile = Phone(kChinese, kNameUtf8);
-  hostile.fault = GetParam().fault;
-  Options o;
-  o.tls = GetParam().tls;
-  Serve({hostile, Phone(kNameless, "Good")}, o);
-  const std::vector<DeviceEntry> entries = List(IosClientApi());
-  std::vector<DeviceEntry> expected;
-  if (GetParam().listed) expected.push_back(DeviceEntry{"", kChinese, kDeviceKindIos});
-  expected.push_back(DeviceEntry{"Good", kNameless, kDeviceKindIos});
-  ASSERT_EQ(entries.size(), expected.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].identifier, expected[i].identifier);
-    EXPECT_EQ(entries[i].display_name, expected[i].display_name);
+// A hostile phone beside a good one is left out, or listed without a name.
+TEST_F(IosClientTest, HostilePhoneIsLeftOutOrListedWithoutAName) {
+  const struct {
+    DeviceFault fault;
+    bool tls;
+    bool listed;  // listed (with an empty name) rather than left out
+  } cases[] = {
+      {DeviceFault::kBadPairRecord, false, false},  // a pair record that is no property list
+      {DeviceFault::kHugeLength, false, false},     // a lockdown length of two gigabytes
+      {DeviceFault::kNotAPlist, false, false},
+      {DeviceFault::kNotLockdown, false, false},  // another service on the lockdown port
+      {DeviceFault::kSilent, false, false},
+      {DeviceFault::kPlainAfterSsl, true, false},  // asks for TLS, then speaks plain text
+      {DeviceFault::kHugeName, true, true},        // a name of 64 KiB
+      {DeviceFault::kNameNotText, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.fault));
+    Iphone hostile = Phone(kChinese, kNameUtf8);
+    hostile.fault = c.fault;
+    Options o;
+    o.tls = c.tls;
+    Serve({hostile, Phone(kNameless, "Good")}, o);
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const DeviceEntry& e : List(IosClientApi()))
+      listed.push_back({e.identifier, e.display_name});
+    std::vector<std::pair<std::string, std::string>> expected;
+    if (c.listed) expected.push_back({kChinese, ""});
+    expected.push_back({kNameless, "Good"});
+    EXPECT_EQ(listed, expected);
   }
 }
 
-const PhoneCase kPhoneCases[] = {
-    {"PairRecordThatIsNoPropertyList", DeviceFault::kBadPairRecord, false, false},
-    {"LockdownLengthOfTwoGigabytes", DeviceFault::kHugeLength, false, false},
-    {"LockdownAnswerThatIsNoPropertyList", DeviceFault::kNotAPlist, false, false},
-    {"AnotherServiceOnTheLockdownPort", DeviceFault::kNotLockdown, false, false},
-    {"SilentLockdown", DeviceFault::kSilent, false, false},
-    {"AsksForTlsThenSpeaksPlainText", DeviceFault::kPlainAfterSsl, true, false},
-    {"NameOfSixtyFourKilobytes", DeviceFault::kHugeName, true, true},
-    {"NameThatIsANumber", DeviceFault::kNameNotText, false, true},
-};
-
-INSTANTIATE_TEST_SUITE_P(Faults, HostilePhoneTest, ::testing::ValuesIn(kPhoneCases),
-                         NameOf<PhoneCase>);
+TEST_F(IosClientTest, StreamWorkerReachesThePhoneThroughTheLibraryWithVideo) {
+  test::FakeAdbWorkdir adb("");
+  auto phone = test::StartPhone({"--video", test::ClipPath(), "--fps", "60", "--loop", "0"});
+  Iphone iphone = Phone(kChinese, kNameUtf8);
+  iphone.services[8984] = phone->port();
+  Serve({iphone});
+  test::RecordingListener listener;
+  auto decoded = std::make_shared<test::DecoderLog>();
+  StreamWorker worker;
+  worker.SetListener(&listener);
+  worker.SetDecoderFactory(test::RecordingDecoderFactory(decoded));
+  worker.SetPort(8984);
+  const DeviceEntry entry{kNameGbk, kChinese, kDeviceKindIos};
+  worker.Start(&entry);
+  ASSERT_TRUE(listener.WaitFor("connected", std::chrono::seconds(20))) << worker.GetErrorText();
+  EXPECT_TRUE(Logged(std::string("Connect ") + kChinese + " 8984"));
+  auto received = [&] {
+    std::lock_guard<std::mutex> guard(decoded->lock);
+    return decoded->bytes;
+  };
+  for (int i = 0; i < 500 && received().size() <= 20000; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const std::vector<uint8_t> bytes = received();
+  EXPECT_GT(bytes.size(), 20000u);
+  // An Annex B stream from its start: a start code first.
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(bytes[0], 0);
+  EXPECT_EQ(bytes[1], 0);
+  worker.Stop();
+  EXPECT_EQ(listener.Events(), (std::vector<std::string>{"connected", "ended"}));
+}
 
 }  // namespace
 }  // namespace vl
