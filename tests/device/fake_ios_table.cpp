@@ -70,13 +70,6 @@ struct FakeIosCalls {
     Count(-1);
     return 0;
   }
-  static int Connect(IosDevice, uint16_t, IosConnection* connection) {
-    *connection = nullptr;
-    return -2;
-  }
-  static int Disconnect(IosConnection) { return -2; }
-  static int Send(IosConnection, const char*, uint32_t, uint32_t*) { return -2; }
-  static int Receive(IosConnection, char*, uint32_t, uint32_t*, unsigned int) { return -2; }
   static int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
     *client = nullptr;
     const FakeIosPhone& phone = static_cast<Handle*>(device)->phone;
@@ -118,19 +111,12 @@ FakeIos& FakeIos::Get() {
   return g_fake;
 }
 
+// The scan never connects to a phone's service: no transport functions.
 const IosApi* FakeIos::Table() {
-  static const IosApi table = {FakeIosCalls::GetDeviceList,
-                               FakeIosCalls::DeviceListFree,
-                               FakeIosCalls::DeviceNew,
-                               FakeIosCalls::DeviceFree,
-                               FakeIosCalls::Connect,
-                               FakeIosCalls::Disconnect,
-                               FakeIosCalls::Send,
-                               FakeIosCalls::Receive,
-                               FakeIosCalls::LockdownNew,
-                               FakeIosCalls::LockdownFree,
-                               FakeIosCalls::GetDeviceName,
-                               FakeIosCalls::FreeString,
+  using F = FakeIosCalls;
+  static const IosApi table = {F::GetDeviceList, F::DeviceListFree, F::DeviceNew,     F::DeviceFree,
+                               nullptr,          nullptr,           nullptr,          nullptr,
+                               F::LockdownNew,   F::LockdownFree,   F::GetDeviceName, F::FreeString,
                                nullptr};
   return &table;
 }
