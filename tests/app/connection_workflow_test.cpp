@@ -14,7 +14,12 @@ std::string Ansi(const char* utf8) {
   return Utf8ToAnsi(utf8);
 }
 
-class RecordingView : public IConnectionView {
+// The view, stream worker, device source and host turns the workflow drives, in one recorder
+// whose log keeps the order of everything it was asked.
+class Recorder : public IConnectionView,
+                 public IStreamControl,
+                 public IDeviceSource,
+                 public IWorkflowTurns {
  public:
   void ShowDevices(const std::vector<std::string>& n, int s) override {
     names = n;
@@ -45,73 +50,46 @@ class RecordingView : public IConnectionView {
     Log("box");
   }
 
-  void Log(const std::string& what) { log.push_back(what); }
-  std::vector<std::string> TakeLog() { return std::exchange(log, {}); }
-
-  std::vector<std::string> names;
-  int selected = -1;
-  std::string picker_text;
-  bool help_visible = false;
-  std::vector<std::pair<std::string, std::string>> boxes;
-  std::vector<std::string> log;
-};
-
-class FakeStream : public IStreamControl {
- public:
-  explicit FakeStream(RecordingView& view) : view_(view) {}
   void Start(const DeviceEntry& d) override {
     started.push_back(d);
     running = true;
-    view_.Log("start " + d.identifier);
+    Log("start " + d.identifier);
   }
   void Stop() override {
     running = false;
-    view_.Log("stop");
+    Log("stop");
   }
   bool IsRunning() const override { return running; }
-  std::string GetErrorText() const override { return error; }
+  std::string GetErrorText() const override { return "phone said no"; }
   void SetMirror(int m, int f) override { mirror_calls.push_back({m, f}); }
   void SetPortrait(int p) override { portrait_calls.push_back(p); }
 
-  std::vector<DeviceEntry> started;
-  bool running = false;
-  std::string error = "phone said no";
-  std::vector<std::pair<int, int>> mirror_calls;
-  std::vector<int> portrait_calls;
-
- private:
-  RecordingView& view_;
-};
-
-class FakeDevices : public IDeviceSource {
- public:
-  bool StartScan() override {
-    ++scans;
-    return true;
-  }
+  bool StartScan() override { return ++scans > 0; }
   std::vector<DeviceEntry> GetEntries() const override { return entries; }
   bool AdbMissing() const override { return adb_missing; }
-  std::vector<DeviceEntry> entries;
-  int scans = 0;
-  bool adb_missing = false;
-};
 
-class RecordingTurns : public IWorkflowTurns {
- public:
-  explicit RecordingTurns(RecordingView& view) : view_(view) {}
   void OnEmptyDeviceList(int& count) override {
     counts_seen.push_back(count);
     if (count >= 3) count = 0;  // as the help dialog's turn does
-    view_.Log("empty turn");
+    Log("empty turn");
   }
-  void OnConnectedLayout() override { view_.Log("panel shown"); }
-  void OnDisconnectedLayout() override { view_.Log("panel hidden"); }
+  void OnConnectedLayout() override { Log("panel shown"); }
+  void OnDisconnectedLayout() override { Log("panel hidden"); }
   std::string AndroidDriverLink() override { return driver_link; }
-  std::vector<int> counts_seen;
-  std::string driver_link;
 
- private:
-  RecordingView& view_;
+  void Log(const std::string& what) { log.push_back(what); }
+  std::vector<std::string> TakeLog() { return std::exchange(log, {}); }
+
+  std::vector<std::string> names, log;
+  int selected = -1;
+  std::string picker_text, driver_link;
+  bool help_visible = false;
+  std::vector<std::pair<std::string, std::string>> boxes;
+  std::vector<DeviceEntry> started, entries;
+  bool running = false, adb_missing = false;
+  std::vector<std::pair<int, int>> mirror_calls;
+  std::vector<int> portrait_calls, counts_seen;
+  int scans = 0;
 };
 
 const DeviceEntry kIphone{"iPhone", "UDID-1", kDeviceKindIos};
@@ -121,45 +99,40 @@ const DeviceEntry kGalaxy{"GALAXY03", "GALAXY03", kDeviceKindAndroid};
 class ConnectionWorkflowTest : public ::testing::Test {
  protected:
   void Arrive(std::vector<DeviceEntry> entries) {
-    devices_.entries = std::move(entries);
+    r_.entries = std::move(entries);
     flow_.OnDeviceListArrived();
   }
 
-  RecordingView view_;
-  FakeStream stream_{view_};
-  FakeDevices devices_;
-  RecordingTurns turns_{view_};
-  ConnectionWorkflow flow_{view_, stream_, devices_, &turns_};
+  Recorder r_;
+  ConnectionWorkflow flow_{r_, r_, r_, &r_};
 };
 
-TEST_F(ConnectionWorkflowTest, DeviceListFillsThePickerInOrderAndEndsTheLoading) {
+TEST_F(ConnectionWorkflowTest, DeviceListsFillThePickerAndEmptyOnesGiveTheHostItsTurn) {
   EXPECT_EQ(flow_.state(), WorkflowState::kStarting);
   Arrive({kIphone, kPixel, kGalaxy});
-  EXPECT_EQ(view_.names, (std::vector<std::string>{"iPhone", "Pixel 7", "GALAXY03"}));
-  EXPECT_EQ(view_.selected, 0);
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"devices", "help hidden", "loading ended"}));
+  EXPECT_EQ(r_.names, (std::vector<std::string>{"iPhone", "Pixel 7", "GALAXY03"}));
+  EXPECT_EQ(r_.selected, 0);
+  EXPECT_EQ(r_.TakeLog(), (std::vector<std::string>{"devices", "help hidden", "loading ended"}));
   EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
-}
-
-TEST_F(ConnectionWorkflowTest, EmptyListSaysNoDeviceShowsHelpAndGivesTheHostItsTurn) {
+  // An empty list says no device, shows the help link and gives the host its turn.
   flow_.OnRefreshCommand();
   flow_.OnRefreshCommand();
-  EXPECT_EQ(devices_.scans, 2);
-  EXPECT_EQ(view_.picker_text, Ansi("正在读取设备列表..."));
+  EXPECT_EQ(r_.scans, 2);
+  EXPECT_EQ(r_.picker_text, Ansi("正在读取设备列表..."));
   Arrive({});
-  EXPECT_EQ(view_.selected, -1);
-  EXPECT_EQ(view_.picker_text, Ansi("未检测到设备"));
-  EXPECT_TRUE(view_.help_visible);
-  EXPECT_EQ(turns_.counts_seen, std::vector<int>{2});
+  EXPECT_EQ(r_.selected, -1);
+  EXPECT_EQ(r_.picker_text, Ansi("未检测到设备"));
+  EXPECT_TRUE(r_.help_visible);
+  EXPECT_EQ(r_.counts_seen, std::vector<int>{2});
   flow_.OnRefreshCommand();
   Arrive({});
-  EXPECT_EQ(turns_.counts_seen, (std::vector<int>{2, 3}));
+  EXPECT_EQ(r_.counts_seen, (std::vector<int>{2, 3}));
   EXPECT_EQ(flow_.refresh_count(), 0);  // reset by the turn
   // A phone appears: the count starts again and the help link goes.
   flow_.OnRefreshCommand();
   Arrive({kPixel});
   EXPECT_EQ(flow_.refresh_count(), 0);
-  EXPECT_FALSE(view_.help_visible);
+  EXPECT_FALSE(r_.help_visible);
 }
 
 TEST_F(ConnectionWorkflowTest, MissingAdbIsToldOnceBehindTheListedIphonesWithTheDriverLink) {
@@ -171,29 +144,26 @@ TEST_F(ConnectionWorkflowTest, MissingAdbIsToldOnceBehindTheListedIphonesWithThe
   for (const Case& c : {Case{"", kText}, Case{"http://www.velloria.com.cn/driver.exe",
                                               kText + Ansi("\n安卓手机驱动下载：") +
                                                   "http://www.velloria.com.cn/driver.exe"}}) {
-    RecordingView view;
-    FakeStream stream{view};
-    FakeDevices devices;
-    RecordingTurns turns{view};
-    turns.driver_link = c.link;
-    ConnectionWorkflow flow{view, stream, devices, &turns};
-    devices.adb_missing = true;
-    devices.entries = {kIphone};
+    Recorder r;
+    r.driver_link = c.link;
+    r.adb_missing = true;
+    r.entries = {kIphone};
+    ConnectionWorkflow flow{r, r, r, &r};
     flow.OnDeviceListArrived();
-    EXPECT_EQ(view.names, std::vector<std::string>{"iPhone"});
-    EXPECT_EQ(view.TakeLog(),
+    EXPECT_EQ(r.names, std::vector<std::string>{"iPhone"});
+    EXPECT_EQ(r.TakeLog(),
               (std::vector<std::string>{"devices", "help hidden", "loading ended", "box"}));
-    ASSERT_EQ(view.boxes.size(), 1u);
-    EXPECT_EQ(view.boxes[0].first, c.text);
-    EXPECT_EQ(view.boxes[0].second, Ansi("提示"));
+    ASSERT_EQ(r.boxes.size(), 1u);
+    EXPECT_EQ(r.boxes[0].first, c.text);
+    EXPECT_EQ(r.boxes[0].second, Ansi("提示"));
     // Later scans, with adb still missing or missing again, say nothing more.
     flow.OnRefreshCommand();
     flow.OnDeviceListArrived();
-    devices.adb_missing = false;
+    r.adb_missing = false;
     flow.OnDeviceListArrived();
-    devices.adb_missing = true;
+    r.adb_missing = true;
     flow.OnDeviceListArrived();
-    EXPECT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(r.boxes.size(), 1u);
   }
 }
 
@@ -205,103 +175,98 @@ TEST_F(ConnectionWorkflowTest, ConnectWithNoPhoneShowsTheBoxAndStartsNothing) {
   };
   for (const Case& c : {Case{{}, -1}, Case{{kIphone, kPixel}, -1}, Case{{kIphone, kPixel}, 2}}) {
     Arrive(c.list);
-    view_.selected = c.selected;
-    view_.boxes.clear();
-    view_.TakeLog();
+    r_.selected = c.selected;
+    r_.boxes.clear();
+    r_.TakeLog();
     flow_.OnConnectCommand();
-    ASSERT_EQ(view_.boxes.size(), 1u) << c.selected;
-    EXPECT_EQ(view_.boxes[0].first, Ansi("无可用设备，请刷新设备列表"));
-    EXPECT_EQ(view_.boxes[0].second, Ansi("无可用设备"));
-    EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"box", "look idle"}));
-    EXPECT_TRUE(stream_.started.empty());
+    ASSERT_EQ(r_.boxes.size(), 1u) << c.selected;
+    EXPECT_EQ(r_.boxes[0].first, Ansi("无可用设备，请刷新设备列表"));
+    EXPECT_EQ(r_.boxes[0].second, Ansi("无可用设备"));
+    EXPECT_EQ(r_.TakeLog(), (std::vector<std::string>{"box", "look idle"}));
+    EXPECT_TRUE(r_.started.empty());
   }
 }
 
 TEST_F(ConnectionWorkflowTest, ConnectStartsThePhoneShownAtTheSelectedPositionWhichStaysSelected) {
   Arrive({kIphone, kPixel});
-  view_.selected = 1;
+  r_.selected = 1;
   // A scan running meanwhile has emptied and then reordered the scanner's list: the picker
   // still shows the first list, and its second line is the Pixel.
-  devices_.entries = {};
+  r_.entries = {};
   flow_.OnConnectCommand();
-  ASSERT_EQ(stream_.started.size(), 1u);
-  EXPECT_EQ(stream_.started[0].identifier, "PIXEL001");
-  EXPECT_TRUE(view_.boxes.empty());
-  stream_.running = false;
+  ASSERT_EQ(r_.started.size(), 1u);
+  EXPECT_EQ(r_.started[0].identifier, "PIXEL001");
+  EXPECT_TRUE(r_.boxes.empty());
+  r_.running = false;
   flow_.OnFailed();
-  devices_.entries = {kPixel, kIphone};
+  r_.entries = {kPixel, kIphone};
   flow_.OnConnectCommand();
-  ASSERT_EQ(stream_.started.size(), 2u);
-  EXPECT_EQ(stream_.started[1].identifier, "PIXEL001");
+  ASSERT_EQ(r_.started.size(), 2u);
+  EXPECT_EQ(r_.started[1].identifier, "PIXEL001");
   // Connected, a refreshed list keeps the Pixel selected where it now stands; with the same
   // identifier twice, the last one; without it, the first line.
   flow_.OnConnected();
   Arrive({kGalaxy, kPixel, kIphone});
-  EXPECT_EQ(view_.selected, 1);
+  EXPECT_EQ(r_.selected, 1);
   Arrive({kPixel, kGalaxy, kPixel});
-  EXPECT_EQ(view_.selected, 2);
+  EXPECT_EQ(r_.selected, 2);
   Arrive({kGalaxy, kIphone});
-  EXPECT_EQ(view_.selected, 0);
+  EXPECT_EQ(r_.selected, 0);
   EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
 }
 
-TEST_F(ConnectionWorkflowTest, ConnectedAndDisconnectedLooksInOrder) {
+// Connected and disconnected looks in order. Then Enter while connecting (the dialog manager's
+// IDOK is the connect command) gives the connection up: the worker ends it as a failed one, which
+// is no failure to report. The next connection that fails by itself shows its box.
+TEST_F(ConnectionWorkflowTest, LooksInOrderAndOnlyAFailureOfItsOwnShowsABox) {
   Arrive({kPixel});
-  view_.TakeLog();
+  r_.TakeLog();
   flow_.OnConnectCommand();
   EXPECT_EQ(flow_.state(), WorkflowState::kConnecting);
-  EXPECT_EQ(view_.TakeLog(),
-            (std::vector<std::string>{"look connecting disabled", "start PIXEL001"}));
+  EXPECT_EQ(r_.TakeLog(), (std::vector<std::string>{"look connecting disabled", "start PIXEL001"}));
   flow_.OnConnected();
   EXPECT_EQ(flow_.state(), WorkflowState::kConnected);
-  EXPECT_EQ(view_.TakeLog(),
+  EXPECT_EQ(r_.TakeLog(),
             (std::vector<std::string>{"wide", "panel shown", "look connected", "polling"}));
   // The connect button while running: Disconnect.
   flow_.OnConnectCommand();
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"stop", "look idle"}));
+  EXPECT_EQ(r_.TakeLog(), (std::vector<std::string>{"stop", "look idle"}));
+  const std::vector<std::string> back_to_idle{"narrow", "panel hidden", "look idle", "not polling"};
   flow_.OnDisconnected();
-  EXPECT_EQ(view_.TakeLog(),
-            (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
+  EXPECT_EQ(r_.TakeLog(), back_to_idle);
   EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
-  EXPECT_TRUE(view_.boxes.empty());
-}
 
-// Enter while connecting (the dialog manager's IDOK is the connect command) gives the
-// connection up: the worker ends it as a failed one, which is no failure to report. The next
-// connection that fails by itself shows its box.
-TEST_F(ConnectionWorkflowTest, AConnectionGivenUpShowsNoFailureBoxAndAFailedOneDoesAfterTheLook) {
-  Arrive({kPixel});
   flow_.OnConnectCommand();
   ASSERT_EQ(flow_.state(), WorkflowState::kConnecting);
   flow_.OnConnectCommand();  // Enter: given up
-  view_.TakeLog();
+  r_.TakeLog();
   flow_.OnFailed();
-  EXPECT_EQ(view_.TakeLog(),
-            (std::vector<std::string>{"narrow", "panel hidden", "look idle", "not polling"}));
-  EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_EQ(r_.TakeLog(), back_to_idle);
+  EXPECT_TRUE(r_.boxes.empty());
   EXPECT_EQ(flow_.state(), WorkflowState::kIdle);
   // A failure of its own restores the idle look before its box.
   flow_.OnConnectCommand();
-  stream_.running = false;
-  view_.TakeLog();
+  r_.running = false;
+  r_.TakeLog();
   flow_.OnFailed();
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"narrow", "panel hidden", "look idle",
-                                                       "not polling", "box"}));
-  ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_EQ(view_.boxes[0].first, "phone said no");
-  EXPECT_EQ(view_.boxes[0].second, Ansi("同步失败"));
+  std::vector<std::string> failed = back_to_idle;
+  failed.push_back("box");
+  EXPECT_EQ(r_.TakeLog(), failed);
+  ASSERT_EQ(r_.boxes.size(), 1u);
+  EXPECT_EQ(r_.boxes[0].first, "phone said no");
+  EXPECT_EQ(r_.boxes[0].second, Ansi("同步失败"));
 }
 
 TEST_F(ConnectionWorkflowTest, OrientationMirrorAndFlipTogglesTellTheWorker) {
   flow_.ToggleOrientation();
   flow_.ToggleOrientation();
-  EXPECT_EQ(stream_.portrait_calls, (std::vector<int>{1, 0}));
-  ASSERT_EQ(view_.boxes.size(), 2u);
-  EXPECT_EQ(view_.boxes[0].first, Ansi("请在直播平台中，切换摄像头为“Velloria（竖屏）”"));
-  EXPECT_EQ(view_.boxes[1].first, Ansi("请在直播平台中，切换摄像头为“Velloria（横屏）” "));
-  EXPECT_EQ(view_.boxes[0].second, Ansi("提示"));
-  EXPECT_EQ(view_.TakeLog(), (std::vector<std::string>{"button says landscape", "box",
-                                                       "button says portrait", "box"}));
+  EXPECT_EQ(r_.portrait_calls, (std::vector<int>{1, 0}));
+  ASSERT_EQ(r_.boxes.size(), 2u);
+  EXPECT_EQ(r_.boxes[0].first, Ansi("请在直播平台中，切换摄像头为“Velloria（竖屏）”"));
+  EXPECT_EQ(r_.boxes[1].first, Ansi("请在直播平台中，切换摄像头为“Velloria（横屏）” "));
+  EXPECT_EQ(r_.boxes[0].second, Ansi("提示"));
+  EXPECT_EQ(r_.TakeLog(), (std::vector<std::string>{"button says landscape", "box",
+                                                    "button says portrait", "box"}));
   EXPECT_FALSE(flow_.portrait());
   // Mirror and flip give the worker both flags, and outlive connections.
   flow_.ToggleMirror();
@@ -311,7 +276,7 @@ TEST_F(ConnectionWorkflowTest, OrientationMirrorAndFlipTogglesTellTheWorker) {
   flow_.OnConnected();
   flow_.OnDisconnected();
   flow_.ToggleMirror();
-  EXPECT_EQ(stream_.mirror_calls, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}, {0, 1}}));
+  EXPECT_EQ(r_.mirror_calls, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}, {0, 1}}));
   EXPECT_TRUE(flow_.flip());
 }
 
