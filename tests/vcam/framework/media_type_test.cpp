@@ -1,7 +1,9 @@
-// Media type ownership, partial matching and the bitmap header helpers.
-#include "vcam/framework/media_type.h"
-
+// The framework's parts that need no filter: media type ownership, partial matching, the bitmap
+// header helpers, and the worker thread with its synchronous command channel.
 #include <gtest/gtest.h>
+
+#include "vcam/framework/am_thread.h"
+#include "vcam/framework/media_type.h"
 
 #include <cstring>
 #include <vector>
@@ -78,6 +80,35 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlocksAndPartialTypesMatchByWhatTheySpec
   bare.formattype = FORMAT_VideoInfo;
   with_size.cbFormat = sizeof(VIDEOINFOHEADER);
   EXPECT_FALSE(bare.MatchesPartial(&with_size));
+}
+
+// A worker that echoes commands until told 99, and ends without a reply on 98.
+class EchoThread : public CAMThread {
+ protected:
+  DWORD ThreadProc() override {
+    for (;;) {
+      const DWORD command = GetRequest();
+      if (command == 98) return 0;
+      Reply(command + 1000);
+      if (command == 99) return 0;
+    }
+  }
+};
+
+TEST(CAMThreadTest, CommandsAreAnsweredAndADeadWorkerDoesNotHang) {
+  EchoThread thread;
+  EXPECT_EQ(thread.CallWorker(1), static_cast<DWORD>(E_FAIL));
+  ASSERT_TRUE(thread.Create());
+  EXPECT_FALSE(thread.Create());
+  EXPECT_EQ(thread.CallWorker(5), 1005u);
+  EXPECT_EQ(thread.CallWorker(6), 1006u);
+  // The worker leaves without replying: the caller gets E_FAIL instead of waiting for ever.
+  EXPECT_EQ(thread.CallWorker(98), static_cast<DWORD>(E_FAIL));
+  thread.Close();
+  EXPECT_FALSE(thread.ThreadExists());
+  ASSERT_TRUE(thread.Create());
+  EXPECT_EQ(thread.CallWorker(99), 1099u);
+  thread.Close();
 }
 
 }  // namespace
