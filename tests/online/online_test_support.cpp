@@ -58,12 +58,9 @@ std::string TestServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-std::string TestServer::SecureUrl(const std::string& path) const {
-  return "https://localhost:" + std::to_string(https_port_) + path;
-}
-
-std::string TestServer::UntrustedSecureUrl(const std::string& path) const {
-  return "https://localhost:" + std::to_string(untrusted_https_port_) + path;
+std::string TestServer::SecureUrl(const std::string& path, bool trusted) const {
+  return "https://localhost:" + std::to_string(trusted ? https_port_ : untrusted_https_port_) +
+         path;
 }
 
 void TestServer::PutFile(const std::string& name, const std::string& bytes) const {
@@ -111,10 +108,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
-}
-
-bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string PngPicture() {

@@ -24,10 +24,9 @@ class TestServer {
   // "http://127.0.0.1:<port>" + path.
   std::string Url(const std::string& path) const;
   // The same files over TLS (the server runs with --tls-dir): "https://localhost:<port>" + path
-  // with a certificate issued by the test root, or one that no root vouches for.
+  // with a certificate issued by the test root, or (not `trusted`) one that no root vouches for.
   bool tls_available() const { return https_port_ != 0 && untrusted_https_port_ != 0; }
-  std::string SecureUrl(const std::string& path) const;
-  std::string UntrustedSecureUrl(const std::string& path) const;
+  std::string SecureUrl(const std::string& path, bool trusted = true) const;
   void PutFile(const std::string& name, const std::string& bytes) const;
   std::vector<LoggedRequest> Requests() const;
   void ClearLog() const;
@@ -41,7 +40,6 @@ class TestServer {
 
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
 
 // The repository's own pictures, as bytes: a PNG and a JPEG.
 std::string PngPicture();

@@ -69,8 +69,8 @@ class RemoteConfigFetchTest : public ::testing::Test {
 };
 
 // Over TLS, and without a user agent, program_config_test asks with the real program;
-// http_client_test refuses a host whose certificate cannot be trusted. Without an update element
-// there is no update check and no picture download, even when asked.
+// HttpClientTest (update_download_test) refuses a host whose certificate cannot be trusted. Without
+// an update element there is no update check and no picture download, even when asked.
 TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTime) {
   server_.PutFile("conn.png", test::PngPicture());
   const long long before = std::time(nullptr);
@@ -129,7 +129,7 @@ TEST_F(RemoteConfigFetchTest, AnEmptyOfferShowsNoBoxButRefreshesThePictures) {
   win::CloseGdiplusGate();
   EXPECT_EQ(Fetch(config), 1);
   win::OpenGdiplusGate();
-  EXPECT_FALSE(test::FileExists(program_dir_.path() + "res\\default.png"));
+  EXPECT_EQ(program_dir_.Listing("res\\"), "");
   ExpectNoPictureTaken();
 
   // GDI+ up again (a later fetch): the pictures are taken; asked, the empty offer shows no box.
