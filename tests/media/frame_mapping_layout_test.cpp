@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "media/decode_trace_layout.h"
@@ -102,9 +103,9 @@ void ExpectRecords(const std::vector<DecodeTraceRecord>& got, uint32_t first, ui
   ASSERT_EQ(got.size(), count);
   for (uint32_t i = 0; i < count; ++i) {
     const DecodeTraceRecord want = Record(first + i);
-    EXPECT_EQ(got[i].unix_us, want.unix_us) << i;
-    EXPECT_EQ(got[i].run, want.run) << i;
-    EXPECT_EQ(got[i].picture, want.picture) << i;
+    EXPECT_EQ(std::tuple(got[i].unix_us, got[i].run, got[i].picture),
+              std::tuple(want.unix_us, want.run, want.picture))
+        << i;
   }
 }
 

@@ -81,26 +81,20 @@ class PieceSource : public IByteSource {
  public:
   PieceSource(std::vector<uint8_t> stream, int32_t piece)
       : stream_(std::move(stream)), piece_(piece) {}
-  int32_t Receive(void* buffer, int32_t length) override {
-    ++reads;
-    const int32_t n = std::min<int32_t>(length, Left());
-    Copy(buffer, n);
-    return n;
-  }
+  int32_t Receive(void* buffer, int32_t length) override { return Give(buffer, length); }
   int32_t ReceiveSome(void* buffer, int32_t capacity) override {
-    ++reads;
-    const int32_t n = std::min({capacity, piece_, Left()});
-    Copy(buffer, n);
-    return n;
+    return Give(buffer, std::min(capacity, piece_));
   }
   int reads = 0;
 
  private:
-  int32_t Left() const { return static_cast<int32_t>(stream_.size() - at_); }
-  void Copy(void* buffer, int32_t n) {
+  int32_t Give(void* buffer, int32_t most) {
+    ++reads;
+    const int32_t n = std::min<int32_t>(most, static_cast<int32_t>(stream_.size() - at_));
     std::copy_n(stream_.begin() + static_cast<std::ptrdiff_t>(at_), n,
                 static_cast<uint8_t*>(buffer));
     at_ += static_cast<size_t>(n);
+    return n;
   }
   std::vector<uint8_t> stream_;
   size_t at_ = 0;

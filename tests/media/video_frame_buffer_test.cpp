@@ -282,12 +282,9 @@ TEST(PlanCoverTest, IdenticalCroppedOrScaledToCover) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
     const CoverPlan p = PlanCover(c.w, c.h, c.ow, c.oh);
     EXPECT_EQ(p.mode, c.mode);
-    if (c.mode != kSame) {
-      EXPECT_EQ(p.drawn_width, c.dw);
-      EXPECT_EQ(p.drawn_height, c.dh);
-      EXPECT_EQ(p.x, c.x);
-      EXPECT_EQ(p.y, c.y);
-    }
+    if (c.mode == kSame) continue;
+    EXPECT_EQ(std::vector<int>({p.drawn_width, p.drawn_height, p.x, p.y}),
+              std::vector<int>({c.dw, c.dh, c.x, c.y}));
   }
 }
 
