@@ -7,10 +7,12 @@
 
 #include <windows.h>
 #include <dshow.h>
+#include <tlhelp32.h>
 
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "common/win/handles.h"
 
 namespace vl::test {
 
@@ -26,36 +28,79 @@ inline const wchar_t kPortraitName[] = L"Velloria(\u7AD6\u5C4F)";
 
 class CameraModule {
  public:
-  using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-  using CanUnloadNowFn = HRESULT(WINAPI*)();
-  using RegisterFn = HRESULT(WINAPI*)();
-
-  explicit CameraModule(const std::string& path);
-  ~CameraModule();
+  explicit CameraModule(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+  ~CameraModule() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
   CameraModule(const CameraModule&) = delete;
   CameraModule& operator=(const CameraModule&) = delete;
 
   bool loaded() const { return module_ != nullptr; }
   HMODULE handle() const { return module_; }
-  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const;
-  HRESULT CanUnloadNow() const;
+  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
+    auto* get = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
+    return get ? get(clsid, iid, out) : E_UNEXPECTED;
+  }
+  HRESULT CanUnloadNow() const {
+    auto* can_unload = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
+    return can_unload ? can_unload() : E_UNEXPECTED;
+  }
   // A new filter of `clsid` through the module's class factory.
-  HRESULT CreateFilter(REFCLSID clsid, ComPtr<IBaseFilter>* filter) const;
+  HRESULT CreateFilter(REFCLSID clsid, ComPtr<IBaseFilter>* filter) const {
+    ComPtr<IClassFactory> factory;
+    HRESULT hr = GetClassObject(clsid, IID_IClassFactory, factory.put_void());
+    if (FAILED(hr)) return hr;
+    return factory->CreateInstance(nullptr, IID_IBaseFilter, filter->put_void());
+  }
 
  private:
   HMODULE module_;
-  GetClassObjectFn get_class_object_ = nullptr;
-  CanUnloadNowFn can_unload_now_ = nullptr;
 };
 
 // The first output pin of `filter`.
-ComPtr<IPin> OutputPin(IBaseFilter* filter);
+inline ComPtr<IPin> OutputPin(IBaseFilter* filter) {
+  ComPtr<IEnumPins> pins;
+  if (FAILED(filter->EnumPins(pins.put()))) return nullptr;
+  ComPtr<IPin> pin;
+  while (pins->Next(1, pin.put(), nullptr) == S_OK) {
+    PIN_DIRECTION direction;
+    if (SUCCEEDED(pin->QueryDirection(&direction)) && direction == PINDIR_OUTPUT) return pin;
+  }
+  return nullptr;
+}
+
 // Whether HKEY_CLASSES_ROOT holds the key `path`.
-bool ClassesRootKeyExists(const std::string& path);
+inline bool ClassesRootKeyExists(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 // Threads of this process right now.
-int ThreadCount();
+inline int ThreadCount() {
+  vl::win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return -1;
+  THREADENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
 // Windows path of a module built in this tree (compile-time Unix path under Wine's Z:).
-std::string WindowsPath(const char* unix_path);
+inline std::string WindowsPath(const char* unix_path) {
+  std::string path = std::string("Z:") + unix_path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
 
 // Both camera modules loaded in-process once per test suite, with COM on each test's thread.
 class CameraModulesTest : public ::testing::Test {
