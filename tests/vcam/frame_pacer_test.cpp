@@ -91,7 +91,8 @@ TEST(FramePacer, CoarseTimerKeepsStampsWithinOneFrameForTenMinutes) {
   EXPECT_GT(slow.skipped, 0);
 }
 
-TEST(FramePacer, StampsStepByOneFrameFromZeroAndRestart) {
+// Stamps step by one frame from zero and restart; a new clock continues without going back.
+TEST(FramePacer, StampsStepByOneFrameFromZeroAndANewClockContinuesWithoutGoingBack) {
   FramePacer pacer(kFrame);
   EXPECT_EQ(pacer.TimeUntilDue(0), 0);
   EXPECT_EQ(pacer.Take(0), 0);
@@ -106,20 +107,18 @@ TEST(FramePacer, StampsStepByOneFrameFromZeroAndRestart) {
   EXPECT_EQ(pacer.skipped(), 1);
   pacer.Restart();
   EXPECT_EQ(pacer.Take(5 * kFrame + 7), 5 * kFrame);  // late from the start: caught up
-}
 
-TEST(FramePacer, ANewClockContinuesWithoutGoingBack) {
-  FramePacer pacer(kFrame);
-  EXPECT_EQ(pacer.Take(0), 0);  // a sample before the graph runs
+  FramePacer clocked(kFrame);
+  EXPECT_EQ(clocked.Take(0), 0);  // a sample before the graph runs
   // The graph runs with a start time 200 ms ahead: its stream time is negative at first.
-  pacer.Resync(-2000000);
-  EXPECT_EQ(pacer.TimeUntilDue(-2000000), 2000000 + kFrame);
-  EXPECT_EQ(pacer.Take(kFrame), kFrame);  // never a second stamp 0
+  clocked.Resync(-2000000);
+  EXPECT_EQ(clocked.TimeUntilDue(-2000000), 2000000 + kFrame);
+  EXPECT_EQ(clocked.Take(kFrame), kFrame);  // never a second stamp 0
   // A clock further on: the next sample is the first one not yet due there.
-  pacer.Resync(10 * kFrame + 1);
-  EXPECT_EQ(pacer.TimeUntilDue(10 * kFrame + 1), kFrame - 1);
-  EXPECT_EQ(pacer.Take(11 * kFrame), 11 * kFrame);
-  EXPECT_EQ(pacer.skipped(), 0);  // a new clock is not a late source
+  clocked.Resync(10 * kFrame + 1);
+  EXPECT_EQ(clocked.TimeUntilDue(10 * kFrame + 1), kFrame - 1);
+  EXPECT_EQ(clocked.Take(11 * kFrame), 11 * kFrame);
+  EXPECT_EQ(clocked.skipped(), 0);  // a new clock is not a late source
 }
 
 }  // namespace

@@ -180,8 +180,9 @@ TEST(FillWithPicture, ShortSampleBufferIsNeverOverrunAndMissingPixelsAreRefused)
 
 // The camera's fill path from the section's bytes: a header announcing a picture of
 // 2147483647 x 2147483647 in 16 bytes must give the blue picture, not a read far outside the
-// section (run under AddressSanitizer, that read is a reported crash).
-TEST(FillSample, HugeWidthAndHeightInTheSectionGiveTheBluePicture) {
+// section (run under AddressSanitizer, that read is a reported crash). A published picture wins
+// over the fallback; without one the fallback is drawn, centred.
+TEST(FillSample, HugeHeadersGiveTheBluePictureAndPublishedPicturesWinOverTheFallback) {
   std::vector<uint8_t> section(kFrameMappingHeaderSize + 16, 0x11);
   const int32_t header[3] = {0x7FFFFFFF, 0x7FFFFFFF, 16};
   std::memcpy(section.data(), header, sizeof(header));
@@ -197,20 +198,15 @@ TEST(FillSample, HugeWidthAndHeightInTheSectionGiveTheBluePicture) {
     FillWithoutPicture(blue.Target(), &Zero);
     EXPECT_TRUE(sample.bytes == blue.bytes);
   }
-}
 
-// A published picture wins over the fallback; without one the fallback is drawn, centred.
-TEST(FillSample, PublishedPictureWinsOverTheFallback) {
   TestPicture published_picture(1280, 720);
-  std::vector<uint8_t> section(kFrameMappingHeaderSize + published_picture.bytes.size());
-  ASSERT_TRUE(WriteFrameMapping(section.data(), section.size(), 1280, 720,
-                                published_picture.bytes.data(),
+  std::vector<uint8_t> full(kFrameMappingHeaderSize + published_picture.bytes.size());
+  ASSERT_TRUE(WriteFrameMapping(full.data(), full.size(), 1280, 720, published_picture.bytes.data(),
                                 static_cast<int32_t>(published_picture.bytes.size())));
   TestPicture fallback_picture(64, 64);
   const SourcePicture fallback = fallback_picture.View();
-  std::vector<uint8_t> scratch;
   Sample sample(1280, 720, k24);
-  FillSample(sample.Target(), ReadFrameMappingHeader(section.data(), section.size()), &fallback, kL,
+  FillSample(sample.Target(), ReadFrameMappingHeader(full.data(), full.size()), &fallback, kL,
              &scratch, &Zero);
   EXPECT_EQ(std::memcmp(sample.Pixel(640, 360), published_picture.Pixel(640, 360), 3), 0);
   Sample second(1280, 720, k24);
