@@ -192,8 +192,8 @@ ComPtr<IBaseFilter> AsFilter(TestSource* source) {
   return filter;
 }
 
-// A minimal input pin that takes every sample. Its allocator is itself: the platform's, except
-// that a decommit reports a failure.
+// A minimal input pin that takes every sample, answering only what an output pin asks of its
+// peer. Its allocator is itself: the platform's, except that a decommit reports a failure.
 class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
  public:
   explicit SinkPin(IMemAllocator* allocator) : allocator_(allocator) {}
@@ -214,27 +214,11 @@ class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   // IPin
   STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
-  STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE*) override {
-    connected_ = connector;
-    return S_OK;
-  }
-  STDMETHODIMP Disconnect() override {
-    connected_ = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP ConnectedTo(IPin** pin) override {
-    *pin = connected_;
-    if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
-    connected_->AddRef();
-    return S_OK;
-  }
+  STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return S_OK; }
+  STDMETHODIMP Disconnect() override { return S_OK; }
+  STDMETHODIMP ConnectedTo(IPin**) override { return E_NOTIMPL; }
   STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override {
-    info->pFilter = nullptr;
-    info->dir = PINDIR_INPUT;
-    info->achName[0] = L'\0';
-    return S_OK;
-  }
+  STDMETHODIMP QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
   STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override {
     *direction = PINDIR_INPUT;
     return S_OK;
@@ -258,11 +242,7 @@ class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
     InterlockedIncrement(&received);
     return S_OK;
   }
-  STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override {
-    for (long i = 0; i < count; ++i) Receive(samples[i]);
-    *processed = count;
-    return S_OK;
-  }
+  STDMETHODIMP ReceiveMultiple(IMediaSample**, long, long*) override { return E_NOTIMPL; }
   STDMETHODIMP ReceiveCanBlock() override { return S_FALSE; }
   // IMemAllocator
   STDMETHODIMP SetProperties(ALLOCATOR_PROPERTIES* request, ALLOCATOR_PROPERTIES* actual) override {
@@ -288,7 +268,6 @@ class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
 
  private:
   IMemAllocator* allocator_;
-  IPin* connected_ = nullptr;
 };
 
 class FrameworkTest : public ::testing::Test {
