@@ -101,16 +101,31 @@ TEST(AdbCommands, ForwardPortsAreTheirLow16Bits) {
   EXPECT_EQ(AdbForwardCommand("S", -1, 65536), "adb\\adb.exe -s S forward tcp:65535 tcp:0");
 }
 
-TEST(AdbBridge, ListsOnlyAuthorisedPhonesAndAppends) {
+// One runner for every call, reused; the command lines exactly as adb receives them.
+TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) {
   FakeAdbWorkdir dir(kTwoPhones);
   ProcessRunner runner;
   std::vector<std::string> serials{"kept"};
   ASSERT_TRUE(AdbListDevices(runner, serials));
-  EXPECT_EQ(serials, (std::vector<std::string>{"kept", "PIXEL001", "GALAXY02"}));
-  // The runner is reused for the next call.
+  EXPECT_EQ(serials, (std::vector<std::string>{"kept", "PIXEL001", "GALAXY02"}));  // appended
   ASSERT_TRUE(AdbListDevices(runner, serials));
   EXPECT_EQ(serials.size(), 5u);
-  EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe devices") + AsLogged("adb\\adb.exe devices"));
+  DeviceEntry entry;
+  AdbGetDeviceInfo(runner, "PIXEL001", entry);
+  EXPECT_EQ(entry.display_name, "Pixel 7 Pro");
+  EXPECT_EQ(entry.identifier, "PIXEL001");
+  EXPECT_EQ(entry.kind, 2);
+  EXPECT_TRUE(AdbForward(runner, "PIXEL001", 65536 + 8984, 8984));  // their low 16 bits
+  EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe devices") + AsLogged("adb\\adb.exe devices") +
+                               AsLogged("adb\\adb.exe -s PIXEL001 shell") +
+                               "stdin: getprop\nstdin: exit\n" +
+                               AsLogged("adb\\adb.exe -s PIXEL001 forward tcp:8984 tcp:8984"));
+  // Without a model, the product name; an unauthorised phone answers with an error: its serial.
+  AdbGetDeviceInfo(runner, "GALAXY02", entry);
+  EXPECT_EQ(entry.display_name, "beyond1lte");
+  AdbGetDeviceInfo(runner, "LOCKED01", entry);
+  EXPECT_EQ(entry.display_name, "LOCKED01");
+  EXPECT_EQ(entry.identifier, "LOCKED01");
 }
 
 TEST(AdbBridge, MissingAdbFailsTheListAndKeepsTheSerialAsNameARejectedForwardDoesNot) {
@@ -130,33 +145,6 @@ TEST(AdbBridge, MissingAdbFailsTheListAndKeepsTheSerialAsNameARejectedForwardDoe
   dir.RestoreAdb();
   dir.WriteConfig("fail forward error: cannot bind listener\n");
   EXPECT_TRUE(AdbForward(runner, "NOPE", 8984, 8984));
-}
-
-// The command lines exactly as adb receives them (forward ports: their low 16 bits).
-TEST(AdbBridge, DeviceInfoAsksGetpropThenExitAndUsesTheModelAndForwardIsExact) {
-  FakeAdbWorkdir dir(kTwoPhones);
-  ProcessRunner runner;
-  DeviceEntry entry;
-  AdbGetDeviceInfo(runner, "PIXEL001", entry);
-  EXPECT_EQ(entry.display_name, "Pixel 7 Pro");
-  EXPECT_EQ(entry.identifier, "PIXEL001");
-  EXPECT_EQ(entry.kind, 2);
-  EXPECT_TRUE(AdbForward(runner, "PIXEL001", 65536 + 8984, 8984));
-  EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe -s PIXEL001 shell") +
-                               "stdin: getprop\nstdin: exit\n" +
-                               AsLogged("adb\\adb.exe -s PIXEL001 forward tcp:8984 tcp:8984"));
-}
-
-TEST(AdbBridge, DeviceInfoFallsBackToProductNameOrSerial) {
-  FakeAdbWorkdir dir(kTwoPhones);
-  ProcessRunner runner;
-  DeviceEntry entry;
-  AdbGetDeviceInfo(runner, "GALAXY02", entry);
-  EXPECT_EQ(entry.display_name, "beyond1lte");
-  // An unauthorised phone answers with an error: named by its serial.
-  AdbGetDeviceInfo(runner, "LOCKED01", entry);
-  EXPECT_EQ(entry.display_name, "LOCKED01");
-  EXPECT_EQ(entry.identifier, "LOCKED01");
 }
 
 TEST(ProcessRunner, HungChildIsCutOffAtTheReadTimeout) {

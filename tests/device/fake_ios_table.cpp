@@ -138,17 +138,9 @@ bool FakeIos::WaitUntilHeld(int timeout_ms) {
   return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return held_; });
 }
 
-int FakeIos::live_handles() const {
+int FakeIos::Read(const int& counter) const {
   std::lock_guard<std::mutex> lock(lock_);
-  return live_handles_;
-}
-int FakeIos::live_strings() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return live_strings_;
-}
-int FakeIos::strings_freed_by_library() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return freed_;
+  return counter;
 }
 
 }  // namespace vl::test

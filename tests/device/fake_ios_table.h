@@ -33,12 +33,13 @@ class FakeIos {
   // True once a device list call waits at the closed gate.
   bool WaitUntilHeld(int timeout_ms);
 
-  int live_handles() const;
-  int live_strings() const;
-  int strings_freed_by_library() const;
+  int live_handles() const { return Read(live_handles_); }
+  int live_strings() const { return Read(live_strings_); }
+  int strings_freed_by_library() const { return Read(freed_); }
 
  private:
   friend struct FakeIosCalls;
+  int Read(const int& counter) const;
   mutable std::mutex lock_;
   std::condition_variable changed_;
   std::vector<FakeIosPhone> phones_;
