@@ -109,56 +109,54 @@ std::vector<size_t> Every(size_t step, const Clip& clip) {
   return cuts;
 }
 
+// Where a unit (or a picture) is cut.
+size_t InStartCode(const Clip& c, size_t u) {
+  return c.HeaderAt(u) - 2;
+}
+size_t AtHeader(const Clip& c, size_t u) {
+  return c.HeaderAt(u);
+}
+size_t Middle(const Clip& c, size_t u) {
+  return (c.HeaderAt(u) + c.UnitEnd(u)) / 2;
+}
+size_t ByteShort(const Clip& c, size_t p) {
+  return c.PictureEnd(p) - 1;
+}
+size_t MiddleOfLastSlice(const Clip& c, size_t p) {
+  return Middle(c, c.LastSliceOf(p));
+}
+size_t AtLastSlicesHeader(const Clip& c, size_t p) {
+  return c.HeaderAt(c.LastSliceOf(p));
+}
+
+// A cut in every unit (or every slice, or every picture) at `where(clip, unit or picture)`.
+std::vector<size_t> InEvery(const Clip& c, char what, size_t (*where)(const Clip&, size_t)) {
+  std::vector<size_t> cuts;
+  for (size_t i = 0; i < (what == 'p' ? c.pictures.size() : c.units.size()); ++i)
+    if (what != 's' || c.IsSlice(i)) cuts.push_back(where(c, i));
+  return cuts;
+}
+
 // Packets of whole pictures, but picture `p` cut once more at `where(clip, p)`.
 std::vector<size_t> PicturesWithOneCut(const Clip& clip, size_t p,
-                                       const std::function<size_t(const Clip&, size_t)>& where) {
+                                       size_t (*where)(const Clip&, size_t)) {
   std::vector<size_t> cuts = clip.pictures;
   cuts.push_back(where(clip, p));
   std::sort(cuts.begin(), cuts.end());
   return cuts;
 }
 
-// A cut in every unit (or every slice) at `where(clip, unit)`.
-std::vector<size_t> InEveryUnit(const Clip& c, bool slices_only,
-                                size_t (*where)(const Clip&, size_t)) {
-  std::vector<size_t> cuts;
-  for (size_t u = 0; u < c.units.size(); ++u)
-    if (!slices_only || c.IsSlice(u)) cuts.push_back(where(c, u));
-  return cuts;
-}
-
-size_t MiddleOfLastSlice(const Clip& c, size_t p) {
-  const size_t u = c.LastSliceOf(p);
-  return (c.HeaderAt(u) + c.UnitEnd(u)) / 2;
-}
-
 const Feeding kFeedings[] = {
     {"the whole stream in one packet", [](const Clip&) { return std::vector<size_t>{}; }, false},
     {"one packet per picture", [](const Clip& c) { return c.pictures; }, true},
     {"one packet per unit", [](const Clip& c) { return c.units; }, true},
-    {"cut inside every start code",
-     [](const Clip& c) {
-       return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u) - 2; });
-     },
+    {"cut inside every start code", [](const Clip& c) { return InEvery(c, 'u', InStartCode); },
      true},
     {"cut inside every unit header (after its start code)",
-     [](const Clip& c) {
-       return InEveryUnit(c, false, [](const Clip& c, size_t u) { return c.HeaderAt(u); });
-     },
-     false},
-    {"cut inside every slice",
-     [](const Clip& c) {
-       return InEveryUnit(
-           c, true, [](const Clip& c, size_t u) { return (c.HeaderAt(u) + c.UnitEnd(u)) / 2; });
-     },
-     false},
+     [](const Clip& c) { return InEvery(c, 'u', AtHeader); }, false},
+    {"cut inside every slice", [](const Clip& c) { return InEvery(c, 's', Middle); }, false},
     {"pictures cut one byte before their end",
-     [](const Clip& c) {
-       std::vector<size_t> cuts;
-       for (size_t p = 0; p < c.pictures.size(); ++p) cuts.push_back(c.PictureEnd(p) - 1);
-       return cuts;
-     },
-     false},
+     [](const Clip& c) { return InEvery(c, 'p', ByteShort); }, false},
     {"packets of one byte", [](const Clip& c) { return Every(1, c); }, false},
     {"packets of 333 bytes", [](const Clip& c) { return Every(333, c); }, false},
     {"packets of 4097 bytes", [](const Clip& c) { return Every(4097, c); }, false},
@@ -172,17 +170,9 @@ const Feeding kFeedings[] = {
      },
      false},
     {"whole pictures, then one cut one byte before a picture's end",
-     [](const Clip& c) {
-       return PicturesWithOneCut(c, 10,
-                                 [](const Clip& c, size_t p) { return c.PictureEnd(p) - 1; });
-     },
-     false, 10},
+     [](const Clip& c) { return PicturesWithOneCut(c, 10, ByteShort); }, false, 10},
     {"whole pictures, then one cut after a slice's start code",
-     [](const Clip& c) {
-       return PicturesWithOneCut(
-           c, 10, [](const Clip& c, size_t p) { return c.HeaderAt(c.LastSliceOf(p)); });
-     },
-     false},
+     [](const Clip& c) { return PicturesWithOneCut(c, 10, AtLastSlicesHeader); }, false},
 };
 
 class DecoderFeedingTest : public ::testing::TestWithParam<const char*> {};
