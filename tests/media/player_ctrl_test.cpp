@@ -10,7 +10,6 @@
 
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "common/module_directory.h"
@@ -83,10 +82,6 @@ HWND PlayerCtrlTest::parent_ = nullptr;
 // smooth scaler's result unchanged, whatever bitmap formats the preview copies it through (a
 // picture of busy bytes).
 TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlackBars) {
-  struct Case {
-    int w, h;
-    ContainPlan plan;
-  } const cases[] = {{1280, 720, {727, 408, 0, 57}}, {720, 1280, {293, 522, 217, 0}}};
   std::unique_ptr<VideoFrame> picture;
   int polls = 0;
   player_.SetFrameSource([&] {
@@ -95,21 +90,20 @@ TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlac
   });
   Create();
   FrameMappingReader reader;
-  for (const Case& c : cases) {
-    picture = VideoFrame::Create(c.w, c.h);
+  // Where the letterboxed picture goes is PlanContainTest's.
+  for (const auto& [pw, ph] : {std::pair{1280, 720}, {720, 1280}}) {
+    picture = VideoFrame::Create(pw, ph);
     for (int64_t i = 0; i < picture->size(); ++i)
       picture->bits()[i] = static_cast<uint8_t>(i * 7 + i / 251);
     const int polled = polls;
     Tick();
     EXPECT_EQ(polls, polled + 1);
     Repaint();
-    const ContainPlan plan = PlanContain(c.w, c.h, 727, 522);
-    ASSERT_EQ(std::tuple(plan.drawn_width, plan.drawn_height, plan.x, plan.y),
-              std::tuple(c.plan.drawn_width, c.plan.drawn_height, c.plan.x, c.plan.y));
+    const ContainPlan plan = PlanContain(pw, ph, 727, 522);
     const int w = plan.drawn_width, h = plan.drawn_height;
     std::vector<uint8_t> want(static_cast<size_t>(w) * 3 * h);
     SmoothScaler scaler;
-    ASSERT_TRUE(scaler.Scale({picture->bits(), c.w, c.h, picture->stride()},
+    ASSERT_TRUE(scaler.Scale({picture->bits(), pw, ph, picture->stride()},
                              {w, h, 0, 0, want.data(), w, h, w * 3}));
     const WindowShot shot(player_);
     ASSERT_EQ(shot.width(), 727);
@@ -125,13 +119,13 @@ TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlac
             &want[(static_cast<size_t>(h - 1 - (y - plan.y)) * w + x - plan.x) * 3];
         if (got.b != bgr[0] || got.g != bgr[1] || got.r != bgr[2]) ++differing;
       }
-    EXPECT_EQ(differing, 0) << c.w << "x" << c.h;
-    EXPECT_EQ(lit_bars, 0) << c.w << "x" << c.h;
+    EXPECT_EQ(differing, 0) << pw << "x" << ph;
+    EXPECT_EQ(lit_bars, 0) << pw << "x" << ph;
 
     MappedPicture seen = reader.Read();
     ASSERT_NE(seen.pixels, nullptr);
-    EXPECT_EQ(seen.width, c.w);
-    EXPECT_EQ(seen.height, c.h);
+    EXPECT_EQ(seen.width, pw);
+    EXPECT_EQ(seen.height, ph);
     EXPECT_EQ(seen.size, 2764800);
     EXPECT_EQ(0, memcmp(seen.pixels, picture->bits(), 2764800));
     picture->bits()[0] ^= 0xFF;

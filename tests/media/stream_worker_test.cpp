@@ -39,9 +39,8 @@ class StreamWorkerTest : public ::testing::Test {
   }
   void WaitUntilIdle() {
     const auto end = std::chrono::steady_clock::now() + kWait;
-    while (worker_.IsRunning() && std::chrono::steady_clock::now() < end) {
+    while (worker_.IsRunning() && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
     EXPECT_FALSE(worker_.IsRunning());
   }
 
@@ -191,8 +190,8 @@ TEST_F(StreamWorkerTest, SilentPhoneEndsTheRunAfterAboutTenSeconds) {
   EXPECT_LT(s, 15.0);
   EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
   // Heartbeats went out meanwhile; the phone saw only well-formed packets.
-  ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.finished; },
-                             std::chrono::seconds(10)));
+  ASSERT_TRUE(
+      phone->WaitFor([](const SessionReport& r) { return r.finished; }, std::chrono::seconds(10)));
   EXPECT_GE(phone->Reports().back().heartbeats(), 3);
   EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
   std::printf("silent phone: run ended %.2f s after the handshake\n", s);
@@ -213,9 +212,8 @@ TEST_F(StreamWorkerTest, PhoneThatNeverAnswersTheGreetingFailsTheConnection) {
     worker_.Start(&phone_entry_);
     ASSERT_TRUE(listener.WaitFor("failed", std::chrono::seconds(30)));
     const double s = SecondsSince(start);
-    const bool greeted =
-        phone->WaitFor([](const phonesim::SessionReport& r) { return !r.greeting.empty(); },
-                       std::chrono::seconds(2));
+    const bool greeted = phone->WaitFor([](const SessionReport& r) { return !r.greeting.empty(); },
+                                        std::chrono::seconds(2));
     worker_.Stop();
     phone.reset();  // its log is complete and no longer written
     const std::string seen = "phone:\n" + phone_log.str() + "adb:\n" + adb_.ReadLog();
@@ -242,7 +240,7 @@ TEST_F(StreamWorkerTest, StopWhileThePhoneIsSilentEndsTheRunOrTheAttemptAtOnce) 
     auto phone = StartPhone({greets ? "--silence" : "--no-greeting"});
     worker_.SetPort(phone->port());
     worker_.Start(&phone_entry_);
-    ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return !r.greeting.empty(); },
+    ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return !r.greeting.empty(); },
                                std::chrono::seconds(10)));
     if (greets) {
       ASSERT_TRUE(listener.WaitFor("connected", std::chrono::seconds(10)));
