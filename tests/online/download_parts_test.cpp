@@ -165,11 +165,8 @@ TEST(ContentLength, SixtyFourBitDecimalOnly) {
   EXPECT_EQ(ParseContentLength(" 1048576 "), 1048576u);
   EXPECT_EQ(ParseContentLength("5368709120"), 5368709120u);  // 5 GiB: past 32 bits
   EXPECT_EQ(ParseContentLength("999999999999999999"), 999999999999999999u);
-  EXPECT_FALSE(ParseContentLength(""));
-  EXPECT_FALSE(ParseContentLength("-1"));
-  EXPECT_FALSE(ParseContentLength("12ab"));
-  EXPECT_FALSE(ParseContentLength("1 2"));
-  EXPECT_FALSE(ParseContentLength("99999999999999999999999"));
+  for (const char* bad : {"", "-1", "12ab", "1 2", "99999999999999999999999"})
+    EXPECT_FALSE(ParseContentLength(bad)) << bad;
 }
 
 TEST(Progress, PercentOfTheAnnouncedLength) {

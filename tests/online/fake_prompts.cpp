@@ -41,9 +41,9 @@ std::vector<PromptRecord> FakePrompts::Records(const std::string& kind) const {
   return out;
 }
 
-std::string FakePrompts::Summary() const {
+std::string FakePrompts::Summary(const std::string& kind) const {
   std::string out;
-  for (const PromptRecord& r : Records()) {
+  for (const PromptRecord& r : kind.empty() ? Records() : Records(kind)) {
     out += (out.empty() ? "" : " ") + r.kind + ":" + AnsiToUtf8(r.text);
     if (!r.caption.empty()) out += "|" + AnsiToUtf8(r.caption);
   }

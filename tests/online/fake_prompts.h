@@ -45,8 +45,9 @@ class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
 
   std::vector<PromptRecord> Records() const;
   std::vector<PromptRecord> Records(const std::string& kind) const;
-  // "kind:text|caption" of every record, blank-separated, in UTF-8 ("|caption" when there is one).
-  std::string Summary() const;
+  // "kind:text|caption" of every record (of `kind` when given), blank-separated, in UTF-8
+  // ("|caption" when there is one).
+  std::string Summary(const std::string& kind = "") const;
   void Clear();
 
  private:

@@ -12,9 +12,8 @@ namespace vl::test {
 namespace {
 
 std::string Env(const char* name) {
-  char buffer[1024] = {};
-  const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 // Wine shows the Unix file system as drive Z:.

@@ -62,7 +62,6 @@ TEST(SignatureCheck, EachKindOfFileGetsItsVerdict) {
             SignatureCheck::kTrusted);
 }
 
-// The update folders under the temporary folder.
 std::string UpdateFolders() {
   return test::FileNames(test::TempFolder() + "VelloriaUpdate-*");
 }
@@ -335,10 +334,7 @@ TEST_F(UpdateDownloadTest, TheShellStartsTheVerifiedInstaller) {
   std::string path;
   ASSERT_EQ(DownloadAndStartInstaller(state_, shell, &path), UpdateAttempt::kStarted);
   std::string ran;
-  for (int i = 0; i < 300 && ran.empty(); ++i) {
-    Sleep(50);
-    ran = test::ReadWholeFile(path + ".ran");
-  }
+  for (int i = 0; i < 300 && (ran = test::ReadWholeFile(path + ".ran")).empty(); ++i) Sleep(50);
   EXPECT_NE(ran.find("?update=true"), std::string::npos) << ran;
   Sleep(200);
   RemoveInstaller(path);
