@@ -58,26 +58,6 @@ bool XInput::Run(const std::string& args) {
   return done && status == 0;
 }
 
-static std::string At(POINT p) {
-  return std::to_string(p.x) + " " + std::to_string(p.y);
-}
-
-bool XInput::MoveTo(POINT p) {
-  return Run("mousemove " + At(p));
-}
-bool XInput::Click(POINT p) {
-  return Run("mousemove " + At(p) + " click 1");
-}
-bool XInput::Press(POINT p) {
-  return Run("mousemove " + At(p) + " mousedown 1");
-}
-bool XInput::Release(POINT p) {
-  return Run("mousemove " + At(p) + " mouseup 1");
-}
-bool XInput::Park() {
-  return Run("mousemove 1250 780");
-}
-
 bool XInput::Drag(POINT from, POINT to, int steps) {
   std::string args = "mousemove " + At(from) + " mousedown 1";
   for (int i = 1; i <= steps; ++i) {

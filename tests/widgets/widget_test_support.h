@@ -34,14 +34,16 @@ class XInput {
  public:
   // Runs `xdotool <args>`; false when it could not run or failed.
   static bool Run(const std::string& args);
-  static bool MoveTo(POINT screen);
-  static bool Click(POINT screen);
-  static bool Press(POINT screen);
-  static bool Release(POINT screen);
+  static bool MoveTo(POINT screen) { return Run("mousemove " + At(screen)); }
+  static bool Click(POINT screen) { return Run("mousemove " + At(screen) + " click 1"); }
+  static bool Press(POINT screen) { return Run("mousemove " + At(screen) + " mousedown 1"); }
+  static bool Release(POINT screen) { return Run("mousemove " + At(screen) + " mouseup 1"); }
   // Moves in `steps` steps from `from` to `to` with the button down (a drag, pressed at `from`).
   static bool Drag(POINT from, POINT to, int steps = 6);
   // Parks the pointer far from every test window.
-  static bool Park();
+  static bool Park() { return Run("mousemove 1250 780"); }
+  // A screen point as xdotool takes it: "x y".
+  static std::string At(POINT p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 };
 
 // A centre or offset point of a window in screen coordinates.
