@@ -65,7 +65,8 @@ int PinkPixelsInItem(CComboBoxList& list, int index) {
   return pink;
 }
 
-TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46AndMarksTheCurrentItem) {
+// Opened, hovered and closed three ways: by the box, by a click elsewhere, by an item.
+TEST_F(ComboBoxTest, OpensBelowMarksTheCurrentItemAndOnlyAClickOnAnItemSelects) {
   ASSERT_TRUE(OpenByClick());
   RECT box;
   GetWindowRect(combo, &box);
@@ -78,7 +79,6 @@ TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46AndMarksTheCurren
   EXPECT_TRUE(CComboBoxList::HookInstalled());
   EXPECT_NE(GetWindowLongA(combo.list(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   EXPECT_NE(GetForegroundWindow(), combo.list().m_hWnd);  // not activated
-  // The current item is marked.
   XInput::Park();
   test::PumpFor(100);
   EXPECT_GT(PinkPixelsInItem(combo.list(), 0), 20);
@@ -90,10 +90,20 @@ TEST_F(ComboBoxTest, OpensBelowItselfAtItsWidthWithItemHeight46AndMarksTheCurren
   EXPECT_FALSE(combo.list().IsOpen());
   EXPECT_FALSE(combo.list_open());
   ASSERT_TRUE(OpenByClick());
-}
-
-TEST_F(ComboBoxTest, ClickOnAnItemSelectsItClosesAndTellsTheListenerOnce) {
-  ASSERT_TRUE(OpenByClick());
+  // Hovered, then closed by a click elsewhere: the shown phone is still the one that Connect
+  // takes.
+  ASSERT_TRUE(XInput::MoveTo(ItemPoint(1)));
+  ASSERT_EQ(combo.list().hover(), 1);
+  EXPECT_EQ(combo.GetCurSel(), 0);
+  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
+  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen() && !combo.list_open(); }, 2000));
+  EXPECT_EQ(combo.GetCurSel(), 0);
+  EXPECT_EQ(combo.text(), "Pixel 7");
+  EXPECT_TRUE(picks.texts.empty());
+  EXPECT_FALSE(CComboBoxList::HookInstalled());
+  EXPECT_FALSE(combo.list().closed_by_outside_click());
+  ASSERT_TRUE(OpenByClick()) << "one click on the box must open it again";
+  // A click on an item selects it, closes the list and tells the listener once.
   ASSERT_TRUE(XInput::MoveTo(ItemPoint(2)));
   EXPECT_EQ(combo.list().hover(), 2);
   ASSERT_TRUE(XInput::Click(ItemPoint(1)));
@@ -105,22 +115,6 @@ TEST_F(ComboBoxTest, ClickOnAnItemSelectsItClosesAndTellsTheListenerOnce) {
   EXPECT_EQ(test::WindowText(combo), "iPhone 13");
   EXPECT_FALSE(combo.list().IsOpen());
   EXPECT_FALSE(CComboBoxList::HookInstalled());
-}
-
-TEST_F(ComboBoxTest, HoverAndAnOutsideClickKeepTheSelectionAndTheNextClickOnTheBoxReopens) {
-  ASSERT_TRUE(OpenByClick());
-  ASSERT_TRUE(XInput::MoveTo(ItemPoint(1)));
-  ASSERT_EQ(combo.list().hover(), 1);
-  EXPECT_EQ(combo.GetCurSel(), 0);
-  // Closed by a click elsewhere: the shown phone is still the one that Connect takes.
-  ASSERT_TRUE(XInput::Click(test::ScreenPoint(host, 500, 300)));
-  ASSERT_TRUE(PumpUntil([&] { return !combo.list().IsOpen() && !combo.list_open(); }, 2000));
-  EXPECT_EQ(combo.GetCurSel(), 0);
-  EXPECT_EQ(combo.text(), "Pixel 7");
-  EXPECT_TRUE(picks.texts.empty());
-  EXPECT_FALSE(CComboBoxList::HookInstalled());
-  EXPECT_FALSE(combo.list().closed_by_outside_click());
-  ASSERT_TRUE(OpenByClick()) << "one click on the box must open it again";
 }
 
 TEST_F(ComboBoxTest, ASecondListReplacesTheFirstAndKeepsTheHook) {
@@ -206,8 +200,7 @@ TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBeP
   EXPECT_EQ(combo.list().scroll(), 0);
   // Three notches of the wheel over the list: three items down.
   const POINT over = ItemPoint(1);
-  ASSERT_TRUE(XInput::Run("mousemove " + std::to_string(over.x) + " " + std::to_string(over.y) +
-                          " click 5 click 5 click 5"));
+  ASSERT_TRUE(XInput::Run("mousemove " + XInput::At(over) + " click 5 click 5 click 5"));
   ASSERT_TRUE(PumpUntil([&] { return combo.list().scroll() == 3 * 46; }, 2000))
       << combo.list().scroll();
   EXPECT_TRUE(combo.list().IsOpen());
