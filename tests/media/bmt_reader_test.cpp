@@ -191,24 +191,17 @@ TEST_F(StreamReaderTest, HeartbeatsFollowTheHandshakeUntilTheNewestReaderCloses)
   EXPECT_GT(interval, 1.5);
   EXPECT_LT(interval, 3.5);
   std::printf("first heartbeat after %.3f s, next %.3f s later\n", r.packets[0].seconds, interval);
-  MediaPacket lying;
-  lying.type = kPacketPanel;
-  lying.length = 10;
-  EXPECT_EQ(reader->SendPacket(lying), 0);
+  EXPECT_EQ(reader->SendPacket(MediaPacket{nullptr, 10, kPacketPanel}), 0);  // no payload
   reader->Close();
-  MediaPacket beat;
-  beat.type = kPacketHeartbeat;
-  EXPECT_EQ(reader->SendPacket(beat), 0);
+  EXPECT_EQ(reader->SendPacket(MediaPacket{nullptr, 0, kPacketHeartbeat}), 0);
   ASSERT_TRUE(phone->WaitFor([](const SessionReport& r) { return r.finished; }, kWait));
   EXPECT_EQ(phone->Reports().back().protocol_errors, 0);
 }
 
 // A panel event carrying `body`.
 MediaPacket Panel(const std::string& body) {
-  MediaPacket p;
-  p.type = kPacketPanel;
-  p.length = static_cast<int32_t>(body.size());
-  p.payload.reset(new uint8_t[body.size()]);
+  MediaPacket p{std::make_unique<uint8_t[]>(body.size()), static_cast<int32_t>(body.size()),
+                kPacketPanel};
   std::copy(body.begin(), body.end(), p.payload.get());
   return p;
 }
