@@ -237,17 +237,13 @@ TEST_F(PhonesimSession, ChurnsAResourceAlongTheVideo) {
   }
 }
 
-// Every picture of a real clip is found (the parameter sets belong to the first), and picture
-// chunks send each as one packet.
+// Picture chunks send each picture of a real clip as one packet; the parameter sets belong to
+// the first picture. (That the starts are the pictures FFmpeg finds is h264_decoder_test's.)
 TEST_F(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
   const std::vector<size_t> starts = FindFrameStarts(clip);
   ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
   EXPECT_EQ(starts[0], 0u);
-  for (size_t i = 1; i < starts.size(); ++i) {
-    EXPECT_GT(starts[i], starts[i - 1]);
-    EXPECT_EQ(clip[starts[i]], 0);
-  }
   EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
   auto phone = test::StartPhone(
       {"--video", test::ClipPath(), "--fps", "0", "--chunk", "picture", "--end", "close"});
