@@ -62,9 +62,8 @@ void RemoveInstallerTraces() {
 // Every installation file still there.
 bool InstallationIntact(const ScratchInstallation& installation) {
   for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
-                              L"vlux_vertical.dll", L"res\\default.png", L"adb\\adb.exe"}) {
+                              L"vlux_vertical.dll", L"res\\default.png", L"adb\\adb.exe"})
     if (!Exists(installation.File(file))) return false;
-  }
   return true;
 }
 
@@ -170,11 +169,9 @@ TEST_F(UninstallRun, RemovesTheInstallationItsTracesAndCamerasAndNothingElse) {
   EXPECT_FALSE(EntryExists());
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_DESKTOP) + L"\\Velloria.lnk"));
   EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + L"\\Velloria"));
-  for (const wchar_t* file :
-       {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll", L"vlux_vertical.dll",
-        L"res\\default.png", L"adb", L"installed.lst"}) {
+  for (const wchar_t* file : {L"Lumaroo.exe", L"Uninstall.exe", L"vlux_horizontal.dll",
+                              L"vlux_vertical.dll", L"res\\default.png", L"adb", L"installed.lst"})
     EXPECT_FALSE(Exists(installation.File(file))) << file;
-  }
   EXPECT_FALSE(CameraListed(kLandscapeCamera));
   EXPECT_FALSE(CameraListed(kPortraitCamera));
   EXPECT_EQ(test::ReadText(installation.MarkerBeside()), "not part of the installation");

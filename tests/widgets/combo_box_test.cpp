@@ -26,9 +26,7 @@ class ComboBoxTest : public ::testing::Test {
     ASSERT_TRUE(XInput::Park());
     ASSERT_TRUE(combo.Create(host, {16, 20, 360, 56}, 0, "no phone"));
     combo.SetListener(&picks);
-    combo.AddItem("Pixel 7");
-    combo.AddItem("iPhone 13");
-    combo.AddItem("Mate 60");
+    for (const char* phone : {"Pixel 7", "iPhone 13", "Mate 60"}) combo.AddItem(phone);
     combo.SetCurSel(0);
   }
   void TearDown() override { combo.list().Close(); }

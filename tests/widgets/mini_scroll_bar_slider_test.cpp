@@ -75,8 +75,7 @@ TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAboveItPagesUpAndHoldingRepeats
   EXPECT_EQ(scrolls.positions.front(), 380);
   test::PumpFor(400);  // released: the repeat timer has stopped
   EXPECT_EQ(bar.GetPos(), 380);
-  const RECT thumb = bar.ThumbRect();
-  EXPECT_EQ(thumb.top, (380 - 76) * 380 / 1520);
+  EXPECT_EQ(bar.ThumbRect().top, (380 - 76) * 380 / 1520);
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 2)));
   ASSERT_TRUE(PumpUntil([&] { return bar.GetPos() == 0; }, 1000));
   // Held below the thumb, the paging repeats to the end.
@@ -174,30 +173,25 @@ TEST_F(SliderTest, ACentredRangeFillsFromTheMiddleWithARoundDotInSightUnderTheTh
   slider.SetMaximum(50);
   slider.SetValue(25);
   test::PumpFor(50);
-  // Pink between the centre dot and the thumb, grey track to the left of the centre.
-  const COLORREF right_of_centre = test::PixelAt(slider, 125, 10);
-  EXPECT_GT(GetRValue(right_of_centre), 200);
-  EXPECT_LT(GetGValue(right_of_centre), 140);
-  EXPECT_EQ(test::PixelAt(slider, 60, 10), RGB(224, 224, 224));
-  {
-    // The dot: 4 x 4 around the track's centre line (rows 10 and 11 of 22, centre x 110); its
-    // left half lies on the grey track, left of the fill that starts at the centre.
-    const test::ScreenShot shot(slider);
-    for (POINT p : {POINT{108, 10}, POINT{109, 11}, POINT{109, 9}, POINT{110, 12}})
-      EXPECT_TRUE(Pink(shot.at(p.x, p.y))) << p.x << "," << p.y;
-    EXPECT_EQ(shot.at(106, 10), RGB(224, 224, 224));  // grey track beside it
-    EXPECT_EQ(shot.at(110, 1), RGB(255, 255, 255));   // no notch: the dot is in sight
-  }
+  // Pink between the centre dot and the thumb, grey track to the left of the centre. The dot:
+  // 4 x 4 around the track's centre line (rows 10 and 11 of 22, centre x 110); its left half
+  // lies on the grey track, left of the fill that starts at the centre.
+  const test::ScreenShot at_25(slider);
+  EXPECT_GT(GetRValue(at_25.at(125, 10)), 200);
+  EXPECT_LT(GetGValue(at_25.at(125, 10)), 140);
+  EXPECT_EQ(at_25.at(60, 10), RGB(224, 224, 224));
+  for (POINT p : {POINT{108, 10}, POINT{109, 11}, POINT{109, 9}, POINT{110, 12}})
+    EXPECT_TRUE(Pink(at_25.at(p.x, p.y))) << p.x << "," << p.y;
+  EXPECT_EQ(at_25.at(106, 10), RGB(224, 224, 224));  // grey track beside it
+  EXPECT_EQ(at_25.at(110, 1), RGB(255, 255, 255));   // no notch: the dot is in sight
   // At 0 the thumb sits on the dot; notches above and below it mark the centre.
   slider.SetValue(0);
   test::PumpFor(50);
-  {
-    const test::ScreenShot shot(slider);
-    EXPECT_EQ(slider.ThumbLeft() + slider.ThumbSize().cx / 2, 110);
-    for (POINT p : {POINT{109, 0}, POINT{110, 2}, POINT{109, 19}, POINT{110, 21}})
-      EXPECT_TRUE(Pink(shot.at(p.x, p.y))) << p.x << "," << p.y;
-    EXPECT_EQ(shot.at(104, 1), RGB(255, 255, 255));
-  }
+  const test::ScreenShot at_0(slider);
+  EXPECT_EQ(slider.ThumbLeft() + slider.ThumbSize().cx / 2, 110);
+  for (POINT p : {POINT{109, 0}, POINT{110, 2}, POINT{109, 19}, POINT{110, 21}})
+    EXPECT_TRUE(Pink(at_0.at(p.x, p.y))) << p.x << "," << p.y;
+  EXPECT_EQ(at_0.at(104, 1), RGB(255, 255, 255));
   // Dragged to the left end: the minimum.
   const POINT thumb = test::ScreenPoint(slider, slider.ThumbLeft() + 8, 11);
   ASSERT_TRUE(XInput::Drag(thumb, {5, thumb.y}));
