@@ -155,14 +155,6 @@ ScratchFolder::ScratchFolder() {
   MakeFolders(path_);
 }
 
-ScratchFolder::~ScratchFolder() {
-  RemoveTree(path_);
-}
-
-ChildProcess::~ChildProcess() {
-  Kill();
-}
-
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
   std::wstring command = L"\"" + exe + L"\"";
   if (!arguments.empty()) command += L" " + arguments;
@@ -208,10 +200,6 @@ ScriptedPrompts::ScriptedPrompts(std::deque<int> answers) : answers_(std::move(a
       [this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
         return Show(text, caption, type);
       });
-}
-
-ScriptedPrompts::~ScriptedPrompts() {
-  win::SetWideMessageBoxHandler(std::move(previous_));
 }
 
 int ScriptedPrompts::Show(const std::wstring& text, const std::wstring& caption, UINT type) {

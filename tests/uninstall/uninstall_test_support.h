@@ -35,7 +35,7 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 class ScratchFolder {
  public:
   ScratchFolder();
-  ~ScratchFolder();
+  ~ScratchFolder() { RemoveTree(path_); }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::wstring& path() const { return path_; }
@@ -48,7 +48,7 @@ class ScratchFolder {
 // the process handle).
 class ChildProcess {
  public:
-  ~ChildProcess();
+  ~ChildProcess() { Kill(); }
   bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
   bool Running() const;
   // Waits for the end; false when it still runs after `timeout_ms`.
@@ -73,7 +73,7 @@ class ScriptedPrompts {
     UINT type;
   };
   explicit ScriptedPrompts(std::deque<int> answers);
-  ~ScriptedPrompts();
+  ~ScriptedPrompts() { win::SetWideMessageBoxHandler(std::move(previous_)); }
   ScriptedPrompts(const ScriptedPrompts&) = delete;
   ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
   // Called before each answer with the prompt's index (for example to end a program first).
