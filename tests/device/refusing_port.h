@@ -5,8 +5,9 @@
 #pragma once
 
 #ifdef _WIN32
+#ifndef _WINSOCKAPI_  // unless <windows.h> brought <winsock.h>, which declares all used here
 #include <winsock2.h>
-#include <ws2tcpip.h>
+#endif
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -25,15 +26,23 @@ class RefusingPort {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+#ifdef _WIN32
+    int len = sizeof a;
+#else
     socklen_t len = sizeof a;
+#endif
     auto* address = reinterpret_cast<sockaddr*>(&a);
     if (bind(s_, address, sizeof a) == 0 && getsockname(s_, address, &len) == 0)
       port_ = ntohs(a.sin_port);
   }
-  ~RefusingPort() { net::ShutdownAndClose(s_); }
+  ~RefusingPort() {
+    net::ShutdownAndClose(s_);
+  }
   RefusingPort(const RefusingPort&) = delete;
   RefusingPort& operator=(const RefusingPort&) = delete;
-  uint16_t port() const { return port_; }
+  uint16_t port() const {
+    return port_;
+  }
 
  private:
   net::NativeSocket s_;
