@@ -16,48 +16,23 @@ namespace {
 std::vector<std::string>* g_steps = nullptr;
 
 // The real libraries, with each step recorded as it happens.
-class RecordingLibraries : public ProcessLibraries {
- public:
-  explicit RecordingLibraries(std::vector<std::string>* steps) : steps_(steps) {}
-  void InitializeCom() override {
-    steps_->push_back("com");
-    ProcessLibraries::InitializeCom();
-  }
-  void PrimeDefaultWindowProc() override {
-    steps_->push_back("defwndproc");
-    ProcessLibraries::PrimeDefaultWindowProc();
-  }
-  void InitializeCommonControls() override {
-    steps_->push_back("commctrl");
-    ProcessLibraries::InitializeCommonControls();
-  }
-  void StartGdiplus() override {
-    steps_->push_back("gdiplus");
-    ProcessLibraries::StartGdiplus();
-  }
-  void RegisterCodecs() override {
-    steps_->push_back("codecs");
-    ProcessLibraries::RegisterCodecs();
-  }
-  void StartWinsock() override {
-    steps_->push_back("winsock");
-    ProcessLibraries::StartWinsock();
-  }
-  void UninitializeCom() override {
-    steps_->push_back("~com");
-    ProcessLibraries::UninitializeCom();
-  }
-  void CleanupWinsock() override {
-    steps_->push_back("~winsock");
-    ProcessLibraries::CleanupWinsock();
-  }
-  void ShutdownGdiplus() override {
-    steps_->push_back("~gdiplus");
-    ProcessLibraries::ShutdownGdiplus();
+#define VL_RECORDED(step, name) \
+  void step() override {        \
+    g_steps->push_back(name);   \
+    ProcessLibraries::step();   \
   }
 
- private:
-  std::vector<std::string>* steps_;
+class RecordingLibraries : public ProcessLibraries {
+ public:
+  VL_RECORDED(InitializeCom, "com")
+  VL_RECORDED(PrimeDefaultWindowProc, "defwndproc")
+  VL_RECORDED(InitializeCommonControls, "commctrl")
+  VL_RECORDED(StartGdiplus, "gdiplus")
+  VL_RECORDED(RegisterCodecs, "codecs")
+  VL_RECORDED(StartWinsock, "winsock")
+  VL_RECORDED(UninitializeCom, "~com")
+  VL_RECORDED(CleanupWinsock, "~winsock")
+  VL_RECORDED(ShutdownGdiplus, "~gdiplus")
 };
 
 int RecordingRun(LPSTR command_line, int show) {
@@ -72,7 +47,7 @@ int RecordingRun(LPSTR command_line, int show) {
 TEST(AppEntry, StartsLibrariesInOrderAndShutsDownComWinsockGdiplus) {
   std::vector<std::string> steps;
   g_steps = &steps;
-  RecordingLibraries libraries(&steps);
+  RecordingLibraries libraries;
   char command_line[] = "args";
   EXPECT_EQ(AppEntry(libraries, GetModuleHandleA(nullptr), command_line, SW_SHOW, &RecordingRun),
             2);

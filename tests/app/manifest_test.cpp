@@ -1,8 +1,7 @@
-// Lumaroo.exe's application manifest as built: the resource is dumped beside the test results
-// (test-results/Lumaroo.exe.manifest), its entries are checked, and Windows (here Wine) is asked
-// what it makes of it: run level, supported systems and the common controls it binds.
+// Lumaroo.exe's application manifest as built: the resource is printed, its entries are checked,
+// and Windows (here Wine) is asked what it makes of it: run level, supported systems and the
+// common controls it binds.
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
@@ -61,12 +60,6 @@ std::string Attribute(const tinyxml2::XMLElement* e, const char* name) {
 TEST(ProgramManifest, AsBuiltItNamesCommonControls6AndNoDpiAwareness) {
   const std::string manifest = ManifestResource();
   ASSERT_FALSE(manifest.empty()) << kProgram << " carries no manifest";
-  // The dump, for whoever wants to read what was built.
-  const std::string dump = std::string("Z:") + VL_BINARY_DIR + "/test-results/Lumaroo.exe.manifest";
-  if (FILE* f = std::fopen(dump.c_str(), "wb")) {
-    std::fwrite(manifest.data(), 1, manifest.size(), f);
-    std::fclose(f);
-  }
   std::printf("%s\n", manifest.c_str());
 
   tinyxml2::XMLDocument doc;
@@ -89,36 +82,24 @@ TEST(ProgramManifest, AsBuiltItNamesCommonControls6AndNoDpiAwareness) {
   EXPECT_STREQ(awareness->GetText(), "unaware");
 }
 
-class ProgramActivationContext : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const std::wstring path = Wide(kProgram);
-    ACTCTXW request = {};
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = path.c_str();
-    request.lpResourceName = MAKEINTRESOURCEW(1);
-    context_ = CreateActCtxW(&request);
-    ASSERT_NE(context_, INVALID_HANDLE_VALUE)
-        << "the system refuses the manifest: " << GetLastError();
-  }
-  void TearDown() override {
-    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
-  }
-  std::vector<unsigned char> Query(ULONG info_class) {
+TEST(ProgramManifest, TheSystemReadsTheRunLevelTheSupportedSystemsAndCommonControls6) {
+  const std::wstring path = Wide(kProgram);
+  ACTCTXW request = {};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = path.c_str();
+  request.lpResourceName = MAKEINTRESOURCEW(1);
+  const HANDLE context = CreateActCtxW(&request);
+  ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the system refuses the manifest: " << GetLastError();
+  auto query = [&](ULONG info_class) {
     SIZE_T size = 0;
-    QueryActCtxW(0, context_, nullptr, info_class, nullptr, 0, &size);
+    QueryActCtxW(0, context, nullptr, info_class, nullptr, 0, &size);
     std::vector<unsigned char> bytes(size);
-    if (size == 0 ||
-        !QueryActCtxW(0, context_, nullptr, info_class, bytes.data(), bytes.size(), &size))
+    if (size == 0 || !QueryActCtxW(0, context, nullptr, info_class, bytes.data(), size, &size))
       bytes.clear();
     return bytes;
-  }
-  HANDLE context_ = INVALID_HANDLE_VALUE;
-};
-
-TEST_F(ProgramActivationContext, TheSystemReadsTheRunLevelAndTheSupportedSystems) {
-  const std::vector<unsigned char> run = Query(RunlevelInformationInActivationContext);
+  };
+  const std::vector<unsigned char> run = query(RunlevelInformationInActivationContext);
   ASSERT_GE(run.size(), sizeof(ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION));
   const auto* level = reinterpret_cast<const ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*>(run.data());
   EXPECT_EQ(level->RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
@@ -126,7 +107,7 @@ TEST_F(ProgramActivationContext, TheSystemReadsTheRunLevelAndTheSupportedSystems
 
   // Each supported system's GUID, as the system lists it (the element layout differs between
   // versions of the headers, the GUIDs' bytes do not).
-  const std::vector<unsigned char> compat = Query(CompatibilityInformationInActivationContext);
+  const std::vector<unsigned char> compat = query(CompatibilityInformationInActivationContext);
   ASSERT_FALSE(compat.empty());
   EXPECT_EQ(reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(compat.data())
                 ->ElementCount,
@@ -137,15 +118,13 @@ TEST_F(ProgramActivationContext, TheSystemReadsTheRunLevelAndTheSupportedSystems
     const auto* g = reinterpret_cast<const unsigned char*>(&guid);
     EXPECT_NE(std::search(compat.begin(), compat.end(), g, g + sizeof guid), compat.end()) << id;
   }
-}
 
-TEST_F(ProgramActivationContext, BindsCommonControls6) {
   // With the program's context active, the loader sends "comctl32.dll" to the side-by-side
   // assembly of common controls 6 (a context without the dependency redirects nothing). Asking
   // the loaded module for its version tells nothing here: a process that already holds the
   // system's comctl32 keeps being handed that module.
   ULONG_PTR cookie = 0;
-  ASSERT_TRUE(ActivateActCtx(context_, &cookie));
+  ASSERT_TRUE(ActivateActCtx(context, &cookie));
   ACTCTX_SECTION_KEYED_DATA data = {};
   data.cbSize = sizeof data;
   const BOOL redirected =
@@ -153,8 +132,9 @@ TEST_F(ProgramActivationContext, BindsCommonControls6) {
                                ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &data);
   DeactivateActCtx(0, cookie);
   EXPECT_TRUE(redirected);
-  EXPECT_EQ(data.hActCtx, context_);
+  EXPECT_EQ(data.hActCtx, context);
   if (data.hActCtx) ReleaseActCtx(data.hActCtx);
+  ReleaseActCtx(context);
 }
 
 }  // namespace
