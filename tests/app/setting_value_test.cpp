@@ -1,5 +1,5 @@
 // Values of "AppConfig.ini" as one line each and the keys the file can hold. The read-back cut
-// and a value's way through the real file are settings_win_test's (under Wine).
+// and a value's way through the real file are services_win_test's (under Wine).
 #include "app/setting_value.h"
 
 #include <gtest/gtest.h>

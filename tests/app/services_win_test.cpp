@@ -1,6 +1,10 @@
-// "AppConfig.ini" in its two copies through the real profile functions (under Wine): both
-// written, the user copy read first, values on one line, the read-back cut, and no user folder.
+// The program's services under Wine. "AppConfig.ini" in its two copies through the real profile
+// functions: both written, the user copy read first, values on one line, the read-back cut, and
+// no user folder. The notification-area icon and its balloons, through a recording notifier:
+// added once with its fixed identity, then each balloon as a modification with the texts cut to
+// fit.
 #include "app/settings.h"
+#include "app/tray_icon.h"
 
 #include <windows.h>
 
@@ -8,6 +12,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "common/text_convert.h"
 
@@ -56,15 +61,13 @@ class SettingsTest : public ::testing::Test {
   SettingsFiles files_{user_, app_};
 };
 
-TEST_F(SettingsTest, WriteGoesIntoBothCopiesUnderConfig) {
+TEST_F(SettingsTest, WriteGoesIntoBothCopiesAndTheUserCopyIsReadFirst) {
   files_.Write("AppName", "Velloria");
   EXPECT_EQ(RawRead(user_file_, "AppName"), "Velloria");
   EXPECT_EQ(RawRead(app_file_, "AppName"), "Velloria");
   EXPECT_NE(FileText(user_file_).find("[Config]"), std::string::npos);
   EXPECT_EQ(files_.Paths(), (std::vector<std::string>{user_file_, app_file_}));
-}
-
-TEST_F(SettingsTest, UserCopyWinsWheneverItHoldsTheKey) {
+  // The user copy wins whenever it holds the key.
   RawWrite(user_file_, "AppUrl", "http://user.example/");
   RawWrite(app_file_, "AppUrl", "http://app.example/");
   EXPECT_EQ(files_.Read("AppUrl"), "http://user.example/");
@@ -100,7 +103,7 @@ TEST_F(SettingsTest, AFallbackCopyThatCannotBeWrittenCostsOnlyThatCopy) {
   EXPECT_EQ(RawRead(user_file_, "ConnTips"), "new tip");
 }
 
-TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLines) {
+TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLinesAndLongValuesComeBackCut) {
   files_.Write("ConnTips", "first\r\nInjected=1\nlast");
   EXPECT_EQ(files_.Read("Injected"), "");
   EXPECT_EQ(files_.Read("ConnTips"), "first</br>Injected=1</br>last");
@@ -111,9 +114,7 @@ TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLines) {
   }
   files_.Write("Bad\nKey", "x");
   EXPECT_EQ(FileText(user_file_).find("Bad"), std::string::npos);
-}
-
-TEST_F(SettingsTest, LongValuesComeBackCutWithoutHalfCharacters) {
+  // Long values come back cut, without half characters.
   files_.Write("AppName", std::string(300, 'v'));
   EXPECT_EQ(files_.Read("AppName"), std::string(258, 'v'));
   // 129 Chinese characters after one ASCII byte: the 258-byte limit falls inside the 129th.
@@ -150,6 +151,92 @@ TEST(UserDataDir, IsLocalAppDataVelloriaAndExists) {
   const DWORD attributes = GetFileAttributesA(dir.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct Call {
+  DWORD message;
+  NOTIFYICONDATAA data;
+};
+
+class TrayIconTest : public ::testing::Test {
+ protected:
+  TrayIconTest() {
+    window_ = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr);
+    icon_ = LoadIcon(nullptr, IDI_APPLICATION);
+    tray_.SetOwner(window_, icon_);
+    tray_.SetNotifier([this](DWORD message, NOTIFYICONDATAA* data) {
+      calls_.push_back({message, *data});
+      return accept_;
+    });
+  }
+  ~TrayIconTest() override { DestroyWindow(window_); }
+
+  HWND window_;
+  HICON icon_;
+  TrayIcon tray_;
+  std::vector<Call> calls_;
+  BOOL accept_ = TRUE;
+};
+
+TEST_F(TrayIconTest, FirstBalloonAddsTheIconThenEachBalloonModifiesIt) {
+  tray_.ShowBalloon("download finished", "Velloria", NIIF_INFO, 5000);
+  tray_.ShowBalloon("second", "title", NIIF_WARNING, 3000);
+  ASSERT_EQ(calls_.size(), 3u);
+  const NOTIFYICONDATAA& add = calls_[0].data;
+  EXPECT_EQ(calls_[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(add.hWnd, window_);
+  EXPECT_EQ(add.uID, 99u);
+  EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(add.uCallbackMessage, 0u);
+  EXPECT_EQ(add.hIcon, icon_);
+  EXPECT_STREQ(add.szTip, "Velloria");
+  for (int i : {1, 2}) {
+    EXPECT_EQ(calls_[i].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls_[i].data.uID, 99u);
+    EXPECT_EQ(calls_[i].data.uFlags, static_cast<UINT>(NIF_INFO));
+  }
+  EXPECT_STREQ(calls_[1].data.szInfo, "download finished");
+  EXPECT_STREQ(calls_[1].data.szInfoTitle, "Velloria");
+  EXPECT_EQ(calls_[1].data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+  EXPECT_EQ(calls_[1].data.uTimeout, 5000u);
+  EXPECT_STREQ(calls_[2].data.szInfo, "second");
+  EXPECT_EQ(calls_[2].data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+  EXPECT_TRUE(tray_.added());
+}
+
+TEST_F(TrayIconTest, LongTextsAreCutToTheFieldsWithoutHalfCharactersAndMissingOnesAreEmpty) {
+  tray_.ShowBalloon(std::string(300, 't').c_str(), std::string(100, 'h').c_str(), NIIF_INFO, 1);
+  ASSERT_EQ(calls_.size(), 2u);
+  EXPECT_EQ(std::string(calls_[1].data.szInfo), std::string(255, 't'));
+  EXPECT_EQ(std::string(calls_[1].data.szInfoTitle), std::string(63, 'h'));
+  std::string title = "x";
+  for (int i = 0; i < 40; ++i) title += Utf8ToAnsi("更");
+  tray_.ShowBalloon("", title.c_str(), NIIF_INFO, 1);
+  EXPECT_EQ(std::string(calls_[2].data.szInfoTitle), title.substr(0, 63));  // 'x' + 31 whole
+  tray_.ShowBalloon(nullptr, nullptr, NIIF_NONE, 1);
+  ASSERT_EQ(calls_.size(), 4u);
+  EXPECT_STREQ(calls_[3].data.szInfo, "");
+  EXPECT_STREQ(calls_[3].data.szInfoTitle, "");
+}
+
+TEST_F(TrayIconTest, NoIconIsAddedWithoutAWindowAndAFailedAddIsTriedAgain) {
+  TrayIcon orphan;
+  std::vector<DWORD> messages;
+  orphan.SetNotifier([&](DWORD m, NOTIFYICONDATAA*) {
+    messages.push_back(m);
+    return TRUE;
+  });
+  orphan.ShowBalloon("x", "y", NIIF_INFO, 1);
+  EXPECT_EQ(messages, std::vector<DWORD>{NIM_MODIFY});
+  accept_ = FALSE;
+  tray_.ShowBalloon("a", "b", NIIF_INFO, 1);
+  EXPECT_FALSE(tray_.added());
+  accept_ = TRUE;
+  tray_.ShowBalloon("a", "b", NIIF_INFO, 1);
+  EXPECT_TRUE(tray_.added());
+  ASSERT_EQ(calls_.size(), 4u);
+  EXPECT_EQ(calls_[2].message, static_cast<DWORD>(NIM_ADD));
 }
 
 }  // namespace
