@@ -1,13 +1,17 @@
 // Offered size, media type table, capability figures and bitmap header maths of the camera.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "vcam/camera_format.h"
 #include "vcam/framework/bitmap_math.h"
 
 namespace vl::vcam {
 namespace {
 
-TEST(OfferedFrameSize, EachCameraTurnsSizesToItsOrientationAndKeepsSquares) {
+// Each camera turns sizes to its orientation and keeps squares; a missing or damaged header
+// gives the camera's default size.
+TEST(OfferedFrameSize, TurnedToTheCamerasOrientationOrTheDefault) {
   constexpr auto kL = CameraOrientation::kLandscape;
   constexpr auto kP = CameraOrientation::kPortrait;
   struct Case {
@@ -26,26 +30,20 @@ TEST(OfferedFrameSize, EachCameraTurnsSizesToItsOrientationAndKeepsSquares) {
     EXPECT_EQ(NeedsRotation(c.orientation, c.width, c.height), c.turned)
         << c.width << "x" << c.height;
   }
-}
-
-TEST(OfferedFrameSize, MissingOrDamagedHeaderGivesTheDefault) {
-  for (auto o : {CameraOrientation::kLandscape, CameraOrientation::kPortrait}) {
+  // Width and height pairs.
+  constexpr int kOver = kMaxOfferedSide + 1;
+  const int damaged[] = {0,    0,    0,      720, 1280,  0, -1280, 720,
+                         1280, -720, 100000, 720, kOver, 8, 8,     kOver};
+  for (auto o : {kL, kP}) {
     const FrameSize def = DefaultFrameSize(o);
-    for (auto wh : {std::pair<int, int>{0, 0},
-                    {0, 720},
-                    {1280, 0},
-                    {-1280, 720},
-                    {1280, -720},
-                    {100000, 720},
-                    {kMaxOfferedSide + 1, 8},
-                    {8, kMaxOfferedSide + 1}}) {
-      const FrameSize got = OfferedFrameSize(o, wh.first, wh.second);
-      EXPECT_EQ(got.width, def.width) << wh.first << "x" << wh.second;
-      EXPECT_EQ(got.height, def.height) << wh.first << "x" << wh.second;
+    EXPECT_EQ(def.width, o == kL ? 1280 : 720);
+    for (size_t i = 0; i < std::size(damaged); i += 2) {
+      const int w = damaged[i], h = damaged[i + 1];
+      const FrameSize got = OfferedFrameSize(o, w, h);
+      EXPECT_EQ(got.width, def.width) << w << "x" << h;
+      EXPECT_EQ(got.height, def.height) << w << "x" << h;
     }
   }
-  EXPECT_EQ(DefaultFrameSize(CameraOrientation::kLandscape).width, 1280);
-  EXPECT_EQ(DefaultFrameSize(CameraOrientation::kPortrait).width, 720);
 }
 
 TEST(OfferedFormats, FivePositionsInTheAdvertisedOrder) {
@@ -112,28 +110,21 @@ TEST(ClassifyBitmap, SubtypeByCompressionBitCountAndMasks) {
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 1, nullptr), BitmapSubtype::kRgb1);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 4, nullptr), BitmapSubtype::kRgb4);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 16, nullptr), BitmapSubtype::kRgb555);
-  const uint32_t rgb565[3] = {0xF800, 0x07E0, 0x001F};
-  const uint32_t rgb555[3] = {0x7C00, 0x03E0, 0x001F};
+  // The offered bit fields' masks are classified in FivePositionsInTheAdvertisedOrder.
   const uint32_t odd[3] = {0xF000, 0x0F00, 0x00F0};
-  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, rgb565), BitmapSubtype::kRgb565);
-  EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, rgb555), BitmapSubtype::kRgb555);
   EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, odd), BitmapSubtype::kNone);
   EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, nullptr), BitmapSubtype::kNone);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 12, nullptr), BitmapSubtype::kNone);
   EXPECT_EQ(ClassifyBitmap(0x32595559 /* YUY2 */, 16, nullptr), BitmapSubtype::kFourCC);
 }
 
+// What each offered header says is taken (FivePositionsInTheAdvertisedOrder); here, the rest.
 TEST(CameraFormat, HeaderMustSayWhatTheSubtypeSays) {
-  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 24, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 32, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 24, kBiBitfields));
-  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb32, 32, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb32, 24, kBiRgb));
   EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb555, 16, kBiRgb));
-  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb555, 16, kBiBitfields));
-  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb565, 16, kBiBitfields));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb565, 16, kBiRgb));
-  EXPECT_TRUE(HeaderMatchesSubtype(BitmapSubtype::kRgb8, 8, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb8, 16, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kNone, 24, kBiRgb));
 }
