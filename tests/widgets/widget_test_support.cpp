@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 
 #include "widgets/image_loader.h"
 
@@ -49,10 +50,7 @@ bool XInput::Run(const std::string& args) {
       [&] { return GetFileAttributesA(windows_marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
   PumpFor(20);  // the written marker may be ahead of its text
   int status = -1;
-  if (FILE* f = std::fopen(windows_marker.c_str(), "r")) {
-    if (std::fscanf(f, "%d", &status) != 1) status = -1;
-    std::fclose(f);
-  }
+  std::ifstream(windows_marker) >> status;
   DeleteFileA(windows_marker.c_str());
   PumpFor(60);  // let Wine deliver the events as window messages
   return done && status == 0;
