@@ -1,51 +1,12 @@
 #include "tests/uninstall/uninstall_test_support.h"
 
-#include <winioctl.h>
-
 #include <atomic>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace vl::test {
 namespace {
-
-// Layout of a mount point (junction) in FSCTL_SET_REPARSE_POINT.
-struct MountPointReparse {
-  DWORD tag;
-  WORD data_length;
-  WORD reserved;
-  WORD substitute_offset;
-  WORD substitute_length;
-  WORD print_offset;
-  WORD print_length;
-  WCHAR names[MAX_PATH * 2];
-};
-
-bool MakeJunction(const std::wstring& link, const std::wstring& target) {
-  if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
-  win::UniqueHandle handle(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr));
-  bool made = false;
-  const std::wstring substitute = L"\\??\\" + target;
-  if (handle && substitute.size() < MAX_PATH) {
-    MountPointReparse data{};
-    data.tag = IO_REPARSE_TAG_MOUNT_POINT;
-    data.substitute_length = static_cast<WORD>(substitute.size() * sizeof(WCHAR));
-    data.print_offset = static_cast<WORD>(data.substitute_length + sizeof(WCHAR));
-    std::memcpy(data.names, substitute.c_str(), data.substitute_length);
-    // Names, their two terminators and the four offset and length fields.
-    data.data_length = static_cast<WORD>(data.print_offset + sizeof(WCHAR) + 8);
-    DWORD returned = 0;
-    made = DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, &data, data.data_length + 8,
-                           nullptr, 0, &returned, nullptr) != FALSE;
-  }
-  handle.reset();
-  if (!made) RemoveDirectoryW(link.c_str());
-  return made;
-}
 
 // Under Wine: the Unix path of a Windows path (empty elsewhere).
 std::wstring UnixPath(const std::wstring& path) {
@@ -139,7 +100,6 @@ void RemoveTree(const std::wstring& folder) {
 }
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
-  if (MakeJunction(link, target)) return true;
   const std::wstring unix_link = UnixPath(link), unix_target = UnixPath(target);
   if (unix_link.empty() || unix_target.empty()) return false;
   return RunUnixTool(L"ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",

@@ -27,8 +27,8 @@ void MakeFolders(const std::wstring& folder);
 // Removes a test's folder tree; links inside are removed as links.
 void RemoveTree(const std::wstring& folder);
 
-// `link` becomes a folder link to `target` (a junction on Windows; Wine, which cannot make
-// junctions, gets a symbolic link of the Unix file system, which it reports as a reparse point).
+// `link` becomes a folder link to `target`: Wine, which cannot make junctions, gets a symbolic
+// link of the Unix file system, which it reports as a reparse point.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 
 // A fresh folder under the temporary folder, removed at the end of the test.
