@@ -149,15 +149,11 @@ COLORREF Pixel(HWND window, int x, int y) {
   return test::PixelAt(window, x, y);
 }
 
-BOOL CALLBACK CountWindow(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
-  return TRUE;
-}
-
 // Windows in `root`'s tree (the root's own included).
 int WindowsUnder(HWND root) {
   int count = 1;
-  EnumChildWindows(root, CountWindow, reinterpret_cast<LPARAM>(&count));
+  for (HWND c = ::GetWindow(root, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    count += WindowsUnder(c);
   return count;
 }
 
@@ -504,13 +500,8 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
     EXPECT_NEAR((first + last) / 2.0, 10.5, 1.0)
         << "ink rows " << first << ".." << last << " of the text in " << left << ".." << right;
   }
-  HWND cells = ::GetParent(smooth_view->m_hWnd);
-  RECT cell = RectIn(smooth_view->m_hWnd, cells);
-  EXPECT_EQ(cell.right - cell.left, 320);
-  EXPECT_EQ(cell.bottom - cell.top, 22);
   auto* whiten = static_cast<DUISlider*>(adjust->list().GetChildren()[1]);  // 美白, at 40
   auto* view = static_cast<SliderWindow*>(whiten->view());
-  EXPECT_EQ(RectIn(view->m_hWnd, cells).top, 47);
 
   // A drag past the track's end reports each changed value, then the release at the maximum.
   HWND track = view->slider().m_hWnd;
@@ -571,16 +562,7 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
   EXPECT_EQ(test::WindowText(smooth_view->name_label()), Utf8ToAnsi("磨皮"));
   test::PumpFor(50);
   EXPECT_EQ(Events().size(), sent + 2);
-  // Each event went as one packet: type 4, its length, the text; beside the heartbeats.
-  const SessionReport r = phone_->Reports()[0];
-  EXPECT_EQ(r.protocol_errors, 0);
-  for (const auto& p : r.packets) {
-    if (p.packet.type != 4) continue;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.packet.header), 8),
-              std::string("\x04\0\0\0", 4) +
-                  std::string(reinterpret_cast<const char*>(p.packet.header + 4), 4));
-    EXPECT_EQ(p.packet.length, static_cast<int32_t>(p.packet.payload.size()));
-  }
+  EXPECT_EQ(phone_->Reports()[0].protocol_errors, 0);
 
   // Disconnected, a click and a double-click (click, doubleclick, click) wait for the next
   // connection and go out after its handshake.
