@@ -163,36 +163,22 @@ TEST(SmoothScalerTest, FlatColourStaysExactWhateverTheSizes) {
   }
 }
 
-TEST(SmoothScalerTest, HalvingAveragesEachTwoByTwoBlock) {
-  Picture src(8, 4);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) {
-      uint8_t* p = src.At(y, x);
-      p[0] = ((x + y) % 2) ? 255 : 0;  // checker: every block averages to one half
-      p[1] = static_cast<uint8_t>(x * 30);
-      p[2] = static_cast<uint8_t>(y * 60);
-    }
-  Picture out = Scale(src, 4, 2);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 4; ++x) {
-      EXPECT_EQ(out.At(y, x)[0], 128);
-      EXPECT_EQ(out.At(y, x)[1], 60 * x + 15);
-      EXPECT_EQ(out.At(y, x)[2], 120 * y + 30);
-    }
-}
-
-// One row: three to two weighs by covered area; growing interpolates between pixel centres and
-// never repeats a pixel.
-TEST(SmoothScalerTest, ThreeToTwoWeighsByCoveredAreaAndGrowingInterpolates) {
+// One channel: shrinking weighs by covered area (halves rounded up), both ways at once; growing
+// interpolates between pixel centres and never repeats a pixel.
+TEST(SmoothScalerTest, ShrinkingWeighsByCoveredAreaAndGrowingInterpolates) {
   struct Case {
-    std::vector<uint8_t> src, want;
-  } const cases[] = {{{0, 90, 240}, {30, 190}},  // (2 * 0 + 90) / 3, (90 + 2 * 240) / 3
-                     {{0, 255}, {0, 64, 191, 255}}};
+    int w, h;
+    std::vector<uint8_t> src;
+    int dw, dh;
+    std::vector<uint8_t> want;
+  } const cases[] = {{3, 1, {0, 90, 240}, 2, 1, {30, 190}},  // (2 * 0 + 90) / 3, (90 + 2 * 240) / 3
+                     {4, 2, {0, 255, 30, 90, 255, 0, 150, 210}, 2, 1, {128, 120}},
+                     {2, 1, {0, 255}, 4, 1, {0, 64, 191, 255}}};
   for (const Case& c : cases) {
-    Picture src(static_cast<int>(c.src.size()), 1);
-    for (size_t x = 0; x < c.src.size(); ++x) src.bytes[x * 3 + 1] = c.src[x];
-    Picture out = Scale(src, static_cast<int>(c.want.size()), 1);
-    for (size_t x = 0; x < c.want.size(); ++x) EXPECT_EQ(out.bytes[x * 3 + 1], c.want[x]) << x;
+    Picture src(c.w, c.h);
+    for (size_t i = 0; i < c.src.size(); ++i) src.bytes[i * 3 + 1] = c.src[i];
+    Picture out = Scale(src, c.dw, c.dh);
+    for (size_t i = 0; i < c.want.size(); ++i) EXPECT_EQ(out.bytes[i * 3 + 1], c.want[i]) << i;
   }
 }
 
