@@ -85,7 +85,7 @@ class KeyFilter : public CMessageFilter {
 // The loop returns the quit code and idles after ordinary messages; a filter sees a message
 // before translation turns a key into a character, and a message it consumes is neither
 // translated nor dispatched. No idle pass comes between one of the four continual messages and
-// the timer it started.
+// the timer it started. A handler removed during its own call is not called again.
 TEST(MessageLoopTest, FiltersComeFirstAndIdleResumesAfterAllButTheContinualMessages) {
   Events timeline;
   RecordingWindow window(&timeline);
@@ -114,9 +114,6 @@ TEST(MessageLoopTest, FiltersComeFirstAndIdleResumesAfterAllButTheContinualMessa
     EXPECT_EQ(loop.Run(), 7);
     EXPECT_EQ(timeline, c.want) << std::hex << c.script[0];
   }
-}
-
-TEST(MessageLoopTest, HandlerRemovedDuringItsOwnCallIsNotCalledAgain) {
   CMessageLoop loop;
   struct SelfRemoving : CIdleHandler {
     CMessageLoop* loop;

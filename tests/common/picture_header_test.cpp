@@ -13,9 +13,8 @@ namespace {
 std::string Png(uint32_t width, uint32_t height) {
   std::string bytes("\x89PNG\r\n\x1a\n", 8);
   bytes += std::string("\0\0\0\x0dIHDR", 8);
-  for (uint32_t v : {width, height}) {
+  for (uint32_t v : {width, height})
     for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((v >> shift) & 0xFF);
-  }
   bytes += std::string("\x08\x02\0\0\0", 5);
   return bytes + std::string(4, '\0');  // CRC (not checked)
 }
@@ -26,10 +25,7 @@ std::string Jpeg(uint16_t width, uint16_t height, uint8_t frame_marker = 0xC0) {
   bytes += std::string("\xFF\xE0\x00\x10JFIF\0\x01\x01\x01\x00\x60\x00\x60\x00\x00", 18);
   bytes += std::string("\xFF", 1) + static_cast<char>(frame_marker);
   bytes += std::string("\x00\x11\x08", 3);
-  bytes += static_cast<char>(height >> 8);
-  bytes += static_cast<char>(height & 0xFF);
-  bytes += static_cast<char>(width >> 8);
-  bytes += static_cast<char>(width & 0xFF);
+  for (uint16_t v : {height, width}) bytes += {static_cast<char>(v >> 8), static_cast<char>(v)};
   bytes += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
   return bytes + std::string("\xFF\xD9", 2);
 }
@@ -44,7 +40,8 @@ bool Acceptable(const std::string& bytes, const char* name) {
                                  name);
 }
 
-TEST(PictureHeader, ReadsTypeAndSizeOfPngAndJpeg) {
+// The type and size of PNG and JPEG; a segment's length never takes the reading past the end.
+TEST(PictureHeader, ReadsTypeAndSizeOfPngAndJpegNeverPastTheEnd) {
   const std::string png = Png(727, 522);
   auto header = ReadPictureHeader(reinterpret_cast<const uint8_t*>(png.data()), png.size());
   ASSERT_TRUE(header);
@@ -62,6 +59,12 @@ TEST(PictureHeader, ReadsTypeAndSizeOfPngAndJpeg) {
     EXPECT_EQ(header->type, PictureType::kJpeg);
     EXPECT_EQ(header->width, 1280u);
     EXPECT_EQ(header->height, 720u);
+  }
+  // A segment that claims more bytes than there are, and a length below its own two bytes.
+  for (const std::string& bytes : {std::string("\xFF\xD8\xFF\xE0\xFF\xFF", 6),
+                                   std::string("\xFF\xD8\xFF\xE0\x00\x01\xFF\xC0", 8),
+                                   std::string("\xFF\xD8\xFF\xC0\x00\x05\x08\x00", 8)}) {
+    EXPECT_FALSE(ReadPictureHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   }
 }
 
@@ -99,15 +102,6 @@ TEST(PictureHeader, AcceptsOnlySmallPicturesOfTheTypeTheirNamePromises) {
     EXPECT_EQ(Acceptable(c.bytes, c.name), c.accepted);
   }
   EXPECT_FALSE(Acceptable(Png(10, 10) + std::string(kMaxHelpPictureBytes, '\0'), "default.png"));
-}
-
-TEST(PictureHeader, SegmentLengthsNeverReadPastTheEnd) {
-  // A segment that claims more bytes than there are, and a length below its own two bytes.
-  for (const std::string& bytes : {std::string("\xFF\xD8\xFF\xE0\xFF\xFF", 6),
-                                   std::string("\xFF\xD8\xFF\xE0\x00\x01\xFF\xC0", 8),
-                                   std::string("\xFF\xD8\xFF\xC0\x00\x05\x08\x00", 8)}) {
-    EXPECT_FALSE(ReadPictureHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-  }
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(Utf8Utf16, RoundTripsAndReplacesMalformedInput) {
 // Chinese converts both ways, ASCII and nothing pass through. Korean Hangul and an emoji have
 // no GBK form; the Chinese around them survives. As on Windows, the default character stands
 // for each UTF-16 unit: two for the emoji.
-TEST(AnsiText, ConvertsChineseBothWaysAndTheRestBecomesQuestionMarks) {
+TEST(AnsiText, ConvertsChineseBothWaysTheRestBecomesQuestionMarksAndCutsWholeCharacters) {
   EXPECT_EQ(Utf8ToAnsi(kUtf8), kGbk);
   EXPECT_EQ(AnsiToUtf8(kGbk), kUtf8);
   EXPECT_EQ(Utf16ToAnsi(kUtf16), kGbk);
@@ -45,11 +45,8 @@ TEST(AnsiText, ConvertsChineseBothWaysAndTheRestBecomesQuestionMarks) {
   EXPECT_EQ(Utf8ToAnsi("reverse_v=1 <x/>"), "reverse_v=1 <x/>");
   EXPECT_EQ(Utf8ToAnsi("\xE6\xB5\x8B\xEA\xB0\x80\xF0\x9F\x98\x80!"),  // 测 가 😀 !
             "\xB2\xE2\?\?\?!");
-}
-
-// A cut never splits a double-byte character; ASCII is cut at the limit, and a lone lead byte
-// at the end counts as one (a truncated character is not made longer).
-TEST(AnsiCut, NeverSplitsADoubleByteCharacter) {
+  // A cut never splits a double-byte character; ASCII is cut at the limit, and a lone lead byte
+  // at the end counts as one (a truncated character is not made longer).
   // kGbk is 2 + 2 + 1 + 2 + 2 + 1 bytes: a cut after 3 or 8 bytes would halve a character.
   EXPECT_EQ(CutAnsiText(kGbk, 3), kGbk.substr(0, 2));
   EXPECT_EQ(CutAnsiText(kGbk, 4), kGbk.substr(0, 4));
