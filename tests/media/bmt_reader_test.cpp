@@ -73,31 +73,30 @@ TEST_F(StreamReaderTest, HandshakeReadsTheFlagsAndAcknowledgesWithZero) {
   }
 }
 
-// One stream of every packet type. Unused types (even 4 MiB long) are read through without
-// keeping their payload; panel commands arrive in the ANSI code page ("美颜" exists in code page
-// 936, the Thai letter does not); each type is read up to its bound exactly; garbage types are
-// consumed with the stream staying in step; a phone closing in the middle of a packet gives a
-// packet without payload, then the end.
+// One stream of every packet type (how a resource's payload splits is StreamWire's). Unused types
+// (even 4 MiB long) are read through without keeping their payload; panel commands arrive in the
+// ANSI code page ("美颜" exists in code page 936, the Thai letter does not); each type is read up
+// to its bound exactly; garbage types are consumed with the stream staying in step; a phone closing
+// in the middle of a packet gives a packet without payload, then the end.
 TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDispatched) {
   const std::string unused = "2:" + std::string(4 << 20, 'z');
   const std::string modify = "<modify name=\"美颜\" tip=\"ก\"/>";
-  const std::string name255(255, 'n');
   const std::string panel = "<a>" + std::string(kMaxPanelPayload - 7, 'x') + "</a>";
   ASSERT_EQ(panel.size(), static_cast<size_t>(kMaxPanelPayload));
-  auto phone = StartPhone(
-      {"--packet-text=1:video bytes", "--packet-text=" + unused, "--resource-bytes=icon.png=3",
-       "--panel-text=<config/>", "--packet=5:", "--packet=65538:ff", "--packet=0:",
-       "--raw=07000000 FBFFFFFF", "--panel-text=" + modify, "--resource-bytes=empty.png=0",
-       "--packet-text=3:" + std::string(254, 'x'), "--resource-bytes=" + name255 + "=2",
-       "--panel-text=" + panel, "--resource-bytes=big.png=" + std::to_string(kMaxResourceData),
-       "--packet-text=1:" + std::string(kMaxVideoPayload, 'v'), "--garbage-types=300",
-       "--panel-text=<after/>", "--close-mid-packet=1000"});
+  auto phone =
+      StartPhone({"--packet-text=1:video bytes", "--packet-text=" + unused,
+                  "--resource-bytes=icon.png=3", "--panel-text=<config/>",
+                  "--packet=5:", "--packet=65538:ff", "--packet=0:", "--raw=07000000 FBFFFFFF",
+                  "--panel-text=" + modify, "--resource-bytes=empty.png=0", "--panel-text=" + panel,
+                  "--resource-bytes=big.png=" + std::to_string(kMaxResourceData),
+                  "--packet-text=1:" + std::string(kMaxVideoPayload, 'v'), "--garbage-types=300",
+                  "--panel-text=<after/>", "--close-mid-packet=1000"});
   auto reader = Connect(*phone);
   std::vector<std::unique_ptr<MediaPacket>> packets;
   while (auto p = reader->ReadPacket()) packets.push_back(std::move(p));
-  ASSERT_EQ(packets.size(), 15u + 300u + 2u);
-  const int expected_types[] = {1, 2, 3, 4, 5, 2, 0, 7, 4, 3, 3, 3, 4, 3, 1};
-  for (size_t i = 0; i < 15; ++i) EXPECT_EQ(packets[i]->type, expected_types[i]) << i;
+  ASSERT_EQ(packets.size(), 13u + 300u + 2u);
+  const int expected_types[] = {1, 2, 3, 4, 5, 2, 0, 7, 4, 3, 4, 3, 1};
+  for (size_t i = 0; i < 13; ++i) EXPECT_EQ(packets[i]->type, expected_types[i]) << i;
   EXPECT_EQ(std::string(reinterpret_cast<char*>(packets[0]->payload.get()), packets[0]->length),
             "video bytes");
   EXPECT_EQ(packets[1]->length, 0);  // type 2: read through, not kept
@@ -106,34 +105,30 @@ TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDisp
   EXPECT_EQ(packets[4]->payload, nullptr);
   // A negative length carries no payload; the stream stays in step.
   EXPECT_EQ(packets[7]->length, 0);
-  EXPECT_EQ(packets[12]->length, kMaxPanelPayload);
-  EXPECT_EQ(packets[13]->length, kMaxResourcePayload);
-  EXPECT_EQ(packets[14]->length, kMaxVideoPayload);
-  EXPECT_EQ(packets[14]->payload[kMaxVideoPayload - 1], 'v');
-  for (size_t i = 15; i < 315; ++i) {
+  EXPECT_EQ(packets[10]->length, kMaxPanelPayload);
+  EXPECT_EQ(packets[11]->length, kMaxResourcePayload);
+  EXPECT_EQ(packets[12]->length, kMaxVideoPayload);
+  EXPECT_EQ(packets[12]->payload[kMaxVideoPayload - 1], 'v');
+  for (size_t i = 13; i < 313; ++i) {
     const int type = packets[i]->type;
     EXPECT_TRUE(type != 1 && type != 3 && type != 4) << type;
   }
-  EXPECT_EQ(packets[315]->type, 4);
-  EXPECT_EQ(packets[316]->type, 1);
-  EXPECT_EQ(packets[316]->length, 0);
-  EXPECT_EQ(packets[316]->payload, nullptr);
+  EXPECT_EQ(packets[313]->type, 4);
+  EXPECT_EQ(packets[314]->type, 1);
+  EXPECT_EQ(packets[314]->length, 0);
+  EXPECT_EQ(packets[314]->payload, nullptr);
   EXPECT_EQ(listener_.Events(),
             (std::vector<std::string>{"panel:<config/>",
                                       "panel:<modify name=\"\xC3\xC0\xD1\xD5\" tip=\"?\"/>",
                                       "panel:" + panel, "panel:<after/>"}));
   const auto resources = store_.Entries();
-  // The 254-byte packet cannot hold a name field: discarded.
-  ASSERT_EQ(resources.size(), 4u);
+  ASSERT_EQ(resources.size(), 3u);
   EXPECT_EQ(resources[0].name, "icon.png");
   EXPECT_EQ(resources[0].data, (std::vector<uint8_t>{3, 10, 17}));
   EXPECT_EQ(resources[1].name, "empty.png");
   EXPECT_TRUE(resources[1].data.empty());
   EXPECT_TRUE(resources[1].had_buffer);
-  // A name filling the whole field has no terminating NUL and is cut at 255 characters.
-  EXPECT_EQ(resources[2].name, name255);
-  EXPECT_EQ(resources[2].data.size(), 2u);
-  EXPECT_EQ(resources[3].data.size(), static_cast<size_t>(kMaxResourceData));
+  EXPECT_EQ(resources[2].data.size(), static_cast<size_t>(kMaxResourceData));
 }
 
 // Eight bytes of a packet header as phonesim's --raw takes them.
