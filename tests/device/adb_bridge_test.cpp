@@ -49,21 +49,18 @@ TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrderWithoutCarriageReturns)
       {"", {}},
       {"List of devices attached\r\nX1\tunauthorized\r\n\r\n", {}},
       {"List of devices attached\r\n\tdevice\r\n", {}},  // no empty serial
+      // Serials that would split the command line are skipped.
+      {"List of devices attached\r\n"
+       "bad serial\tdevice\r\n"
+       "q\"uote\tdevice\r\n"
+       "it's\tdevice\r\n"
+       "x -s y shell\tdevice\r\n"
+       "cr\rin\tdevice\r\n"
+       "192.168.1.20:5555\tdevice\r\n"
+       "emulator-5554\tdevice\r\n\r\n",
+       {"192.168.1.20:5555", "emulator-5554"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Serials(c.output), c.serials) << c.output;
-}
-
-TEST(AdbDeviceList, SerialsThatWouldSplitTheCommandLineAreSkipped) {
-  const std::string out =
-      "List of devices attached\r\n"
-      "bad serial\tdevice\r\n"
-      "q\"uote\tdevice\r\n"
-      "it's\tdevice\r\n"
-      "x -s y shell\tdevice\r\n"
-      "cr\rin\tdevice\r\n"
-      "192.168.1.20:5555\tdevice\r\n"
-      "emulator-5554\tdevice\r\n\r\n";
-  EXPECT_EQ(Serials(out), (std::vector<std::string>{"192.168.1.20:5555", "emulator-5554"}));
   EXPECT_TRUE(IsPlainSerial("R58M123ABC"));
   EXPECT_TRUE(IsPlainSerial("\xCA\xD3\xC6\xB5"));  // GBK bytes stay one argument
   EXPECT_FALSE(IsPlainSerial(""));
@@ -96,11 +93,6 @@ TEST(GetpropName, ModelThenProductNameThenBuildProduct) {
   }
 }
 
-// Forward ports: their low 16 bits (the usual ones are checked in adb's log below).
-TEST(AdbCommands, ForwardPortsAreTheirLow16Bits) {
-  EXPECT_EQ(AdbForwardCommand("S", -1, 65536), "adb\\adb.exe -s S forward tcp:65535 tcp:0");
-}
-
 // One runner for every call, reused; the command lines exactly as adb receives them.
 TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) {
   FakeAdbWorkdir dir(kTwoPhones);
@@ -116,6 +108,7 @@ TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) 
   EXPECT_EQ(entry.identifier, "PIXEL001");
   EXPECT_EQ(entry.kind, 2);
   EXPECT_TRUE(AdbForward(runner, "PIXEL001", 65536 + 8984, 8984));  // their low 16 bits
+  EXPECT_EQ(AdbForwardCommand("S", -1, 65536), "adb\\adb.exe -s S forward tcp:65535 tcp:0");
   EXPECT_EQ(dir.ReadLog(), AsLogged("adb\\adb.exe devices") + AsLogged("adb\\adb.exe devices") +
                                AsLogged("adb\\adb.exe -s PIXEL001 shell") +
                                "stdin: getprop\nstdin: exit\n" +
@@ -126,6 +119,15 @@ TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) 
   AdbGetDeviceInfo(runner, "LOCKED01", entry);
   EXPECT_EQ(entry.display_name, "LOCKED01");
   EXPECT_EQ(entry.identifier, "LOCKED01");
+  // A child ending normally is read to its end, not cut off; releasing twice is harmless.
+  ASSERT_TRUE(runner.Launch("adb\\adb.exe devices"));
+  EXPECT_NE(runner.ReadAll().find("List of devices attached\r\nLOCKED01\tunauthorized\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(runner.last_read_timed_out());
+  runner.Release();
+  runner.Release();
+  EXPECT_EQ(runner.WriteInput("x"), 0);
+  EXPECT_EQ(runner.ReadAll(), "");
 }
 
 TEST(AdbBridge, MissingAdbFailsTheListAndKeepsTheSerialAsNameARejectedForwardDoesNot) {
@@ -161,20 +163,6 @@ TEST(ProcessRunner, HungChildIsCutOffAtTheReadTimeout) {
   // Bounded, not forever (generous margin for a loaded machine).
   EXPECT_LT(seconds, 30.0);
   std::printf("hung adb cut off after %.2f s\n", seconds);
-}
-
-TEST(ProcessRunner, ChildEndingNormallyIsNotATimeout) {
-  FakeAdbWorkdir dir(kTwoPhones);
-  ProcessRunner runner;
-  ASSERT_TRUE(runner.Launch("adb\\adb.exe devices"));
-  const std::string out = runner.ReadAll();
-  EXPECT_FALSE(runner.last_read_timed_out());
-  EXPECT_NE(out.find("List of devices attached\r\n"), std::string::npos);
-  EXPECT_NE(out.find("PIXEL001\tdevice\r\n"), std::string::npos);
-  runner.Release();
-  runner.Release();  // harmless twice
-  EXPECT_EQ(runner.WriteInput("x"), 0);
-  EXPECT_EQ(runner.ReadAll(), "");
 }
 
 TEST(ProcessRunner, ConcurrentChildrenHoldOnlyTheirOwnPipes) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "device/socket_layer.h"
@@ -34,43 +36,32 @@ class TestConnection : public DeviceConnection {
   int result_;
 };
 
-// A loopback listener whose accepted socket the test drives directly.
-class Peer {
- public:
-  Peer() { listener_ = net::OpenListener("127.0.0.1", 0, &port_); }
+// A loopback listener whose accepted socket the test drives directly. A connection is queued
+// before it is accepted, so Connect needs no accepting thread.
+struct Peer {
+  Peer() { listener = net::OpenListener("127.0.0.1", 0, &port); }
   ~Peer() {
-    net::ShutdownAndClose(accepted_);
-    net::ShutdownAndClose(listener_);
+    net::ShutdownAndClose(accepted);
+    net::ShutdownAndClose(listener);
   }
-  uint16_t port() const { return port_; }
   bool Accept() {
-    accepted_ = net::AcceptConnection(listener_, 10000);
-    return accepted_ != net::kInvalidSocket;
-  }
-  bool Write(const std::vector<uint8_t>& bytes) {
-    return net::SendSome(accepted_, bytes.data(), static_cast<int>(bytes.size())) ==
-           static_cast<int>(bytes.size());
+    accepted = net::AcceptConnection(listener, 10000);
+    return accepted != net::kInvalidSocket;
   }
   std::vector<uint8_t> Read(size_t n) {
     std::vector<uint8_t> out(n);
     size_t done = 0;
-    while (done < n && net::WaitReadable(accepted_, 10000) == net::WaitResult::kReady) {
-      const int r = net::ReceiveSome(accepted_, out.data() + done, static_cast<int>(n - done));
+    while (done < n && net::WaitReadable(accepted, 10000) == net::WaitResult::kReady) {
+      const int r = net::ReceiveSome(accepted, out.data() + done, static_cast<int>(n - done));
       if (r <= 0) break;
       done += static_cast<size_t>(r);
     }
     out.resize(done);
     return out;
   }
-  void CloseAccepted() {
-    net::ShutdownAndClose(accepted_);
-    accepted_ = net::kInvalidSocket;
-  }
 
- private:
-  net::NativeSocket listener_ = net::kInvalidSocket;
-  net::NativeSocket accepted_ = net::kInvalidSocket;
-  uint16_t port_ = 0;
+  net::NativeSocket listener = net::kInvalidSocket, accepted = net::kInvalidSocket;
+  uint16_t port = 0;
 };
 
 class DeviceConnectionTest : public ::testing::Test {
@@ -82,9 +73,8 @@ class DeviceConnectionTest : public ::testing::Test {
 TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUntilEitherSideCloses) {
   Peer peer;
   TestConnection c;
-  std::thread accept([&] { EXPECT_TRUE(peer.Accept()); });
-  ASSERT_EQ(c.Connect(2, "PHONE1", peer.port()), 1);
-  accept.join();
+  ASSERT_EQ(c.Connect(2, "PHONE1", peer.port), 1);
+  ASSERT_TRUE(peer.Accept());
   EXPECT_TRUE(c.IsConnected());
   EXPECT_EQ(c.kind(), 2);
   EXPECT_EQ(c.handshakes, 1);
@@ -94,15 +84,15 @@ TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUnti
   const char hello[] = "hello";
   EXPECT_EQ(c.Send(hello, 5), 5);
   EXPECT_EQ(peer.Read(5), std::vector<uint8_t>(hello, hello + 5));
-  ASSERT_TRUE(peer.Write({1, 2, 3}));
+  ASSERT_EQ(net::SendSome(peer.accepted, "\1\2\3", 3), 3);
   uint8_t in[3] = {};
   EXPECT_EQ(c.Receive(in, 3), 3);
   EXPECT_EQ(in[2], 3);
   // The phone closing in the middle of a receive gives the short count.
   std::thread phone([&] {
-    peer.Write(std::vector<uint8_t>(400, 0xAB));
+    net::SendSome(peer.accepted, std::string(400, '\xAB').data(), 400);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    peer.CloseAccepted();
+    net::ShutdownAndClose(std::exchange(peer.accepted, net::kInvalidSocket));
   });
   std::vector<uint8_t> buffer(1000);
   EXPECT_EQ(c.Receive(buffer.data(), 1000), 400);
@@ -139,9 +129,8 @@ TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectAndEveryFailureLeavesNothi
   {
     Peer peer;
     TestConnection c(0);
-    std::thread accept([&] { EXPECT_TRUE(peer.Accept()); });
-    EXPECT_EQ(c.Connect(2, "PHONE1", peer.port()), 0);
-    accept.join();
+    EXPECT_EQ(c.Connect(2, "PHONE1", peer.port), 0);
+    ASSERT_TRUE(peer.Accept());
     EXPECT_FALSE(c.IsConnected());
     EXPECT_EQ(c.Send(&b, 1), 0);
     EXPECT_TRUE(peer.Read(1).empty());  // the phone sees the connection end
@@ -177,7 +166,7 @@ TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectAndEveryFailureLeavesNothi
   adb_.RemoveAdb();
   Peer peer;
   TestConnection c;
-  EXPECT_EQ(c.Connect(2, "PHONE1", peer.port()), 0);
+  EXPECT_EQ(c.Connect(2, "PHONE1", peer.port), 0);
   EXPECT_EQ(c.handshakes, 0);
   EXPECT_FALSE(c.IsConnected());
   EXPECT_EQ(c.kind(), 2);

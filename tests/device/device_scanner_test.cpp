@@ -65,10 +65,12 @@ bool WaitForScanThreadsToEnd(int timeout_ms = 20000) {
   return false;
 }
 
-void ExpectEntry(const DeviceEntry& e, const std::string& name, const std::string& id, int kind) {
-  EXPECT_EQ(e.display_name, name);
-  EXPECT_EQ(e.identifier, id);
-  EXPECT_EQ(e.kind, kind);
+// Each entry as "name|identifier|kind" (kind 1 an iPhone, 2 an Android phone).
+std::vector<std::string> Rows(const std::vector<DeviceEntry>& list) {
+  std::vector<std::string> rows;
+  for (const DeviceEntry& e : list)
+    rows.push_back(e.display_name + "|" + e.identifier + "|" + std::to_string(e.kind));
+  return rows;
 }
 
 // One scan to its end: the list it delivered. `adb_missing` gets what the scanner knew of adb as
@@ -93,15 +95,12 @@ TEST(DeviceScanner, ListsIphonesFirstThenAndroidPhonesInAdbOrder) {
   FakeAdbWorkdir adb(kTwoAndroidPhones);
   FakeIos::Reset({{"UDID-CN", kChineseUtf8}, {"UDID-PAD", "iPad"}});
   DeviceScanner scanner(FakeIos::Table());
-  const std::vector<DeviceEntry> list = ScanOnce(scanner);
-  ASSERT_EQ(list.size(), 4u);
-  ExpectEntry(list[0], kChineseGbk, "UDID-CN", kDeviceKindIos);
-  ExpectEntry(list[1], "iPad", "UDID-PAD", kDeviceKindIos);
-  ExpectEntry(list[2], "Pixel 7", "PIXEL001", kDeviceKindAndroid);
-  ExpectEntry(list[3], "GALAXY03", "GALAXY03", kDeviceKindAndroid);  // no properties: its serial
-  const std::vector<DeviceEntry> kept = scanner.GetEntries();
-  ASSERT_EQ(kept.size(), 4u);
-  EXPECT_EQ(kept[2].identifier, "PIXEL001");
+  // GALAXY03 has no properties: its serial names it. The scanner keeps the list it delivered.
+  const std::vector<std::string> rows = Rows(ScanOnce(scanner));
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{std::string(kChineseGbk) + "|UDID-CN|1", "iPad|UDID-PAD|1",
+                                      "Pixel 7|PIXEL001|2", "GALAXY03|GALAXY03|2"}));
+  EXPECT_EQ(Rows(scanner.GetEntries()), rows);
   EXPECT_FALSE(scanner.IsScanning());
 }
 
@@ -118,11 +117,9 @@ TEST(DeviceScanner, LeavesOutIphonesThatCannotBeOpenedOrRefuseTheHandshakeReleas
   FakeIos& ios =
       FakeIos::Reset({closed, refusing, nameless, {"UDID-OK", "Fine"}, {"UDID-2", "Two"}});
   DeviceScanner scanner(FakeIos::Table());
-  const std::vector<DeviceEntry> list = ScanOnce(scanner);
-  ASSERT_EQ(list.size(), 3u);
-  ExpectEntry(list[0], "", "UDID-NONAME", kDeviceKindIos);  // listed, with an empty name
-  ExpectEntry(list[1], "Fine", "UDID-OK", kDeviceKindIos);
-  ExpectEntry(list[2], "Two", "UDID-2", kDeviceKindIos);
+  // The nameless one is listed, with an empty name.
+  EXPECT_EQ(Rows(ScanOnce(scanner)),
+            (std::vector<std::string>{"|UDID-NONAME|1", "Fine|UDID-OK|1", "Two|UDID-2|1"}));
   EXPECT_EQ(ios.live_handles(), 0);
   EXPECT_EQ(ios.live_strings(), 0);
   EXPECT_EQ(ios.strings_freed_by_library(), 2);
@@ -175,8 +172,8 @@ TEST(DeviceScanner, RequestsDuringAScanGetOneMoreScanAfterIt) {
     ASSERT_EQ(lists.size(), 2u);
     // Held in the handler, the first scan had found no phone: an empty list.
     EXPECT_TRUE(!during_handler || lists[0].empty());
-    ASSERT_EQ(lists[1].size(), 2u);
-    ExpectEntry(lists[1][0], "Pixel 7", "PIXEL001", kDeviceKindAndroid);
+    EXPECT_EQ(Rows(lists[1]),
+              (std::vector<std::string>{"Pixel 7|PIXEL001|2", "GALAXY03|GALAXY03|2"}));
     EXPECT_FALSE(scanner.IsScanning());
     // Idle again: the next request starts a scan at once.
     EXPECT_TRUE(scanner.StartScan());
@@ -210,17 +207,14 @@ TEST(DeviceScanner, WithoutAdbOrLibraryTheOtherHalfStillLists) {
   FakeIos::Reset({{"UDID-1", "One"}});
   DeviceScanner scanner(FakeIos::Table());
   std::vector<bool> missing;
-  std::vector<DeviceEntry> list = ScanOnce(scanner, &missing);
-  ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0].identifier, "UDID-1");
+  EXPECT_EQ(Rows(ScanOnce(scanner, &missing)), std::vector<std::string>{"One|UDID-1|1"});
   // adb back in place: the next scan lists its phones and no longer counts it missing.
   adb.RestoreAdb();
   EXPECT_EQ(ScanOnce(scanner, &missing).size(), 3u);
   EXPECT_EQ(missing, (std::vector<bool>{true, false}));
   DeviceScanner android_only(nullptr);  // no iPhone library
-  list = ScanOnce(android_only);
-  ASSERT_EQ(list.size(), 2u);
-  EXPECT_EQ(list[0].identifier, "PIXEL001");
+  EXPECT_EQ(Rows(ScanOnce(android_only)),
+            (std::vector<std::string>{"Pixel 7|PIXEL001|2", "GALAXY03|GALAXY03|2"}));
   EXPECT_FALSE(android_only.AdbMissing());
 }
 

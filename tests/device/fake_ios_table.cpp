@@ -107,10 +107,6 @@ FakeIos& FakeIos::Reset(std::vector<FakeIosPhone> phones) {
   return g_fake;
 }
 
-FakeIos& FakeIos::Get() {
-  return g_fake;
-}
-
 // The scan never connects to a phone's service: no transport functions.
 const IosApi* FakeIos::Table() {
   using F = FakeIosCalls;

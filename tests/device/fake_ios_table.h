@@ -24,7 +24,6 @@ class FakeIos {
  public:
   // Resets the phones and counters; the gate opens.
   static FakeIos& Reset(std::vector<FakeIosPhone> phones);
-  static FakeIos& Get();
   static const IosApi* Table();
 
   // Holds the next device list calls until Open.
