@@ -179,20 +179,24 @@ RgbPicture MarginPicture(int w, int h, int margin_x, int margin_y) {
   return p;
 }
 
-TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
-  // Odd, tiny, huge-aspect and nearly-output sizes, in both output orientations.
-  for (int portrait = 0; portrait < 2; ++portrait) {
-    buffer_.SetPortrait(portrait);
-    buffer_.SetMirror(portrait, 1 - portrait);
-    const int sizes[][2] = {{1, 1},      {2, 3},      {333, 777},  {1281, 719},
-                            {4000, 100}, {100, 4000}, {1279, 720}, {720, 1281}};
+// Odd, tiny, huge-aspect and nearly-output sizes cover the whole output (red everywhere, no pixel
+// left unwritten), in both output orientations, mirrored and flipped. Scaled pictures are cropped
+// equally on both sides: 640 x 480 is drawn 1280 x 960 at y = -120 (60 source rows cropped at the
+// top and the bottom), 2340 x 1080 1560 x 720 at x = -140 (210 source columns at each side);
+// turned into portrait output the same margins are cropped (columns become rows).
+TEST_F(VideoFrameBufferTest, AnyPictureSizeCoversTheOutputAndScaledOnesAreCroppedEvenly) {
+  const int sizes[][2] = {{1, 1},      {2, 3},      {333, 777},  {1281, 719},
+                          {4000, 100}, {100, 4000}, {1279, 720}, {720, 1281}};
+  const struct { int w, h, mx, my; } cases[] = {{640, 480, 0, 59}, {2340, 1080, 208, 0}};
+  for (int flip = 0; flip < 4; ++flip) {
+    buffer_.SetMirror(flip & 1, flip & 1);
+    buffer_.SetPortrait(flip >> 1);
     for (const auto& [w, h] : sizes) {
-      RgbPicture p = MarginPicture(w, h, 0, 0);  // red everywhere
+      RgbPicture p = MarginPicture(w, h, 0, 0);
       auto out = Push(buffer_, p);
       ASSERT_TRUE(out) << w << "x" << h;
-      EXPECT_EQ(out->width(), portrait ? 720 : 1280);
-      EXPECT_EQ(out->height(), portrait ? 1280 : 720);
-      // Covered completely: no pixel is left unwritten.
+      EXPECT_EQ(out->width(), flip >> 1 ? 720 : 1280);
+      EXPECT_EQ(out->height(), flip >> 1 ? 1280 : 720);
       for (int y = 0; y < out->height(); y += 37)
         for (int x = 0; x < out->width(); x += 41) {
           const Rgb c = Pixel(*out, x, y);
@@ -200,20 +204,7 @@ TEST_F(VideoFrameBufferTest, AnyPictureSizeGivesAFullOutputPicture) {
               << w << "x" << h << " at " << x << "," << y;
         }
     }
-  }
-}
-
-TEST_F(VideoFrameBufferTest, ScaledPicturesAreCroppedEquallyOnBothSides) {
-  // 640 x 480 is drawn 1280 x 960 at y = -120: 60 source rows cropped at the top and the bottom.
-  // 2340 x 1080 is drawn 1560 x 720 at x = -140: 210 source columns cropped at each side.
-  struct Case {
-    int w, h, mx, my;
-  } cases[] = {{640, 480, 0, 59}, {2340, 1080, 208, 0}};
-  // Turned into portrait output the same margins are cropped (columns become rows).
-  for (const Case& c : cases) {
-    for (int flip = 0; flip < 4; ++flip) {
-      buffer_.SetMirror(flip & 1, flip & 1);
-      buffer_.SetPortrait(flip >> 1);
+    for (const auto& c : cases) {
       RgbPicture p = MarginPicture(c.w, c.h, c.mx, c.my);
       auto out = Push(buffer_, p);
       ASSERT_TRUE(out);
@@ -224,9 +215,7 @@ TEST_F(VideoFrameBufferTest, ScaledPicturesAreCroppedEquallyOnBothSides) {
       EXPECT_EQ(green, 0) << c.w << "x" << c.h;
       // One more source row or column of margin would show: the crop is exactly at the edge.
       RgbPicture wider = MarginPicture(c.w, c.h, c.mx ? c.mx + 4 : 0, c.my ? c.my + 3 : 0);
-      auto edge = Push(buffer_, wider);
-      const Rgb corner = Pixel(*edge, 0, 0);
-      EXPECT_GT(corner.g, 100) << c.w << "x" << c.h;
+      EXPECT_GT(Pixel(*Push(buffer_, wider), 0, 0).g, 100) << c.w << "x" << c.h;
     }
   }
 }
