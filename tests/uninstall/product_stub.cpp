@@ -9,6 +9,8 @@
 // Every mode ends by itself after two minutes at the latest, so no test leaves it behind.
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -43,13 +45,7 @@ int RunServer() {
 int KillServer() {
   std::wstring log = OwnPath();
   log = log.substr(0, log.find_last_of(L'\\') + 1) + L"kill-server.log";
-  HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    WriteFile(file, "kill-server\r\n", 13, &written, nullptr);
-    CloseHandle(file);
-  }
+  std::ofstream(std::filesystem::path(log), std::ios::app | std::ios::binary) << "kill-server\r\n";
   // A server started a moment ago may not have made its event yet: give it a few seconds.
   HANDLE stop = nullptr;
   for (int i = 0; i < 100 && stop == nullptr; ++i) {

@@ -37,18 +37,6 @@ bool RunUnixTool(const wchar_t* tool, const std::wstring& arguments,
   return done();
 }
 
-bool IsLink(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-void RemoveLink(const std::wstring& link) {
-  if (RemoveDirectoryW(link.c_str()) || DeleteFileW(link.c_str())) return;
-  const std::wstring unix_link = UnixPath(link);
-  if (!unix_link.empty())
-    RunUnixTool(L"rm", L"-f \"" + unix_link + L"\"", [&] { return !Exists(link); });
-}
-
 }  // namespace
 
 std::wstring BuiltFile(const char* unix_path) {
@@ -78,32 +66,19 @@ void MakeFolders(const std::wstring& folder) {
 }
 
 void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring full = folder + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        RemoveLink(full);
-      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(full.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
+  // rm removes a link without following it, even one that Wine cannot remove because its folder
+  // holds files.
+  const std::wstring unix_folder = UnixPath(folder);
+  if (!unix_folder.empty())
+    RunUnixTool(L"rm", L"-rf \"" + unix_folder + L"\"", [&] { return !Exists(folder); });
 }
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   const std::wstring unix_link = UnixPath(link), unix_target = UnixPath(target);
   if (unix_link.empty() || unix_target.empty()) return false;
-  return RunUnixTool(L"ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
-                     [&] { return IsLink(link); });
+  return RunUnixTool(L"ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"", [&] {
+    return Exists(link) && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+  });
 }
 
 ScratchFolder::ScratchFolder() {
