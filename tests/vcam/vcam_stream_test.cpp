@@ -149,10 +149,13 @@ GUID ConnectedSubtype(IPin* pin) {
   return subtype;
 }
 
-GUID CurrentSubtype(IAMStreamConfig* config) {
+// The current type of `config`, compared whole with `want`.
+void ExpectCurrentType(IAMStreamConfig* config, const AM_MEDIA_TYPE& want) {
   OwnedType current;
-  if (config->GetFormat(&current.mt) != S_OK) return GUID_NULL;
-  return current.mt->subtype;
+  ASSERT_EQ(config->GetFormat(&current.mt), S_OK);
+  EXPECT_EQ(current.mt->subtype, want.subtype);
+  ASSERT_EQ(current.mt->cbFormat, want.cbFormat);
+  EXPECT_EQ(std::memcmp(current.mt->pbFormat, want.pbFormat, want.cbFormat), 0);
 }
 
 class CameraStreamTest : public CameraModulesTest {
@@ -178,14 +181,6 @@ class CameraStreamTest : public CameraModulesTest {
     EXPECT_HRESULT_SUCCEEDED(pin_->EnumMediaTypes(e.put()));
     for (auto& t : types) EXPECT_EQ(e->Next(1, &t.mt, nullptr), S_OK);
     return types;
-  }
-  // The current type, compared whole with `want`.
-  void ExpectCurrentType(const AM_MEDIA_TYPE& want) {
-    OwnedType current;
-    ASSERT_EQ(config_->GetFormat(&current.mt), S_OK);
-    EXPECT_EQ(current.mt->subtype, want.subtype);
-    ASSERT_EQ(current.mt->cbFormat, want.cbFormat);
-    EXPECT_EQ(std::memcmp(current.mt->pbFormat, want.pbFormat, want.cbFormat), 0);
   }
 
   ComPtr<IBaseFilter> filter_;
@@ -338,7 +333,8 @@ TEST_F(CameraStreamTest, EachBuildsFilterAndPinBeforeConnecting) {
   }
 }
 
-// The enumerator counts, skips, resets and clones; the five types it hands out carry exact
+// The enumerator counts, skips, resets and clones (skipping past the end is source_stream_test's
+// case); the five types it hands out carry exact
 // headers; a format set before connecting is offered first and connected.
 TEST_F(CameraStreamTest, FiveMediaTypesWithExactHeadersAndTheSetFormatFirst) {
   ComPtr<IEnumMediaTypes> e;
@@ -361,9 +357,6 @@ TEST_F(CameraStreamTest, FiveMediaTypesWithExactHeadersAndTheSetFormatFirst) {
   EXPECT_EQ(last.mt->subtype, MEDIASUBTYPE_RGB8);
   ASSERT_EQ(clone->Next(1, &from_clone.mt, nullptr), S_OK);
   EXPECT_EQ(from_clone.mt->subtype, MEDIASUBTYPE_RGB8);
-  EXPECT_EQ(e->Skip(1), S_FALSE);
-  e->Reset();
-  EXPECT_EQ(e->Skip(6), S_FALSE);
 
   const struct {
     const GUID* subtype;
@@ -461,12 +454,12 @@ TEST_F(CameraStreamTest, OnlyTheOfferedSizeAndLayoutAreTakenAndTheCapsDescribeOn
   EXPECT_EQ(config_->SetFormat(nullptr), E_POINTER);
   EXPECT_EQ(config_->GetFormat(nullptr), E_POINTER);
   // Nothing refused replaced the current type, the 24-bit one it starts with.
-  ExpectCurrentType(*types[1].mt);
+  ExpectCurrentType(config_.get(), *types[1].mt);
   // Positive heights of the offered size are accepted in every offered subtype, and the current
   // type follows each whole.
   for (const OwnedType& t : types) {
     ASSERT_EQ(config_->SetFormat(t.mt), S_OK);
-    ExpectCurrentType(*t.mt);
+    ExpectCurrentType(config_.get(), *t.mt);
   }
   int count = 0, size = 0;
   ASSERT_EQ(config_->GetNumberOfCapabilities(&count, &size), S_OK);
@@ -499,14 +492,10 @@ TEST_F(CameraStreamTest, OnlyTheOfferedSizeAndLayoutAreTakenAndTheCapsDescribeOn
   want.MaxBitsPerSecond = 1280 * 720 * 1200;
   EXPECT_EQ(std::memcmp(&caps0, &want, sizeof(want)), 0);
 
-  // The type is the offered 24-bit one, whose every field the media type test checks.
-  const AM_MEDIA_TYPE& mt = *t0.mt;
-  EXPECT_EQ(mt.majortype, MEDIATYPE_Video);
-  EXPECT_EQ(mt.formattype, FORMAT_VideoInfo);
-  EXPECT_EQ(mt.lSampleSize, 2764800u);
   // What the capabilities advertise is accepted back, and it is the offered 24-bit type whole.
+  EXPECT_EQ(t0.mt->lSampleSize, 2764800u);
   EXPECT_EQ(config_->SetFormat(t0.mt), S_OK);
-  ExpectCurrentType(*types[1].mt);
+  ExpectCurrentType(config_.get(), *types[1].mt);
   EXPECT_EQ(config_->GetStreamCaps(0, nullptr, reinterpret_cast<BYTE*>(&caps0)), E_POINTER);
 }
 
@@ -565,7 +554,7 @@ TEST_F(CameraStreamTest, StreamingStampsFromZeroKeepsItsTypeAndStoppingEndsTheWo
       }
     }
     EXPECT_EQ(ConnectedSubtype(pin.get()), MEDIASUBTYPE_RGB32);
-    EXPECT_EQ(CurrentSubtype(config.get()), MEDIASUBTYPE_RGB32);
+    ExpectCurrentType(config.get(), *types[0].mt);
     FILTER_STATE state;
     EXPECT_EQ(filter->GetState(0, &state), S_OK);
     EXPECT_EQ(state, State_Stopped);
@@ -585,7 +574,7 @@ TEST_F(CameraStreamTest, SetFormatOnAConnectedPinAsksThePeerFirst) {
   ASSERT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB24);
   EXPECT_EQ(config_->SetFormat(types[0].mt), VFW_E_INVALIDMEDIATYPE);
   EXPECT_EQ(ConnectedSubtype(pin_.get()), MEDIASUBTYPE_RGB24);
-  EXPECT_EQ(CurrentSubtype(config_.get()), MEDIASUBTYPE_RGB24);
+  ExpectCurrentType(config_.get(), *types[1].mt);
   AM_MEDIA_TYPE unsized = *types[1].mt;
   std::vector<BYTE> format(unsized.pbFormat, unsized.pbFormat + unsized.cbFormat);
   unsized.pbFormat = format.data();
@@ -611,7 +600,7 @@ TEST_F(CameraStreamTest, SetFormatOnAConnectedPinAsksThePeerFirst) {
   ASSERT_EQ(peer->Disconnect(), S_OK);
   EXPECT_TRUE(FAILED(pin_->Connect(peer.get(), types[0].mt)));
   EXPECT_EQ(pin_->ConnectedTo(peer.put()), VFW_E_NOT_CONNECTED);
-  ExpectCurrentType(unsized);
+  ExpectCurrentType(config_.get(), unsized);
 }
 
 }  // namespace
