@@ -198,17 +198,11 @@ class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
  public:
   explicit SinkPin(IMemAllocator* allocator) : allocator_(allocator) {}
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown || riid == IID_IPin) {
-      *ppv = static_cast<IPin*>(this);
-    } else if (riid == IID_IMemInputPin) {
-      *ppv = static_cast<IMemInputPin*>(this);
-    } else if (riid == IID_IMemAllocator) {
-      *ppv = static_cast<IMemAllocator*>(this);
-    } else {
-      *ppv = nullptr;
-      return E_NOINTERFACE;
-    }
-    return S_OK;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IPin) *ppv = static_cast<IPin*>(this);
+    if (riid == IID_IMemInputPin) *ppv = static_cast<IMemInputPin*>(this);
+    if (riid == IID_IMemAllocator) *ppv = static_cast<IMemAllocator*>(this);
+    return *ppv != nullptr ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
   STDMETHODIMP_(ULONG) Release() override { return 1; }
