@@ -107,22 +107,6 @@ std::string Regsvr32() {
   return std::string(dir) + "\\regsvr32.exe";
 }
 
-// A string value of a key under HKEY_CLASSES_ROOT ("" for the default value); empty when absent.
-std::string ClassValue(const std::string& key_path, const char* value_name) {
-  char data[1024] = {};
-  DWORD size = sizeof(data) - 1;
-  if (RegGetValueA(HKEY_CLASSES_ROOT, key_path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, data,
-                   &size) != ERROR_SUCCESS)
-    return std::string();
-  return data;
-}
-
-std::string Ansi(const wchar_t* text) {
-  char buffer[256] = {};
-  WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
-  return buffer;
-}
-
 int CountDevices(const wchar_t* name) {
   std::vector<vl::tools::VideoDevice> devices;
   if (FAILED(vl::tools::ListVideoDevices(&devices))) return -1;
@@ -279,6 +263,8 @@ class CameraGraphTest : public ::testing::Test {
 
 std::string CameraGraphTest::root_, CameraGraphTest::bare_, CameraGraphTest::with_res_;
 
+// The values the registration writes under the class key are camera_registration_win_test's
+// RealModuleWritesItsEntriesOncePerPath; here, what capture programs list.
 TEST_F(CameraGraphTest, RegistrationListsEachCameraOnceAndUnregisteringRemovesOnlyIt) {
   const struct {
     const wchar_t* name;
@@ -290,13 +276,7 @@ TEST_F(CameraGraphTest, RegistrationListsEachCameraOnceAndUnregisteringRemovesOn
   for (const auto& c : cameras) ASSERT_EQ(Register(c.dll), 0);
   // Registering again overwrites the same entries.
   ASSERT_EQ(Register(cameras[0].dll), 0);
-  for (const auto& c : cameras) {
-    EXPECT_EQ(CountDevices(c.name), 1);
-    // The class name in the ANSI code page, the module's full path, both threading models.
-    EXPECT_EQ(ClassValue(c.key, nullptr), Ansi(c.name));
-    EXPECT_EQ(ClassValue(c.key + "\\InprocServer32", nullptr), c.dll);
-    EXPECT_EQ(ClassValue(c.key + "\\InprocServer32", "ThreadingModel"), "Both");
-  }
+  for (const auto& c : cameras) EXPECT_EQ(CountDevices(c.name), 1);
   // Unregistering one camera removes its device and class key and leaves the other alone.
   for (size_t gone = 0; gone < 2; ++gone) {
     ASSERT_EQ(Register(cameras[gone].dll, true), 0);
@@ -424,40 +404,25 @@ TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnl
   RemoveUserPictures();
 }
 
-// A published picture arrives pixel for pixel, turned clockwise when its orientation is not the
-// camera's: the camera offers its own orientation whatever the section holds. (Landscape into
-// the landscape camera at 24 bits is the appearing picture of the blue case.) Then what the
+// A published portrait picture arrives in the landscape camera at 32 bits pixel for pixel, turned
+// clockwise and opaque: the camera offers its own orientation whatever the section holds.
+// (Landscape into the landscape camera at 24 bits is the appearing picture of the blue case; the
+// portrait camera turns the help card; every placement is sample_fill_test's table.) Then what the
 // latency measurement and the soak rely on: every sample's frame number read back and timed on
 // the wall clock, and a long run that keeps only a bounded record.
 TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnTheWallClock) {
   ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
-  ASSERT_EQ(Register(with_res_ + kDlls[1]), 0);
-  const struct {
-    const char* what;
-    int32_t width, height;
-    const wchar_t* camera;
-    GUID subtype;
-  } cases[] = {
-      {"landscape, 32 bits", 1280, 720, kLandscapeName, MEDIASUBTYPE_RGB32},
-      {"portrait into the landscape camera", 720, 1280, kLandscapeName, MEDIASUBTYPE_RGB24},
-      {"landscape into the portrait camera", 1280, 720, kPortraitName, MEDIASUBTYPE_RGB24},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    Pattern picture(c.width, c.height);
-    PublishedSection section(c.width, c.height, picture.bytes);
+  {
+    Pattern picture(720, 1280);
+    PublishedSection section(720, 1280, picture.bytes);
     ASSERT_TRUE(section.written());
-    const Frame f = Capture(c.camera, c.subtype);
-    const bool turned = (c.camera == kLandscapeName) != (c.width > c.height);
-    ASSERT_EQ(f.width, turned ? c.height : c.width);
-    ASSERT_EQ(f.height, turned ? c.width : c.height);
+    const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB32);
+    ASSERT_EQ(f.width, 1280);
+    ASSERT_EQ(f.height, 720);
     for (int32_t y = 0; y < f.height; ++y)
       for (int32_t x = 0; x < f.width; ++x) {
-        const uint8_t* want = turned ? picture.At(y, c.height - 1 - x) : picture.At(x, y);
-        ASSERT_EQ(std::memcmp(f.At(x, y), want, 3), 0) << x << "," << y;
-        if (f.bpp == 4) {
-          ASSERT_EQ(f.At(x, y)[3], 0xFF) << x << "," << y;
-        }
+        ASSERT_EQ(std::memcmp(f.At(x, y), picture.At(y, 1279 - x), 3), 0) << x << "," << y;
+        ASSERT_EQ(f.At(x, y)[3], 0xFF) << x << "," << y;
       }
   }
 
@@ -491,12 +456,9 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnThe
   EXPECT_GT(before, int64_t{1577836800} * 1000000);
 }
 
+// The capture tool's --list is installer_roundtrip_test's check, in both bitnesses.
 TEST_F(CameraGraphTest, ToolsPublishAndCaptureEndToEnd) {
   ASSERT_EQ(Register(bare_ + kDlls[0]), 0);
-  std::string listed;
-  ASSERT_EQ(RunProcess(WindowsPath(VL_VCAM_CAPTURE_EXE) + " --list", &listed), 0);
-  EXPECT_NE(listed.find("Velloria(\xE6\xA8\xAA\xE5\xB1\x8F)"), std::string::npos) << listed;
-
   // The publisher holds the section while the capture tool runs in a third process.
   ChildProcess publisher(WindowsPath(VL_FRAME_PUBLISHER_EXE) +
                          " --solid 1280x720:123456 --hold 60");
