@@ -417,17 +417,16 @@ TEST(PanelDepthTest, ChainedInsertsAndNestedConfigsStopAtTheDepthCap) {
   EXPECT_EQ(f.Find(kMaxPanelDepth + 1), nullptr);
   EXPECT_EQ(f.manager.CountControls(), kMaxPanelDepth);
   // A config nested 90 deep (below the XML parser's own limit of 100 elements) too.
-  PanelFixture g;
   std::string nested;
   for (int i = 90; i > 0; --i)
     nested = "<ctrl class=\"tab\" id=\"" + std::to_string(i) + "\">" + nested + "</ctrl>";
-  g.Apply(test::Command("config", kNoParent, nested));
-  ASSERT_NE(g.manager.root(), nullptr);
-  EXPECT_EQ(Depth(g.manager.root()), kMaxPanelDepth);
-  EXPECT_EQ(g.manager.CountControls(), kMaxPanelDepth);
+  f.Apply(test::Command("config", kNoParent, nested));
+  ASSERT_EQ(f.manager.root()->kind(), ControlClass::kTab);  // the nested config replaced it
+  EXPECT_EQ(Depth(f.manager.root()), kMaxPanelDepth);
+  EXPECT_EQ(f.manager.CountControls(), kMaxPanelDepth);
 }
 
-TEST(PanelCountTest, ConfigInsertAndAdjustmentPagesStopAtTheControlCap) {
+TEST(PanelCountTest, ConfigInsertAdjustmentPagesAndAttributesStopAtTheirCaps) {
   PanelFixture f;
   f.Apply(Config("<ctrl class=\"page_switch\" id=\"2\">" +
                  Ctrls("tab", 100, kMaxPanelControls + 500) + "</ctrl>"));
@@ -443,20 +442,17 @@ TEST(PanelCountTest, ConfigInsertAndAdjustmentPagesStopAtTheControlCap) {
   EXPECT_NE(f.Find(6), nullptr);
   EXPECT_EQ(f.Find(7), nullptr);
   // The sliders of adjustment pages count too.
-  PanelFixture g;
-  g.Apply(Config(R"(<ctrl class="page_switch" id="2"><ctrl class="page_adjust" id="3"/></ctrl>)"));
+  f.Apply(Config(R"(<ctrl class="page_switch" id="2"><ctrl class="page_adjust" id="3"/></ctrl>)"));
+  ASSERT_EQ(f.manager.CountControls(), 3);
   std::string sliders;
   for (int i = 0; i < kMaxPanelControls; ++i) sliders += "<ctrl class=\"slider\" id=\"9\"/>";
-  g.Apply("insert", 3, sliders);
-  g.Apply("insert", 3, sliders);
-  EXPECT_EQ(g.manager.CountControls(), kMaxPanelControls);
-}
-
-TEST(PanelCountTest, ADescriptionUpToTheAttributeBoundIsKeptAndOneByteMoreIsDropped) {
-  // class="filter_item" id="5" name="...": names and values, and a charge per attribute.
+  f.Apply("insert", 3, sliders);
+  f.Apply("insert", 3, sliders);
+  EXPECT_EQ(f.manager.CountControls(), kMaxPanelControls);
+  // A description up to the attribute bound is kept and one byte more is dropped: class, id and
+  // name="...", names and values, and a charge per attribute.
   const int64_t fixed = 3 * kAttributeCharge + 5 + 11 + 2 + 1 + 4;
   const std::string fits(static_cast<size_t>(kMaxAttributeBytes - fixed), 'n');
-  PanelFixture f;
   f.Apply(Config(R"(<ctrl class="page_list" id="2">)" +
                  Ctrls("filter_item", 5, 1, "name=\"" + fits + "\"") +
                  Ctrls("filter_item", 6, 1, "name=\"" + fits + "n\"") + "</ctrl>"));
@@ -464,7 +460,7 @@ TEST(PanelCountTest, ADescriptionUpToTheAttributeBoundIsKeptAndOneByteMoreIsDrop
   EXPECT_EQ(f.Find(6), nullptr);
 }
 
-TEST(PanelClassTest, BehaviourFollowsTheClassAControlWasCreatedWith) {
+TEST(PanelClassTest, ClassesAsCreatedAndImpossibleGridsAndRangesStayOrdered) {
   PanelFixture f;
   f.Apply(Config(R"(<ctrl class="tab_holder" id="10"><ctrl class="tab" id="11"/>
       <ctrl class="slider" id="12"/></ctrl>
@@ -487,10 +483,8 @@ TEST(PanelClassTest, BehaviourFollowsTheClassAControlWasCreatedWith) {
   f.Apply("insert", 21, Ctrls("filter_item", 22) + Ctrls("tab", 23));
   EXPECT_NE(f.Find(22), nullptr);
   EXPECT_EQ(f.Find(23), nullptr);
-}
 
-TEST(PanelListTest, NonPositiveColumnsLayOutAsOneColumn) {
-  PanelFixture f;
+  // Non-positive columns lay out as one column.
   f.Apply(Config(R"(<ctrl class="page_switch" id="2" selected="3">
       <ctrl class="page_list" id="3" col="0"><ctrl class="circle_item" id="4"/>
       <ctrl class="circle_item" id="5"/></ctrl></ctrl>)"));
@@ -502,10 +496,8 @@ TEST(PanelListTest, NonPositiveColumnsLayOutAsOneColumn) {
   EXPECT_EQ(f.platform.ViewOf(4)->rect, (PanelRect{0, 0, kMaxCellSize, kMaxCellSize}));
   EXPECT_EQ(f.platform.ViewOf(5)->rect.top, kMaxCellSize);
   EXPECT_EQ(f.platform.ViewOf(6)->rect.top, 2 * kMaxCellSize);
-}
 
-TEST(PanelSliderRangeTest, EqualAndInvertedRangesStayOrdered) {
-  PanelFixture f;
+  // Equal and inverted slider ranges stay ordered.
   f.Apply(Config(R"(<ctrl class="page_list" id="2">
         <ctrl class="slider" id="3" min="40" max="40" pos="90"/>
         <ctrl class="slider" id="4" min="80" max="20" pos="50"/>
