@@ -11,15 +11,10 @@ namespace vl::uninstall {
 namespace {
 
 using test::ScratchInstallation;
+using test::ShellFolder;
 
 InstallDirVerdict VerdictFor(const std::wstring& uninstaller, const std::wstring& location) {
   return CheckInstallDirectory(ModulePath{uninstaller, false}, location, SpecialFolders()).verdict;
-}
-
-std::wstring Folder(int csidl) {
-  wchar_t path[MAX_PATH] = L"";
-  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
 }
 
 TEST(InstallDirectory, ModulePathCutToTheBufferCountsAsTruncated) {
@@ -90,7 +85,7 @@ TEST(InstallDirectory, OnlyTheRecordedFolderHoldingThisUninstallerIsTheInstallat
 TEST(InstallDirectory, RefusesDriveRootsAndSpecialFoldersButNotAFolderInsideOne) {
   for (const std::wstring root : {L"C:\\", L"Z:\\", L"\\\\?\\C:\\"})
     EXPECT_EQ(VerdictFor(root + L"Uninstall.exe", root), InstallDirVerdict::kDriveRoot) << root;
-  const std::wstring profile = Folder(CSIDL_PROFILE);
+  const std::wstring profile = ShellFolder(CSIDL_PROFILE);
   // The native Program Files, which a 32-bit process gets only from the 64-bit registry view.
   std::wstring native_program_files;
   win::RegistryKey key;
@@ -103,14 +98,15 @@ TEST(InstallDirectory, RefusesDriveRootsAndSpecialFoldersButNotAFolderInsideOne)
   const std::wstring downloads = known;
   CoTaskMemFree(known);
   for (const std::wstring& folder :
-       {Folder(CSIDL_DESKTOPDIRECTORY), Folder(CSIDL_PERSONAL), Folder(CSIDL_PROGRAM_FILESX86),
-        native_program_files, Folder(CSIDL_WINDOWS), Folder(CSIDL_SYSTEM), Folder(CSIDL_APPDATA),
-        profile, profile.substr(0, profile.find_last_of(L'\\')), downloads}) {
+       {ShellFolder(CSIDL_DESKTOPDIRECTORY), ShellFolder(CSIDL_PERSONAL),
+        ShellFolder(CSIDL_PROGRAM_FILESX86), native_program_files, ShellFolder(CSIDL_WINDOWS),
+        ShellFolder(CSIDL_SYSTEM), ShellFolder(CSIDL_APPDATA), profile,
+        profile.substr(0, profile.find_last_of(L'\\')), downloads}) {
     SCOPED_TRACE(testing::Message() << folder.c_str());
     EXPECT_EQ(VerdictFor(folder + L"\\Uninstall.exe", folder), InstallDirVerdict::kSpecialFolder);
   }
-  const std::wstring ours =
-      Folder(CSIDL_PROGRAM_FILESX86) + L"\\VelloriaTest" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring ours = ShellFolder(CSIDL_PROGRAM_FILESX86) + L"\\VelloriaTest" +
+                            std::to_wstring(GetCurrentProcessId());
   test::MakeFolders(ours);
   test::WriteText(ours + L"\\Uninstall.exe", "uninstaller");
   EXPECT_EQ(VerdictFor(ours + L"\\Uninstall.exe", ours), InstallDirVerdict::kInstallation);

@@ -1,5 +1,7 @@
 #include "tests/uninstall/uninstall_test_support.h"
 
+#include <shlobj.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -37,11 +39,12 @@ bool RunUnixTool(const wchar_t* tool, const std::wstring& arguments,
   return done();
 }
 
-}  // namespace
-
+// A Windows path for a file of the build tree (Wine sees the Unix file system as drive Z:).
 std::wstring BuiltFile(const char* unix_path) {
   return L"Z:" + std::filesystem::u8path(unix_path).make_preferred().wstring();
 }
+
+}  // namespace
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -122,12 +125,17 @@ void ChildProcess::Kill() {
 }
 
 HWND WaitForWindow(const wchar_t* title, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND window = FindWindowW(nullptr, title)) return window;
-    if (GetTickCount() - start > timeout_ms) return nullptr;
+  HWND window = nullptr;
+  for (DWORD waited = 0; !(window = FindWindowW(nullptr, title)) && waited < timeout_ms;
+       waited += 50)
     Sleep(50);
-  }
+  return window;
+}
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
+  return path;
 }
 
 ScriptedPrompts::ScriptedPrompts(std::deque<int> answers) : answers_(std::move(answers)) {
@@ -158,20 +166,13 @@ ScratchInstallation::ScratchInstallation() {
   CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_h.jpg"), File(L"res\\default_h.jpg"));
   CopyFileTo(BuiltFile(VL_VCAM_RES_DIR "/default_v.jpg"), File(L"res\\default_v.jpg"));
   CopyFileTo(ProductStub(), File(L"adb\\adb.exe"));
-  std::string list;
-  for (const std::string& line : ListedFiles()) list += line + "\r\n";
-  WriteText(File(L"installed.lst"), list);
+  // The adb stand-in's kill-server.log is listed as the real adb's own files would be.
+  WriteText(File(L"installed.lst"),
+            "AppConfig.ini\r\nLumaroo.exe\r\nUninstall.exe\r\nadb\\\r\nadb\\adb.exe\r\n"
+            "adb\\kill-server.log\r\ninstalled.lst\r\nres\\\r\nres\\default.png\r\n"
+            "res\\default_h.jpg\r\nres\\default_v.jpg\r\nvlux_horizontal.dll\r\n"
+            "vlux_vertical.dll\r\nx64\\\r\nx64\\vlux_horizontal.dll\r\nx64\\vlux_vertical.dll\r\n");
   WriteText(MarkerBeside(), "not part of the installation");
-}
-
-const std::vector<std::string>& ScratchInstallation::ListedFiles() {
-  static const std::vector<std::string> lines = {
-      "AppConfig.ini", "Lumaroo.exe", "Uninstall.exe", "adb\\", "adb\\adb.exe",
-      // What the adb stand-in writes beside itself, as the real adb's own files would be.
-      "adb\\kill-server.log", "installed.lst", "res\\", "res\\default.png", "res\\default_h.jpg",
-      "res\\default_v.jpg", "vlux_horizontal.dll", "vlux_vertical.dll", "x64\\",
-      "x64\\vlux_horizontal.dll", "x64\\vlux_vertical.dll"};
-  return lines;
 }
 
 std::wstring ProductStub() {

@@ -14,10 +14,6 @@
 
 namespace vl::test {
 
-// A Windows path for a file of the build tree (the tests run under Wine, which sees the Unix
-// file system as drive Z:).
-std::wstring BuiltFile(const char* unix_path);
-
 bool Exists(const std::wstring& path);
 void WriteText(const std::wstring& path, const std::string& text);
 std::string ReadText(const std::wstring& path);
@@ -62,6 +58,8 @@ class ChildProcess {
 
 // Waits until a top-level window with this title exists (or `timeout_ms` passed).
 HWND WaitForWindow(const wchar_t* title, DWORD timeout_ms);
+// The path of a shell folder (a CSIDL_ value), made if missing.
+std::wstring ShellFolder(int csidl);
 
 // The answers a test gives to the uninstaller's questions, in order, and the questions asked:
 // while it lives, it answers every UTF-16 message box of the process (the message-box seam).
@@ -100,8 +98,6 @@ class ScratchInstallation {
   std::wstring File(const wchar_t* relative) const { return folder_ + L"\\" + relative; }
   // The marker beside the installation folder, which no uninstall may touch.
   std::wstring MarkerBeside() const { return scratch_.path() + L"\\Programs\\keep.txt"; }
-  // Lines of the installer's list, as the build writes it.
-  static const std::vector<std::string>& ListedFiles();
 
  private:
   ScratchFolder scratch_;

@@ -19,16 +19,11 @@ using test::ChildProcess;
 using test::Exists;
 using test::ScratchInstallation;
 using test::ScriptedPrompts;
+using test::ShellFolder;
 
 const wchar_t kEntryKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumaroo";
 const wchar_t kLandscapeCamera[] = L"Velloria(\u6A2A\u5C4F)";
 const wchar_t kPortraitCamera[] = L"Velloria(\u7AD6\u5C4F)";
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = L"";
-  SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
-  return path;
-}
 
 bool EntryExists() {
   win::RegistryKey key;
