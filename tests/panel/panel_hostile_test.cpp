@@ -20,47 +20,36 @@
 namespace vl {
 namespace {
 
-// Counts the bytes this program holds through operator new, and can make an allocation fail: past
-// a limit (a 32-bit process's address space, say) or at the n-th allocation from now.
-struct AllocationMeter {
-  // Bytes allocated with operator new and not yet deleted.
-  static int64_t LiveBytes() { return live.load(); }
-  // Allocations that would take the live bytes past `bytes` throw std::bad_alloc; 0: no limit.
-  static void SetLimit(int64_t bytes) { limit = bytes; }
-  // The n-th allocation from now throws std::bad_alloc (once); 0: none.
-  static void FailAt(int64_t n) {
-    failed = false;
-    countdown = n;
-  }
-  // Whether the failure set by FailAt has happened.
-  static bool Failed() { return failed.load(); }
+constexpr int64_t kMiB = 1024 * 1024;
+// What a 32-bit Windows program can allocate in all.
+constexpr int64_t kAddressSpace32 = 2048 * kMiB;
 
-  static inline std::atomic<int64_t> live{0}, limit{0}, countdown{0};
-  static inline std::atomic<bool> failed{false};
-};
+// What this program holds through operator new, and allocations made to fail: past `limit` (a
+// 32-bit process's address space), or the one at which `countdown` reaches zero (once; `failed`
+// tells it has happened).
+std::atomic<int64_t> live_bytes{0}, limit{kAddressSpace32}, countdown{0};
+std::atomic<bool> failed{false};
 
 // Each block carries its size in front, so that delete knows what it gives back.
 constexpr size_t kHeader = 16;
 
 void* Allocate(size_t size) {
-  if (AllocationMeter::countdown.load() > 0 && AllocationMeter::countdown.fetch_sub(1) == 1) {
-    AllocationMeter::failed = true;
+  if (countdown.load() > 0 && countdown.fetch_sub(1) == 1) {
+    failed = true;
     return nullptr;
   }
-  const int64_t limit = AllocationMeter::limit.load();
-  if (limit > 0 && AllocationMeter::live.load() + static_cast<int64_t>(size) > limit)
-    return nullptr;
+  if (live_bytes.load() + static_cast<int64_t>(size) > limit.load()) return nullptr;
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
   if (!block) return nullptr;
   *reinterpret_cast<size_t*>(block) = size;
-  AllocationMeter::live += static_cast<int64_t>(size);
+  live_bytes += static_cast<int64_t>(size);
   return block + kHeader;
 }
 
 void Free(void* p) {
   if (!p) return;
   auto* block = static_cast<unsigned char*>(p) - kHeader;
-  AllocationMeter::live -= static_cast<int64_t>(*reinterpret_cast<size_t*>(block));
+  live_bytes -= static_cast<int64_t>(*reinterpret_cast<size_t*>(block));
   std::free(block);
 }
 
@@ -106,10 +95,6 @@ using test::Command;
 using test::Ctrls;
 using test::PanelFixture;
 
-constexpr int64_t kMiB = 1024 * 1024;
-// What a 32-bit Windows program can allocate in all.
-constexpr int64_t kAddressSpace32 = 2048 * kMiB;
-
 // A picture the fake platform decodes (68 x 68), padded to `size` bytes.
 void AddPicture(PanelFixture& f, const std::string& name, size_t size) {
   f.Resource(name, "PIC 68x68" + std::string(size - 9, ' '));
@@ -133,15 +118,9 @@ const char kOrdinaryConfig[] = R"(<command name="config"><ctrl class="op_area" i
       <ctrl class="filter_item" id="12" name="vivid" image="thumb"/></ctrl></ctrl>
   </ctrl></command>)";
 
-class PanelHostileTest : public ::testing::Test {
- protected:
-  void SetUp() override { AllocationMeter::SetLimit(kAddressSpace32); }
-  void TearDown() override { AllocationMeter::SetLimit(0); }
-};
-
-TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConfigApplies) {
+TEST(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConfigApplies) {
   IsPlainCaption("");  // its word list is made once, for the process
-  const int64_t before = AllocationMeter::LiveBytes();
+  const int64_t before = live_bytes.load();
   {
     PanelFixture f;
     const std::string adjust_pages =
@@ -167,7 +146,7 @@ TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConf
     };
     for (const Step& step : steps) {
       EXPECT_NO_THROW(step.run()) << step.what;
-      EXPECT_LE(AllocationMeter::LiveBytes() - before, kMaxPanelHeldBytes) << step.what;
+      EXPECT_LE(live_bytes.load() - before, kMaxPanelHeldBytes) << step.what;
       EXPECT_LE(f.platform.windows().used(), kMaxPanelWindows) << step.what;
       EXPECT_LE(f.platform.LiveWindows(), kMaxPanelWindows) << step.what;
       EXPECT_LE(f.manager.CountControls(), kMaxPanelControls) << step.what;
@@ -188,20 +167,20 @@ TEST_F(PanelHostileTest, HostileConfigsStayWithinTheBoundsAndTheNextOrdinaryConf
     EXPECT_EQ(f.platform.windows().used(), f.platform.LiveWindows());
   }
   // Nothing is left behind once the panel is gone.
-  EXPECT_EQ(AllocationMeter::LiveBytes(), before);
+  EXPECT_EQ(live_bytes.load(), before);
 }
 
-TEST_F(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
+TEST(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
   PanelFixture f;
   AddPicture(f, "big", 8 * kMiB);
-  const int64_t before = AllocationMeter::LiveBytes();
+  const int64_t before = live_bytes.load();
   f.Apply(HiddenPageConfig(200, "big"));
   EXPECT_EQ(f.platform.decodes, 1);
   const PanelPicture* first = f.Get<DUIFilterItem>(100)->picture();
   ASSERT_NE(first, nullptr);
   for (int i = 0; i < 200; ++i) EXPECT_EQ(f.Get<DUIFilterItem>(100 + i)->picture(), first);
   // No item holds bytes of the picture: the items and their tree take far less than one copy.
-  EXPECT_LT(AllocationMeter::LiveBytes() - before, 8 * kMiB / 4);
+  EXPECT_LT(live_bytes.load() - before, 8 * kMiB / 4);
   // Bytes that do not decode are tried once per resource, not once per item.
   f.Resource("junk", std::string(4096, 'x'));
   f.Apply("modify", 4, ImageItems(200, "junk"));
@@ -214,21 +193,21 @@ TEST_F(PanelHostileTest, ItemsNamingOneResourceShareOnePictureDecodedOnce) {
   EXPECT_EQ(f.Get<DUIFilterItem>(101)->picture(), first);
 }
 
-TEST_F(PanelHostileTest, AnInsertThatCannotBeAddedBuildsNothing) {
+TEST(PanelHostileTest, AnInsertThatCannotBeAddedBuildsNothing) {
   PanelFixture f;
   f.Apply(kOrdinaryConfig);
   const std::string body = Ctrls("page_adjust", 5000, 20000);
   // What a command costs at its peak (reading its text and document): the least room, to 64 KiB, it
   // applies in.
   auto peak_of = [&](const std::string& command) {
-    const int64_t before = AllocationMeter::LiveBytes();
+    const int64_t before = live_bytes.load();
     int64_t low = 0, high = 64 * kMiB;
     while (high - low > 64 * 1024) {
       const int64_t room = (low + high) / 2;
-      AllocationMeter::SetLimit(before + room);
+      limit = before + room;
       (f.manager.ApplyCommand(command.c_str()) ? high : low) = room;
     }
-    AllocationMeter::SetLimit(kAddressSpace32);
+    limit = kAddressSpace32;
     return high;
   };
   // A name that does nothing costs the reading alone.
@@ -246,7 +225,7 @@ TEST_F(PanelHostileTest, AnInsertThatCannotBeAddedBuildsNothing) {
 
 // Every allocation a command makes may be the one that fails (a 32-bit process near its end): the
 // command is dropped, the panel stays as it was, and the next command applies.
-TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
+TEST(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
   const struct {
     const char* what;
     std::string command;
@@ -280,11 +259,11 @@ TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
       AddPicture(f, "thumb", 64);
       f.Apply(kOrdinaryConfig);
       const std::string before = snapshot(f);
-      AllocationMeter::FailAt(n);
+      failed = false;
+      countdown = n;
       bool applied = false;
       EXPECT_NO_THROW(applied = f.manager.ApplyCommand(c.command.c_str())) << c.what << " " << n;
-      const bool failed = AllocationMeter::Failed();
-      AllocationMeter::FailAt(0);
+      countdown = 0;
       if (!failed) break;  // the command made fewer allocations than n: all were tried
       // A window that could not be made leaves its control without one (the command applies); any
       // other failure drops the command whole.
@@ -302,23 +281,23 @@ TEST_F(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
 
 // Clicks on the panel of a phone that has gone away wait for the next connection, but only the
 // newest 1,024: hours of them do not grow the program without bound.
-TEST_F(PanelHostileTest, EventsWaitingForAConnectionAreBounded) {
+TEST(PanelHostileTest, EventsWaitingForAConnectionAreBounded) {
   PanelFixture f;
   f.manager.outbox().SetThreadStarter([](std::function<void()>) { return false; });
   f.Apply(kOrdinaryConfig);
   auto* item = static_cast<DUIItem*>(f.Find(12));
-  const int64_t before = AllocationMeter::LiveBytes();
+  const int64_t before = live_bytes.load();
   for (int i = 0; i < 5000; ++i) item->OnClick();
   EXPECT_EQ(f.manager.outbox().pending(), EventOutbox::kMaxQueued);
-  const int64_t per_event = (AllocationMeter::LiveBytes() - before) / 1024;
+  const int64_t per_event = (live_bytes.load() - before) / 1024;
   for (int i = 0; i < 50000; ++i) item->OnClick();
   EXPECT_EQ(f.manager.outbox().pending(), EventOutbox::kMaxQueued);
-  EXPECT_LE(AllocationMeter::LiveBytes() - before, per_event * 1100);
+  EXPECT_LE(live_bytes.load() - before, per_event * 1100);
 }
 
 // Adding or removing many children at once lays the grid out once: each window moves at most once
 // per command, not once per added sibling.
-TEST_F(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
+TEST(PanelHostileTest, ACommandOfManyChildrenMovesEachWindowAtMostOnce) {
   PanelFixture f;
   const std::string grid =
       R"(<ctrl class="page_switch" id="2" selected="1"><ctrl class="page_list")";
