@@ -131,14 +131,10 @@ TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDisp
   EXPECT_EQ(resources[2].data.size(), static_cast<size_t>(kMaxResourceData));
 }
 
-// Eight bytes of a packet header as phonesim's --raw takes them.
+// Eight bytes of a packet header (little-endian type, then length) as phonesim's --raw takes them.
 std::string RawHeader(uint32_t type, uint32_t length) {
-  uint8_t b[8];
-  PutLe32(b, type);
-  PutLe32(b + 4, length);
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X%02X%02X%02X%02X", b[0], b[1], b[2], b[3], b[4],
-                b[5], b[6], b[7]);
+  char hex[18];
+  std::snprintf(hex, sizeof hex, "%08X %08X", __builtin_bswap32(type), __builtin_bswap32(length));
   return hex;
 }
 
