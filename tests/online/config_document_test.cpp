@@ -71,7 +71,7 @@ TEST_F(ConfigDocumentTest, EveryKeyReachesTheRecordAndTheCachedOnesTheSettings) 
                                         {"AdbDriveUrl", "http://www.velloria.com.cn/adb.zip"}}));
 }
 
-TEST_F(ConfigDocumentTest, MissingElementsLeaveTheRecordAndTheSettingsAlone) {
+TEST_F(ConfigDocumentTest, MissingElementsChangeNothingAndTheBodyEndsAtItsSize) {
   UpdateRemoteConfig([](RemoteConfig& c) {
     c.app_name = "cached name";
     c.adb_drive_url = "http://cached/adb";
@@ -99,13 +99,12 @@ TEST_F(ConfigDocumentTest, MissingElementsLeaveTheRecordAndTheSettingsAlone) {
   ApplyConfigDocument(*update, settings_);
   EXPECT_EQ(GetRemoteConfig().appupdate_version, "");
   EXPECT_EQ(GetRemoteConfig().appupdate_msg, "m");
-}
 
-TEST_F(ConfigDocumentTest, TheBodyNeedsNoTerminatingZero) {
+  // The body needs no terminating zero.
   const std::string body = "<c><app_name>abc</app_name></c>trailing-garbage-not-parsed";
-  const auto doc = ParseConfigDocument(std::string_view(body.data(), body.find("trailing")));
-  ASSERT_TRUE(doc);
-  EXPECT_EQ(*doc->app_name, "abc");
+  const auto cut = ParseConfigDocument(std::string_view(body.data(), body.find("trailing")));
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(*cut->app_name, "abc");
 }
 
 TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromTheDeclaredEncoding) {
@@ -144,14 +143,7 @@ TEST_F(ConfigDocumentTest, MalformedDocumentsOrAnotherEncodingAreRefused) {
   }
 }
 
-TEST(LineBreaks, EveryKindOfBreakIsStoredAsBrAndReadBackAsLineFeed) {
-  EXPECT_EQ(EncodeLineBreaks("a\r\nb\nc\rd"), "a</br>b</br>c</br>d");
-  EXPECT_EQ(EncodeLineBreaks("no breaks"), "no breaks");
-  EXPECT_EQ(DecodeLineBreaks("a</br>b</br></br>c"), "a\nb\n\nc");
-  EXPECT_EQ(DecodeLineBreaks(""), "");
-}
-
-TEST_F(ConfigDocumentTest, StartLoadsTheCachedValues) {
+TEST_F(ConfigDocumentTest, StartLoadsTheCachedValuesWithTheirLineBreaks) {
   settings_.values = {{"ConnTips", "x</br>y"},
                       {"AppName", ""},
                       {"AppUrl", "http://stored/app"},
@@ -168,6 +160,11 @@ TEST_F(ConfigDocumentTest, StartLoadsTheCachedValues) {
   EXPECT_EQ(c.app_url, "http://stored/app");
   EXPECT_EQ(c.open_debug_mode_url, "");  // the links always take the stored value
   EXPECT_EQ(c.adb_drive_url, "http://stored/adb");
+  // Every kind of line break is stored as "</br>" and read back as a line feed.
+  EXPECT_EQ(EncodeLineBreaks("a\r\nb\nc\rd"), "a</br>b</br>c</br>d");
+  EXPECT_EQ(EncodeLineBreaks("no breaks"), "no breaks");
+  EXPECT_EQ(DecodeLineBreaks("a</br>b</br></br>c"), "a\nb\n\nc");
+  EXPECT_EQ(DecodeLineBreaks(""), "");
 }
 
 TEST(RemoteConfigRecord, ReadersSeeWholeValuesWhileTheFetchThreadWrites) {
@@ -188,7 +185,7 @@ TEST(RemoteConfigRecord, ReadersSeeWholeValuesWhileTheFetchThreadWrites) {
   EXPECT_EQ(torn, 0);
 }
 
-TEST(Version, ParsesFourFieldsAndFillsMissingOnesWithZero) {
+TEST(Version, FourFieldsMissingOnesZeroAndNewerWhenTheFirstDifferingFieldIsLarger) {
   EXPECT_EQ(ParseVersion("1.2.3.4"), (VersionNumber{1, 2, 3, 4}));
   EXPECT_EQ(ParseVersion("1.2.3"), (VersionNumber{1, 2, 3, 0}));
   EXPECT_EQ(ParseVersion("7"), (VersionNumber{7, 0, 0, 0}));
@@ -197,11 +194,9 @@ TEST(Version, ParsesFourFieldsAndFillsMissingOnesWithZero) {
   EXPECT_EQ(ParseVersion("1.2.3.4.5"), (VersionNumber{1, 2, 3, 4}));
   EXPECT_EQ(ParseVersion("1.70000.99999999999999999999.3"), (VersionNumber{1, 65535, 65535, 3}));
   EXPECT_EQ(FormatVersion({1, 0, 10, 100}), "1.0.10.100");
-}
-
-TEST(Version, NewerOnlyWhenTheFirstDifferingFieldIsLarger) {
-  // Fields above 255 compare by their whole value: packing eight bits per field made 256 look
-  // like 0, a downgrade offered at every start. An unreadable program version sees no update.
+  // Newer only when the first differing field is larger. Fields above 255 compare by their whole
+  // value: packing eight bits per field made 256 look like 0, a downgrade offered at every start.
+  // An unreadable program version sees no update.
   const struct {
     const char *program, *offered;
     bool newer;

@@ -13,7 +13,7 @@
 namespace vl {
 namespace {
 
-TEST(SplitUrl, SchemeHostPortAndPathWithoutTheFragment) {
+TEST(SplitUrl, SchemeHostPortAndPathWithoutTheFragmentOrNothing) {
   struct Case {
     const char* url;
     bool secure;
@@ -39,9 +39,6 @@ TEST(SplitUrl, SchemeHostPortAndPathWithoutTheFragment) {
     EXPECT_EQ(p.port, c.port) << c.url;
     EXPECT_EQ(p.path, c.path) << c.url;
   }
-}
-
-TEST(SplitUrl, RefusesAddressesWithoutHostPathOrWithABadPort) {
   const auto refused = [](const char* url) {
     UrlParts p;
     p.host = "untouched";
@@ -85,7 +82,7 @@ TEST(EncodeQueryWords, KeepsLettersAndChineseAndEncodesTheRest) {
   EXPECT_TRUE(IsWebAddress("https://www.baidu.com/s?wd=" + EncodeQueryWords("vivo \" x")));
 }
 
-TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwin) {
+TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwinOrNone) {
   const std::string kLongest(196, 'a');
   const struct {
     std::string url;
@@ -104,11 +101,8 @@ TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwin) {
     EXPECT_EQ(names->final_name, c.final_name);
     EXPECT_EQ(names->temp_name, c.temp_name);
   }
-}
-
-TEST(InstallerNames, RefusesNamesThatLeaveTheFolderOrAreNoInstaller) {
-  // Dots, backslashes and a drive colon; ".exe" only in the query (it would delete a module of
-  // the program) or in the host; no name, a folder, no installer.
+  // Refused: dots, backslashes and a drive colon; ".exe" only in the query (it would delete a
+  // module of the program) or in the host; no name, a folder, no installer.
   for (const char* url : {"http://h/..exe", "http://h/a/..\\..\\evil.exe", "http://h/c:evil.exe",
                           "http://h/dir/?file=/x/setup.exe",
                           "http://h/app/vlux_horizontal.dll?.exe", "http://setup.exe/", "http://h/",
@@ -160,16 +154,14 @@ TEST(InstallerIdentity, OnlyTheOfferedNewerInstallerIsAccepted) {
   }
 }
 
-TEST(ContentLength, SixtyFourBitDecimalOnly) {
+TEST(Progress, SixtyFourBitLengthPercentAndBalloon) {
   EXPECT_EQ(ParseContentLength("0"), 0u);
   EXPECT_EQ(ParseContentLength(" 1048576 "), 1048576u);
   EXPECT_EQ(ParseContentLength("5368709120"), 5368709120u);  // 5 GiB: past 32 bits
   EXPECT_EQ(ParseContentLength("999999999999999999"), 999999999999999999u);
   for (const char* bad : {"", "-1", "12ab", "1 2", "99999999999999999999999"})
     EXPECT_FALSE(ParseContentLength(bad)) << bad;
-}
-
-TEST(Progress, PercentOfTheAnnouncedLength) {
+  // The percentage of the announced length.
   EXPECT_EQ(ProgressPercent(0, 0), 0);  // a zero total is no division by zero
   EXPECT_EQ(ProgressPercent(123456, 0), 0);
   EXPECT_EQ(ProgressPercent(0, 1000), 0);
@@ -181,9 +173,7 @@ TEST(Progress, PercentOfTheAnnouncedLength) {
   EXPECT_EQ(ProgressPercent(total / 2, total), 49);
   EXPECT_EQ(ProgressPercent(total - 1, total), 99);
   EXPECT_EQ(ProgressPercent(5368709120u / 4, 5368709120u), 25);
-}
-
-TEST(ProgressBalloon, SizeOnlyWhenKnown) {
+  // The balloon gives the size only when it is known.
   EXPECT_EQ(AnsiToUtf8(ProgressBalloonText(3 * 1048576 + 524288, 42)),
             "正在下载更新，请稍后......\n文件大小:3.500M 已下载:42%");
   EXPECT_EQ(AnsiToUtf8(ProgressBalloonText(0, 7)), "正在下载更新，请稍后......\n已下载:7%");
