@@ -26,7 +26,8 @@ struct SliderEvents : ISliderListener {
   void OnSliderEnd(int value) override { ends.push_back(value); }
 };
 
-class ScrollBarTest : public ::testing::Test {
+// The scroll bar at the right of the host, the slider (the panel's 220 x 22 track) left of it.
+class ScrollBarSliderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(XInput::Park());
@@ -34,24 +35,29 @@ class ScrollBarTest : public ::testing::Test {
     bar.SetListener(&scrolls);
     bar.SetPage(380);
     bar.SetRange(1900);  // thumb 76 pixels
+    ASSERT_TRUE(slider.Create(host, {50, 100, 270, 122}));
+    slider.SetListener(&events);
     test::PumpFor(30);
+  }
+  int XFor(int value) const {  // client x whose value is `value` (range 0..100)
+    const int thumb = slider.ThumbSize().cx;
+    return thumb / 2 + (220 - thumb) * value / 100 + 1;
   }
   test::TestHost host;
   MiniScrollBar bar;
   Scrolls scrolls;
+  Slider slider;
+  SliderEvents events;
 };
 
-TEST_F(ScrollBarTest, LineCommandsScrollByTheStepAndNotifyAndContentThatFitsStaysAtZero) {
+TEST_F(ScrollBarSliderTest, LineCommandsScrollByTheStepAndNotifyAndContentThatFitsStaysAtZero) {
   bar.SetLineStep(20);
-  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineDown, 0);
-  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineDown, 0);
-  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);
-  EXPECT_EQ(bar.GetPos(), 20);
-  EXPECT_EQ(scrolls.positions, (std::vector<int>{20, 40, 20}));
-  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);
-  SendMessageA(bar, WM_COMMAND, MiniScrollBar::kLineUp, 0);  // already at 0: no notification
+  // The last line up finds it at 0 already: no notification.
+  for (WPARAM line : {MiniScrollBar::kLineDown, MiniScrollBar::kLineDown, MiniScrollBar::kLineUp,
+                      MiniScrollBar::kLineUp, MiniScrollBar::kLineUp})
+    SendMessageA(bar, WM_COMMAND, line, 0);
   EXPECT_EQ(bar.GetPos(), 0);
-  EXPECT_EQ(scrolls.positions.size(), 4u);
+  EXPECT_EQ(scrolls.positions, (std::vector<int>{20, 40, 20, 0}));
   bar.SetPos(5000, false);
   EXPECT_EQ(bar.GetPos(), 1520);
   EXPECT_EQ(scrolls.positions.size(), 4u);
@@ -68,7 +74,7 @@ TEST_F(ScrollBarTest, LineCommandsScrollByTheStepAndNotifyAndContentThatFitsStay
   EXPECT_TRUE(scrolls.positions.empty());
 }
 
-TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAboveItPagesUpAndHoldingRepeats) {
+TEST_F(ScrollBarSliderTest, ClickBelowTheThumbPagesDownAboveItPagesUpAndHoldingRepeats) {
   ASSERT_EQ(bar.ThumbRect().bottom - bar.ThumbRect().top, 76);
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(bar, 5, 300)));
   ASSERT_TRUE(PumpUntil([&] { return !scrolls.positions.empty(); }, 1000));
@@ -85,7 +91,7 @@ TEST_F(ScrollBarTest, ClickBelowTheThumbPagesDownAboveItPagesUpAndHoldingRepeats
   EXPECT_EQ(scrolls.positions, (std::vector<int>{380, 0, 380, 760, 1140, 1520}));
 }
 
-TEST_F(ScrollBarTest, DraggingTheThumbMovesThePositionAndStopsAtTheEnds) {
+TEST_F(ScrollBarSliderTest, DraggingTheThumbMovesThePositionAndStopsAtTheEnds) {
   const POINT grip = test::ScreenPoint(bar, 5, 30);
   ASSERT_TRUE(XInput::Drag(grip, {grip.x, grip.y + 152}));
   EXPECT_TRUE(bar.IsDragging());
@@ -102,24 +108,7 @@ TEST_F(ScrollBarTest, DraggingTheThumbMovesThePositionAndStopsAtTheEnds) {
   EXPECT_EQ(bar.GetPos(), 0);
 }
 
-class SliderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(XInput::Park());
-    ASSERT_TRUE(slider.Create(host, {50, 100, 270, 122}));  // the panel's 220 x 22 track
-    slider.SetListener(&events);
-    test::PumpFor(30);
-  }
-  int XFor(int value) const {  // client x whose value is `value` (range 0..100)
-    const int thumb = slider.ThumbSize().cx;
-    return thumb / 2 + (220 - thumb) * value / 100 + 1;
-  }
-  test::TestHost host;
-  Slider slider;
-  SliderEvents events;
-};
-
-TEST_F(SliderTest, ClickSetsTheValueDragFollowsTheMouseInTheRangeAndReleaseReportsTheEnd) {
+TEST_F(ScrollBarSliderTest, ClickSetsTheValueDragFollowsTheMouseInTheRangeAndReleaseReportsTheEnd) {
   EXPECT_EQ(slider.ThumbSize().cx, 16);
   ASSERT_TRUE(XInput::Click(test::ScreenPoint(slider, XFor(75), 11)));
   ASSERT_TRUE(PumpUntil([&] { return !events.ends.empty(); }, 1000));
@@ -143,7 +132,7 @@ TEST_F(SliderTest, ClickSetsTheValueDragFollowsTheMouseInTheRangeAndReleaseRepor
 
 // A message box or Alt+Tab takes the mouse from a slider being dragged: the release never comes
 // to it, so the drag ends when the capture goes, with "slider_end" at the value reached.
-TEST_F(SliderTest, ACaptureTakenMidDragEndsTheDragOnce) {
+TEST_F(ScrollBarSliderTest, ACaptureTakenMidDragEndsTheDragOnce) {
   const POINT from = test::ScreenPoint(slider, XFor(50), 11);
   ASSERT_TRUE(XInput::Drag(from, {from.x + 60, from.y}));
   const int reached = slider.GetValue();
@@ -168,7 +157,7 @@ bool Pink(COLORREF c) {
   return GetRValue(c) > 200 && GetGValue(c) < 160 && GetBValue(c) < 190;
 }
 
-TEST_F(SliderTest, ACentredRangeFillsFromTheMiddleWithARoundDotInSightUnderTheThumb) {
+TEST_F(ScrollBarSliderTest, ACentredRangeFillsFromTheMiddleWithARoundDotInSightUnderTheThumb) {
   slider.SetMinimum(-50);
   slider.SetMaximum(50);
   slider.SetValue(25);
