@@ -17,9 +17,7 @@
 #include "media/stream_worker.h"
 #include "panel/dui_items.h"
 #include "panel/dui_pages.h"
-#include "panel/dui_tabs.h"
 #include "panel/filter_band.h"
-#include "panel/item_windows_win.h"
 #include "panel/list_view_window_win.h"
 #include "panel/page_windows_win.h"
 #include "panel/panel_hosting_win.h"
@@ -54,14 +52,12 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
     ::SetForegroundWindow(m_hWnd);
     test::PumpFor(50);
   }
-  ~PanelHostWindow() override { hosting_.reset(); }
   static const char* GetWndClassName() { return "VelloriaPanelTestHost"; }
   static HBRUSH GetWndBackground() { return reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1); }
 
   PanelHosting& hosting() { return *hosting_; }
   PanelManager& manager() { return hosting_->manager(); }
   bool connected() const { return connected_; }
-  int runs_ended() const { return runs_ended_; }
   // Keeps the panel shown after a disconnection (to click it while no connection exists).
   void KeepPanelWhenDisconnected(bool keep) { keep_panel_ = keep; }
   // Sends a command as the stream worker does (kMsgPanelCommand, synchronous).
@@ -83,9 +79,8 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
     hosting_->OnConnected();
     return 0;
   }
-  LRESULT OnDisconnected(UINT msg, WPARAM, LPARAM, BOOL&) {
+  LRESULT OnDisconnected(UINT, WPARAM, LPARAM, BOOL&) {
     connected_ = false;
-    if (msg == kMsgStreamRunEnded) ++runs_ended_;
     if (!keep_panel_) {
       SetWidth(kUnconnectedWidth);
       hosting_->OnDisconnected();
@@ -103,7 +98,6 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
   std::unique_ptr<PanelHosting> hosting_;
   bool connected_ = false;
   bool keep_panel_ = false;
-  int runs_ended_ = 0;
 };
 
 bool Near(COLORREF a, COLORREF b, int tolerance) {
@@ -294,20 +288,6 @@ TEST_F(PanelWindowTest, WindowsFollowTheConnectionAndKeepToTheirBounds) {
 // With a real stream worker and the demo phone.
 class PanelPhoneTest : public PanelWindowTest {
  protected:
-  void StartPhone() {
-    phone_ = test::StartPhone({"--resource-dir", VL_PANEL_PICTURES, "--script",
-                               std::string(VL_PANEL_SCRIPT_DIR) + "/beauty_panel.script",
-                               "--connections", "2"});
-    worker_.SetNotifyWindow(host_);
-    worker_.SetResourceStore(&host_.manager());
-    worker_.SetDecoderFactory({});
-    worker_.SetPort(phone_->port());
-    entry_.identifier = "PHONE1";
-    entry_.kind = 2;
-    worker_.Start(&entry_);
-    ASSERT_TRUE(test::PumpUntil([&] { return host_.connected() && Find(114) != nullptr; }, 20000));
-    test::PumpFor(200);
-  }
   void TearDown() override {
     if (phone_) phone_->Shutdown();  // the run ends at once, not at a receive time-out
     if (worker_.IsRunning()) worker_.Stop();
@@ -345,7 +325,18 @@ class PanelPhoneTest : public PanelWindowTest {
 // real clicks, drags and the wheel on them reaching the phone, whose answers change it.
 TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
   ASSERT_TRUE(test::XInput::Park());
-  StartPhone();
+  phone_ = test::StartPhone({"--resource-dir", VL_PANEL_PICTURES, "--script",
+                             std::string(VL_PANEL_SCRIPT_DIR) + "/beauty_panel.script",
+                             "--connections", "2"});
+  worker_.SetNotifyWindow(host_);
+  worker_.SetResourceStore(&host_.manager());
+  worker_.SetDecoderFactory({});
+  worker_.SetPort(phone_->port());
+  entry_.identifier = "PHONE1";
+  entry_.kind = 2;
+  worker_.Start(&entry_);
+  ASSERT_TRUE(test::PumpUntil([&] { return host_.connected() && Find(114) != nullptr; }, 20000));
+  test::PumpFor(200);
   // The demo phone's pictures came first, one per item; four tabs over four pages.
   EXPECT_EQ(host_.manager().resources().count(), 31u);
   std::vector<uint8_t> png;
@@ -460,10 +451,7 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
   EXPECT_EQ(Events()[1], Event("click", 11, 2));
   ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(Window(21)); }));
   EXPECT_FALSE(::IsWindowVisible(Window(20)));
-  EXPECT_EQ(static_cast<DUITabHolder*>(Find(2))->selected(), 11);
-  EXPECT_EQ(static_cast<DUIPageHolder*>(Find(3))->selected(), 21);
-  // The selected tab's pink bar (two rows), the other's grey line; the pages follow only their own
-  // modify.
+  // The selected tab's pink bar (two rows), the other's grey line.
   HWND beauty = Window(11);
   HWND filters = Window(10);
   ::GetClientRect(beauty, &rc);
@@ -476,8 +464,6 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
   Modify(1, R"(<ctrl class="tab_holder" id="2" selected="10"/>)");
   EXPECT_TRUE(Near(Pixel(filters, 5, rc.bottom - 2), kPink, 0));
   EXPECT_TRUE(Near(Pixel(beauty, 5, rc.bottom - 2), kWhite, 0));
-  EXPECT_TRUE(::IsWindowVisible(Window(21)));
-  EXPECT_FALSE(::IsWindowVisible(Window(20)));
 
   // The sliders' captions and values sit on the track: their ink is centred on its centre line,
   // between rows 10 and 11 of the 22-pixel cell.
@@ -568,7 +554,7 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
   // connection and go out after its handshake.
   host_.KeepPanelWhenDisconnected(true);
   worker_.Stop();
-  ASSERT_TRUE(test::PumpUntil([&] { return host_.runs_ended() == 1; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return !host_.connected(); }));
   test::XInput::Click(test::ScreenCentre(Window(104)));
   const POINT p = test::ScreenCentre(Window(105));
   test::XInput::Run("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) +
