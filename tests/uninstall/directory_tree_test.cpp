@@ -12,28 +12,22 @@ using test::MakeFolders;
 using test::ScratchFolder;
 using test::WriteText;
 
-// Each case works in a scratch folder; `root` is the tree to remove.
-class DirectoryTree : public testing::Test {
- protected:
+// A tree of files and folders goes whole. What stays of another: an uninstall batch file in any
+// case with the folders above it, a file in use, and the folder a link points to, which is never
+// followed.
+TEST(DirectoryTree, RemovesWholeTreesButSparesUninstallBatFilesInUseAndWhatLinksPointTo) {
   ScratchFolder scratch;
-  const std::wstring root = scratch.path() + L"\\tree";
-};
-
-TEST_F(DirectoryTree, RemovesEverythingBelowAndTheFolder) {
-  MakeFolders(root + L"\\a\\b\\c");
-  MakeFolders(root + L"\\empty");
-  WriteText(root + L"\\top.txt", "1");
-  WriteText(root + L"\\a\\b\\c\\deep.dll", "2");
-  WriteText(root + L"\\a\\\u4e2d\u6587.png", "3");
-  EXPECT_TRUE(DeleteDirectoryTree(root));
-  EXPECT_FALSE(Exists(root));
+  const std::wstring whole = scratch.path() + L"\\whole";
+  MakeFolders(whole + L"\\a\\b\\c");
+  MakeFolders(whole + L"\\empty");
+  WriteText(whole + L"\\top.txt", "1");
+  WriteText(whole + L"\\a\\b\\c\\deep.dll", "2");
+  WriteText(whole + L"\\a\\\u4e2d\u6587.png", "3");
+  EXPECT_TRUE(DeleteDirectoryTree(whole));
+  EXPECT_FALSE(Exists(whole));
   EXPECT_TRUE(Exists(scratch.path()));
-}
 
-// What stays: an uninstall batch file in any case with the folders above it, a file in use,
-// and the folder a link points to, which is never followed.
-TEST_F(DirectoryTree, SparesUninstallBatFilesInUseAndWhatLinksPointTo) {
-  const std::wstring outside = scratch.path() + L"\\outside";
+  const std::wstring root = scratch.path() + L"\\tree", outside = scratch.path() + L"\\outside";
   MakeFolders(outside + L"\\nested");
   MakeFolders(root + L"\\sub");
   WriteText(outside + L"\\marker.txt", "keep");
