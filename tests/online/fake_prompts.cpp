@@ -19,31 +19,22 @@ bool FakePrompts::StartProgram(const std::string& path, const std::string& param
   return start_succeeds;
 }
 
-void FakePrompts::AnswerYes(int times) {
+void FakePrompts::Answer(bool yes, int times) {
   std::lock_guard<std::mutex> hold(lock_);
-  answers_.insert(answers_.end(), times, true);
-}
-
-void FakePrompts::AnswerNo(int times) {
-  std::lock_guard<std::mutex> hold(lock_);
-  answers_.insert(answers_.end(), times, false);
-}
-
-std::vector<PromptRecord> FakePrompts::Records() const {
-  std::lock_guard<std::mutex> hold(lock_);
-  return records_;
+  answers_.insert(answers_.end(), times, yes);
 }
 
 std::vector<PromptRecord> FakePrompts::Records(const std::string& kind) const {
+  std::lock_guard<std::mutex> hold(lock_);
   std::vector<PromptRecord> out;
-  for (const PromptRecord& r : Records())
-    if (r.kind == kind) out.push_back(r);
+  for (const PromptRecord& r : records_)
+    if (kind.empty() || r.kind == kind) out.push_back(r);
   return out;
 }
 
 std::string FakePrompts::Summary(const std::string& kind) const {
   std::string out;
-  for (const PromptRecord& r : kind.empty() ? Records() : Records(kind)) {
+  for (const PromptRecord& r : Records(kind)) {
     out += (out.empty() ? "" : " ") + r.kind + ":" + AnsiToUtf8(r.text);
     if (!r.caption.empty()) out += "|" + AnsiToUtf8(r.caption);
   }

@@ -37,20 +37,20 @@ class FakePrompts : public IUserPrompts, public IUpdateDownloadStarter {
   void StartUpdateDownload(const std::string& url) override { Add("download", url, ""); }
 
   // Answers of the next Yes/No boxes, in order; No once they run out.
-  void AnswerYes(int times = 1);
-  void AnswerNo(int times = 1);
+  void AnswerYes(int times = 1) { Answer(true, times); }
+  void AnswerNo(int times = 1) { Answer(false, times); }
   bool start_succeeds = true;
   // Runs when a program is started, with its path (before it is recorded).
   std::function<void(const std::string& path)> on_start;
 
-  std::vector<PromptRecord> Records() const;
-  std::vector<PromptRecord> Records(const std::string& kind) const;
-  // "kind:text|caption" of every record (of `kind` when given), blank-separated, in UTF-8
+  // Every record, or those of `kind`; as "kind:text|caption", blank-separated, in UTF-8
   // ("|caption" when there is one).
+  std::vector<PromptRecord> Records(const std::string& kind = "") const;
   std::string Summary(const std::string& kind = "") const;
   void Clear();
 
  private:
+  void Answer(bool yes, int times);
   void Add(const std::string& kind, const std::string& text, const std::string& caption);
   mutable std::mutex lock_;
   std::vector<bool> answers_;

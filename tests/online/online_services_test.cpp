@@ -73,10 +73,28 @@ class RemoteConfigFetchTest : public ::testing::Test {
   int placeholder_reloads_ = 0;
 };
 
-// Over TLS, and without a user agent, program_config_test asks with the real program;
+// No response or a broken document changes nothing. Then the request with version and time:
+// over TLS, and without a user agent, program_config_test asks with the real program;
 // HttpClientTest (update_download_test) refuses a host whose certificate cannot be trusted. Without
-// an update element there is no update check and no picture download, even when asked.
-TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTime) {
+// an update element there is no update check and no picture download, even when asked. Nothing
+// newer is said when asked; a newer installer is offered.
+TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTimeAndOffersOnlyANewerInstaller) {
+  UpdateRemoteConfig([](RemoteConfig& c) { c.app_name = "cached"; });
+  EXPECT_EQ(Fetch("", true), 0);
+  EXPECT_EQ(Fetch("<c><app_name>half", true), 1);
+  context_.config_endpoint = server_.Url("/status/500/config.php");
+  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
+  // Without the program's version nothing is asked at all.
+  server_.ClearLog();
+  context_.config_endpoint = server_.Url("/serelpartner/config.php");
+  context_.program_version = "";
+  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_EQ(GetRemoteConfig().app_name, "cached");
+  EXPECT_TRUE(settings_.values.empty());
+  EXPECT_TRUE(prompts_.Records().empty());
+
+  context_.program_version = "1.0.9.0";
   server_.PutFile("conn.png", test::PngPicture());
   const long long before = std::time(nullptr);
   EXPECT_EQ(
@@ -87,9 +105,9 @@ TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTime) {
   ASSERT_EQ(requests.size(), 1u);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(
-      requests[0].line, m,
+      requests[0], m,
       std::regex(R"(GET /serelpartner/config\.php\?ver=1\.0\.9\.0&rand=(\d+) HTTP/1\.1)")))
-      << requests[0].line;
+      << requests[0];
   EXPECT_GE(std::stoll(m[1]), before);
   EXPECT_LE(std::stoll(m[1]), std::time(nullptr));
   EXPECT_EQ(GetRemoteConfig().app_name, "Quillet");
@@ -97,9 +115,7 @@ TEST_F(RemoteConfigFetchTest, AsksWithVersionAndTime) {
   EXPECT_EQ(GetRemoteConfig().image_help_conn, server_.Url("/conn.png"));
   EXPECT_TRUE(prompts_.Records().empty());
   EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
-}
 
-TEST_F(RemoteConfigFetchTest, NothingNewerIsSaidWhenAskedANewerInstallerIsOffered) {
   const std::string same =
       "<c><update><appupdate_version>1.0.9.0</appupdate_version>"
       "<appupdate_url>http://d.example/setup.exe</appupdate_url></update></c>";
@@ -206,23 +222,6 @@ TEST_F(RemoteConfigFetchTest, ABadPictureKeepsTheOldOneAndIsTriedAgain) {
   EXPECT_EQ(settings_.values["HelpHCamImage"], server_.Url("/h.jpg"));
   EXPECT_EQ(ResFile("default.png"), "old default.png");
   EXPECT_EQ(settings_.values.count("HelpConnImage"), 0u);
-}
-
-TEST_F(RemoteConfigFetchTest, NoResponseOrABrokenDocumentChangesNothing) {
-  UpdateRemoteConfig([](RemoteConfig& c) { c.app_name = "cached"; });
-  EXPECT_EQ(Fetch("", true), 0);
-  EXPECT_EQ(Fetch("<c><app_name>half", true), 1);
-  context_.config_endpoint = server_.Url("/status/500/config.php");
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
-  // Without the program's version nothing is asked at all.
-  server_.ClearLog();
-  context_.config_endpoint = server_.Url("/serelpartner/config.php");
-  context_.program_version = "";
-  EXPECT_EQ(FetchRemoteConfig(context_, true), 0);
-  EXPECT_TRUE(server_.Requests().empty());
-  EXPECT_EQ(GetRemoteConfig().app_name, "cached");
-  EXPECT_TRUE(settings_.values.empty());
-  EXPECT_TRUE(prompts_.Records().empty());
 }
 
 // A thread that cannot start releases the guard; a request while one runs is dropped.

@@ -5,7 +5,9 @@
 #include <wincrypt.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace vl::test {
@@ -16,41 +18,15 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-// Wine shows the Unix file system as drive Z:.
-std::string WindowsPath(std::string unix_path) {
-  for (char& c : unix_path)
-    if (c == '/') c = '\\';
-  return "Z:" + unix_path;
-}
-
-// Our scratch folders hold no names with blanks.
-void RemoveTree(const std::string& folder, int depth) {
-  std::istringstream names(FileNames(folder + "*"));
-  for (std::string name; names >> name;) {
-    const std::string path = folder + name;
-    if (!(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
-      DeleteFileA(path.c_str());
-    else if (depth > 0)
-      RemoveTree(path + "\\", depth - 1);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace
-
-std::optional<std::string> LoggedRequest::Header(const std::string& name) const {
-  for (const auto& h : headers)
-    if (_stricmp(h.first.c_str(), name.c_str()) == 0) return h.second;
-  return std::nullopt;
-}
 
 TestServer::TestServer() {
   port_ = std::atoi(Env("VL_TEST_HTTP_PORT").c_str());
   https_port_ = std::atoi(Env("VL_TEST_HTTPS_PORT").c_str());
   untrusted_https_port_ = std::atoi(Env("VL_TEST_HTTPS_UNTRUSTED_PORT").c_str());
-  const std::string root = Env("VL_TEST_HTTP_ROOT"), log = Env("VL_TEST_HTTP_LOG");
-  if (!root.empty()) root_ = WindowsPath(root) + "\\";
-  if (!log.empty()) log_ = WindowsPath(log);
+  // Wine shows the Unix file system as drive Z:.
+  root_ = "Z:" + Env("VL_TEST_HTTP_ROOT") + "/";
+  log_ = "Z:" + Env("VL_TEST_HTTP_LOG");
 }
 
 std::string TestServer::Url(const std::string& path) const {
@@ -63,33 +39,18 @@ std::string TestServer::SecureUrl(const std::string& path, bool trusted) const {
 }
 
 void TestServer::PutFile(const std::string& name, const std::string& bytes) const {
-  std::string path = root_ + name;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  for (size_t slash = path.find('\\', root_.size()); slash != std::string::npos;
-       slash = path.find('\\', slash + 1))
-    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-  WriteWholeFile(path, bytes);
+  const std::filesystem::path path = std::filesystem::path(root_ + name).make_preferred();
+  std::filesystem::create_directories(path.parent_path());
+  WriteWholeFile(path.string(), bytes);
 }
 
-std::vector<LoggedRequest> TestServer::Requests() const {
-  std::vector<LoggedRequest> requests;
-  std::istringstream in(ReadWholeFile(log_) + "\n");  // an empty line ends the last request
-  std::string line;
-  LoggedRequest current;
-  while (std::getline(in, line)) {
-    if (line.empty()) {
-      if (!current.line.empty()) requests.push_back(current);
-      current = LoggedRequest();
-    } else if (current.line.empty()) {
-      current.line = line;
-    } else {
-      const size_t colon = line.find(": ");
-      if (colon != std::string::npos)
-        current.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
-    }
-  }
-  return requests;
+std::vector<std::string> TestServer::Requests() const {
+  std::vector<std::string> lines;
+  std::istringstream in(ReadWholeFile(log_));
+  bool first = true;  // each request's block ends with an empty line
+  for (std::string line; std::getline(in, line); first = line.empty())
+    if (first && !line.empty()) lines.push_back(line);
+  return lines;
 }
 
 void TestServer::ClearLog() const {
@@ -98,9 +59,7 @@ void TestServer::ClearLog() const {
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -147,7 +106,8 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-  RemoveTree(path_, 2);
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 void StartGdiplusForTests() {

@@ -3,18 +3,10 @@
 // pictures and scratch folders, and the build tree's test root.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vl::test {
-
-struct LoggedRequest {
-  std::string line;  // "GET /path HTTP/1.1", or "TLS <hex>" for a TLS handshake
-  std::vector<std::pair<std::string, std::string>> headers;
-  std::optional<std::string> Header(const std::string& name) const;
-};
 
 class TestServer {
  public:
@@ -28,7 +20,8 @@ class TestServer {
   bool tls_available() const { return https_port_ != 0 && untrusted_https_port_ != 0; }
   std::string SecureUrl(const std::string& path, bool trusted = true) const;
   void PutFile(const std::string& name, const std::string& bytes) const;
-  std::vector<LoggedRequest> Requests() const;
+  // The first line of each logged request: "GET /path HTTP/1.1", or "TLS <hex>" for a handshake.
+  std::vector<std::string> Requests() const;
   void ClearLog() const;
 
  private:
@@ -51,8 +44,8 @@ std::string TempFolder();
 // The names of the files and folders that match `pattern` ("folder\\*.png"), blank-separated.
 std::string FileNames(const std::string& pattern);
 
-// A new empty folder under the temporary folder, with a trailing backslash; removed with its
-// files (one level of subfolders) by ~ScratchFolder.
+// A new empty folder under the temporary folder, with a trailing backslash; removed with all it
+// holds by ~ScratchFolder.
 class ScratchFolder {
  public:
   ScratchFolder();
