@@ -23,7 +23,7 @@ struct Picture {
   CodedPicture View() const { return {bytes.data(), w, h, ptrdiff_t(w) * 3, 3}; }
 };
 
-TEST(FrameCodeTest, EveryBitPatternReadsBackAndBackwardsBandsAreFound) {
+TEST(FrameCodeTest, EveryBitPatternReadsBackBackwardsBandsAreFoundAndNoBandIsNoNumber) {
   for (uint32_t n : {0u, 1u, 2u, 255u, 256u, 1234u, 0x8000u, 0xFFFFu}) {
     Picture p(640, 360);
     DrawFrameCode(p.bytes.data(), p.w, p.h, p.w * 3, n);
@@ -33,9 +33,7 @@ TEST(FrameCodeTest, EveryBitPatternReadsBackAndBackwardsBandsAreFound) {
     std::reverse(p.bytes.begin(), p.bytes.end());
     EXPECT_EQ(ReadFrameCode(p.View()), int32_t(n));
   }
-}
-
-TEST(FrameCodeTest, PicturesWithoutABandGiveNoNumber) {
+  // Pictures without a band give no number.
   Picture grey(640, 360);
   EXPECT_EQ(ReadFrameCode(grey.View()), -1);
   Picture white(640, 360);

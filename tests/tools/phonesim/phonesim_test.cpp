@@ -26,18 +26,13 @@ namespace {
 
 using namespace phonesim;
 
-std::set<std::string> OptionsInHelp() {
+TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
   const std::string help = HelpText();
-  std::set<std::string> names;
+  std::set<std::string> documented;
   const std::regex option("--([a-z][a-z0-9-]*)");
   for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
        it != std::sregex_iterator(); ++it)
-    names.insert((*it)[1]);
-  return names;
-}
-
-TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
-  const std::set<std::string> documented = OptionsInHelp();
+    documented.insert((*it)[1]);
   ASSERT_GT(documented.size(), 30u);
   const std::string header_file =
       (std::filesystem::temp_directory_path() / "vl_phonesim_h.xml").string();
@@ -138,7 +133,7 @@ std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
   return b;
 }
 
-TEST(PhonesimChecker, ParsesPacketsSplitAnywhere) {
+TEST(PhonesimChecker, ParsesPacketsSplitAnywhereAndFlagsInterleavedOrForeignBytes) {
   std::vector<uint8_t> stream;
   for (const auto& packet : {Packet(5, ""), Packet(4, "<notify id=\"1\"/>"), Packet(5, "")})
     stream.insert(stream.end(), packet.begin(), packet.end());
@@ -149,18 +144,15 @@ TEST(PhonesimChecker, ParsesPacketsSplitAnywhere) {
   EXPECT_TRUE(out[0].valid && out[1].valid && out[2].valid);
   EXPECT_EQ(out[1].payload, "<notify id=\"1\"/>");
   EXPECT_EQ(checker.pending_bytes(), 0u);
-}
-
-// A heartbeat's header inside an event's payload (the event is no longer XML), a video packet
-// from the PC, a heartbeat with a payload.
-TEST(PhonesimChecker, FlagsInterleavedOrForeignBytes) {
+  // Flagged: a heartbeat's header inside an event's payload (the event is no longer XML), a video
+  // packet from the PC, a heartbeat with a payload.
   std::vector<uint8_t> interleaved = Packet(4, "<notify id=\"1\"/>");
   const auto beat = Packet(5, "");
   interleaved.insert(interleaved.begin() + 12, beat.begin(), beat.end());
   interleaved.resize(interleaved.size() - 8);
   for (const auto& bytes : {interleaved, Packet(1, "xx"), Packet(5, "z")}) {
     PacketChecker checker;
-    std::vector<CheckedPacket> out;
+    out.clear();
     checker.Feed(bytes.data(), bytes.size(), out);
     ASSERT_FALSE(out.empty());
     EXPECT_TRUE(bytes[0] == 4 || out.size() == 1u) << out.size();
