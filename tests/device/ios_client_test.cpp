@@ -2,10 +2,9 @@
 // mobile-device service and lockdown service on loopback, with lockdown in plain text and in TLS
 // (as real phones answer): the same iPhones listed with the same names, the same failures left
 // out, and the same transport to a phone's service port. Then the client alone against a
-// hostile service and hostile phones: every answer is bounded, and the scan ends. Last, the
-// stream worker through the process's library (natively libimobiledevice) receives video from
-// the phone simulator behind the proxied service port. (The worker's Stop with a silent phone:
-// stream_worker_silence_test and, for an iPhone under Wine, ios_client_win_test.)
+// hostile service and hostile phones: every answer is bounded, and the scan ends. (The stream
+// worker running an iPhone through the proxied service port, and its Stop with a silent phone:
+// ios_client_win_test and lumaroo_iphone_test under Wine.)
 #include "device/ios_client.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,9 +21,6 @@
 #include "device/socket_layer.h"
 #include "device/usbmux_client.h"
 #include "device/usbmux_protocol.h"
-#include "media/stream_worker.h"
-#include "tests/device/fake_adb_workdir.h"
-#include "tests/media/stream_test_support.h"
 #include "tools/fake_usbmuxd/fake_usbmuxd.h"
 
 namespace vl {
@@ -326,38 +321,6 @@ TEST_F(IosClientTest, HostilePhoneIsLeftOutOrListedWithoutAName) {
     expected.push_back({kNameless, "Good"});
     EXPECT_EQ(listed, expected);
   }
-}
-
-TEST_F(IosClientTest, StreamWorkerReachesThePhoneThroughTheLibraryWithVideo) {
-  test::FakeAdbWorkdir adb("");
-  auto phone = test::StartPhone({"--video", test::ClipPath(), "--fps", "60", "--loop", "0"});
-  Iphone iphone = Phone(kChinese, kNameUtf8);
-  iphone.services[8984] = phone->port();
-  Serve({iphone});
-  test::RecordingListener listener;
-  auto decoded = std::make_shared<test::DecoderLog>();
-  StreamWorker worker;
-  worker.SetListener(&listener);
-  worker.SetDecoderFactory(test::RecordingDecoderFactory(decoded));
-  worker.SetPort(8984);
-  const DeviceEntry entry{kNameGbk, kChinese, kDeviceKindIos};
-  worker.Start(&entry);
-  ASSERT_TRUE(listener.WaitFor("connected", std::chrono::seconds(20))) << worker.GetErrorText();
-  EXPECT_TRUE(Logged(std::string("Connect ") + kChinese + " 8984"));
-  auto received = [&] {
-    std::lock_guard<std::mutex> guard(decoded->lock);
-    return decoded->bytes;
-  };
-  for (int i = 0; i < 500 && received().size() <= 20000; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  const std::vector<uint8_t> bytes = received();
-  EXPECT_GT(bytes.size(), 20000u);
-  // An Annex B stream from its start: a start code first.
-  ASSERT_GE(bytes.size(), 4u);
-  EXPECT_EQ(bytes[0], 0);
-  EXPECT_EQ(bytes[1], 0);
-  worker.Stop();
-  EXPECT_EQ(listener.Events(), (std::vector<std::string>{"connected", "ended"}));
 }
 
 }  // namespace
