@@ -102,7 +102,7 @@ class CameraRegistrationTest : public ::testing::Test {
   HWND owner_ = nullptr;
 };
 
-TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxNamingThePath) {
+TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxOneWithoutTheExportNone) {
   const std::string missing = dir_ + "vlux_vertical.dll";
   const std::string junk = dir_ + "junk.dll";
   HANDLE f = CreateFileA(junk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -126,9 +126,8 @@ TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxNaming
     EXPECT_EQ(boxes_[0].owner, owner_);
   }
   EXPECT_EQ(GetModuleHandleA("failing_register.dll"), nullptr);  // the refusing one unloaded
-}
-
-TEST_F(CameraRegistrationTest, ModuleWithoutTheExportCountsAsRegistered) {
+  // A module without the export counts as registered, without a box.
+  boxes_.clear();
   const std::string path =
       Copy(BuiltTestModule("no_register_export.dll"), "no_register_export.dll");
   EXPECT_EQ(RegisterCameraModule(path, owner_), 1);

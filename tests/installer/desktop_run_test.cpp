@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "common/win/handles.h"
@@ -19,13 +21,8 @@ std::string WindowsPath(std::string unix_path) {
 }
 
 std::string ReadText(const std::string& path) {
-  vl::win::UniqueHandle file(
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return "";
-  char text[256] = {};
-  DWORD read = 0;
-  ReadFile(file.get(), text, sizeof text - 1, &read, nullptr);
-  return std::string(text, read);
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Runs `command` and returns its exit code (-1 when it did not start or end).
