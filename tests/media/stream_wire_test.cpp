@@ -101,7 +101,7 @@ class PieceSource : public IByteSource {
   int32_t piece_;
 };
 
-TEST(BufferedByteSourceTest, ReadsGiveTheStreamInOrderWhateverTheTransportDelivers) {
+TEST(BufferedByteSourceTest, ReadsGiveTheStreamInOrderFromFewReadsAndShortOnceItEnds) {
   std::vector<uint8_t> stream(300000);
   std::iota(stream.begin(), stream.end(), 0);
   // Reads as a packet reader makes them: two 4-byte fields, then payloads short and long.
@@ -119,12 +119,8 @@ TEST(BufferedByteSourceTest, ReadsGiveTheStreamInOrderWhateverTheTransportDelive
       at += static_cast<size_t>(length);
     }
   }
-}
-
-// The small fields of many packets come from few reads; a stream that ends gives a short read.
-TEST(BufferedByteSourceTest, SmallFieldsComeFromFewReadsAndAnEndedStreamGivesAShortRead) {
-  std::vector<uint8_t> stream(100 * 40, 1);  // 100 packets of 8 header bytes and 32 of payload
-  PieceSource source(stream, 1 << 20);
+  // The small fields of many packets come from few reads; a stream that ends gives a short read.
+  PieceSource source(std::vector<uint8_t>(100 * 40, 1), 1 << 20);  // 100 packets of 8 + 32 bytes
   BufferedByteSource buffered(source);
   uint8_t field[32];
   for (int packet = 0; packet < 100; ++packet) {
@@ -134,11 +130,11 @@ TEST(BufferedByteSourceTest, SmallFieldsComeFromFewReadsAndAnEndedStreamGivesASh
   }
   EXPECT_EQ(source.reads, 1);
   for (int32_t length : {10, 200000}) {
-    PieceSource source(std::vector<uint8_t>(50, 3), 16);
-    BufferedByteSource buffered(source);
+    PieceSource short_source(std::vector<uint8_t>(50, 3), 16);
+    BufferedByteSource ending(short_source);
     std::vector<uint8_t> got(static_cast<size_t>(length));
-    EXPECT_EQ(buffered.Receive(got.data(), 8), 8);
-    EXPECT_EQ(buffered.Receive(got.data(), length), length == 10 ? 10 : 42) << length;
+    EXPECT_EQ(ending.Receive(got.data(), 8), 8);
+    EXPECT_EQ(ending.Receive(got.data(), length), length == 10 ? 10 : 42) << length;
   }
 }
 
