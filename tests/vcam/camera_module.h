@@ -32,21 +32,12 @@ class CameraModule {
   ~CameraModule() {
     if (module_ != nullptr) FreeLibrary(module_);
   }
-  CameraModule(const CameraModule&) = delete;
-  CameraModule& operator=(const CameraModule&) = delete;
-
   bool loaded() const { return module_ != nullptr; }
   HMODULE handle() const { return module_; }
   HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
-    auto* get = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-    return get ? get(clsid, iid, out) : E_UNEXPECTED;
+    return Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(clsid, iid, out);
   }
-  HRESULT CanUnloadNow() const {
-    auto* can_unload = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-    return can_unload ? can_unload() : E_UNEXPECTED;
-  }
+  HRESULT CanUnloadNow() const { return Export<HRESULT(WINAPI*)()>("DllCanUnloadNow")(); }
   // A new filter of `clsid` through the module's class factory.
   HRESULT CreateFilter(REFCLSID clsid, ComPtr<IBaseFilter>* filter) const {
     ComPtr<IClassFactory> factory;
@@ -56,6 +47,11 @@ class CameraModule {
   }
 
  private:
+  // An entry point the module must export (the export table test checks each is there).
+  template <typename Fn>
+  Fn Export(const char* name) const {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+  }
   HMODULE module_;
 };
 
