@@ -15,20 +15,16 @@
 namespace vl {
 namespace {
 
-const char kProgram[] = VL_LUMAROO_EXE;
+const wchar_t kProgram[] = L"" VL_LUMAROO_EXE;
 
 // Windows 7, 8, 8.1, and 10 / 11.
-const char* const kSupportedOs[] = {
-    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
-
-std::wstring Wide(const char* text) {
-  return std::wstring(text, text + std::strlen(text));
-}
+const wchar_t* const kSupportedOs[] = {
+    L"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", L"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+    L"{1f676c76-80e1-4239-95bb-83d0f6d0da78}", L"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
 
 // The RT_MANIFEST resource 1 of the program file, or "" when it has none.
 std::string ManifestResource() {
-  HMODULE program = LoadLibraryExA(kProgram, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE program = LoadLibraryExW(kProgram, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!program) return {};
   std::string text;
   if (HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
@@ -57,7 +53,7 @@ std::string Attribute(const tinyxml2::XMLElement* e, const char* name) {
   return value ? value : "";
 }
 
-TEST(ProgramManifest, AsBuiltItNamesCommonControls6AndNoDpiAwareness) {
+TEST(ProgramManifest, AsBuiltAndAsTheSystemReadsIt) {
   const std::string manifest = ManifestResource();
   ASSERT_FALSE(manifest.empty()) << kProgram << " carries no manifest";
   std::printf("%s\n", manifest.c_str());
@@ -80,14 +76,12 @@ TEST(ProgramManifest, AsBuiltItNamesCommonControls6AndNoDpiAwareness) {
   const tinyxml2::XMLElement* awareness = Find(root, "dpiAwareness");
   ASSERT_NE(awareness, nullptr);
   EXPECT_STREQ(awareness->GetText(), "unaware");
-}
 
-TEST(ProgramManifest, TheSystemReadsTheRunLevelTheSupportedSystemsAndCommonControls6) {
-  const std::wstring path = Wide(kProgram);
+  // The system's reading: run level, supported systems, common controls 6.
   ACTCTXW request = {};
   request.cbSize = sizeof request;
   request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-  request.lpSource = path.c_str();
+  request.lpSource = kProgram;
   request.lpResourceName = MAKEINTRESOURCEW(1);
   const HANDLE context = CreateActCtxW(&request);
   ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the system refuses the manifest: " << GetLastError();
@@ -112,9 +106,9 @@ TEST(ProgramManifest, TheSystemReadsTheRunLevelTheSupportedSystemsAndCommonContr
   EXPECT_EQ(reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(compat.data())
                 ->ElementCount,
             4u);
-  for (const char* id : kSupportedOs) {
+  for (const wchar_t* id : kSupportedOs) {
     GUID guid;
-    ASSERT_EQ(CLSIDFromString(Wide(id).c_str(), &guid), NOERROR) << id;
+    ASSERT_EQ(CLSIDFromString(id, &guid), NOERROR) << id;
     const auto* g = reinterpret_cast<const unsigned char*>(&guid);
     EXPECT_NE(std::search(compat.begin(), compat.end(), g, g + sizeof guid), compat.end()) << id;
   }
