@@ -14,7 +14,7 @@
 
 #include "common/win/handles.h"
 #include "common/win/user_data_folder.h"
-#include "media/frame_mapping_layout.h"
+#include "media/frame_mapping_win.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/bmp_file.h"
 #include "tools/frame_code/frame_code.h"
@@ -23,6 +23,7 @@
 namespace vl::test {
 namespace {
 
+using vl::FrameMappingWriter;
 using vl::tools::CaptureGraph;
 using vl::tools::CaptureOptions;
 
@@ -115,29 +116,11 @@ int CountDevices(const wchar_t* name) {
   return count;
 }
 
-// A section published the way the main program does, closed with the object.
-class PublishedSection {
- public:
-  PublishedSection(int32_t width, int32_t height, const std::vector<uint8_t>& pixels) {
-    handle_.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
-                                     static_cast<DWORD>(vl::kFrameMappingSize),
-                                     vl::kFrameMappingName));
-    if (!handle_) return;
-    view_ = static_cast<uint8_t*>(MapViewOfFile(handle_.get(), FILE_MAP_WRITE, 0, 0, 0));
-    if (view_ != nullptr)
-      written_ = vl::WriteFrameMapping(view_, vl::kFrameMappingSize, width, height, pixels.data(),
-                                       static_cast<int32_t>(pixels.size()));
-  }
-  ~PublishedSection() {
-    if (view_ != nullptr) UnmapViewOfFile(view_);
-  }
-  bool written() const { return written_; }
-
- private:
-  vl::win::UniqueHandle handle_;
-  uint8_t* view_ = nullptr;
-  bool written_ = false;
-};
+// Publishes `pixels` through the main program's own writer.
+bool Publish(FrameMappingWriter& writer, int32_t width, int32_t height,
+             const std::vector<uint8_t>& pixels) {
+  return writer.Publish(width, height, pixels.data(), static_cast<int32_t>(pixels.size()));
+}
 
 // A bottom-up 24-bit picture whose pixels encode their visual position.
 struct Pattern {
@@ -324,8 +307,8 @@ TEST_F(CameraGraphTest, BlueWithoutAPictureUntilOneAppearsThatOutlivesThePublish
   Pattern picture(1280, 720);
   {
     // The main program starts publishing while the camera runs, then exits.
-    PublishedSection section(1280, 720, picture.bytes);
-    ASSERT_TRUE(section.written());
+    FrameMappingWriter section;
+    ASSERT_TRUE(Publish(section, 1280, 720, picture.bytes));
     ASSERT_TRUE(graph.WaitForSamples(8, 10000));
   }
   ASSERT_TRUE(graph.WaitForSamples(13, 10000));
@@ -414,8 +397,8 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnThe
   ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
   {
     Pattern picture(720, 1280);
-    PublishedSection section(720, 1280, picture.bytes);
-    ASSERT_TRUE(section.written());
+    FrameMappingWriter section;
+    ASSERT_TRUE(Publish(section, 720, 1280, picture.bytes));
     const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB32);
     ASSERT_EQ(f.width, 1280);
     ASSERT_EQ(f.height, 720);
@@ -428,8 +411,8 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnThe
 
   std::vector<uint8_t> picture(1280 * 720 * 3, 0x40);
   vl::tools::DrawFrameCode(picture.data(), 1280, 720, 1280 * 3, 4321);
-  PublishedSection section(1280, 720, picture);
-  ASSERT_TRUE(section.written());
+  FrameMappingWriter section;
+  ASSERT_TRUE(Publish(section, 1280, 720, picture));
   ComPtr<IBaseFilter> camera;
   ASSERT_HRESULT_SUCCEEDED(vl::tools::OpenVideoDevice(kLandscapeName, &camera));
   CaptureOptions options;
