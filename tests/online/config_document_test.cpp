@@ -1,6 +1,5 @@
-// The configuration document: every key, line breaks in the cached tip, missing and malformed
-// parts; the record loaded from the settings file at start. Program versions (four 16-bit fields
-// compared from the first) and the update decision: which box, and what a Yes leads to.
+// The configuration document, the record and its cached values; program versions (four 16-bit
+// fields compared from the first) and the update decision: which box, and what a Yes leads to.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -107,7 +106,7 @@ TEST_F(ConfigDocumentTest, MissingElementsChangeNothingAndTheBodyEndsAtItsSize) 
   EXPECT_EQ(*cut->app_name, "abc");
 }
 
-TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromTheDeclaredEncoding) {
+TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromUtf8OrGbkOnlyAndMalformedOnesNot) {
   // The same tip and name in UTF-8 (declared or by XML's default) and in GBK (declared).
   const std::string tip = "连接失败，请检查USB调试", name = "奎丽特";
   const std::string gbk_tip = Utf8ToAnsi(tip), gbk_name = Utf8ToAnsi(name);
@@ -130,9 +129,7 @@ TEST_F(ConfigDocumentTest, TextsArriveInTheAnsiCodePageFromTheDeclaredEncoding) 
     EXPECT_EQ(doc->tips_conn, gbk_tip);
     EXPECT_EQ(doc->appupdate_msg, gbk_name);
   }
-}
-
-TEST_F(ConfigDocumentTest, MalformedDocumentsOrAnotherEncodingAreRefused) {
+  // Malformed documents or another encoding are refused.
   for (const std::string& document : {std::string(), std::string("<html><body>502 Bad Gateway"),
                                       std::string("plain text"), std::string("<c>\0</c>", 8)})
     EXPECT_FALSE(ParseConfigDocument(document)) << document;

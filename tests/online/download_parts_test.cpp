@@ -1,7 +1,5 @@
-// The pure parts of reaching the network: web addresses (schemes, ports, paths, the addresses
-// that must be refused, what may reach the shell), installer file names from download addresses
-// (every way out of the folder), whether a signed download is the offered installer (its own
-// version resource decides), and download progress (header lengths, percentage, balloon).
+// The pure parts of reaching the network: web addresses, installer file names from download
+// addresses, whether a signed download is the offered installer, and download progress.
 #include <gtest/gtest.h>
 
 #include "common/text_convert.h"
@@ -119,34 +117,31 @@ TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwinOrNone) {
 }
 
 TEST(InstallerIdentity, OnlyTheOfferedNewerInstallerIsAccepted) {
+  using V = InstallerVerdict;
+  using ID = InstallerIdentity;
   const InstallerIdentity installer{{1, 0, 11, 0}, "setup.exe"};
   const struct {
     const char* what;
     std::optional<InstallerIdentity> identity;
     const char* offered;
     const char* program;
-    InstallerVerdict verdict;
+    V verdict;
   } cases[] = {
-      {"the offer", installer, "1.0.11.0", "1.0.10.100", InstallerVerdict::kAccepted},
-      {"offered with three fields", installer, "1.0.11", "1.0.10.100", InstallerVerdict::kAccepted},
-      {"original name in capitals", InstallerIdentity{{1, 0, 11, 0}, "SETUP.EXE"}, "1.0.11.0",
-       "1.0.10.0", InstallerVerdict::kAccepted},
-      {"no version resource", std::nullopt, "1.0.11.0", "1.0.10.0",
-       InstallerVerdict::kNotAnInstaller},
-      {"the uninstaller", InstallerIdentity{{1, 0, 11, 0}, "Uninstall.exe"}, "1.0.11.0", "1.0.10.0",
-       InstallerVerdict::kNotAnInstaller},
-      {"no original name", InstallerIdentity{{1, 0, 11, 0}, ""}, "1.0.11.0", "1.0.10.0",
-       InstallerVerdict::kNotAnInstaller},
-      {"an old installer offered as newer", InstallerIdentity{{1, 0, 9, 0}, "setup.exe"},
-       "99.0.0.0", "1.0.10.0", InstallerVerdict::kNotTheOfferedVersion},
-      {"no offered version", installer, "", "1.0.10.0", InstallerVerdict::kNotTheOfferedVersion},
+      {"the offer", installer, "1.0.11.0", "1.0.10.100", V::kAccepted},
+      {"offered with three fields", installer, "1.0.11", "1.0.10.100", V::kAccepted},
+      {"name in capitals", ID{{1, 0, 11, 0}, "SETUP.EXE"}, "1.0.11.0", "1.0.10.0", V::kAccepted},
+      {"no version resource", std::nullopt, "1.0.11.0", "1.0.10.0", V::kNotAnInstaller},
+      {"uninstaller", ID{{1, 0, 11, 0}, "Uninstall.exe"}, "1.0.11.0", "1.0.10.0",
+       V::kNotAnInstaller},
+      {"no original name", ID{{1, 0, 11, 0}, ""}, "1.0.11.0", "1.0.10.0", V::kNotAnInstaller},
+      {"old, offered as new", ID{{1, 0, 9, 0}, "setup.exe"}, "99.0.0.0", "1.0.10.0",
+       V::kNotTheOfferedVersion},
+      {"no offered version", installer, "", "1.0.10.0", V::kNotTheOfferedVersion},
       // 256 and 0 pack alike in the offer's 8-bit comparison; the file's fields are exact.
-      {"a field past 255", InstallerIdentity{{1, 0, 256, 0}, "setup.exe"}, "1.0.0.0", "0.9.0.0",
-       InstallerVerdict::kNotTheOfferedVersion},
-      {"the same version as the program", installer, "1.0.11.0", "1.0.11.0",
-       InstallerVerdict::kNotNewer},
-      {"older than the program", installer, "1.0.11.0", "2.0.0.0", InstallerVerdict::kNotNewer},
-      {"the program's version unknown", installer, "1.0.11.0", "", InstallerVerdict::kNotNewer},
+      {"past 255", ID{{1, 0, 256, 0}, "setup.exe"}, "1.0.0.0", "0.9.0.0", V::kNotTheOfferedVersion},
+      {"the same version as the program", installer, "1.0.11.0", "1.0.11.0", V::kNotNewer},
+      {"older than the program", installer, "1.0.11.0", "2.0.0.0", V::kNotNewer},
+      {"the program's version unknown", installer, "1.0.11.0", "", V::kNotNewer},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

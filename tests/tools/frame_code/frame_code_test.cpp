@@ -1,6 +1,5 @@
 // The frame number of the measurement clips: drawn and read back, through every transform the
-// picture path makes (scaling, quarter turns, mirror, flip), and from the real clips decoded
-// by the real decoder.
+// picture path makes, and from the real clips decoded by the real decoder.
 #include "tools/frame_code/frame_code.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +59,7 @@ int32_t ThroughFrameBuffer(int width, int height, uint32_t number, bool portrait
   return ReadFrameCode({out->bits(), out->width(), out->height(), out->stride(), 3});
 }
 
-TEST(FrameCodeTest, SurvivesScalingTurningMirroringAndFlipping) {
+TEST(FrameCodeTest, SurvivesEveryTransformAndNumberedClipsCarryTheirPictureIndex) {
   for (bool portrait : {false, true})
     for (bool mirror : {false, true})
       for (bool flip : {false, true}) {
@@ -69,9 +68,7 @@ TEST(FrameCodeTest, SurvivesScalingTurningMirroringAndFlipping) {
         EXPECT_EQ(ThroughFrameBuffer(720, 1280, 77, portrait, mirror, flip), 77)
             << portrait << mirror << flip;
       }
-}
-
-TEST(FrameCodeTest, NumberedClipsCarryTheirPictureIndex) {
+  // The numbered clips, decoded by the real decoder, carry their picture index.
   for (const char* clip : {"numbered_1920x1080_30", "numbered_720x1280_60"}) {
     const std::vector<test::RgbPicture> pictures = test::DecodePictures(clip, 40);
     ASSERT_EQ(pictures.size(), 40u) << clip;

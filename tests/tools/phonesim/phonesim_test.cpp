@@ -26,7 +26,7 @@ namespace {
 
 using namespace phonesim;
 
-TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
+TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParsesAndBadValuesAreRefused) {
   const std::string help = HelpText();
   std::set<std::string> documented;
   const std::regex option("--([a-z][a-z0-9-]*)");
@@ -53,11 +53,24 @@ TEST(PhonesimOptions, EveryOptionTheHelpDocumentsParses) {
     if (!flag) args.push_back(values.count(name) ? values.at(name) : "5");
     EXPECT_TRUE(ParseArguments(args, o, error)) << "--" << name << ": " << error;
   }
+  // Bad values are refused, with a reason.
+  for (const char* line :
+       {"--port 70000", "--chunk 5:2", "--chunk 0:3", "--packet x:00", "--raw 0g",
+        "--resource nofile", "--end maybe", "--bogus", "stray", "--sleep",
+        "--script /nonexistent/script", "--on click=<x/>", "--on click:1", "--on :1=<x/>",
+        "--on click:5-2=<x/>", "--on click:a=<x/>"}) {
+    std::istringstream words(line);
+    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+    Options o;
+    std::string error;
+    EXPECT_FALSE(ParseArguments(args, o, error)) << line;
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 // Steps keep their order and a script's add to them (comments, blank lines and CR LF ends
-// skipped); file names in a script are taken from its directory.
-TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThemWithTheirDirectory) {
+// skipped); file names in a script are taken from its directory. Reactions parse into a list.
+TEST(PhonesimOptions, StepsKeepTheirOrderScriptsAddToThemAndReactionsAnswerTheirEvent) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vl_phonesim_dir";
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "s.txt") << "# demo\r\npanel-text <config name=\"a b\"/>\r\n\r\nsleep 250\n"
@@ -84,45 +97,28 @@ TEST(PhonesimOptions, StepsKeepTheirOrderAndScriptsAddToThemWithTheirDirectory) 
   EXPECT_EQ(o.steps[7].text, "/abs/q.xml");
   EXPECT_EQ(o.steps[8].text, "p.xml");  // a command text, not a file
   EXPECT_EQ(o.steps[9].kind, StepKind::kClose);
-}
 
-TEST(PhonesimOptions, BadValuesAreRefused) {
-  for (const char* line :
-       {"--port 70000", "--chunk 5:2", "--chunk 0:3", "--packet x:00", "--raw 0g",
-        "--resource nofile", "--end maybe", "--bogus", "stray", "--sleep",
-        "--script /nonexistent/script", "--on click=<x/>", "--on click:1", "--on :1=<x/>",
-        "--on click:5-2=<x/>", "--on click:a=<x/>"}) {
-    std::istringstream words(line);
-    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
-    Options o;
-    std::string error;
-    EXPECT_FALSE(ParseArguments(args, o, error)) << line;
-    EXPECT_FALSE(error.empty());
-  }
-}
-
-TEST(PhonesimOptions, ReactionsAnswerTheMatchingEvent) {
-  Options o;
-  std::string error;
+  // Reactions answer the matching event.
+  Options r;
   ASSERT_TRUE(ParseArguments({"--on", "click:100-102=<a id=\"{id}\" again=\"{id}\"/>", "--on",
                               "custom:40:reset=<reset/>", "--on", "custom:40=<other/>"},
-                             o, error))
+                             r, error))
       << error;
-  ASSERT_EQ(o.reactions.size(), 3u);
+  ASSERT_EQ(r.reactions.size(), 3u);
   auto event = [](const std::string& name, int id, const std::string& extra = "") {
     return "<command name=\"notify\"><event name=\"" + name + "\" id=\"" + std::to_string(id) +
            "\" parent_id=\"3\"" + extra + "></event></command>";
   };
   std::string reply;
-  ASSERT_TRUE(ReactionReply(o.reactions, event("click", 101), reply));
+  ASSERT_TRUE(ReactionReply(r.reactions, event("click", 101), reply));
   EXPECT_EQ(reply, "<a id=\"101\" again=\"101\"/>");
-  EXPECT_FALSE(ReactionReply(o.reactions, event("click", 103), reply));
-  EXPECT_FALSE(ReactionReply(o.reactions, event("doubleclick", 101), reply));
-  ASSERT_TRUE(ReactionReply(o.reactions, event("custom", 40, " event=\"reset\""), reply));
+  EXPECT_FALSE(ReactionReply(r.reactions, event("click", 103), reply));
+  EXPECT_FALSE(ReactionReply(r.reactions, event("doubleclick", 101), reply));
+  ASSERT_TRUE(ReactionReply(r.reactions, event("custom", 40, " event=\"reset\""), reply));
   EXPECT_EQ(reply, "<reset/>");
-  ASSERT_TRUE(ReactionReply(o.reactions, event("custom", 40, " event=\"back\""), reply));
+  ASSERT_TRUE(ReactionReply(r.reactions, event("custom", 40, " event=\"back\""), reply));
   EXPECT_EQ(reply, "<other/>");
-  EXPECT_FALSE(ReactionReply(o.reactions, "<not an event", reply));
+  EXPECT_FALSE(ReactionReply(r.reactions, "<not an event", reply));
 }
 
 std::vector<uint8_t> Packet(uint32_t type, const std::string& payload) {
