@@ -9,10 +9,12 @@
 #include <dshow.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "common/win/registry.h"
 
 namespace vl::test {
 
@@ -69,11 +71,7 @@ inline ComPtr<IPin> OutputPin(IBaseFilter* filter) {
 
 // Whether HKEY_CLASSES_ROOT holds the key `path`.
 inline bool ClassesRootKeyExists(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  return vl::win::RegistryKey().Open(HKEY_CLASSES_ROOT, path.c_str()) == ERROR_SUCCESS;
 }
 
 // Threads of this process right now.
@@ -93,8 +91,7 @@ inline int ThreadCount() {
 // Windows path of a module built in this tree (compile-time Unix path under Wine's Z:).
 inline std::string WindowsPath(const char* unix_path) {
   std::string path = std::string("Z:") + unix_path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 

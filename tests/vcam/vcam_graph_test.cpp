@@ -368,21 +368,15 @@ TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnl
 
   const std::string user_card = UserPictureFolder() + "default_h.jpg";
   ASSERT_FALSE(UserPictureFolder().empty());
-  const struct {
-    const char* what;
-    std::string bytes;
-    Colour expected;  // the card's top-left quadrant: blue from the user folder, else red
-  } cases[] = {
-      {"a JPEG the program downloaded",
-       ReadFileBytes(WindowsPath(VL_VCAM_TEST_DATA "/blue_card.jpg")), kBlue},
-      {"an EMF named .jpg", BlueMetafile(), kRed},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_TRUE(std::ofstream(user_card, std::ios::binary) << c.bytes);
+  // The card's top-left quadrant: blue from a JPEG the program downloaded, red (the module's
+  // card) instead of an EMF named .jpg.
+  for (const auto& [bytes, expected] :
+       {std::pair{ReadFileBytes(WindowsPath(VL_VCAM_TEST_DATA "/blue_card.jpg")), kBlue},
+        std::pair{BlueMetafile(), kRed}}) {
+    ASSERT_TRUE(std::ofstream(user_card, std::ios::binary) << bytes);
     const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
     ASSERT_EQ(f.width, 1280);
-    EXPECT_TRUE(Near(f.At(480, 270), c.expected, 480, 270));
+    EXPECT_TRUE(Near(f.At(480, 270), expected, 480, 270));
   }
   RemoveUserPictures();
 }

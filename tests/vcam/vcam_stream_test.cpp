@@ -43,12 +43,10 @@ TEST_F(ModuleEntryTest, BothModulesExportExactlyTheFiveEntryPoints) {
 class Outer : public IUnknown {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (riid == IID_IUnknown) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    return inner_->QueryInterface(riid, ppv);
+    if (riid != IID_IUnknown) return inner_->QueryInterface(riid, ppv);
+    *ppv = this;
+    AddRef();
+    return S_OK;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
