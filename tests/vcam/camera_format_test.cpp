@@ -92,7 +92,8 @@ TEST(StreamCaps, FiguresForBothSizes) {
   EXPECT_GT(big.min_bits_per_second, 0);
 }
 
-TEST(BitmapImageSize, PaddedRowsTimesHeightKeepingSign) {
+// Image sizes are padded rows times the height, keeping its sign.
+TEST(BitmapHeader, ImageSizeSubtypeAndWhatTheHeaderMustSay) {
   EXPECT_EQ(BitmapImageSize(1280, 24, 720), 2764800);
   EXPECT_EQ(BitmapImageSize(1280, 32, 720), 3686400);
   EXPECT_EQ(BitmapImageSize(1280, 16, 720), 1843200);
@@ -100,9 +101,7 @@ TEST(BitmapImageSize, PaddedRowsTimesHeightKeepingSign) {
   EXPECT_EQ(BitmapImageSize(3, 24, 2), 24);  // 9 bytes padded to 12
   EXPECT_EQ(BitmapImageSize(3, 24, -2), -24);
   EXPECT_EQ(BitmapImageSize(1, 1, 1), 4);
-}
-
-TEST(ClassifyBitmap, SubtypeByCompressionBitCountAndMasks) {
+  // The subtype by compression, bit count and masks.
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 1, nullptr), BitmapSubtype::kRgb1);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 4, nullptr), BitmapSubtype::kRgb4);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 16, nullptr), BitmapSubtype::kRgb555);
@@ -112,10 +111,7 @@ TEST(ClassifyBitmap, SubtypeByCompressionBitCountAndMasks) {
   EXPECT_EQ(ClassifyBitmap(kBiBitfields, 16, nullptr), BitmapSubtype::kNone);
   EXPECT_EQ(ClassifyBitmap(kBiRgb, 12, nullptr), BitmapSubtype::kNone);
   EXPECT_EQ(ClassifyBitmap(0x32595559 /* YUY2 */, 16, nullptr), BitmapSubtype::kFourCC);
-}
-
-// What each offered header says is taken (FivePositionsInTheAdvertisedOrder); here, the rest.
-TEST(CameraFormat, HeaderMustSayWhatTheSubtypeSays) {
+  // What each offered header says is taken (FivePositionsInTheAdvertisedOrder); here, the rest.
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 32, kBiRgb));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb24, 24, kBiBitfields));
   EXPECT_FALSE(HeaderMatchesSubtype(BitmapSubtype::kRgb32, 24, kBiRgb));

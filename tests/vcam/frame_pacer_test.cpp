@@ -74,7 +74,7 @@ PaceFigures RunTenMinutes(int64_t min_work, int64_t max_work, int64_t stall_ever
 // stalling for a quarter of a second (a busy machine, a paging capture program): the missed frames
 // are skipped instead of bursting late stamps. Fills longer than a frame (a huge sample on a slow
 // machine): fewer samples, but their stamps are those of the clock.
-TEST(FramePacer, CoarseTimerKeepsStampsWithinOneFrameForTenMinutes) {
+TEST(FramePacer, StampsStayWithinOneFrameOfACoarseTimerAndStepByOneFrameFromZero) {
   const PaceFigures quick = RunTenMinutes(10000, 80000);
   EXPECT_LT(quick.worst_behind, kFrame);
   EXPECT_LE(quick.worst_ahead, 0);
@@ -89,10 +89,7 @@ TEST(FramePacer, CoarseTimerKeepsStampsWithinOneFrameForTenMinutes) {
   EXPECT_LT(slow.worst_behind, kFrame);
   EXPECT_LT(slow.samples, 18000);
   EXPECT_GT(slow.skipped, 0);
-}
-
-// Stamps step by one frame from zero and restart; a new clock continues without going back.
-TEST(FramePacer, StampsStepByOneFrameFromZeroAndANewClockContinuesWithoutGoingBack) {
+  // Stamps step by one frame from zero and restart; a new clock continues without going back.
   FramePacer pacer(kFrame);
   EXPECT_EQ(pacer.TimeUntilDue(0), 0);
   EXPECT_EQ(pacer.Take(0), 0);

@@ -70,7 +70,7 @@ int Zero() {
 
 // Blue everywhere with an opaque fourth byte; padding at the end of rows is left alone, and of
 // a buffer shorter than the type says only whole pixels inside it are written.
-TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBuffer) {
+TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBufferOtherTypesNoise) {
   for (const SampleLayout layout : {k24, k32}) {
     Sample s(1280, 720, layout);
     FillWithoutPicture(s.Target(), &Zero);
@@ -88,9 +88,7 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBuffer) {
   FillWithoutPicture(SampleTarget{short_buffer.data(), 7, 1280, 720, k24}, &Zero);
   EXPECT_EQ(short_buffer[5], 0x00);
   EXPECT_EQ(short_buffer[6], 0x22);
-}
-
-TEST(FillWithoutPicture, OtherTypesGetNoiseFromTheRandomSourceWithOrWithoutAPicture) {
+  // Other types get noise from the random source, with or without a picture.
   const TestPicture pic(8, 4);
   for (const bool with_picture : {false, true}) {
     Sample s(16, 4, SampleLayout::kOther);
@@ -131,7 +129,7 @@ const PictureCase kPictureCases[] = {
     {"32 bits, centred", 640, 360, 1280, 720, kL, k32, false, 320, 180},
 };
 
-TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
+TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAloneAndShortBuffersAreNeverOverrun) {
   for (const PictureCase& c : kPictureCases) {
     SCOPED_TRACE(c.name);
     TestPicture pic(c.picture_width, c.picture_height);
@@ -159,10 +157,7 @@ TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAlone) {
         << "byte " << at << " (row " << at / s.Stride() << " from the bottom, column byte "
         << at % s.Stride() << ")";
   }
-}
-
-// A short buffer is never overrun, and without pixels nothing is drawn.
-TEST(FillWithPicture, ShortSampleBufferIsNeverOverrunAndMissingPixelsAreRefused) {
+  // A short buffer is never overrun, and without pixels nothing is drawn.
   TestPicture pic(1280, 720);
   // Exactly sized to 100 rows: AddressSanitizer reports any write past it.
   const int64_t stride = 1280 * 3;
