@@ -21,6 +21,7 @@
 #include "device/socket_layer.h"
 #include "device/usbmux_client.h"
 #include "device/usbmux_protocol.h"
+#include "tests/device/refusing_port.h"
 #include "tools/fake_usbmuxd/fake_usbmuxd.h"
 
 namespace vl {
@@ -227,12 +228,8 @@ INSTANTIATE_TEST_SUITE_P(IosClients, SideBySideTest, ::testing::ValuesIn(kSides)
 using IosClientTest = FakeServiceTest;
 
 TEST_F(IosClientTest, WithoutTheServiceListsNothingAndConnectsNowhere) {
-  {
-    // A port that was free a moment ago: nothing answers there.
-    uint16_t port = 0;
-    net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));
-    usbmux::SetServicePort(port);
-  }
+  const test::RefusingPort nobody;
+  usbmux::SetServicePort(nobody.port());
   EXPECT_TRUE(List(IosClientApi()).empty());
   char** udids = reinterpret_cast<char**>(1);
   int count = -1;
