@@ -304,12 +304,9 @@ TEST_F(MainWindowTest, LoadingOverlayThenNoPhoneIsSaidAndTheThirdEmptyRefreshOpe
   EXPECT_TRUE(PickerItems().empty());
   EXPECT_EQ(WindowText(controls().picker()), A("未检测到设备"));
   EXPECT_TRUE(Visible(controls().help_button()));
+  // (Its box's text and the idle look after it: connection_workflow_test.)
   ClickOn(controls().connect_button());
   ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 3000));
-  EXPECT_EQ(boxes_[0].text, A("无可用设备，请刷新设备列表"));
-  EXPECT_EQ(boxes_[0].caption, A("无可用设备"));
-  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
-  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
   // The third empty refresh in a row opens the help dialog.
   g_help_dialogs = 0;
   const UINT_PTR watch = SetTimer(nullptr, 0, 100, &WatchForHelpDialog);
@@ -353,8 +350,8 @@ TEST_F(MainWindowTest, IphoneComesFirstThenAndroidsTheChosenOneStaysChosenBursts
   Pick(2);
   EXPECT_FALSE(controls().picker().list_open());
   EXPECT_EQ(WindowText(controls().picker()), "Galaxy S10");
-  // Connect takes the phone on the picked line; nobody answers: the failure box over the idle
-  // look.
+  // Connect takes the phone on the picked line; nobody answers: the failure box over the narrow
+  // window (its caption and the idle look before it: connection_workflow_test).
   test::RefusingPort nobody;
   dialog_->stream_worker()->SetPort(nobody.port());
   ClickOn(controls().connect_button());
@@ -364,10 +361,7 @@ TEST_F(MainWindowTest, IphoneComesFirstThenAndroidsTheChosenOneStaysChosenBursts
   EXPECT_EQ(boxes_[0].text,
             A("同步失败！请打开Quillet手机APP并进入直播模式。\nTips：QuilletAPP，首页右滑进入个人"
               "中心，选择「Orsel服务 - Zentrel」"));
-  EXPECT_EQ(boxes_[0].caption, A("同步失败"));
   EXPECT_EQ(boxes_[0].window_width, 730);
-  EXPECT_EQ(WindowText(controls().connect_button()), A("马上连接"));
-  EXPECT_TRUE(IsWindowEnabled(controls().connect_button()));
   // A phone joins ahead of it in adb's list: the refreshed list selects the Galaxy where it now
   // stands, not the first line.
   adb_->WriteConfig("device NEW00004 device\ndevice PIXEL001 device\ndevice GALAXY03 device\n");
@@ -375,7 +369,6 @@ TEST_F(MainWindowTest, IphoneComesFirstThenAndroidsTheChosenOneStaysChosenBursts
   const std::vector<std::string> refreshed{A("测试的iPhone"), "NEW00004", "PIXEL001", "GALAXY03"};
   ASSERT_TRUE(PumpUntil([&] { return PickerItems() == refreshed; }, 20000));
   EXPECT_EQ(controls().picker().GetCurSel(), 3);
-  EXPECT_EQ(dialog_->workflow()->refresh_count(), 0);
   // A burst of device changes gives one refresh, a second after the last.
   const std::string devices = test::AsLogged("adb\\adb.exe devices");
   ASSERT_EQ(CountOf(adb_->ReadLog(), devices), 2);
@@ -445,10 +438,8 @@ TEST_F(MainWindowTest, ConnectShowsThePanelFeedsCamerasFlipsTurnsUntilAPhoneQuit
   RECT rc{};
   GetWindowRect(panel, &rc);
   MapWindowPoints(nullptr, main(), reinterpret_cast<POINT*>(&rc), 2);
-  EXPECT_EQ(rc.left, 728);
-  EXPECT_EQ(rc.top, 68);
-  EXPECT_EQ(rc.right, 1078);
-  EXPECT_EQ(rc.bottom, 640);
+  EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}),
+            (std::vector<LONG>{728, 68, 1078, 640}));
   HWND beauty = ChildWithText(panel, A("美颜"));
   ASSERT_NE(beauty, nullptr);
   ClickOn(beauty);
@@ -508,12 +499,10 @@ TEST_F(MainWindowTest, ConnectShowsThePanelFeedsCamerasFlipsTurnsUntilAPhoneQuit
   ClickOn(preview.horizontal_flip_button());
   EXPECT_TRUE(PumpUntil([&] { return corners() == "RGYB"; }, 5000)) << corners();
 
-  // The orientation toggle, clicked on the preview: the hint, the new button text, and portrait
-  // pictures for the portrait camera.
+  // The orientation toggle, clicked on the preview: the hint (its text: connection_workflow_test),
+  // the new button text, and portrait pictures for the portrait camera.
   ClickOn(preview.orientation_button());
   ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }, 3000));
-  EXPECT_EQ(boxes_[0].text, A("请在直播平台中，切换摄像头为“Velloria（竖屏）”"));
-  EXPECT_EQ(boxes_[0].caption, A("提示"));
   EXPECT_EQ(WindowText(preview.orientation_button()), A("横屏模式"));
   ASSERT_TRUE(PumpUntil(
       [&] {
@@ -529,7 +518,6 @@ TEST_F(MainWindowTest, ConnectShowsThePanelFeedsCamerasFlipsTurnsUntilAPhoneQuit
 
   ClickOn(preview.orientation_button());
   ASSERT_TRUE(PumpUntil([&] { return boxes_.size() == 2; }, 3000));
-  EXPECT_EQ(boxes_[1].text, A("请在直播平台中，切换摄像头为“Velloria（横屏）” "));
   EXPECT_EQ(WindowText(preview.orientation_button()), A("竖屏模式"));
 
   // Disconnect: back to the idle look, without a box.
@@ -553,7 +541,7 @@ TEST_F(MainWindowTest, ConnectShowsThePanelFeedsCamerasFlipsTurnsUntilAPhoneQuit
   EXPECT_EQ(boxes_.size(), 2u);
 }
 
-TEST_F(MainWindowTest, MissingAdbIsToldOnceWithTheDriverLinkWhileIphonesAreListed) {
+TEST_F(MainWindowTest, MissingAdbIsToldWithTheDriverLinkAndAnUpdateOfferIsTakenOnlyFromOurOwn) {
   // The driver link as the cached configuration holds it (read at the window's start).
   const std::string link = "http://www.velloria.com.cn/adb_driver.exe";
   ProgramSettingsStore settings;
@@ -569,6 +557,44 @@ TEST_F(MainWindowTest, MissingAdbIsToldOnceWithTheDriverLinkWhileIphonesAreListe
               "安卓手机驱动下载：") +
                 link);
   EXPECT_EQ(boxes_[0].caption, A("提示"));
+
+  // The first balloon adds the window's own icon.
+  std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
+  dialog_->tray().SetNotifier([&](DWORD m, NOTIFYICONDATAA* d) {
+    calls.push_back({m, *d});
+    return TRUE;
+  });
+  dialog_->tray().ShowBalloon("update ready", "Velloria", NIIF_INFO, 3000);
+  ASSERT_EQ(calls.size(), 2u);  // added, then the balloon (services_win_test checks their fields)
+  EXPECT_EQ(calls[0].second.hWnd, main());
+  EXPECT_EQ(calls[0].second.hIcon, dialog_->small_icon());
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(dialog_->small_icon(), &info));
+  BITMAP mask{};
+  GetObject(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, 16);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+
+  // Any program can send the main window kMsgUpdateOffer with any number in lParam. Only an
+  // address this process's update check is sending (through MainWindowLink, waiting for the
+  // answer) is read; anything else is never touched, so it cannot crash the program or start a
+  // download.
+  // A download announces itself with a balloon first: one more call to the tray.
+  static const char kInstaller[] = "http://127.0.0.1:1/Velloria_setup_9.9.9.9.exe";
+  const LPARAM strangers[] = {0x10, reinterpret_cast<LPARAM>(kInstaller)};
+  for (LPARAM address : strangers) {
+    std::thread sender([&] { SendMessageA(main(), kMsgUpdateOffer, 0, address); });
+    PumpUntil([] { return false; }, 200);
+    sender.join();
+    EXPECT_EQ(calls.size(), 2u) << address;
+  }
+  // The update check's own hand-over, from its thread, starts the download.
+  std::thread fetch([&] { MainWindowLink(main()).StartUpdateDownload(kInstaller); });
+  ASSERT_TRUE(PumpUntil([&] { return calls.size() > 2; }, 5000));
+  fetch.join();
+  // The address cannot be fetched: the retry question, answered No, ends the download.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().downloading(); }, 30000));
 }
 
 TEST_F(MainWindowTest, LeavingWhileASilentPhoneIsConnectedDoesNotWaitForIt) {
@@ -608,47 +634,6 @@ TEST_F(MainWindowTest, ClosingWhileStreamingEndsTheWorkerBeforeThePanelGoes) {
   watching = false;
   watcher.join();
   EXPECT_EQ(reader_when_panel_went.load(), 0);
-}
-
-TEST_F(MainWindowTest, FirstBalloonAddsTheIconAndAnUpdateOfferIsTakenOnlyFromOurOwnSender) {
-  Attach("", "");
-  Open();
-  std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
-  dialog_->tray().SetNotifier([&](DWORD m, NOTIFYICONDATAA* d) {
-    calls.push_back({m, *d});
-    return TRUE;
-  });
-  dialog_->tray().ShowBalloon("update ready", "Velloria", NIIF_INFO, 3000);
-  ASSERT_EQ(calls.size(), 2u);  // added, then the balloon (tray_icon_test checks their fields)
-  EXPECT_EQ(calls[0].second.hWnd, main());
-  EXPECT_EQ(calls[0].second.hIcon, dialog_->small_icon());
-  ICONINFO info{};
-  ASSERT_TRUE(GetIconInfo(dialog_->small_icon(), &info));
-  BITMAP mask{};
-  GetObject(info.hbmMask, sizeof mask, &mask);
-  EXPECT_EQ(mask.bmWidth, 16);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
-
-  // Any program can send the main window kMsgUpdateOffer with any number in lParam. Only an
-  // address this process's update check is sending (through MainWindowLink, waiting for the
-  // answer) is read; anything else is never touched, so it cannot crash the program or start a
-  // download.
-  // A download announces itself with a balloon first: one more call to the tray.
-  static const char kInstaller[] = "http://127.0.0.1:1/Velloria_setup_9.9.9.9.exe";
-  const LPARAM strangers[] = {0x10, reinterpret_cast<LPARAM>(kInstaller)};
-  for (LPARAM address : strangers) {
-    std::thread sender([&] { SendMessageA(main(), kMsgUpdateOffer, 0, address); });
-    PumpUntil([] { return false; }, 200);
-    sender.join();
-    EXPECT_EQ(calls.size(), 2u) << address;
-  }
-  // The update check's own hand-over, from its thread, starts the download.
-  std::thread fetch([&] { MainWindowLink(main()).StartUpdateDownload(kInstaller); });
-  ASSERT_TRUE(PumpUntil([&] { return calls.size() > 2; }, 5000));
-  fetch.join();
-  // The address cannot be fetched: the retry question, answered No, ends the download.
-  ASSERT_TRUE(PumpUntil([&] { return !dialog_->online_host().downloading(); }, 30000));
 }
 
 }  // namespace
