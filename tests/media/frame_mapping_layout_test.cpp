@@ -21,9 +21,8 @@ class MappingHeader : public ::testing::Test {
   std::vector<uint8_t> section = std::vector<uint8_t>(kFrameMappingHeaderSize + 64 * 48 * 3);
 
   void Header(int32_t w, int32_t h, int32_t size) {
-    std::memcpy(section.data(), &w, 4);  // the test machines are little-endian, as the format
-    std::memcpy(section.data() + 4, &h, 4);
-    std::memcpy(section.data() + 8, &size, 4);
+    const int32_t fields[] = {w, h, size};  // the test machines are little-endian, as the format
+    std::memcpy(section.data(), fields, sizeof fields);
   }
   MappedPicture Read() { return ReadFrameMappingHeader(section.data(), section.size()); }
 };
@@ -32,9 +31,7 @@ class MappingHeader : public ::testing::Test {
 // picture written reads back with its pixels.
 TEST_F(MappingHeader, WrittenPictureReadsBackWithItsPixelsAndTooLargeOnesAreRefused) {
   MappedPicture pic = Read();
-  EXPECT_EQ(pic.pixels, nullptr);
-  EXPECT_EQ(pic.width, 0);
-  EXPECT_EQ(pic.height, 0);
+  EXPECT_EQ(std::tuple(pic.pixels != nullptr, pic.width, pic.height), std::tuple(false, 0, 0));
   std::vector<uint8_t> pixels(section.size());
   EXPECT_FALSE(WriteFrameMapping(section.data(), section.size(), 64, 49, pixels.data(),
                                  static_cast<int32_t>(pixels.size())));
@@ -44,9 +41,7 @@ TEST_F(MappingHeader, WrittenPictureReadsBackWithItsPixelsAndTooLargeOnesAreRefu
   ASSERT_TRUE(WriteFrameMapping(section.data(), section.size(), 64, 48, pixels.data(),
                                 static_cast<int32_t>(pixels.size())));
   pic = Read();
-  EXPECT_EQ(pic.width, 64);
-  EXPECT_EQ(pic.height, 48);
-  EXPECT_EQ(pic.size, 64 * 48 * 3);
+  EXPECT_EQ(std::tuple(pic.width, pic.height, pic.size), std::tuple(64, 48, 64 * 48 * 3));
   ASSERT_EQ(pic.pixels, section.data() + kFrameMappingHeaderSize);
   EXPECT_EQ(0, std::memcmp(pic.pixels, pixels.data(), pixels.size()));
 }
@@ -85,9 +80,9 @@ TEST_F(MappingHeader, OnlyHeadersWhosePictureFitsAreAPicture) {
   for (const Case& c : cases) {
     Header(c.width, c.height, c.size);
     const MappedPicture pic = Read();
-    EXPECT_EQ(pic.pixels != nullptr, c.picture) << c.what;
-    EXPECT_EQ(pic.width, c.width) << c.what;
-    EXPECT_EQ(pic.height, c.height) << c.what;
+    EXPECT_EQ(std::tuple(pic.pixels != nullptr, pic.width, pic.height),
+              std::tuple(c.picture, c.width, c.height))
+        << c.what;
   }
 }
 

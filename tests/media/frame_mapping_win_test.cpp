@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "common/win/handles.h"
@@ -50,9 +51,7 @@ TEST(FrameMappingWinTest, ReaderFollowsTheWritersSectionAndKeepsItsLastPicture) 
     ASSERT_TRUE(writer.Publish(1280, 720, landscape.data(), 2764800));
     MappedPicture seen = reader.Read();  // the next attempt finds it
     ASSERT_NE(seen.pixels, nullptr);
-    EXPECT_EQ(seen.width, 1280);
-    EXPECT_EQ(seen.height, 720);
-    EXPECT_EQ(seen.size, 2764800);
+    EXPECT_EQ(std::tuple(seen.width, seen.height, seen.size), std::tuple(1280, 720, 2764800));
     EXPECT_EQ(0, std::memcmp(seen.pixels, landscape.data(), landscape.size()));
 
     WriteRawHeader(1280, 720, 0x7FFFFFF0);  // more bytes than the section holds
@@ -72,8 +71,7 @@ TEST(FrameMappingWinTest, ReaderFollowsTheWritersSectionAndKeepsItsLastPicture) 
   }
   const MappedPicture seen = reader.Read();
   ASSERT_NE(seen.pixels, nullptr);
-  EXPECT_EQ(seen.width, 720);
-  EXPECT_EQ(seen.height, 1280);
+  EXPECT_EQ(std::tuple(seen.width, seen.height), std::tuple(720, 1280));
   EXPECT_EQ(0, std::memcmp(seen.pixels, portrait.data(), 2764800));
 }
 

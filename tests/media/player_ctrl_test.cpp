@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/module_directory.h"
@@ -117,9 +118,7 @@ TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlac
 
     MappedPicture seen = reader.Read();
     ASSERT_NE(seen.pixels, nullptr);
-    EXPECT_EQ(seen.width, pw);
-    EXPECT_EQ(seen.height, ph);
-    EXPECT_EQ(seen.size, 2764800);
+    EXPECT_EQ(std::tuple(seen.width, seen.height, seen.size), std::tuple(pw, ph, 2764800));
     EXPECT_EQ(0, memcmp(seen.pixels, picture->bits(), 2764800));
     picture->bits()[0] ^= 0xFF;
     Tick();

@@ -28,7 +28,6 @@ class WindowShot {
   explicit WindowShot(HWND window);
   Colour At(int x, int y) const;
   int width() const { return width_; }
-  int height() const { return height_; }
 
  private:
   int width_ = 0, height_ = 0;
