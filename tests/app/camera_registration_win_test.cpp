@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,18 +21,11 @@ namespace {
 constexpr char kLandscapeClsid[] = "{8E14549A-DB61-4309-AFA1-3578E927E934}";
 constexpr char kPortraitClsid[] = "{1B914DED-3DEF-4AD0-B158-EA0A7B34FC80}";
 
-std::string WindowsPath(const std::string& unix_path) {
-  std::string p = "Z:" + unix_path;
-  for (char& c : p)
-    if (c == '/') c = '\\';
+// A file of this build tree, as this program opens it.
+std::string Built(const std::string& path) {
+  std::string p = "Z:" + std::string(VL_BINARY_DIR) + "/" + path;
+  std::replace(p.begin(), p.end(), '/', '\\');
   return p;
-}
-
-std::string BuiltCamera(const char* file) {
-  return WindowsPath(std::string(VL_BINARY_DIR) + "/vcam/" + file);
-}
-std::string BuiltTestModule(const char* file) {
-  return WindowsPath(std::string(VL_BINARY_DIR) + "/tests/app/modules/" + file);
 }
 
 std::string RegistryString(const std::string& key, const char* value) {
@@ -111,7 +105,7 @@ TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxOneWit
   CloseHandle(f);
   copies_.push_back(junk);
   const std::string refusing =
-      Copy(BuiltTestModule("failing_register.dll"), "failing_register.dll");
+      Copy(Built("tests/app/modules/failing_register.dll"), "failing_register.dll");
   const std::string failed = Utf8ToAnsi(" 注册失败");
   for (const auto& [path, text] :
        {std::pair{missing, missing + Utf8ToAnsi("缺失")}, std::pair{junk, junk + failed},
@@ -129,13 +123,13 @@ TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxOneWit
   // A module without the export counts as registered, without a box.
   boxes_.clear();
   const std::string path =
-      Copy(BuiltTestModule("no_register_export.dll"), "no_register_export.dll");
+      Copy(Built("tests/app/modules/no_register_export.dll"), "no_register_export.dll");
   EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
   EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(CameraRegistrationTest, RealModuleWritesItsEntriesOncePerPath) {
-  const std::string path = Copy(BuiltCamera("vlux_horizontal.dll"), "vlux_horizontal.dll");
+  const std::string path = Copy(Built("vcam/vlux_horizontal.dll"), "vlux_horizontal.dll");
   EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
   EXPECT_TRUE(boxes_.empty());
   const std::string key = std::string("CLSID\\") + kLandscapeClsid;
@@ -158,14 +152,14 @@ TEST_F(CameraRegistrationTest, RealModuleWritesItsEntriesOncePerPath) {
 }
 
 TEST_F(CameraRegistrationTest, StartRegistersBothModulesAndReportsOnlyTheMissingOne) {
-  Copy(BuiltCamera("vlux_horizontal.dll"), "vlux_horizontal.dll");
+  Copy(Built("vcam/vlux_horizontal.dll"), "vlux_horizontal.dll");
   const std::string previous = ApplicationDirectory();
   SetApplicationDirectory(dir_);
   RegisterCameraModules(owner_);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, dir_ + "vlux_vertical.dll" + Utf8ToAnsi("缺失"));
   boxes_.clear();
-  const std::string vertical = Copy(BuiltCamera("vlux_vertical.dll"), "vlux_vertical.dll");
+  const std::string vertical = Copy(Built("vcam/vlux_vertical.dll"), "vlux_vertical.dll");
   RegisterCameraModules(owner_);
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(IsCameraRegisteredAt(kPortraitClsid, vertical));
