@@ -122,7 +122,8 @@ TEST_P(WidenTest, KeepsEveryPixelsBytesAndZeroesTheFourth) {
 
 INSTANTIATE_TEST_SUITE_P(BothKernels, WidenTest, ::testing::Bool());
 
-// Windows outside the picture and unusable views are refused, writing nothing.
+// Windows outside the picture and unusable views are refused by the fill, the widening and the
+// scaler, writing nothing.
 TEST(PixelLimitsTest, RefusesWindowsOutsideThePictureAndUnusableViewsWritingNothing) {
   const Picture s(8, 4, 0);
   std::vector<uint8_t> out(8 * 3 * 8, 0);
@@ -138,6 +139,14 @@ TEST(PixelLimitsTest, RefusesWindowsOutsideThePictureAndUnusableViewsWritingNoth
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 20, out.data(), 32, 8, 2));  // source rows too short
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 28, 8, 2));  // output rows too short
   EXPECT_FALSE(WidenTo32Bits(s.bytes.data(), 24, out.data(), 32, 0, 2));
+  // The smooth scaler: past the drawn picture's right edge, above its top, no pixels, rows
+  // shorter than the width.
+  SmoothScaler scaler;
+  for (auto [pixels, stride, left, top] : {std::tuple{s.bytes.data(), 24, 13, 0},
+                                           {s.bytes.data(), 24, 0, -1},
+                                           {nullptr, 24, 0, 0},
+                                           {s.bytes.data(), 23, 0, 0}})
+    EXPECT_FALSE(scaler.Scale({pixels, 8, 4, stride}, {20, 20, left, top, out.data(), 8, 8, 24}));
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0; }));
   EXPECT_TRUE(FillOriented(s.View(), {}, 0, 0, whole));
 }
@@ -208,18 +217,6 @@ TEST(SmoothScalerTest, WindowEqualsTheSamePartOfTheWholeDrawnPicture) {
       ASSERT_EQ(0, std::memcmp(part.At(y, 0), whole.At(top + y, left), static_cast<size_t>(ow) * 3))
           << dw << "x" << dh << " row " << y;
   }
-}
-
-TEST(SmoothScalerTest, RejectsWindowsOutsideTheDrawnPicture) {
-  Picture src(10, 10), out(10, 10);
-  SmoothScaler scaler;
-  // Past the right edge, above the top, no pixels, rows shorter than the width.
-  for (auto [pixels, stride, left, top] : {std::tuple{src.bytes.data(), 30, 11, 0},
-                                           {src.bytes.data(), 30, 0, -1},
-                                           {nullptr, 30, 0, 0},
-                                           {src.bytes.data(), 29, 0, 0}})
-    EXPECT_FALSE(
-        scaler.Scale({pixels, 10, 10, stride}, {20, 20, left, top, out.bytes.data(), 10, 10, 30}));
 }
 
 // The gathers (chosen on processors with SSSE3) against the portable kernels, and the output
