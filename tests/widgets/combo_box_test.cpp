@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/pixel_rect_win.h"
 #include "tests/widgets/widget_test_support.h"
 #include "widgets/combo_box.h"
 #include "widgets/combo_layout.h"
@@ -14,6 +15,19 @@ namespace {
 
 using test::PumpUntil;
 using test::XInput;
+
+PixelRect ScreenRect(HWND window) {
+  RECT rc = {};
+  GetWindowRect(window, &rc);
+  return ToPixelRect(rc);
+}
+
+PixelRect WorkArea(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return ToPixelRect(info.rcWork);
+}
 
 struct Picks : IComboBoxListener {
   std::vector<std::string> texts;
@@ -31,13 +45,13 @@ class ComboBoxTest : public ::testing::Test {
   }
   void TearDown() override { combo.list().Close(); }
 
-  RECT ListRect() {
-    RECT rc = {};
-    GetWindowRect(combo.list(), &rc);
-    return rc;
+  // The list where the placement maths put it for the box (the maths: combo_layout cases of
+  // nine_part_fit_font_combo_maths_test).
+  ComboListPlacement Placement(int items) {
+    return PlaceComboList(ScreenRect(combo), WorkArea(host), items);
   }
   POINT ItemPoint(int index) {
-    const RECT rc = ListRect();
+    const PixelRect rc = ScreenRect(combo.list());
     return {rc.left + 40, rc.top + index * 46 + 23};
   }
   bool OpenByClick() {
@@ -66,13 +80,9 @@ int PinkPixelsInItem(CComboBoxList& list, int index) {
 // Opened, hovered and closed three ways: by the box, by a click elsewhere, by an item.
 TEST_F(ComboBoxTest, OpensBelowMarksTheCurrentItemAndOnlyAClickOnAnItemSelects) {
   ASSERT_TRUE(OpenByClick());
-  RECT box;
-  GetWindowRect(combo, &box);
-  const RECT list = ListRect();
-  EXPECT_EQ(list.left, box.left);
-  EXPECT_EQ(list.right, box.right);
-  EXPECT_EQ(list.top, box.bottom - 1);
-  EXPECT_EQ(list.bottom - list.top, 3 * 46);
+  ASSERT_FALSE(Placement(3).above);
+  EXPECT_EQ(ScreenRect(combo.list()), Placement(3).rect);
+  EXPECT_FALSE(combo.list().opens_above());
   EXPECT_TRUE(combo.list_open());
   EXPECT_TRUE(CComboBoxList::HookInstalled());
   EXPECT_NE(GetWindowLongA(combo.list(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
@@ -155,28 +165,16 @@ TEST_F(ComboBoxTest, SetCurSelAndListOperations) {
   EXPECT_EQ(test::WindowText(combo), "no phone");
 }
 
-RECT WorkArea(HWND window) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-  return info.rcWork;
-}
-
 TEST_F(ComboBoxTest, NearTheScreensBottomTheListOpensAboveAndStaysOnScreen) {
-  const RECT work = WorkArea(host);
   // The box 30 pixels above the work area's bottom: no room for three items below it.
-  SetWindowPos(host, nullptr, 100, work.bottom - 56 - 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(host, nullptr, 100, WorkArea(host).bottom - 56 - 30, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
   test::PumpFor(50);
   ASSERT_TRUE(OpenByClick());
-  RECT box;
-  GetWindowRect(combo, &box);
-  const RECT list = ListRect();
+  ASSERT_TRUE(Placement(3).above);
+  EXPECT_EQ(ScreenRect(combo.list()), Placement(3).rect);
   EXPECT_TRUE(combo.list().opens_above());
   EXPECT_FALSE(combo.list().scrolls());
-  EXPECT_EQ(list.bottom, box.top + 1);
-  EXPECT_EQ(list.bottom - list.top, 3 * 46);
-  EXPECT_EQ(list.left, box.left);
-  EXPECT_LE(list.bottom, work.bottom);
   // Items read top to bottom as below the box; a click on one picks it.
   ASSERT_TRUE(XInput::Click(ItemPoint(2)));
   ASSERT_TRUE(PumpUntil([&] { return !picks.texts.empty(); }, 2000));
@@ -188,13 +186,9 @@ TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBeP
   for (int i = 1; i <= 30; ++i) combo.AddItem(("phone " + std::to_string(i)).c_str());
   combo.SetCurSel(0);
   ASSERT_TRUE(OpenByClick());
-  const RECT work = WorkArea(host);
-  const RECT list = ListRect();
+  const PixelRect list = ScreenRect(combo.list());
   ASSERT_TRUE(combo.list().scrolls());
-  EXPECT_GE(list.top, work.top);
-  EXPECT_LE(list.bottom, work.bottom);
-  EXPECT_EQ((list.bottom - list.top) % 46, 0);  // whole items
-  EXPECT_LT(list.bottom - list.top, 30 * 46);
+  EXPECT_EQ(list, Placement(30).rect);
   EXPECT_EQ(combo.list().scroll(), 0);
   // Three notches of the wheel over the list: three items down.
   const POINT over = ItemPoint(1);
@@ -204,7 +198,7 @@ TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBeP
   EXPECT_TRUE(combo.list().IsOpen());
   // To the end, then the last phone is picked with a click.
   for (int i = 0; i < 8; ++i) ASSERT_TRUE(XInput::Run("click --repeat 5 --delay 20 5"));
-  const int end = 30 * 46 - (list.bottom - list.top);
+  const int end = 30 * 46 - list.height();
   ASSERT_TRUE(PumpUntil([&] { return combo.list().scroll() == end; }, 2000))
       << combo.list().scroll();
   ASSERT_TRUE(XInput::Click({list.left + 40, list.bottom - 23}));
@@ -213,7 +207,7 @@ TEST_F(ComboBoxTest, TooManyItemsForTheScreenScrollWithTheWheelAndEveryOneCanBeP
   EXPECT_EQ(combo.GetCurSel(), 29);
   // Opened again, it shows the current phone.
   ASSERT_TRUE(OpenByClick());
-  const int visible = ListRect().bottom - ListRect().top;
+  const int visible = ScreenRect(combo.list()).height();
   EXPECT_LE(combo.list().scroll(), 29 * 46);
   EXPECT_GE(combo.list().scroll() + visible, 30 * 46);
 }
