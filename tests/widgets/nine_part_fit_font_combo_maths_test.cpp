@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "widgets/combo_layout.h"
 #include "widgets/fit_size.h"
@@ -26,15 +27,11 @@ TEST(NinePartLayout, CornersKeepTheirSizeEdgesAndCentreStretch) {
 
 TEST(NinePartLayout, MinusOneTakesThePartnersInsetAndLargeInsetsAreCutToThePicture) {
   const NinePartInsets in = ResolveInsets({-1, 5, 6, -1}, 40, 40);
-  EXPECT_EQ(in.left, 5);
-  EXPECT_EQ(in.right, 5);
-  EXPECT_EQ(in.top, 6);
-  EXPECT_EQ(in.bottom, 6);
+  EXPECT_EQ(std::tuple(in.left, in.right, in.top, in.bottom), std::tuple(5, 5, 6, 6));
   // Insets larger than the picture are cut to it.
   const NinePartInsets cut = ResolveInsets({8, 8, 30, 30}, 10, 40);
-  EXPECT_EQ(cut.left + cut.right, 10);
-  EXPECT_EQ(cut.top + cut.bottom, 40);
-  EXPECT_EQ(cut.left, 8);
+  EXPECT_EQ(std::tuple(cut.left, cut.left + cut.right, cut.top + cut.bottom),
+            std::tuple(8, 10, 40));
 }
 
 TEST(NinePartLayout, SmallDestinationShrinksCornersWithoutOverlap) {
@@ -73,8 +70,8 @@ TEST(FitIntoSquare, LongerSideBecomesTheBoundAndSmallPicturesKeepTheirSizeUnless
                {-5, 40, 100, false, 0, 0},       {40, 40, 0, true, 0, 0}};
   for (const auto& c : cases) {
     const FitSize fit = FitIntoSquare(c.width, c.height, c.bound, c.force);
-    EXPECT_EQ(fit.width, c.fitted_width) << c.width << "x" << c.height;
-    EXPECT_EQ(fit.height, c.fitted_height) << c.width << "x" << c.height;
+    EXPECT_EQ(std::pair(fit.width, fit.height), std::pair(c.fitted_width, c.fitted_height))
+        << c.width << "x" << c.height;
   }
 }
 
@@ -125,19 +122,17 @@ TEST(ComboLayout, ListOpensWhereTheScreenHasRoom) {
   };
   for (const PlacementCase& c : cases) {
     const ComboListPlacement p = PlaceComboList(c.combo, c.work, c.items);
-    EXPECT_EQ(p.rect, c.expected) << c.name;
-    EXPECT_EQ(p.above, c.above) << c.name;
-    EXPECT_EQ(p.scrolls, c.scrolls) << c.name;
+    EXPECT_EQ(std::tuple(p.rect, p.above, p.scrolls), std::tuple(c.expected, c.above, c.scrolls))
+        << c.name;
   }
 }
 
 TEST(ComboLayout, HugeItemCountsStayInsideTheWorkArea) {
   for (int items : {100000, INT_MAX / kComboItemHeight + 1, INT_MAX}) {
     const ComboListPlacement p = PlaceComboList({16, 602, 360, 638}, {0, 0, 1280, 800}, items);
-    EXPECT_TRUE(p.scrolls) << items;
-    EXPECT_TRUE(p.above) << items;
-    EXPECT_EQ(p.rect.top, 603 % kComboItemHeight) << items;
-    EXPECT_EQ(p.rect.bottom, 603) << items;
+    EXPECT_EQ(std::tuple(p.scrolls, p.above, p.rect.top, p.rect.bottom),
+              std::tuple(true, true, 603 % kComboItemHeight, 603))
+        << items;
   }
   EXPECT_GT(ComboListHeight(INT_MAX), 0);
   EXPECT_EQ(ComboListHeight(-3), 1);

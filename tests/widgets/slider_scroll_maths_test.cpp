@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "widgets/scroll_math.h"
 #include "widgets/slider_math.h"
@@ -50,10 +51,9 @@ TEST(SliderMath, ThumbAndFill) {
                {{7, 7, 7}, 0, 0, kThumb, false}};
   for (const auto& c : cases) {
     const SliderFill fill = SliderFillSpan(c.r, 220, kThumb);
-    EXPECT_EQ(SliderThumbLeft(c.r, 220, kThumb), c.left) << c.r.minimum << " " << c.r.value;
-    EXPECT_EQ(fill.from, c.from) << c.r.minimum << " " << c.r.value;
-    EXPECT_EQ(fill.to, c.to) << c.r.minimum << " " << c.r.value;
-    EXPECT_EQ(fill.centre_dot, c.centre_dot) << c.r.minimum << " " << c.r.value;
+    EXPECT_EQ(std::tuple(SliderThumbLeft(c.r, 220, kThumb), fill.from, fill.to, fill.centre_dot),
+              std::tuple(c.left, c.from, c.to, c.centre_dot))
+        << c.r.minimum << " " << c.r.value;
   }
   // A track no wider than the thumb never divides; the widest range does not overflow.
   EXPECT_EQ(SliderThumbLeft({0, 100, 60}, kThumb, kThumb), 0);
@@ -95,9 +95,7 @@ TEST(SliderMath, MinimumAboveMaximumNeverInvertsTheRange) {
   SetSliderMinimum(r, 80);
   EXPECT_EQ(r.value, 80);
   SetSliderMaximum(r, 20);
-  EXPECT_EQ(r.minimum, 20);
-  EXPECT_EQ(r.maximum, 20);
-  EXPECT_EQ(r.value, 20);
+  EXPECT_EQ(std::tuple(r.minimum, r.maximum, r.value), std::tuple(20, 20, 20));
   // And the other way round: a minimum above the maximum lifts the maximum.
   SliderRange s;
   SetSliderMinimum(s, 150);
@@ -117,10 +115,10 @@ TEST(ScrollMath, ThumbHeightAndTop) {
                {{1000, 200, 800}, 400, 80, 320}, {{100000, 10, 0}, 400, kMinimumThumbHeight, 0},
                {{100000, 10, 0}, 40, 40, 0},     {{0, 10, 0}, 300, 300, 0},
                {{100, 100, 0}, 400, 400, 0},     {{1000, 100, 300}, 56, 56, 0}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ScrollThumbHeight(c.s, c.client), c.height) << c.s.range << " in " << c.client;
-    EXPECT_EQ(ScrollThumbTop(c.s, c.client), c.top) << c.s.position << " in " << c.client;
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(std::pair(ScrollThumbHeight(c.s, c.client), ScrollThumbTop(c.s, c.client)),
+              std::pair(c.height, c.top))
+        << c.s.range << " at " << c.s.position << " in " << c.client;
 }
 
 // Positions stay in the scrollable span, for a thumb dragged anywhere too.
@@ -138,9 +136,8 @@ TEST(ScrollMath, PositionsStayInTheScrollableSpan) {
   EXPECT_EQ(MaxScrollPosition({100, 100, 0}), 0);
   EXPECT_EQ(ClampScrollPosition({100, 100, 0}, 30), 0);
   const ScrollState t{500, 200, 0};
-  EXPECT_EQ(ClampScrollPosition(t, -4), 0);
-  EXPECT_EQ(ClampScrollPosition(t, 301), 300);
-  EXPECT_EQ(ClampScrollPosition(t, 120), 120);
+  for (auto [asked, clamped] : {std::pair{-4, 0}, {301, 300}, {120, 120}})
+    EXPECT_EQ(ClampScrollPosition(t, asked), clamped) << asked;
 }
 
 }  // namespace
