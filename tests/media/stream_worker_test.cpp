@@ -9,6 +9,7 @@
 #include <new>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "device/socket_layer.h"
 #include "media/bmt_reader.h"
@@ -71,13 +72,12 @@ TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
     std::lock_guard<std::mutex> lock(decoder_->lock);
     EXPECT_EQ(decoder_->bytes, clip);
     EXPECT_GT(decoder_->chunks, 1);
-    EXPECT_EQ(decoder_->created, 1);
-    EXPECT_EQ(decoder_->destroyed, 1);
+    EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(1, 1));
   }
   ASSERT_EQ(store_.Entries().size(), 1u);
   EXPECT_EQ(store_.Entries()[0].data.size(), 40u);
-  EXPECT_EQ(worker_.ReverseFlags().reverse_h, 1);
-  EXPECT_EQ(worker_.ReverseFlags().reverse_v, 0);
+  EXPECT_EQ(std::tuple(worker_.ReverseFlags().reverse_v, worker_.ReverseFlags().reverse_h),
+            std::tuple(0, 1));
   // The run's reader is gone: nothing can write to the old connection any more.
   EXPECT_EQ(BMTReader::Current(), nullptr);
 }
@@ -113,8 +113,7 @@ TEST_F(StreamWorkerTest, FailuresReportTheDefaultTextInTheAnsiCodePageOrTheRemot
   EXPECT_EQ(text.find("\xEF\xBC\x81"), std::string::npos);
   {
     std::lock_guard<std::mutex> lock(decoder_->lock);
-    EXPECT_EQ(decoder_->created, 3);
-    EXPECT_EQ(decoder_->destroyed, 3);
+    EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(3, 3));
   }
   tips = "please open the app";
   auto phone = StartPhone({"--greeting", "HELLO"});
@@ -133,8 +132,7 @@ TEST_F(StreamWorkerTest, StopDuringStreamingAsksTheDecoderToStopAndEndsTheRun) {
   EXPECT_FALSE(worker_.IsRunning());
   EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "ended"}));
   std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(decoder_->stop_requests, 1);
-  EXPECT_EQ(decoder_->destroyed, 1);
+  EXPECT_EQ(std::tuple(decoder_->stop_requests, decoder_->destroyed), std::tuple(1, 1));
   EXPECT_GT(decoder_->chunks, 0);
 }
 
@@ -165,8 +163,7 @@ TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthAMidPacketC
             (std::vector<std::string>{"connected", "panel:<a/>", "ended", "connected", "panel:<b/>",
                                       "ended", "connected", "ended"}));
   std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(decoder_->created, 3);
-  EXPECT_EQ(decoder_->destroyed, 3);
+  EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(3, 3));
   EXPECT_EQ(std::string(decoder_->bytes.begin(), decoder_->bytes.end()), "abcabc");
 }
 
