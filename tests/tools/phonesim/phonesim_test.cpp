@@ -222,13 +222,12 @@ TEST_F(PhonesimSession, ChurnsAResourceAlongTheVideo) {
   }
 }
 
-// Picture chunks send each picture of a real clip as one packet; the parameter sets belong to
-// the first picture. (That the starts are the pictures FFmpeg finds is h264_decoder_test's.)
+// Picture chunks send each picture of a real clip as one packet. (That the starts are the pictures
+// FFmpeg finds, the parameter sets with the first, is h264_decoder_test's.)
 TEST_F(PhonesimSession, PictureChunksSendEachPictureOfARealClipAsOnePacket) {
   const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
   const std::vector<size_t> starts = FindFrameStarts(clip);
   ASSERT_EQ(starts.size(), 30u);  // 1 s at 30 fps
-  EXPECT_EQ(starts[0], 0u);
   EXPECT_TRUE(FindFrameStarts({0, 0, 1, 0x67, 0x42}).empty());
   auto phone = test::StartPhone(
       {"--video", test::ClipPath(), "--fps", "0", "--chunk", "picture", "--end", "close"});
