@@ -18,7 +18,7 @@ const std::u16string kUtf16 = u"\u6D4B\u8BD5(\u6A2A\u5C4F)";
 const std::string kGbk = "\xB2\xE2\xCA\xD4(\xBA\xE1\xC6\xC1)";
 
 // Chinese and astral characters round-trip; malformed input becomes replacement characters.
-TEST(Utf8Utf16, RoundTripsAndReplacesMalformedInput) {
+TEST(TextConvert, Utf8Utf16RoundTripsAnsiConvertsChineseAndCutsWholeCharacters) {
   EXPECT_EQ(Utf8ToUtf16(kUtf8), kUtf16);
   EXPECT_EQ(Utf16ToUtf8(kUtf16), kUtf8);
   const std::string emoji = "a\xF0\x9F\x98\x80z";  // U+1F600 needs a surrogate pair
@@ -30,12 +30,9 @@ TEST(Utf8Utf16, RoundTripsAndReplacesMalformedInput) {
   EXPECT_EQ(Utf8ToUtf16("a\xE6\xB5"), std::u16string(u"a\uFFFD"));        // truncated at the end
   EXPECT_EQ(Utf8ToUtf16("\xE6\xB5z"), std::u16string(u"\uFFFDz"));        // truncated mid-text
   EXPECT_EQ(Utf16ToUtf8(std::u16string(u"x\xD800y")), "x\xEF\xBF\xBDy");  // lone surrogate
-}
-
-// Chinese converts both ways, ASCII and nothing pass through. Korean Hangul and an emoji have
-// no GBK form; the Chinese around them survives. As on Windows, the default character stands
-// for each UTF-16 unit: two for the emoji.
-TEST(AnsiText, ConvertsChineseBothWaysTheRestBecomesQuestionMarksAndCutsWholeCharacters) {
+  // Chinese converts both ways, ASCII and nothing pass through. Korean Hangul and an emoji have
+  // no GBK form; the Chinese around them survives. As on Windows, the default character stands
+  // for each UTF-16 unit: two for the emoji.
   EXPECT_EQ(Utf8ToAnsi(kUtf8), kGbk);
   EXPECT_EQ(AnsiToUtf8(kGbk), kUtf8);
   EXPECT_EQ(Utf16ToAnsi(kUtf16), kGbk);
