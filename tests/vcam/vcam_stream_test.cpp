@@ -328,8 +328,7 @@ TEST_F(CameraStreamTest, EachBuildsFilterAndPinBeforeConnecting) {
 }
 
 // The enumerator counts, skips, resets and clones (skipping past the end is source_stream_test's
-// case); the five types it hands out carry exact
-// headers; a format set before connecting is offered first and connected.
+// case); the five types carry exact headers; a format set before connecting is offered first.
 TEST_F(CameraStreamTest, FiveMediaTypesWithExactHeadersAndTheSetFormatFirst) {
   ComPtr<IEnumMediaTypes> e;
   ASSERT_EQ(pin_->EnumMediaTypes(e.put()), S_OK);
@@ -494,7 +493,8 @@ TEST_F(CameraStreamTest, OnlyTheOfferedSizeAndLayoutAreTakenAndTheCapsDescribeOn
 // From zero at every start, whole frames apart, with a graph clock and without: a camera held up
 // by a busy machine skips the frames it missed rather than stamping late, and a stalled renderer
 // would hold the first sample for ever. While the graph runs nothing reconnects or changes the
-// type under the renderer; stopping ends delivery and closes the worker thread.
+// type under the renderer; stopping closes the worker thread (that it ends delivery is
+// source_stream_test's StoppingEndsTheWorkerEvenWhenTheDecommitFails).
 TEST_F(CameraStreamTest, StreamingStampsFromZeroKeepsItsTypeAndStoppingEndsTheWorker) {
   std::vector<OwnedType> types = AllTypes();
   for (const bool use_clock : {false, true}) {
@@ -523,10 +523,7 @@ TEST_F(CameraStreamTest, StreamingStampsFromZeroKeepsItsTypeAndStoppingEndsTheWo
       EXPECT_EQ(pin->Disconnect(), VFW_E_NOT_STOPPED);
       ASSERT_TRUE(graph.WaitForSamples(4, 10000));
       ASSERT_EQ(graph.Stop(), S_OK);
-      const size_t delivered = graph.Records().size();
-      Sleep(200);
       const std::vector<vl::tools::SampleRecord> records = graph.Records();
-      ASSERT_EQ(records.size(), delivered);
       ASSERT_GE(records.size(), 4u);
       EXPECT_EQ(records.front().start, 0);
       for (size_t i = 0; i < records.size(); ++i) {

@@ -24,7 +24,7 @@ using vl::win::ComPtr;
 
 // The offered RGB headers' subtypes are vcam_stream_test's media type cases (the camera names
 // its types through this); here a FOURCC and a header of no subtype.
-TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
+TEST(MediaTypeTest, SubtypesFromBitmapHeadersCopiesAndPartialMatches) {
   BITMAPINFOHEADER h = {};
   h.biSize = sizeof(h);
   h.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
@@ -37,11 +37,8 @@ TEST(MediaTypeTest, SubtypesFromBitmapHeaders) {
   h.biHeight = -3;
   h.biBitCount = 24;
   EXPECT_EQ(GetBitmapSize(&h), -48);
-}
-
-// Copies own their format blocks; a partial type matches by what it specifies, its block's bytes
-// only when it has one.
-TEST(MediaTypeTest, CopiesOwnTheirFormatBlocksAndPartialTypesMatchByWhatTheySpecify) {
+  // Copies own their format blocks; a partial type matches by what it specifies, its block's bytes
+  // only when it has one.
   CMediaType original(&MEDIATYPE_Video);
   BYTE* block = original.AllocFormatBuffer(16);
   ASSERT_NE(block, nullptr);
