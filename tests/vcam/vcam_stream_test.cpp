@@ -23,22 +23,6 @@ namespace {
 // The entry points first, while no object of the modules was made in this process.
 using ModuleEntryTest = CameraModulesTest;
 
-// Each module's export directory names exactly the five entry points.
-TEST_F(ModuleEntryTest, BothModulesExportExactlyTheFiveEntryPoints) {
-  for (const CameraModule* module : {landscape_, portrait_}) {
-    auto* base = reinterpret_cast<const BYTE*>(module->handle());
-    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-    EXPECT_EQ(exports->NumberOfNames, 5u);
-    for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllMain", "DllRegisterServer",
-                             "DllUnregisterServer"})
-      EXPECT_NE(GetProcAddress(module->handle(), name), nullptr) << name;
-  }
-}
-
 // A controlling object that aggregates the camera filter.
 class Outer : public IUnknown {
  public:
@@ -54,9 +38,46 @@ class Outer : public IUnknown {
   IUnknown* inner_ = nullptr;
 };
 
-// DllGetClassObject hands out only its own class factory, whose CreateInstance checks its
-// arguments; a filter it creates for an outer object delegates to it.
-TEST_F(ModuleEntryTest, TheClassFactoryRefusesWhatItDoesNotServeAndAggregates) {
+// Each module's export directory names exactly the five entry points. DllCanUnloadNow counts
+// factories, locks and objects. DllGetClassObject hands out only its own class factory, whose
+// CreateInstance checks its arguments; a filter it creates for an outer object delegates to it.
+TEST_F(ModuleEntryTest, ExportsUnloadingTheClassFactoryAndAggregation) {
+  for (const CameraModule* module : {landscape_, portrait_}) {
+    auto* base = reinterpret_cast<const BYTE*>(module->handle());
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    EXPECT_EQ(exports->NumberOfNames, 5u);
+    for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllMain", "DllRegisterServer",
+                             "DllUnregisterServer"})
+      EXPECT_NE(GetProcAddress(module->handle(), name), nullptr) << name;
+  }
+  {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+              S_OK);
+    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+    factory->LockServer(TRUE);
+    factory.reset();
+    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
+              S_OK);
+    factory->LockServer(FALSE);
+  }
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
+  ComPtr<IEnumPins> pins;
+  {
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(landscape_->CreateFilter(kLandscapeClsid, &filter), S_OK);
+    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+    ASSERT_EQ(filter->EnumPins(pins.put()), S_OK);
+  }
+  // The enumerator holds the filter.
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
+  pins.reset();
+  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(landscape_->GetClassObject(kPortraitClsid, IID_IClassFactory, &out),
             CLASS_E_CLASSNOTAVAILABLE);
@@ -96,33 +117,6 @@ TEST_F(ModuleEntryTest, TheClassFactoryRefusesWhatItDoesNotServeAndAggregates) {
   filter->Release();
   EXPECT_EQ(outer.refs_, 1u);
   EXPECT_EQ(outer.inner_->Release(), 0u);
-}
-
-TEST_F(ModuleEntryTest, CanUnloadNowCountsFactoriesLocksAndObjects) {
-  {
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-              S_OK);
-    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-    factory->LockServer(TRUE);
-    factory.reset();
-    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-    ASSERT_EQ(landscape_->GetClassObject(kLandscapeClsid, IID_IClassFactory, factory.put_void()),
-              S_OK);
-    factory->LockServer(FALSE);
-  }
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
-  ComPtr<IEnumPins> pins;
-  {
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(landscape_->CreateFilter(kLandscapeClsid, &filter), S_OK);
-    EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-    ASSERT_EQ(filter->EnumPins(pins.put()), S_OK);
-  }
-  // The enumerator holds the filter.
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_FALSE);
-  pins.reset();
-  EXPECT_EQ(landscape_->CanUnloadNow(), S_OK);
 }
 
 // Frees a media type handed out by the camera.
