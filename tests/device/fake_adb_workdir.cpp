@@ -1,9 +1,10 @@
 #include "tests/device/fake_adb_workdir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace vl::test {
@@ -20,10 +21,8 @@ std::string BuiltProgram(const std::string& folder, const std::string& name) {
 std::string AsLogged(const std::string& command_line) {
   std::string line = "cmd: " + command_line + "\n";
 #ifndef _WIN32
-  const size_t first_word_end = line.find(' ', 5);
-  for (size_t i = 5; i < first_word_end; ++i) {
-    if (line[i] == '\\') line[i] = '/';
-  }
+  const size_t first_word_end = std::min(line.find(' ', 5), line.size());
+  std::replace(line.begin() + 5, line.begin() + first_word_end, '\\', '/');
 #endif
   return line;
 }
@@ -62,9 +61,7 @@ void FakeAdbWorkdir::RestoreAdb() {
 
 std::string FakeAdbWorkdir::ReadLog() const {
   std::ifstream in(dir_ / "adb" / "calls.log", std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace vl::test

@@ -1,7 +1,9 @@
 #include "tests/device/fake_iphones.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "device/usbmux_client.h"
@@ -18,8 +20,7 @@ std::string Env(const char* name) {
 std::string LocalPath(const std::string& unix_path) {
 #ifdef _WIN32
   std::string path = "Z:" + unix_path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 #else
   return unix_path;
@@ -51,9 +52,7 @@ void FakeIphones::Attach(const std::string& lines) {
 
 std::string FakeIphones::Log() const {
   std::ifstream in(log_, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool FakeIphones::Logged(const std::string& line) const {
