@@ -53,35 +53,6 @@ class StreamWorkerTest : public ::testing::Test {
   StreamWorker worker_;
 };
 
-TEST_F(StreamWorkerTest, StreamsVideoCommandsAndResourcesThenEnds) {
-  const std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
-  ASSERT_GT(clip.size(), 1000u);
-  auto phone = StartPhone({"--reverse-h", "1", "--panel-text", "<config/>", "--video",
-                           test::ClipPath(), "--fps", "0", "--chunk", "1:3000", "--resource-bytes",
-                           "a.png=40", "--end", "close"});
-  worker_.SetPort(phone->port());
-  worker_.Start(&phone_entry_);
-  EXPECT_TRUE(worker_.IsRunning());
-  ASSERT_TRUE(listener_.WaitFor("ended", kWait));
-  WaitUntilIdle(worker_);
-
-  EXPECT_EQ(listener_.Events(),
-            (std::vector<std::string>{"connected", "panel:<config/>", "ended"}));
-  // Every chunk reached the decoder in order: the bytes are the clip's bytes.
-  {
-    std::lock_guard<std::mutex> lock(decoder_->lock);
-    EXPECT_EQ(decoder_->bytes, clip);
-    EXPECT_GT(decoder_->chunks, 1);
-    EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(1, 1));
-  }
-  ASSERT_EQ(store_.Entries().size(), 1u);
-  EXPECT_EQ(store_.Entries()[0].data.size(), 40u);
-  EXPECT_EQ(std::tuple(worker_.ReverseFlags().reverse_v, worker_.ReverseFlags().reverse_h),
-            std::tuple(0, 1));
-  // The run's reader is gone: nothing can write to the old connection any more.
-  EXPECT_EQ(BMTReader::Current(), nullptr);
-}
-
 // A failure reports the built-in text in the ANSI code page: the short one without a device,
 // the long one when adb is missing or nobody answers (no forward without a device or adb); a tip
 // fetched while the program runs replaces the long text at the next failure.
@@ -136,19 +107,25 @@ TEST_F(StreamWorkerTest, StopDuringStreamingAsksTheDecoderToStopAndEndsTheRun) {
   EXPECT_GT(decoder_->chunks, 0);
 }
 
-// Runs follow each other, each with a new decoder (a Start while running is ignored). A length
-// past the bound, a close in the middle of a packet, and a store that runs out of memory (as a
-// 32-bit program may on a large resource: the run ends instead of the program) end a run;
-// garbage before them does not.
-TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthAMidPacketCloseOrNoMemory) {
+// Runs follow each other, each with a new decoder (a Start while running is ignored). The first
+// streams video, a command and a resource until the phone closes: every chunk reaches the decoder
+// in order, the phone's flags are the worker's, and afterwards the run's reader is gone (nothing
+// can write to the old connection any more). A length past the bound, a close in the middle of a
+// packet, and a store that runs out of memory (as a 32-bit program may on a large resource: the
+// run ends instead of the program) end a run; garbage before them does not.
+TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtTheCloseAnOversizedLengthOrNoMemory) {
   struct ExhaustedStore : IResourceStore {
     void AddResource(const std::string&, std::unique_ptr<uint8_t[]>, int32_t) override {
       throw std::bad_alloc();
     }
   } exhausted;
+  std::vector<uint8_t> clip = test::ReadBytes(test::ClipPath());
+  ASSERT_GT(clip.size(), 1000u);
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--packet-text", "1:abc", "--panel-text", "<a/>",
-                                 "--oversized-length"},
+       {std::vector<std::string>{"--reverse-h", "1", "--panel-text", "<config/>", "--video",
+                                 test::ClipPath(), "--fps", "0", "--chunk", "1:3000",
+                                 "--resource-bytes", "a.png=40", "--end", "close"},
+        {"--packet-text", "1:abc", "--panel-text", "<a/>", "--oversized-length"},
         {"--garbage-types", "100", "--packet-text", "1:abc", "--panel-text", "<b/>",
          "--close-mid-packet", "5000"},
         {"--resource-bytes", "a.png=40", "--panel-text", "<never/>", "--end", "hold"}}) {
@@ -156,15 +133,25 @@ TEST_F(StreamWorkerTest, RunsFollowEachOtherAndEndAtAnOversizedLengthAMidPacketC
     auto phone = StartPhone(args);
     worker_.SetPort(phone->port());
     worker_.Start(&phone_entry_);
+    EXPECT_TRUE(worker_.IsRunning());
     worker_.Start(&phone_entry_);  // ignored while running
     WaitUntilIdle(worker_);
+    if (args[0] != "--reverse-h") continue;
+    EXPECT_EQ(std::tuple(worker_.ReverseFlags().reverse_v, worker_.ReverseFlags().reverse_h),
+              std::tuple(0, 1));
+    EXPECT_EQ(BMTReader::Current(), nullptr);
   }
   EXPECT_EQ(listener_.Events(),
-            (std::vector<std::string>{"connected", "panel:<a/>", "ended", "connected", "panel:<b/>",
-                                      "ended", "connected", "ended"}));
+            (std::vector<std::string>{"connected", "panel:<config/>", "ended", "connected",
+                                      "panel:<a/>", "ended", "connected", "panel:<b/>", "ended",
+                                      "connected", "ended"}));
+  ASSERT_EQ(store_.Entries().size(), 1u);
+  EXPECT_EQ(store_.Entries()[0].data.size(), 40u);
   std::lock_guard<std::mutex> lock(decoder_->lock);
-  EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(3, 3));
-  EXPECT_EQ(std::string(decoder_->bytes.begin(), decoder_->bytes.end()), "abcabc");
+  EXPECT_EQ(std::tuple(decoder_->created, decoder_->destroyed), std::tuple(4, 4));
+  EXPECT_GT(decoder_->chunks, 3);
+  clip.insert(clip.end(), {'a', 'b', 'c', 'a', 'b', 'c'});
+  EXPECT_EQ(decoder_->bytes, clip);
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point t) {
