@@ -59,7 +59,7 @@ TEST(SplitUrl, SchemeHostPortAndPathWithoutTheFragmentOrNothing) {
 
 // Only http and https addresses may reach the shell; a blank, quote or control anywhere could end
 // the address on a browser's command line and pass it options.
-TEST(IsWebAddress, HttpAndHttpsWithoutBlanksQuotesOrControls) {
+TEST(IsWebAddress, HttpAndHttpsWithoutBlanksQuotesOrControlsAsEncodedQueryWordsMake) {
   for (const char* url : {"http://www.velloria.com.cn/serel_camera/",
                           "https://www.baidu.com/s?wd=vivo%20%E6%89%93%E5%BC%80", "HTTP://h/x"})
     EXPECT_TRUE(IsWebAddress(url)) << url;
@@ -71,9 +71,7 @@ TEST(IsWebAddress, HttpAndHttpsWithoutBlanksQuotesOrControls) {
                           "http://h/x\" --renderer-cmd-prefix=calc", "http://h/x' y",
                           "http://h/x\ty", "http://h/x\x7f", "http://h/x?a=b c"})
     EXPECT_FALSE(IsWebAddress(url)) << url;
-}
-
-TEST(EncodeQueryWords, KeepsLettersAndChineseAndEncodesTheRest) {
+  // Query words keep letters and Chinese and encode the rest, and so make web addresses.
   EXPECT_EQ(EncodeQueryWords("vivo X20 \xb4\xf2\xbf\xaa"), "vivo%20X20%20\xb4\xf2\xbf\xaa");
   EXPECT_EQ(EncodeQueryWords("a\"b'c&d#e%f+g/h"), "a%22b%27c%26d%23e%25f%2Bg%2Fh");
   EXPECT_EQ(EncodeQueryWords("Mi-9_SE.x~"), "Mi-9_SE.x~");
@@ -83,8 +81,7 @@ TEST(EncodeQueryWords, KeepsLettersAndChineseAndEncodesTheRest) {
 TEST(InstallerNames, LastSegmentBeforeTheQueryWithATmpTwinOrNone) {
   const std::string kLongest(196, 'a');
   const struct {
-    std::string url;
-    std::string final_name, temp_name;
+    std::string url, final_name, temp_name;
   } cases[] = {
       {"http://d.velloria.com.cn/pc/setup_2.1.exe?from=app&x=/y", "setup_2.1.exe", "setup_2.1.tmp"},
       {"https://h:8443/Velloria_Setup.EXE#top", "Velloria_Setup.EXE", "Velloria_Setup.tmp"},
@@ -123,8 +120,7 @@ TEST(InstallerIdentity, OnlyTheOfferedNewerInstallerIsAccepted) {
   const struct {
     const char* what;
     std::optional<InstallerIdentity> identity;
-    const char* offered;
-    const char* program;
+    const char *offered, *program;
     V verdict;
   } cases[] = {
       {"the offer", installer, "1.0.11.0", "1.0.10.100", V::kAccepted},
