@@ -258,10 +258,8 @@ TEST_F(PhonesimSession, TheProgramHelpsServesAReaderAndLogsWhatItReceived) {
                             port_file + " --log " + log_file +
                             " --reverse-v 3 --panel-text <hello/> --hold-ms 3000"));
   int port = 0;
-  for (int i = 0; i < 500 && port == 0; ++i) {
-    std::ifstream(port_file) >> port;
-    if (port == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  for (int i = 0; i < 500 && !(std::ifstream(port_file) >> port); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_GT(port, 0);
   auto reader = BMTReader::Create(PacketSinks{&listener, nullptr});
   ASSERT_EQ(reader->Connect(2, "PHONE1", port), 1);
