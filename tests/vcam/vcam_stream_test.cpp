@@ -16,6 +16,7 @@
 #include "common/dib_stride.h"
 #include "tests/vcam/camera_module.h"
 #include "tools/vcam_capture/capture_graph.h"
+#include "vcam/camera_format.h"
 
 namespace vl::test {
 namespace {
@@ -343,34 +344,27 @@ TEST_F(CameraStreamTest, FiveMediaTypesWithExactHeadersAndTheSetFormatFirst) {
   ASSERT_EQ(clone->Next(1, &from_clone.mt, nullptr), S_OK);
   EXPECT_EQ(from_clone.mt->subtype, MEDIASUBTYPE_RGB8);
 
-  const struct {
-    const GUID* subtype;
-    WORD bits;
-    DWORD compression, colours;
-    DWORD masks[3];
-  } expected[] = {
-      {&MEDIASUBTYPE_RGB32, 32, BI_RGB, 0, {}},
-      {&MEDIASUBTYPE_RGB24, 24, BI_RGB, 0, {}},
-      {&MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS, 0, {0xF800, 0x07E0, 0x001F}},
-      {&MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS, 0, {0x7C00, 0x03E0, 0x001F}},
-      {&MEDIASUBTYPE_RGB8, 8, BI_RGB, 256, {}},
-  };
-  for (size_t i = 0; i < 5; ++i) {
+  // The headers are the offered format table's, whose every entry camera_format_test checks.
+  const GUID* subtypes[] = {&MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24, &MEDIASUBTYPE_RGB565,
+                            &MEDIASUBTYPE_RGB555, &MEDIASUBTYPE_RGB8};
+  for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
     const AM_MEDIA_TYPE& mt = *types[i].mt;
-    const auto& x = expected[i];
+    vl::vcam::OfferedFormat x;
+    ASSERT_TRUE(vl::vcam::GetOfferedFormat(i, &x));
     EXPECT_EQ(mt.majortype, MEDIATYPE_Video);
-    EXPECT_EQ(mt.subtype, *x.subtype);
+    EXPECT_EQ(mt.subtype, *subtypes[i]);
     EXPECT_EQ(mt.formattype, FORMAT_VideoInfo);
     EXPECT_EQ(mt.bTemporalCompression, FALSE);
     EXPECT_EQ(mt.bFixedSizeSamples, TRUE);
-    const DWORD image = static_cast<DWORD>(vl::DibRowStride(1280, x.bits) * 720);
+    const WORD bits = static_cast<WORD>(x.bit_count);
+    const DWORD image = static_cast<DWORD>(vl::DibRowStride(1280, bits) * 720);
     EXPECT_EQ(mt.lSampleSize, image);
     // The whole block: the header, bit fields' masks, empty rectangles, every other byte zero.
     VIDEOINFO want;
     std::memset(&want, 0, sizeof(want));
     want.AvgTimePerFrame = 333333;
-    want.bmiHeader = {40, 1280, 720, 1, x.bits, x.compression, image, 0, 0, x.colours, 0};
+    want.bmiHeader = {40, 1280, 720, 1, bits, x.compression, image, 0, 0, x.colours_used, 0};
     std::copy(x.masks, x.masks + 3, want.dwBitMasks);
     ASSERT_EQ(mt.cbFormat, 1128u);
     EXPECT_EQ(std::memcmp(mt.pbFormat, &want, sizeof(want)), 0);
