@@ -122,30 +122,25 @@ bool Publish(FrameMappingWriter& writer, int32_t width, int32_t height,
   return writer.Publish(width, height, pixels.data(), static_cast<int32_t>(pixels.size()));
 }
 
-// A bottom-up 24-bit picture whose pixels encode their visual position.
-struct Pattern {
-  int32_t width, height;
-  std::vector<uint8_t> bytes;
-  Pattern(int32_t w, int32_t h) : width(w), height(h), bytes(static_cast<size_t>(w) * h * 3) {
-    for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < w; ++x) {
-        uint8_t* p = At(x, y);
-        p[0] = static_cast<uint8_t>(x);
-        p[1] = static_cast<uint8_t>(y);
-        p[2] = static_cast<uint8_t>((x >> 8) * 16 + (y >> 8));
-      }
-  }
-  uint8_t* At(int32_t x, int32_t y) {
-    return bytes.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
-  }
-};
-
 // One delivered sample with its negotiated size and layout.
 struct Frame {
   int32_t width = 0, height = 0, bpp = 0;
   std::vector<uint8_t> bytes;
   const uint8_t* At(int32_t x, int32_t y) const {
     return bytes.data() + (static_cast<size_t>(height - 1 - y) * width + x) * bpp;
+  }
+};
+
+// A bottom-up 24-bit picture whose pixels encode their visual position.
+struct Pattern : Frame {
+  Pattern(int32_t w, int32_t h) : Frame{w, h, 3, std::vector<uint8_t>(size_t{3} * w * h)} {
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        auto* p = const_cast<uint8_t*>(At(x, y));
+        p[0] = static_cast<uint8_t>(x);
+        p[1] = static_cast<uint8_t>(y);
+        p[2] = static_cast<uint8_t>((x >> 8) * 16 + (y >> 8));
+      }
   }
 };
 
@@ -336,7 +331,8 @@ std::string BlueMetafile() {
   return bytes;
 }
 
-// Each camera shows its module's help picture, centred; the portrait camera's turned clockwise.
+// Each camera shows its module's help picture, centred (exactly where, sample_fill_test's
+// "32 bits, centred" case); the portrait camera's turned clockwise.
 // One the program left in the user folder is shown instead only when it passes the help picture
 // check (picture_header_test decides which do); an EMF named .jpg, which the system would draw,
 // does not.
@@ -350,11 +346,6 @@ TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnl
   EXPECT_TRUE(Near(f.At(800, 270), kGreen, 800, 270));
   EXPECT_TRUE(Near(f.At(480, 450), kWhite, 480, 450));
   EXPECT_TRUE(Near(f.At(800, 450), kYellow, 800, 450));
-  // Just inside the card's corners, and not outside them.
-  EXPECT_TRUE(Near(f.At(324, 184), kRed, 324, 184));
-  EXPECT_TRUE(Near(f.At(955, 535), kYellow, 955, 535));
-  EXPECT_FALSE(Near(f.At(316, 176), kRed, 316, 176));
-  EXPECT_FALSE(Near(f.At(964, 544), kYellow, 964, 544));
   // Turned clockwise the card is 360 x 640 at (180, 320): top-left red went to the top right,
   // bottom-left white to the top left.
   const Frame p = Capture(kPortraitName, MEDIASUBTYPE_RGB32);
