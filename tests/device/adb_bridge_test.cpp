@@ -94,7 +94,7 @@ TEST(GetpropName, ModelThenProductNameThenBuildProduct) {
 }
 
 // One runner for every call, reused; the command lines exactly as adb receives them.
-TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) {
+TEST(AdbBridge, ListsNamesAndForwardsWithExactCommandLinesAndWithoutAdbFails) {
   FakeAdbWorkdir dir(kTwoPhones);
   ProcessRunner runner;
   std::vector<std::string> serials{"kept"};
@@ -128,22 +128,18 @@ TEST(AdbBridge, ListsAuthorisedPhonesNamesThemAndForwardsWithExactCommandLines) 
   runner.Release();
   EXPECT_EQ(runner.WriteInput("x"), 0);
   EXPECT_EQ(runner.ReadAll(), "");
-}
-
-TEST(AdbBridge, MissingAdbFailsTheListAndKeepsTheSerialAsNameARejectedForwardDoesNot) {
-  FakeAdbWorkdir dir(kTwoPhones);
+  // Without adb the list fails, the serial names the phone and the forward fails; a forward
+  // that adb itself rejects still counts as run.
   dir.RemoveAdb();
-  ProcessRunner runner;
-  std::vector<std::string> serials;
+  serials.clear();
   EXPECT_FALSE(AdbListDevices(runner, serials));
   EXPECT_TRUE(serials.empty());
-  DeviceEntry entry;
-  AdbGetDeviceInfo(runner, "PIXEL001", entry);
-  EXPECT_EQ(entry.display_name, "PIXEL001");
-  EXPECT_EQ(entry.identifier, "PIXEL001");
-  EXPECT_EQ(entry.kind, 2);
+  DeviceEntry unnamed;
+  AdbGetDeviceInfo(runner, "PIXEL001", unnamed);
+  EXPECT_EQ(unnamed.display_name, "PIXEL001");
+  EXPECT_EQ(unnamed.identifier, "PIXEL001");
+  EXPECT_EQ(unnamed.kind, 2);
   EXPECT_FALSE(AdbForward(runner, "PIXEL001", 8984, 8984));
-  // A forward that adb itself rejects still counts as run.
   dir.RestoreAdb();
   dir.WriteConfig("fail forward error: cannot bind listener\n");
   EXPECT_TRUE(AdbForward(runner, "NOPE", 8984, 8984));
