@@ -268,7 +268,7 @@ TEST_F(CameraGraphTest, RegistrationListsEachCameraOnceAndUnregisteringRemovesOn
 // Without a picture or a fallback every pixel is blue (a section no picture can be read from is
 // sample_fill_test's FillSample case). Then a picture published while the camera runs appears,
 // and outlives its publisher.
-TEST_F(CameraGraphTest, BlueWithoutAPictureUntilOneAppearsThatOutlivesThePublisher) {
+TEST_F(CameraGraphTest, BlueUntilAPictureAppearsThatOutlivesItsPublisherThenTheToolsEndToEnd) {
   ASSERT_EQ(Register(bare_ + kDlls[0]), 0);
   ASSERT_EQ(Register(bare_ + kDlls[1]), 0);
   const struct {
@@ -314,6 +314,32 @@ TEST_F(CameraGraphTest, BlueWithoutAPictureUntilOneAppearsThatOutlivesThePublish
   EXPECT_TRUE(during == picture.bytes);
   // The camera's own view keeps the section and its last picture alive.
   EXPECT_TRUE(after == picture.bytes);
+  // The capture tool's --list is installer_roundtrip_test's check, in both bitnesses.
+  // The publisher holds the section while the capture tool runs in a third process.
+  ChildProcess publisher(WindowsPath(VL_FRAME_PUBLISHER_EXE) +
+                         " --solid 1280x720:123456 --hold 60");
+  ASSERT_TRUE(publisher.WaitForOutput("published=1280x720 size=2764800", 20000))
+      << publisher.Output();
+
+  const std::string bmp = root_ + "\\tool_sample.bmp";
+  std::string report;
+  const int code = RunProcess(WindowsPath(VL_VCAM_CAPTURE_EXE) +
+                                  " --device \"Velloria(\xE6\xA8\xAA\xE5\xB1\x8F)\" --samples 5"
+                                  " --no-clock --save 3:" +
+                                  bmp,
+                              &report);
+  ASSERT_EQ(code, 0) << report;
+  EXPECT_NE(report.find("type=RGB24 1280x720 bits=24"), std::string::npos) << report;
+  EXPECT_NE(report.find("clock=none"), std::string::npos) << report;
+  EXPECT_NE(report.find("stamps=0,333333,666666,999999,1333332"), std::string::npos) << report;
+  vl::tools::BmpPicture saved;
+  ASSERT_TRUE(vl::tools::ReadBmpFile(bmp, &saved));
+  ASSERT_EQ(saved.width, 1280);
+  ASSERT_EQ(saved.height, 720);
+  for (size_t i = 0; i < saved.pixels.size(); i += 3)
+    ASSERT_TRUE(saved.pixels[i] == 0x56 && saved.pixels[i + 1] == 0x34 &&
+                saved.pixels[i + 2] == 0x12)
+        << "byte " << i;
 }
 
 // An enhanced metafile that draws a blue card, as another program could leave it named like a
@@ -336,7 +362,7 @@ std::string BlueMetafile() {
 // One the program left in the user folder is shown instead only when it passes the help picture
 // check (picture_header_test decides which do); an EMF named .jpg, which the system would draw,
 // does not.
-TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnlyAsSmallJpegs) {
+TEST_F(CameraGraphTest, HelpPicturesThenPublishedPicturesExactlyWithFrameNumbersOnTheWallClock) {
   ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
   ASSERT_EQ(Register(with_res_ + kDlls[1]), 0);
   const Frame f = Capture(kLandscapeName, MEDIASUBTYPE_RGB24);
@@ -370,16 +396,12 @@ TEST_F(CameraGraphTest, HelpPicturesAreCentredTurnedAndTakenFromTheUserFolderOnl
     EXPECT_TRUE(Near(f.At(480, 270), expected, 480, 270));
   }
   RemoveUserPictures();
-}
-
-// A published portrait picture arrives in the landscape camera at 32 bits pixel for pixel, turned
-// clockwise and opaque: the camera offers its own orientation whatever the section holds.
-// (Landscape into the landscape camera at 24 bits is the appearing picture of the blue case; the
-// portrait camera turns the help card; every placement is sample_fill_test's table.) Then what the
-// latency measurement and the soak rely on: every sample's frame number read back and timed on
-// the wall clock, and a long run that keeps only a bounded record.
-TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnTheWallClock) {
-  ASSERT_EQ(Register(with_res_ + kDlls[0]), 0);
+  // A published portrait picture arrives in the landscape camera at 32 bits pixel for pixel, turned
+  // clockwise and opaque: the camera offers its own orientation whatever the section holds.
+  // (Landscape into the landscape camera at 24 bits is the appearing picture of the blue case; the
+  // portrait camera turns the help card; every placement is sample_fill_test's table.) Then what
+  // the latency measurement and the soak rely on: every sample's frame number read back and timed
+  // on the wall clock, and a long run that keeps only a bounded record.
   {
     Pattern picture(720, 1280);
     FrameMappingWriter section;
@@ -422,36 +444,6 @@ TEST_F(CameraGraphTest, PublishedPicturesArriveExactlyWithTheirFrameNumbersOnThe
   EXPECT_GT(records[3].arrival_us, records[2].arrival_us);
   // The wall clock is the machine's: its time since 1970 is after 2020.
   EXPECT_GT(before, int64_t{1577836800} * 1000000);
-}
-
-// The capture tool's --list is installer_roundtrip_test's check, in both bitnesses.
-TEST_F(CameraGraphTest, ToolsPublishAndCaptureEndToEnd) {
-  ASSERT_EQ(Register(bare_ + kDlls[0]), 0);
-  // The publisher holds the section while the capture tool runs in a third process.
-  ChildProcess publisher(WindowsPath(VL_FRAME_PUBLISHER_EXE) +
-                         " --solid 1280x720:123456 --hold 60");
-  ASSERT_TRUE(publisher.WaitForOutput("published=1280x720 size=2764800", 20000))
-      << publisher.Output();
-
-  const std::string bmp = root_ + "\\tool_sample.bmp";
-  std::string report;
-  const int code = RunProcess(WindowsPath(VL_VCAM_CAPTURE_EXE) +
-                                  " --device \"Velloria(\xE6\xA8\xAA\xE5\xB1\x8F)\" --samples 5"
-                                  " --no-clock --save 3:" +
-                                  bmp,
-                              &report);
-  ASSERT_EQ(code, 0) << report;
-  EXPECT_NE(report.find("type=RGB24 1280x720 bits=24"), std::string::npos) << report;
-  EXPECT_NE(report.find("clock=none"), std::string::npos) << report;
-  EXPECT_NE(report.find("stamps=0,333333,666666,999999,1333332"), std::string::npos) << report;
-  vl::tools::BmpPicture saved;
-  ASSERT_TRUE(vl::tools::ReadBmpFile(bmp, &saved));
-  ASSERT_EQ(saved.width, 1280);
-  ASSERT_EQ(saved.height, 720);
-  for (size_t i = 0; i < saved.pixels.size(); i += 3)
-    ASSERT_TRUE(saved.pixels[i] == 0x56 && saved.pixels[i + 1] == 0x34 &&
-                saved.pixels[i + 2] == 0x12)
-        << "byte " << i;
 }
 
 }  // namespace
