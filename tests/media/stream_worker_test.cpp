@@ -229,49 +229,42 @@ TEST_F(StreamWorkerTest, QuietPhoneEndsTheRunAfterAboutTenSecondsOrAtOnceOnStop)
   }
 }
 
-// The worker's own decoders deliver into its frame buffer.
-class VideoStreamWorkerTest : public StreamWorkerTest {
- protected:
-  VideoStreamWorkerTest() { plain_.SetListener(&listener_); }
+// A worker with its own decoders delivers into its frame buffer, TakeFrame handing the pictures
+// out with the phone's flags: nothing before the first picture; undecodable video before the clip
+// is dropped and the stream goes on. Each run starts with an empty queue; in portrait mode the
+// picture is turned clockwise, the user's mirror cancels the phone's, and the phone's flip turns
+// it upside down.
+TEST_F(StreamWorkerTest, DecodedPicturesReachTakeFrameWithThePhonesAndTheUsersFlags) {
+  StreamWorker plain;
+  plain.SetListener(&listener_);
   // Streams what the phone sends (a clip at full speed) and waits for the run to end.
-  void Run(std::vector<std::string> args) {
+  auto run = [&](std::vector<std::string> args) {
     args.insert(args.end(), {"--fps", "0", "--end", "close"});
     auto phone = StartPhone(args);
-    plain_.SetPort(phone->port());
-    plain_.Start(&phone_entry_);
-    WaitUntilIdle(plain_);
-  }
-  StreamWorker plain_;
-};
-
-// Undecodable video before the clip is dropped and the stream goes on.
-TEST_F(VideoStreamWorkerTest, DecodedPicturesReachTakeFrameWithThePhonesFlags) {
-  EXPECT_EQ(plain_.TakeFrame(), nullptr);  // nothing before the first picture
-  Run({"--packet-text", "1:abc", "--panel-text", "<c/>", "--video",
+    plain.SetPort(phone->port());
+    plain.Start(&phone_entry_);
+    WaitUntilIdle(plain);
+  };
+  EXPECT_EQ(plain.TakeFrame(), nullptr);
+  run({"--packet-text", "1:abc", "--panel-text", "<c/>", "--video",
        test::ClipPath("landscape_1280x720"), "--reverse-h", "1"});
   EXPECT_EQ(listener_.Events(), (std::vector<std::string>{"connected", "panel:<c/>", "ended"}));
-  VideoFrame* current = plain_.TakeFrame();
+  VideoFrame* current = plain.TakeFrame();
   ASSERT_NE(current, nullptr);
-  EXPECT_EQ(current->width(), 1280);
-  EXPECT_EQ(current->height(), 720);
+  EXPECT_EQ(std::tuple(current->width(), current->height()), std::tuple(1280, 720));
   EXPECT_EQ(test::Corners(*current), "GRBY");  // mirrored by the phone's header
   // Ten pictures were queued (the clip came faster than anyone took them): the newest came out
   // at once, the older ones were dropped instead of being shown ten ticks late. No new picture:
   // the current one again.
-  EXPECT_EQ(plain_.TakeFrame(), current);
-}
+  EXPECT_EQ(plain.TakeFrame(), current);
 
-// Each run starts with an empty queue; in portrait mode the picture is turned clockwise, the
-// user's mirror cancels the phone's, and the phone's flip turns it upside down.
-TEST_F(VideoStreamWorkerTest, EachRunStartsWithAnEmptyQueueAndTheUsersMirrorCancelsThePhones) {
-  Run({"--video", test::ClipPath("landscape_640x360")});  // leaves ten landscape pictures queued
-  plain_.SetMirror(1, 0);
-  plain_.SetPortrait(1);
-  Run({"--video", test::ClipPath("landscape_1280x720"), "--reverse-h", "1", "--reverse-v", "1"});
-  VideoFrame* first = plain_.TakeFrame();
+  run({"--video", test::ClipPath("landscape_640x360")});  // leaves ten landscape pictures queued
+  plain.SetMirror(1, 0);
+  plain.SetPortrait(1);
+  run({"--video", test::ClipPath("landscape_1280x720"), "--reverse-h", "1", "--reverse-v", "1"});
+  VideoFrame* first = plain.TakeFrame();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->width(), 720);
-  EXPECT_EQ(first->height(), 1280);
+  EXPECT_EQ(std::tuple(first->width(), first->height()), std::tuple(720, 1280));
   EXPECT_EQ(test::Corners(*first), "YGRB");  // "BRGY" turned, upside down, not mirrored
 }
 
