@@ -84,7 +84,7 @@ TEST_F(PlayerCtrlTest, TicksPublishThePictureAndPaintItSmoothlyScaledBetweenBlac
   });
   Create();
   FrameMappingReader reader;
-  // Where the letterboxed picture goes is PlanContainTest's.
+  // Where the letterboxed picture goes is PlanTest's.
   for (const auto& [pw, ph] : {std::pair{1280, 720}, {720, 1280}}) {
     picture = VideoFrame::Create(pw, ph);
     for (int64_t i = 0; i < picture->size(); ++i)

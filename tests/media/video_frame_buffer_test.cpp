@@ -244,8 +244,8 @@ TEST_F(VideoFrameBufferTest, DecoderFeedsTheBufferAndTheUiSideDrainsItConcurrent
 
 // Output-sized pictures are taken as they are; a picture of the output's width or height but
 // longer the other way is cropped unscaled (an odd overflow crops one more at the end); other
-// sizes are scaled to cover, cropped equally on both sides.
-TEST(PlanCoverTest, IdenticalCroppedOrScaledToCover) {
+// sizes are scaled to cover, cropped equally on both sides. The preview letterboxes instead.
+TEST(PlanTest, IdenticalCroppedOrScaledToCoverOrLetterboxed) {
   constexpr CoverMode kSame = CoverMode::kIdentical, kCrop = CoverMode::kCrop,
                       kScale = CoverMode::kScale;
   struct Case {
@@ -273,16 +273,13 @@ TEST(PlanCoverTest, IdenticalCroppedOrScaledToCover) {
     EXPECT_EQ(std::vector<int>({p.drawn_width, p.drawn_height, p.x, p.y}),
               std::vector<int>({c.dw, c.dh, c.x, c.y}));
   }
-}
-
-// Letterboxed into the preview; empty sizes plan nothing.
-TEST(PlanContainTest, LetterboxesIntoThePreview) {
+  // Letterboxed into the preview; empty sizes plan nothing.
   const struct {
     int w, h, ow, oh, dw, dh, x, y;
-  } cases[] = {{1280, 720, 727, 522, 727, 408, 0, 57},
-               {720, 1280, 727, 522, 293, 522, 217, 0},
-               {1280, 720, 0, 0, 0, 0, 0, 0}};
-  for (const auto& c : cases) {
+  } letterboxes[] = {{1280, 720, 727, 522, 727, 408, 0, 57},
+                     {720, 1280, 727, 522, 293, 522, 217, 0},
+                     {1280, 720, 0, 0, 0, 0, 0, 0}};
+  for (const auto& c : letterboxes) {
     const ContainPlan p = PlanContain(c.w, c.h, c.ow, c.oh);
     EXPECT_EQ(std::vector<int>({p.drawn_width, p.drawn_height, p.x, p.y}),
               std::vector<int>({c.dw, c.dh, c.x, c.y}))
