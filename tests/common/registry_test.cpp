@@ -28,7 +28,7 @@ class RegistryTest : public ::testing::Test {
 
 // Values written narrow or wide read back both ways; wrong types, missing values and strings
 // longer than the bound (refused, not allocated) leave the output alone.
-TEST_F(RegistryTest, ValuesReadBackBothWaysAndUnreadableOnesLeaveTheOutputAlone) {
+TEST_F(RegistryTest, ValuesReadBackBothWaysDeleteKeyTreeRemovesEveryLevelOwnersKeepTheirKeys) {
   RegistryKey key;
   ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (root_ + "\\a\\b").c_str()), ERROR_SUCCESS);
   EXPECT_EQ(key.SetString(nullptr, "default text"), ERROR_SUCCESS);
@@ -65,12 +65,9 @@ TEST_F(RegistryTest, ValuesReadBackBothWaysAndUnreadableOnesLeaveTheOutputAlone)
   EXPECT_EQ(text.size(), RegistryKey::kMaxStringBytes - 1);
   EXPECT_EQ(key.DeleteValue("Path"), ERROR_SUCCESS);
   EXPECT_EQ(key.DeleteValue("Path"), ERROR_FILE_NOT_FOUND);
-}
-
-// DeleteKeyTree removes every level, narrow or wide, and keeps the parent; a missing key counts
-// as deleted and an empty path is refused. The key's owner moves, and a failed open keeps the
-// key held.
-TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndTheOwnerKeepsItsKey) {
+  // DeleteKeyTree removes every level, narrow or wide, and keeps the parent; a missing key counts
+  // as deleted and an empty path is refused. The key's owner moves, and a failed open keeps the
+  // key held.
   for (const char* path : {"\\x\\y\\z", "\\x\\y\\z2", "\\x\\w", "\\x\\v\\u\\t"}) {
     RegistryKey key;
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (root_ + path).c_str()), ERROR_SUCCESS);
@@ -88,23 +85,23 @@ TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndTheOwnerKeepsItsKey) {
 
   // The wide form, on keys with Chinese names.
   const std::wstring tree = std::wstring(root_.begin(), root_.end()) + L"\\\u6a2a\u5c4f";
-  RegistryKey key;
-  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (tree + L"\\\u7ad6\u5c4f").c_str()), ERROR_SUCCESS);
-  key.reset();
+  RegistryKey owner;
+  ASSERT_EQ(owner.Create(HKEY_CURRENT_USER, (tree + L"\\\u7ad6\u5c4f").c_str()), ERROR_SUCCESS);
+  owner.reset();
   EXPECT_EQ(DeleteKeyTree(HKEY_CURRENT_USER, tree.c_str()), ERROR_SUCCESS);
-  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, tree.c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(owner.Open(HKEY_CURRENT_USER, tree.c_str()), ERROR_FILE_NOT_FOUND);
 
-  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(owner.Create(HKEY_CURRENT_USER, root_.c_str()), ERROR_SUCCESS);
   // The parent itself is never the thing deleted.
-  EXPECT_EQ(DeleteKeyTree(key.get(), ""), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(DeleteKeyTree(key.get(), static_cast<const wchar_t*>(nullptr)),
+  EXPECT_EQ(DeleteKeyTree(owner.get(), ""), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(DeleteKeyTree(owner.get(), static_cast<const wchar_t*>(nullptr)),
             ERROR_INVALID_PARAMETER);
   EXPECT_TRUE(Exists(root_));
-  const HKEY held = key.get();
-  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, (root_ + "\\absent").c_str()), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(key.get(), held);
-  RegistryKey moved(std::move(key));
-  EXPECT_FALSE(key);
+  const HKEY held = owner.get();
+  EXPECT_EQ(owner.Open(HKEY_CURRENT_USER, (root_ + "\\absent").c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(owner.get(), held);
+  RegistryKey moved(std::move(owner));
+  EXPECT_FALSE(owner);
   EXPECT_EQ(moved.get(), held);
   EXPECT_EQ(moved.SetString("after", "move"), ERROR_SUCCESS);
   // A predefined root is never closed by its owner.
