@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_convert.h"
 #include "common/win/handles.h"
 #include "common/win/user_data_folder.h"
 #include "media/frame_mapping_win.h"
@@ -51,12 +52,9 @@ class ChildProcess {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = output.get();
     PROCESS_INFORMATION process = {};
-    std::wstring line(command.size() + 1, L'\0');
-    line.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, command.data(),
-                                                        static_cast<int>(command.size()), &line[0],
-                                                        static_cast<int>(line.size()))));
-    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &startup, &process)) {
+    std::u16string line = vl::Utf8ToUtf16(command);
+    if (CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(&line[0]), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
       process_.reset(process.hProcess);
       CloseHandle(process.hThread);
     }
