@@ -11,14 +11,11 @@
 #include <sstream>
 
 namespace vl::test {
-namespace {
 
-std::string Env(const char* name) {
+static std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
-
-}  // namespace
 
 TestServer::TestServer() {
   port_ = std::atoi(Env("VL_TEST_HTTP_PORT").c_str());
@@ -53,10 +50,6 @@ std::vector<std::string> TestServer::Requests() const {
   return lines;
 }
 
-void TestServer::ClearLog() const {
-  WriteWholeFile(log_, "");
-}
-
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -66,14 +59,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
-}
-
-std::string PngPicture() {
-  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\app\\res\\default.png");
-}
-
-std::string JpegPicture() {
-  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\vcam\\res\\default_h.jpg");
 }
 
 std::string FileNames(const std::string& pattern) {
@@ -98,11 +83,10 @@ std::string TempFolder() {
 
 ScratchFolder::ScratchFolder() {
   static int serial = 0;
-  for (;;) {
+  do
     path_ = TempFolder() + "vl-online-test-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++serial) + "\\";
-    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
-  }
+  while (!CreateDirectoryA(path_.c_str(), nullptr));
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -112,9 +96,8 @@ ScratchFolder::~ScratchFolder() {
 
 void StartGdiplusForTests() {
   static ULONG_PTR token = 0;
-  if (token != 0) return;
-  Gdiplus::GdiplusStartupInput input;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const Gdiplus::GdiplusStartupInput input;
+  if (token == 0) Gdiplus::GdiplusStartup(&token, &input, nullptr);
 }
 
 bool TrustTestRoot() {

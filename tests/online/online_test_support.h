@@ -1,6 +1,5 @@
 // Support of the Windows online tests: the local HTTP test server (tools/http_test_server) that
-// CTest starts around them (its port, the folder it serves and the requests it logged), files,
-// pictures and scratch folders, and the build tree's test root.
+// CTest starts around them, files, pictures and scratch folders, and the build tree's test root.
 #pragma once
 
 #include <string>
@@ -8,12 +7,14 @@
 
 namespace vl::test {
 
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
 class TestServer {
  public:
   TestServer();  // reads VL_TEST_HTTP_PORT / _ROOT / _LOG
   bool available() const { return port_ != 0; }
   int port() const { return port_; }
-  // "http://127.0.0.1:<port>" + path.
   std::string Url(const std::string& path) const;
   // The same files over TLS (the server runs with --tls-dir): "https://localhost:<port>" + path
   // with a certificate issued by the test root, or (not `trusted`) one that no root vouches for.
@@ -22,21 +23,20 @@ class TestServer {
   void PutFile(const std::string& name, const std::string& bytes) const;
   // The first line of each logged request: "GET /path HTTP/1.1", or "TLS <hex>" for a handshake.
   std::vector<std::string> Requests() const;
-  void ClearLog() const;
+  void ClearLog() const { WriteWholeFile(log_, ""); }
 
  private:
-  int port_ = 0;
-  int https_port_ = 0;
-  int untrusted_https_port_ = 0;
+  int port_ = 0, https_port_ = 0, untrusted_https_port_ = 0;
   std::string root_, log_;
 };
 
-std::string ReadWholeFile(const std::string& path);
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
-
 // The repository's own pictures, as bytes: a PNG and a JPEG.
-std::string PngPicture();
-std::string JpegPicture();
+inline std::string PngPicture() {
+  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\app\\res\\default.png");
+}
+inline std::string JpegPicture() {
+  return ReadWholeFile(VL_SOURCE_DIR_WIN "\\vcam\\res\\default_h.jpg");
+}
 
 // The user's temporary folder, with its trailing backslash.
 std::string TempFolder();
@@ -58,7 +58,6 @@ class ScratchFolder {
   std::string path_;
 };
 
-// Starts GDI+ for the whole test program.
 void StartGdiplusForTests();
 
 // The build tree's test root certificate (scripts/lib/make-test-signers) among the trusted roots

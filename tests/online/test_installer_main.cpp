@@ -2,16 +2,12 @@
 // itself and ends.
 #include <windows.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 int main() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string record = std::string(path) + ".ran";
-  if (FILE* f = std::fopen(record.c_str(), "wb")) {
-    std::fputs(GetCommandLineA(), f);
-    std::fclose(f);
-  }
+  std::ofstream(std::string(path) + ".ran", std::ios::binary) << GetCommandLineA();
   return 0;
 }

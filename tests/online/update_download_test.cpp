@@ -1,15 +1,11 @@
-// Transfers against the local test server and the update they bring. The WinINet client; the
-// installer's signature: only an intact signature by the pinned publisher, in a certificate that
-// leads to a trusted root, passes (the build's test root is trusted as a real publisher's root is
-// on Windows); the installer download: fresh folder, signature, rename and start with
-// "?update=true"; every failure leaves nothing behind; the retry question; the update window with
-// its balloons.
+// Transfers against the local test server and the update they bring: the WinINet client, the
+// installer's signature (the build's test root is trusted as a real publisher's root is on
+// Windows), the installer download and the update window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include "common/text_convert.h"
-#include "common/win/handles.h"
 #include "online/download_update_wnd.h"
 #include "online/http_client_win.h"
 #include "online/shell_prompts_win.h"
@@ -32,10 +28,7 @@ std::string InstallerBytes(const char* name) {
 
 TEST(SignatureCheck, EachKindOfFileGetsItsVerdict) {
   ASSERT_TRUE(test::TrustTestRoot());
-  const struct {
-    const char* file;
-    SignatureCheck verdict;
-  } cases[] = {
+  const std::pair<const char*, SignatureCheck> cases[] = {
       {"signed.exe", SignatureCheck::kTrusted},
       // Under Wine any certificate verifies: only the pinned key tells a stranger apart...
       {"stranger.exe", SignatureCheck::kOtherSigner},
@@ -44,21 +37,13 @@ TEST(SignatureCheck, EachKindOfFileGetsItsVerdict) {
       {"unsigned.exe", SignatureCheck::kUnsigned},
       {"altered.exe", SignatureCheck::kBadSignature},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    EXPECT_EQ(CheckInstallerSignature(InstallerPath(c.file), PublisherKeySha256()), c.verdict);
-  }
+  for (const auto& [file, verdict] : cases)
+    EXPECT_EQ(CheckInstallerSignature(InstallerPath(file), PublisherKeySha256()), verdict) << file;
   EXPECT_EQ(CheckInstallerSignature(InstallerPath("signed.exe"), std::string(64, '0')),
             SignatureCheck::kOtherSigner);
   EXPECT_NE(CheckInstallerSignature(InstallerPath("missing.exe"), PublisherKeySha256()),
             SignatureCheck::kTrusted);
-  // A file held open is checked through its handle.
-  win::UniqueHandle file(CreateFileA(InstallerPath("signed.exe").c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-  ASSERT_TRUE(file);
-  EXPECT_EQ(CheckInstallerSignature(InstallerPath("signed.exe"), PublisherKeySha256(), file.get()),
-            SignatureCheck::kTrusted);
+  // The download checks the file it holds locked through its handle (UpdateDownloadTest).
 }
 
 std::string UpdateFolders() {
@@ -106,7 +91,6 @@ class HttpClientTest : public UpdateDownloadTest {
     error_.clear();
     return HttpGet(url, &body_, &error_, kConnectTimeoutMs, kReceiveTimeoutMs, kSendTimeoutMs);
   }
-  std::string Body() const { return std::string(body_.begin(), body_.end()); }
 
   std::vector<uint8_t> body_;
   std::string error_;
@@ -124,10 +108,9 @@ TEST_F(HttpClientTest, ErrorPagesShortOrUnreadableLengthsAndBadAddressesFail) {
       {server_.Url("/truncate/20000/big.bin"), nullptr},  // shorter than its length
       {server_.Url("/badlength/s.bin"), nullptr},         // a length that is no number
       {server_.Url("/hugelength/s.bin"), nullptr},        // or too large
-      {"http://127.0.0.1", "Url地址错误！\n"},
-      {"127.0.0.1:99999/x", "Url地址错误！\n"},
-      {"http://127.0.0.1:1/x", nullptr},  // nothing listens on port 1 of loopback
-      {server_.Url("/empty.xml"), ""},    // an empty response is no success, and no error
+      {"127.0.0.1:99999/x", "Url地址错误！\n"},           // every refused address is SplitUrl's
+      {"http://127.0.0.1:1/x", nullptr},                  // nothing listens on port 1 of loopback
+      {server_.Url("/empty.xml"), ""},  // an empty response is no success, and no error
   };
   for (const auto& [url, error] : cases) {
     SCOPED_TRACE(url);
@@ -142,31 +125,29 @@ TEST_F(HttpClientTest, ErrorPagesShortOrUnreadableLengthsAndBadAddressesFail) {
   EXPECT_EQ(server_.Requests().size(), 7u);
 }
 
-TEST_F(HttpClientTest, ResponsesAreBounded) {
+TEST_F(HttpClientTest, ResponsesAreBoundedAndMoreThanOneMebibyteArrivesWhole) {
   server_.PutFile("five.bin", std::string(5000, 'f'));
   HttpOptions options;
   options.max_bytes = 4096;
   size_t delivered = 0;
-  auto sink = [&](const uint8_t*, size_t n) {
+  const auto count = [&](const uint8_t*, size_t n) {
     delivered += n;
     return true;
   };
-  EXPECT_EQ(HttpTransfer(server_.Url("/five.bin"), options, sink, nullptr, &error_), 0u);
+  EXPECT_EQ(HttpTransfer(server_.Url("/five.bin"), options, count, nullptr, &error_), 0u);
   EXPECT_FALSE(error_.empty());
   // Without a length the bound holds while the body arrives.
-  EXPECT_EQ(HttpTransfer(server_.Url("/nolength/five.bin"), options, sink, nullptr, &error_), 0u);
+  EXPECT_EQ(HttpTransfer(server_.Url("/nolength/five.bin"), options, count, nullptr, &error_), 0u);
   EXPECT_FALSE(error_.empty());
   EXPECT_LE(delivered, 4096u);
-}
 
-// Also without a length, when the body ends with the connection. Progress sees the total and
-// every piece.
-TEST_F(HttpClientTest, MoreThanOneMebibyteArrivesWhole) {
+  // More than a mebibyte arrives whole, also without a length, when the body ends with the
+  // connection. Progress sees the total and every piece.
   std::string big(3 * 1048576 + 123, '\0');
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + (i >> 13));
   server_.PutFile("big.bin", big);
   ASSERT_EQ(Get(server_.Url("/nolength/big.bin")), big.size());
-  EXPECT_TRUE(Body() == big);
+  EXPECT_TRUE(std::string(body_.begin(), body_.end()) == big);
   EXPECT_EQ(error_, "");
   std::string received;
   uint64_t last = 0, total_seen = 0;
@@ -194,10 +175,8 @@ TEST_F(HttpClientTest, HttpsReachesAServerWhoseCertificateLeadsToATrustedRootOnl
   server_.PutFile("serelpartner/config.php", "<c/>");
   const std::string path = "/serelpartner/config.php?ver=1.0.0.0&rand=1700000000";
   ASSERT_EQ(Get(server_.SecureUrl(path)), 4u) << AnsiToUtf8(error_);
-  EXPECT_EQ(Body(), "<c/>");
-  auto requests = server_.Requests();
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0], "GET " + path + " HTTP/1.1");
+  EXPECT_EQ(std::string(body_.begin(), body_.end()), "<c/>");
+  EXPECT_EQ(server_.Requests(), std::vector<std::string>{"GET " + path + " HTTP/1.1"});
   // A certificate no trusted root vouches for: no document, and no plain request instead.
   server_.ClearLog();
   EXPECT_EQ(Get(server_.SecureUrl(path, false)), 0u);
@@ -207,7 +186,7 @@ TEST_F(HttpClientTest, HttpsReachesAServerWhoseCertificateLeadsToATrustedRootOnl
   // plain request, reached the written port.
   EXPECT_EQ(Get("https://127.0.0.1:" + std::to_string(server_.port()) + "/doc.xml"), 0u);
   EXPECT_FALSE(error_.empty());
-  requests = server_.Requests();
+  const auto requests = server_.Requests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests[0].substr(0, 6), "TLS 16");
 }
@@ -231,42 +210,38 @@ TEST_F(UpdateDownloadTest, ASignedInstallerIsVerifiedRenamedAndStartedWithTheUpd
   const std::string temp = test::TempFolder();
   EXPECT_EQ(path.compare(0, temp.size() + 15, temp + "VelloriaUpdate-"), 0) << path;
   EXPECT_EQ(path.substr(path.size() - 11), "\\signed.exe");
-  EXPECT_TRUE(test::ReadWholeFile(path) == InstallerBytes("signed.exe"));
   EXPECT_EQ(test::FileNames(path.substr(0, path.size() - 4) + ".tmp"), "");
   EXPECT_EQ(state_.percent, 100);
   EXPECT_EQ(state_.total, InstallerBytes("signed.exe").size());
   EXPECT_EQ(refused, "write delete rename folder-rename");
-  EXPECT_TRUE(swapped_bytes == InstallerBytes("signed.exe"));
+  EXPECT_TRUE(swapped_bytes == InstallerBytes("signed.exe"));  // the checked file, started
   RemoveInstaller(path);
 }
 
 TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
-  constexpr UpdateAttempt kFailed = UpdateAttempt::kDownloadFailed,
-                          kUntrusted = UpdateAttempt::kUntrusted,
-                          kNotTheOffer = UpdateAttempt::kNotTheOffer;
+  using A = UpdateAttempt;
   const std::string half = std::to_string(InstallerBytes("signed.exe").size() / 2);
   const struct {
     std::string path;
-    UpdateAttempt expected;
-    const char* offered = "1.0.11.0";
-    const char* program = "1.0.10.100";
+    A expected;
+    const char *offered = "1.0.11.0", *program = "1.0.10.100";
   } cases[] = {
-      {"/truncate/" + half + "/pc/signed.exe", kFailed},
-      {"/status/404/signed.exe", kFailed},
-      {"/status/500/signed.exe", kFailed},
-      {"/pc/unsigned.exe", kUntrusted},
-      {"/pc/altered.exe", kUntrusted},
-      {"/pc/stranger.exe", kUntrusted},
-      {"/pc/rogue.exe", kUntrusted},
+      {"/truncate/" + half + "/pc/signed.exe", A::kDownloadFailed},
+      {"/status/404/signed.exe", A::kDownloadFailed},
+      {"/status/500/signed.exe", A::kDownloadFailed},
+      {"/pc/unsigned.exe", A::kUntrusted},
+      {"/pc/altered.exe", A::kUntrusted},
+      {"/pc/stranger.exe", A::kUntrusted},
+      {"/pc/rogue.exe", A::kUntrusted},
       // Any file the publisher ever signed passes the signature: the version resource decides.
-      {"/pc/old.exe", kNotTheOffer, "99.0.0.0"},     // an older installer offered as newer
-      {"/pc/old.exe", kNotTheOffer, "1.0.9.0"},      // an older installer offered as itself
-      {"/pc/signed.exe", kNotTheOffer, "99.0.0.0"},  // the installer under another version
-      {"/pc/signed.exe", kNotTheOffer, "1.0.11.0", "1.0.11.0"},  // not newer than the program
-      {"/pc/other-program.exe", kNotTheOffer},                   // another of our programs
+      {"/pc/old.exe", A::kNotTheOffer, "99.0.0.0"},     // an older installer offered as newer
+      {"/pc/old.exe", A::kNotTheOffer, "1.0.9.0"},      // an older installer offered as itself
+      {"/pc/signed.exe", A::kNotTheOffer, "99.0.0.0"},  // the installer under another version
+      {"/pc/signed.exe", A::kNotTheOffer, "1.0.11.0", "1.0.11.0"},  // not newer than the program
+      {"/pc/other-program.exe", A::kNotTheOffer},                   // another of our programs
       // A name refused before any request (every refused name is InstallerNames'): this one names
       // a file of the program in the current directory, which the old naming would have deleted.
-      {"/app/vlux_horizontal.dll?.exe", UpdateAttempt::kBadName},
+      {"/app/vlux_horizontal.dll?.exe", A::kBadName},
   };
   test::WriteWholeFile("vlux_horizontal.dll", "module");
   for (const auto& c : cases) {
@@ -283,13 +258,13 @@ TEST_F(UpdateDownloadTest, EveryFailureDeletesWhatItWroteAndStartsNothing) {
   state_.downloaded = [](const std::string& path) {
     test::WriteWholeFile(path, InstallerBytes("altered.exe"));
   };
-  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), kUntrusted);
+  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), A::kUntrusted);
   EXPECT_EQ(UpdateFolders(), folders_before_);
   EXPECT_TRUE(prompts_.Records().empty());
   // A start that fails is a failure too.
   state_.downloaded = nullptr;
   prompts_.start_succeeds = false;
-  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), UpdateAttempt::kStartFailed);
+  EXPECT_EQ(Attempt(server_.Url("/pc/signed.exe")), A::kStartFailed);
   EXPECT_EQ(UpdateFolders(), folders_before_);
 }
 
