@@ -18,7 +18,7 @@ const std::u16string kUtf16 = u"\u6D4B\u8BD5(\u6A2A\u5C4F)";
 const std::string kGbk = "\xB2\xE2\xCA\xD4(\xBA\xE1\xC6\xC1)";
 
 // Chinese and astral characters round-trip; malformed input becomes replacement characters.
-TEST(TextConvert, Utf8Utf16RoundTripsAnsiConvertsChineseAndCutsWholeCharacters) {
+TEST(TextConvert, Utf8Utf16RoundTripsAnsiConvertsChineseAndCutsWholeCharactersModuleDirectory) {
   EXPECT_EQ(Utf8ToUtf16(kUtf8), kUtf16);
   EXPECT_EQ(Utf16ToUtf8(kUtf16), kUtf8);
   const std::string emoji = "a\xF0\x9F\x98\x80z";  // U+1F600 needs a surrogate pair
@@ -55,12 +55,9 @@ TEST(TextConvert, Utf8Utf16RoundTripsAnsiConvertsChineseAndCutsWholeCharacters) 
     EXPECT_EQ(AnsiToUtf8(CutAnsiText(kGbk, n)).find("\xEF\xBF\xBD"), std::string::npos) << n;
   EXPECT_EQ(CutAnsiText("abcdef", 4), "abcd");
   EXPECT_EQ(CutAnsiText("ab\xB2", 3), "ab\xB2");
-}
-
-// Forward slashes are not separators for this purpose; only the last backslash counts. Chinese
-// directory names in the ANSI code page stay byte for byte ("视频" in GBK); a path without a
-// directory gives an empty one.
-TEST(ModuleDirectory, IsTheModulePathUpToItsLastBackslash) {
+  // Forward slashes are not separators for this purpose; only the last backslash counts. Chinese
+  // directory names in the ANSI code page stay byte for byte ("视频" in GBK); a path without a
+  // directory gives an empty one.
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\Program Files\\Velloria\\Lumaroo.exe", "C:\\Program Files\\Velloria\\"},
       {"D:\\Lumaroo.exe", "D:\\"},

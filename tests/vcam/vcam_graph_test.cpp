@@ -7,6 +7,7 @@
 #include <dshow.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -166,8 +167,8 @@ class CameraGraphTest : public ::testing::Test {
     root_ = std::string(temp) + "vcam_graph_" + std::to_string(GetCurrentProcessId());
     bare_ = root_ + "\\bare\\";
     with_res_ = root_ + "\\with_res\\";
-    for (const std::string& dir : {root_ + "\\", bare_, with_res_, with_res_ + "res\\"})
-      CreateDirectoryA(dir.c_str(), nullptr);
+    std::filesystem::create_directories(bare_);
+    std::filesystem::create_directories(with_res_ + "res");
     for (const std::string& dir : {bare_, with_res_}) {
       CopyFileA(WindowsPath(VL_VCAM_HORIZONTAL_DLL).c_str(), (dir + kDlls[0]).c_str(), FALSE);
       CopyFileA(WindowsPath(VL_VCAM_VERTICAL_DLL).c_str(), (dir + kDlls[1]).c_str(), FALSE);
@@ -186,17 +187,11 @@ class CameraGraphTest : public ::testing::Test {
 
   static void TearDownTestSuite() {
     RemoveUserPictures();
-    for (const char* dll : kDlls) {
-      // Neither camera stays registered from a folder that is about to go. Best effort: a
-      // module still loaded in this process may refuse to go.
-      Register(bare_ + dll, true);
-      DeleteFileA((bare_ + dll).c_str());
-      DeleteFileA((with_res_ + dll).c_str());
-    }
-    for (const char* name : kPictures) DeleteFileA((with_res_ + "res\\" + name).c_str());
-    DeleteFileA((root_ + "\\tool_sample.bmp").c_str());
-    for (const std::string& dir : {with_res_ + "res", with_res_, bare_, root_})
-      RemoveDirectoryA(dir.c_str());
+    // Neither camera stays registered from a folder that is about to go. Best effort: a module
+    // still loaded in this process may refuse to go.
+    for (const char* dll : kDlls) Register(bare_ + dll, true);
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
   }
 
   void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }

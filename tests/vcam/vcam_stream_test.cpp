@@ -21,9 +21,6 @@
 namespace vl::test {
 namespace {
 
-// The entry points first, while no object of the modules was made in this process.
-using ModuleEntryTest = CameraModulesTest;
-
 // A controlling object that aggregates the camera filter.
 class Outer : public IUnknown {
  public:
@@ -39,10 +36,11 @@ class Outer : public IUnknown {
   IUnknown* inner_ = nullptr;
 };
 
-// Each module's export directory names exactly the five entry points. DllCanUnloadNow counts
+// The entry points first, while no object of the modules was made in this process. Each
+// module's export directory names exactly the five entry points. DllCanUnloadNow counts
 // factories, locks and objects. DllGetClassObject hands out only its own class factory, whose
 // CreateInstance checks its arguments; a filter it creates for an outer object delegates to it.
-TEST_F(ModuleEntryTest, ExportsUnloadingTheClassFactoryAndAggregation) {
+TEST_F(CameraModulesTest, ExportsUnloadingTheClassFactoryAndAggregation) {
   for (const CameraModule* module : {landscape_, portrait_}) {
     auto* base = reinterpret_cast<const BYTE*>(module->handle());
     auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
