@@ -24,19 +24,6 @@ std::vector<uint8_t> Pixels(uint8_t seed) {
   return p;
 }
 
-// Writes a raw header, as a damaged or foreign writer might.
-void WriteRawHeader(int32_t width, int32_t height, int32_t size) {
-  HANDLE h = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kFrameMappingName);
-  ASSERT_NE(h, nullptr);
-  auto* view = static_cast<int32_t*>(MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, 12));
-  ASSERT_NE(view, nullptr);
-  view[0] = width;
-  view[1] = height;
-  view[2] = size;
-  UnmapViewOfFile(view);
-  CloseHandle(h);
-}
-
 // One writer's section from the reader's side: a reader that comes first retries, a damaged
 // header reads as no picture (the header's own checks are frame_mapping_layout_test's; here the
 // real section's size) until the writer repairs it, and an open reader keeps the last picture
@@ -54,20 +41,24 @@ TEST(FrameMappingWinTest, ReaderFollowsTheWritersSectionAndKeepsItsLastPicture) 
     EXPECT_EQ(std::tuple(seen.width, seen.height, seen.size), std::tuple(1280, 720, 2764800));
     EXPECT_EQ(0, std::memcmp(seen.pixels, landscape.data(), landscape.size()));
 
-    WriteRawHeader(1280, 720, 0x7FFFFFF0);  // more bytes than the section holds
+    {  // a damaged or foreign writer's header: more bytes than the section holds
+      const win::UniqueHandle h(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kFrameMappingName));
+      const win::UniqueMappedView header(MapViewOfFile(h.get(), FILE_MAP_WRITE, 0, 0, 12));
+      ASSERT_NE(header.get(), nullptr);
+      const int32_t fields[] = {1280, 720, 0x7FFFFFF0};
+      std::memcpy(header.get(), fields, sizeof fields);
+    }
     EXPECT_EQ(reader.Read().pixels, nullptr);
 
     std::vector<uint8_t> big(0x1400000);
     EXPECT_FALSE(writer.Publish(4096, 2048, big.data(), 0x1400000));
     ASSERT_TRUE(writer.Publish(720, 1280, portrait.data(), 2764800));
     ASSERT_NE(reader.Read().pixels, nullptr);
+    const win::UniqueHandle h(OpenFileMappingA(FILE_MAP_READ, FALSE, kFrameMappingName));
+    const win::UniqueMappedView view(MapViewOfFile(h.get(), FILE_MAP_READ, 0, 0, 0));
     MEMORY_BASIC_INFORMATION info = {};
-    HANDLE h = OpenFileMappingA(FILE_MAP_READ, FALSE, kFrameMappingName);
-    void* view = MapViewOfFile(h, FILE_MAP_READ, 0, 0, 0);
-    VirtualQuery(view, &info, sizeof(info));
+    VirtualQuery(view.get(), &info, sizeof(info));
     EXPECT_GE(info.RegionSize, 0x1400000u);  // 20 MiB
-    UnmapViewOfFile(view);
-    CloseHandle(h);
   }
   const MappedPicture seen = reader.Read();
   ASSERT_NE(seen.pixels, nullptr);
