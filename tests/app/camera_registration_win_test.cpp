@@ -29,13 +29,10 @@ std::string Built(const std::string& path) {
 }
 
 std::string RegistryString(const std::string& key, const char* value) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-    return "<none>";
   char buffer[1024] = {};
-  DWORD size = sizeof buffer - 1, type = 0;
-  const LONG r = RegQueryValueExA(k, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(k);
+  DWORD size = sizeof buffer;
+  const LSTATUS r =
+      RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer, &size);
   return r == ERROR_SUCCESS ? std::string(buffer) : "<none>";
 }
 
