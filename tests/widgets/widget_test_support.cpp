@@ -1,6 +1,5 @@
 #include "tests/widgets/widget_test_support.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <fstream>
 
@@ -96,32 +95,24 @@ ScreenShot::ScreenShot(HWND window) {
   const POINT origin = ScreenPoint(window, 0, 0);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width_, height_);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
   BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (memory && bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* bgrx = static_cast<const uint8_t*>(bits);
-    pixels_.resize(static_cast<size_t>(width_) * height_);
-    for (size_t i = 0; i < pixels_.size(); ++i)
-      pixels_[i] = RGB(bgrx[i * 4 + 2], bgrx[i * 4 + 1], bgrx[i * 4]);
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  if (memory) DeleteDC(memory);
+  info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  pixels_.resize(static_cast<size_t>(width_) * height_);
+  if (!GetDIBits(memory, bitmap, 0, height_, pixels_.data(), &info, DIB_RGB_COLORS))
+    pixels_.clear();
+  DeleteObject(bitmap);
+  DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 }
 
 COLORREF ScreenShot::at(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return RGB(0, 0, 0);
-  return pixels_[static_cast<size_t>(y) * width_ + x];
+  const DWORD xrgb = pixels_[static_cast<size_t>(y) * width_ + x];
+  return RGB(xrgb >> 16 & 0xFF, xrgb >> 8 & 0xFF, xrgb & 0xFF);
 }
 
 std::string WindowText(HWND window) {
