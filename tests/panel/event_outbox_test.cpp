@@ -26,7 +26,7 @@ constexpr char kPanel[] = R"(<command name="config"><ctrl class="op_area" id="1"
     <ctrl class="page_list" id="2"><ctrl class="slider" id="7"/></ctrl>
   </ctrl></ctrl></command>)";
 
-// Extra attributes in their order, negative ids (each control's events arrive whole below).
+// Extra attributes in their order, negative ids: the text the events below are compared with.
 TEST(PanelEventTextTest, MatchesThePhonesFormat) {
   EXPECT_EQ(BuildEventText("custom", -4, 0, {{"event", "back"}, {"x", "-1"}}),
             "<command name=\"notify\"><event name=\"custom\" id=\"-4\" parent_id=\"0\" "
@@ -107,15 +107,12 @@ TEST_F(PanelEventTest, EventsGoOutWholeAndInOrderWithTheirIdsAndTheirParentsIds)
   ASSERT_TRUE(HasEvents(*phone, 6 + kBurst));
   const SessionReport report = phone->Reports().back();
   const auto events = Events(report);
-  const std::string head = "<command name=\"notify\"><event name=\"";
-  const std::string tail = "></event></command>";
-  const std::string click = head + "click\" id=\"12\" parent_id=\"3\"" + tail;
-  const std::string doubleclick = head + "doubleclick\" id=\"12\" parent_id=\"3\"" + tail;
-  EXPECT_EQ(
-      std::vector<std::string>(events.begin(), events.begin() + 5),
-      (std::vector<std::string>{click, doubleclick,
-                                head + "slider_end\" id=\"7\" parent_id=\"2\" pos=\"40\"" + tail,
-                                click, doubleclick}));
+  const std::string click = BuildEventText("click", 12, 3, {});
+  const std::string doubleclick = BuildEventText("doubleclick", 12, 3, {});
+  EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 5),
+            (std::vector<std::string>{click, doubleclick,
+                                      BuildEventText("slider_end", 7, 2, {{"pos", "40"}}), click,
+                                      doubleclick}));
   for (int i = 0; i < kBurst; ++i) {
     EXPECT_NE(events[5 + i].find("pos=\"" + std::to_string(i % 101) + "\""), std::string::npos)
         << i;

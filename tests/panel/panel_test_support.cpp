@@ -48,17 +48,15 @@ int FakePlatform::LiveWindows() const {
 }
 
 FakeView* FakePlatform::ViewOf(int32_t id) const {
-  for (FakeView* v : log.live) {
-    if (v->control.GetId() == id) return v;
-  }
-  return nullptr;
+  auto it = std::find_if(log.live.begin(), log.live.end(),
+                         [&](FakeView* v) { return v->control.GetId() == id; });
+  return it == log.live.end() ? nullptr : *it;
 }
 
 FakeView* FakePlatform::ViewOf(const DUICtrl* control) const {
-  for (FakeView* v : log.live) {
-    if (&v->control == control) return v;
-  }
-  return nullptr;
+  auto it = std::find_if(log.live.begin(), log.live.end(),
+                         [&](FakeView* v) { return &v->control == control; });
+  return it == log.live.end() ? nullptr : *it;
 }
 
 std::string Command(const std::string& name, int parent, const std::string& ctrls,
