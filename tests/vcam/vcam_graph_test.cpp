@@ -143,21 +143,17 @@ struct Pattern : Frame {
   }
 };
 
-struct Colour {
-  int b, g, r;
-};
-
-::testing::AssertionResult Near(const uint8_t* px, Colour c, int x, int y) {
+::testing::AssertionResult Near(const uint8_t* px, COLORREF c, int x, int y) {
   const int tolerance = 40;
-  if (std::abs(px[0] - c.b) <= tolerance && std::abs(px[1] - c.g) <= tolerance &&
-      std::abs(px[2] - c.r) <= tolerance)
+  if (std::abs(px[0] - GetBValue(c)) <= tolerance && std::abs(px[1] - GetGValue(c)) <= tolerance &&
+      std::abs(px[2] - GetRValue(c)) <= tolerance)
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is B" << int(px[0]) << " G"
                                        << int(px[1]) << " R" << int(px[2]);
 }
 
-const Colour kRed = {0, 0, 255}, kGreen = {0, 255, 0}, kWhite = {255, 255, 255},
-             kYellow = {0, 255, 255}, kBlue = {255, 0, 0};
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kWhite = RGB(255, 255, 255),
+               kYellow = RGB(255, 255, 0), kBlue = RGB(0, 0, 255);
 
 class CameraGraphTest : public ::testing::Test {
  protected:
