@@ -102,7 +102,7 @@ void ExpectRecords(const std::vector<DecodeTraceRecord>& got, uint32_t first, ui
   }
 }
 
-TEST(DecodeTraceLayoutTest, RecordsComeBackInOrderFromAnyStartingCountAndAFullRingKeepsTheNewest) {
+TEST(DecodeTraceLayoutTest, RecordsComeBackInOrderFromAnyCountAFullRingKeepsTheNewestNoShortView) {
   std::vector<uint8_t> view(kDecodeTraceSize, 0);
   EXPECT_EQ(DecodeTraceCount(view.data(), view.size()), 0u);
   EXPECT_TRUE(ReadDecodeTrace(view.data(), view.size()).empty());
@@ -117,14 +117,12 @@ TEST(DecodeTraceLayoutTest, RecordsComeBackInOrderFromAnyStartingCountAndAFullRi
   }
   ExpectRecords(ReadDecodeTrace(view.data(), view.size()), 500, kDecodeTraceCapacity);
   ExpectRecords(ReadDecodeTrace(view.data(), view.size(), total - 3), total - 3, 3);
-}
-
-TEST(DecodeTraceLayoutTest, AShortViewIsNeitherWrittenNorRead) {
-  std::vector<uint8_t> view(kDecodeTraceSize - 1, 0x5a);
-  WriteDecodeTraceRecord(view.data(), view.size(), 0, Record(7));
-  for (uint8_t b : view) ASSERT_EQ(b, 0x5a);
-  EXPECT_EQ(DecodeTraceCount(view.data(), view.size()), 0u);
-  EXPECT_TRUE(ReadDecodeTrace(view.data(), view.size()).empty());
+  // A short view is neither written nor read.
+  std::vector<uint8_t> short_view(kDecodeTraceSize - 1, 0x5a);
+  WriteDecodeTraceRecord(short_view.data(), short_view.size(), 0, Record(7));
+  for (uint8_t b : short_view) ASSERT_EQ(b, 0x5a);
+  EXPECT_EQ(DecodeTraceCount(short_view.data(), short_view.size()), 0u);
+  EXPECT_TRUE(ReadDecodeTrace(short_view.data(), short_view.size()).empty());
   EXPECT_TRUE(ReadDecodeTrace(nullptr, kDecodeTraceSize).empty());
 }
 

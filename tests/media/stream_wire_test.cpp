@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 #include "media/buffered_byte_source.h"
@@ -35,14 +36,11 @@ TEST(StreamWire, ResourceNameEndsAtTheFirstNulAndDataFollowsTheField) {
   p[257] = 7;
   ResourceView v;
   ASSERT_TRUE(SplitResourcePayload(p.data(), static_cast<int32_t>(p.size()), v));
-  EXPECT_EQ(v.name, "btn");
-  EXPECT_EQ(v.size, 3);
-  EXPECT_EQ(v.data, p.data() + 255);
+  EXPECT_EQ(std::tuple(v.name, v.size, v.data), std::tuple("btn", 3, p.data() + 255));
   EXPECT_EQ(v.data[2], 7);
   std::fill(p.begin(), p.end(), 'a');
   ASSERT_TRUE(SplitResourcePayload(p.data(), 255, v));
-  EXPECT_EQ(v.name, std::string(255, 'a'));
-  EXPECT_EQ(v.size, 0);
+  EXPECT_EQ(std::tuple(v.name, v.size), std::tuple(std::string(255, 'a'), 0));
   EXPECT_FALSE(SplitResourcePayload(p.data(), 254, v));
   EXPECT_FALSE(SplitResourcePayload(nullptr, 300, v));
 }
