@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "media/frame_geometry.h"
@@ -62,9 +63,7 @@ TEST_F(VideoFrameBufferTest, UnscaledPicturesMapEveryPixelToOneSourcePixel) {
     SCOPED_TRACE(c.name);
     auto out = Push(buffer_, *c.picture);
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->width(), 1280);
-    ASSERT_EQ(out->height(), 720);
-    EXPECT_EQ(out->size(), 2764800);
+    ASSERT_EQ(std::tuple(out->width(), out->height(), out->size()), std::tuple(1280, 720, 2764800));
     EXPECT_EQ(Corners(*out), c.corners);
     for (int y = 0; y < 720; y += 3)
       for (int x = 0; x < 1280; x += 5) {
@@ -102,16 +101,15 @@ TEST_F(VideoFrameBufferTest, PortraitModeMakesUpright720By1280Pictures) {
   EXPECT_EQ(upright->width(), 1280);  // queued before the switch: keeps its size
   upright = buffer_.PopFront();
   ASSERT_TRUE(upright);
-  EXPECT_EQ(upright->width(), 720);
-  EXPECT_EQ(upright->height(), 1280);
-  EXPECT_EQ(upright->size(), 2764800);
+  EXPECT_EQ(std::tuple(upright->width(), upright->height(), upright->size()),
+            std::tuple(720, 1280, 2764800));
   EXPECT_EQ(Corners(*upright), "RGYB");
-  auto turned = Push(buffer_, landscape_);  // a landscape phone picture is turned clockwise
-  EXPECT_EQ(turned->width(), 720);
-  EXPECT_EQ(Corners(*turned), "BRGY");
-  auto wide = Push(buffer_, full_hd_);  // turned, then scaled down
-  EXPECT_EQ(wide->height(), 1280);
-  EXPECT_EQ(Corners(*wide), "BRGY");
+  // A landscape phone picture is turned clockwise (the larger one then scaled down).
+  for (RgbPicture* phone : {&landscape_, &full_hd_}) {
+    auto turned = Push(buffer_, *phone);
+    EXPECT_EQ(std::tuple(turned->width(), turned->height()), std::tuple(720, 1280));
+    EXPECT_EQ(Corners(*turned), "BRGY");
+  }
 }
 
 // The eleventh picture displaces the first; PopFront takes the oldest, PopNewest the last and
@@ -195,8 +193,8 @@ TEST_F(VideoFrameBufferTest, AnyPictureSizeCoversTheOutputAndScaledOnesAreCroppe
       RgbPicture p = MarginPicture(w, h, 0, 0);
       auto out = Push(buffer_, p);
       ASSERT_TRUE(out) << w << "x" << h;
-      EXPECT_EQ(out->width(), flip >> 1 ? 720 : 1280);
-      EXPECT_EQ(out->height(), flip >> 1 ? 1280 : 720);
+      EXPECT_EQ(std::tuple(out->width(), out->height()),
+                flip >> 1 ? std::tuple(720, 1280) : std::tuple(1280, 720));
       for (int y = 0; y < out->height(); y += 37)
         for (int x = 0; x < out->width(); x += 41) {
           const Rgb c = Pixel(*out, x, y);
