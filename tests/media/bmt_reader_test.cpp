@@ -112,8 +112,7 @@ TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDisp
     const int type = packets[i]->type;
     EXPECT_TRUE(type != 1 && type != 3 && type != 4) << type;
   }
-  EXPECT_EQ(packets[313]->type, 4);
-  EXPECT_EQ(packets[314]->type, 1);
+  EXPECT_EQ(std::tuple(packets[313]->type, packets[314]->type), std::tuple(4, 1));
   EXPECT_EQ(listener_.Events(),
             (std::vector<std::string>{"panel:<config/>",
                                       "panel:<modify name=\"\xC3\xC0\xD1\xD5\" tip=\"?\"/>",
@@ -122,9 +121,8 @@ TEST_F(StreamReaderTest, EveryPacketTypeIsReadAndOnlyCommandsAndResourcesAreDisp
   ASSERT_EQ(resources.size(), 3u);
   EXPECT_EQ(resources[0].name, "icon.png");
   EXPECT_EQ(resources[0].data, (std::vector<uint8_t>{3, 10, 17}));
-  EXPECT_EQ(resources[1].name, "empty.png");
-  EXPECT_TRUE(resources[1].data.empty());
-  EXPECT_TRUE(resources[1].had_buffer);
+  EXPECT_EQ(std::tuple(resources[1].name, resources[1].data.size(), resources[1].had_buffer),
+            std::tuple("empty.png", size_t{0}, true));
   EXPECT_EQ(resources[2].data.size(), static_cast<size_t>(kMaxResourceData));
 }
 
