@@ -15,15 +15,12 @@ namespace {
 using Events = std::vector<std::string>;
 
 // Records what reaches the window procedure, in the timeline the idle handler also writes.
-class RecordingWindow : public CWindowImpl<RecordingWindow> {
- public:
+struct RecordingWindow : CWindowImpl<RecordingWindow> {
   explicit RecordingWindow(Events* t) : t_(t) {}
 
   BEGIN_MSG_MAP(RecordingWindow)
   MESSAGE_RANGE_HANDLER(WM_PAINT, WM_APP, OnMessage)
   END_MSG_MAP()
-
- private:
   LRESULT OnMessage(UINT msg, WPARAM w, LPARAM, BOOL& handled) {
     if (msg == WM_KEYDOWN || msg == WM_APP) {
       t_->push_back(msg == WM_APP ? "app" : "keydown");
@@ -47,8 +44,7 @@ class RecordingWindow : public CWindowImpl<RecordingWindow> {
 
 // Idle handler that drives a script: each idle pass posts the next message and then declares
 // idle work done, so the loop only calls it again when idle processing is switched back on.
-class ScriptedIdle : public CIdleHandler {
- public:
+struct ScriptedIdle : CIdleHandler {
   ScriptedIdle(Events* t, HWND wnd, std::vector<UINT> script)
       : t_(t), wnd_(wnd), script_(std::move(script)) {}
   BOOL OnIdle() override {
@@ -61,23 +57,18 @@ class ScriptedIdle : public CIdleHandler {
     }
     return FALSE;
   }
-
- private:
   Events* t_;
   HWND wnd_;
   std::vector<UINT> script_;
   size_t next_ = 0;
 };
 
-class KeyFilter : public CMessageFilter {
- public:
+struct KeyFilter : CMessageFilter {
   KeyFilter(Events* t, bool consume) : t_(t), consume_(consume) {}
   BOOL PreTranslateMessage(MSG* msg) override {
     if (msg->message == WM_KEYDOWN) t_->push_back(consume_ ? "filter:eat" : "filter");
     return consume_ && msg->message == WM_KEYDOWN;
   }
-
- private:
   Events* t_;
   bool consume_;
 };

@@ -28,14 +28,11 @@ inline const CLSID kPortraitClsid = {
 inline const wchar_t kLandscapeName[] = L"Velloria(\u6A2A\u5C4F)";
 inline const wchar_t kPortraitName[] = L"Velloria(\u7AD6\u5C4F)";
 
-class CameraModule {
- public:
+struct CameraModule {
   explicit CameraModule(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
   ~CameraModule() {
     if (module_ != nullptr) FreeLibrary(module_);
   }
-  bool loaded() const { return module_ != nullptr; }
-  HMODULE handle() const { return module_; }
   HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
     return Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(clsid, iid, out);
   }
@@ -47,8 +44,6 @@ class CameraModule {
     if (FAILED(hr)) return hr;
     return factory->CreateInstance(nullptr, IID_IBaseFilter, filter->put_void());
   }
-
- private:
   // An entry point the module must export (the export table test checks each is there).
   template <typename Fn>
   Fn Export(const char* name) const {
@@ -109,8 +104,8 @@ class CameraModulesTest : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    ASSERT_TRUE(landscape_->loaded());
-    ASSERT_TRUE(portrait_->loaded());
+    ASSERT_NE(landscape_->module_, nullptr);
+    ASSERT_NE(portrait_->module_, nullptr);
   }
   void TearDown() override { CoUninitialize(); }
 

@@ -19,8 +19,7 @@ constexpr int64_t kTick = 156250;                    // Windows' default timer: 
 constexpr int64_t kTenMinutes = 600LL * 10000000LL;  // 100 ns units
 
 // Stream time that only moves when the source sleeps or works.
-class CoarseClock {
- public:
+struct CoarseClock {
   int64_t now() const { return now_; }
   // Sleep(ms) as Windows does it: at least the time asked, ending on a timer tick.
   void Sleep(int64_t duration) {
@@ -29,8 +28,6 @@ class CoarseClock {
     now_ = (wake + kTick - 1) / kTick * kTick;
   }
   void Work(int64_t duration) { now_ += duration; }
-
- private:
   int64_t now_ = 12345;  // not on a tick
 };
 

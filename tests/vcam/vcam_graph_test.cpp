@@ -36,8 +36,7 @@ std::string ReadFileBytes(const std::string& path) {
 
 // A started program whose output goes to a file: Wine services that a child starts inherit its
 // handles, so a pipe would never report its end.
-class ChildProcess {
- public:
+struct ChildProcess {
   // `command` is UTF-8.
   explicit ChildProcess(const std::string& command) {
     char dir[MAX_PATH], name[MAX_PATH];
@@ -84,8 +83,6 @@ class ChildProcess {
     }
     return true;
   }
-
- private:
   vl::win::UniqueHandle process_;
   std::string output_path_;
 };

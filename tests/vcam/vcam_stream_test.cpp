@@ -42,7 +42,7 @@ class Outer : public IUnknown {
 // CreateInstance checks its arguments; a filter it creates for an outer object delegates to it.
 TEST_F(CameraModulesTest, ExportsUnloadingTheClassFactoryAndAggregation) {
   for (const CameraModule* module : {landscape_, portrait_}) {
-    auto* base = reinterpret_cast<const BYTE*>(module->handle());
+    auto* base = reinterpret_cast<const BYTE*>(module->module_);
     auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir =
@@ -51,7 +51,7 @@ TEST_F(CameraModulesTest, ExportsUnloadingTheClassFactoryAndAggregation) {
     EXPECT_EQ(exports->NumberOfNames, 5u);
     for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllMain", "DllRegisterServer",
                              "DllUnregisterServer"})
-      EXPECT_NE(GetProcAddress(module->handle(), name), nullptr) << name;
+      EXPECT_NE(GetProcAddress(module->module_, name), nullptr) << name;
   }
   {
     ComPtr<IClassFactory> factory;

@@ -120,8 +120,7 @@ const CLSID kTestClsid = {
 
 // Two copies of 64 x 32 RGB24 are offered; FillBuffer answers `result` after `good_samples`
 // samples.
-class TestStream : public CSourceStream {
- public:
+struct TestStream : CSourceStream {
   TestStream(HRESULT* hr, CSource* filter, const wchar_t* name)
       : CSourceStream(L"Test stream", hr, filter, name) {}
   ~TestStream() override { Inactive(); }
@@ -165,8 +164,7 @@ class TestStream : public CSourceStream {
   HRESULT result = S_OK;
 };
 
-class TestSource : public CSource {
- public:
+struct TestSource : CSource {
   explicit TestSource(int pins) : CSource(L"Test source", nullptr, kTestClsid) {
     for (int i = 0; i < pins; ++i) AddStream();
   }
@@ -187,8 +185,7 @@ ComPtr<IBaseFilter> AsFilter(TestSource* source) {
 
 // A minimal input pin that takes every sample, answering only what an output pin asks of its
 // peer. Its allocator is itself: the platform's, except that a decommit reports a failure.
-class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
- public:
+struct SinkPin : IPin, IMemInputPin, IMemAllocator {
   explicit SinkPin(IMemAllocator* allocator) : allocator_(allocator) {}
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     *ppv = nullptr;
@@ -252,8 +249,6 @@ class SinkPin : public IPin, public IMemInputPin, public IMemAllocator {
   }
 
   volatile LONG received = 0;
-
- private:
   IMemAllocator* allocator_;
 };
 
