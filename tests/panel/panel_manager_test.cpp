@@ -152,7 +152,7 @@ TEST(PanelConfigTest, NothingBuiltKeepsThePanelAndTheFirstCtrlElementIsTheOnlyRo
   EXPECT_EQ(Ids(f.manager.root()), (V{2, 3}));
 }
 
-TEST(PanelInsertTest, PositionsDroppedDescriptionsAndParentsThatAreNone) {
+TEST(PanelInsertTest, PositionsDroppedDescriptionsParentsThatAreNoneAndTheFindOrder) {
   // A page list 1 with the children X (100) and Y (101), under a root 1000.
   PanelFixture f;
   f.Apply(
@@ -184,11 +184,8 @@ TEST(PanelInsertTest, PositionsDroppedDescriptionsAndParentsThatAreNone) {
   f.Apply("delete", 1000, "<ctrl id=\"1\"/>");
   EXPECT_EQ(f.Find(70), nullptr);
   EXPECT_EQ(Ids(f.manager.root()), V{1});
-}
 
-TEST(PanelFindTest, ChildrenPrecedeGrandchildrenAndOfDuplicateIdsTheFirstCounts) {
   // root 1 { A=2 { A1=5 { A11=7 }, A2=6 }, B=3 { B1=7 } }: the order is 2, 3, 5, 6, 7 (A11), 7.
-  PanelFixture f;
   f.Apply(Config(R"(<ctrl class="tab_holder" id="2">
       <ctrl class="tab" id="5"><ctrl class="tab" id="7" name="A11"/></ctrl>
       <ctrl class="tab" id="6"/></ctrl>
@@ -216,7 +213,7 @@ TEST(PanelFindTest, ChildrenPrecedeGrandchildrenAndOfDuplicateIdsTheFirstCounts)
   EXPECT_EQ(f.manager.root()->GetChildren()[1]->name(), "switch");
 }
 
-TEST(PanelResourceTest, ASecondResourceReplacesTheFirstAndItemsTakeTheirPictureWhenTheyLoad) {
+TEST(PanelResourceTest, ReplacedOnesAndTheBoundAndItemsTakeTheirPictureWhenTheyLoad) {
   PanelFixture f;
   f.Resource("face.png", "PIC 10x20");
   f.Resource("face.png", "PIC 30x40");
@@ -261,6 +258,33 @@ TEST(PanelResourceTest, ASecondResourceReplacesTheFirstAndItemsTakeTheirPictureW
   f.Apply("modify", 1, "<ctrl id=\"3\" image=\"junk.png\"/>");
   ASSERT_NE(circle->picture(), nullptr);
   EXPECT_EQ(circle->picture()->width(), 30);
+
+  // Past a store's bound new names and growth are refused, in the manager's store too.
+  PanelResourceStore store(1000);
+  auto block = [](size_t n) { return std::make_unique<uint8_t[]>(n); };
+  EXPECT_TRUE(store.Add("a", block(400), 400));
+  EXPECT_TRUE(store.Add("b", block(400), 400));
+  EXPECT_FALSE(store.Add("c", block(400), 400));  // a new name past the bound
+  EXPECT_EQ(store.count(), 2u);
+  EXPECT_FALSE(store.Add("a", block(600), 600));  // a replacement that would pass it
+  ASSERT_TRUE(store.Find("a", &bytes));
+  EXPECT_EQ(bytes.size(), 400u);
+  EXPECT_TRUE(store.Add("a", block(10), 10));  // shrinking frees room
+  EXPECT_TRUE(store.Add("c", block(300), 300));
+  EXPECT_LE(store.used_bytes(), 1000);
+  // Empty resources cost something too, so names alone cannot grow the store without bound.
+  int empties = 0;
+  while (store.Add("e" + std::to_string(empties), nullptr, 0)) ++empties;
+  EXPECT_LT(empties, 10);
+  // The manager's store is bounded.
+  const int32_t chunk = 8 * 1024 * 1024;
+  int stored = 0;
+  for (int i = 0; i < 12; ++i) {
+    f.manager.AddResource("pic" + std::to_string(i), std::make_unique<uint8_t[]>(chunk), chunk);
+    if (f.manager.FindResource("pic" + std::to_string(i), &bytes)) ++stored;
+  }
+  EXPECT_EQ(stored, static_cast<int>(kMaxResourceStoreBytes / chunk) - 1);
+  EXPECT_LE(f.manager.resources().used_bytes(), kMaxResourceStoreBytes);
 }
 
 PanelRect R(int l, int t, int r, int b) {
@@ -460,7 +484,7 @@ TEST(PanelCountTest, ConfigInsertAdjustmentPagesAndAttributesStopAtTheirCaps) {
   EXPECT_EQ(f.Find(6), nullptr);
 }
 
-TEST(PanelClassTest, ClassesAsCreatedAndImpossibleGridsAndRangesStayOrdered) {
+TEST(PanelClassTest, ClassesAsCreatedImpossibleGridsAndRangesAndAnsiCaptions) {
   PanelFixture f;
   f.Apply(Config(R"(<ctrl class="tab_holder" id="10"><ctrl class="tab" id="11"/>
       <ctrl class="slider" id="12"/></ctrl>
@@ -513,42 +537,9 @@ TEST(PanelClassTest, ClassesAsCreatedAndImpossibleGridsAndRangesStayOrdered) {
   EXPECT_EQ(wide->value(), INT32_MIN);
   wide->SetValue(INT32_MAX);
   EXPECT_EQ(wide->value(), INT32_MAX);
-}
 
-TEST(PanelResourceBoundTest, PastTheBoundNewNamesAndGrowthAreRefusedInTheManagersStoreToo) {
-  PanelResourceStore store(1000);
-  auto bytes = [](size_t n) { return std::make_unique<uint8_t[]>(n); };
-  EXPECT_TRUE(store.Add("a", bytes(400), 400));
-  EXPECT_TRUE(store.Add("b", bytes(400), 400));
-  EXPECT_FALSE(store.Add("c", bytes(400), 400));  // a new name past the bound
-  EXPECT_EQ(store.count(), 2u);
-  EXPECT_FALSE(store.Add("a", bytes(600), 600));  // a replacement that would pass it
-  std::vector<uint8_t> out;
-  ASSERT_TRUE(store.Find("a", &out));
-  EXPECT_EQ(out.size(), 400u);
-  EXPECT_TRUE(store.Add("a", bytes(10), 10));  // shrinking frees room
-  EXPECT_TRUE(store.Add("c", bytes(300), 300));
-  EXPECT_LE(store.used_bytes(), 1000);
-  // Empty resources cost something too, so names alone cannot grow the store without bound.
-  int empties = 0;
-  while (store.Add("e" + std::to_string(empties), nullptr, 0)) ++empties;
-  EXPECT_LT(empties, 10);
-  // The manager's store is bounded.
-  PanelFixture f;
-  const int32_t chunk = 8 * 1024 * 1024;
-  int stored = 0;
-  for (int i = 0; i < 12; ++i) {
-    f.manager.AddResource("pic" + std::to_string(i), std::make_unique<uint8_t[]>(chunk), chunk);
-    if (f.manager.FindResource("pic" + std::to_string(i), &out)) ++stored;
-  }
-  EXPECT_EQ(stored, static_cast<int>(kMaxResourceStoreBytes / chunk) - 1);
-  EXPECT_LE(f.manager.resources().used_bytes(), kMaxResourceStoreBytes);
-}
-
-TEST(PanelCaptionTest, NoFilterWordsAreComparedInTheAnsiCodePage) {
   // Captions reach the panel converted to the ANSI code page (GBK on the target systems), so the
-  // words must be compared in that encoding, not in this file's UTF-8.
-  PanelFixture f;
+  // no-filter words must be compared in that encoding, not in this file's UTF-8.
   const std::string original = Utf8ToAnsi("原图");
   ASSERT_NE(original, "原图");  // really another encoding than this file's UTF-8
   const struct {
