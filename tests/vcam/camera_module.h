@@ -107,7 +107,8 @@ class CameraModulesTest : public ::testing::Test {
     ASSERT_NE(landscape_->module_, nullptr);
     ASSERT_NE(portrait_->module_, nullptr);
   }
-  void TearDown() override { CoUninitialize(); }
+  // After every member of a derived fixture is gone.
+  ~CameraModulesTest() override { CoUninitialize(); }
 
   static inline CameraModule* landscape_ = nullptr;
   static inline CameraModule* portrait_ = nullptr;

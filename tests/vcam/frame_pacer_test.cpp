@@ -20,15 +20,14 @@ constexpr int64_t kTenMinutes = 600LL * 10000000LL;  // 100 ns units
 
 // Stream time that only moves when the source sleeps or works.
 struct CoarseClock {
-  int64_t now() const { return now_; }
   // Sleep(ms) as Windows does it: at least the time asked, ending on a timer tick.
   void Sleep(int64_t duration) {
     const int64_t ms = (duration + 9999) / 10000;
-    const int64_t wake = now_ + ms * 10000;
-    now_ = (wake + kTick - 1) / kTick * kTick;
+    const int64_t wake = now + ms * 10000;
+    now = (wake + kTick - 1) / kTick * kTick;
   }
-  void Work(int64_t duration) { now_ += duration; }
-  int64_t now_ = 12345;  // not on a tick
+  void Work(int64_t duration) { now += duration; }
+  int64_t now = 12345;  // not on a tick
 };
 
 struct PaceFigures {
@@ -47,12 +46,12 @@ PaceFigures RunTenMinutes(int64_t min_work, int64_t max_work, int64_t stall_ever
   std::mt19937 random(7);
   std::uniform_int_distribution<int64_t> work(min_work, max_work);
   PaceFigures f;
-  const int64_t origin = clock.now();
+  const int64_t origin = clock.now;
   int64_t previous = -1;
-  while (clock.now() - origin < kTenMinutes) {
-    const int64_t wait = pacer.TimeUntilDue(clock.now() - origin);
+  while (clock.now - origin < kTenMinutes) {
+    const int64_t wait = pacer.TimeUntilDue(clock.now - origin);
     if (wait > 0) clock.Sleep(wait);
-    const int64_t now = clock.now() - origin;
+    const int64_t now = clock.now - origin;
     const int64_t stamp = pacer.Take(now);
     EXPECT_GT(stamp, previous);
     previous = stamp;

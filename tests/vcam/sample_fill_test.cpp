@@ -64,16 +64,14 @@ int Counter() {
   return n++;
 }
 
-int Zero() {
-  return 0;
-}
+const RandomByteSource Zero = [] { return 0; };
 
 // Blue everywhere with an opaque fourth byte; padding at the end of rows is left alone, and of
 // a buffer shorter than the type says only whole pixels inside it are written.
 TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBufferOtherTypesNoise) {
   for (const SampleLayout layout : {k24, k32}) {
     Sample s(1280, 720, layout);
-    FillWithoutPicture(s.Target(), &Zero);
+    FillWithoutPicture(s.Target(), Zero);
     const size_t bpp = layout == k32 ? 4 : 3;
     const uint8_t blue[4] = {0xFF, 0x00, 0x00, 0xFF};
     for (size_t i = 0; i < s.bytes.size(); i += bpp)
@@ -81,11 +79,11 @@ TEST(FillWithoutPicture, Rgb24AndRgb32AreBlueWithinTheBufferOtherTypesNoise) {
   }
   // Width 3: 9 bytes of pixels, 12 per row.
   Sample padded(3, 2, k24, 0x11);
-  FillWithoutPicture(padded.Target(), &Zero);
+  FillWithoutPicture(padded.Target(), Zero);
   EXPECT_EQ(padded.bytes[9], 0x11);
   EXPECT_EQ(padded.bytes[12], 0xFF);
   std::vector<uint8_t> short_buffer(1000, 0x22);
-  FillWithoutPicture(SampleTarget{short_buffer.data(), 7, 1280, 720, k24}, &Zero);
+  FillWithoutPicture(SampleTarget{short_buffer.data(), 7, 1280, 720, k24}, Zero);
   EXPECT_EQ(short_buffer[5], 0x00);
   EXPECT_EQ(short_buffer[6], 0x22);
   // Other types get noise from the random source, with or without a picture.
@@ -150,7 +148,7 @@ TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAloneAndShortBuffersAreNeverOv
         std::memcpy(to, from, 3);
         if (bpp == 4) to[3] = 0xFF;
       }
-    ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), c.orientation, &scratch, &Zero));
+    ASSERT_TRUE(FillWithPicture(s.Target(), pic.View(), c.orientation, &scratch, Zero));
     const auto diff = std::mismatch(s.bytes.begin(), s.bytes.end(), want.begin());
     const int64_t at = diff.first - s.bytes.begin();
     EXPECT_EQ(diff.first, s.bytes.end())
@@ -164,12 +162,12 @@ TEST(FillWithPicture, EveryByteIsThePicturesOrLeftAloneAndShortBuffersAreNeverOv
   std::vector<uint8_t> buffer(static_cast<size_t>(stride * 100 + 5), 0x33);
   std::vector<uint8_t> scratch;
   ASSERT_TRUE(FillWithPicture(SampleTarget{buffer.data(), buffer.size(), 1280, 720, k32},
-                              pic.View(), kL, &scratch, &Zero));
+                              pic.View(), kL, &scratch, Zero));
   // 32-bit rows are 5120 bytes: 75 whole rows fit, the 76th partly (whole pixels only).
   EXPECT_EQ(buffer[3], 0xFF);
   EXPECT_EQ(buffer.back(), 0x33);
   Sample s(8, 4, k24);
-  EXPECT_FALSE(FillWithPicture(s.Target(), SourcePicture{}, kL, &scratch, &Zero));
+  EXPECT_FALSE(FillWithPicture(s.Target(), SourcePicture{}, kL, &scratch, Zero));
   for (uint8_t b : s.bytes) ASSERT_EQ(b, 0xAB);
 }
 
@@ -188,9 +186,9 @@ TEST(FillSample, HugeHeadersGiveTheBluePictureAndPublishedPicturesWinOverTheFall
   std::vector<uint8_t> scratch;
   for (SampleLayout layout : {k24, k32}) {
     Sample sample(size.width, size.height, layout);
-    FillSample(sample.Target(), published, nullptr, kL, &scratch, &Zero);
+    FillSample(sample.Target(), published, nullptr, kL, &scratch, Zero);
     Sample blue(size.width, size.height, layout);
-    FillWithoutPicture(blue.Target(), &Zero);
+    FillWithoutPicture(blue.Target(), Zero);
     EXPECT_TRUE(sample.bytes == blue.bytes);
   }
 
@@ -202,10 +200,10 @@ TEST(FillSample, HugeHeadersGiveTheBluePictureAndPublishedPicturesWinOverTheFall
   const SourcePicture fallback = fallback_picture.View();
   Sample sample(1280, 720, k24);
   FillSample(sample.Target(), ReadFrameMappingHeader(full.data(), full.size()), &fallback, kL,
-             &scratch, &Zero);
+             &scratch, Zero);
   EXPECT_EQ(std::memcmp(sample.Pixel(640, 360), published_picture.Pixel(640, 360), 3), 0);
   Sample second(1280, 720, k24);
-  FillSample(second.Target(), MappedPicture{}, &fallback, kL, &scratch, &Zero);
+  FillSample(second.Target(), MappedPicture{}, &fallback, kL, &scratch, Zero);
   EXPECT_EQ(std::memcmp(second.Pixel(608, 328), fallback_picture.Pixel(0, 0), 3), 0);
 }
 

@@ -227,9 +227,12 @@ class CameraGraphTest : public ::testing::Test {
 
 std::string CameraGraphTest::root_, CameraGraphTest::bare_, CameraGraphTest::with_res_;
 
-// The values the registration writes under the class key are camera_registration_win_test's
-// RealModuleWritesItsEntriesOncePerPath; here, what capture programs list.
-TEST_F(CameraGraphTest, RegistrationListsEachCameraOnceAndUnregisteringRemovesOnlyIt) {
+// Registered, each camera is listed once (the values written under the class key are
+// camera_registration_win_test's RealModuleWritesItsEntriesOncePerPath). Without a picture or a
+// fallback every pixel is blue (a section no picture can be read from is sample_fill_test's
+// FillSample case); a picture published while the camera runs appears and outlives its
+// publisher. Then the tools end to end, and unregistering one camera removes only it.
+TEST_F(CameraGraphTest, RegisteredCamerasAreBlueUntilAPictureAppearsToolsEndToEndUnregistering) {
   const struct {
     const wchar_t* name;
     std::string key, dll;
@@ -241,22 +244,6 @@ TEST_F(CameraGraphTest, RegistrationListsEachCameraOnceAndUnregisteringRemovesOn
   // Registering again overwrites the same entries.
   ASSERT_EQ(Register(cameras[0].dll), 0);
   for (const auto& c : cameras) EXPECT_EQ(CountDevices(c.name), 1);
-  // Unregistering one camera removes its device and class key and leaves the other alone.
-  for (size_t gone = 0; gone < 2; ++gone) {
-    ASSERT_EQ(Register(cameras[gone].dll, true), 0);
-    for (size_t i = gone; i < 2; ++i) {
-      EXPECT_EQ(CountDevices(cameras[i].name), i == gone ? 0 : 1) << i;
-      EXPECT_EQ(ClassesRootKeyExists(cameras[i].key), i != gone) << i;
-    }
-  }
-}
-
-// Without a picture or a fallback every pixel is blue (a section no picture can be read from is
-// sample_fill_test's FillSample case). Then a picture published while the camera runs appears,
-// and outlives its publisher.
-TEST_F(CameraGraphTest, BlueUntilAPictureAppearsThatOutlivesItsPublisherThenTheToolsEndToEnd) {
-  ASSERT_EQ(Register(bare_ + kDlls[0]), 0);
-  ASSERT_EQ(Register(bare_ + kDlls[1]), 0);
   const struct {
     const wchar_t* camera;
     GUID subtype;
@@ -326,6 +313,14 @@ TEST_F(CameraGraphTest, BlueUntilAPictureAppearsThatOutlivesItsPublisherThenTheT
     ASSERT_TRUE(saved.pixels[i] == 0x56 && saved.pixels[i + 1] == 0x34 &&
                 saved.pixels[i + 2] == 0x12)
         << "byte " << i;
+  // Unregistering one camera removes its device and class key and leaves the other alone.
+  for (size_t gone = 0; gone < 2; ++gone) {
+    ASSERT_EQ(Register(cameras[gone].dll, true), 0);
+    for (size_t i = gone; i < 2; ++i) {
+      EXPECT_EQ(CountDevices(cameras[i].name), i == gone ? 0 : 1) << i;
+      EXPECT_EQ(ClassesRootKeyExists(cameras[i].key), i != gone) << i;
+    }
+  }
 }
 
 // An enhanced metafile that draws a blue card, as another program could leave it named like a

@@ -156,12 +156,6 @@ class CameraStreamTest : public CameraModulesTest {
     ASSERT_TRUE(pin_);
     ASSERT_HRESULT_SUCCEEDED(pin_.As(config_));
   }
-  void TearDown() override {
-    config_.reset();
-    pin_.reset();
-    filter_.reset();
-    CameraModulesTest::TearDown();
-  }
 
   std::vector<OwnedType> AllTypes() {
     std::vector<OwnedType> types(5);
