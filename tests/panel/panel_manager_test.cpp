@@ -301,7 +301,7 @@ constexpr char kTabsAndPages[] = R"(<command name="config"><ctrl class="op_area"
       <ctrl class="tab" id="42"/></ctrl>
   </ctrl></command>)";
 
-TEST(PanelWindowsTest, TheAreaPlacesTheTabRowAboveThePagesUntilTheNextPanel) {
+TEST(PanelWindowsTest, TheAreaPlacesTheTabRowAboveThePagesAndTheGridItsCells) {
   PanelFixture f;
   f.Apply(kTabsAndPages);
   auto view = [&](int32_t id) { return f.platform.ViewOf(id); };
@@ -381,16 +381,13 @@ TEST(PanelWindowsTest, TheAreaPlacesTheTabRowAboveThePagesUntilTheNextPanel) {
   f.Apply(Config("", 9));
   ASSERT_EQ(f.platform.log.live.size(), 1u);
   EXPECT_EQ(f.platform.log.live[0]->control.GetId(), 9);
-}
 
-TEST(PanelWindowsTest, TheGridPlacesItemsInCellsAndRepacksAfterARemoval) {
-  // Seven filter items in a grid of three columns, the fifth selected.
-  PanelFixture f;
+  // The grid places seven filter items in cells of three columns, the fifth selected, and repacks
+  // them after a removal.
   f.Apply(Config(R"(<ctrl class="page_switch" id="2" selected="3">
       <ctrl class="page_list" id="3" selected="104">)" +
                  Ctrls("filter_item", 100, 7) + "</ctrl></ctrl>"));
-  auto view = [&](int32_t id) { return f.platform.ViewOf(id); };
-  FakeView* list = f.platform.ViewOf(&f.Get<DUIPageList>(3)->list());
+  list = f.platform.ViewOf(&f.Get<DUIPageList>(3)->list());
   EXPECT_EQ(view(106)->rect, R(0, 160, 68, 228));
   EXPECT_EQ(view(106)->parent, list);
   EXPECT_EQ(list->content_height, 228);
@@ -429,7 +426,7 @@ int Depth(const DUICtrl* c) {
   return deepest + 1;
 }
 
-TEST(PanelDepthTest, ChainedInsertsAndNestedConfigsStopAtTheDepthCap) {
+TEST(PanelCapTest, DepthControlsAndAttributesStopAtTheirCaps) {
   PanelFixture f;
   f.Apply(Config(Ctrls("page_switch", 2)));
   // Each insert goes under the control the previous one made: without a cap the tree would deepen
@@ -448,10 +445,8 @@ TEST(PanelDepthTest, ChainedInsertsAndNestedConfigsStopAtTheDepthCap) {
   ASSERT_EQ(f.manager.root()->kind(), ControlClass::kTab);  // the nested config replaced it
   EXPECT_EQ(Depth(f.manager.root()), kMaxPanelDepth);
   EXPECT_EQ(f.manager.CountControls(), kMaxPanelDepth);
-}
 
-TEST(PanelCountTest, ConfigInsertAdjustmentPagesAndAttributesStopAtTheirCaps) {
-  PanelFixture f;
+  // The control cap: a config, an insert, adjustment pages' sliders; and the attribute bound.
   f.Apply(Config("<ctrl class=\"page_switch\" id=\"2\">" +
                  Ctrls("tab", 100, kMaxPanelControls + 500) + "</ctrl>"));
   EXPECT_EQ(f.manager.CountControls(), kMaxPanelControls);
