@@ -115,12 +115,6 @@ RECT RectIn(HWND child, HWND parent) {
   return rc;
 }
 
-// The window of a control (null when it has none).
-HWND WindowOf(const DUICtrl* control) {
-  if (!control || !control->view()) return nullptr;
-  return static_cast<ControlWindow*>(control->view())->m_hWnd;
-}
-
 constexpr COLORREF kPink = RGB(231, 89, 137);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
@@ -168,7 +162,10 @@ std::pair<int, int> InkRows(const test::ScreenShot& shot, int left, int right) {
 class PanelWindowTest : public ::testing::Test {
  protected:
   DUICtrl* Find(int32_t id) { return host_.manager().FindControl(id, RootSearch::kWithRoot); }
-  HWND Window(int32_t id) { return WindowOf(Find(id)); }
+  HWND Window(int32_t id) {  // the control's window, null when it has none
+    const DUICtrl* c = Find(id);
+    return c && c->view() ? static_cast<ControlWindow*>(c->view())->m_hWnd : nullptr;
+  }
   void Connect() {  // what kMsgStreamConnected does, without a phone
     ::PostMessageA(host_, kMsgStreamConnected, 0, 0);
     ASSERT_TRUE(test::PumpUntil([&] { return host_.connected(); }));
@@ -196,7 +193,6 @@ TEST_F(PanelWindowTest, WindowsFollowTheConnectionAndKeepToTheirBounds) {
   EXPECT_EQ(RectIn(Window(13), Window(2)).right, 348);
   Connect();
   EXPECT_TRUE(::IsWindowVisible(panel));
-  EXPECT_EQ(RectIn(panel, host_).right, 1078);
   // Disconnected: hidden, unchanged; shown again at the next connection.
   ::PostMessageA(host_, kMsgStreamRunEnded, 0, 0);
   ASSERT_TRUE(test::PumpUntil([&] { return !host_.connected(); }));
