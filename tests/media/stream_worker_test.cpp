@@ -14,7 +14,6 @@
 #include "device/socket_layer.h"
 #include "media/bmt_reader.h"
 #include "tests/device/fake_adb_workdir.h"
-#include "tests/device/refusing_port.h"
 #include "tests/media/stream_test_support.h"
 #include "tests/media/video_test_support.h"
 
@@ -60,8 +59,9 @@ class StreamWorkerTest : public ::testing::Test {
 TEST_F(StreamWorkerTest, FailuresReportTheDefaultTextInTheAnsiCodePageOrTheRemoteTips) {
   std::string tips;
   worker_.SetConnectionTipsSource([&tips] { return tips; });
-  test::RefusingPort nobody;
-  worker_.SetPort(nobody.port());
+  uint16_t port = 0;
+  net::ShutdownAndClose(net::OpenListener("127.0.0.1", 0, &port));  // nobody answers there
+  worker_.SetPort(port);
   auto fail = [&](const DeviceEntry* entry) {
     const size_t before = listener_.Events().size();
     worker_.Start(entry);
