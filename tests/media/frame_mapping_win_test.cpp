@@ -101,14 +101,13 @@ TEST(DecodeTraceWinTest, NotesEveryQueuedPictureOnceAFullSizeSectionExists) {
   const int64_t before = win::WallClockMicroseconds();
   for (uint64_t picture : {1, 2, 0, 1}) writer.OnQueued(picture);
   const int64_t after = win::WallClockMicroseconds();
-  const std::vector<DecodeTraceRecord> records = tool.Records();
-  ASSERT_EQ(records.size(), 4u);
+  const std::vector<DecodeTraceRecord> got = tool.Records();
+  ASSERT_EQ(got.size(), 4u);
   const uint32_t runs[] = {1, 1, 2, 2}, pictures[] = {1, 2, 0, 1};
-  for (size_t i = 0; i < records.size(); ++i) {
-    EXPECT_EQ(records[i].run, runs[i]) << i;
-    EXPECT_EQ(records[i].picture, pictures[i]) << i;
-    EXPECT_GE(records[i].unix_us, i == 0 ? before : records[i - 1].unix_us) << i;
-    EXPECT_LE(records[i].unix_us, after) << i;
+  for (size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(std::tuple(got[i].run, got[i].picture), std::tuple(runs[i], pictures[i])) << i;
+    EXPECT_GE(got[i].unix_us, i == 0 ? before : got[i - 1].unix_us) << i;
+    EXPECT_LE(got[i].unix_us, after) << i;
   }
 }
 
