@@ -80,8 +80,7 @@ struct KeyFilter : CMessageFilter {
 TEST(MessageLoopTest, FiltersComeFirstAndIdleResumesAfterAllButTheContinualMessages) {
   Events timeline;
   RecordingWindow window(&timeline);
-  RECT rc{0, 0, 100, 100};
-  ASSERT_TRUE(window.Create(nullptr, rc, "loop test", WS_POPUP));
+  ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 100, 100}, "loop test", WS_POPUP));
   KeyFilter pass(&timeline, false), eat(&timeline, true);
   const struct {
     std::vector<UINT> script;

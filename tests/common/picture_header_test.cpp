@@ -21,10 +21,8 @@ std::string Png(uint32_t width, uint32_t height) {
 
 // SOI, an APP0 segment, then a baseline frame header.
 std::string Jpeg(uint16_t width, uint16_t height, uint8_t frame_marker = 0xC0) {
-  std::string bytes("\xFF\xD8", 2);
-  bytes += std::string("\xFF\xE0\x00\x10JFIF\0\x01\x01\x01\x00\x60\x00\x60\x00\x00", 18);
-  bytes += std::string("\xFF", 1) + static_cast<char>(frame_marker);
-  bytes += std::string("\x00\x11\x08", 3);
+  std::string bytes("\xFF\xD8\xFF\xE0\x00\x10JFIF\0\x01\x01\x01\x00\x60\x00\x60\x00\x00", 20);
+  bytes += {'\xFF', static_cast<char>(frame_marker), '\x00', '\x11', '\x08'};
   for (uint16_t v : {height, width}) bytes += {static_cast<char>(v >> 8), static_cast<char>(v)};
   bytes += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
   return bytes + std::string("\xFF\xD9", 2);

@@ -118,13 +118,12 @@ TEST_F(CameraModulesTest, ExportsUnloadingTheClassFactoryAndAggregation) {
   EXPECT_EQ(outer.inner_->Release(), 0u);
 }
 
-// Frees a media type handed out by the camera.
+// Frees a media type handed out by the camera (a video type holds no object).
 struct OwnedType {
   AM_MEDIA_TYPE* mt = nullptr;
   ~OwnedType() {
     if (mt == nullptr) return;
     if (mt->pbFormat) CoTaskMemFree(mt->pbFormat);
-    if (mt->pUnk) mt->pUnk->Release();
     CoTaskMemFree(mt);
   }
 };
@@ -133,7 +132,7 @@ struct OwnedType {
 GUID ConnectedSubtype(IPin* pin) {
   AM_MEDIA_TYPE mt;
   if (pin->ConnectionMediaType(&mt) != S_OK) return GUID_NULL;
-  CoTaskMemFree(mt.pbFormat);  // a video type holds no object
+  CoTaskMemFree(mt.pbFormat);
   return mt.subtype;
 }
 

@@ -177,12 +177,6 @@ struct TestSource : CSource {
   TestStream* Stream(int i) { return static_cast<TestStream*>(streams_[static_cast<size_t>(i)]); }
 };
 
-ComPtr<IBaseFilter> AsFilter(TestSource* source) {
-  ComPtr<IBaseFilter> filter;
-  source->NonDelegatingQueryInterface(IID_IBaseFilter, filter.put_void());
-  return filter;
-}
-
 // A minimal input pin that takes every sample, answering only what an output pin asks of its
 // peer. Its allocator is itself: the platform's, except that a decommit reports a failure.
 struct SinkPin : IPin, IMemInputPin, IMemAllocator {
@@ -262,7 +256,8 @@ class FrameworkTest : public ::testing::Test {
 // does not connect.
 TEST_F(FrameworkTest, EnumeratorsFollowChangesAndNoAcceptableTypeFailsTheConnection) {
   auto* source = new TestSource(1);
-  ComPtr<IBaseFilter> filter = AsFilter(source);
+  ComPtr<IBaseFilter> filter;
+  source->NonDelegatingQueryInterface(IID_IBaseFilter, filter.put_void());
   ComPtr<IEnumPins> e;
   ASSERT_EQ(filter->EnumPins(e.put()), S_OK);
   ComPtr<IPin> first;
@@ -321,7 +316,8 @@ TEST_F(FrameworkTest, FillBufferErrorAbortsAndFalseEndsTheStream) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.event);
     auto* source = new TestSource(2);
-    ComPtr<IBaseFilter> filter = AsFilter(source);
+    ComPtr<IBaseFilter> filter;
+    source->NonDelegatingQueryInterface(IID_IBaseFilter, filter.put_void());
     source->Stream(0)->good_samples = c.good_samples;
     source->Stream(0)->result = c.result;
     vl::tools::CaptureOptions options;
@@ -357,7 +353,8 @@ TEST_F(FrameworkTest, StoppingEndsTheWorkerEvenWhenTheDecommitFails) {
             S_OK);
   SinkPin sink(memory.get());
   auto* source = new TestSource(1);
-  ComPtr<IBaseFilter> filter = AsFilter(source);
+  ComPtr<IBaseFilter> filter;
+  source->NonDelegatingQueryInterface(IID_IBaseFilter, filter.put_void());
   TestStream* stream = source->Stream(0);
   ASSERT_EQ(stream->Connect(&sink, nullptr), S_OK);
   ASSERT_EQ(filter->Pause(), S_OK);
