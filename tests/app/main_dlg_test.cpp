@@ -381,23 +381,13 @@ TEST_F(MainWindowTest, IphoneComesFirstThenAndroidsTheChosenOneStaysChosenBursts
   EXPECT_EQ(PickerItems().size(), 4u);
 }
 
-struct TextSearch {
-  std::string text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchText(HWND child, LPARAM l) {
-  auto* s = reinterpret_cast<TextSearch*>(l);
-  if (WindowText(child) != s->text) return TRUE;
-  s->found = child;
-  return FALSE;
-}
-
-// The first child window of `parent` (descendants included) answering WM_GETTEXT with `text`.
+// The first child window of `parent` (descendants included, depth first) showing `text`.
 HWND ChildWithText(HWND parent, const std::string& text) {
-  TextSearch search{text};
-  EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowText(child) == text) return child;
+    if (HWND below = ChildWithText(child, text)) return below;
+  }
+  return nullptr;
 }
 
 // The demo phone: its pictures, its panel (sent at once, before the window has widened), its
