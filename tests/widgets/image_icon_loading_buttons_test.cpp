@@ -220,10 +220,8 @@ TEST_F(ButtonTest, ParentDrawnButtonPaintsIntoItsPainter) {
   overlay_button.ShowWindow(SW_HIDE);
 }
 
-class ImageLoaderTest : public ::testing::Test {
- protected:
-  void SetUp() override { test::EnsureGdiplus(); }
-};
+// GDI+ for the picture cases, which have no host window to start it.
+[[maybe_unused]] const bool kGdiplusStarted = (test::EnsureGdiplus(), true);
 
 std::unique_ptr<Gdiplus::Bitmap> Blank(int w, int h) {
   return std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppARGB);
@@ -237,7 +235,7 @@ std::vector<char> PngBytes(int id) {
   return std::vector<char>(bytes, bytes + SizeofResource(module, info));
 }
 
-TEST_F(ImageLoaderTest, EveryPictureOfTheProgramLoadsAtItsSizeAndMissingOnesGiveNothing) {
+TEST(ImageLoader, EveryPictureOfTheProgramLoadsAtItsSizeAndMissingOnesGiveNothing) {
   for (int id = 207; id <= 267; ++id) {
     if (id == 258 || id == 259) continue;
     auto bitmap = LoadPngResource(id);
@@ -254,7 +252,7 @@ TEST_F(ImageLoaderTest, EveryPictureOfTheProgramLoadsAtItsSizeAndMissingOnesGive
   EXPECT_FALSE(LoadPngResourceBitmap(0));
 }
 
-TEST_F(ImageLoaderTest, TheProgramIconHasSmallAndLargeSizes) {
+TEST(ImageLoader, TheProgramIconHasSmallAndLargeSizes) {
   for (int size : {16, 24, 32, 48}) {
     HICON icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128), IMAGE_ICON, size, size, 0));
@@ -270,7 +268,7 @@ TEST_F(ImageLoaderTest, TheProgramIconHasSmallAndLargeSizes) {
   }
 }
 
-TEST_F(ImageLoaderTest, BytesDecodeAsGdiplusAndGdiBitmapsAndBadBytesGiveNothing) {
+TEST(ImageLoader, BytesDecodeAsGdiplusAndGdiBitmapsAndBadBytesGiveNothing) {
   const std::vector<char> png = PngBytes(pictures::kCloseNormal);
   auto bitmap = LoadBitmapFromMemory(png.data(), static_cast<int>(png.size()));
   ASSERT_NE(bitmap, nullptr);
@@ -292,7 +290,7 @@ TEST_F(ImageLoaderTest, BytesDecodeAsGdiplusAndGdiBitmapsAndBadBytesGiveNothing)
 
 // The size is FitIntoSquare's (nine_part_fit_font_combo_maths_test); a forced one shows it is
 // asked with the picture's width, height and the force.
-TEST_F(ImageLoaderTest, ScaleToFitDrawsAnArgbBitmapOfTheFittedSize) {
+TEST(ImageLoader, ScaleToFitDrawsAnArgbBitmapOfTheFittedSize) {
   auto forced = ScaleImageToFit(Blank(60, 40).get(), 100, true);
   ASSERT_NE(forced, nullptr);
   EXPECT_EQ(forced->GetWidth(), 100u);
@@ -302,7 +300,7 @@ TEST_F(ImageLoaderTest, ScaleToFitDrawsAnArgbBitmapOfTheFittedSize) {
   EXPECT_EQ(ScaleImageToFit(Blank(10, 10).get(), 0), nullptr);
 }
 
-TEST_F(ImageLoaderTest, AlphaBitmapsArePremultipliedForAlphaBlend) {
+TEST(ImageLoader, AlphaBitmapsArePremultipliedForAlphaBlend) {
   auto mask = LoadPngResource(pictures::kCircleMask);
   win::UniqueBitmap bitmap = ToAlphaBitmap(mask.get());
   ASSERT_TRUE(bitmap);
