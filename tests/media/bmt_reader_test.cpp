@@ -248,13 +248,12 @@ TEST_F(StreamReaderTest, EventsWaitForTheHandshakeToBeAcknowledged) {
       }
       return true;
     };
-    char greeting[5];
-    if (read_exact(greeting, 5)) {
+    char in[5];  // the greeting, then what follows the reply
+    if (read_exact(in, 5)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       const char reply[] = {'B', 'M', 'P', '1', '0', 0, 0, 0, 0};
       net::SendSome(s, reply, sizeof reply);
-      char next[4];
-      if (read_exact(next, 4)) after_greeting.assign(next, 4);
+      if (read_exact(in, 4)) after_greeting.assign(in, 4);
     }
     net::ShutdownAndClose(s);
   });

@@ -57,13 +57,12 @@ TEST(StreamWorkerWindowTest, StopHandlesAPanelCommandTheWorkerIsSendingMeanwhile
   StreamWorker worker;
   worker.SetNotifyWindow(window);
   const DeviceEntry entry{"", "PHONE1", 2};
-  // The command comes well after the connection, which is handled first.
   auto phone = test::StartPhone({"--sleep", "300", "--panel-text", "<pending/>", "--end", "close"});
   worker.SetPort(phone->port());
   worker.Start(&entry);
   ASSERT_TRUE(test::PumpUntil([&] { return Has("0x401"); }, 20000));
-  // Not handling messages now: the worker blocks in SendMessage kMsgPanelCommand until Stop lets it
-  // in.
+  // The command came 300 ms after the connection; not handling messages now, the worker blocks
+  // in SendMessage kMsgPanelCommand until Stop lets it in.
   ASSERT_TRUE(phone->WaitFor([](const phonesim::SessionReport& r) { return r.steps_done >= 2; },
                              std::chrono::seconds(10)));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
