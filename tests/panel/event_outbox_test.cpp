@@ -37,26 +37,21 @@ class PanelEventTest : public ::testing::Test {
  protected:
   PanelEventTest() { manager_->ApplyCommand(kPanel); }
 
-  std::shared_ptr<BMTReader> Connect(phonesim::PhoneSimulator& phone,
-                                     std::shared_ptr<BMTReader> reader = nullptr) {
-    if (!reader) reader = BMTReader::Create();
-    EXPECT_EQ(reader->Connect(2, "PHONE1", phone.port()), 1);
-    return reader;
+  void Connect(phonesim::PhoneSimulator& phone, BMTReader& reader) {
+    EXPECT_EQ(reader.Connect(2, "PHONE1", phone.port()), 1);
   }
   DUIItem* Item(int32_t id) {
     return static_cast<DUIItem*>(manager_->FindControl(id, RootSearch::kBelowRoot));
   }
   void WaitSenderIdle() {
-    for (int i = 0; i < 500 && manager_->outbox().sending(); ++i) {
+    for (int i = 0; i < 500 && manager_->outbox().sending(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
     ASSERT_FALSE(manager_->outbox().sending());
   }
   static std::vector<std::string> Events(const SessionReport& r) {
     std::vector<std::string> events;
-    for (const auto& p : r.packets) {
+    for (const auto& p : r.packets)
       if (p.packet.type == 4) events.push_back(p.packet.payload);
-    }
     return events;
   }
   static bool HasEvents(phonesim::PhoneSimulator& phone, size_t n) {
@@ -75,7 +70,7 @@ TEST_F(PanelEventTest, EventsGoOutWholeAndInOrderWithTheirIdsAndTheirParentsIds)
   auto phone = test::StartPhone({});
   auto reader = BMTReader::Create();
   reader->SetHeartbeatInterval(std::chrono::milliseconds(1));
-  Connect(*phone, reader);
+  Connect(*phone, *reader);
   Item(12)->OnClick();
   Item(12)->OnDoubleClick();
   auto* slider = static_cast<DUISlider*>(Item(7));
@@ -138,7 +133,9 @@ TEST_F(PanelEventTest, QueuedEventsWaitForTheHandshakeAndPastTheBoundTheOldestAr
   EXPECT_EQ(manager_->outbox().pending(), EventOutbox::kMaxQueued);
   {
     auto first = test::StartPhone({"--end", "close"});
-    Connect(*first)->Close();
+    auto reader = BMTReader::Create();
+    Connect(*first, *reader);
+    reader->Close();
   }
   EXPECT_EQ(manager_->outbox().pending(), EventOutbox::kMaxQueued);
   // The current reader has not connected yet: writing now would fail (and lose the events) or
@@ -148,7 +145,7 @@ TEST_F(PanelEventTest, QueuedEventsWaitForTheHandshakeAndPastTheBoundTheOldestAr
   manager_->FlushEvents();
   WaitSenderIdle();
   EXPECT_EQ(manager_->outbox().pending(), EventOutbox::kMaxQueued);
-  Connect(*phone, reader);
+  Connect(*phone, *reader);
   manager_->FlushEvents();
   ASSERT_TRUE(HasEvents(*phone, EventOutbox::kMaxQueued));
   EXPECT_EQ(manager_->outbox().pending(), 0u);

@@ -23,7 +23,6 @@
 #include "panel/page_windows_win.h"
 #include "panel/panel_hosting_win.h"
 #include "panel/control_window_win.h"
-#include "panel/panel_limits.h"
 #include "panel/slider_window_win.h"
 #include "widgets/slider_math.h"
 #include "tests/device/fake_adb_workdir.h"
@@ -59,8 +58,7 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
   PanelHosting& hosting() { return *hosting_; }
   PanelManager& manager() { return hosting_->manager(); }
   bool connected() const { return connected_; }
-  // Keeps the panel shown after a disconnection (to click it while no connection exists).
-  void KeepPanelWhenDisconnected(bool keep) { keep_panel_ = keep; }
+  bool keep_panel_when_disconnected = false;  // to click it while no connection exists
   // Sends a command as the stream worker does (kMsgPanelCommand, synchronous).
   void SendCommand(const std::string& ansi_text) {
     ::SendMessageA(m_hWnd, kMsgPanelCommand, 0, reinterpret_cast<LPARAM>(ansi_text.c_str()));
@@ -82,7 +80,7 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
   }
   LRESULT OnDisconnected(UINT, WPARAM, LPARAM, BOOL&) {
     connected_ = false;
-    if (!keep_panel_) {
+    if (!keep_panel_when_disconnected) {
       SetWidth(kUnconnectedWidth);
       hosting_->OnDisconnected();
     }
@@ -98,7 +96,6 @@ class PanelHostWindow : public win::CWindowImpl<PanelHostWindow> {
 
   std::unique_ptr<PanelHosting> hosting_;
   bool connected_ = false;
-  bool keep_panel_ = false;
 };
 
 bool Near(COLORREF a, COLORREF b, int tolerance) {
@@ -271,9 +268,8 @@ class PanelPhoneTest : public PanelWindowTest {
     std::vector<std::string> events;
     const auto reports = phone_->Reports();
     if (session >= reports.size()) return events;
-    for (const auto& p : reports[session].packets) {
+    for (const auto& p : reports[session].packets)
       if (p.packet.type == 4) events.push_back(p.packet.payload);
-    }
     return events;
   }
   // Pumps until the phone has received `n` events in the session.
@@ -520,7 +516,7 @@ TEST_F(PanelPhoneTest, TheDemoPanelPaintsAndTakesRealInputThePhoneAnswers) {
 
   // Disconnected, a click and a double-click (click, doubleclick, click) wait for the next
   // connection and go out after its handshake.
-  host_.KeepPanelWhenDisconnected(true);
+  host_.keep_panel_when_disconnected = true;
   worker_.Stop();
   ASSERT_TRUE(test::PumpUntil([&] { return !host_.connected(); }));
   test::XInput::Click(test::ScreenCentre(Window(104)));

@@ -44,7 +44,7 @@ constexpr char kPanel[] = R"(<command name="config"><ctrl class="op_area" id="1"
       <ctrl class="slider" id="41" name="smooth" pos="30"/><ctrl class="slider" id="42"/></ctrl>
   </ctrl></ctrl></command>)";
 
-TEST(PanelCommandTest, BuildsTheTreeThenInsertsDeletesAndModifiesDirectChildren) {
+TEST(PanelCommandTest, BuildsTheTreeAndAppliesEachCommandToDirectChildrenFoundInOrder) {
   PanelFixture f;
   // Before the first "config" no command finds a parent.
   for (const char* name : {"insert", "modify", "delete"}) f.Apply(name, 1, Filter(2));
@@ -146,11 +146,9 @@ TEST(PanelCommandTest, BuildsTheTreeThenInsertsDeletesAndModifiesDirectChildren)
   EXPECT_EQ(f.manager.root()->GetId(), 1);
   // Inside: "skip" comes before the first "ctrl" and is ignored; "other" follows it and counts.
   EXPECT_EQ(Ids(f.manager.root()), (V{2, 3}));
-}
 
-TEST(PanelInsertTest, PositionsDroppedDescriptionsParentsThatAreNoneAndTheFindOrder) {
+  // Inserts: positions, dropped descriptions, parents that are none; then the find order.
   // A page list 1 with the children X (100) and Y (101), under a root 1000.
-  PanelFixture f;
   f.Apply(
       Config(R"(<ctrl class="page_list" id="1">)" + Filter(100) + Filter(101) + "</ctrl>", 1000));
   // Without a position one is appended, and the second and later go to the front: A, B, C into X,
@@ -422,7 +420,7 @@ int Depth(const DUICtrl* c) {
   return deepest + 1;
 }
 
-TEST(PanelCapTest, DepthControlsAndAttributesStopAtTheirCaps) {
+TEST(PanelCapTest, CapsHoldAndOddDescriptionsStayAsTheyWereMade) {
   PanelFixture f;
   f.Apply(Config(Ctrls("page_switch", 2)));
   // Each insert goes under the control the previous one made: without a cap the tree would deepen
@@ -473,10 +471,8 @@ TEST(PanelCapTest, DepthControlsAndAttributesStopAtTheirCaps) {
                  Ctrls("filter_item", 6, 1, "name=\"" + fits + "n\"") + "</ctrl>"));
   EXPECT_NE(f.Find(5), nullptr);
   EXPECT_EQ(f.Find(6), nullptr);
-}
 
-TEST(PanelClassTest, ClassesAsCreatedImpossibleGridsAndRangesAndAnsiCaptions) {
-  PanelFixture f;
+  // Classes as created, impossible grids and ranges, and captions in the ANSI code page.
   f.Apply(Config(R"(<ctrl class="tab_holder" id="10"><ctrl class="tab" id="11"/>
       <ctrl class="slider" id="12"/></ctrl>
       <ctrl class="page_switch" id="20" selected="21"><ctrl class="page_list" id="21"/></ctrl>)"));
