@@ -104,73 +104,61 @@ TEST_F(DeviceConnectionTest, AndroidConnectForwardsFixedPortsAndCarriesBytesUnti
   EXPECT_EQ(c.Receive(in, 3), 0);
 }
 
-// Nothing moves before Connect, for non-positive lengths or for an unknown kind. A handshake that
-// fails, nobody listening, an iPhone not attached, adb that cannot run: each fails the connection
+// Nothing moves before Connect or for non-positive lengths. A handshake that fails, an unknown
+// kind, nobody listening, an iPhone not attached, adb that cannot run: each fails the connection
 // and leaves nothing to send or receive on.
 TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectAndEveryFailureLeavesNothingConnected) {
+  char b[4] = {};
   {
     TestConnection c;
-    char b[4] = {};
     EXPECT_EQ(c.kind(), -1);
     EXPECT_EQ(c.Receive(b, 4), 0);
     EXPECT_EQ(c.Send(b, 4), 0);
     EXPECT_EQ(c.Receive(b, 0), 0);
     EXPECT_EQ(c.Send(b, -1), 0);
     c.Close();
-    c.Close();
     EXPECT_FALSE(c.IsConnected());
-    // An unknown kind opens nothing either.
-    EXPECT_EQ(c.Connect(7, "PHONE1", 8984), 0);
-    EXPECT_EQ(c.kind(), 7);
-    EXPECT_EQ(c.handshakes, 0);
-    EXPECT_EQ(adb_.ReadLog(), "");
   }
-  char b = 0;
+  // A socket made and not connected sends -1.
+  const auto fails = [&](int kind, const char* id, uint16_t port, int sent = 0) {
+    TestConnection c;
+    EXPECT_EQ(c.Connect(kind, id, port), 0) << kind;
+    EXPECT_EQ(c.kind(), kind);
+    EXPECT_EQ(c.handshakes, 0);
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(c.Receive(b, 1), 0) << kind;
+    EXPECT_EQ(c.Send(b, 1), sent) << kind;
+    c.Close();
+    c.Close();
+  };
+  fails(7, "PHONE1", 8984);
+  EXPECT_EQ(adb_.ReadLog(), "");  // an unknown kind opens nothing
   {
     Peer peer;
     TestConnection c(0);
     EXPECT_EQ(c.Connect(2, "PHONE1", peer.port), 0);
     ASSERT_TRUE(peer.Accept());
     EXPECT_FALSE(c.IsConnected());
-    EXPECT_EQ(c.Send(&b, 1), 0);
+    EXPECT_EQ(c.Send(b, 1), 0);
     EXPECT_TRUE(peer.Read(1).empty());  // the phone sees the connection end
   }
   RefusingPort refusing;
   ASSERT_NE(refusing.port(), 0);
-  {
-    TestConnection c;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(c.Connect(2, "PHONE1", refusing.port()), 0);
-    const double s =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(s, 15.0);
-    EXPECT_EQ(c.handshakes, 0);
-    std::printf("refused connect reported after %.3f s\n", s);
-  }
-  {
-    // No mobile-device service: the library (natively) and the program's client look for it on
-    // a loopback port that refuses.
+  const auto start = std::chrono::steady_clock::now();
+  fails(2, "PHONE1", refusing.port(), -1);
+  const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(s, 15.0);
+  std::printf("refused connect reported after %.3f s\n", s);
+  // No mobile-device service: the library (natively) and the program's client look for it on a
+  // loopback port that refuses.
 #ifndef _WIN32
-    setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(refusing.port())).c_str(), 1);
+  setenv("USBMUXD_SOCKET_ADDRESS", ("127.0.0.1:" + std::to_string(refusing.port())).c_str(), 1);
 #endif
-    usbmux::SetServicePort(refusing.port());
-    TestConnection c;
-    EXPECT_EQ(c.Connect(1, "00008030-000000000000002E", 8984), 0);
-    EXPECT_EQ(c.kind(), 1);
-    EXPECT_EQ(c.handshakes, 0);
-    EXPECT_EQ(c.Receive(&b, 1), 0);
-    EXPECT_EQ(c.Send(&b, 1), 0);
-    c.Close();
-    c.Close();
-  }
+  usbmux::SetServicePort(refusing.port());
+  fails(1, "00008030-000000000000002E", 8984);
   adb_.RemoveAdb();
   Peer peer;
-  TestConnection c;
-  EXPECT_EQ(c.Connect(2, "PHONE1", peer.port), 0);
-  EXPECT_EQ(c.handshakes, 0);
-  EXPECT_FALSE(c.IsConnected());
-  EXPECT_EQ(c.kind(), 2);
-  EXPECT_EQ(c.Send(&b, 1), 0);  // 0, not -1: no socket was made
+  fails(2, "PHONE1", peer.port);
 }
 
 }  // namespace
