@@ -124,22 +124,19 @@ TEST_F(SettingsTest, LineBreaksNeverReachTheFileAsLinesAndLongValuesComeBackCut)
   EXPECT_EQ(AnsiToUtf16(back).size(), 129u);  // 'a' and 128 whole characters
 }
 
-TEST(SettingsWithoutUserFolder, OnlyTheProgramDirectoryCopyIsUsed) {
+TEST_F(SettingsTest, WithoutAUserFolderOnlyTheProgramDirectoryCopyIsUsed) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string stray = std::string(windows) + "\\AppConfig.ini";
   DeleteFileA(stray.c_str());
-  const std::string app = TempDir("vl_settings_only_app");
-  SettingsFiles files("", app);
+  SettingsFiles files("", app_);
   files.Write("AppName", "from the program directory");
   EXPECT_EQ(GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES)
       << "a bare file name landed in the Windows folder";
-  EXPECT_EQ(RawRead(app + "AppConfig.ini", "AppName"), "from the program directory");
+  EXPECT_EQ(RawRead(app_file_, "AppName"), "from the program directory");
   EXPECT_EQ(files.Read("AppName"), "from the program directory");
-  EXPECT_EQ(files.Paths(), std::vector<std::string>{app + "AppConfig.ini"});
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{app_file_});
   DeleteFileA(stray.c_str());
-  DeleteFileA((app + "AppConfig.ini").c_str());
-  RemoveDirectoryA(app.c_str());
 }
 
 TEST(UserDataDir, IsLocalAppDataVelloriaAndExists) {
