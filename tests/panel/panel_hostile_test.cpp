@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "panel/dui_items.h"
-#include "panel/dui_pages.h"
 #include "panel/panel_limits.h"
 #include "tests/panel/panel_test_support.h"
 

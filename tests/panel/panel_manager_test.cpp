@@ -44,7 +44,7 @@ constexpr char kPanel[] = R"(<command name="config"><ctrl class="op_area" id="1"
       <ctrl class="slider" id="41" name="smooth" pos="30"/><ctrl class="slider" id="42"/></ctrl>
   </ctrl></ctrl></command>)";
 
-TEST(PanelCommandTest, BuildsTheTreeAndAppliesEachCommandToDirectChildrenFoundInOrder) {
+TEST(PanelCommandTest, BuildsTheTreeAppliesEachCommandInFindOrderAndLoadsResources) {
   PanelFixture f;
   // Before the first "config" no command finds a parent.
   for (const char* name : {"insert", "modify", "delete"}) f.Apply(name, 1, Filter(2));
@@ -205,10 +205,8 @@ TEST(PanelCommandTest, BuildsTheTreeAndAppliesEachCommandToDirectChildrenFoundIn
   f.Apply("modify", 4, "<ctrl id=\"8\" name=\"first 8\"/>");
   EXPECT_EQ(f.manager.root()->GetChildren()[0]->name(), "first 8");
   EXPECT_EQ(f.manager.root()->GetChildren()[1]->name(), "switch");
-}
 
-TEST(PanelResourceTest, ReplacedOnesAndTheBoundAndItemsTakeTheirPictureWhenTheyLoad) {
-  PanelFixture f;
+  // A second resource replaces the first; items take their picture when they load (below).
   f.Resource("face.png", "PIC 10x20");
   f.Resource("face.png", "PIC 30x40");
   std::vector<uint8_t> bytes;
@@ -220,7 +218,6 @@ TEST(PanelResourceTest, ReplacedOnesAndTheBoundAndItemsTakeTheirPictureWhenTheyL
   f.manager.AddResource("empty", nullptr, 0);
   EXPECT_TRUE(f.manager.FindResource("empty", &bytes));
   EXPECT_TRUE(bytes.empty());
-  // Items take their picture when they load.
   f.Resource("big.png", "PIC 136x68");
   f.Apply(R"(<command name="config"><ctrl class="page_list" id="1">
       <ctrl class="filter_item" id="2" image="big.png"/>

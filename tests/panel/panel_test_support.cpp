@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "widgets/fit_size.h"
 
@@ -91,7 +90,7 @@ std::vector<int32_t> Ids(const DUICtrl* c) {
 
 void PanelFixture::Resource(const std::string& name, const std::string& text) {
   auto data = std::make_unique<uint8_t[]>(text.size());
-  std::memcpy(data.get(), text.data(), text.size());
+  std::copy(text.begin(), text.end(), data.get());
   manager.AddResource(name, std::move(data), static_cast<int32_t>(text.size()));
 }
 
