@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -32,29 +31,25 @@ const char kTwoAndroidPhones[] =
     "prop PIXEL001 ro.product.model Pixel 7\n";
 
 // Collects the results the scanner delivers.
-class Results {
- public:
+struct Results {
   DeviceScanner::ResultHandler Handler() {
     return [this](const std::vector<DeviceEntry>& entries) {
-      std::lock_guard<std::mutex> lock(lock_);
-      lists_.push_back(entries);
-      changed_.notify_all();
+      std::lock_guard<std::mutex> guard(lock);
+      lists.push_back(entries);
     };
   }
-  bool WaitForCount(size_t n, int timeout_ms = 20000) {
-    std::unique_lock<std::mutex> lock(lock_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                             [&] { return lists_.size() >= n; });
-  }
   std::vector<std::vector<DeviceEntry>> Lists() {
-    std::lock_guard<std::mutex> lock(lock_);
-    return lists_;
+    std::lock_guard<std::mutex> guard(lock);
+    return lists;
+  }
+  bool WaitForCount(size_t n) {
+    for (int i = 0; i < 2000 && Lists().size() < n; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Lists().size() >= n;
   }
 
- private:
-  std::mutex lock_;
-  std::condition_variable changed_;
-  std::vector<std::vector<DeviceEntry>> lists_;
+  std::mutex lock;
+  std::vector<std::vector<DeviceEntry>> lists;
 };
 
 bool WaitForScanThreadsToEnd(int timeout_ms = 20000) {
