@@ -103,8 +103,6 @@ class FakeServiceTest : public ::testing::Test {
   std::unique_ptr<FakeUsbmuxd> mux_;
 };
 
-// ---- Side by side ------------------------------------------------------------------------
-
 struct Side {
   const char* name;
   const IosApi* (*api)();
@@ -222,8 +220,6 @@ const Side kSides[] = {
 
 INSTANTIATE_TEST_SUITE_P(IosClients, SideBySideTest, ::testing::ValuesIn(kSides),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// ---- The program's client alone -----------------------------------------------------------
 
 using IosClientTest = FakeServiceTest;
 
