@@ -6,16 +6,12 @@
 namespace vl::test {
 namespace {
 
-// A device or lockdown handle: the phone it was opened on.
-struct Handle {
-  FakeIosPhone phone;
-};
-
 FakeIos g_fake;
 
 }  // namespace
 
-// The table's functions, with access to the fake's state.
+// The table's functions, with access to the fake's state. A device or lockdown handle is a copy
+// of the phone it was opened on.
 struct FakeIosCalls {
   static char* NewString(const std::string& text) {
     char* s = new char[text.size() + 1];
@@ -59,32 +55,32 @@ struct FakeIosCalls {
     std::lock_guard<std::mutex> lock(g_fake.lock_);
     for (const FakeIosPhone& p : g_fake.phones_) {
       if (p.udid != udid || !p.opens) continue;
-      *device = new Handle{p};
+      *device = new FakeIosPhone(p);
       ++g_fake.live_handles_;
       return 0;
     }
     return -3;  // no device
   }
   static int DeviceFree(IosDevice device) {
-    delete static_cast<Handle*>(device);
+    delete static_cast<FakeIosPhone*>(device);
     Count(-1);
     return 0;
   }
   static int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
     *client = nullptr;
-    const FakeIosPhone& phone = static_cast<Handle*>(device)->phone;
+    const FakeIosPhone& phone = *static_cast<FakeIosPhone*>(device);
     if (!phone.accepts_handshake || std::strcmp(label, kIosClientLabel) != 0) return -5;
-    *client = new Handle{phone};
+    *client = new FakeIosPhone(phone);
     Count(1);
     return 0;
   }
   static int LockdownFree(IosLockdown client) {
-    delete static_cast<Handle*>(client);
+    delete static_cast<FakeIosPhone*>(client);
     Count(-1);
     return 0;
   }
   static int GetDeviceName(IosLockdown client, char** name) {
-    const FakeIosPhone& phone = static_cast<Handle*>(client)->phone;
+    const FakeIosPhone& phone = *static_cast<FakeIosPhone*>(client);
     *name = nullptr;
     if (!phone.has_name) return -12;  // missing value
     *name = NewString(phone.utf8_name);
