@@ -10,9 +10,7 @@
 namespace vl {
 namespace {
 
-std::string Ansi(const char* utf8) {
-  return Utf8ToAnsi(utf8);
-}
+const auto Ansi = Utf8ToAnsi;
 
 // The view, stream worker, device source and host turns the workflow drives, in one recorder
 // whose log keeps the order of everything it was asked.

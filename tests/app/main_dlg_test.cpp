@@ -49,9 +49,7 @@ using test::ScreenPoint;
 using test::WindowText;
 using test::XInput;
 
-std::string A(const char* utf8) {
-  return Utf8ToAnsi(utf8);
-}
+const auto A = Utf8ToAnsi;
 
 std::string ProgramDir() {
   char path[MAX_PATH] = {};
