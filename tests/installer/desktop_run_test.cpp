@@ -6,17 +6,17 @@
 
 #include <windows.h>
 
+#include <process.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "common/win/handles.h"
-
 namespace {
 
 std::string WindowsPath(std::string unix_path) {
-  for (char& c : unix_path)
-    if (c == '/') c = '\\';
+  std::replace(unix_path.begin(), unix_path.end(), '/', '\\');
   return "Z:" + unix_path;
 }
 
@@ -25,20 +25,13 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs `command` and returns its exit code (-1 when it did not start or end).
-int RunToEnd(std::string command) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return -1;
-  CloseHandle(info.hThread);
-  vl::win::UniqueHandle process(info.hProcess);
-  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  GetExitCodeProcess(process.get(), &code);
-  return static_cast<int>(code);
+// Runs desktop_run.exe with `program` (none when empty) to its end: its exit code, -1 when it did
+// not start. Both paths go quoted into the command line.
+int DesktopRun(const std::string& program) {
+  const std::string exe = WindowsPath(VL_DESKTOP_RUN_EXE);
+  const std::string quoted_exe = "\"" + exe + "\"", quoted_program = "\"" + program + "\"";
+  return static_cast<int>(_spawnl(_P_WAIT, exe.c_str(), quoted_exe.c_str(),
+                                  program.empty() ? nullptr : quoted_program.c_str(), nullptr));
 }
 
 TEST(DesktopRun, TheProgramIsStartedByTheDesktopsShell) {
@@ -53,7 +46,7 @@ TEST(DesktopRun, TheProgramIsStartedByTheDesktopsShell) {
   ASSERT_TRUE(CopyFileA(WindowsPath(VL_PARENT_PROBE_EXE).c_str(), probe.c_str(), FALSE));
   DeleteFileA((probe + ".parent").c_str());
 
-  EXPECT_EQ(RunToEnd("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\" \"" + probe + "\""), 0);
+  EXPECT_EQ(DesktopRun(probe), 0);
   std::string parent;
   for (int i = 0; i < 600 && parent.empty(); ++i) {
     Sleep(50);
@@ -67,7 +60,7 @@ TEST(DesktopRun, TheProgramIsStartedByTheDesktopsShell) {
 }
 
 TEST(DesktopRun, WithoutAProgramNothingStarts) {
-  EXPECT_EQ(RunToEnd("\"" + WindowsPath(VL_DESKTOP_RUN_EXE) + "\""), 2);
+  EXPECT_EQ(DesktopRun(""), 2);
 }
 
 }  // namespace
