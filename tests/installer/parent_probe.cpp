@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 int main() {
@@ -20,9 +20,6 @@ int main() {
   CloseHandle(snapshot);
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (FILE* f = std::fopen((std::string(path) + ".parent").c_str(), "wb")) {
-    std::fputs(parent_name.c_str(), f);
-    std::fclose(f);
-  }
+  std::ofstream(std::string(path) + ".parent", std::ios::binary) << parent_name;
   return 0;
 }
