@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -96,10 +97,7 @@ class CameraRegistrationTest : public ::testing::Test {
 TEST_F(CameraRegistrationTest, MissingJunkAndRefusingModulesEachShowOneBoxOneWithoutTheExportNone) {
   const std::string missing = dir_ + "vlux_vertical.dll";
   const std::string junk = dir_ + "junk.dll";
-  HANDLE f = CreateFileA(junk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(f, "not a module at all", 19, &written, nullptr);
-  CloseHandle(f);
+  std::ofstream(junk, std::ios::binary) << "not a module at all";
   copies_.push_back(junk);
   const std::string refusing =
       Copy(Built("tests/app/modules/failing_register.dll"), "failing_register.dll");
