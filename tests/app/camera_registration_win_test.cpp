@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -75,11 +76,9 @@ class CameraRegistrationTest : public ::testing::Test {
           unregister();
         FreeLibrary(m);
       }
-      DeleteFileA(file.c_str());
     }
-    DeleteFileA((dir_ + "vlux_vertical.dll").c_str());
-    RemoveDirectoryA((dir_ + "moved").c_str());
-    RemoveDirectoryA(dir_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
   std::string Copy(const std::string& from, const std::string& name) {
     const std::string to = dir_ + name;
