@@ -1,8 +1,6 @@
-// The panel's drawing maths. The item grid at its edges: where the tab row, the slider column, the
-// panel area and the cells of seven items in three columns land is checked through the controls'
-// windows (panel_manager_test). The filter items' caption bands: readable white captions (WCAG AA,
-// 4.5 : 1) whatever mask colour the phone sends, the phone's hue kept, no darker than needed, hover
-// still visible.
+// The panel's drawing maths: the item grid at its edges (the ordinary cells are checked through
+// the controls' windows in panel_manager_test), and the filter items' caption bands, readable
+// white captions (WCAG AA) whatever mask colour the phone sends, hue kept, hover still visible.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -276,10 +276,8 @@ TEST(PanelHostileTest, ACommandThatRunsOutOfMemoryFailsAlone) {
       {"insert", R"(<command name="insert" parent_id="11" pos_index="0">
           <ctrl class="filter_item" id="20" image="thumb"/><ctrl class="circle_item" id="21"/>
           <ctrl class="slider" id="22"/></command>)"},
-      {"insert into the tab row", R"(<command name="insert" parent_id="8">
-          <ctrl class="tab" id="23"/><ctrl class="tab" id="24"/></command>)"},
-      {"delete", R"(<command name="delete" parent_id="11"><ctrl id="12"/><ctrl id="12"/>
-          </command>)"},
+      {"insert into the tab row", Command("insert", 8, Ctrls("tab", 23, 2))},
+      {"delete", Command("delete", 11, R"(<ctrl id="12"/><ctrl id="12"/>)")},
   };
   auto snapshot = [](const PanelFixture& f) {
     std::string s;
