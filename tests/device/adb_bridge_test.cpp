@@ -23,12 +23,6 @@ using test::AsLogged;
 using test::FakeAdbWorkdir;
 using test::kTwoPhones;
 
-std::vector<std::string> Serials(const std::string& output) {
-  std::vector<std::string> s;
-  ParseAdbDeviceSerials(output, s);
-  return s;
-}
-
 TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrderWithoutCarriageReturns) {
   using List = std::vector<std::string>;
   const struct {
@@ -60,7 +54,11 @@ TEST(AdbDeviceList, OnlyAuthorisedDevicesAreListedInOrderWithoutCarriageReturns)
        "emulator-5554\tdevice\r\n\r\n",
        {"192.168.1.20:5555", "emulator-5554"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(Serials(c.output), c.serials) << c.output;
+  for (const auto& c : cases) {
+    List serials;
+    ParseAdbDeviceSerials(c.output, serials);
+    EXPECT_EQ(serials, c.serials) << c.output;
+  }
   EXPECT_TRUE(IsPlainSerial("R58M123ABC"));
   EXPECT_TRUE(IsPlainSerial("\xCA\xD3\xC6\xB5"));  // GBK bytes stay one argument
   EXPECT_FALSE(IsPlainSerial(""));

@@ -52,12 +52,10 @@ struct Results {
   std::vector<std::vector<DeviceEntry>> lists;
 };
 
-bool WaitForScanThreadsToEnd(int timeout_ms = 20000) {
-  for (int waited = 0; waited < timeout_ms; waited += 10) {
-    if (DeviceScanner::RunningScanThreads() == 0) return true;
+bool WaitForScanThreadsToEnd() {
+  for (int i = 0; i < 2000 && DeviceScanner::RunningScanThreads() > 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return DeviceScanner::RunningScanThreads() == 0;
 }
 
 // Each entry as "name|identifier|kind" (kind 1 an iPhone, 2 an Android phone).
