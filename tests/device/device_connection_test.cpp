@@ -24,16 +24,12 @@ using test::RefusingPort;
 
 class TestConnection : public DeviceConnection {
  public:
-  explicit TestConnection(int handshake_result = 1) : result_(handshake_result) {}
   ~TestConnection() override { Close(); }
   int OnConnected() override {
     ++handshakes;
-    return result_;
+    return handshake_result;
   }
-  int handshakes = 0;
-
- private:
-  int result_;
+  int handshakes = 0, handshake_result = 1;
 };
 
 // A loopback listener whose accepted socket the test drives directly. A connection is queued
@@ -135,7 +131,8 @@ TEST_F(DeviceConnectionTest, NothingMovesBeforeConnectAndEveryFailureLeavesNothi
   EXPECT_EQ(adb_.ReadLog(), "");  // an unknown kind opens nothing
   {
     Peer peer;
-    TestConnection c(0);
+    TestConnection c;
+    c.handshake_result = 0;
     EXPECT_EQ(c.Connect(2, "PHONE1", peer.port), 0);
     ASSERT_TRUE(peer.Accept());
     EXPECT_FALSE(c.IsConnected());

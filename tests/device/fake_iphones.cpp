@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "device/usbmux_client.h"
 
@@ -53,13 +52,6 @@ void FakeIphones::Attach(const std::string& lines) {
 std::string FakeIphones::Log() const {
   std::ifstream in(log_, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool FakeIphones::Logged(const std::string& line) const {
-  std::istringstream lines(Log());
-  for (std::string l; std::getline(lines, l);)
-    if (l == line) return true;
-  return false;
 }
 
 }  // namespace vl::test

@@ -23,7 +23,6 @@ class FakeIphones {
   void Attach(const std::string& lines);
   // Every request line the fake logged so far.
   std::string Log() const;
-  bool Logged(const std::string& line) const;
 
  private:
   int port_ = 0;

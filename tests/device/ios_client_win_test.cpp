@@ -40,7 +40,7 @@ TEST(IosClientWin, StreamWorkerRunsAnIphoneThroughTheProxiedPortUntilStopped) {
   worker.Start(&iphone);
   ASSERT_TRUE(listener.WaitFor("panel:<config/>", std::chrono::seconds(30)))
       << worker.GetErrorText();
-  EXPECT_TRUE(iphones.Logged("Connect UDID-CN 8984"));
+  EXPECT_NE(iphones.Log().find("Connect UDID-CN 8984\n"), std::string::npos) << iphones.Log();
   EXPECT_EQ(worker.ReverseFlags().reverse_v, 1);
   Sleep(300);
   worker.Stop();
