@@ -38,11 +38,6 @@ std::string RegistryString(const std::string& key, const char* value) {
   return r == ERROR_SUCCESS ? std::string(buffer) : "<none>";
 }
 
-void SetClassName(const char* clsid, const std::string& name) {
-  RegSetValueA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + clsid).c_str(), REG_SZ, name.c_str(),
-               static_cast<DWORD>(name.size()));
-}
-
 struct Box {
   HWND owner;
   std::string text, caption;
@@ -133,7 +128,7 @@ TEST_F(CameraRegistrationTest, RealModuleWritesItsEntriesOncePerPath) {
   EXPECT_TRUE(IsCameraRegisteredAt(kLandscapeClsid, path));
   EXPECT_FALSE(IsCameraRegisteredAt(kLandscapeClsid, dir_ + "elsewhere.dll"));
   // Not registered again at this path: a changed class name shows whether it was written again.
-  SetClassName(kLandscapeClsid, "untouched");
+  RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, "untouched", 9);
   EXPECT_EQ(RegisterCameraModule(path, owner_), 1);
   EXPECT_EQ(RegistryString(key, ""), "untouched");
   // The same module at another path is registered there.

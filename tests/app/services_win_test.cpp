@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -20,12 +21,11 @@ namespace vl {
 namespace {
 
 std::string TempDir(const std::string& name) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string dir = std::string(temp) + name + "_" + std::to_string(GetTickCount()) + "_" +
-                          std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir;
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      (name + "_" + std::to_string(GetTickCount()) + "_" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::create_directories(dir);
+  return dir.string() + "\\";
 }
 
 std::string FileText(const std::string& path) {
