@@ -70,6 +70,7 @@ std::vector<DeviceEntry> List(const IosApi* api) {
 
 class TestConnection : public DeviceConnection {
  public:
+  explicit TestConnection(const IosApi* api) { SetIosApi(api); }
   ~TestConnection() override { Close(); }
   int OnConnected() override { return 1; }
 };
@@ -151,8 +152,7 @@ TEST_P(SideBySideTest, ListsAndConnectsLikeTheLibrary) {
   }
 
   {
-    TestConnection c;
-    c.SetIosApi(api);
+    TestConnection c(api);
     ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 65536 + 8984), 1);  // the low 16 bits count
     const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
     ASSERT_NE(phone, net::kInvalidSocket);
@@ -179,8 +179,7 @@ TEST_P(SideBySideTest, ListsAndConnectsLikeTheLibrary) {
 
   {
     // The stream worker's Stop, from another thread, ends a receive waiting for a silent phone.
-    TestConnection c;
-    c.SetIosApi(api);
+    TestConnection c(api);
     ASSERT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 1);
     const net::NativeSocket phone = net::AcceptConnection(listener, 10000);
     ASSERT_NE(phone, net::kInvalidSocket);
@@ -202,8 +201,7 @@ TEST_P(SideBySideTest, ListsAndConnectsLikeTheLibrary) {
   for (const auto& [udid, service] :
        {std::pair{"00008030-000000000000002E", 8984}, std::pair{kChinese, 8985},
         std::pair{kRefusing, 8984}, std::pair{kUnpaired, 8984}}) {
-    TestConnection c;
-    c.SetIosApi(api);
+    TestConnection c(api);
     EXPECT_EQ(c.Connect(kDeviceKindIos, udid, service), 0) << udid;
     EXPECT_FALSE(c.IsConnected());
     char b = 0;
@@ -232,8 +230,7 @@ TEST_F(IosClientTest, WithoutTheServiceListsNothingAndConnectsNowhere) {
   EXPECT_NE(IosClientApi()->get_device_list(&udids, &count), 0);
   EXPECT_EQ(udids, nullptr);
   EXPECT_EQ(count, 0);
-  TestConnection c;
-  c.SetIosApi(IosClientApi());
+  TestConnection c(IosClientApi());
   EXPECT_EQ(c.Connect(kDeviceKindIos, kChinese, 8984), 0);
 }
 
