@@ -16,18 +16,12 @@ struct FakeIosCalls {
   static char* NewString(const std::string& text) {
     char* s = new char[text.size() + 1];
     std::memcpy(s, text.c_str(), text.size() + 1);
-    std::lock_guard<std::mutex> lock(g_fake.lock_);
     ++g_fake.live_strings_;
     return s;
   }
   static void DeleteString(char* s) {
     delete[] s;
-    std::lock_guard<std::mutex> lock(g_fake.lock_);
     --g_fake.live_strings_;
-  }
-  static void Count(int delta) {
-    std::lock_guard<std::mutex> lock(g_fake.lock_);
-    g_fake.live_handles_ += delta;
   }
 
   static int GetDeviceList(char*** udids, int* count) {
@@ -63,7 +57,7 @@ struct FakeIosCalls {
   }
   static int DeviceFree(IosDevice device) {
     delete static_cast<FakeIosPhone*>(device);
-    Count(-1);
+    --g_fake.live_handles_;
     return 0;
   }
   static int LockdownNew(IosDevice device, IosLockdown* client, const char* label) {
@@ -71,12 +65,12 @@ struct FakeIosCalls {
     const FakeIosPhone& phone = *static_cast<FakeIosPhone*>(device);
     if (!phone.accepts_handshake || std::strcmp(label, kIosClientLabel) != 0) return -5;
     *client = new FakeIosPhone(phone);
-    Count(1);
+    ++g_fake.live_handles_;
     return 0;
   }
   static int LockdownFree(IosLockdown client) {
     delete static_cast<FakeIosPhone*>(client);
-    Count(-1);
+    --g_fake.live_handles_;
     return 0;
   }
   static int GetDeviceName(IosLockdown client, char** name) {
@@ -88,7 +82,6 @@ struct FakeIosCalls {
   }
   static void FreeString(char* text) {
     DeleteString(text);
-    std::lock_guard<std::mutex> lock(g_fake.lock_);
     ++g_fake.freed_;
   }
 };
@@ -128,11 +121,6 @@ void FakeIos::OpenGate() {
 bool FakeIos::WaitUntilHeld(int timeout_ms) {
   std::unique_lock<std::mutex> lock(lock_);
   return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return held_; });
-}
-
-int FakeIos::Read(const int& counter) const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return counter;
 }
 
 }  // namespace vl::test

@@ -3,6 +3,7 @@
 // the device list call. One process-wide instance (the table holds plain function pointers).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -32,21 +33,18 @@ class FakeIos {
   // True once a device list call waits at the closed gate.
   bool WaitUntilHeld(int timeout_ms);
 
-  int live_handles() const { return Read(live_handles_); }
-  int live_strings() const { return Read(live_strings_); }
-  int strings_freed_by_library() const { return Read(freed_); }
+  int live_handles() const { return live_handles_; }
+  int live_strings() const { return live_strings_; }
+  int strings_freed_by_library() const { return freed_; }
 
  private:
   friend struct FakeIosCalls;
-  int Read(const int& counter) const;
-  mutable std::mutex lock_;
+  std::mutex lock_;
   std::condition_variable changed_;
   std::vector<FakeIosPhone> phones_;
   bool gate_closed_ = false;
   bool held_ = false;
-  int live_handles_ = 0;
-  int live_strings_ = 0;
-  int freed_ = 0;
+  std::atomic<int> live_handles_{0}, live_strings_{0}, freed_{0};
 };
 
 }  // namespace vl::test
