@@ -12,15 +12,12 @@ namespace vl::uninstall {
 namespace {
 
 using test::ChildProcess;
-using test::CopyFileTo;
-using test::MakeFolders;
-using test::ProductStub;
 using test::ScratchFolder;
 
 // The stand-in started from `folder`\`name` ("adb.exe" as a server, "Lumaroo.exe" idle).
 void StartStub(ChildProcess* process, const std::wstring& folder, const wchar_t* name) {
-  MakeFolders(folder);
-  CopyFileTo(ProductStub(), folder + L"\\" + name);
+  test::MakeFolders(folder);
+  test::CopyFileTo(test::ProductStub(), folder + L"\\" + name);
   ASSERT_TRUE(process->Start(folder + L"\\" + name, L"server"));
 }
 
@@ -43,33 +40,25 @@ RunningProduct FindWith(const std::wstring& installation, DWORD want) {
   return product;
 }
 
-class RunningProductTest : public testing::Test {
- protected:
-  void SetUp() override {
-    installation_ = scratch_.path() + L"\\Velloria";
-    MakeFolders(installation_);
-    installation_ = FinalPath(installation_);
-  }
-  ScratchFolder scratch_;
-  std::wstring installation_;
-};
-
 // Found, ended by id and stopped with kill-server: only what runs from the installation (or
 // through a link into it), never what runs from a folder elsewhere or named like the product's.
-TEST_F(RunningProductTest, OnlyProcessesFromTheInstallationCountAreEndedAndStopped) {
+TEST(RunningProduct, OnlyProcessesFromTheInstallationCountAreEndedAndStopped) {
+  ScratchFolder scratch;
+  test::MakeFolders(scratch.path() + L"\\Velloria");
+  const std::wstring installation = FinalPath(scratch.path() + L"\\Velloria");
   ChildProcess program, linked, own_adb, nested_adb, other_adb, branded_adb, other_program;
-  StartStub(&program, installation_, L"Lumaroo.exe");
-  StartStub(&own_adb, installation_ + L"\\adb", L"adb.exe");
-  StartStub(&nested_adb, installation_ + L"\\extras\\adb", L"adb.exe");
-  StartStub(&other_adb, scratch_.path() + L"\\platform-tools", L"adb.exe");
-  StartStub(&branded_adb, scratch_.path() + L"\\Orsel\\adb", L"adb.exe");
-  StartStub(&other_program, scratch_.path() + L"\\Portable", L"Lumaroo.exe");
-  const std::wstring link = scratch_.path() + L"\\Shortcut";
-  ASSERT_TRUE(test::MakeFolderLink(link, installation_));
+  StartStub(&program, installation, L"Lumaroo.exe");
+  StartStub(&own_adb, installation + L"\\adb", L"adb.exe");
+  StartStub(&nested_adb, installation + L"\\extras\\adb", L"adb.exe");
+  StartStub(&other_adb, scratch.path() + L"\\platform-tools", L"adb.exe");
+  StartStub(&branded_adb, scratch.path() + L"\\Orsel\\adb", L"adb.exe");
+  StartStub(&other_program, scratch.path() + L"\\Portable", L"Lumaroo.exe");
+  const std::wstring link = scratch.path() + L"\\Shortcut";
+  ASSERT_TRUE(test::MakeFolderLink(link, installation));
   ASSERT_TRUE(linked.Start(link + L"\\Lumaroo.exe", L"server"));
 
-  FindWith(installation_, IdOf(linked));
-  const RunningProduct product = FindWith(installation_, IdOf(nested_adb));
+  FindWith(installation, IdOf(linked));
+  const RunningProduct product = FindWith(installation, IdOf(nested_adb));
   EXPECT_TRUE(product.running());
   EXPECT_EQ(product.main_programs.size(), 2u);
   EXPECT_TRUE(Has(product.main_programs, IdOf(program)));
@@ -81,23 +70,23 @@ TEST_F(RunningProductTest, OnlyProcessesFromTheInstallationCountAreEndedAndStopp
   // Without an established installation nothing is the product's.
   EXPECT_FALSE(FindRunningProduct(L"").running());
 
-  EXPECT_EQ(EndProcessesWithin({IdOf(nested_adb), IdOf(other_adb)}, installation_), 1);
+  EXPECT_EQ(EndProcessesWithin({IdOf(nested_adb), IdOf(other_adb)}, installation), 1);
   EXPECT_TRUE(nested_adb.WaitForExit(30000));
   EXPECT_TRUE(other_adb.Running());
 
-  ASSERT_TRUE(StopAdbServer(installation_));
+  ASSERT_TRUE(StopAdbServer(installation));
   // ShellExecute and Wine may take many seconds to start a process on a loaded machine; the
   // wait ends as soon as the server exits.
   EXPECT_TRUE(own_adb.WaitForExit(60000));
-  EXPECT_EQ(test::ReadText(installation_ + L"\\adb\\kill-server.log"), "kill-server\r\n");
+  EXPECT_EQ(test::ReadText(installation + L"\\adb\\kill-server.log"), "kill-server\r\n");
   EXPECT_TRUE(branded_adb.Running());
-  EXPECT_FALSE(test::Exists(scratch_.path() + L"\\Orsel\\adb\\kill-server.log"));
+  EXPECT_FALSE(test::Exists(scratch.path() + L"\\Orsel\\adb\\kill-server.log"));
   // Without an adb of its own nothing is started. (The kill-server process may still hold the
   // file for a moment.)
-  const std::wstring own_file = installation_ + L"\\adb\\adb.exe";
+  const std::wstring own_file = installation + L"\\adb\\adb.exe";
   for (int i = 0; i < 200 && !DeleteFileW(own_file.c_str()); ++i) Sleep(50);
   ASSERT_FALSE(test::Exists(own_file));
-  EXPECT_FALSE(StopAdbServer(installation_));
+  EXPECT_FALSE(StopAdbServer(installation));
 }
 
 TEST(CloseMainWindows, AWindowOfAnotherClassTitledLikeTheProgramIsLeftAlone) {
