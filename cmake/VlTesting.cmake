@@ -44,6 +44,9 @@ function(vl_add_gtest name)
   target_compile_definitions(${name} PRIVATE VL_TEST_DATA_DIR="${VL_TEST_DATA_DIR}"
                                              VL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   vl_test_path(xml "${VL_TEST_RESULTS_DIR}/${name}.xml")
+  # scripts/test counts a GoogleTest program that ends without writing its results as failed,
+  # whatever its exit code: the list of them is written once configuring ends.
+  set_property(GLOBAL APPEND PROPERTY VL_GTEST_PROGRAMS ${name})
   if(T_LAUNCHER)
     add_test(NAME ${name} COMMAND ${T_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR}
                                   $<TARGET_FILE:${name}> --gtest_output=xml:${xml})

@@ -1,7 +1,9 @@
 """Counts test results over the build trees and prints "N passed, N failed".
 
 A CTest test that ran a GoogleTest program counts as its test cases (from the program's XML);
-one that crashed or timed out after its cases passed counts one failure more. Any other CTest
+one that crashed or timed out after its cases passed counts one failure more, and one that wrote
+no XML (it ended before its last case, perhaps with exit code 0) counts as one failure. The tree's
+gtest-programs.txt, written when it is configured, names the GoogleTest programs. Any other CTest
 test (a script) counts as one. A test that failed and was run once more (again.xml beside
 ctest.xml) counts as that second run ended, and is named on the error output.
 """
@@ -32,6 +34,11 @@ def main(trees):
             print(f"{tree}: no test results", file=sys.stderr)
             failed += 1
             continue
+        programs = set()
+        listed = os.path.join(tree, "gtest-programs.txt")
+        if os.path.exists(listed):
+            with open(listed, encoding="utf-8") as f:
+                programs = {line.strip() for line in f if line.strip()}
         again = {}
         again_xml = os.path.join(results, "again.xml")
         if os.path.exists(again_xml):
@@ -57,6 +64,10 @@ def main(trees):
                 if not ok and f == 0:
                     print(f"{os.path.basename(tree)}: {name} ended abnormally", file=sys.stderr)
                     failed += 1
+            elif name in programs:
+                print(f"{os.path.basename(tree)}: {name} ended without writing its results",
+                      file=sys.stderr)
+                failed += 1
             elif ok:
                 passed += 1
             else:
