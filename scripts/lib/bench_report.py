@@ -80,6 +80,9 @@ print()
 print("Scaling alone, to 1280 x 720")
 for label, key in (("1920x1080 area", "BM_ScaleDown1080p"), ("640x360 bilinear", "BM_ScaleUp360p")):
     print(f"  {label:34s} native {fmt(nt.get(key))}   wine {fmt(wt.get(key))}")
+print("  the preview's, once per new picture:")
+print(f"  {'1280x720 -> 727x409, 32-bit':34s} native {fmt(nt.get('BM_PreviewScale'))}   "
+      f"wine {fmt(wt.get('BM_PreviewScale'))}")
 print()
 print("Decoding alone, per 1080p picture (the floor under everything else)")
 n = np_.get("BM_Decode/1920x1080")
