@@ -129,18 +129,23 @@ void PlayerCtrl::Poll() {
   if (source_) current_ = source_();
   if (current_ != nullptr)  // every tick, also without a new picture
     mapping_.Publish(current_->width(), current_->height(), current_->bits(), current_->size());
-  if (painted_) {
-    painted_ = false;
-    // Only the picture changes from tick to tick. The bars and the buttons drawn on them are
-    // repainted where the last paint put the picture or the placeholder, so that nothing of an
-    // earlier picture of another shape stays behind.
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    const RECT area = PictureArea(client);
-    RECT dirty;
-    ::UnionRect(&dirty, &area, &shown_);
-    ::InvalidateRect(m_hWnd, &dirty, FALSE);
-  }
+  // Only the picture changes from tick to tick, and only when a new one came: a tick without
+  // one repaints nothing (a phone at 30 pictures a second leaves every tenth tick without one,
+  // a paused phone all of them; a resize repaints the whole window anyway). The bars and the
+  // buttons drawn on them are repainted where the last paint put the picture or the
+  // placeholder, so that nothing of an earlier picture of another shape stays behind.
+  if (!painted_ || ShownPicture() == shown_serial_) return;
+  painted_ = false;
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  const RECT area = PictureArea(client);
+  RECT dirty;
+  ::UnionRect(&dirty, &area, &shown_);
+  ::InvalidateRect(m_hWnd, &dirty, FALSE);
+}
+
+uint64_t PlayerCtrl::ShownPicture() const {
+  return source_ && current_ != nullptr ? current_->serial() : 0;
 }
 
 RECT PlayerCtrl::PictureArea(const RECT& client) const {
@@ -223,8 +228,10 @@ LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
       FillBlack(back, client);
       RestoreDC(back, before_fill);
     }
+    bool drawn = false;
     if (picture) {
-      if (!DrawPicture(cw, ch)) FillBlack(back, area);
+      drawn = DrawPicture(cw, ch);
+      if (!drawn) FillBlack(back, area);
     } else if (source_ && placeholder_) {
       win::ScopedSelect select(scratch_dc_.get(), placeholder_.get());
       BitBlt(back, 0, 0, cw, ch, scratch_dc_.get(), 0, 0, SRCCOPY);
@@ -234,6 +241,8 @@ LRESULT PlayerCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     BitBlt(dc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top, back,
            paint.left, paint.top, SRCCOPY);
     shown_ = picture ? area : client;
+    // A picture that could not be drawn is tried again at the next tick.
+    shown_serial_ = drawn ? ShownPicture() : 0;
   }
   painted_ = true;
   EndPaint(m_hWnd, &ps);

@@ -78,6 +78,8 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   bool DrawPicture(int client_width, int client_height);
   // Where the current picture is drawn in `client`; the whole client without a picture.
   RECT PictureArea(const RECT& client) const;
+  // The serial of the picture a paint now would draw; 0 when it would draw none.
+  uint64_t ShownPicture() const;
   static void FillBlack(HDC dc, const RECT& area);
   void ReleaseGdi();
 
@@ -106,6 +108,7 @@ class PlayerCtrl : public win::CWindowImpl<PlayerCtrl> {
   bool painted_ = true;
   // What the last paint drew: the picture's rectangle, or the whole client without a picture.
   RECT shown_ = {};
+  uint64_t shown_serial_ = 0;  // the picture the last paint drew, 0 for none
   RECT help_area_ = {};
 };
 

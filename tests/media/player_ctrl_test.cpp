@@ -140,7 +140,8 @@ TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
     UpdateWindow(player_);
     return WindowShot(player_);
   };
-  auto repainted_at_tick = [&] {
+  auto repainted_at_tick = [&](VideoFrame* picture) {
+    current = picture;
     Tick();
     RECT dirty = {};
     GetUpdateRect(player_, &dirty, FALSE);
@@ -154,14 +155,19 @@ TEST_F(PlayerCtrlTest, TicksRepaintThePictureAndClearWhatAnEarlierPaintLeft) {
   EXPECT_TRUE(Near(shot.At(200, 200), {0x2a, 0x2d, 0x33}, 3));
   // The placeholder's place above the picture turns black.
   EXPECT_TRUE(Near(show(landscape.get()).At(363, 20), black, 0));
-  // Then only the picture is repainted at each tick: 727 x 408 at y = 57.
-  EXPECT_EQ(repainted_at_tick(), (std::vector<LONG>{0, 57, 727, 465}));
+  // Then a tick without a new picture repaints nothing, and one with a new picture only the
+  // picture: 727 x 408 at y = 57.
+  EXPECT_EQ(repainted_at_tick(landscape.get()), (std::vector<LONG>{0, 0, 0, 0}));
+  auto next_landscape = QuadrantPicture(1280, 720);
+  EXPECT_EQ(repainted_at_tick(next_landscape.get()), (std::vector<LONG>{0, 57, 727, 465}));
   // A portrait picture: where the landscape one was, the bars are black again.
   shot = show(portrait.get());
   EXPECT_TRUE(Near(shot.At(100, 260), black, 0));
   EXPECT_TRUE(Near(shot.At(620, 100), black, 0));
   EXPECT_TRUE(Near(shot.At(290, 100), {255, 0, 0}));
-  EXPECT_EQ(repainted_at_tick(), (std::vector<LONG>{217, 0, 510, 522}));
+  EXPECT_EQ(repainted_at_tick(portrait.get()), (std::vector<LONG>{0, 0, 0, 0}));
+  auto next_portrait = QuadrantPicture(720, 1280);
+  EXPECT_EQ(repainted_at_tick(next_portrait.get()), (std::vector<LONG>{217, 0, 510, 522}));
   // And back: nothing of the portrait picture stays above or below.
   shot = show(landscape.get());
   EXPECT_TRUE(Near(shot.At(363, 20), black, 0));
