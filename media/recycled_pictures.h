@@ -30,25 +30,34 @@ class RecycledPictures {
       }
     return false;
   }
-  // Keeps a released picture's memory, or frees it when enough are kept (or at exit, once the
-  // store itself is gone).
+  // Keeps a released picture's memory; when enough are kept, the longest kept is freed instead,
+  // so that after a change of size (the orientation toggled) the new size's pictures are kept,
+  // not the old size's forever. At exit, once the store itself is gone, frees it.
   void Give(int width, int height, const Memory& memory) {
-    if (!gone_) {
-      std::lock_guard<std::mutex> guard(lock_);
-      if (kept_.size() < kMax) {
-        kept_.push_back({memory, width, height});
-        return;
-      }
+    if (gone_) {
+      Release(memory);
+      return;
     }
-    Release(memory);
+    Kept oldest{};
+    bool full = false;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      full = kept_.size() >= kMax;
+      if (full) {
+        oldest = kept_.front();
+        kept_.erase(kept_.begin());
+      }
+      kept_.push_back({memory, width, height});
+    }
+    if (full) Release(oldest.memory);
   }
   // Set once the store has been destroyed at exit: pictures released later free their own.
   static inline bool gone_ = false;
 
  private:
   struct Kept {
-    Memory memory;
-    int width, height;
+    Memory memory{};
+    int width = 0, height = 0;
   };
   std::mutex lock_;
   std::vector<Kept> kept_;

@@ -292,22 +292,25 @@ void Release(const int& memory) {
 }
 using Store = RecycledPictures<int, Release>;
 
-TEST(RecycledPicturesTest, HandsOutOnlyTheSameSizeAndKeepsAFew) {
+// A few are kept, the most recently released; after the orientation is toggled, the pictures of
+// the new size are kept although the store is full of the old size's.
+TEST(RecycledPicturesTest, HandsOutOnlyTheSameSizeAndKeepsTheLatestFew) {
   released.clear();
   {
     Store store;
     int memory = 0;
     EXPECT_FALSE(store.Take(1280, 720, &memory));
     for (int i = 1; i <= 6; ++i) store.Give(1280, 720, i);  // two more than are kept
-    EXPECT_EQ(released, (std::vector<int>{5, 6}));
+    EXPECT_EQ(released, (std::vector<int>{1, 2}));
     EXPECT_FALSE(store.Take(720, 1280, &memory));
-    ASSERT_TRUE(store.Take(1280, 720, &memory));
-    EXPECT_EQ(memory, 1);
     store.Give(720, 1280, 7);
+    EXPECT_EQ(released, (std::vector<int>{1, 2, 3}));
     ASSERT_TRUE(store.Take(720, 1280, &memory));
     EXPECT_EQ(memory, 7);
+    ASSERT_TRUE(store.Take(1280, 720, &memory));
+    EXPECT_EQ(memory, 4);
   }
-  EXPECT_EQ(released, (std::vector<int>{5, 6, 2, 3, 4}));  // the kept ones go with the store
+  EXPECT_EQ(released, (std::vector<int>{1, 2, 3, 5, 6}));  // the kept ones go with the store
 }
 
 }  // namespace
